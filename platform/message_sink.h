@@ -1,0 +1,60 @@
+#pragma once
+// Messages that core code puts before the user (a project that cannot be
+// loaded, a missing sound device, ...). The desktop program shows a message
+// box; the command-line tool prints the text to standard error and takes the
+// default answer.
+#include <memory>
+#include <string>
+
+namespace lf {
+
+enum class MessageIcon { None, Information, Warning, Exclamation, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
+
+struct Message {
+  std::string text;
+  std::string caption;
+  MessageIcon icon = MessageIcon::None;
+  MessageButtons buttons = MessageButtons::Ok;
+  MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+class IMessageSink {
+ public:
+  virtual ~IMessageSink() = default;
+  virtual MessageAnswer Show(const Message& message) = 0;
+};
+
+// Prints "caption: text" to standard error and answers the default.
+class StderrMessageSink : public IMessageSink {
+ public:
+  MessageAnswer Show(const Message& message) override;
+};
+
+// Keeps every message it is shown (tests read them back).
+class RecordingMessageSink : public IMessageSink {
+ public:
+  MessageAnswer Show(const Message& message) override;
+  const std::string& LastText() const;
+  int Count() const { return m_count; }
+  MessageAnswer answer = MessageAnswer::Ok;
+  bool useDefault = true;
+  Message last;
+
+ private:
+  int m_count = 0;
+};
+
+IMessageSink& Messages();
+// Installs a sink; returns the previous one so a scope can put it back.
+std::unique_ptr<IMessageSink> SetMessageSink(std::unique_ptr<IMessageSink> sink);
+
+inline MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                 MessageIcon icon = MessageIcon::Exclamation,
+                                 MessageButtons buttons = MessageButtons::Ok,
+                                 MessageAnswer defaultAnswer = MessageAnswer::Ok) {
+  return Messages().Show(Message{text, caption, icon, buttons, defaultAnswer});
+}
+
+}  // namespace lf

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+namespace lf {
+
+// The program's data folder: ../share/lyricforge beside the executable when
+// installed, else the source tree's resources folder.
+std::string DataFolder();
+
+// A new private folder under $TMPDIR for one run's working files; removed by
+// the caller (or by ScopedTempFolder).
+std::string MakePrivateTempFolder(const std::string& prefix = "lyricforge");
+
+class ScopedTempFolder {
+ public:
+  explicit ScopedTempFolder(const std::string& prefix = "lyricforge");
+  ~ScopedTempFolder();
+  ScopedTempFolder(const ScopedTempFolder&) = delete;
+  ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
+  const std::string& Path() const { return m_path; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+}  // namespace lf

@@ -1,0 +1,35 @@
+#pragma once
+// Progress of long work (music preparation, export): a percentage 0-100 and a
+// way for the user to ask for cancel. The desktop program drives a progress
+// window, the command-line tool a line on the terminal.
+#include <functional>
+
+namespace lf {
+
+class IProgress {
+ public:
+  virtual ~IProgress() = default;
+  virtual void Report(int percent) = 0;
+  virtual bool CancelRequested() const { return false; }
+};
+
+// Progress that goes nowhere.
+class NullProgress : public IProgress {
+ public:
+  void Report(int) override {}
+};
+
+// Adapts a plain function; handy in tests and small callers.
+class FunctionProgress : public IProgress {
+ public:
+  explicit FunctionProgress(std::function<void(int)> report, std::function<bool()> cancel = {})
+      : m_report(std::move(report)), m_cancel(std::move(cancel)) {}
+  void Report(int percent) override { if (m_report) m_report(percent); }
+  bool CancelRequested() const override { return m_cancel && m_cancel(); }
+
+ private:
+  std::function<void(int)> m_report;
+  std::function<bool()> m_cancel;
+};
+
+}  // namespace lf

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Lyricforge
+# needs. Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config
+  # desktop program
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  # media: decoding, WMA encoding, picture loading, the ffmpeg/ffprobe tools
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev ffmpeg
+  # MP3 encoding (loaded at run time) and the lame tool for comparisons
+  libmp3lame-dev libmp3lame0 lame
+  # tempo and pitch, sound output
+  libsoundtouch-dev libsdl2-dev
+  # text
+  libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
+  # zip, png
+  libzip-dev libpng-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
