@@ -27,7 +27,7 @@ class LeadInReader {
  public:
   LeadInReader(WavInFile& wav, int64_t leadInBytes) : m_wav(wav), m_leadInLeft(leadInBytes) {}
 
-  // Fills up to `bytes` (even) of `out`; returns how many were filled.
+  // Fills up to `bytes` of `out`; returns how many were filled.
   int Read(uint8_t* out, int bytes) {
     int filled = 0;
     if (m_leadInLeft > 0) {
@@ -37,21 +37,9 @@ class LeadInReader {
       filled = zeros;
     }
     while (filled < bytes && !m_ended) {
-      std::vector<int16_t>& buf = m_samples;
-      const int want = (bytes - filled) / 2;
-      buf.resize(size_t(std::max(want, 1)));
-      const int got = want > 0 ? m_wav.ReadSamples(buf.data(), want) : 0;
-      if (got <= 0) {
-        m_ended = true;
-        break;
-      }
-      // The working file is 16-bit little-endian; write the samples back as such.
-      for (int i = 0; i < got; ++i) {
-        const uint16_t v = uint16_t(buf[size_t(i)]);
-        out[filled + 2 * i] = uint8_t(v & 0xFF);
-        out[filled + 2 * i + 1] = uint8_t(v >> 8);
-      }
-      filled += 2 * got;
+      const size_t got = m_wav.ReadDataBytes(out + filled, size_t(bytes - filled));
+      if (got == 0) m_ended = true;
+      filled += int(got);
     }
     return filled;
   }
@@ -60,7 +48,6 @@ class LeadInReader {
   WavInFile& m_wav;
   int64_t m_leadInLeft;
   bool m_ended = false;
-  std::vector<int16_t> m_samples;
 };
 
 // The next `bytes` of subcode from the stream at `pos`; zeros past its end.
@@ -78,7 +65,7 @@ ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
   if (SameFile(job.outputPath, job.workingWavPath)) return Refuse("the BIN file would overwrite the music");
 
   WavInFile wav(job.workingWavPath);
-  if (wav.SampleRate() == 0 || wav.ChannelCount() == 0) {
+  if (!wav.IsOpen()) {
     return Refuse("cannot read the working music file " + job.workingWavPath);
   }
   if (std::string refusal = BinNotAllowedText(int(wav.SampleRate()), int(wav.ChannelCount()),

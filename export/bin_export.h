@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "export/export_choices.h"
 #include "export/export_outcome.h"
 #include "export/sector_writer.h"
 #include "platform/progress.h"

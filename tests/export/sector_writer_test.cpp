@@ -25,7 +25,7 @@ struct MemoryFile {
 };
 
 std::vector<uint8_t> Pattern(int n, int seed) {
-  std::vector<uint8_t> v(size_t(n));
+  std::vector<uint8_t> v(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) v[size_t(i)] = uint8_t((i * 7 + seed) % 251 + 1);
   return v;
 }
@@ -64,8 +64,8 @@ TEST(SectorWriterTest, WritesBlocksAtTheMarksAndPadsTheLastSector) {
   writer.Write(audio.data(), kBinAudioBytes, sub.data(), kBinSubcodeBytes);
   EXPECT_EQ(writer.SectorsWritten(), 13);
   writer.Write(audio.data(), 27 * kBinAudioBytes, sub.data(), 27 * kBinSubcodeBytes);
-  EXPECT_EQ(writer.SectorsWritten(), 13 + 27);  // 26 at the high mark, then the one left over
-  EXPECT_EQ(writer.BlockSectors(), 0);
+  EXPECT_EQ(writer.SectorsWritten(), 13 + 26);  // 26 at the high mark; one left below the low mark
+  EXPECT_EQ(writer.BlockSectors(), 1);
 
   writer.Write(audio.data(), 100, sub.data(), 10);  // a partial sector
   ASSERT_TRUE(writer.Flush());
