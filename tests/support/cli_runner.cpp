@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -24,19 +22,6 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!f) throw std::runtime_error("cannot write " + path);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
 }
 
 CliResult RunCli(const std::vector<std::string>& args) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wav_fixture.h"  // WriteFileBytes, ReadFileBytes
+
 namespace lf::test {
 
 struct CliResult {
@@ -27,9 +29,5 @@ class TempDir {
  private:
   std::string m_path;
 };
-
-// Whole-file helpers.
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string ReadFileBytes(const std::string& path);
 
 }  // namespace lf::test
