@@ -49,11 +49,4 @@ std::vector<uint32_t> PictureFolder::ReferencePixels(const std::string& file, in
   return pixels;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 }  // namespace lf::test

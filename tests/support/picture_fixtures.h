@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wav_fixture.h"  // ReadFileBytes
+
 namespace lf::test {
 
 class PictureFolder {
@@ -31,7 +33,5 @@ class PictureFolder {
  private:
   std::string m_path;
 };
-
-std::string ReadFileBytes(const std::string& path);
 
 }  // namespace lf::test
