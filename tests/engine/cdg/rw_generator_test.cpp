@@ -216,8 +216,8 @@ TEST(RwGeneratorCells, ColourXorTile) {
 
 TEST(RwGeneratorCells, ColorIndexOfAnswersTheNearestPaletteEntry) {
   MDrawBitmap grey(GreyPalette(), 0);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0x0C0C0C), 12);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0x0D0C0B), 12);
+  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xC0C0C0), 12);
+  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xC4BDC1), 12);
   EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xFFFFFF), 15);
   Palette16 palette{};
   palette.fill(MakeRgb(0, 0, 0));
