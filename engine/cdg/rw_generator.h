@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/cdg/cdg_packet.h"
@@ -174,6 +175,12 @@ class MRwGenerator {
   }
 
  private:
+  struct FontCache;
+  // The font for a face, height and style flags, or nullptr when no face at
+  // all can be loaded. Fonts are kept for the generator's life: a song
+  // compilation draws hundreds of lines in a handful of styles.
+  const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
+
   MRwRenderer* m_renderer = nullptr;
   uint8_t* m_stream = nullptr;
   int32_t m_streamSize = 0;
@@ -181,6 +188,7 @@ class MRwGenerator {
   bool m_aborted = false;
   int m_trailingSpace = 1;
   int m_screenPercent = 100;
+  std::unique_ptr<FontCache> m_fonts;
   std::optional<uint32_t> m_dissolveSeed;
   int m_playerSampleRate = 0;
 
