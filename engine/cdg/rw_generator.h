@@ -1,0 +1,146 @@
+#pragma once
+// MRwGenerator: turns drawing requests into CD+G packets. Each operation
+// paints into its own 288 x 192 drawing bitmap, encodes the affected cells
+// into tile packets and writes them into a memory stream of 24-byte slots.
+// Every emitting operation takes a stream offset in bytes and returns the
+// number of bytes by which the caller advances its running offset.
+//
+// A generator may also mirror its drawings onto an attached renderer (the
+// settings previews) instead of, or as well as, writing a stream.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "engine/cdg/cdg_packet.h"
+#include "engine/cdg/draw_bitmap.h"
+#include "engine/cdg/text_type.h"
+#include "engine/playback/rw_renderer.h"
+
+namespace lf {
+
+class MFontRasterizer;
+
+// A rectangle of drawing-bitmap pixels (right and bottom exclusive).
+using TextRect = ScreenRect;
+
+class MRwGenerator {
+ public:
+  using AbortCallback = std::function<bool()>;
+
+  // No targets: for the member functions that need no output.
+  MRwGenerator();
+  // Preview: drawings appear on `renderer` (not owned).
+  explicit MRwGenerator(MRwRenderer* renderer);
+  // Compilation into `stream` (not owned) of `size` bytes, whose empty
+  // slots are zero.
+  MRwGenerator(uint8_t* stream, int32_t size);
+  virtual ~MRwGenerator();
+  MRwGenerator(const MRwGenerator&) = delete;
+  MRwGenerator& operator=(const MRwGenerator&) = delete;
+
+  // --- targets and options ----------------------------------------------------
+  void SetRenderer(MRwRenderer* renderer) { m_renderer = renderer; }
+  MRwRenderer* Renderer() const { return m_renderer; }
+  // A preview generator may be given a stream too, to play the preview later.
+  void SetStream(uint8_t* stream, int32_t size);
+  uint8_t* Stream() const { return m_stream; }
+  int32_t StreamSize() const { return m_streamSize; }
+  bool HasOutput() const { return m_stream != nullptr && m_streamSize > 0; }
+
+  // Polled between packets and cells; once it answers true the running
+  // operation stops, and every later one returns at once.
+  void SetAbortCallback(AbortCallback callback) { m_abort = std::move(callback); }
+  bool Aborted();
+
+  // 1: a text line's rectangle is widened by the font's average character width.
+  void SetTrailingSpace(int flag) { m_trailingSpace = flag; }
+  int TrailingSpace() const { return m_trailingSpace; }
+  // Share of the screen, from the top, that picture transitions cover (0-100).
+  void SetScreenPercent(int percent) { m_screenPercent = percent; }
+  int ScreenPercent() const { return m_screenPercent; }
+
+  // --- packets ----------------------------------------------------------------
+  // Stores `packet` in the first empty slot at or after `offset` and returns
+  // (that slot - offset) + 24. Without a stream, or for an offset in or past
+  // the stream's last slot, nothing is stored and the return is 24; when no
+  // slot is free before the last one the packet is dropped (return 24).
+  int WritePacket(const CdgPacket& packet, int offset);
+  int LoadColorTable(const Colorref* colors16, int offset);
+  int ClearScreen(int colorIndex, int offset);
+  int SetBorder(int colorIndex, int offset);
+  // One ScrollCopy; 0 (nothing written) without output or when aborted.
+  int EmitScroll(int hCommand, int hOffset, int vCommand, int vOffset, int offset);
+  int FillCell(int tileColumn, int tileRow, int colorIndex, int offset);
+
+  // --- cells ------------------------------------------------------------------
+  // The tiles reproducing one 6 x 12 cell of `bitmap`: a TileBlockNormal of
+  // its two lowest colours, then one TileBlockXor per further colour.
+  int EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn,
+                 int tileRow, int offset);
+  // A TileBlockXor turning pixels of colour `base` into `color` where the
+  // cell has `color`; nothing when the cell has no such pixel.
+  std::optional<CdgPacket> MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn,
+                                            int cellRow, int tileColumn, int tileRow,
+                                            int color, int base) const;
+  // The palette index `bitmap` stores `color` as (the nearest entry).
+  static int ColorIndexOf(const MDrawBitmap& bitmap, Colorref color);
+
+  // Copies `rect` of `bitmap` into the attached renderer's screen (pixel
+  // (x, y) to (x + 6, y + 12)) and refreshes its display. No renderer: no-op.
+  void PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect);
+
+  // --- text -------------------------------------------------------------------
+  // Lays out line `lineNumber` of `lineCount` in band `band` of
+  // `linesPerPage` bands, measured with `font`; returns the bottom.
+  int LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text,
+                 const MTextType& style, int lineCount, int lineNumber,
+                 const MTextTypeVer6* lineStyles, TextRect& rect) const;
+  // Draws `text` (lines separated by line feeds) into `bitmap` in the colours
+  // `colors16` (each mapped to the bitmap's nearest palette entry).
+  void RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                  const MTextType& style, const Colorref* colors16, TextRect* outRect,
+                  const MTextTypeVer6* lineStyles);
+  // Draws the first last + 1 characters of `text`; reports the rectangle of
+  // characters first .. last. Character indices are byte indices.
+  void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                       const MTextType& style, const Colorref* colors16, TextRect* outRect,
+                       int first, int last);
+
+  // Packets painting the line over tiles of the background colour.
+  int DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+               int backgroundIndex, int offset);
+  // Packets painting the line's cells in the background colour.
+  int EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+                int backgroundIndex, int offset);
+  // XOR tiles recolouring characters first .. last in `sweepIndex`, spread
+  // evenly from `startOffset` to `endOffset`.
+  int SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
+                const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode,
+                int startOffset, int endOffset, TextRect* outRect);
+
+ protected:
+  // Calls `visit(column, row)` for each cell a text rectangle touches,
+  // columns outer, rows inner; stops when `visit` answers false.
+  template <typename Visit>
+  static void ForEachCell(const TextRect& rect, Visit&& visit) {
+    const int firstColumn = rect.left / kTileWidth < 0 ? 0 : rect.left / kTileWidth;
+    const int lastColumn = rect.right / kTileWidth > kDrawColumns - 1 ? kDrawColumns - 1 : rect.right / kTileWidth;
+    const int firstRow = rect.top / kTileHeight < 0 ? 0 : rect.top / kTileHeight;
+    const int lastRow = rect.bottom / kTileHeight > kDrawRows - 1 ? kDrawRows - 1 : rect.bottom / kTileHeight;
+    for (int column = firstColumn; column <= lastColumn; ++column)
+      for (int row = firstRow; row <= lastRow; ++row)
+        if (!visit(column, row)) return;
+  }
+
+ private:
+  MRwRenderer* m_renderer = nullptr;
+  uint8_t* m_stream = nullptr;
+  int32_t m_streamSize = 0;
+  AbortCallback m_abort;
+  bool m_aborted = false;
+  int m_trailingSpace = 1;
+  int m_screenPercent = 100;
+};
+
+}  // namespace lf
