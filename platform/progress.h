@@ -3,6 +3,7 @@
 // way for the user to ask for cancel. The desktop program drives a progress
 // window, the command-line tool a line on the terminal.
 #include <functional>
+#include <string>
 
 namespace lf {
 
@@ -11,6 +12,8 @@ class IProgress {
   virtual ~IProgress() = default;
   virtual void Report(int percent) = 0;
   virtual bool CancelRequested() const { return false; }
+  // The window's caption ("Compressing Audio...", "Process canceled by user...").
+  virtual void SetCaption(const std::string&) {}
 };
 
 // Progress that goes nowhere.

@@ -1,0 +1,141 @@
+#include "export/bin_export.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "audio/wav_file.h"
+#include "export/export_choices.h"
+#include "export/staged_output.h"
+#include "platform/message_sink.h"
+
+namespace lf {
+
+namespace {
+
+constexpr const char* kBinCreateError = "Unable to create BIN file.";
+constexpr const char* kCancelCaption = "Process canceled by user...";
+
+ExportOutcome Refuse(const std::string& why) {
+  ShowMessage(kBinCreateError, "Error", MessageIcon::Exclamation);
+  return ExportOutcome::Failed(why);
+}
+
+// Delivers the lead-in as zero bytes, then the WAV's data chunk.
+class LeadInReader {
+ public:
+  LeadInReader(WavInFile& wav, int64_t leadInBytes) : m_wav(wav), m_leadInLeft(leadInBytes) {}
+
+  // Fills up to `bytes` of `out`; returns how many were filled.
+  int Read(uint8_t* out, int bytes) {
+    int filled = 0;
+    if (m_leadInLeft > 0) {
+      const int zeros = int(std::min<int64_t>(m_leadInLeft, bytes));
+      std::memset(out, 0, size_t(zeros));
+      m_leadInLeft -= zeros;
+      filled = zeros;
+    }
+    while (filled < bytes && !m_ended) {
+      const size_t got = m_wav.ReadDataBytes(out + filled, size_t(bytes - filled));
+      if (got == 0) m_ended = true;
+      filled += int(got);
+    }
+    return filled;
+  }
+
+ private:
+  WavInFile& m_wav;
+  int64_t m_leadInLeft;
+  bool m_ended = false;
+};
+
+// The next `bytes` of subcode from the stream at `pos`; zeros past its end.
+void TakeSubcode(const BinExportJob& job, int64_t pos, uint8_t* out, int bytes) {
+  std::memset(out, 0, size_t(bytes));
+  if (!job.stream || pos >= job.streamSize || pos < 0) return;
+  const int64_t n = std::min<int64_t>(bytes, job.streamSize - pos);
+  std::memcpy(out, job.stream + pos, size_t(n));
+}
+
+}  // namespace
+
+ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
+  if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Refuse(problem);
+  if (SameFile(job.outputPath, job.workingWavPath)) return Refuse("the BIN file would overwrite the music");
+
+  WavInFile wav(job.workingWavPath);
+  if (!wav.IsOpen()) {
+    return Refuse("cannot read the working music file " + job.workingWavPath);
+  }
+  if (std::string refusal = BinNotAllowedText(int(wav.SampleRate()), int(wav.ChannelCount()),
+                                              int(wav.BitsPerSample()));
+      !refusal.empty()) {
+    return Refuse(refusal);
+  }
+
+  StagedOutput staged(job.outputPath);
+  std::FILE* file = std::fopen(staged.TempPath().c_str(), "wb");
+  if (!file) return Refuse("cannot create " + job.outputPath);
+
+  const int blockAlign = int(wav.ChannelCount()) * int(wav.BitsPerSample()) / 8;
+  const int64_t dataBytes = int64_t(wav.DataBytes());
+  const int64_t percentBase = std::max<int64_t>(1, dataBytes / 100);
+  LeadInReader reader(wav, int64_t(std::max(0, job.leadIn)) * blockAlign);
+  SectorWriter writer(file);
+
+  std::vector<uint8_t> audio(kBinBlockAudioBytes);
+  std::vector<uint8_t> subcode(kBinBlockSubcodeBytes);
+  int64_t pos = 0;        // subcode position in the stream
+  int64_t delivered = 0;  // bytes of lead-in and music so far
+  int lastPercent = -1;
+  bool cancelled = false;
+
+  auto checkCancel = [&] {
+    if (!progress.CancelRequested()) return false;
+    progress.SetCaption(kCancelCaption);
+    cancelled = true;
+    return true;
+  };
+
+  // Music (after the lead-in) under the stream. A short last read is padded
+  // to a whole sector so every sector keeps four whole packets.
+  while (!writer.Failed()) {
+    const int n = reader.Read(audio.data(), kBinBlockAudioBytes);
+    if (n <= 0) break;
+    const int sectors = (n + kBinAudioBytes - 1) / kBinAudioBytes;
+    std::memset(audio.data() + n, 0, size_t(sectors * kBinAudioBytes - n));
+    const int subBytes = sectors * kBinSubcodeBytes;
+    TakeSubcode(job, pos, subcode.data(), subBytes);
+    writer.Write(audio.data(), sectors * kBinAudioBytes, subcode.data(), subBytes);
+    pos += subBytes;
+    delivered += n;
+    const int percent = int(std::min<int64_t>(100, delivered / percentBase));
+    if (percent > lastPercent) {
+      progress.Report(percent);
+      lastPercent = percent;
+    }
+    if (checkCancel()) break;
+  }
+
+  // The rest of the stream (the credits) over silence.
+  std::fill(audio.begin(), audio.end(), 0);
+  while (!cancelled && !writer.Failed() && pos < job.endOffset) {
+    TakeSubcode(job, pos, subcode.data(), kBinBlockSubcodeBytes);
+    writer.Write(audio.data(), kBinBlockAudioBytes, subcode.data(), kBinBlockSubcodeBytes);
+    pos += kBinBlockSubcodeBytes;
+    if (checkCancel()) break;
+  }
+
+  writer.Flush();
+  const bool writeFailed = writer.Failed();
+  const bool closeFailed = std::fclose(file) != 0;
+  if (cancelled) return ExportOutcome::Cancelled();  // `staged` removes the partial file
+  if (writeFailed || closeFailed) return Refuse("cannot write " + job.outputPath + " (disk full?)");
+  std::string error;
+  if (!staged.Commit(&error)) return Refuse(error);
+  if (lastPercent < 100) progress.Report(100);
+  return ExportOutcome::Done();
+}
+
+}  // namespace lf
