@@ -2,6 +2,7 @@
 // MIDI file with many syllables, and a long Windows-1252 text file.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
 
 #include "lyrics/convert_text_lyrics.h"
