@@ -3,6 +3,10 @@
 // indices, row pitch 304), the colour table, and the effect of each graphics
 // instruction. Views (windows) attach through IRendererView and are told
 // which scaled rectangles to repaint; the renderer itself draws nothing.
+//
+// Threads: one thread may feed instructions while others read the screen.
+// Screen memory and state sit behind one mutex; views are called with that
+// mutex released, so a view may read the screen from inside its callbacks.
 #include <array>
 #include <cstdint>
 #include <mutex>
@@ -36,6 +40,15 @@ class IRendererView {
   virtual void FillRect(const ScreenRect& dest, Colorref color) = 0;
 };
 
+// The visible drawing area (6, 12)-(294, 204) of the screen.
+inline constexpr ScreenRect kVisibleRect{kVisibleLeft, kVisibleTop, kVisibleRight, kVisibleBottom};
+
+// Refresh arithmetic, exposed for views and tests.
+// Widens a screen rectangle by one pixel on each side, clamped to the visible area.
+ScreenRect WidenToVisible(const ScreenRect& screenRect);
+// Maps a screen rectangle onto a client area showing the whole 300 x 216 screen.
+ScreenRect ScaleToClient(const ScreenRect& screenRect, const ScreenRect& client);
+
 class MRwRenderer {
  public:
   MRwRenderer();
@@ -46,9 +59,13 @@ class MRwRenderer {
   // --- instruction effects ---------------------------------------------------
   void MemoryPreset(int color);
   void BorderPreset(int color);
+  // Replaces entries first .. first + count - 1 (clipped to the 16 entries).
   void LoadColors(int first, int count, const Colorref* colors);
   void DrawTile(int row, int column, int color0, int color1, const CdgTileRows& rows);
   void XorTile(int row, int column, int color0, int color1, const CdgTileRows& rows);
+  // Both commands may be non-zero: the two shifts then apply together (a
+  // diagonal move; the vacated L-shaped strip is filled, or wraps for a copy).
+  // A command of 3 means no shift along that axis. Offsets are taken always.
   void ScrollPreset(int fillColor, int hCommand, int hOffset, int vCommand, int vOffset);
   void ScrollCopy(int hCommand, int hOffset, int vCommand, int vOffset);
   void SetTransparentColor(int color);
@@ -64,11 +81,13 @@ class MRwRenderer {
 
   // --- direct access (generator previews, views) ------------------------------
   // Locks screen memory; pixels of the current buffer, kScreenPitch per row.
+  // Every LockScreen must be matched by UnlockScreen on the same thread.
   uint8_t* LockScreen();
   void UnlockScreen();
 
   // A consistent copy of the current screen (kScreenBytes) and colour table.
   std::vector<uint8_t> ScreenSnapshot() const;
+  // Colour index at screen memory (x, y); 0 outside the screen.
   uint8_t PixelAt(int x, int y) const;
   std::array<Colorref, kColorCount> ColorTable() const;
   Colorref ColorAt(int index) const;
@@ -88,6 +107,10 @@ class MRwRenderer {
  private:
   struct Impl;
   Impl* m;
+
+  void TileOp(int row, int column, int color0, int color1, const CdgTileRows& rows, bool isXor);
+  void Scroll(bool copy, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset);
+  std::vector<IRendererView*> Views() const;
 };
 
 }  // namespace lf

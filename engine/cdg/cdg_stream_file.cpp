@@ -1,0 +1,70 @@
+#include "engine/cdg/cdg_stream_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "engine/cdg/cdg_packet.h"
+
+namespace lf {
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+CdgReadResult Fail(CdgFileError error, std::string message) { return CdgReadResult{error, std::move(message)}; }
+
+}  // namespace
+
+CdgReadResult CheckCdgStream(const std::string& name, const std::vector<uint8_t>& bytes) {
+  if (bytes.empty()) return Fail(CdgFileError::kEmpty, "'" + name + "' is empty");
+  if (bytes.size() % kPacketSize != 0) {
+    return Fail(CdgFileError::kPartialPacket,
+                "'" + name + "' is " + std::to_string(bytes.size()) +
+                    " bytes long, not a whole number of 24-byte CD+G packets");
+  }
+  for (size_t offset = 0; offset < bytes.size(); offset += kPacketSize)
+    if ((bytes[offset] & kSixBitMask) == kTvGraphics) return {};
+  return Fail(CdgFileError::kNotCdg, "'" + name + "' is not a CD+G stream: none of its " +
+                                         std::to_string(bytes.size() / kPacketSize) +
+                                         " packets is a graphics packet");
+}
+
+CdgReadResult ReadCdgStreamFile(const std::string& path, CdgStreamFile& out) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return Fail(CdgFileError::kCannotOpen, "cannot open '" + path + "': " + std::strerror(errno));
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[64 * 1024];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+  if (std::ferror(file.get())) {
+    // A directory opens but does not read.
+    return Fail(CdgFileError::kReadFailed, "cannot read '" + path + "': " + std::strerror(errno));
+  }
+  CdgReadResult result = CheckCdgStream(path, bytes);
+  if (result) out.bytes = std::move(bytes);
+  return result;
+}
+
+bool WriteCdgStreamFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
+  FilePtr file(std::fopen(path.c_str(), "wb"));
+  if (!file) {
+    error = "cannot write '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    error = "cannot write '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  if (std::fclose(file.release()) != 0) {
+    error = "cannot write '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace lf

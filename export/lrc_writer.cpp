@@ -1,0 +1,83 @@
+#include "export/lrc_writer.h"
+
+#include <cstdio>
+
+namespace lf {
+
+namespace {
+
+int RateOrDefault(int sampleRate) { return sampleRate > 0 ? sampleRate : kDefaultSampleRate; }
+
+const MKaraokeWord* FirstPlacedWord(const MKaraokeLine& line) {
+  for (const MKaraokeWord* w : line.m_words)
+    if (w->IsPlaced()) return w;
+  return nullptr;
+}
+
+std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
+  const int size = int(line.m_text.size());
+  const int first = std::max(0, word.m_firstChar);
+  const int last = std::min(size - 1, word.m_lastChar);
+  return last >= first ? line.m_text.substr(size_t(first), size_t(last - first + 1)) : "";
+}
+
+// The line's text with a <time> tag in front of every placed word and one
+// closing it at the last word's end.
+std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
+  std::string out;
+  int next = 0;  // first character not yet copied
+  const MKaraokeWord* last = nullptr;
+  for (const MKaraokeWord* w : line.m_words) {
+    const int first = std::max(next, w->m_firstChar);
+    if (first > next && first <= int(line.m_text.size())) out += line.m_text.substr(size_t(next), size_t(first - next));
+    if (w->IsPlaced()) out += "<" + LrcTimeText(w->m_startTime, rate) + ">";
+    out += WordText(line, *w);
+    next = std::max(next, w->m_lastChar + 1);
+    last = w;
+  }
+  if (last && last->IsPlaced()) {
+    const SampleTime end = last->m_endTime > last->m_startTime ? last->m_endTime : last->m_startTime;
+    out += "<" + LrcTimeText(end, rate) + ">";
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string LrcTimeText(int64_t sampleTime, int sampleRate) {
+  const int64_t cs = std::max<int64_t>(0, sampleTime) * 100 / RateOrDefault(sampleRate);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld.%02lld", static_cast<long long>(cs / 6000),
+                static_cast<long long>(cs / 100 % 60), static_cast<long long>(cs % 100));
+  return text;
+}
+
+std::string FormatLrc(const KaraokeLineList& lines, LrcStyle style, const LrcHeader& header, int sampleRate) {
+  const int rate = RateOrDefault(sampleRate);
+  std::string out;
+  if (!header.artist.empty()) out += "[ar:" + header.artist + "]\n";
+  if (!header.title.empty()) out += "[ti:" + header.title + "]\n";
+  out += "[re:Lyricforge]\n";
+  if (header.leadInFrames > 0) {
+    // A negative offset shows the lyrics later, after the silence.
+    out += "[offset:-" + std::to_string(int64_t(header.leadInFrames) * 1000 / rate) + "]\n";
+  }
+  for (const auto& line : lines.lines) {
+    const MKaraokeWord* first = FirstPlacedWord(*line);
+    if (!first) continue;
+    out += "[" + LrcTimeText(first->m_startTime, rate) + "]";
+    out += style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate) : line->m_text;
+    out += "\n";
+  }
+  return out;
+}
+
+bool WriteLrcFile(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
+}
+
+}  // namespace lf

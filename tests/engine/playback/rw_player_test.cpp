@@ -1,0 +1,238 @@
+#include "engine/playback/rw_player.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "engine/playback/rw_renderer.h"
+#include "engine/playback/stream_decode.h"
+
+namespace lf {
+namespace {
+
+class CountingView : public IRendererView {
+ public:
+  ScreenRect ClientRect() const override { return {0, 0, 300, 216}; }
+  void CopyScreen(const MRwRenderer&, const ScreenRect&, const ScreenRect&) override { ++copies; }
+  void FillRect(const ScreenRect&, Colorref) override { ++fills; }
+  std::atomic<int> copies{0}, fills{0};
+};
+
+std::vector<uint8_t> EmptyStream(size_t slots) { return std::vector<uint8_t>(slots * kPacketSize, 0); }
+
+void Put(std::vector<uint8_t>& s, size_t slot, const CdgPacket& p) { std::memcpy(&s[slot * kPacketSize], &p, kPacketSize); }
+
+CdgTileRows Solid() {
+  CdgTileRows rows;
+  rows.bits.fill(0x3F);
+  return rows;
+}
+
+TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
+  MRwRenderer r;
+  MRwPlayer player(&r);
+  player.DecodePacket(MakeMemoryPreset(6, 0));
+  EXPECT_EQ(r.PixelAt(0, 0), 6);
+  player.DecodePacket(MakeBorderPreset(3));
+  EXPECT_EQ(r.BorderColor(), 3);
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 1, 2, 4, 4, Solid()));
+  EXPECT_EQ(r.PixelAt(24, 48), 2);
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockXor, 1, 3, 4, 4, Solid()));
+  EXPECT_EQ(r.PixelAt(24, 48), 1);
+  player.DecodePacket(MakeScroll(CdgInstruction::ScrollPreset, 9, kScrollLeft, 2, 0, 3));
+  EXPECT_EQ(r.PixelAt(18, 48), 1);
+  EXPECT_EQ(r.PixelAt(299, 48), 9);
+  EXPECT_EQ(r.HOffset(), 2);
+  EXPECT_EQ(r.VOffset(), 3);
+  player.DecodePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, kScrollRight, 0, 0, 0));
+  EXPECT_EQ(r.PixelAt(24, 48), 1);
+  player.DecodePacket(MakeDefineTransparentColor(12));
+  EXPECT_EQ(r.TransparentColor(), 12);
+  const Colorref colors[8] = {MakeRgb(255, 255, 255), 0, 0, 0, 0, 0, 0, MakeRgb(17, 34, 51)};
+  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
+  EXPECT_EQ(r.ColorAt(8), MakeRgb(255, 255, 255));
+  EXPECT_EQ(r.ColorAt(15), MakeRgb(17, 34, 51));
+  EXPECT_EQ(r.ColorAt(0), 0u);
+
+  // Channels above 1 are not shown; channel 1 is.
+  const std::vector<uint8_t> before = r.ScreenSnapshot();
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 2));
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 8));
+  EXPECT_EQ(r.ScreenSnapshot(), before);
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 1));
+  EXPECT_EQ(r.PixelAt(12, 24), 5);
+
+  // Row bytes above 80 are invalid rows; unknown instructions and other commands do nothing.
+  const std::vector<uint8_t> now = r.ScreenSnapshot();
+  CdgPacket badRow = MakeTileBlock(CdgInstruction::TileBlockNormal, 7, 7, 3, 3, Solid());
+  badRow.data[2] = 81;  // 81 & 0x1F would be row 17
+  player.DecodePacket(badRow);
+  CdgPacket unknown = MakeMemoryPreset(1, 0);
+  unknown.instruction = 5;
+  player.DecodePacket(unknown);
+  CdgPacket otherMode = MakeMemoryPreset(1, 0);
+  otherMode.command = 8;
+  player.DecodePacket(otherMode);
+  EXPECT_EQ(r.ScreenSnapshot(), now);
+  // The top two bits of command and instruction are not part of them.
+  CdgPacket high = MakeMemoryPreset(11, 0);
+  high.command |= 0xC0;
+  high.instruction |= 0x40;
+  player.DecodePacket(high);
+  EXPECT_EQ(r.PixelAt(0, 0), 11);
+}
+
+TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
+  MRwRenderer r;
+  CountingView view;
+  r.AttachView(&view);
+  MRwPlayer player(&r);
+  Colorref colors[8] = {MakeRgb(255, 0, 0)};
+  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
+  const int copies = view.copies;
+  EXPECT_GT(copies, 0);
+  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
+  EXPECT_EQ(view.copies, copies);
+  // The same colours in the high table are a change of that table.
+  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
+  EXPECT_GT(view.copies, copies);
+  EXPECT_EQ(r.ColorAt(8), MakeRgb(255, 0, 0));
+}
+
+TEST(RwPlayerDecoder, NoRendererMeansNothingHappens) {
+  MRwPlayer player(nullptr);
+  player.DecodePacket(MakeMemoryPreset(1, 0));  // must not crash
+  SUCCEED();
+}
+
+TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
+  MRwRenderer r;
+  CountingView view;
+  r.AttachView(&view);
+  std::vector<uint8_t> stream = EmptyStream(600);
+  Put(stream, 10, MakeMemoryPreset(2, 0));
+  Put(stream, 299, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 7, 1, 1, Solid()));
+  Put(stream, 300, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 8, 1, 2, Solid()));
+  Put(stream, 599, MakeBorderPreset(4));  // the last slot
+  std::atomic<int32_t> samples{0};
+  MRwPlayer player(&r);
+  player.SetStream(stream.data(), stream.size());
+  player.SetExternalPosition(&samples);
+  player.Play(true);
+  EXPECT_EQ(player.State(), MRwPlayer::kPlaying);
+
+  auto waitFor = [&](auto done) {
+    for (int i = 0; i < 300 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+  };
+  // 44100 samples is packet 300: slots 0..299 are due, slot 300 is not.
+  samples = 44100;
+  EXPECT_TRUE(waitFor([&] { return r.PixelAt(6, 12) == 7; }));
+  EXPECT_EQ(r.PixelAt(0, 0), 2);
+  EXPECT_EQ(r.PixelAt(12, 12), 2);
+  EXPECT_EQ(player.Position(), 44100);
+  samples = 44100 + 147;
+  EXPECT_TRUE(waitFor([&] { return r.PixelAt(12, 12) == 8; }));
+  samples = 1 << 30;
+  EXPECT_TRUE(waitFor([&] { return r.BorderColor() == 4; }));
+  player.Stop();
+  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+}
+
+TEST(RwPlayer, FirstPassIsHeldAndShownInOneRefresh) {
+  MRwRenderer r;
+  CountingView view;
+  r.AttachView(&view);
+  std::vector<uint8_t> stream = EmptyStream(300);
+  for (int i = 0; i < 100; ++i)
+    Put(stream, i, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 1, 1 + i % 16, 1 + i % 48, Solid()));
+  std::atomic<int32_t> samples{300 * 147};
+  MRwPlayer player(&r);
+  player.SetStream(stream.data(), stream.size());
+  player.SetExternalPosition(&samples);
+  player.Play(false);  // on this thread: returns after the last slot
+  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(view.copies, 1);
+  EXPECT_EQ(view.fills, 4);
+  EXPECT_FALSE(r.HoldDisplay());
+}
+
+TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
+  MRwRenderer r;
+  std::atomic<int32_t> samples{5000};
+  MRwPlayer player(&r);
+  player.SetExternalPosition(&samples);
+  EXPECT_EQ(player.Position(), 5000);
+  samples = 100;
+  EXPECT_EQ(player.Position(), 5000);
+  player.SetExternalPosition(nullptr);
+  EXPECT_EQ(player.Position(), 5000);
+
+  // Own clock: paused holds the highest position.
+  MRwPlayer own(&r);
+  std::vector<uint8_t> stream = EmptyStream(3000);
+  own.SetStream(stream.data(), stream.size());
+  own.Play(true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  own.SetPaused(true);
+  EXPECT_EQ(own.State(), MRwPlayer::kPaused);
+  const int32_t held = own.Position();
+  EXPECT_GE(held, 44 * 40);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(own.Position(), held);
+  own.SetPaused(false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GT(own.Position(), held);
+  own.Stop();
+}
+
+TEST(RwPlayer, TempoChangeFromThePaceRunsTheClockFaster) {
+  MRwRenderer r;
+  std::vector<uint8_t> stream = EmptyStream(30000);
+  MRwPlayer player(&r);
+  player.SetPace({[] { return 147; }, [] { return 100; }});
+  player.SetStream(stream.data(), stream.size());
+  player.Play(true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const int32_t p = player.Position();
+  player.Stop();
+  // Doubled speed: well above the 200 ms of real time (slack for a loaded machine).
+  EXPECT_GT(p, static_cast<int32_t>(44.1 * 300));
+}
+
+TEST(RwPlayer, EmptyStreamEndsAtOnceAndStopForgetsTheStream) {
+  MRwRenderer r;
+  MRwPlayer player(&r);
+  player.Play(false);
+  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  std::vector<uint8_t> stream = EmptyStream(10);
+  player.SetStream(stream.data(), 0);
+  player.Play(true);
+  player.Stop();
+  player.SetStream(stream.data(), stream.size());
+  player.Stop();
+  std::atomic<int32_t> samples{1 << 20};
+  player.SetExternalPosition(&samples);
+  player.Play(false);  // the stream was forgotten: nothing to play
+  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+}
+
+TEST(StreamDecode, PrefixStopsBelowTheSlotOfTheTime) {
+  EXPECT_EQ(SlotsBefore(2.5), 750u);
+  EXPECT_EQ(SlotsBefore(0), 0u);
+  EXPECT_EQ(SlotsBefore(-1), 0u);
+  EXPECT_EQ(SlotsBefore(1.0 / 300 * 0.999), 0u);
+  std::vector<uint8_t> stream = EmptyStream(20);
+  Put(stream, 9, MakeMemoryPreset(1, 0));
+  Put(stream, 10, MakeMemoryPreset(2, 0));
+  MRwRenderer a, b;
+  EXPECT_EQ(DecodeStreamPrefix(a, stream.data(), stream.size(), 10), 10u);
+  EXPECT_EQ(a.PixelAt(0, 0), 1);
+  EXPECT_EQ(DecodeStreamPrefix(b, stream.data(), stream.size(), 1000), 20u);
+  EXPECT_EQ(b.PixelAt(0, 0), 2);
+}
+
+}  // namespace
+}  // namespace lf
