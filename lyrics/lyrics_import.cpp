@@ -1,0 +1,134 @@
+#include "lyrics/lyrics_import.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "lyrics/convert_text_lyrics.h"
+#include "lyrics/lyrics_punctuation_map.h"
+#include "lyrics/parse_lrc.h"
+#include "lyrics/scan_midi_lyrics.h"
+#include "platform/text_encoding.h"
+
+namespace lf {
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+
+enum class ReadResult { Ok, OpenFailed, NoMemory };
+
+ReadResult ReadWholeFile(const std::string& path, std::string& out) {
+  std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  if (!f) return ReadResult::OpenFailed;
+  struct stat st {};
+  if (fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::OpenFailed;
+  try {
+    out.clear();
+    out.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) out.append(buf, n);
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    out.shrink_to_fit();
+    return ReadResult::NoMemory;
+  }
+  if (std::ferror(f.get())) return ReadResult::OpenFailed;
+  return ReadResult::Ok;
+}
+
+LyricsImport Fail(LyricsImport r, LyricsImport::Status status, const char* message, MessageIcon icon) {
+  r.status = status;
+  r.error = message;
+  r.icon = icon;
+  r.text.clear();
+  r.lrc.Clear();
+  return r;
+}
+
+}  // namespace
+
+LyricsFileKind LyricsFileKindOf(const std::string& path) {
+  // The extension is searched in the file name only, so that a dot in a folder
+  // name is not taken for one.
+  const size_t slash = path.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return LyricsFileKind::Unknown;
+  std::string ext = path.substr(dot, 4);
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  if (ext == ".txt") return LyricsFileKind::Text;
+  if (ext == ".lrc") return LyricsFileKind::Lrc;
+  if (ext == ".kar" || ext == ".mid") return LyricsFileKind::Midi;
+  return LyricsFileKind::Unknown;
+}
+
+std::string DecodeLyricsTextFile(std::string_view bytes) {
+  std::string text;
+  if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE)
+    text = Utf16LeToUtf8(bytes.substr(2));
+  else
+    text = DecodeLyricText(StripUtf8Bom(bytes));
+
+  if (const size_t eof = text.find('\x1A'); eof != std::string::npos) text.resize(eof);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\0') continue;
+    if (c == '\r') {
+      // CR LF and a lone CR (old Macintosh files) both end a line.
+      if (i + 1 >= text.size() || text[i + 1] != '\n') out += '\n';
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
+LyricsImport ImportLyricsFile(const std::string& path) {
+  LyricsImport r;
+  r.kind = LyricsFileKindOf(path);
+  if (r.kind == LyricsFileKind::Unknown) return r;
+
+  std::string bytes;
+  switch (ReadWholeFile(path, bytes)) {
+    case ReadResult::OpenFailed:
+      return Fail(std::move(r), LyricsImport::Status::OpenFailed, kLyricsOpenError, MessageIcon::Warning);
+    case ReadResult::NoMemory:
+      return Fail(std::move(r), LyricsImport::Status::NoMemory, kLyricsMemoryError, MessageIcon::Warning);
+    case ReadResult::Ok:
+      break;
+  }
+
+  try {
+    switch (r.kind) {
+      case LyricsFileKind::Text:
+        r.text = ConvertTextLyrics(DecodeLyricsTextFile(bytes));
+        break;
+      case LyricsFileKind::Lrc:
+        ParseLrc(DecodeLyricsTextFile(bytes), r.text, r.lrc);
+        break;
+      case LyricsFileKind::Midi:
+        r.text = ScanMidiLyrics(bytes);
+        break;
+      case LyricsFileKind::Unknown:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    return Fail(std::move(r), LyricsImport::Status::NoMemory, kLyricsMemoryError, MessageIcon::Warning);
+  }
+
+  if (r.text.empty())
+    return Fail(std::move(r), LyricsImport::Status::NoLyrics, kLyricsNoLyricsError, MessageIcon::Error);
+  r.status = LyricsImport::Status::Ok;
+  return r;
+}
+
+}  // namespace lf

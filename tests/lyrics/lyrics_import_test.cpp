@@ -1,0 +1,206 @@
+#include "lyrics/lyrics_import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <cstring>
+#include <random>
+
+#include "lyrics/convert_text_lyrics.h"
+#include "lyrics/midi_file_builder.h"
+#include "platform/paths.h"
+
+namespace lf {
+namespace {
+
+const std::string kData = std::string(LYRICFORGE_SOURCE_DIR) + "/tests/lyrics/data/";
+
+class LyricsImportTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, std::string_view bytes) {
+    const std::string path = m_dir.File(name);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  ScopedTempFolder m_dir{"lyrics-import-test"};
+};
+
+TEST(LyricsFileKind, ExtensionDecides) {
+  EXPECT_EQ(LyricsFileKindOf("a/song.txt"), LyricsFileKind::Text);
+  EXPECT_EQ(LyricsFileKindOf("SONG.TXT"), LyricsFileKind::Text);
+  EXPECT_EQ(LyricsFileKindOf("song.Lrc"), LyricsFileKind::Lrc);
+  EXPECT_EQ(LyricsFileKindOf("song.kar"), LyricsFileKind::Midi);
+  EXPECT_EQ(LyricsFileKindOf("song.mid"), LyricsFileKind::Midi);
+  EXPECT_EQ(LyricsFileKindOf("song.midi"), LyricsFileKind::Midi);
+  EXPECT_EQ(LyricsFileKindOf("song.text"), LyricsFileKind::Unknown);  // ".tex"
+  EXPECT_EQ(LyricsFileKindOf("song.doc"), LyricsFileKind::Unknown);
+  EXPECT_EQ(LyricsFileKindOf("folder.txt/song"), LyricsFileKind::Unknown);
+  EXPECT_EQ(LyricsFileKindOf("song"), LyricsFileKind::Unknown);
+}
+
+TEST(ConvertTextLyrics, LineEndsBecomeCrLf) {
+  EXPECT_EQ(ConvertTextLyrics("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
+  EXPECT_EQ(ConvertTextLyrics("\nx\n"), "\r\nx\r\n");
+  EXPECT_EQ(ConvertTextLyrics(""), "");
+  EXPECT_EQ(ConvertTextLyrics("it\x92s"), "it\xE2\x80\x99s");
+}
+
+TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
+  // Windows-1252 with CR LF, from a file as Windows editors save it.
+  LyricsImport r = ImportLyricsFile(kData + "windows1252.txt");
+  ASSERT_TRUE(r.Ok()) << r.error;
+  EXPECT_EQ(r.kind, LyricsFileKind::Text);
+  EXPECT_EQ(r.text,
+            "Caf\xC3\xA9 au lait\r\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\r\n"
+            "\xE2\x80\x9CQuoted\xE2\x80\x9D\r\n");
+
+  // UTF-8 with a byte-order mark and LF line ends: the mark goes, the characters stay.
+  r = ImportLyricsFile(kData + "utf8_bom.txt");
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text, "Caf\xC3\xA9 au lait\r\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\r\n");
+
+  r = ImportLyricsFile(Write("plain.txt", "one\ntwo"));
+  EXPECT_EQ(r.text, "one\r\ntwo");
+
+  // UTF-16 LE with its mark, characters beyond U+00FF included.
+  const std::string utf16("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0\x16\x04\x19\x20" "s\0", 20);
+  r = ImportLyricsFile(Write("wide.txt", utf16));
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text, "Caf\xC3\xA9\r\n\xD0\x96\xE2\x80\x99s");
+
+  // Everything after an old end-of-file mark is not text.
+  r = ImportLyricsFile(Write("dos.txt", "words\r\n\x1A garbage"));
+  EXPECT_EQ(r.text, "words\r\n");
+}
+
+TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
+  LyricsImport r = ImportLyricsFile(kData + "tags_crlf_windows1252.lrc");
+  ASSERT_TRUE(r.Ok()) << r.error;
+  EXPECT_EQ(r.text,
+            "Wake up, the sun is high\r\nDon\xE2\x80\x99t you let it pass you by\r\n\r\n"
+            "Morning song\xE2\x80\xA6\r\n");
+  EXPECT_EQ(r.lrc.title, "Morning Song");
+  EXPECT_EQ(r.lrc.artist, "The Example Band");
+  EXPECT_EQ(r.lrc.offset, 120);
+  EXPECT_EQ(r.lrc.length, 9000);
+  ASSERT_EQ(r.lrc.lines.size(), 4u);
+  EXPECT_EQ(r.lrc.lines[0].elements.size(), 6u);
+  EXPECT_EQ(r.lrc.lines[0].elements[0].start, 1000);
+  EXPECT_EQ(r.lrc.lines[0].elements[1].start, 1075);  // 450 / 6 a word
+
+  r = ImportLyricsFile(kData + "enhanced_closed.lrc");
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text, "Hello morning light\r\nStay a while\r\n");
+  ASSERT_EQ(r.lrc.lines.size(), 2u);
+  const auto& first = r.lrc.lines[0].elements;
+  ASSERT_EQ(first.size(), 5u);
+  EXPECT_EQ(first[4].text, "light");
+  EXPECT_EQ(first[4].start, 700);
+  EXPECT_EQ(first[4].end, 819);
+  EXPECT_EQ(r.lrc.lines[1].elements[2].end, 1099);
+
+  r = ImportLyricsFile(kData + "enhanced_open.lrc");
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text, "Hello morning light\r\nStay a while\r\n");
+  const auto& open = r.lrc.lines[0].elements;
+  EXPECT_EQ(open[4].start, 700);
+  EXPECT_EQ(open[4].end, 899);  // until the next line
+  const auto& lastWord = r.lrc.lines[1].elements[2];
+  EXPECT_EQ(lastWord.start, 980);
+  EXPECT_GE(lastWord.end, lastWord.start);
+}
+
+TEST_F(LyricsImportTest, KaraokeFiles) {
+  using test::MidiTrack;
+  MidiTrack header;
+  header.Text("@KMIDI KARAOKE FILE").Text("@TSong").End();
+  MidiTrack words;
+  words.Name("Words").Text("\\Sing ").Text("a").Text("long").Text("/Now").End();
+  LyricsImport r = ImportLyricsFile(Write("song.kar", test::MidiFile({header, words})));
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.kind, LyricsFileKind::Midi);
+  EXPECT_EQ(r.text, "\r\nSing along\r\nNow");
+  EXPECT_TRUE(r.lrc.lines.empty());
+
+  MidiTrack lyricEvents;
+  lyricEvents.Lyric("Hey ").Lyric("there").End();
+  r = ImportLyricsFile(Write("song.midi", test::MidiFile({lyricEvents}, 0)));
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text, "Hey there");
+
+  MidiTrack noText;
+  noText.Name("Piano").Note(60).End();
+  r = ImportLyricsFile(Write("music.mid", test::MidiFile({noText})));
+  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+}
+
+TEST_F(LyricsImportTest, FailuresCarryTheirMessages) {
+  LyricsImport r = ImportLyricsFile(m_dir.File("missing.txt"));
+  EXPECT_EQ(r.status, LyricsImport::Status::OpenFailed);
+  EXPECT_EQ(r.error, "Error: Unable to open lyric file.");
+  EXPECT_EQ(r.icon, MessageIcon::Warning);
+
+  std::filesystem::create_directory(m_dir.File("folder.lrc"));
+  EXPECT_EQ(ImportLyricsFile(m_dir.File("folder.lrc")).status, LyricsImport::Status::OpenFailed);
+
+  for (const char* name : {"empty.txt", "empty.lrc", "empty.kar"}) {
+    r = ImportLyricsFile(Write(name, ""));
+    EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics) << name;
+    EXPECT_EQ(r.error,
+              "There was an error opening or reading the Lyrics file,\nor the Lyrics file contained no "
+              "Lyrics.\n\nPlease check the file and try again.");
+    EXPECT_EQ(r.icon, MessageIcon::Error);
+    EXPECT_TRUE(r.text.empty());
+  }
+
+  r = ImportLyricsFile(Write("song.text", "words"));
+  EXPECT_EQ(r.status, LyricsImport::Status::Ignored);
+  EXPECT_TRUE(r.error.empty());
+
+  EXPECT_EQ(ImportLyricsFile(Write("tags.lrc", "[ar:x]\n[ti:y]\n")).status, LyricsImport::Status::NoLyrics);
+}
+
+TEST_F(LyricsImportTest, BinaryFileNamedLrc) {
+  std::mt19937 rng(7);
+  std::string bytes(64 * 1024, '\0');
+  for (char& c : bytes) c = static_cast<char>(rng());
+  // Whatever the bytes give, the text is valid, zero-free text.
+  LyricsImport r = ImportLyricsFile(Write("binary.lrc", bytes));
+  if (r.Ok()) {
+    EXPECT_EQ(r.text.find('\0'), std::string::npos);
+    EXPECT_FALSE(r.lrc.lines.empty());
+  } else {
+    EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+  }
+  // A PNG header and friends: no timed line, so the import says so.
+  r = ImportLyricsFile(Write("picture.lrc", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
+  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+}
+
+TEST_F(LyricsImportTest, FiftyMegabyteFiles) {
+  constexpr size_t kSize = 50u << 20;
+  std::string bytes(kSize, '\0');
+  std::mt19937 rng(11);
+  for (size_t i = 0; i < kSize; i += 4) {
+    const uint32_t v = rng();
+    std::memcpy(&bytes[i], &v, 4);
+  }
+  for (const char* name : {"huge.lrc", "huge.kar"}) {
+    const LyricsImport r = ImportLyricsFile(Write(name, bytes));
+    EXPECT_TRUE(r.status == LyricsImport::Status::Ok || r.status == LyricsImport::Status::NoLyrics) << name;
+    std::filesystem::remove(m_dir.File(name));
+  }
+  // Fifty megabytes of real lines come through whole.
+  const std::string line = "[00:01.00]la la la\n";
+  std::string text;
+  text.reserve(kSize);
+  while (text.size() + line.size() <= kSize) text += line.substr(10);
+  const LyricsImport r = ImportLyricsFile(Write("huge.txt", text));
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.text.size(), text.size() + text.size() / 9);
+  std::filesystem::remove(m_dir.File("huge.txt"));
+}
+
+}  // namespace
+}  // namespace lf

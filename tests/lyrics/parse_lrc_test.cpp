@@ -1,0 +1,195 @@
+#include "lyrics/parse_lrc.h"
+
+#include <gtest/gtest.h>
+
+namespace lf {
+namespace {
+
+struct Parsed {
+  size_t length = 0;
+  std::string text;
+  LrcFile lrc;
+};
+
+Parsed Parse(std::string_view data) {
+  Parsed p;
+  p.length = ParseLrc(data, p.text, p.lrc);
+  return p;
+}
+
+TEST(ParseLrc, PlainLinesShareTheirTimeEvenly) {
+  const Parsed p = Parse("[00:12.34]Hello world\n[00:15.34]Next\n");
+  EXPECT_EQ(p.text, "Hello world\r\nNext\r\n");
+  EXPECT_EQ(p.length, p.text.size());
+  ASSERT_EQ(p.lrc.lines.size(), 2u);
+  const auto& w = p.lrc.lines[0].elements;
+  ASSERT_EQ(w.size(), 2u);
+  EXPECT_EQ(w[0].text, "Hello");
+  EXPECT_EQ(w[0].start, 1234);
+  EXPECT_EQ(w[0].end, 1383);
+  EXPECT_EQ(w[1].text, "world");
+  EXPECT_EQ(w[1].start, 1384);
+  EXPECT_EQ(w[1].end, 1533);
+  // The last line takes the average share (150) of the words before it.
+  const auto& last = p.lrc.lines[1].elements;
+  ASSERT_EQ(last.size(), 1u);
+  EXPECT_EQ(last[0].start, 1534);
+  EXPECT_EQ(last[0].end, 1683);
+}
+
+TEST(ParseLrc, TimeTagForms) {
+  auto firstStart = [](std::string_view data) {
+    const Parsed p = Parse(data);
+    return p.lrc.lines.empty() ? -1 : p.lrc.lines[0].elements.at(0).start;
+  };
+  EXPECT_EQ(firstStart("[00:12]a"), 1200);
+  EXPECT_EQ(firstStart("[00:12.345]a"), 1200);  // only the exact mm:ss.xx form has hundredths
+  EXPECT_EQ(firstStart("[00:12:34]a"), 1200);
+  EXPECT_EQ(firstStart("[01:02.03]a"), 6203);
+  EXPECT_EQ(firstStart("[00:05.00][00:45.00]a"), 500);  // several tags: one line, first tag
+  EXPECT_EQ(firstStart("[1:23.45]a"), -1);               // a one-digit minute is no time tag
+  EXPECT_EQ(firstStart("[00:99999999999999999999]a"), kLrcMaxTime);  // no overflow
+
+  const Parsed several = Parse("[00:05.00][00:45.00]Chorus\n");
+  EXPECT_EQ(several.lrc.lines.size(), 1u);
+  EXPECT_EQ(several.text, "Chorus\r\n");
+}
+
+TEST(ParseLrc, IdTagsFillTheRecordAndMakeNoLine) {
+  const Parsed p = Parse(
+      "[AR:Some Artist]\n[al:An Album]\n[ti:The Title]\n[au:Writer]\n[by:Me]\n"
+      "[re:Tool]\n[ve:1.2]\n[length:3:20]\n[offset:-250]\n[xx:unknown]\n[noColon]\n"
+      "[00:01.00]Words\n");
+  EXPECT_EQ(p.lrc.artist, "Some Artist");
+  EXPECT_EQ(p.lrc.album, "An Album");
+  EXPECT_EQ(p.lrc.title, "The Title");
+  EXPECT_EQ(p.lrc.author, "Writer");
+  EXPECT_EQ(p.lrc.creator, "Me");
+  EXPECT_EQ(p.lrc.tool, "Tool");
+  EXPECT_EQ(p.lrc.toolVersion, "1.2");
+  EXPECT_EQ(p.lrc.length, 20000);
+  EXPECT_EQ(p.lrc.offset, -250);
+  EXPECT_EQ(p.text, "Words\r\n");
+  ASSERT_EQ(p.lrc.lines.size(), 1u);
+  EXPECT_EQ(p.lrc.lines[0].elements[0].start, 100);  // the offset is kept, not applied
+  EXPECT_EQ(Parse("[offset:+500]\n[00:01.00]x").lrc.offset, 500);
+}
+
+TEST(ParseLrc, EmptyTimedLineKeepsItsPlace) {
+  const Parsed p = Parse("[00:01.00]One\n[00:03.00]\n[00:05.00]Two\n");
+  EXPECT_EQ(p.text, "One\r\n\r\nTwo\r\n");
+  ASSERT_EQ(p.lrc.lines.size(), 3u);
+  ASSERT_EQ(p.lrc.lines[1].elements.size(), 1u);
+  EXPECT_EQ(p.lrc.lines[1].elements[0].text, "");
+  EXPECT_EQ(p.lrc.lines[1].elements[0].start, 300);
+}
+
+TEST(ParseLrc, EnhancedLinesTakeTheirWordTimes) {
+  const Parsed p = Parse("[00:10.00]<00:10.00>Hel<00:10.40>lo <00:11.00>you<00:11.80>\n");
+  EXPECT_EQ(p.text, "Hello you\r\n");
+  ASSERT_EQ(p.lrc.lines.size(), 1u);
+  const auto& w = p.lrc.lines[0].elements;
+  ASSERT_EQ(w.size(), 3u);
+  EXPECT_EQ(w[0].text, "Hel");
+  EXPECT_EQ(w[0].start, 1000);
+  EXPECT_EQ(w[0].end, 1039);
+  EXPECT_EQ(w[1].text, "lo");
+  EXPECT_EQ(w[1].start, 1040);
+  EXPECT_EQ(w[1].end, 1099);
+  EXPECT_EQ(w[2].text, "you");
+  EXPECT_EQ(w[2].start, 1100);
+  EXPECT_EQ(w[2].end, 1179);
+}
+
+TEST(ParseLrc, EnhancedLineWithoutClosingTagNeverEndsBeforeItStarts) {
+  const Parsed p = Parse(
+      "[00:10.00]<00:10.00>One <00:10.50>two\n"
+      "[00:12.00]<00:12.00>Three <00:12.50>four\n");
+  ASSERT_EQ(p.lrc.lines.size(), 2u);
+  const auto& first = p.lrc.lines[0].elements;
+  EXPECT_EQ(first[0].end, 1049);
+  EXPECT_EQ(first[1].start, 1050);
+  EXPECT_EQ(first[1].end, 1199);  // up to the next line
+  const auto& last = p.lrc.lines[1].elements;
+  EXPECT_EQ(last[1].start, 1250);
+  EXPECT_GE(last[1].end, last[1].start);
+}
+
+TEST(ParseLrc, WordTagFractions) {
+  auto secondStart = [](std::string_view tag) {
+    const Parsed p = Parse("[00:10.00]<00:10.00>a " + std::string(tag) + "b<00:20.00>");
+    return p.lrc.lines.at(0).elements.at(1).start;
+  };
+  EXPECT_EQ(secondStart("<00:10.40>"), 1040);
+  EXPECT_EQ(secondStart("<00:10.400>"), 1040);  // milliseconds, not 400 hundredths
+  EXPECT_EQ(secondStart("<00:10.4>"), 1040);
+  EXPECT_EQ(secondStart("<00:11>"), 1100);
+}
+
+TEST(ParseLrc, LinesBeforeTheFirstWordTagKeepTheLineTime) {
+  const Parsed p = Parse("[00:01.00]plain line\n[00:05.00]<00:05.00>tag<00:06.00>\n");
+  const auto& plain = p.lrc.lines.at(0).elements;
+  ASSERT_EQ(plain.size(), 2u);
+  EXPECT_EQ(plain[0].start, 100);
+  EXPECT_EQ(plain[1].start, 100);
+  EXPECT_EQ(plain[1].end, 0);
+  EXPECT_EQ(p.text, "plain line\r\ntag\r\n");
+}
+
+TEST(ParseLrc, SingerMarksCarryToFollowingLines) {
+  const Parsed p = Parse("[00:01.00]One\n[00:02.00]F:Two\n[00:03.00]Three\n[00:04.00]m: Four\n[00:05.00]D:x\n");
+  ASSERT_EQ(p.lrc.lines.size(), 5u);
+  EXPECT_EQ(p.lrc.lines[0].singer, 1);
+  EXPECT_EQ(p.lrc.lines[1].singer, 2);
+  EXPECT_EQ(p.lrc.lines[2].singer, 2);
+  EXPECT_EQ(p.lrc.lines[3].singer, 1);
+  EXPECT_EQ(p.lrc.lines[4].singer, 3);
+  EXPECT_EQ(p.text, "One\r\nTwo\r\nThree\r\n Four\r\nx\r\n");
+  // The blank left after the mark makes no word of its own.
+  ASSERT_EQ(p.lrc.lines[3].elements.size(), 1u);
+  EXPECT_EQ(p.lrc.lines[3].elements[0].text, "Four");
+}
+
+TEST(ParseLrc, LinesWithoutUsableTagsAreSkipped) {
+  EXPECT_EQ(Parse("no tags here\n[]\n[\n]\n").length, 0u);
+  const Parsed p = Parse("junk[00:10.00]Hello [x] you\n");
+  EXPECT_EQ(p.text, "you\r\n");
+  ASSERT_EQ(p.lrc.lines.size(), 1u);
+  EXPECT_EQ(p.lrc.lines[0].elements[0].start, 1000);
+}
+
+TEST(ParseLrc, NoTimedLineGivesNothing) {
+  Parsed p = Parse("[ar:Only tags]\n[ti:Nothing else]\n");
+  EXPECT_EQ(p.length, 0u);
+  EXPECT_TRUE(p.text.empty());
+  EXPECT_TRUE(p.lrc.lines.empty());
+  EXPECT_EQ(p.lrc.artist, "Only tags");
+  EXPECT_EQ(Parse("").length, 0u);
+}
+
+TEST(ParseLrc, BlanksCollapseAndLineEndsMayBeCrLf) {
+  const Parsed p = Parse("  [00:01.00]  a    b  \r\n[00:02.00]c\r\n[00:03.00]d");
+  EXPECT_EQ(p.text, "a b\r\nc\r\nd\r\n");
+  EXPECT_EQ(p.lrc.lines.size(), 3u);
+}
+
+TEST(ParseLrc, ParsingEmptiesTheRecordFirst) {
+  std::string text;
+  LrcFile lrc;
+  lrc.artist = "old";
+  lrc.lines.resize(3);
+  ParseLrc("[00:01.00]x", text, lrc);
+  EXPECT_EQ(lrc.artist, "");
+  EXPECT_EQ(lrc.lines.size(), 1u);
+}
+
+TEST(ParseLrc, PunctuationArrivesAsUtf8InBothEncodings) {
+  // UTF-8 stays; Windows-1252 quotes and dashes become the same characters.
+  EXPECT_EQ(Parse("[00:01.00]don\xE2\x80\x99t \xE2\x80\x93 go\xE2\x80\xA6").text,
+            "don\xE2\x80\x99t \xE2\x80\x93 go\xE2\x80\xA6\r\n");
+  EXPECT_EQ(Parse("[00:01.00]don\x92t \x96 \x93go\x94 caf\xE9").text,
+            "don\xE2\x80\x99t \xE2\x80\x93 \xE2\x80\x9Cgo\xE2\x80\x9D caf\xC3\xA9\r\n");
+}
+
+}  // namespace
+}  // namespace lf
