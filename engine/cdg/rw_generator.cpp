@@ -1,8 +1,15 @@
 #include "engine/cdg/rw_generator.h"
 
 #include <algorithm>
+#include <map>
+
+#include "engine/cdg/font_rasterizer.h"
 
 namespace lf {
+
+struct MRwGenerator::FontCache {
+  std::map<std::string, std::unique_ptr<MFontRasterizer>> fonts;
+};
 
 MRwGenerator::MRwGenerator() = default;
 
@@ -15,6 +22,20 @@ MRwGenerator::~MRwGenerator() = default;
 void MRwGenerator::SetStream(uint8_t* stream, int32_t size) {
   m_stream = stream;
   m_streamSize = stream != nullptr && size > 0 ? size : 0;
+}
+
+const MFontRasterizer* MRwGenerator::FontFor(const std::string& face, int height, uint32_t flags) {
+  if (!m_fonts) m_fonts = std::make_unique<FontCache>();
+  std::string key = face;
+  key += '\n' + std::to_string(height) + '\n' + std::to_string(flags & (kTextBold | kTextItalic | kTextUnderline));
+  auto found = m_fonts->fonts.find(key);
+  if (found != m_fonts->fonts.end()) return found->second.get();
+  FontRequest request{face, height, (flags & kTextBold) != 0, (flags & kTextItalic) != 0,
+                      (flags & kTextUnderline) != 0};
+  auto font = MFontRasterizer::Create(request);
+  const MFontRasterizer* result = font.get();
+  if (font) m_fonts->fonts.emplace(key, std::move(font));
+  return result;
 }
 
 bool MRwGenerator::Aborted() {

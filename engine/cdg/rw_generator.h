@@ -9,7 +9,9 @@
 // settings previews) instead of, or as well as, writing a stream.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "engine/cdg/cdg_packet.h"
@@ -134,6 +136,12 @@ class MRwGenerator {
   }
 
  private:
+  struct FontCache;
+  // The font for a face, height and style flags, or nullptr when no face at
+  // all can be loaded. Fonts are kept for the generator's life: a song
+  // compilation draws hundreds of lines in a handful of styles.
+  const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
+
   MRwRenderer* m_renderer = nullptr;
   uint8_t* m_stream = nullptr;
   int32_t m_streamSize = 0;
@@ -141,6 +149,7 @@ class MRwGenerator {
   bool m_aborted = false;
   int m_trailingSpace = 1;
   int m_screenPercent = 100;
+  std::unique_ptr<FontCache> m_fonts;
 };
 
 }  // namespace lf

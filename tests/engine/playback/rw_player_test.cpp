@@ -84,6 +84,30 @@ TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
   EXPECT_EQ(r.PixelAt(0, 0), 11);
 }
 
+// Where other decoders differ, we follow our own rules: every packet of a
+// preset burst refills, tiles land at 12 x row whatever the offsets, and the
+// window shows screen pixel (x + H, y + V) at (x, y).
+TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
+  MRwRenderer r;
+  MRwPlayer player(&r);
+  player.DecodePacket(MakeMemoryPreset(2, 0));
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
+  player.DecodePacket(MakeMemoryPreset(2, 1));
+  EXPECT_EQ(r.PixelAt(18, 36), 2);
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
+  player.DecodePacket(MakeMemoryPreset(40, 15));
+  EXPECT_EQ(r.PixelAt(18, 36), 2);
+
+  player.DecodePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, 0, 5, 0, 11));
+  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 7, 7, 1, 1, Solid()));
+  EXPECT_EQ(r.PixelAt(6, 12), 7);
+  EXPECT_EQ(r.PixelAt(6, 24), 2);
+  const std::vector<uint8_t> visible = r.VisibleIndices();
+  EXPECT_EQ(visible[0], 7);  // screen (11, 23): the tile's last row and column
+  EXPECT_EQ(visible[1], 2);  // screen (12, 23)
+  EXPECT_EQ(visible[kDrawWidth], 2);  // screen (11, 24)
+}
+
 TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
   MRwRenderer r;
   CountingView view;

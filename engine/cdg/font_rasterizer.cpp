@@ -1,0 +1,347 @@
+#include "engine/cdg/font_rasterizer.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+#include <fontconfig/fontconfig.h>
+#include <hb-ft.h>
+#include <hb.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+
+#include "engine/cdg/draw_bitmap.h"
+
+namespace lf {
+
+namespace {
+
+constexpr int kDefaultCellHeight = 16;  // what a height of 0 asks for
+constexpr int kMaxCellHeight = 1024;    // far beyond the 192-pixel screen
+// The slant of a synthesised italic (about 12 degrees), in 16.16.
+constexpr FT_Fixed kObliqueShear = 0x0366A;
+
+// Where fontconfig found a face; whether bold or italic must be made up is
+// decided from the face itself once it is open.
+struct ResolvedFace {
+  std::string path;
+  int index = 0;
+  std::string family;
+  bool needBold = false;
+  bool needItalic = false;
+};
+
+// Process-wide font state. FreeType's library object and fontconfig are
+// shared, so face creation and lookups go through one lock; a created face is
+// then used by one rasterizer only.
+class FontSystem {
+ public:
+  static FontSystem& Instance() {
+    static FontSystem system;
+    return system;
+  }
+
+  std::mutex& Lock() { return m_mutex; }
+  FT_Library Library() const { return m_library; }
+
+  // Caller holds Lock().
+  bool Resolve(const std::string& face, bool bold, bool italic, ResolvedFace& out) {
+    std::string key = face;
+    key += '\n';
+    key += bold ? 'b' : '-';
+    key += italic ? 'i' : '-';
+    auto found = m_resolved.find(key);
+    if (found != m_resolved.end()) {
+      out = found->second;
+      return !out.path.empty();
+    }
+    bool ok = Match(face, bold, italic, out);
+    // A face that fontconfig cannot place at all falls back to the default sans.
+    if (!ok) ok = Match("Liberation Sans", bold, italic, out);
+    if (!ok) ok = Match("sans-serif", bold, italic, out);
+    if (!ok) out = ResolvedFace{};
+    m_resolved[key] = out;
+    return ok;
+  }
+
+  // Whole font files, read once; FreeType faces are opened from memory.
+  std::shared_ptr<const std::vector<uint8_t>> FileData(const std::string& path) {
+    auto found = m_files.find(path);
+    if (found != m_files.end()) return found->second;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return nullptr;
+    auto data = std::make_shared<std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
+                                                        std::istreambuf_iterator<char>());
+    if (data->empty()) return nullptr;
+    m_files[path] = data;
+    return data;
+  }
+
+ private:
+  FontSystem() {
+    if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
+    m_fontconfigReady = FcInit() == FcTrue;
+  }
+  ~FontSystem() = default;  // released by process exit; faces may outlive statics
+
+  bool Match(const std::string& face, bool bold, bool italic, ResolvedFace& out) {
+    if (!m_fontconfigReady) return false;
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) return false;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) return false;
+
+    bool ok = false;
+    FcChar8* file = nullptr;
+    FcBool outline = FcFalse;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr &&
+        (FcPatternGetBool(match, FC_OUTLINE, 0, &outline) != FcResultMatch || outline)) {
+      out.path = reinterpret_cast<const char*>(file);
+      int index = 0;
+      FcPatternGetInteger(match, FC_INDEX, 0, &index);
+      FcChar8* family = nullptr;
+      if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr)
+        out.family = reinterpret_cast<const char*>(family);
+      out.index = index;
+      ok = true;
+    }
+    FcPatternDestroy(match);
+    return ok;
+  }
+
+  std::mutex m_mutex;
+  FT_Library m_library = nullptr;
+  bool m_fontconfigReady = false;
+  std::map<std::string, ResolvedFace> m_resolved;
+  std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> m_files;
+};
+
+int RoundPixels(FT_Pos value26) { return static_cast<int>((value26 + 32) >> 6); }
+
+}  // namespace
+
+struct MFontRasterizer::Impl {
+  std::shared_ptr<const std::vector<uint8_t>> data;  // keeps the memory face alive
+  FT_Face face = nullptr;
+  hb_font_t* hbFont = nullptr;
+  ResolvedFace resolved;
+  bool underline = false;
+  int height = 0, ascent = 0, descent = 0, averageWidth = 0;
+  int underlineTop = 0, underlineRows = 1;  // relative to the baseline, down positive
+  FT_Pos emboldenStrength = 0;              // 26.6, whole pixels
+  mutable std::unordered_map<uint32_t, GlyphImage> glyphs;
+
+  ~Impl() {
+    if (hbFont != nullptr) hb_font_destroy(hbFont);
+    if (face != nullptr) {
+      std::lock_guard<std::mutex> lock(FontSystem::Instance().Lock());
+      FT_Done_Face(face);
+    }
+  }
+
+  const GlyphImage& Glyph(uint32_t glyphId) const;
+};
+
+namespace {
+constexpr FT_Int32 kLoadFlags = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
+}
+
+const GlyphImage& MFontRasterizer::Impl::Glyph(uint32_t glyphId) const {
+  auto found = glyphs.find(glyphId);
+  if (found != glyphs.end()) return found->second;
+  GlyphImage& image = glyphs[glyphId];
+  if (FT_Load_Glyph(face, glyphId, kLoadFlags) != 0) return image;  // drawn as nothing
+  FT_GlyphSlot slot = face->glyph;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (emboldenStrength > 0) {
+      FT_Outline_EmboldenXY(&slot->outline, emboldenStrength, 0);
+      // Emboldening grows the outline both ways; keep the left edge in place.
+      FT_Outline_Translate(&slot->outline, emboldenStrength / 2, 0);
+    }
+    if (resolved.needItalic) {
+      FT_Matrix shear{0x10000, kObliqueShear, 0, 0x10000};
+      FT_Outline_Transform(&slot->outline, &shear);
+    }
+  }
+  if (FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return image;
+  const FT_Bitmap& bitmap = slot->bitmap;
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO || bitmap.buffer == nullptr) return image;
+  image.left = slot->bitmap_left;
+  image.top = slot->bitmap_top;
+  image.width = static_cast<int>(bitmap.width);
+  image.rows = static_cast<int>(bitmap.rows);
+  image.pitch = (image.width + 7) / 8;
+  image.bits.resize(static_cast<size_t>(image.pitch) * image.rows);
+  const int sourcePitch = std::abs(bitmap.pitch);
+  for (int row = 0; row < image.rows; ++row) {
+    const int sourceRow = bitmap.pitch >= 0 ? row : image.rows - 1 - row;
+    std::memcpy(&image.bits[static_cast<size_t>(row) * image.pitch],
+                bitmap.buffer + static_cast<size_t>(sourceRow) * sourcePitch, image.pitch);
+  }
+  return image;
+}
+
+MFontRasterizer::MFontRasterizer(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
+MFontRasterizer::~MFontRasterizer() = default;
+
+std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& request) {
+  auto impl = std::make_unique<Impl>();
+  FontSystem& system = FontSystem::Instance();
+  {
+    std::lock_guard<std::mutex> lock(system.Lock());
+    if (system.Library() == nullptr) return nullptr;
+    if (!system.Resolve(request.face, request.bold, request.italic, impl->resolved)) return nullptr;
+    impl->data = system.FileData(impl->resolved.path);
+    if (!impl->data) return nullptr;
+    if (FT_New_Memory_Face(system.Library(), impl->data->data(),
+                           static_cast<FT_Long>(impl->data->size()), impl->resolved.index,
+                           &impl->face) != 0) {
+      impl->face = nullptr;
+      return nullptr;
+    }
+  }
+  FT_Face face = impl->face;
+  if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return nullptr;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const bool hasOs2 = os2 != nullptr && os2->version != 0xFFFF;
+
+  // fontconfig answers a family without a bold or italic face with its
+  // regular face (marking it for synthesis); the face itself tells.
+  const bool faceIsBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ||
+                          (hasOs2 && os2->usWeightClass >= 600);
+  impl->resolved.needBold = request.bold && !faceIsBold;
+  impl->resolved.needItalic = request.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+
+  // Cell height in font units: the Windows ascent and descent when present.
+  long cellAscent = face->ascender, cellDescent = -face->descender;
+  if (hasOs2 && os2->usWinAscent + os2->usWinDescent > 0) {
+    cellAscent = os2->usWinAscent;
+    cellDescent = os2->usWinDescent;
+  }
+  long cellUnits = cellAscent + cellDescent;
+  if (cellUnits <= 0) {
+    cellAscent = face->units_per_EM;
+    cellDescent = 0;
+    cellUnits = face->units_per_EM;
+  }
+
+  int height = request.height;
+  if (height == 0) height = kDefaultCellHeight;
+  if (height < 0)  // an em height: the cell is taller by the font's own ratio
+    height = static_cast<int>(std::lround(double(-static_cast<long>(height)) * cellUnits / face->units_per_EM));
+  height = std::clamp(height, 1, kMaxCellHeight);
+
+  const double ppem = double(height) * face->units_per_EM / cellUnits;
+  if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72) != 0)
+    return nullptr;
+
+  impl->height = height;
+  impl->ascent = std::clamp(static_cast<int>(std::lround(double(cellAscent) * height / cellUnits)), 0, height);
+  impl->descent = height - impl->ascent;
+  const FT_Fixed xScale = face->size->metrics.x_scale, yScale = face->size->metrics.y_scale;
+  if (hasOs2 && os2->xAvgCharWidth > 0)
+    impl->averageWidth = RoundPixels(FT_MulFix(os2->xAvgCharWidth, xScale));
+  impl->underline = request.underline;
+  const FT_Pos underlinePosition = FT_MulFix(face->underline_position, yScale);
+  const FT_Pos underlineThickness = FT_MulFix(face->underline_thickness, yScale);
+  impl->underlineRows = std::max(1, RoundPixels(underlineThickness));
+  impl->underlineTop = RoundPixels(-underlinePosition) - impl->underlineRows / 2;
+  if (impl->resolved.needBold)  // FreeType's own strength: an em / 24, whole pixels
+    impl->emboldenStrength = std::max<FT_Pos>(64, (FT_MulFix(face->units_per_EM, yScale) / 24 + 32) & ~63);
+
+  impl->hbFont = hb_ft_font_create_referenced(face);
+  hb_ft_font_set_load_flags(impl->hbFont, kLoadFlags);
+
+  auto font = std::unique_ptr<MFontRasterizer>(new MFontRasterizer(std::move(impl)));
+  if (font->m->averageWidth <= 0) font->m->averageWidth = std::max(1, font->Measure("x"));
+  return font;
+}
+
+int MFontRasterizer::Height() const { return m->height; }
+int MFontRasterizer::Ascent() const { return m->ascent; }
+int MFontRasterizer::Descent() const { return m->descent; }
+int MFontRasterizer::AverageCharWidth() const { return m->averageWidth; }
+std::string MFontRasterizer::FamilyName() const { return m->resolved.family; }
+bool MFontRasterizer::SyntheticBold() const { return m->resolved.needBold; }
+bool MFontRasterizer::SyntheticItalic() const { return m->resolved.needItalic; }
+
+bool MFontRasterizer::HasCharacter(char32_t codePoint) const {
+  return FT_Get_Char_Index(m->face, codePoint) != 0;
+}
+
+MTextRun MFontRasterizer::Shape(std::string_view text) const {
+  MTextRun run;
+  if (text.empty()) return run;
+  hb_buffer_t* buffer = hb_buffer_create();
+  hb_buffer_add_utf8(buffer, text.data(), static_cast<int>(text.size()), 0,
+                     static_cast<int>(text.size()));
+  hb_buffer_guess_segment_properties(buffer);
+  // Plain text output does not kern; widths then match a character-by-character sum.
+  // Ligatures are off too, so a prefix of a line draws exactly as it does
+  // inside the line (sweeps redraw and measure prefixes).
+  static const std::array<hb_feature_t, 3> kFeatures = [] {
+    std::array<hb_feature_t, 3> features{};
+    hb_feature_from_string("-kern", -1, &features[0]);
+    hb_feature_from_string("-liga", -1, &features[1]);
+    hb_feature_from_string("-clig", -1, &features[2]);
+    return features;
+  }();
+  hb_shape(m->hbFont, buffer, kFeatures.data(), static_cast<unsigned>(kFeatures.size()));
+
+  unsigned count = 0;
+  const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+  const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+  run.glyphs.reserve(count);
+  FT_Pos pen = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    MTextRun::Glyph glyph;
+    glyph.x = RoundPixels(pen + positions[i].x_offset);
+    glyph.y = -RoundPixels(positions[i].y_offset);
+    glyph.image = &m->Glyph(infos[i].codepoint);
+    run.glyphs.push_back(glyph);
+    // Hinted monochrome advances are whole pixels; keep them so.
+    pen += (positions[i].x_advance + 32) & ~63;
+    if (positions[i].x_advance != 0) pen += m->emboldenStrength;
+  }
+  hb_buffer_destroy(buffer);
+  run.width = std::max(0, RoundPixels(pen));
+  return run;
+}
+
+void MFontRasterizer::Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const {
+  const auto value = static_cast<uint8_t>(index & 0x0F);
+  const int baseline = y + m->ascent;
+  for (const MTextRun::Glyph& glyph : run.glyphs) {
+    const GlyphImage& image = *glyph.image;
+    const int left = x + glyph.x + image.left;
+    const int top = baseline + glyph.y - image.top;
+    const int firstRow = std::max(0, -top), lastRow = std::min(image.rows, MDrawBitmap::kHeight - top);
+    const int firstColumn = std::max(0, -left), lastColumn = std::min(image.width, MDrawBitmap::kWidth - left);
+    for (int row = firstRow; row < lastRow; ++row) {
+      const uint8_t* bits = &image.bits[static_cast<size_t>(row) * image.pitch];
+      uint8_t* target = bitmap.Row(top + row) + left;
+      for (int column = firstColumn; column < lastColumn; ++column)
+        if (bits[column >> 3] & (0x80 >> (column & 7))) target[column] = value;
+    }
+  }
+  if (m->underline && run.width > 0) {
+    const int top = baseline + m->underlineTop;
+    bitmap.FillRect(x, top, x + run.width, top + m->underlineRows, value);
+  }
+}
+
+}  // namespace lf

@@ -1,0 +1,342 @@
+// The text operations of MRwGenerator: layout of a line, drawing of page
+// texts and lyric lines, and the packets that draw, erase and sweep a line.
+#include <algorithm>
+#include <vector>
+
+#include "engine/cdg/font_rasterizer.h"
+#include "engine/cdg/rw_generator.h"
+
+namespace lf {
+
+namespace {
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Byte length of the text up to and including character `last`, never
+// ending inside a UTF-8 sequence.
+size_t EndAfter(std::string_view text, int last) {
+  size_t end = std::min(text.size(), static_cast<size_t>(last) + 1);
+  while (end < text.size() && IsContinuationByte(text[end])) ++end;
+  return end;
+}
+
+// Byte length of the first `count` characters, backed off to a character start.
+size_t StartOf(std::string_view text, int count) {
+  size_t start = std::min(text.size(), static_cast<size_t>(std::max(count, 0)));
+  while (start > 0 && start < text.size() && IsContinuationByte(text[start])) --start;
+  return start;
+}
+
+// "&" marks a mnemonic in a page text: each is removed and the character
+// after it is kept as it is, so "&&" leaves one "&".
+std::string RemoveAmpersands(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '&') {
+      if (++i >= line.size()) break;
+    }
+    out += line[i];
+  }
+  return out;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (true) {
+    const size_t end = text.find('\n', start);
+    std::string line(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    lines.push_back(line.empty() ? std::string(" ") : line);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+TextRect Shifted(const TextRect& r, int d) { return {r.left + d, r.top + d, r.right + d, r.bottom + d}; }
+
+TextRect Clamped(const TextRect& r) {
+  return {std::clamp(r.left, 0, kDrawWidth), std::clamp(r.top, 0, kDrawHeight),
+          std::clamp(r.right, 0, kDrawWidth), std::clamp(r.bottom, 0, kDrawHeight)};
+}
+
+int ColorOf(const MDrawBitmap& bitmap, const Colorref* colors16, int colorIndex) {
+  return bitmap.NearestIndex(colors16[colorIndex & 0x0F]);
+}
+
+}  // namespace
+
+int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int band,
+                             std::string_view text, const MTextType& style, int lineCount,
+                             int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const {
+  uint32_t flags = style.m_flags;
+  int height = style.m_height;
+  int hAlign = style.m_hAlign;
+  if (lineNumber >= 1 && lineStyles != nullptr && lineStyles->Count() >= lineNumber) {
+    const MLineStyle entry = lineStyles->At(lineNumber - 1);
+    flags = entry.flags;
+    height = entry.height;
+    hAlign = entry.hAlign;
+  }
+  int w = font.Measure(text);
+  int h = font.Height();
+  if (flags & kTextOutline) {
+    const int grow = 2 * std::max(height / 10, 1);
+    w += grow;
+    h += grow;
+  }
+  switch (hAlign) {
+    case kAlignCenter: rect.left = (kDrawWidth - w) / 2; break;
+    case kAlignRight: rect.left = kDrawWidth - w; break;
+    default: rect.left = 0; break;
+  }
+  const int bandHeight = kDrawHeight / std::max(linesPerPage, 1);
+  const int j = lineNumber, m = lineCount, b = band;
+  switch (style.m_vAlign) {
+    case kAlignVCenter: rect.top = j * h + b * bandHeight + (bandHeight - m * h) / 2; break;
+    case kAlignBottom: rect.top = b * bandHeight + bandHeight + j * h - m * h; break;
+    default: rect.top = j * h + b * bandHeight; break;
+  }
+  rect.right = rect.left + w + (m_trailingSpace == 1 ? font.AverageCharWidth() : 0);
+  rect.bottom = rect.top + std::min(h, bandHeight);
+  return rect.bottom;
+}
+
+void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                              const MTextType& style, const Colorref* colors16, TextRect* outRect,
+                              const MTextTypeVer6* lineStyles) {
+  if (outRect != nullptr) *outRect = TextRect{};
+  if (text.empty() || colors16 == nullptr) return;
+
+  struct Line {
+    std::string text;
+    int color = 0;
+    uint32_t flags = 0;
+    const MFontRasterizer* font = nullptr;
+    TextRect rect;
+    int shift = 0;
+  };
+  const std::vector<std::string> rawLines = SplitLines(text);
+  const int m = static_cast<int>(rawLines.size());
+  const int t = style.OutlineThickness();
+  std::vector<Line> lines(m);
+
+  const MFontRasterizer* current = nullptr;
+  for (int j = 0; j < m; ++j) {
+    Line& line = lines[j];
+    const bool fromList = j >= 1 && lineStyles != nullptr && !lineStyles->IsEmpty();
+    std::string face = style.FaceName();
+    int height = style.m_height;
+    line.color = style.m_color;
+    line.flags = style.m_flags;
+    if (fromList) {
+      const MLineStyle entry = lineStyles->At(j - 1);
+      line.color = entry.color;
+      height = entry.height;
+      line.flags = entry.flags;
+      face = entry.faceName;
+    }
+    // A font that cannot be made leaves the previous one in use.
+    if (j == 0 || fromList) {
+      if (const MFontRasterizer* font = FontFor(face, height, line.flags)) current = font;
+    }
+    line.font = current;
+    if (current == nullptr) continue;
+    line.text = RemoveAmpersands(rawLines[j]);
+    LayoutText(*current, linesPerPage, band, line.text, style, m, j, lineStyles, line.rect);
+    line.shift = (line.flags & kTextOutline) ? t : 0;
+    line.rect = Shifted(line.rect, line.shift);
+  }
+
+  if (m > 1) {  // stack the measured lines as one block
+    int total = 0;
+    for (const Line& line : lines) total += line.rect.Height();
+    int top = style.m_vAlign == kAlignVCenter ? (kDrawHeight - total) / 2
+              : style.m_vAlign == kAlignBottom ? kDrawHeight - total
+                                               : 0;
+    for (Line& line : lines) {
+      const int height = line.rect.Height();
+      line.rect.top = top;
+      line.rect.bottom = top + height;
+      top = line.rect.bottom;
+    }
+  }
+
+  const int outlineIndex = ColorOf(bitmap, colors16, style.m_outlineColor);
+  const int boxIndex = ColorOf(bitmap, colors16, style.m_backgroundColor);
+  for (const Line& line : lines) {
+    if (line.font == nullptr) continue;
+    const MTextRun run = line.font->Shape(line.text);
+    const int x = line.rect.left, y = line.rect.top;
+    if (style.m_backgroundBox == 1)  // opaque text background: the text's own cell
+      bitmap.FillRect(x, y, x + run.width, y + line.font->Height(), boxIndex);
+    if (line.flags & kTextOutline) {
+      for (int dy = -t; dy <= t; ++dy)
+        for (int dx = -t; dx <= t; ++dx) {
+          if (Aborted()) return;
+          line.font->Draw(bitmap, x + dx, y + dy, run, outlineIndex);
+        }
+    }
+    line.font->Draw(bitmap, x, y, run, ColorOf(bitmap, colors16, line.color));
+  }
+  if (outRect != nullptr) *outRect = Clamped(Shifted(lines.back().rect, -lines.back().shift));
+}
+
+void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band,
+                                   std::string_view text, const MTextType& style,
+                                   const Colorref* colors16, TextRect* outRect, int first, int last) {
+  if (outRect != nullptr) *outRect = TextRect{};
+  if (text.empty() || colors16 == nullptr) return;
+  const MFontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
+  if (font == nullptr) return;
+  const int t = style.IsOutlined() ? style.OutlineThickness() : 0;
+
+  TextRect rect;
+  LayoutText(*font, linesPerPage, band, text, style, 1, 0, nullptr, rect);
+  rect = Shifted(rect, t);
+  std::string_view cut = text;
+  if (last >= 0 && static_cast<size_t>(last) < text.size()) {
+    cut = text.substr(0, EndAfter(text, last));
+    TextRect cutRect;
+    LayoutText(*font, linesPerPage, band, cut, style, 1, 0, nullptr, cutRect);
+    rect.right = rect.left + cutRect.Width();
+  }
+
+  const MTextRun run = font->Shape(cut);
+  const int x = rect.left, y = rect.top;
+  if (style.m_backgroundBox == 1)
+    bitmap.FillRect(x, y, x + run.width, y + font->Height(), ColorOf(bitmap, colors16, style.m_backgroundColor));
+  if (style.IsOutlined()) {
+    const int outlineIndex = ColorOf(bitmap, colors16, style.m_outlineColor);
+    for (int dy = -t; dy <= t; ++dy)
+      for (int dx = -t; dx <= t; ++dx) {
+        if (Aborted()) return;
+        font->Draw(bitmap, x + dx, y + dy, run, outlineIndex);
+      }
+  }
+  font->Draw(bitmap, x, y, run, ColorOf(bitmap, colors16, style.m_color));
+
+  if (first > 0) {
+    const size_t start = StartOf(cut, first);
+    // Pixels of the characters before the sweep must never carry its colour.
+    if (style.m_backgroundBox != 1)
+      font->Draw(bitmap, x, y, font->Shape(cut.substr(0, start)), ColorOf(bitmap, colors16, style.m_backgroundColor));
+    TextRect partRect;
+    LayoutText(*font, linesPerPage, band, cut.substr(start), style, 1, 0, nullptr, partRect);
+    rect.left = rect.right - partRect.Width();
+  }
+  if (outRect != nullptr) *outRect = Clamped(Shifted(rect, -t));
+}
+
+int MRwGenerator::DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+                           int backgroundIndex, int offset) {
+  if (text.empty() || Aborted()) return 0;
+  const Palette16 grey = GreyPalette();
+  MDrawBitmap bitmap(grey, backgroundIndex);
+  TextRect rect;
+  RenderText(bitmap, linesPerPage, band, text, style, grey.data(), &rect, nullptr);
+  PreviewCopy(bitmap, rect);
+
+  const int background = backgroundIndex & 0x0F;
+  const int outlineIndex = ColorIndexOf(bitmap, grey[style.m_outlineColor & 0x0F]);
+  const int textIndex = ColorIndexOf(bitmap, grey[style.m_color & 0x0F]);
+  int written = 0;
+  ForEachCell(rect, [&](int column, int row) {
+    if (Aborted()) return false;
+    if (style.IsOutlined()) {
+      if (auto tile = MakeColorXorTile(bitmap, column, row, column + 1, row + 1, outlineIndex, background))
+        written += WritePacket(*tile, offset + written);
+    }
+    if (auto tile = MakeColorXorTile(bitmap, column, row, column + 1, row + 1, textIndex, background))
+      written += WritePacket(*tile, offset + written);
+    return true;
+  });
+  return written;
+}
+
+int MRwGenerator::EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+                            int backgroundIndex, int offset) {
+  if (text.empty() || Aborted()) return 0;
+  const Palette16 grey = GreyPalette();
+  MDrawBitmap bitmap(grey, backgroundIndex);
+  TextRect rect;
+  RenderText(bitmap, linesPerPage, band, text, style, grey.data(), &rect, nullptr);
+
+  if (Renderer() != nullptr) {
+    // The preview shows what the packets do: whole cells in the background.
+    TextRect cells{kDrawWidth, kDrawHeight, 0, 0};
+    ForEachCell(rect, [&](int column, int row) {
+      cells.left = std::min(cells.left, column * kTileWidth);
+      cells.top = std::min(cells.top, row * kTileHeight);
+      cells.right = std::max(cells.right, (column + 1) * kTileWidth);
+      cells.bottom = std::max(cells.bottom, (row + 1) * kTileHeight);
+      return true;
+    });
+    bitmap.FillRect(cells.left, cells.top, cells.right, cells.bottom, backgroundIndex);
+    PreviewCopy(bitmap, cells);
+  }
+  if (!HasOutput()) return 0;
+  int written = 0;
+  ForEachCell(rect, [&](int column, int row) {
+    if (Aborted()) return false;
+    written += FillCell(column + 1, row + 1, backgroundIndex, offset + written);
+    return true;
+  });
+  return written;
+}
+
+int MRwGenerator::SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
+                            const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode,
+                            int startOffset, int endOffset, TextRect* outRect) {
+  if (text.empty() || Aborted()) return 0;
+  const Palette16 grey = GreyPalette();
+  MDrawBitmap bitmap(grey, backgroundIndex);
+
+  MTextType preview = style, output = style;
+  if (boxMode) {
+    preview.m_backgroundBox = 1;
+    preview.m_backgroundColor = sweepIndex;
+    output.m_backgroundBox = 1;
+    output.m_backgroundColor = sweepIndex;
+    output.m_color = backgroundIndex;
+  } else {
+    preview.m_backgroundBox = 0;
+    preview.m_color = sweepIndex;
+    output.m_backgroundBox = 0;
+    output.m_color = sweepIndex;
+  }
+
+  if (Renderer() != nullptr) {
+    TextRect rect;
+    RenderSweepText(bitmap, linesPerPage, band, text, preview, grey.data(), &rect, first, last);
+    if (outRect != nullptr) *outRect = rect;
+    PreviewCopy(bitmap, rect);
+  }
+  if (!HasOutput()) return 0;
+
+  TextRect rect;
+  RenderSweepText(bitmap, linesPerPage, band, text, output, grey.data(), &rect, first, last);
+  const int sweep = ColorIndexOf(bitmap, grey[sweepIndex & 0x0F]);
+  const int base = boxMode ? backgroundIndex : style.m_color;
+  std::vector<CdgPacket> tiles;
+  ForEachCell(rect, [&](int column, int row) {
+    if (Aborted()) return false;
+    if (auto tile = MakeColorXorTile(bitmap, column, row, column + 1, row + 1, sweep, base))
+      tiles.push_back(*tile);
+    return true;
+  });
+
+  // Tile k at ((e + k (f - e) / N) / 24) * 24: even steps across the span.
+  const long long n = static_cast<long long>(tiles.size());
+  const long long span = static_cast<long long>(endOffset) - startOffset;
+  int written = 0;
+  for (long long k = 0; k < n; ++k) {
+    const long long at = (startOffset + k * span / n) / kPacketSize * kPacketSize;
+    written += WritePacket(tiles[static_cast<size_t>(k)], static_cast<int>(at));
+  }
+  return written;
+}
+
+}  // namespace lf
