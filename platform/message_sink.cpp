@@ -16,6 +16,7 @@ MessageAnswer StderrMessageSink::Show(const Message& message) {
 MessageAnswer RecordingMessageSink::Show(const Message& message) {
   last = message;
   ++m_count;
+  if (!message.checkBox.empty() && message.checkBoxChecked) *message.checkBoxChecked = checkBoxAnswer;
   return useDefault ? message.defaultAnswer : answer;
 }
 

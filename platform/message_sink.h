@@ -18,6 +18,10 @@ struct Message {
   MessageIcon icon = MessageIcon::None;
   MessageButtons buttons = MessageButtons::Ok;
   MessageAnswer defaultAnswer = MessageAnswer::Ok;
+  // A check box under the text ("Don't show me this again."), when not empty.
+  // The sink stores its final state through checkBoxChecked when given.
+  std::string checkBox;
+  bool* checkBoxChecked = nullptr;
 };
 
 class IMessageSink {
@@ -40,6 +44,7 @@ class RecordingMessageSink : public IMessageSink {
   int Count() const { return m_count; }
   MessageAnswer answer = MessageAnswer::Ok;
   bool useDefault = true;
+  bool checkBoxAnswer = false;  // what the user leaves a check box at
   Message last;
 
  private:
@@ -54,7 +59,13 @@ inline MessageAnswer ShowMessage(const std::string& text, const std::string& cap
                                  MessageIcon icon = MessageIcon::Exclamation,
                                  MessageButtons buttons = MessageButtons::Ok,
                                  MessageAnswer defaultAnswer = MessageAnswer::Ok) {
-  return Messages().Show(Message{text, caption, icon, buttons, defaultAnswer});
+  Message message;
+  message.text = text;
+  message.caption = caption;
+  message.icon = icon;
+  message.buttons = buttons;
+  message.defaultAnswer = defaultAnswer;
+  return Messages().Show(message);
 }
 
 }  // namespace lf
