@@ -2,18 +2,10 @@
 
 #include <cstdio>
 
+#include "support/media_probe.h"
 #include "support/wav_fixture.h"
 
 namespace lf::test {
-
-std::string ShellQuote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
-}
 
 void WriteToneWav(const std::string& wavPath, double seconds, int rate, int channels, int bits, double hz) {
   WriteFileBytes(wavPath, ToneWav(static_cast<uint32_t>(rate), bits, channels,

@@ -2,6 +2,8 @@
 // Compressed test music: tones written as WAV and encoded by the ffmpeg tool.
 #include <string>
 
+#include "support/media_probe.h"  // ShellQuote
+
 namespace lf::test {
 
 // Writes a sine tone WAV at `wavPath` (16-bit unless `bits` says otherwise).
@@ -16,8 +18,5 @@ bool EncodeWithFfmpeg(const std::string& wavPath, const std::string& outPath, co
 // A tone of `seconds` encoded straight into `outPath` (a one-step shortcut).
 bool MakeEncodedTone(const std::string& outPath, double seconds, int rate = 44100, int channels = 2,
                      const std::string& options = "");
-
-// Quotes a path for the shell.
-std::string ShellQuote(const std::string& s);
 
 }  // namespace lf::test
