@@ -16,6 +16,8 @@
 
 #include "engine/cdg/cdg_packet.h"
 #include "engine/cdg/draw_bitmap.h"
+#include "engine/cdg/image_struct.h"
+#include "engine/cdg/picture_bitmap.h"
 #include "engine/cdg/text_type.h"
 #include "engine/playback/rw_renderer.h"
 
@@ -29,6 +31,7 @@ using TextRect = ScreenRect;
 class MRwGenerator {
  public:
   using AbortCallback = std::function<bool()>;
+  using IMAGE_STRUCT = lf::IMAGE_STRUCT;
 
   // No targets: for the member functions that need no output.
   MRwGenerator();
@@ -121,6 +124,42 @@ class MRwGenerator {
                 const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode,
                 int startOffset, int endOffset, TextRect* outRect);
 
+  // --- pictures and pages ------------------------------------------------------
+  // A drawing bitmap with the picture's palette, filled with
+  // `backgroundIndex`, with the picture placed on it (ImagePlacement).
+  std::unique_ptr<MDrawBitmap> PlaceImage(const PictureBitmap& picture, int placement,
+                                          int backgroundIndex) const;
+  // The packets of one transition (TransitionType) revealing `bitmap`; an
+  // unknown transition writes nothing and returns 0. Covers the top
+  // ScreenPercent() of the screen.
+  int EmitTransition(const MDrawBitmap& bitmap, int transition, const Colorref* colors16,
+                     int backgroundIndex, int offset);
+  // Places `picture` and emits it; 0 when `picture` is null.
+  int DrawImage(const PictureBitmap* picture, int placement, int transition,
+                const Colorref* colors16, int backgroundIndex, int offset);
+  // Places `picture`, draws `text` over it in the picture's colours, emits.
+  int DrawImageWithText(const PictureBitmap* picture, int placement, int transition,
+                        const Colorref* colors16, int backgroundIndex, int linesPerPage, int band,
+                        std::string_view text, const MTextType& style, int offset,
+                        const MTextTypeVer6* lineStyles);
+  // `text` on a plain background of `backgroundIndex`, emitted with the
+  // transition; an empty text paints the background only.
+  int DrawTextPage(int linesPerPage, int band, std::string_view text, const MTextType& style,
+                   int transition, int backgroundIndex, const Colorref* colors16, int offset,
+                   const MTextTypeVer6* lineStyles);
+  // A whole page: colour table, clear, border, picture or text with the draw
+  // transition, the hold time, and (when `eraseAfterwards`) the erase
+  // transition. Returns 0 when the page's picture cannot be made a bitmap.
+  int DrawPage(IMAGE_STRUCT& page, bool eraseAfterwards, int offset);
+
+  // Block Dissolve draws its order from the clock unless a seed is fixed here
+  // (reproducible streams, tests).
+  void SetDissolveSeed(std::optional<uint32_t> seed) { m_dissolveSeed = seed; }
+  // Sample rate of the player the stream is meant for (0: none); it sets how
+  // many slots a page's hold time takes.
+  void SetPlayerSampleRate(int rate) { m_playerSampleRate = rate; }
+  int PlayerSampleRate() const { return m_playerSampleRate; }
+
  protected:
   // Calls `visit(column, row)` for each cell a text rectangle touches,
   // columns outer, rows inner; stops when `visit` answers false.
@@ -150,6 +189,19 @@ class MRwGenerator {
   int m_trailingSpace = 1;
   int m_screenPercent = 100;
   std::unique_ptr<FontCache> m_fonts;
+  std::optional<uint32_t> m_dissolveSeed;
+  int m_playerSampleRate = 0;
+
+  // Transitions (rw_generator_transitions.cpp).
+  int CoveredRows() const;
+  int LastCoveredRow() const;
+  int FillTransition(const MDrawBitmap& bitmap, int transition, int offset);
+  int DissolveTransition(const MDrawBitmap& bitmap, int offset);
+  int HorizontalScroll(const MDrawBitmap& bitmap, bool right, int offset);
+  int VerticalScroll(const MDrawBitmap& bitmap, bool down, int offset);
+  int FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16,
+                     int backgroundIndex, int offset);
+  void PreviewRows(const MDrawBitmap& bitmap, int rows);
 };
 
 }  // namespace lf
