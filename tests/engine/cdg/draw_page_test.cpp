@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "engine/cdg/rw_generator.h"
+#include "engine/playback/png_writer.h"
+#include "engine/playback/rw_renderer.h"
+#include "engine/playback/stream_decode.h"
+#include "support/picture_fixtures.h"
+
+namespace lf {
+namespace {
+
+constexpr int kStreamBytes = 7200 * 60;
+constexpr int kSetupPackets = 38;  // twice: colour table (2), 16 presets, border
+
+IMAGE_STRUCT MakeTitlePage() {
+  IMAGE_STRUCT page;
+  page.m_kind = TitlePage;
+  page.m_style.m_height = 26;
+  page.m_style.m_flags = kTextBold | kTextOutline;
+  page.m_style.m_hAlign = kAlignCenter;
+  page.m_style.m_vAlign = kAlignVCenter;
+  page.m_drawTransition = FillDown;
+  page.m_holdTime = 200;
+  page.m_pageText = "Twinkle Twinkle\nLittle Star";
+  page.m_picture.SetPaletteColor(15, 0x661100);
+  page.m_picture.SetPaletteColor(11, 0x661100);
+  page.m_picture.SetPaletteColor(12, 0xFFFFFF);
+  page.m_picture.SetPaletteColor(13, 0x000000);
+  page.m_picture.SetPaletteColor(14, MakeRgb(255, 238, 0));
+  return page;
+}
+
+// A photograph-like picture: smooth gradients with a few shapes.
+std::vector<uint32_t> PhotoPixels(int width, int height) {
+  std::vector<uint32_t> pixels(size_t(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      int dx = x - width / 3, dy = y - height / 2;
+      bool sun = dx * dx + dy * dy < (height / 5) * (height / 5);
+      int r = sun ? 250 : 40 + 150 * y / height;
+      int g = sun ? 220 : 80 + 100 * x / width;
+      int b = sun ? 60 : 200 - 120 * y / height;
+      pixels[size_t(y) * width + x] = 0xFF000000u | (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+    }
+  return pixels;
+}
+
+IMAGE_STRUCT PicturePage(int transition) {
+  IMAGE_STRUCT page = MakeTitlePage();
+  auto pixels = PhotoPixels(288, 192);
+  EXPECT_TRUE(page.m_picture.SetPicture(288, 192, pixels.data()));
+  page.m_picture.SetPaletteColor(15, 0x661100);
+  page.m_hasPicture = 1;
+  page.m_pageText.clear();
+  page.m_drawTransition = transition;
+  return page;
+}
+
+std::vector<Colorref> Expand(const std::array<Colorref, kColorCount>& colors) {
+  std::vector<Colorref> out;
+  for (Colorref c : colors) {
+    uint8_t a, b;
+    EncodeTableColor(c, a, b);
+    out.push_back(DecodeTableColor(a, b));
+  }
+  return out;
+}
+
+class DrawPageTest : public ::testing::Test {
+ protected:
+  std::vector<uint8_t> stream = std::vector<uint8_t>(kStreamBytes, 0);
+  MRwGenerator generator{stream.data(), kStreamBytes};
+  MRwRenderer renderer;
+
+  void SetUp() override { generator.SetDissolveSeed(5); }
+
+  void Play() { DecodeStreamPrefix(renderer, stream.data(), stream.size(), stream.size() / kPacketSize); }
+
+  std::vector<int> Slots() {
+    std::vector<int> slots;
+    for (size_t off = 0; off < stream.size(); off += kPacketSize)
+      if (stream[off]) slots.push_back(int(off / kPacketSize));
+    return slots;
+  }
+
+  // Keeps a picture of the screen when LYRICFORGE_TEST_PNG_DIR names a folder.
+  void Keep(const std::string& name) {
+    const char* dir = std::getenv("LYRICFORGE_TEST_PNG_DIR");
+    if (!dir) return;
+    std::string error;
+    EXPECT_TRUE(WritePng(std::string(dir) + "/" + name + ".png", renderer.DisplayColors(), kScreenWidth,
+                         kScreenHeight, 2, error))
+        << error;
+  }
+};
+
+TEST_F(DrawPageTest, TitlePageEndsOnTheRenderedText) {
+  IMAGE_STRUCT page = MakeTitlePage();
+  int total = generator.DrawPage(page, false, 0);
+  auto slots = Slots();
+  ASSERT_GT(slots.size(), size_t(kSetupPackets + 768));
+  // Set-up, transition, then 2 s of hold at 3 slots a hundredth.
+  const int transitionEnd = slots.back() + 1;
+  EXPECT_EQ(total, (transitionEnd + 600) * kPacketSize);
+  EXPECT_EQ(PacketAt(&stream[0]).InstructionCode(), uint8_t(CdgInstruction::LoadColorTableLow));
+  EXPECT_EQ(PacketAt(&stream[2 * 24]).PresetColor(), 15);
+  EXPECT_EQ(PacketAt(&stream[18 * 24]).InstructionCode(), uint8_t(CdgInstruction::BorderPreset));
+  EXPECT_EQ(PacketAt(&stream[18 * 24]).PresetColor(), 11);
+  EXPECT_EQ(PacketAt(&stream[19 * 24]).InstructionCode(), uint8_t(CdgInstruction::LoadColorTableLow));
+
+  Play();
+  auto colors = page.PageColors();
+  MDrawBitmap expected(Palette16(colors), 15);
+  MRwGenerator painter;
+  painter.RenderText(expected, 1, 0, page.m_pageText, page.m_style, colors.data(), nullptr, &page.m_extraLines);
+  auto visible = renderer.VisibleIndices();
+  ASSERT_EQ(visible.size(), size_t(288 * 192));
+  int textPixels = 0, outlinePixels = 0;
+  for (int y = 0; y < 192; ++y)
+    for (int x = 0; x < 288; ++x) {
+      ASSERT_EQ(visible[size_t(y) * 288 + x], expected.Pixel(x, y)) << x << "," << y;
+      textPixels += expected.Pixel(x, y) == 12;
+      outlinePixels += expected.Pixel(x, y) != 12 && expected.Pixel(x, y) != 15;  // black: the first black entry
+    }
+  EXPECT_GT(textPixels, 300);
+  EXPECT_GT(outlinePixels, 300);
+  EXPECT_EQ(renderer.ColorTable()[12], Expand(colors)[12]);
+  EXPECT_EQ(renderer.BorderColor(), 11);
+  Keep("title_page");
+}
+
+TEST_F(DrawPageTest, HoldEraseAndPlayerRate) {
+  IMAGE_STRUCT page = MakeTitlePage();
+  page.m_pageText.clear();  // a plain background: one packet a cell
+  int total = generator.DrawPage(page, false, 0);
+  EXPECT_EQ(total, (kSetupPackets + 768 + 600) * kPacketSize);
+  EXPECT_EQ(int(Slots().size()), kSetupPackets + 768);
+
+  std::fill(stream.begin(), stream.end(), 0);
+  page.m_eraseTransition = FillUp;
+  total = generator.DrawPage(page, true, 24 * 10);
+  EXPECT_EQ(total, (kSetupPackets + 768 + 600 + 768) * kPacketSize);
+  auto slots = Slots();
+  ASSERT_EQ(slots.size(), size_t(kSetupPackets + 768 * 2));
+  EXPECT_EQ(slots.front(), 10);
+  EXPECT_EQ(slots[kSetupPackets + 768], 10 + kSetupPackets + 768 + 600) << "erase starts after the hold";
+  EXPECT_EQ(PacketAt(&stream[size_t(slots[kSetupPackets + 768]) * 24]).TileRow(), 16) << "Fill Up";
+
+  // At 22050 Hz a hundredth is 220 samples and a slot 73.
+  std::fill(stream.begin(), stream.end(), 0);
+  generator.SetPlayerSampleRate(22050);
+  EXPECT_EQ(generator.DrawPage(page, false, 0), (kSetupPackets + 768 + 220 * 200 / 73) * kPacketSize);
+  // Rates too small for a slot or a hundredth fall back rather than divide by zero.
+  std::fill(stream.begin(), stream.end(), 0);
+  generator.SetPlayerSampleRate(50);
+  EXPECT_EQ(generator.DrawPage(page, false, 0), (kSetupPackets + 768 + 600) * kPacketSize);
+  std::fill(stream.begin(), stream.end(), 0);
+  page.m_holdTime = -50;
+  EXPECT_EQ(generator.DrawPage(page, false, 0), (kSetupPackets + 768) * kPacketSize);
+}
+
+TEST_F(DrawPageTest, PicturePageWithoutABitmapWritesOnlyTheSetUp) {
+  IMAGE_STRUCT page = MakeTitlePage();
+  page.m_hasPicture = 1;  // but the picture is empty
+  EXPECT_EQ(generator.DrawPage(page, true, 0), 0);
+  EXPECT_EQ(int(Slots().size()), kSetupPackets);
+}
+
+TEST_F(DrawPageTest, PicturePageEndsOnThePlacedPictureUnderEveryTransition) {
+  for (int t = 0; t < kTransitionCount; ++t) {
+    SCOPED_TRACE(TransitionName(t));
+    std::fill(stream.begin(), stream.end(), 0);
+    IMAGE_STRUCT page = PicturePage(t);
+    page.m_placement = t % 2 ? PlacementCenter : PlacementTop;
+    int total = generator.DrawPage(page, false, 0);
+    EXPECT_EQ(total, (Slots().back() + 1 + 600) * kPacketSize);
+    renderer.MemoryPreset(0);
+    Play();
+    auto visible = renderer.VisibleIndices();
+    auto bitmap = generator.PlaceImage(*page.m_picture.ToBitmap(page.m_pictureMode), page.m_placement, 15);
+    int mismatches = 0;
+    for (int y = 0; y < 192; ++y)
+      for (int x = 0; x < 288; ++x) {
+        int want = t == FadeOut ? 15 : bitmap->Pixel(x, y);  // Fade Out draws nothing
+        mismatches += visible[size_t(y) * 288 + x] != want;
+      }
+    EXPECT_EQ(mismatches, 0);
+    auto table = renderer.ColorTable();
+    auto colors = Expand(page.PageColors());
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(table[k], t == FadeOut ? colors[15] : colors[k]) << k;
+    if (t == FillDown) Keep("picture_page_fill_down");
+    if (t == ScrollLeft) Keep("picture_page_scroll_left");
+  }
+}
+
+TEST_F(DrawPageTest, PictureWithTextUsesThePicturesColours) {
+  IMAGE_STRUCT page = PicturePage(FillRight);
+  page.m_pageText = "Credits";
+  page.m_style.m_color = 12;
+  page.m_picture.SetPaletteColor(12, 0xFFFFFF);
+  generator.DrawPage(page, false, 0);
+  Play();
+  auto picture = page.m_picture.ToBitmap(page.m_pictureMode);
+  auto expected = generator.PlaceImage(*picture, page.m_placement, 15);
+  auto colors = expected->Palette();
+  MRwGenerator painter;
+  painter.RenderText(*expected, 1, 0, page.m_pageText, page.m_style, colors.data(), nullptr, nullptr);
+  auto visible = renderer.VisibleIndices();
+  int text = 0;
+  for (int y = 0; y < 192; ++y)
+    for (int x = 0; x < 288; ++x) {
+      ASSERT_EQ(visible[size_t(y) * 288 + x], expected->Pixel(x, y)) << x << "," << y;
+      text += expected->Pixel(x, y) == 12;
+    }
+  EXPECT_GT(text, 100);
+  Keep("picture_with_text");
+}
+
+TEST_F(DrawPageTest, LoadedPictureFileAsAPage) {
+  test::PictureFolder folder;
+  std::string file = folder.Synthesise("page.jpg", "testsrc2=size=640x480");
+  ASSERT_FALSE(file.empty());
+  IMAGE_STRUCT page = MakeTitlePage();
+  ASSERT_TRUE(page.m_picture.Load(file));
+  page.m_hasPicture = 1;
+  page.m_pageText.clear();
+  page.m_placement = PlacementCenter;
+  page.m_drawTransition = BlockDissolve;
+  EXPECT_GT(generator.DrawPage(page, false, 0), kSetupPackets * kPacketSize);
+  Play();
+  Keep("loaded_picture_dissolve");
+  auto expected = generator.PlaceImage(*page.m_picture.ToBitmap(1), PlacementCenter, 15);
+  auto visible = renderer.VisibleIndices();
+  for (int y = 0; y < 192; ++y)
+    for (int x = 0; x < 288; ++x) ASSERT_EQ(visible[size_t(y) * 288 + x], expected->Pixel(x, y)) << x << "," << y;
+}
+
+}  // namespace
+}  // namespace lf
