@@ -165,6 +165,8 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
   std::vector<uint8_t> piece(pieceBytes);
   std::vector<int16_t> pcm(kPieceFrames * 2);
   std::vector<unsigned char> mp3(kOutputBufferBytes);
+  // Unsigned 8-bit PCM is silent at 128; zero bytes there would be a full-scale click.
+  const int silence = format.bits == 8 ? 0x80 : 0;
   uint64_t leadInLeft = static_cast<uint64_t>(leadInFrames) * block;
   uint64_t tailLeft = static_cast<uint64_t>(tailFrames) * block;
   const uint64_t total = source.DataBytes() + tailLeft;
@@ -176,14 +178,14 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
     std::size_t n = 0;
     if (leadInLeft > 0) {
       n = static_cast<std::size_t>(std::min<uint64_t>(pieceBytes, leadInLeft));
-      std::memset(piece.data(), 0, n);
+      std::memset(piece.data(), silence, n);
       leadInLeft -= n;
     } else {
       n = source.Read(piece.data(), pieceBytes);
       if (n == 0) {
         if (tailLeft == 0) break;
         n = static_cast<std::size_t>(std::min<uint64_t>(pieceBytes, tailLeft));
-        std::memset(piece.data(), 0, n);
+        std::memset(piece.data(), silence, n);
         tailLeft -= n;
       }
       delivered += n;

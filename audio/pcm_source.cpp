@@ -16,6 +16,10 @@ bool Fail(std::string* error, std::string text) {
   return false;
 }
 
+// Beyond these a header is damaged, not exotic.
+constexpr uint32_t kMinSampleRate = 1000;
+constexpr uint32_t kMaxSampleRate = 768000;
+
 bool HasWavExtension(const std::string& path) {
   return path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".wav") == 0;
 }
@@ -32,7 +36,7 @@ PcmSource::~PcmSource() {
   if (m_raw) std::fclose(m_raw);
 }
 
-bool PcmSource::Open(const std::string& path, std::string* error) {
+bool PcmSource::Open(const std::string& path, std::string* error, bool allowHeaderless) {
   std::FILE* probe = std::fopen(path.c_str(), "rb");
   if (!probe) return Fail(error, "Unable to open \"" + path + "\" for reading: " + std::strerror(errno) + ".");
   struct stat info {};
@@ -46,7 +50,7 @@ bool PcmSource::Open(const std::string& path, std::string* error) {
   if (n == sizeof head && std::memcmp(head, "RIFF", 4) == 0) return OpenWav(path, error);
   // A file that calls itself WAV (or another RIFF form) but has no WAVE
   // header is damaged, not headerless PCM: encoding it would make noise.
-  if (HasWavExtension(path) || StartsLikeRiff(head, n))
+  if (!allowHeaderless || HasWavExtension(path) || StartsLikeRiff(head, n))
     return Fail(error, "\"" + path + "\" is corrupt or not a WAV file.");
   return OpenRaw(path, error);
 }
@@ -64,7 +68,8 @@ bool PcmSource::OpenWav(const std::string& path, std::string* error) {
   if (wav.BitsPerSample() != 8 && wav.BitsPerSample() != 16)
     return Fail(error, "\"" + path + "\" has " + std::to_string(wav.BitsPerSample()) +
                            "-bit samples; only 8- and 16-bit WAV files can be encoded.");
-  if (wav.SampleRate() == 0) return Fail(error, "\"" + path + "\" has a sample rate of 0.");
+  if (wav.SampleRate() < kMinSampleRate || wav.SampleRate() > kMaxSampleRate)
+    return Fail(error, "\"" + path + "\" has an unusable sample rate of " + std::to_string(wav.SampleRate()) + " Hz.");
   if (wav.DataBytes() == 0) return Fail(error, "\"" + path + "\" holds no audio.");
   if (wav.IsDataTruncated())
     return Fail(error, "\"" + path + "\" is truncated: its data chunk claims " + std::to_string(wav.DataBytes()) +

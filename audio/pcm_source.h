@@ -27,8 +27,8 @@ class PcmSource {
 
   // Accepts 8- or 16-bit, mono or stereo PCM. False with a sentence in *error
   // for a missing file, a file that is not WAV, a truncated or empty one, or
-  // a format outside that range.
-  bool Open(const std::string& path, std::string* error);
+  // a format outside that range. Without allowHeaderless only WAV files open.
+  bool Open(const std::string& path, std::string* error, bool allowHeaderless = true);
 
   const PcmFormat& Format() const { return m_format; }
   uint64_t DataBytes() const { return m_dataBytes; }
