@@ -43,15 +43,22 @@ const std::vector<Line>& Song() {
   return song;
 }
 
+// The song sung `verses` times in a row (longer material for benchmarks).
+std::vector<Line> Verses(int verses) {
+  std::vector<Line> all;
+  for (int v = 0; v < verses; ++v) all.insert(all.end(), Song().begin(), Song().end());
+  return all;
+}
+
 struct Note {
   double start, length;
   int midi;
 };
 
-std::vector<Note> Notes() {
+std::vector<Note> Notes(int verses) {
   std::vector<Note> notes;
   double t = kIntroSeconds;
-  for (const Line& line : Song())
+  for (const Line& line : Verses(verses))
     for (const Word& word : line)
       for (const Syllable& s : word.syllables) {
         notes.push_back({t, s.beats * kBeatSeconds, s.midi});
@@ -67,11 +74,11 @@ std::string Tag(double seconds) {
   return text;
 }
 
-std::string DemoLrc() {
+std::string DemoLrc(int verses) {
   std::string out =
       "[ti:Twinkle, Twinkle, Little Star]\n[ar:Traditional]\n[au:Jane Taylor (1806)]\n[re:Lyricforge demo]\n";
   double t = kIntroSeconds;
-  for (const Line& line : Song()) {
+  for (const Line& line : Verses(verses)) {
     std::string text = "[" + Tag(t) + "]";
     for (size_t w = 0; w < line.size(); ++w) {
       text += "<" + Tag(t) + ">" + line[w].text + (w + 1 < line.size() ? " " : "");
@@ -99,8 +106,8 @@ void AddNote(std::vector<float>& mix, const Note& n) {
   }
 }
 
-bool WriteDemoWav(const std::string& path) {
-  const auto notes = Notes();
+bool WriteDemoWav(const std::string& path, int verses) {
+  const auto notes = Notes(verses);
   const double end = notes.back().start + notes.back().length + kOutroSeconds;
   std::vector<float> mix(size_t(end * kRate), 0.0f);
   for (const Note& n : notes) AddNote(mix, n);
@@ -115,12 +122,14 @@ bool WriteDemoWav(const std::string& path) {
 }
 
 int Run(const std::vector<std::string>& argv) {
-  Args args(argv, {}, {"--lrc"});
+  Args args(argv, {}, {"--lrc", "--verses"});
   const std::string wav = args.Required("-o");
-  if (!WriteDemoWav(wav)) throw CliError(kExitOutput, "cannot write " + wav);
+  const double verses = args.Number("--verses", 1);
+  if (verses < 1 || verses > 100 || verses != int(verses)) throw CliError(kExitUsage, "--verses takes 1 to 100");
+  if (!WriteDemoWav(wav, int(verses))) throw CliError(kExitOutput, "cannot write " + wav);
   if (auto lrc = args.Option("--lrc")) {
     std::FILE* f = std::fopen(lrc->c_str(), "wb");
-    const std::string text = DemoLrc();
+    const std::string text = DemoLrc(int(verses));
     const bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
     if (f && std::fclose(f) != 0) throw CliError(kExitOutput, "cannot write " + *lrc);
     if (!ok) throw CliError(kExitOutput, "cannot write " + *lrc);
@@ -131,6 +140,6 @@ int Run(const std::vector<std::string>& argv) {
 }  // namespace
 
 LF_CLI_COMMAND(synth_demo, "synth-demo",
-               "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc]   the demo song's music (and timed lyrics)", Run);
+               "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc] [--verses N]   the demo song's music (and timed lyrics)", Run);
 
 }  // namespace lf::cli

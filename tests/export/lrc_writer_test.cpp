@@ -56,3 +56,41 @@ TEST(LrcWriterTest, TimesTruncateToTheHundredth) {
 
 }  // namespace
 }  // namespace lf
+
+#include "lyrics/parse_lrc.h"
+
+namespace lf {
+namespace {
+
+// Our own LRC reader takes back what the writer wrote: the same words at the
+// same hundredths, and the offset that lines them up with the exported audio.
+TEST(LrcWriterTest, OurReaderReadsBackTheSameTimes) {
+  auto lines = TwoLines();
+  std::string text;
+  LrcFile lrc;
+
+  ASSERT_GT(ParseLrc(FormatLrc(lines, LrcStyle::Enhanced, {"A", "T", 441 * 10}, 44100), text, lrc), 0u);
+  EXPECT_EQ(text, "Twinkle twinkle\r\nlittle star\r\n");
+  EXPECT_EQ(lrc.offset, -100);
+  ASSERT_EQ(lrc.lines.size(), 2u);
+  std::vector<const MKaraokeWord*> placed;
+  for (const auto& w : lines.words)
+    if (w->IsPlaced()) placed.push_back(w.get());
+  std::vector<LrcElement> read;
+  for (const auto& l : lrc.lines) read.insert(read.end(), l.elements.begin(), l.elements.end());
+  ASSERT_EQ(read.size(), placed.size());
+  for (size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].start, placed[i]->m_startTime / 441) << i;
+    EXPECT_EQ(placed[i]->Length(), int(read[i].text.size())) << i;
+  }
+  EXPECT_EQ(read.back().end + 1, placed.back()->m_endTime / 441);  // the closing tag
+
+  ASSERT_GT(ParseLrc(FormatLrc(lines, LrcStyle::Simple, {}, 44100), text, lrc), 0u);
+  ASSERT_EQ(lrc.lines.size(), 2u);
+  EXPECT_EQ(lrc.lines[0].elements.front().start, 123);
+  EXPECT_EQ(lrc.lines[1].elements.front().start, 6012);
+  EXPECT_EQ(lrc.lines[1].elements.back().text, "star");
+}
+
+}  // namespace
+}  // namespace lf
