@@ -1,0 +1,67 @@
+// lyricforge-cli info: a project's settings and what its lyrics hold.
+#include <cstdio>
+
+#include "cli/command.h"
+#include "cli/json.h"
+#include "cli/song_project.h"
+
+namespace lf::cli {
+namespace {
+
+struct ProjectSummary {
+  int version = 0;
+  int pages = 0;
+  int placedWords = 0;
+};
+
+ProjectSummary Summarise(const MSongSettings& song, int version) {
+  ProjectSummary s;
+  s.version = version;
+  s.pages = song.LineCount() > 0 ? song.LastPage() + 1 : 0;
+  for (int i = 0; i < song.WordCount(); ++i)
+    if (song.Word(i)->IsPlaced()) ++s.placedWords;
+  return s;
+}
+
+int RunInfo(const std::vector<std::string>& arguments) {
+  Args args(arguments, {"--json"}, {});
+  const std::string& path = args.Positional(0, "project file");
+  const int version = ProjectFileVersion(path);
+  const MSongSettings& song = LoadSongProject(path);
+  const ProjectSummary s = Summarise(song, version);
+
+  if (args.Flag("--json")) {
+    JsonWriter json;
+    json.BeginObject()
+        .Field("version", s.version)
+        .Field("singerMode", song.SingerMode())
+        .Field("linesPerPage", song.LinesPerPage())
+        .Field("pages", s.pages)
+        .Field("lines", song.LineCount())
+        .Field("words", song.WordCount())
+        .Field("placedWords", s.placedWords)
+        .Field("musicPath", song.MusicPath())
+        .Field("artist", song.Artist())
+        .Field("title", song.Title())
+        .EndObject();
+    std::printf("%s\n", json.Text().c_str());
+    return kExitOk;
+  }
+  std::printf("version: %d\n", s.version);
+  std::printf("singer mode: %d (%s)\n", song.SingerMode(), song.IsDuet() ? "duet" : "solo");
+  std::printf("lines per page: %d\n", song.LinesPerPage());
+  std::printf("pages: %d\n", s.pages);
+  std::printf("lines: %d\n", song.LineCount());
+  std::printf("words: %d\n", song.WordCount());
+  std::printf("placed words: %d\n", s.placedWords);
+  std::printf("music: %s\n", song.MusicPath().c_str());
+  std::printf("artist: %s\n", song.Artist().c_str());
+  std::printf("title: %s\n", song.Title().c_str());
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(info, "info", "info P.lfp [--json]", RunInfo);
+
+}  // namespace lf::cli

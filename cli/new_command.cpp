@@ -1,0 +1,38 @@
+// lyricforge-cli new: a new project, optionally with music and lyrics.
+#include <filesystem>
+
+#include "cli/command.h"
+#include "cli/song_project.h"
+
+namespace lf::cli {
+namespace {
+
+int RunNew(const std::vector<std::string>& arguments) {
+  Args args(arguments, {}, {"--music", "--lyrics"});
+  const std::string path = args.Required("-o");
+  if (!args.Positionals().empty()) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[0]);
+
+  std::string music;
+  if (auto m = args.Option("--music")) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(*m, ec)) throw CliError(kExitInput, *m + ": no such music file");
+    music = std::filesystem::absolute(*m, ec).lexically_normal().string();
+  }
+  std::string lyrics;
+  if (auto l = args.Option("--lyrics")) lyrics = ReadLyricText(*l);
+
+  MSongSettings& song = NewSongProject(path);
+  if (!music.empty()) song.SetMusicPath(music);
+  if (!lyrics.empty()) {
+    song.SetRawLyrics(lyrics);
+    song.GenerateKaraokeLineList(true, true);
+  }
+  SaveSongProject(song);
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(new_project, "new", "new -o P.lfp [--music M] [--lyrics L]", RunNew);
+
+}  // namespace lf::cli

@@ -1,0 +1,168 @@
+// lyricforge-cli set: changes song settings in a project, KEY=VALUE each.
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/song_project.h"
+
+namespace lf::cli {
+namespace {
+
+using Setter = std::function<void(MSongSettings&, const std::string&)>;
+
+[[noreturn]] void BadValue(const std::string& key, const std::string& value, const std::string& expected) {
+  throw CliError(kExitUsage, key + ": '" + value + "' is not " + expected);
+}
+
+long Integer(const std::string& key, const std::string& value, long low, long high) {
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(value.c_str(), &end, 0);
+  if (value.empty() || *end != '\0' || errno || n < low || n > high)
+    BadValue(key, value, "a number from " + std::to_string(low) + " to " + std::to_string(high));
+  return n;
+}
+
+bool Boolean(const std::string& key, const std::string& value) {
+  if (value == "1" || value == "on" || value == "yes" || value == "true") return true;
+  if (value == "0" || value == "off" || value == "no" || value == "false") return false;
+  BadValue(key, value, "on or off");
+}
+
+// "#RRGGBB", or a number taken as a stored colour value 0x00BBGGRR.
+Colorref Color(const std::string& key, const std::string& value) {
+  if (value.size() == 7 && value[0] == '#') {
+    char* end = nullptr;
+    const unsigned long rgb = std::strtoul(value.c_str() + 1, &end, 16);
+    if (*end != '\0') BadValue(key, value, "a colour (#RRGGBB or 0x00BBGGRR)");
+    return MakeRgb(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
+  }
+  return static_cast<Colorref>(Integer(key, value, 0, 0xFFFFFF));
+}
+
+int Transition(const std::string& key, const std::string& value) {
+  for (int t = 0; t < kTransitionCount; ++t)
+    if (value == TransitionName(t)) return t;
+  return static_cast<int>(Integer(key, value, 0, kTransitionCount - 1));
+}
+
+int Placement(const std::string& key, const std::string& value) {
+  for (int p = 0; p < kPlacementCount; ++p)
+    if (value == PlacementName(p)) return p;
+  return static_cast<int>(Integer(key, value, 0, kPlacementCount - 1));
+}
+
+// Page text with "\n" written as a backslash and n.
+std::string Unescape(const std::string& value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == 'n') {
+      out += '\n';
+      ++i;
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
+}
+
+IMAGE_STRUCT& PageOf(MSongSettings& song, int32_t kind) {
+  if (IMAGE_STRUCT* page = song.PageByKind(kind)) return *page;
+  song.AddMissingPages();
+  return *song.PageByKind(kind);
+}
+
+void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, int32_t kind) {
+  auto page = [kind](MSongSettings& song) -> IMAGE_STRUCT& { return PageOf(song, kind); };
+  keys[name + ".enabled"] = [=](MSongSettings& s, const std::string& v) { page(s).m_enabled = Boolean(name + ".enabled", v); };
+  keys[name + ".hold"] = [=](MSongSettings& s, const std::string& v) { page(s).m_holdTime = Integer(name + ".hold", v, 0, 360000); };
+  keys[name + ".draw"] = [=](MSongSettings& s, const std::string& v) { page(s).m_drawTransition = Transition(name + ".draw", v); };
+  keys[name + ".erase"] = [=](MSongSettings& s, const std::string& v) { page(s).m_eraseTransition = Transition(name + ".erase", v); };
+  keys[name + ".placement"] = [=](MSongSettings& s, const std::string& v) { page(s).m_placement = Placement(name + ".placement", v); };
+  keys[name + ".font"] = [=](MSongSettings& s, const std::string& v) { page(s).m_style.SetFaceName(v); };
+  keys[name + ".size"] = [=](MSongSettings& s, const std::string& v) { page(s).m_style.m_height = Integer(name + ".size", v, 1, 192); };
+  keys[name + ".text"] = [=](MSongSettings& s, const std::string& v) { page(s).m_pageText = Unescape(v); };
+
+  const std::map<std::string, int> roles =
+      kind == LyricsPage
+          ? std::map<std::string, int>{{"background", ColorIndexBackground}, {"border", ColorIndexBorder},
+                                       {"singer1", ColorIndexSinger1}, {"singer2", ColorIndexSinger2},
+                                       {"duet", ColorIndexDuet}, {"outline", ColorIndexOutline},
+                                       {"sweep", ColorIndexSweep}, {"fixed", ColorIndexFixed}}
+          : std::map<std::string, int>{{"background", ColorIndexBackground}, {"border", ColorIndexBorder},
+                                       {"text", ColorIndexSinger1}, {"outline", ColorIndexOutline}};
+  for (const auto& [role, index] : roles) {
+    const std::string key = name + ".color." + role;
+    keys[key] = [=](MSongSettings& s, const std::string& v) { page(s).m_picture.SetPaletteColor(index, Color(key, v)); };
+  }
+}
+
+std::map<std::string, Setter> Keys() {
+  std::map<std::string, Setter> keys;
+  keys["singerMode"] = [](MSongSettings& s, const std::string& v) {
+    s.Settings().singerMode = v == "solo" ? 1 : v == "duet" ? 2 : static_cast<int>(Integer("singerMode", v, 1, 2));
+  };
+  keys["linesPerPage"] = [](MSongSettings& s, const std::string& v) {
+    s.SetLinesPerPage(static_cast<int>(Integer("linesPerPage", v, 1, kDrawRows)));
+  };
+  keys["sweepMode"] = [](MSongSettings& s, const std::string& v) {
+    s.Settings().sweepMode = v == "text" ? 0 : v == "background" ? 1 : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
+  };
+  keys["sweepAdvance"] = [](MSongSettings& s, const std::string& v) {
+    s.Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
+  };
+  keys["sweepEntireWord"] = [](MSongSettings& s, const std::string& v) { s.SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
+  keys["eraseFromBottom"] = [](MSongSettings& s, const std::string& v) {
+    s.SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
+  };
+  keys["artist"] = [](MSongSettings& s, const std::string& v) { s.SetArtist(v); };
+  keys["title"] = [](MSongSettings& s, const std::string& v) { s.SetTitle(v); };
+  keys["music"] = [](MSongSettings& s, const std::string& v) {
+    std::error_code ec;
+    s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
+  };
+  const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};
+  for (int k = 0; k < 3; ++k)
+    keys[labels[k]] = [k](MSongSettings& s, const std::string& v) { s.SetDuetLabel(k, v); };
+  AddPageKeys(keys, "titlePage", TitlePage);
+  AddPageKeys(keys, "lyricsPage", LyricsPage);
+  AddPageKeys(keys, "creditsPage", CreditsPage);
+  return keys;
+}
+
+int RunSet(const std::vector<std::string>& arguments) {
+  Args args(arguments, {}, {});
+  const auto& positionals = args.Positionals();
+  const std::string& path = args.Positional(0, "project file");
+  if (positionals.size() < 2) throw CliError(kExitUsage, "missing KEY=VALUE");
+
+  const auto keys = Keys();
+  std::vector<std::pair<const Setter*, std::string>> changes;
+  for (size_t i = 1; i < positionals.size(); ++i) {
+    const std::string& item = positionals[i];
+    const size_t eq = item.find('=');
+    const auto key = keys.find(item.substr(0, eq));
+    if (eq == std::string::npos || key == keys.end())
+      throw CliError(kExitUsage, "unknown setting '" + item.substr(0, eq) + "'");
+    changes.emplace_back(&key->second, item.substr(eq + 1));
+  }
+
+  MSongSettings& song = LoadSongProject(path);
+  for (const auto& [setter, value] : changes) (*setter)(song, value);
+  song.SetModified(true);
+  SaveSongProject(song);
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(set, "set", "set P.lfp KEY=VALUE... (singerMode, linesPerPage, sweepMode, sweepAdvance, "
+               "sweepEntireWord, eraseFromBottom, artist, title, music, duet.singer1|singer2|both, "
+               "titlePage|lyricsPage|creditsPage .enabled|.hold|.draw|.erase|.placement|.font|.size|.text|.color.ROLE)",
+               RunSet);
+
+}  // namespace lf::cli

@@ -1,0 +1,238 @@
+#include "engine/song/song_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "audio/wav_file.h"
+#include "engine/playback/rw_renderer.h"
+#include "platform/message_sink.h"
+#include "platform/settings.h"
+#include "support/cli_runner.h"
+#include "support/wav_fixture.h"
+
+namespace lf {
+namespace {
+
+class SongTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetAppSettings(std::make_unique<MemorySettings>());
+    auto recorder = std::make_unique<RecordingMessageSink>();
+    m_messages = recorder.get();
+    m_previousSink = SetMessageSink(std::move(recorder));
+    m_song.ResetSongDefaults();
+  }
+  void TearDown() override { SetMessageSink(std::move(m_previousSink)); }
+
+  // A song of `text`, laid out, with word i placed from start[i] to end[i].
+  void Lyrics(const std::string& text) {
+    m_song.SetRawLyrics(text);
+    m_song.GenerateKaraokeLineList(true, true);
+  }
+  void Time(int word, SampleTime start, SampleTime end) {
+    m_song.Word(word)->m_startTime = start;
+    m_song.Word(word)->m_endTime = end;
+  }
+
+  MSongSettings m_song{"/tmp/none.lfp"};
+  RecordingMessageSink* m_messages = nullptr;
+  std::unique_ptr<IMessageSink> m_previousSink;
+};
+
+TEST_F(SongTest, ResetGivesTitleCreditsLyricsWithStoredColours) {
+  ASSERT_EQ(m_song.PageCount(), 3);
+  EXPECT_EQ(m_song.Page(0)->m_kind, TitlePage);
+  EXPECT_EQ(m_song.Page(1)->m_kind, CreditsPage);
+  EXPECT_EQ(m_song.Page(2)->m_kind, LyricsPage);
+  EXPECT_FALSE(m_song.Page(0)->m_enabled);
+  EXPECT_FALSE(m_song.Page(1)->m_enabled);
+  EXPECT_EQ(m_song.LineCount(), 0);
+  EXPECT_EQ(m_song.WordCount(), 0);
+  EXPECT_EQ(m_song.Settings(), SongSettingsBlock{});
+  EXPECT_FALSE(m_song.IsModified());
+
+  const IMAGE_STRUCT& title = *m_song.PageByKind(TitlePage);
+  EXPECT_EQ(title.m_style.m_height, 26);
+  EXPECT_EQ(title.m_style.m_flags, kTextBold);
+  EXPECT_EQ(title.m_style.m_hAlign, kAlignCenter);
+  EXPECT_EQ(title.m_holdTime, 200);
+  EXPECT_EQ(title.m_drawTransition, 0);
+  auto colors = title.PageColors();
+  EXPECT_EQ(colors[15], 0x661100u);
+  EXPECT_EQ(colors[12], 0xFFFFFFu);
+  EXPECT_EQ(colors[14], 0x00EEFFu);
+  EXPECT_EQ(title.m_picture.Palette()[14].red, 255);  // stored blue, green, red
+
+  const IMAGE_STRUCT& lyrics = *m_song.PageByKind(LyricsPage);
+  EXPECT_EQ(lyrics.m_style.m_hAlign, kAlignLeft);
+  EXPECT_EQ(lyrics.m_style.m_height, 24);
+  colors = lyrics.PageColors();
+  EXPECT_EQ(colors[8], 0x00A5FFu);
+  EXPECT_EQ(colors[9], 0xFF80FFu);
+  EXPECT_EQ(colors[10], 0x00FF40u);
+  EXPECT_EQ(colors[12], 0xFFFF80u);
+
+  AppSettings().SetInt("Settings", "ColorLyricsSinger1", 0x123456);
+  AppSettings().SetInt("Settings", "ColorTitleBckgnd", 0x0000FF);
+  m_song.ResetSongDefaults();
+  EXPECT_EQ(m_song.PageByKind(LyricsPage)->PageColors()[12], 0x123456u);
+  EXPECT_EQ(m_song.PageByKind(TitlePage)->PageColors()[15], 0x0000FFu);
+  EXPECT_EQ(m_song.PageByKind(CreditsPage)->PageColors()[15], 0x661100u);
+}
+
+TEST_F(SongTest, WordQueries) {
+  Lyrics("one two\nthree\n^\nfour");
+  EXPECT_EQ(m_song.WordCount(), 4);
+  Time(0, 100, 200);
+  Time(1, 300, 400);
+  EXPECT_EQ(m_song.WordAtTime(100), 0);
+  EXPECT_EQ(m_song.WordAtTime(200), 0);
+  EXPECT_EQ(m_song.WordAtTime(250), -1);
+  EXPECT_EQ(m_song.WordAtTime(400), 1);
+  EXPECT_TRUE(m_song.AnyWordPlaced());
+  EXPECT_EQ(m_song.LastPage(), 1);
+  EXPECT_EQ(m_song.FirstWordOfPage(0), 0);
+  EXPECT_EQ(m_song.LastWordOfPage(0), 2);
+  EXPECT_EQ(m_song.FirstWordOfPage(1), 3);
+  EXPECT_EQ(m_song.FirstWordOfPage(2), -1);
+  EXPECT_EQ(m_song.Word(4), nullptr);
+  EXPECT_EQ(m_song.Line(-1), nullptr);
+
+  m_song.Word(3)->m_rect = {10, 20, 50, 40};
+  EXPECT_EQ(m_song.WordAtPoint(10, 20, 1), 3);
+  EXPECT_EQ(m_song.WordAtPoint(10, 20, 0), -1);
+  EXPECT_EQ(m_song.WordAtPoint(50, 20, 1), -1);
+  m_song.SelectWord(3, true);
+  EXPECT_TRUE(m_song.Word(3)->IsSelected());
+  m_song.SelectWord(3, false);
+  EXPECT_EQ(m_song.Word(3)->m_flags, 0u);
+  m_song.SelectWord(99, true);  // ignored
+
+  m_song.ClearLines();
+  EXPECT_EQ(m_song.LastPage(), 0);
+  EXPECT_EQ(m_song.WordAtTime(0), -1);
+}
+
+TEST_F(SongTest, SettersMarkModifiedAndTellTheObserver) {
+  std::vector<bool> seen;
+  m_song.SetModifiedObserver([&](bool modified) { seen.push_back(modified); });
+  m_song.SetRawLyrics("a\nb\nc");
+  m_song.GenerateKaraokeLineList(true, true);
+  EXPECT_TRUE(m_song.IsModified());
+  m_song.SetLinesPerPage(2);
+  EXPECT_EQ(m_song.Line(2)->m_page, 1);
+  m_song.SetDuetLabel(0, "Ann");
+  m_song.SetDuetLabel(3, "nobody");
+  EXPECT_EQ(m_song.DuetLabel(0), "Ann");
+  EXPECT_EQ(m_song.DuetLabel(3), "");
+  m_song.ResetSongDefaults();
+  EXPECT_EQ(seen, (std::vector<bool>{true, true, false}));
+}
+
+TEST_F(SongTest, RegenerationKeepsTimesAndWarnsOnceAboutDuetMarkers) {
+  Lyrics("&one two\n&three");
+  EXPECT_EQ(m_messages->Count(), 1);
+  EXPECT_NE(m_messages->LastText().find("\"Duet\" indicators"), std::string::npos);
+  Time(0, 100, 200);
+  m_song.Line(0)->m_placed = true;
+  m_song.SetRawLyrics("&one two\n&three four");
+  m_song.GenerateKaraokeLineList(true, false);
+  EXPECT_EQ(m_messages->Count(), 2);  // once per run
+  EXPECT_EQ(m_song.Word(0)->m_startTime, 100);
+  EXPECT_TRUE(m_song.Line(0)->m_placed);
+  EXPECT_EQ(m_song.Word(1)->m_line, m_song.Line(0));
+
+  m_song.Settings().singerMode = 2;
+  m_song.GenerateKaraokeLineList(true, true);
+  EXPECT_EQ(m_messages->Count(), 2);
+  EXPECT_TRUE(m_song.Line(0)->m_singer2);
+}
+
+TEST_F(SongTest, CopyTakesSettingsAndPagesButNotLinesOrLabels) {
+  MSongSettings other("/tmp/other.lfp");
+  other.ResetSongDefaults();
+  other.Settings().linesPerPage = 2;
+  other.SetRawLyrics("x\ny\nz");
+  other.SetArtist("Artist");
+  other.SetDuetLabel(1, "Bob");
+  other.PageByKind(TitlePage)->m_pageText = "Title text";
+  Lyrics("a\nb\nc");
+
+  m_song.Copy(other);
+  EXPECT_EQ(m_song.ProjectPath(), "/tmp/other.lfp");
+  EXPECT_EQ(m_song.RawLyrics(), "x\ny\nz");
+  EXPECT_EQ(m_song.Artist(), "Artist");
+  EXPECT_EQ(m_song.DuetLabel(1), "");
+  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_pageText, "Title text");
+  EXPECT_NE(m_song.PageByKind(TitlePage), other.PageByKind(TitlePage));
+  ASSERT_EQ(m_song.LineCount(), 3);  // lines stay, renumbered
+  EXPECT_EQ(m_song.Line(2)->m_page, 1);
+}
+
+TEST_F(SongTest, OutputBufferIsSizedFromTheWorkingMusic) {
+  test::TempDir dir;
+  const std::string wav = dir.File("music.wav");
+  test::WriteFileBytes(wav, test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)},
+                                                {"data", std::string(2351, '\1')}}));
+  m_song.SetWorkingMusicPath(wav);
+  m_song.AllocateRwMemory(false);
+  EXPECT_EQ(m_song.MusicLength(), 2351u);
+  EXPECT_EQ(m_song.MusicLengthAtLoad(), 0u);
+  EXPECT_EQ(m_song.RwMemorySize(), 1297344u);
+  ASSERT_NE(m_song.RwMemory(), nullptr);
+  EXPECT_EQ(m_song.RwMemory()[1297343], 0);
+
+  test::WriteFileBytes(wav, test::ToneWav(44100, 16, 2, 2352 * 10 / 4));
+  m_song.SetMusicPath("/music/song.mp3");  // measures with remember set
+  EXPECT_EQ(m_song.MusicLengthAtLoad(), 23520u);
+  EXPECT_EQ(m_song.RwMemorySize(), 1297344u + 960u);
+
+  m_song.SetWorkingMusicPath(dir.File("missing.wav"));
+  m_song.AllocateRwMemory(true);
+  EXPECT_EQ(m_song.RwMemorySize(), 0u);
+  EXPECT_EQ(m_song.RwMemory(), nullptr);
+}
+
+TEST_F(SongTest, LengtheningAppendsSilenceAndKeepsTheBuffer) {
+  test::TempDir dir;
+  const std::string wav = dir.File("music.wav");
+  test::WriteFileBytes(wav, test::ToneWav(44100, 16, 2, 250));  // 1000 bytes
+  m_song.SetWorkingMusicPath(wav);
+  m_song.AllocateRwMemory(true);
+  m_song.RwMemory()[0] = 0x49;
+  m_song.RwMemory()[m_song.RwMemorySize() - 1] = 0x42;
+  const uint32_t oldSize = m_song.RwMemorySize();
+
+  ASSERT_TRUE(m_song.LengthenMusic(2352 * 3 + 1));
+  EXPECT_EQ(m_song.MusicLength(), 2352u * 3);  // whole 16-bit samples only
+  EXPECT_EQ(m_song.MusicLengthAtLoad(), 1000u);
+  EXPECT_EQ(m_song.RwMemorySize(), oldSize + 3 * 96);
+  EXPECT_EQ(m_song.RwMemory()[0], 0x49);
+  EXPECT_EQ(m_song.RwMemory()[oldSize - 1], 0x42);
+  EXPECT_EQ(m_song.RwMemory()[oldSize], 0);
+
+  WavInFile in(wav);
+  EXPECT_EQ(in.SampleRate(), 44100u);
+  EXPECT_EQ(in.ChannelCount(), 2);
+  std::vector<int16_t> samples(4000);
+  ASSERT_EQ(in.ReadSamples(samples.data(), 4000), 2352 * 3 / 2);
+  const auto tone = test::SineSamples(44100, 2, 250, 440.0);
+  EXPECT_TRUE(std::equal(tone.begin(), tone.end(), samples.begin()));
+  EXPECT_EQ(samples[600], 0);
+  EXPECT_EQ(samples[2352 * 3 / 2 - 1], 0);
+
+  m_song.SetWorkingMusicPath(dir.File("missing.wav"));
+  EXPECT_FALSE(m_song.LengthenMusic(100000));
+}
+
+TEST(SongInstance, OnlyOneIsCreated) {
+  DestroySong();
+  EXPECT_FALSE(HasSong());
+  EXPECT_THROW(Song(), std::logic_error);
+  EXPECT_TRUE(CreateSong("/tmp/a.lfp"));
+  EXPECT_FALSE(CreateSong("/tmp/b.lfp"));
+  EXPECT_EQ(Song().ProjectPath(), "/tmp/a.lfp");
+  DestroySong();
+}
+
+}  // namespace
+}  // namespace lf
