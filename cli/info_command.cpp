@@ -26,8 +26,8 @@ ProjectSummary Summarise(const MSongSettings& song, int version) {
 int RunInfo(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json"}, {});
   const std::string& path = args.Positional(0, "project file");
-  const int version = ProjectFileVersion(path);
   const MSongSettings& song = LoadSongProject(path);
+  const int version = ProjectFileVersion(path);  // the file's own, before loading made it current
   const ProjectSummary s = Summarise(song, version);
 
   if (args.Flag("--json")) {

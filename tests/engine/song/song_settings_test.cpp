@@ -224,6 +224,30 @@ TEST_F(SongTest, LengtheningAppendsSilenceAndKeepsTheBuffer) {
   EXPECT_FALSE(m_song.LengthenMusic(100000));
 }
 
+TEST_F(SongTest, WordRectanglesFollowTheWordsAndDrawPageShowsTheLines) {
+  Lyrics("alpha beta gamma\nsecond line");
+  m_song.CalcWordRectangles();
+  const auto& a = m_song.Word(0)->m_rect;
+  const auto& b = m_song.Word(1)->m_rect;
+  const auto& c = m_song.Word(3)->m_rect;
+  EXPECT_LT(a.left, a.right);
+  EXPECT_LT(a.top, a.bottom);
+  EXPECT_GT(b.left, a.left);  // rectangles carry a trailing space, so they may touch
+  EXPECT_GT(b.right, a.right);
+  EXPECT_EQ(a.top, b.top);
+  EXPECT_GT(c.top, a.top);  // the second row lies lower
+  EXPECT_EQ(m_song.WordAtPoint((b.left + b.right) / 2, (b.top + b.bottom) / 2, 0), 1);
+
+  MRwRenderer renderer;
+  m_song.DrawPage(renderer, 1);  // no lines there: background only
+  auto pixels = renderer.VisibleIndices();
+  EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](uint8_t p) { return p == 15; }));
+  m_song.DrawPage(renderer, 0);
+  pixels = renderer.VisibleIndices();
+  EXPECT_TRUE(std::any_of(pixels.begin(), pixels.end(), [](uint8_t p) { return p == 12; }));
+  EXPECT_EQ(renderer.ColorAt(12), 0xFFFF80u);
+}
+
 TEST(SongInstance, OnlyOneIsCreated) {
   DestroySong();
   EXPECT_FALSE(HasSong());
