@@ -159,16 +159,23 @@ int MRwGenerator::ColorIndexOf(const MDrawBitmap& bitmap, Colorref color) {
   return bitmap.NearestIndex(color);
 }
 
-void MRwGenerator::PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect) {
+void MRwGenerator::PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex) {
   if (m_renderer == nullptr) return;
   const int left = std::max(rect.left, 0), right = std::min(rect.right, MDrawBitmap::kWidth);
   const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, MDrawBitmap::kHeight);
   if (left < right && top < bottom) {
     uint8_t* screen = m_renderer->LockScreen();
     if (screen != nullptr) {
-      for (int y = top; y < bottom; ++y)
-        std::memcpy(screen + (y + kVisibleTop) * kScreenPitch + left + kVisibleLeft,
-                    bitmap.Row(y) + left, static_cast<size_t>(right - left));
+      for (int y = top; y < bottom; ++y) {
+        uint8_t* target = screen + (y + kVisibleTop) * kScreenPitch + kVisibleLeft;
+        const uint8_t* source = bitmap.Row(y);
+        if (transparentIndex < 0 || transparentIndex >= kColorCount) {
+          std::memcpy(target + left, source + left, static_cast<size_t>(right - left));
+        } else {
+          for (int x = left; x < right; ++x)
+            if (source[x] != transparentIndex) target[x] = source[x];
+        }
+      }
     }
     m_renderer->UnlockScreen();
   }

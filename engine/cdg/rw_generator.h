@@ -93,7 +93,8 @@ class MRwGenerator {
 
   // Copies `rect` of `bitmap` into the attached renderer's screen (pixel
   // (x, y) to (x + 6, y + 12)) and refreshes its display. No renderer: no-op.
-  void PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect);
+  // Pixels of index `transparentIndex` (when 0-15) are left as they are.
+  void PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex = -1);
 
   // --- text -------------------------------------------------------------------
   // Lays out line `lineNumber` of `lineCount` in band `band` of

@@ -312,7 +312,9 @@ int MRwGenerator::SweepText(int linesPerPage, int band, std::string_view text, i
     TextRect rect;
     RenderSweepText(bitmap, linesPerPage, band, text, preview, grey.data(), &rect, first, last);
     if (outRect != nullptr) *outRect = rect;
-    PreviewCopy(bitmap, rect);
+    // The sweep bitmap holds only the swept part of the line: lay it over
+    // the line on screen rather than blanking the rest of the rectangle.
+    PreviewCopy(bitmap, rect, backgroundIndex & 0x0F);
   }
   if (!HasOutput()) return 0;
 

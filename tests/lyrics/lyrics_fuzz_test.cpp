@@ -17,7 +17,7 @@ namespace {
 
 int Iterations() {
   const char* env = std::getenv("LYRICFORGE_FUZZ_ITERATIONS");
-  return env ? std::max(1, std::atoi(env)) : 20000;
+  return env ? std::max(1, std::atoi(env)) : 10000;
 }
 
 std::string Mutate(std::string s, std::mt19937& rng) {
@@ -28,9 +28,11 @@ std::string Mutate(std::string s, std::mt19937& rng) {
       case 0:  // flip a byte
         if (at < s.size()) s[at] = static_cast<char>(rng());
         break;
-      case 1:  // insert a byte the readers care about
-        s.insert(at, 1, "[]<>:.\xFF\x01\x03\x05\x2F\x80\r\n/\\@ 0"[rng() % 22]);
+      case 1: {  // insert a byte the readers care about
+        static constexpr std::string_view kSpecial = "[]<>:.\xFF\x01\x03\x05\x2F\x80\r\n/\\@ 0";
+        s.insert(at, 1, kSpecial[rng() % kSpecial.size()]);
         break;
+      }
       case 2:  // delete a run
         if (at < s.size()) s.erase(at, rng() % 16);
         break;

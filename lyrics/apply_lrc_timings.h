@@ -1,0 +1,20 @@
+#pragma once
+// Copies the times of an LRC file onto the song's words, so that a song
+// imported from LRC starts out placed.
+#include "engine/song/karaoke_line_list.h"
+#include "lyrics/lrc_file.h"
+
+namespace lf {
+
+// One centisecond of LRC time in sample frames (44100 Hz).
+inline constexpr int32_t kSampleFramesPerCentisecond = 441;
+
+// Karaoke line i takes LRC line i and its j-th word takes element j, both by
+// position: the line is marked placed, the word takes the element's start
+// and end and the characters where the element's text is found in the line
+// (searching on from the previous word). Lines and words without a
+// counterpart keep what they had, and so do the characters of a word whose
+// element text is not found in the line.
+void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines);
+
+}  // namespace lf
