@@ -1,7 +1,9 @@
 // lyricforge-cli new: a new project, optionally with music and lyrics.
 #include <filesystem>
+#include <optional>
 
 #include "cli/command.h"
+#include "cli/lyrics_file_import.h"
 #include "cli/song_project.h"
 
 namespace lf::cli {
@@ -18,15 +20,12 @@ int RunNew(const std::vector<std::string>& arguments) {
     if (!std::filesystem::is_regular_file(*m, ec)) throw CliError(kExitInput, *m + ": no such music file");
     music = std::filesystem::absolute(*m, ec).lexically_normal().string();
   }
-  std::string lyrics;
-  if (auto l = args.Option("--lyrics")) lyrics = ReadLyricText(*l);
+  std::optional<LyricsImport> lyrics;
+  if (auto l = args.Option("--lyrics")) lyrics = ImportLyricsFileOrThrow(*l);
 
   MSongSettings& song = NewSongProject(path);
   if (!music.empty()) song.SetMusicPath(music);
-  if (!lyrics.empty()) {
-    song.SetRawLyrics(lyrics);
-    song.GenerateKaraokeLineList(true, true);
-  }
+  if (lyrics) ApplyLyricsImport(*lyrics, song);
   SaveSongProject(song);
   return kExitOk;
 }

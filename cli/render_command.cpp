@@ -1,4 +1,5 @@
 // render: the screen a player shows at a position of a packet stream, as PNG.
+#include <cctype>
 #include <cmath>
 #include <string>
 

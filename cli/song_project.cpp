@@ -1,13 +1,10 @@
 #include "cli/song_project.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "cli/command.h"
 #include "engine/song/binary_reader.h"
 #include "platform/message_sink.h"
-#include "platform/text_encoding.h"
 
 namespace lf::cli {
 namespace {
@@ -55,15 +52,6 @@ int ProjectFileVersion(const std::string& path) {
   int32_t version;
   if (!in.IsOpen() || !in.ReadInt32(version)) throw CliError(kExitInput, path + ": cannot be read");
   return version;
-}
-
-std::string ReadLyricText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw CliError(kExitInput, path + ": cannot be opened");
-  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE)
-    return Utf16LeToUtf8(std::string_view(bytes).substr(2));
-  return ToUtf8(StripUtf8Bom(bytes));
 }
 
 }  // namespace lf::cli

@@ -1,6 +1,6 @@
 #pragma once
 // What the project commands share: loading and saving the program's song with
-// failures turned into one-line command errors, and reading a lyric file.
+// failures turned into one-line command errors.
 #include <string>
 
 #include "engine/song/song_settings.h"
@@ -17,9 +17,5 @@ void SaveSongProject(MSongSettings& song);
 // The version field of a project file (the first four bytes); throws when the
 // file cannot be read.
 int ProjectFileVersion(const std::string& path);
-
-// A plain-text lyric file as UTF-8: a byte-order mark is dropped, UTF-16 is
-// converted and text that is not UTF-8 is read as Windows-1252.
-std::string ReadLyricText(const std::string& path);
 
 }  // namespace lf::cli

@@ -58,8 +58,9 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
   progress.SetCaption(kCompressingCaption);
   EncodeRequest request{job.type, job.workingWavPath, audio.TempPath(), job.bitRate,
                         job.title, job.artist, job.leadIn, job.tail};
-  if (!services.encode(request, progress) || !std::filesystem::exists(audio.TempPath())) {
-    return Fail(audioError, "the encoder could not write " + paths.audio);
+  std::string encodeError;
+  if (!services.encode(request, progress, encodeError) || !std::filesystem::exists(audio.TempPath())) {
+    return Fail(audioError, encodeError.empty() ? "the encoder could not write " + paths.audio : encodeError);
   }
 
   const int64_t durationMs = services.durationMs ? services.durationMs(audio.TempPath()) : 0;

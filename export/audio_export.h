@@ -28,7 +28,8 @@ struct EncodeRequest {
 
 // What the pipeline needs from the audio layer; Default...() binds the real encoders.
 struct AudioExportServices {
-  std::function<bool(const EncodeRequest&, IProgress&)> encode;
+  // False on failure, with the reason in the string.
+  std::function<bool(const EncodeRequest&, IProgress&, std::string&)> encode;
   std::function<int64_t(const std::string&)> durationMs;  // GetMediaDuration in ms
 };
 AudioExportServices DefaultAudioExportServices();

@@ -41,4 +41,9 @@ void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines) {
   for (size_t i = 0; i < n; ++i) ApplyLine(lrc.lines[i], *lines.lines[i]);
 }
 
+void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song) {
+  ApplyLrcTimings(lrc, song.LineList());
+  song.SetModified(true);
+}
+
 }  // namespace lf

@@ -2,6 +2,7 @@
 // Copies the times of an LRC file onto the song's words, so that a song
 // imported from LRC starts out placed.
 #include "engine/song/karaoke_line_list.h"
+#include "engine/song/song_settings.h"
 #include "lyrics/lrc_file.h"
 
 namespace lf {
@@ -16,5 +17,9 @@ inline constexpr int32_t kSampleFramesPerCentisecond = 441;
 // counterpart keep what they had, and so do the characters of a word whose
 // element text is not found in the line.
 void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines);
+
+// The same on the song's lines, after the song has laid out the imported
+// text; marks the song modified.
+void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song);
 
 }  // namespace lf

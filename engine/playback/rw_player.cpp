@@ -49,6 +49,12 @@ int64_t MRwPlayer::NowMs() {
 
 void MRwPlayer::Play(bool inOwnThread) {
   if (m_state == kPlaying) return;
+  if (m_loopRunning) {
+    // Paused with the loop still running: carry on from where it stands
+    // rather than start a second loop over the same screen.
+    SetPaused(false);
+    return;
+  }
   if (m_thread.joinable()) m_thread.join();  // a loop that ended by itself
   {
     std::lock_guard lock(m_positionMutex);

@@ -41,9 +41,9 @@ class MRwPlayer {
   void ClearExternalPosition();
   void SetPace(RwPlayerPace pace);
 
-  // No effect when already playing. In its own thread the loop runs until
-  // Stop; on the caller's thread it returns once the last packet is decoded
-  // (or when another thread stops it).
+  // No effect when already playing; a paused player resumes. In its own
+  // thread the loop runs until Stop; on the caller's thread it returns once
+  // the last packet is decoded (or when another thread stops it).
   void Play(bool inOwnThread);
   void Stop();
   // Pause keeps the graphics where they are; resuming continues the loop.

@@ -1,0 +1,38 @@
+#include "cli/lyrics_file_import.h"
+
+#include "cli/command.h"
+
+namespace lf::cli {
+
+namespace {
+
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '\n') out += c;
+    else if (!out.empty() && out.back() != ' ') out += ' ';
+  }
+  return out;
+}
+
+}  // namespace
+
+LyricsImport ImportLyricsFileOrThrow(const std::string& path) {
+  LyricsImport import = ImportLyricsFile(path);
+  if (import.status == LyricsImport::Status::Ignored)
+    throw CliError(kExitInput, path + ": not a lyrics file (.txt, .lrc, .kar, .mid, .midi)");
+  if (!import.Ok()) throw CliError(kExitInput, path + ": " + OneLine(import.error));
+  return import;
+}
+
+const char* LyricsFileKindName(LyricsFileKind kind) {
+  switch (kind) {
+    case LyricsFileKind::Text: return "text";
+    case LyricsFileKind::Lrc: return "lrc";
+    case LyricsFileKind::Midi: return "midi";
+    case LyricsFileKind::Unknown: break;
+  }
+  return "unknown";
+}
+
+}  // namespace lf::cli

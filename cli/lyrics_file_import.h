@@ -1,0 +1,16 @@
+#pragma once
+// The lyric file import as the project commands use it (import, new --lyrics).
+#include <string>
+
+#include "lyrics/apply_lyrics_import.h"
+#include "lyrics/lyrics_import.h"
+
+namespace lf::cli {
+
+// Imports `path`; a file that gives no lyrics throws with the import's own
+// message on one line.
+LyricsImport ImportLyricsFileOrThrow(const std::string& path);
+
+const char* LyricsFileKindName(LyricsFileKind kind);
+
+}  // namespace lf::cli
