@@ -69,6 +69,10 @@ TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.text, "Caf\xC3\xA9\r\n\xD0\x96\xE2\x80\x99s");
 
+  // UTF-8 without a mark.
+  r = ImportLyricsFile(Write("utf8.txt", "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\n"));
+  EXPECT_EQ(r.text, "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\r\n");
+
   // Everything after an old end-of-file mark is not text.
   r = ImportLyricsFile(Write("dos.txt", "words\r\n\x1A garbage"));
   EXPECT_EQ(r.text, "words\r\n");
@@ -88,6 +92,20 @@ TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
   EXPECT_EQ(r.lrc.lines[0].elements.size(), 6u);
   EXPECT_EQ(r.lrc.lines[0].elements[0].start, 1000);
   EXPECT_EQ(r.lrc.lines[0].elements[1].start, 1075);  // 450 / 6 a word
+
+  // An LRC file saved as UTF-16 with CR LF line ends.
+  std::string wide = "\xFF\xFE";
+  for (char c : std::string("[ar:Wide]\r\n[00:01.00]\xC3\xA9t\xC3\xA9\r\n[00:02.00]two\r\n")) {
+    // The two-byte é (C3 A9) goes in as the one UTF-16 unit E9 00.
+    if (static_cast<uint8_t>(c) == 0xC3) continue;
+    wide += (static_cast<uint8_t>(c) == 0xA9) ? '\xE9' : c;
+    wide += '\0';
+  }
+  r = ImportLyricsFile(Write("wide.lrc", wide));
+  ASSERT_TRUE(r.Ok()) << r.error;
+  EXPECT_EQ(r.text, "\xC3\xA9t\xC3\xA9\r\ntwo\r\n");
+  EXPECT_EQ(r.lrc.artist, "Wide");
+  EXPECT_EQ(r.lrc.lines.size(), 2u);
 
   r = ImportLyricsFile(kData + "enhanced_closed.lrc");
   ASSERT_TRUE(r.Ok());
@@ -128,6 +146,22 @@ TEST_F(LyricsImportTest, KaraokeFiles) {
   r = ImportLyricsFile(Write("song.midi", test::MidiFile({lyricEvents}, 0)));
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.text, "Hey there");
+
+  // Cut short inside a length or inside a text: what came before is kept.
+  MidiTrack cut;
+  cut.Lyric("kept ").Lyric(std::string(300, 'z')).End();
+  const std::string whole = test::MidiFile({cut});
+  const size_t longEvent = whole.find(std::string("\xFF\x05\x82", 3));
+  ASSERT_NE(longEvent, std::string::npos);
+  r = ImportLyricsFile(Write("cut1.kar", whole.substr(0, longEvent + 3)));
+  EXPECT_EQ(r.text, "kept ");
+  r = ImportLyricsFile(Write("cut2.kar", whole.substr(0, longEvent + 100)));
+  EXPECT_EQ(r.text, "kept ");
+  MidiTrack onlyLong;
+  onlyLong.Lyric(std::string(300, 'z')).End();
+  const std::string lone = test::MidiFile({onlyLong});
+  r = ImportLyricsFile(Write("cut3.kar", lone.substr(0, lone.size() - 10)));
+  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
 
   MidiTrack noText;
   noText.Name("Piano").Note(60).End();
