@@ -259,6 +259,11 @@ TEST(StreamDecode, PrefixStopsBelowTheSlotOfTheTime) {
   EXPECT_EQ(a.PixelAt(0, 0), 1);
   EXPECT_EQ(DecodeStreamPrefix(b, stream.data(), stream.size(), 1000), 20u);
   EXPECT_EQ(b.PixelAt(0, 0), 2);
+  // Empty slots keep the screen as it is.
+  const std::vector<uint8_t> before = b.ScreenSnapshot();
+  const std::vector<uint8_t> zeros = EmptyStream(300);
+  DecodeStreamPrefix(b, zeros.data(), zeros.size(), 300);
+  EXPECT_EQ(b.ScreenSnapshot(), before);
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// The song compiler: turns the timed song into one CD+G packet stream (title
+// page, lyric lines drawn, swept and erased in time, credits page) and works
+// out the lead-in of silence the music needs so the first page fits.
+#include <cstdint>
+#include <optional>
+
+#include "engine/song/sample_time.h"
+
+namespace lf {
+
+class MSongSettings;
+
+struct CompileOptions {
+  // Fixes the order of Block Dissolve transitions (reproducible streams).
+  std::optional<uint32_t> dissolveSeed;
+};
+
+struct CompileResult {
+  int32_t leadIn = 0;      // sample frames of silence before the music
+  uint32_t endOffset = 0;  // bytes of stream used, credits included
+};
+
+// Compiles `song` into `buffer` (zeroed first). Events of lines and words
+// before `fromTime` are left out; pass kCompileEverything for a whole song.
+// Throws std::length_error when the timing tables cannot be sized.
+CompileResult CompileSong(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
+                          const CompileOptions& options = {});
+
+// Compiles the whole song into its own output buffer.
+CompileResult CompileWholeSong(MSongSettings& song, const CompileOptions& options = {});
+
+}  // namespace lf
