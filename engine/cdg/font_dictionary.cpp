@@ -1,43 +1,21 @@
 #include "engine/cdg/font_dictionary.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <iterator>
+#include <vector>
+
+#include "engine/cdg/font_rasterizer.h"
 
 namespace lf {
 
 void MFontDictionary::Build() {
   m_faces.clear();
-  if (FcInit() != FcTrue) return;
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_CHARSET, FC_OUTLINE, nullptr);
-  FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);  // outline fonts only, as the renderer needs
-  FcFontSet* fonts = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
-  if (fonts != nullptr) {
-    for (int i = 0; i < fonts->nfont; ++i) {
-      // Text fonts are reported first; a face without Latin letters is a
-      // symbol font, reported after them, so its set is the one kept.
-      FcCharSet* charset = nullptr;
-      const bool latin = FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &charset) == FcResultMatch &&
-                         charset != nullptr && FcCharSetHasChar(charset, 'A') &&
-                         FcCharSetHasChar(charset, 'z');
-      // A face can carry several family names ("DejaVu Sans" and "DejaVu Sans
-      // Condensed"); each is a name the user may pick.
-      FcChar8* family = nullptr;
-      for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n) {
-        if (family == nullptr || *family == 0) continue;
-        const std::string name(reinterpret_cast<const char*>(family));
-        auto found = m_faces.find(name);
-        if (found == m_faces.end())
-          m_faces[name] = latin ? kCharsetAnsi : kCharsetSymbol;
-        else if (!latin)
-          found->second = kCharsetSymbol;
-      }
-    }
-    FcFontSetDestroy(fonts);
-  }
-  if (objects) FcObjectSetDestroy(objects);
-  if (pattern) FcPatternDestroy(pattern);
+  // Text fonts are reported first and symbol fonts after them, so a name
+  // that is both keeps the symbol set, as a later report does.
+  const std::vector<InstalledFamily> families = MFontRasterizer::InstalledFamilies();
+  for (const InstalledFamily& family : families)
+    if (family.hasLatin && !Contains(family.name)) Add(family.name, kCharsetAnsi);
+  for (const InstalledFamily& family : families)
+    if (!family.hasLatin) Add(family.name, kCharsetSymbol);
 }
 
 int MFontDictionary::CharsetOf(const std::string& face) const {

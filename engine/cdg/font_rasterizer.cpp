@@ -49,6 +49,7 @@ class FontSystem {
   }
 
   std::mutex& Lock() { return m_mutex; }
+  bool FontconfigReady() const { return m_fontconfigReady; }
   FT_Library Library() const { return m_library; }
 
   // Caller holds Lock().
@@ -89,7 +90,11 @@ class FontSystem {
     if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
     m_fontconfigReady = FcInit() == FcTrue;
   }
-  ~FontSystem() = default;  // released by process exit; faces may outlive statics
+  // fontconfig's configuration is given back; FreeType's library is left to
+  // the process exit, since a face in another static may outlive this one.
+  ~FontSystem() {
+    if (m_fontconfigReady) FcFini();
+  }
 
   bool Match(const std::string& face, bool bold, bool italic, ResolvedFace& out) {
     if (!m_fontconfigReady) return false;
@@ -269,6 +274,35 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
   auto font = std::unique_ptr<MFontRasterizer>(new MFontRasterizer(std::move(impl)));
   if (font->m->averageWidth <= 0) font->m->averageWidth = std::max(1, font->Measure("x"));
   return font;
+}
+
+std::vector<InstalledFamily> MFontRasterizer::InstalledFamilies() {
+  std::vector<InstalledFamily> families;
+  FontSystem& system = FontSystem::Instance();
+  std::lock_guard<std::mutex> lock(system.Lock());
+  if (!system.FontconfigReady()) return families;
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_CHARSET, FC_OUTLINE, nullptr);
+  if (pattern != nullptr) FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);  // outline fonts only
+  FcFontSet* fonts = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
+  if (fonts != nullptr) {
+    for (int i = 0; i < fonts->nfont; ++i) {
+      FcCharSet* charset = nullptr;
+      const bool latin = FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &charset) == FcResultMatch &&
+                         charset != nullptr && FcCharSetHasChar(charset, 'A') &&
+                         FcCharSetHasChar(charset, 'z');
+      // A face can carry several family names ("DejaVu Sans" and "DejaVu
+      // Sans Condensed"); each is a name the user may pick.
+      FcChar8* family = nullptr;
+      for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
+        if (family != nullptr && *family != 0)
+          families.push_back({reinterpret_cast<const char*>(family), latin});
+    }
+    FcFontSetDestroy(fonts);
+  }
+  if (objects != nullptr) FcObjectSetDestroy(objects);
+  if (pattern != nullptr) FcPatternDestroy(pattern);
+  return families;
 }
 
 int MFontRasterizer::Height() const { return m->height; }

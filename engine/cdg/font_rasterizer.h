@@ -46,8 +46,17 @@ struct MTextRun {
   int width = 0;  // advance width in pixels
 };
 
+// An installed font family as fontconfig reports it.
+struct InstalledFamily {
+  std::string name;
+  bool hasLatin = true;  // false for symbol fonts
+};
+
 class MFontRasterizer {
  public:
+  // Every family name of every outline font installed (unsorted, repeats kept).
+  static std::vector<InstalledFamily> InstalledFamilies();
+
   // nullptr when neither the face nor any fallback face can be loaded.
   static std::unique_ptr<MFontRasterizer> Create(const FontRequest& request);
   ~MFontRasterizer();

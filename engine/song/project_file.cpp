@@ -355,6 +355,11 @@ bool ReadProjectFile(MSongSettings& song, const std::string& path) {
       ShowMessage(kProjectTooOld, kCaption, MessageIcon::Exclamation);
       return false;
     }
+    // Every layout divides by the lines per page; a file without one is damaged.
+    if (settings.linesPerPage < 1) {
+      ShowMessage(kProjectCorrupted, kCaption, MessageIcon::Exclamation);
+      return false;
+    }
     song.Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 
 #include "platform/paths.h"
 #include "support/wav_fixture.h"
@@ -206,6 +207,29 @@ TEST_F(WavFileTest, WidthsAndChannelCounts) {
   WavInFile second(Put("sec.wav", test::ToneWav(44100, 16, 2, 44100)));
   EXPECT_EQ(second.DataBytes(), 176400u);
   EXPECT_EQ(second.DurationMs(), 1000u);
+}
+
+TEST_F(WavFileTest, DamagedHeadersNeverLeadPastTheFile) {
+  const std::string good = MakeRiffWave({{"LIST", "INFOabc"},
+                                         {"fmt ", FmtBody(2, 44100, 16) + std::string(2, '\0')},
+                                         {"fact", std::string("\x10\0\0\0", 4)},
+                                         {"data", PcmBytes(test::SineSamples(44100, 2, 64, 440), 16)}});
+  std::mt19937 rng(1234);  // fixed, so a failure repeats
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = good;
+    const int flips = 1 + static_cast<int>(rng() % 4);
+    for (int i = 0; i < flips; ++i) bytes[rng() % 90] = static_cast<char>(rng());
+    if (rng() % 3 == 0) bytes.resize(rng() % bytes.size());
+    const std::string path = Put("fuzz.wav", bytes);
+    WavInFile in(path);
+    if (!in.IsOpen()) continue;
+    EXPECT_LE(in.DataOffset() + in.DataBytesInFile(), bytes.size());
+    std::size_t total = 0;
+    int16_t buffer[37];
+    for (int got; (got = in.ReadSamples(buffer, 37)) > 0;) total += static_cast<std::size_t>(got);
+    const std::size_t width = in.BitsPerSample() == 8 ? 1 : 2;
+    EXPECT_LE(total * width, in.DataBytesInFile()) << "round " << round;
+  }
 }
 
 TEST_F(WavFileTest, CanonicalHeaderIsPatchedWithTheRealSizes) {

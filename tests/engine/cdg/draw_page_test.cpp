@@ -240,3 +240,49 @@ TEST_F(DrawPageTest, LoadedPictureFileAsAPage) {
 
 }  // namespace
 }  // namespace lf
+
+namespace lf {
+namespace {
+
+// FFmpeg's own CD+G decoder reads the compiled page to the same screen: its
+// last frame (one frame per graphics packet, stamped with the slot) against
+// our renderer, on the visible area. The scroll transitions are left out:
+// FFmpeg moves screen memory for every offset change instead of moving the
+// visible window, so cells drawn between offset steps land elsewhere.
+TEST_F(DrawPageTest, FfmpegDecodesTheSamePage) {
+  if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+  test::PictureFolder folder;
+  for (int t : {FillRight, FillLeft, FillDown, FillUp, BlockDissolve, FadeIn, FadeOut}) {
+    SCOPED_TRACE(TransitionName(t));
+    std::fill(stream.begin(), stream.end(), 0);
+    IMAGE_STRUCT page = PicturePage(t);
+    page.m_picture.SetPaletteColor(11, 0x203040);
+    generator.DrawPage(page, false, 0);
+    const int lastSlot = Slots().back();
+    std::string cdg(reinterpret_cast<const char*>(stream.data()), size_t(lastSlot + 1) * kPacketSize);
+    const std::string cdgPath = folder.Write("page.cdg", cdg);
+    const std::string raw = folder.File("page.rgb");
+    const std::string command = "ffmpeg -nostdin -v error -y -f cdg -i '" + cdgPath + "' -vf \"select='gte(pts," +
+                                std::to_string(lastSlot) + ")'\" -fps_mode passthrough -pix_fmt rgb24 -f rawvideo '" +
+                                raw + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string frame = test::ReadFileBytes(raw);
+    ASSERT_EQ(frame.size(), size_t(kScreenWidth) * kScreenHeight * 3);
+
+    MRwRenderer ours;
+    DecodeStreamPrefix(ours, stream.data(), stream.size(), size_t(lastSlot) + 1);
+    const std::vector<Colorref> shown = ours.DisplayColors();
+    int differing = 0;
+    for (int y = kVisibleTop; y < kVisibleBottom; ++y)
+      for (int x = kVisibleLeft; x < kVisibleRight; ++x) {
+        const size_t i = size_t(y) * kScreenWidth + x;
+        const Colorref c = shown[i];
+        differing += uint8_t(frame[i * 3]) != RedOf(c) || uint8_t(frame[i * 3 + 1]) != GreenOf(c) ||
+                     uint8_t(frame[i * 3 + 2]) != BlueOf(c);
+      }
+    EXPECT_EQ(differing, 0);
+  }
+}
+
+}  // namespace
+}  // namespace lf

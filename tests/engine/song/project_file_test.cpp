@@ -237,6 +237,12 @@ TEST_F(ProjectFileTest, VersionsOutsideTheRangeAreRefused) {
   EXPECT_FALSE(LoadBytes(older.Bytes()));
   EXPECT_EQ(Message(), kProjectTooOld);
 
+  FileBuilder noLines;
+  noLines.Settings(601, 1, 0).Text("").Text("").Int(0).Int(0).Text("").Text("").Text("").Text("").Text("");
+  noLines.Int(0).Int(0);
+  EXPECT_FALSE(LoadBytes(noLines.Bytes()));
+  EXPECT_EQ(Message(), kProjectCorrupted);
+
   EXPECT_FALSE(LoadBytes(std::string(51, '\0')));
   EXPECT_EQ(Message(), kProjectCorrupted);
 

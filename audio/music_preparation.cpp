@@ -1,0 +1,247 @@
+#include "audio/music_preparation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "audio/audio_play.h"
+#include "audio/wav_file.h"
+#include "platform/event.h"
+
+namespace fs = std::filesystem;
+
+namespace lf {
+
+namespace {
+
+// Held by the player around its sound device; preparation only decodes, so it
+// never contends, but the player expects one.
+std::mutex g_preparationMutex;
+std::mutex g_durationProbeMutex;
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+std::string LastThreeLower(const std::string& path) {
+  return Lower(path.size() >= 3 ? path.substr(path.size() - 3) : path);
+}
+
+// A partial working file must never pass for a finished one: everything is
+// written under this name and renamed when complete.
+std::string PartialPath(const std::string& working) { return working + ".partial"; }
+
+void RemoveQuietly(const std::string& path) {
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  return !ec;
+}
+
+std::string ComposeFormatError(const MusicState& state) {
+  std::string text;
+  if (state.sampleRate != 44100) text += "Sample Rate must be 44,100\n";
+  if (state.bitsPerSample != 8 && state.bitsPerSample != 16) text += "Bits per Sample must be 8 or 16\n";
+  if (state.channelCount != 1 && state.channelCount != 2) text += "Music must be Stereo or Mono\n";
+  return text.empty() ? "Error opening Audio File\n" : text;
+}
+
+// Lays the canonical header over the 44 bytes the decoder left blank.
+bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_t* dataBytes) {
+  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  if (!f) return false;
+  bool ok = std::fseek(f, 0, SEEK_END) == 0;
+  const long length = ok ? std::ftell(f) : -1;
+  ok = ok && length >= kCanonicalWavHeaderBytes && std::fseek(f, 0, SEEK_SET) == 0;
+  if (ok) {
+    *dataBytes = length - kCanonicalWavHeaderBytes;
+    ok = WriteCanonicalWavHeader(f, static_cast<uint32_t>(state.sampleRate),
+                                 static_cast<uint16_t>(state.bitsPerSample),
+                                 static_cast<uint16_t>(state.channelCount)) &&
+         PatchWavSizes(f, static_cast<uint32_t>(*dataBytes));
+  }
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
+}
+
+// The decode path: any compressed file the player can read.
+bool DecodeToWorkingFile(const std::string& path, const std::string& working, MusicState& state,
+                         const MusicPreparationContext& context) {
+  CAudioPlay player;
+  if (Failed(player.Initialize())) {
+    state.musicErrorText = "Error initializing Audio\n";
+    return false;
+  }
+  player.SetAcceptAnySampleRate(true);
+  player.SetAcceptAnySampleWidth(true);
+  player.SetAcceptAnyChannelCount(true);
+  Event stateEvent(true);
+  player.SetStateEvent(&stateEvent);
+  player.SetDeviceMutex(&g_preparationMutex);
+
+  const std::string partial = PartialPath(working);
+  RemoveQuietly(partial);
+  if (context.openProgress) context.openProgress("Decompressing Audio...");
+  ResultCode r = player.Play(path, partial, context.progress);
+  bool ok = Succeeded(r);
+  if (ok) {
+    // The event is set when decoding starts and again when the file is closed;
+    // the completion flag, not the event, decides, so a short file that ends
+    // before the first wait is over is not missed.
+    for (;;) {
+      stateEvent.Reset();
+      if (player.DecodeComplete()) break;
+      if (context.processMessages) context.processMessages();
+      stateEvent.WaitFor(std::chrono::milliseconds(10));
+    }
+    ok = Succeeded(player.DecodeResult());
+  } else if (!player.ErrorText().empty()) {
+    state.musicErrorText = player.ErrorText();
+  }
+  state.sampleRate = player.SampleRate();
+  state.bitsPerSample = player.BitsPerSample();
+  state.channelCount = player.ChannelCount();
+  player.Close(true);
+  if (context.closeProgress) context.closeProgress();
+
+  int64_t dataBytes = 0;
+  ok = ok && WriteWorkingHeader(partial, state, &dataBytes) && RenameOver(partial, working);
+  if (!ok) {
+    RemoveQuietly(partial);
+    return false;
+  }
+  state.workingDataBytes = dataBytes;
+  return true;
+}
+
+// The copy path: a WAV file is taken as it is.
+bool CopyToWorkingFile(const std::string& path, const std::string& working, MusicState& state) {
+  uint64_t dataBytes = 0;
+  bool readable = false;
+  {
+    WavInFile in(path);
+    state.sampleRate = static_cast<int>(in.SampleRate());
+    state.bitsPerSample = in.BitsPerSample();
+    state.channelCount = in.ChannelCount();
+    dataBytes = std::min<uint64_t>(in.DataBytes(), in.DataBytesInFile());
+    readable = in.IsOpen() && in.BlockAlign() > 0;
+  }
+  // A file whose headers cannot be read is no music, whatever it is called.
+  if (!readable) return false;
+  const std::string partial = PartialPath(working);
+  std::error_code ec;
+  fs::copy_file(path, partial, fs::copy_options::overwrite_existing, ec);
+  if (ec || !RenameOver(partial, working)) {
+    RemoveQuietly(partial);
+    return false;
+  }
+  state.workingDataBytes = static_cast<int64_t>(dataBytes);
+  return true;
+}
+
+}  // namespace
+
+std::string DefaultTempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && *tmp ? tmp : "/tmp";
+}
+
+std::string WorkingMusicFilePath(const std::string& folder) {
+  return (fs::path(folder) / kWorkingMusicFileName).string();
+}
+
+bool PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context) {
+  state.workingFilePath.clear();
+  state.musicErrorText.clear();
+  std::error_code ec;
+  if (path.empty() || !fs::exists(path, ec)) {
+    state.musicErrorText = "File not found\n";
+    return false;
+  }
+  state.extension = LastThreeLower(path);
+  state.sampleRate = state.bitsPerSample = state.channelCount = 0;
+  state.workingDataBytes = 0;
+
+  const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
+  const std::string working = WorkingMusicFilePath(folder);
+  RemoveQuietly(working);
+  const bool ok = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
+                                           : DecodeToWorkingFile(path, working, state, context);
+  const std::string kept = ok ? path : std::string();
+  if (ok) state.workingFilePath = working;
+
+  state.musicFilePath = kept;
+  const auto slash = kept.find_last_of('/');
+  state.musicFolder = slash == std::string::npos ? std::string() : kept.substr(0, slash + 1);
+  state.samplesPerPacket = state.sampleRate / 300;
+  if (context.formatChanged) context.formatChanged(state.sampleRate, state.samplesPerPacket);
+
+  if (!ok && state.musicErrorText.empty()) state.musicErrorText = ComposeFormatError(state);
+  return ok;
+}
+
+namespace {
+
+int64_t ProbeDurationMs(const std::string& path) {
+  Event stateEvent(true);
+  CAudioPlay player;
+  if (Failed(player.Initialize())) return 0;  // "Audio player initialization has failed."
+  player.SetDeviceMutex(&g_durationProbeMutex);
+  player.SetStateEvent(&stateEvent);
+  int64_t duration = 0;
+  for (int round = 0; round < 3 && duration == 0; ++round) {
+    if (Succeeded(player.ReadHeader(path, nullptr))) duration = player.Duration();
+    if (duration != 0) break;
+    // The header did not say: open it for playing, which reads the stream itself.
+    if (Succeeded(player.Play(path, "", nullptr))) duration = player.Duration();
+    player.Close(true);
+  }
+  player.Close(true);
+  return duration;
+}
+
+// WAV duration from the data the file really holds: a header that claims
+// more than is there does not make the music longer.
+int64_t WavDurationMs(const std::string& path) {
+  WavInFile in(path);
+  if (!in.IsOpen() || !in.IsDataTruncated() || in.BlockAlign() <= 0 || in.SampleRate() == 0 || in.FormatTag() > 1)
+    return in.DurationMs();
+  const double frames = static_cast<double>(in.DataBytesInFile() / in.BlockAlign());
+  return static_cast<int64_t>(frames * 1000.0 / in.SampleRate() + 0.5);
+}
+
+}  // namespace
+
+int64_t GetMediaDuration(const std::string& path, bool inMilliseconds) {
+  const auto dot = path.find_last_of('.');
+  const std::string extension = dot == std::string::npos ? std::string() : Lower(path.substr(dot));
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return 0;
+  uint64_t length = 0;
+  if (std::fseek(f, 0, SEEK_END) == 0) {
+    const long end = std::ftell(f);
+    length = end > 0 ? static_cast<uint64_t>(end) : 0;
+  }
+  std::fclose(f);
+
+  int64_t ms = 0;
+  if (extension == ".wav")
+    ms = WavDurationMs(path);
+  else if (extension == ".bin")
+    ms = static_cast<int64_t>(length * 1000 / 2448 / 75);
+  else if (extension == ".wma" || extension == ".mp3" || extension == ".m4a")
+    ms = ProbeDurationMs(path);
+  return inMilliseconds ? ms : ms / 1000;
+}
+
+}  // namespace lf

@@ -1,0 +1,45 @@
+#pragma once
+// Music preparation: turns the music file the user chose into the working file
+// "lyricforge_music.wav" (a PCM copy) and records its format in the music
+// state; and the media-duration query.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "audio/music_state.h"
+
+namespace lf {
+
+class IProgress;
+
+inline constexpr const char* kWorkingMusicFileName = "lyricforge_music.wav";
+
+// What the front end lends to a preparation. Everything is optional except the
+// folder: the desktop program passes the user's temporary folder, the
+// command-line tool a private folder per run.
+struct MusicPreparationContext {
+  std::string workingFolder;
+  // The progress window: opened with its caption, fed percentages from the
+  // decoding thread, closed at the end.
+  std::function<void(const std::string& caption)> openProgress;
+  IProgress* progress = nullptr;
+  std::function<void()> closeProgress;
+  // Called on the calling thread while it waits, so the interface stays painted.
+  std::function<void()> processMessages;
+  // Told the new sample rate and samples per packet (the CD+G player, the page).
+  std::function<void(int sampleRate, int samplesPerPacket)> formatChanged;
+};
+
+// The system's temporary folder ($TMPDIR, else /tmp).
+std::string DefaultTempFolder();
+std::string WorkingMusicFilePath(const std::string& folder);
+
+// True when a working file is ready and `state` describes it; false with
+// state.musicErrorText set otherwise.
+bool PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context);
+
+// Playing time of an audio or BIN file, in milliseconds or whole seconds; 0
+// when it cannot tell.
+int64_t GetMediaDuration(const std::string& path, bool inMilliseconds);
+
+}  // namespace lf

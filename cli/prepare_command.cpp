@@ -1,0 +1,91 @@
+// lyricforge-cli prepare MUSIC [--json]: music preparation into a private
+// working folder; prints the working file's format, or the music error text.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "audio/music_preparation.h"
+#include "cli/command.h"
+#include "cli/json.h"
+#include "platform/paths.h"
+#include "platform/progress.h"
+
+namespace lf::cli {
+
+namespace {
+
+// The music error text is a list of lines; the command reports it as one.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) {
+      if (!out.empty()) out += "; ";
+      out += text.substr(start, end - start);
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+int RunPrepare(const std::vector<std::string>& arguments) {
+  Args args(arguments, {"--json"}, {});
+  const std::string& music = args.Positional(0, "MUSIC");
+  const bool json = args.Flag("--json");
+
+  ScopedTempFolder folder("lyricforge-prepare");
+  const bool terminal = isatty(STDERR_FILENO);
+  FunctionProgress progress([terminal](int percent) {
+    if (terminal) std::fprintf(stderr, "\rDecompressing Audio... %3d%%", percent);
+  });
+  MusicPreparationContext context;
+  context.workingFolder = folder.Path();
+  context.progress = &progress;
+  context.closeProgress = [terminal] {
+    if (terminal) std::fprintf(stderr, "\n");
+  };
+  MusicState state;
+  const bool ok = PrepareMusic(music, state, context);
+  if (!ok) {
+    if (json) {
+      JsonWriter w;
+      w.BeginObject().Field("ok", false).Field("music", music).Field("error", state.musicErrorText).EndObject();
+      std::printf("%s\n", w.Text().c_str());
+    }
+    const bool missing = state.musicErrorText == "File not found\n";
+    throw CliError(missing ? kExitInput : kExitFailure, OneLine(state.musicErrorText));
+  }
+  const int64_t durationMs = GetMediaDuration(state.workingFilePath, true);
+  if (json) {
+    JsonWriter w;
+    w.BeginObject()
+        .Field("ok", true)
+        .Field("music", state.musicFilePath)
+        .Field("extension", state.extension)
+        .Field("sampleRate", state.sampleRate)
+        .Field("bitsPerSample", state.bitsPerSample)
+        .Field("channels", state.channelCount)
+        .Field("dataBytes", state.workingDataBytes)
+        .Field("durationMs", durationMs)
+        .Field("samplesPerPacket", state.samplesPerPacket)
+        .EndObject();
+    std::printf("%s\n", w.Text().c_str());
+  } else {
+    std::printf("music: %s\n", state.musicFilePath.c_str());
+    std::printf("format: %d Hz, %d bits, %d channels\n", state.sampleRate, state.bitsPerSample, state.channelCount);
+    std::printf("data bytes: %lld\n", static_cast<long long>(state.workingDataBytes));
+    std::printf("duration: %lld ms\n", static_cast<long long>(durationMs));
+    std::printf("samples per packet: %d\n", state.samplesPerPacket);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(prepare, "prepare", "prepare MUSIC [--json]", RunPrepare);
+
+}  // namespace lf::cli
