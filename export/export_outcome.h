@@ -9,6 +9,9 @@ enum class ExportStatus { Done, Cancelled, Failed };
 struct ExportOutcome {
   ExportStatus status = ExportStatus::Done;
   std::string detail;  // why it failed, for one line on standard error
+  // What the compilation gave, when the export ran one.
+  int leadIn = 0;     // silent sample frames put before the music
+  int endOffset = 0;  // used bytes of the packet stream
 
   static ExportOutcome Done() { return {}; }
   static ExportOutcome Cancelled() { return {ExportStatus::Cancelled, "cancelled"}; }
