@@ -47,6 +47,7 @@ struct SoundDevice::Impl {
   size_t frameBytes = 4;
   int64_t bytesPerSecond = 0;
   uint64_t latencyBytes = 0;
+  size_t periodSize = 0;
   bool playing = false;
 
   uint64_t written = 0;
@@ -128,9 +129,13 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
   want.freq = sampleRate;
   want.format = AUDIO_S16SYS;
   want.channels = static_cast<Uint8>(channels);
-  // 40 ms periods: a whole number of milliseconds at the usual rates, which
-  // keeps a device that paces itself by sleeping (the dummy driver) on time.
-  want.samples = static_cast<Uint16>(std::clamp(sampleRate / 25, 256, 8192));
+  // SDL wants a power of two. A real device gets periods of about 46 ms at
+  // 44,100 Hz. The dummy and disk drivers pace themselves by sleeping whole
+  // milliseconds per period and oversleep a little each time: long periods
+  // keep their clock within a fraction of a percent of real time.
+  const char* driver = SDL_GetCurrentAudioDriver();
+  const bool sleeper = driver && (!std::strcmp(driver, "dummy") || !std::strcmp(driver, "disk"));
+  want.samples = static_cast<Uint16>(sleeper ? 16384 : 2048);
   want.callback = &Impl::Callback;
   want.userdata = m.get();
   SDL_AudioSpec have{};
@@ -147,10 +152,9 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
     m->ring.assign(bufferBytes - bufferBytes % m->frameBytes + m->frameBytes, 0);
     m->bytesPerSecond = static_cast<int64_t>(sampleRate) * static_cast<int64_t>(m->frameBytes);
     // A real device plays a period only after the one before it; the dummy
-    // and disk drivers take each period as it is handed over.
-    const char* driver = SDL_GetCurrentAudioDriver();
-    const bool immediate = driver && (!std::strcmp(driver, "dummy") || !std::strcmp(driver, "disk"));
-    m->latencyBytes = immediate ? 0 : static_cast<uint64_t>(have.samples) * m->frameBytes;
+    // and disk drivers "play" each period as it is handed over.
+    m->periodSize = static_cast<size_t>(have.samples) * m->frameBytes;
+    m->latencyBytes = sleeper ? 0 : static_cast<uint64_t>(have.samples) * m->frameBytes;
     m->playing = false;
     m->ResetCounters();
   }
@@ -230,6 +234,11 @@ uint64_t SoundDevice::WrittenBytes() const {
 uint64_t SoundDevice::HeardBytes() const {
   std::lock_guard guard(m->lock);
   return m->Heard();
+}
+
+size_t SoundDevice::PeriodBytes() const {
+  std::lock_guard guard(m->lock);
+  return m->periodSize;
 }
 
 void SoundDevice::Clear() {

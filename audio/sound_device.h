@@ -40,6 +40,8 @@ class SoundDevice {
   size_t PendingBytes() const;
   uint64_t WrittenBytes() const;
   uint64_t HeardBytes() const;
+  // Bytes the device takes at a time: keep at least this much written ahead.
+  size_t PeriodBytes() const;
   // Drops what is buffered and starts the counters again from 0.
   void Clear();
 

@@ -1,0 +1,441 @@
+#include "engine/playback/cdg_player.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "audio/pcm_effects.h"
+#include "audio/sound_device.h"
+#include "audio/tempo_pitch_processor.h"
+#include "audio/wav_file.h"
+#include "engine/playback/rw_player.h"
+#include "platform/message_sink.h"
+#include "platform/settings.h"
+#include "platform/thread_priority.h"
+
+namespace lf {
+
+namespace {
+
+constexpr auto kPoll = std::chrono::milliseconds(10);
+
+std::mutex g_globalMutex;
+std::unique_ptr<MCdgPlayer> g_globalPlayer;
+
+void Sleep(std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }
+
+void JoinUnlessSelf(std::thread& t) {
+  if (t.joinable() && t.get_id() != std::this_thread::get_id()) t.join();
+}
+
+}  // namespace
+
+MCdgPlayer::MCdgPlayer(MRwRenderer* renderer)
+    : m_renderer(renderer),
+      m_device(std::make_unique<SoundDevice>()) {}
+
+MCdgPlayer::~MCdgPlayer() {
+  Stop();
+  // A play that ended by itself from its own thread may still be joinable.
+  if (m_playbackThread.joinable()) m_playbackThread.join();
+  if (m_readerThread.joinable()) m_readerThread.join();
+  m_rwPlayer.reset();
+}
+
+MCdgPlayer* MCdgPlayer::CreateGlobal(MRwRenderer* renderer) {
+  std::lock_guard lock(g_globalMutex);
+  g_globalPlayer.reset();
+  g_globalPlayer = std::make_unique<MCdgPlayer>(renderer);
+  return g_globalPlayer.get();
+}
+
+MCdgPlayer* MCdgPlayer::Global() {
+  std::lock_guard lock(g_globalMutex);
+  return g_globalPlayer.get();
+}
+
+void MCdgPlayer::DestroyGlobal() {
+  std::lock_guard lock(g_globalMutex);
+  g_globalPlayer.reset();
+}
+
+void MCdgPlayer::SetSource(const std::string& wavPath, const uint8_t* stream, size_t streamSize) {
+  m_wavPath = wavPath;
+  m_stream = stream;
+  m_streamSize = stream ? streamSize : 0;
+}
+
+void MCdgPlayer::SetRenderer(MRwRenderer* renderer) {
+  if (renderer == m_renderer) return;
+  if (m_rwPlayer) m_rwPlayer.reset();  // stops it; the next play makes one on the new renderer
+  m_renderer = renderer;
+}
+
+void MCdgPlayer::SetSampleRate(int sampleRate, int samplesPerPacket) {
+  m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
+  m_samplesPerPacket = samplesPerPacket > 0 ? samplesPerPacket : m_sampleRate / 300;
+}
+
+void MCdgPlayer::SetLevelOutputs(std::atomic<int>* all, std::atomic<int>* right, std::atomic<int>* left) {
+  m_levelAll = all;
+  m_levelRight = right;
+  m_levelLeft = left;
+}
+
+std::string MCdgPlayer::PlayTimeText() const {
+  std::lock_guard lock(m_textMutex);
+  return m_playTimeText;
+}
+
+void MCdgPlayer::SetPlayTime(int32_t position) {
+  const int32_t length = m_length;
+  const int rate = m_sampleRate > 0 ? m_sampleRate : 44100;
+  const int seconds = position >= length ? 0 : (length - position) / rate;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
+  std::lock_guard lock(m_textMutex);
+  m_playTimeText = text;
+}
+
+bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback, uintptr_t userValue) {
+  // A play still running, or one that ended by itself and left its threads to be joined.
+  if (m_state != kStopped || m_playbackThread.joinable() || m_readerThread.joinable()) Stop();
+  m_lastError.clear();
+  m_flags = flags;
+  m_startSample = std::max<int32_t>(startSample, 0);
+  m_endSample = endSample;
+  m_endCallback = std::move(endCallback);
+  m_userValue = userValue;
+  m_playEndedEvent.Reset();
+  m_finishedEvent.Reset();
+  m_stoppedEvent.Reset();
+  m_dataWantedEvent.Reset();
+  m_position = m_startSample;
+  m_exactPosition = m_startSample;
+  m_lastHeard = 0;
+  m_readerDone = false;
+  m_firstChunkWritten = false;
+  m_bytesWritten = 0;
+
+  if (flags & kPlayAudio) {
+    if (!SetUpSound()) {
+      m_state = kStopped;
+      return false;
+    }
+  } else {
+    // Graphics alone run as long as the stream.
+    m_length = static_cast<int32_t>(std::min<uint64_t>(
+        static_cast<uint64_t>(m_streamSize / kPacketSize) * static_cast<uint64_t>(m_samplesPerPacket), INT32_MAX));
+  }
+  if ((flags & kPlayGraphics) && m_stream && m_streamSize > 0) {
+    if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer);
+    m_rwPlayer->SetStream(m_stream, m_streamSize);
+    m_rwPlayer->SetExternalPosition(&m_position);
+    m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_samplesPerPacket.load(); }, [this] { return m_tempoChange.load(); }});
+  }
+  SetPlayTime(0);  // the whole length is still to play
+  m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) + m_leadBytes;
+  m_endNotified = false;
+  m_state = kPlaying;
+  if (flags & kPlayAudio) m_readerThread = std::thread([this, start = m_startSample] { ReaderThread(start); });
+  else m_stoppedEvent.Set();  // no reader to stop
+  m_playbackThread = std::thread([this] { PlaybackThread(); });
+  return true;
+}
+
+bool MCdgPlayer::SetUpSound() {
+  if (!m_processor) m_processor = std::make_unique<TempoPitchProcessor>();
+  m_processor->SetFormat(44100, 2);
+  int channels = 2, rate = 44100, bits = 16;
+  uint64_t frames = 0;
+  m_wav.reset();
+  if (!m_wavPath.empty()) {
+    m_wav = std::make_unique<WavInFile>(m_wavPath);
+    if (!m_wav->IsOpen()) {
+      m_lastError = "Cannot open the music file " + m_wavPath;
+      m_wav.reset();
+      return false;
+    }
+    channels = m_wav->ChannelCount();
+    rate = static_cast<int>(m_wav->SampleRate());
+    bits = m_wav->BitsPerSample();
+    const int block = m_wav->BlockAlign() > 0 ? m_wav->BlockAlign() : channels * bits / 8;
+    if (block <= 0) {
+      m_lastError = "The music file has no sample format";
+      return false;
+    }
+    // A header that claims more data than the file holds does not make the music longer.
+    frames = std::min<uint64_t>(m_wav->DataBytes(), m_wav->DataBytesInFile()) / static_cast<uint64_t>(block);
+  }
+  // The reader delivers 8- and 16-bit samples; wider ones it cannot read.
+  if (bits != 8 && bits != 16) {
+    m_lastError = "Bits per Sample must be 8 or 16";
+    return false;
+  }
+  if (channels < 1 || channels > 8 || rate <= 0) {
+    m_lastError = "The music file's format cannot be played";
+    return false;
+  }
+  m_length = static_cast<int32_t>(std::min<uint64_t>(frames + static_cast<uint64_t>(std::max(m_leadIn, 0)), INT32_MAX));
+  m_sampleRate = rate;
+  m_samplesPerPacket = rate / 300;
+  m_channels = channels;
+  m_blockBytes = channels * 2;
+  m_chunkBytes = kChunkBaseBytes - kChunkBaseBytes % m_blockBytes;
+  m_processor->SetFormat(rate, channels);
+
+  bool opened;
+  {
+    std::lock_guard lock(m_bufferMutex);
+    opened = m_device->Open(rate, channels, static_cast<size_t>(m_chunkBytes) * kChunksInBuffer);
+    if (opened) {
+      m_device->SetNotification(&m_notifyEvent, static_cast<size_t>(m_chunkBytes));
+      // The device takes a whole period at a time; twice that, in whole chunks,
+      // stays written ahead so that it never runs dry.
+      const uint64_t period = m_device->PeriodBytes(), chunk = static_cast<uint64_t>(m_chunkBytes);
+      m_leadBytes = (2 * period + chunk - 1) / chunk * chunk;
+    }
+  }
+  if (!opened) {
+    m_lastError = "Sound Device Not Detected: " + m_device->ErrorText();
+    m_wav.reset();
+    ShowMessage(
+        "An audio sound card is not installed in this computer.\nYou will not be able to hear the audio when you "
+        "play Karaoke CDG or Audio CD files.",
+        "Sound Device Not Detected", MessageIcon::Warning);
+    return false;
+  }
+  return true;
+}
+
+void MCdgPlayer::ReleaseSound() {
+  {
+    std::lock_guard lock(m_bufferMutex);
+    m_device->SetNotification(nullptr, 0);
+    m_device->Close();
+  }
+  m_wav.reset();
+}
+
+void MCdgPlayer::ProcessChunk(std::vector<int16_t>& samples) {
+  const size_t frames = samples.size() / static_cast<size_t>(m_channels);
+  ApplyChannelMode(samples.data(), frames, m_channels, m_channelMode);
+  if (m_volume) ApplyVolume(samples.data(), samples.size(), m_volume->load());
+  if (m_levelAll || m_levelRight || m_levelLeft) {
+    const PeakLevels peaks = MeasurePeaks(samples.data(), frames, m_channels);
+    if (m_levelAll) *m_levelAll = peaks.all;
+    if (m_levelRight) *m_levelRight = peaks.right;
+    if (m_levelLeft) *m_levelLeft = peaks.left;
+  }
+}
+
+bool MCdgPlayer::WriteToDevice(const int16_t* samples, size_t count) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(samples);
+  const size_t total = count * sizeof(int16_t);
+  size_t done = 0;
+  while (done < total) {
+    if (m_state == kStopped) return false;
+    size_t took;
+    {
+      std::lock_guard lock(m_bufferMutex);
+      took = m_device->Write(bytes + done, total - done);
+    }
+    done += took;
+    if (done < total) Sleep(kPoll);
+  }
+  m_bytesWritten += total;
+  return true;
+}
+
+void MCdgPlayer::ReaderThread(int32_t startSample) {
+  SetCurrentThreadPriority(AppSettings().Int("Default", "AutoPlayCDGDisplayPriority", 1));
+  const size_t chunkFrames = static_cast<size_t>(m_chunkBytes / m_blockBytes);
+  const size_t channels = static_cast<size_t>(m_channels);
+  std::vector<int16_t> chunk(chunkFrames * channels), processed;
+  const int64_t leadIn = std::max(m_leadIn, 0);
+
+  // Skip to the start: the lead-in is counted, the file's frames read and dropped.
+  int64_t position = std::min<int64_t>(startSample, leadIn);
+  int64_t skip = startSample - position;
+  while (skip > 0 && m_wav && m_state != kStopped) {
+    const int want = static_cast<int>(std::min<int64_t>(skip, static_cast<int64_t>(chunkFrames)) * m_channels);
+    const int got = m_wav->ReadSamples(chunk.data(), want);
+    if (got <= 0) break;
+    skip -= got / m_channels;
+    position += got / m_channels;
+  }
+  position += skip;  // past the end of the file: nothing more to read
+
+  int appliedTempo = 0, appliedPitch = 0;
+  m_processor->Clear();
+  m_processor->SetTempoChange(0);
+  m_processor->SetPitchSemiTones(0);
+  while (m_state != kStopped) {
+    if (m_state != kPlaying || m_bytesWritten > m_bytesAllowed) {
+      Sleep(kPoll);
+      continue;
+    }
+    size_t frames = 0;
+    if (position < leadIn) {
+      frames = static_cast<size_t>(std::min<int64_t>(leadIn - position, static_cast<int64_t>(chunkFrames)));
+      std::fill(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(frames * channels), 0);
+    }
+    if (frames < chunkFrames && m_wav) {
+      const int got = m_wav->ReadSamples(chunk.data() + frames * channels,
+                                         static_cast<int>((chunkFrames - frames) * channels));
+      frames += static_cast<size_t>(std::max(got, 0)) / channels;
+    }
+    position += static_cast<int64_t>(frames);
+    const bool last = frames < chunkFrames;
+    chunk.resize(frames * channels);
+
+    const int tempo = m_tempoChange, pitch = m_pitchChange;
+    if (tempo != appliedTempo || pitch != appliedPitch) {
+      m_processor->SetTempoChange(tempo);
+      m_processor->SetPitchSemiTones(pitch);
+      appliedTempo = tempo;
+      appliedPitch = pitch;
+    }
+    std::vector<int16_t>* out = &chunk;
+    if (tempo != 0 || pitch != 0) {
+      m_processor->Process(chunk.data(), frames, processed);
+      if (last) {
+        std::vector<int16_t> rest;
+        m_processor->Flush(rest);
+        processed.insert(processed.end(), rest.begin(), rest.end());
+      }
+      out = &processed;
+    }
+    ProcessChunk(*out);
+    if (!out->empty() && !WriteToDevice(out->data(), out->size())) break;
+    m_firstChunkWritten = true;
+    m_dataWantedEvent.Reset();
+    chunk.resize(chunkFrames * channels);
+    if (last) {
+      m_readerDone = true;
+      break;
+    }
+  }
+  m_stoppedEvent.Set();
+}
+
+void MCdgPlayer::UpdatePosition() {
+  uint64_t heard;
+  {
+    std::lock_guard lock(m_bufferMutex);
+    heard = m_device->HeardBytes();
+  }
+  const uint64_t bytes = heard - std::min(heard, m_lastHeard);
+  m_lastHeard = heard;
+  // What was heard was played at the tempo now set: it stands for that much more or less music.
+  m_exactPosition += static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
+  m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+  // One more chunk may be written for each chunk played.
+  m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) * (1 + heard / static_cast<uint64_t>(m_chunkBytes)) + m_leadBytes;
+  m_dataWantedEvent.Set();
+}
+
+void MCdgPlayer::RunWithoutSound() {
+  auto last = std::chrono::steady_clock::now();
+  while (m_state != kStopped) {
+    Sleep(kPoll);
+    const auto now = std::chrono::steady_clock::now();
+    const double ms = std::chrono::duration<double, std::milli>(now - last).count();
+    last = now;
+    if (m_state != kPlaying) continue;
+    m_exactPosition += ms * m_sampleRate / 1000.0 * (m_tempoChange + 100) / 100.0;
+    m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+    SetPlayTime(m_position);
+    if ((m_endSample > 0 && m_position >= m_endSample) || m_position >= m_length) {
+      FinishPlay(true);
+      return;
+    }
+  }
+  FinishPlay(false);
+}
+
+void MCdgPlayer::PlaybackThread() {
+  SetCurrentThreadPriority(AppSettings().Int("Default", "AutoPlayCDGReadPriority", 0));
+  if (m_rwPlayer && (m_flags & kPlayGraphics) && m_stream && m_streamSize > 0) m_rwPlayer->Play(true);
+  if (!(m_flags & kPlayAudio)) {
+    RunWithoutSound();
+    return;
+  }
+  while (m_state != kStopped && !m_firstChunkWritten && !m_readerDone) Sleep(kPoll);
+  {
+    std::lock_guard lock(m_bufferMutex);
+    if (m_state == kPlaying) m_device->Play();
+  }
+  bool reachedEnd = false;
+  while (m_state != kStopped) {
+    m_notifyEvent.WaitFor(kPoll);
+    if (m_state == kStopped) break;
+    if (m_state != kPlaying) continue;
+    UpdatePosition();
+    SetPlayTime(m_position);
+    if (m_endSample > 0 && m_position >= m_endSample) {
+      reachedEnd = true;
+      break;
+    }
+    if (m_readerDone) {
+      size_t pending;
+      {
+        std::lock_guard lock(m_bufferMutex);
+        pending = m_device->PendingBytes();
+      }
+      if (pending == 0) {
+        reachedEnd = true;
+        break;
+      }
+    }
+  }
+  FinishPlay(reachedEnd);
+}
+
+void MCdgPlayer::FinishPlay(bool reachedEnd) {
+  if (reachedEnd) {
+    // The music is over: the reader stops too, and the position stands at the end.
+    m_state = kStopped;
+    m_position = m_length.load();
+    SetPlayTime(m_position);
+    std::lock_guard lock(m_bufferMutex);
+    m_device->Pause();
+  }
+  if (m_rwPlayer) m_rwPlayer->Stop();
+  m_finishedEvent.Set();
+  if (m_stopEvent) m_stopEvent->Set();
+  if (reachedEnd) NotifyEnd();
+}
+
+void MCdgPlayer::NotifyEnd() {
+  if (!m_endNotified.exchange(true) && m_endCallback) m_endCallback(0, m_userValue);
+}
+
+void MCdgPlayer::SetPaused(bool paused) {
+  int expected = paused ? kPlaying : kPaused;
+  if (!m_state.compare_exchange_strong(expected, paused ? kPaused : kPlaying)) return;
+  std::lock_guard lock(m_bufferMutex);
+  if (paused) m_device->Pause();
+  else m_device->Play();
+}
+
+void MCdgPlayer::Stop() {
+  const bool active = m_state != kStopped;
+  // Play-ended comes first, so that whoever waits for it sees it before the
+  // threads report that they finished.
+  if (active) m_playEndedEvent.Set();
+  m_state = kStopped;
+  {
+    std::lock_guard lock(m_bufferMutex);
+    m_device->Pause();
+  }
+  m_dataWantedEvent.Reset();
+  JoinUnlessSelf(m_playbackThread);
+  JoinUnlessSelf(m_readerThread);
+  if (m_rwPlayer) m_rwPlayer->Stop();
+  ReleaseSound();
+  NotifyEnd();
+}
+
+}  // namespace lf
