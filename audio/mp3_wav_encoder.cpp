@@ -1,13 +1,15 @@
 // EncodeWavToMp3: PCM in pieces of 22,050 frames, converted to 16-bit stereo,
 // through the run-time bound encoder into a staged output file.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "audio/lame_library.h"
 #include "audio/mp3_encoder.h"
 #include "audio/pcm_source.h"
-#include "audio/staged_output_file.h"
+#include "export/staged_output.h"
 #include "platform/progress.h"
 #include "platform/text_encoding.h"
 
@@ -154,8 +156,10 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
     return Fail(error, "The MP3 encoder does not accept " + std::to_string(format.sampleRate) + " Hz at " +
                            std::to_string(bitRateKbps) + " kbit/s.");
 
-  StagedOutputFile target(mp3Path);
-  if (!target.Create()) return Fail(error, target.Error());
+  // Written under a temporary name and renamed into place when complete.
+  StagedOutput target(mp3Path);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(target.TempPath().c_str(), "w+b"), &std::fclose);
+  if (!file) return Fail(error, "Unable to create \"" + mp3Path + "\": " + std::strerror(errno) + ".");
 
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());
   const int64_t musicFrames = static_cast<int64_t>(source.DataBytes() / block);
@@ -198,24 +202,28 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
     const int written = e.encodeInterleaved(flags, pcm.data(), static_cast<int>(frames), mp3.data(),
                                             static_cast<int>(mp3.size()));
     if (written < 0) return Fail(error, "The MP3 encoder failed (code " + std::to_string(written) + ").");
-    if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(written), target.File()) !=
+    if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(written), file.get()) !=
         static_cast<std::size_t>(written))
       return Fail(error, "Unable to write \"" + mp3Path + "\" (disk full?).");
     if (delivered >= total) break;
   }
 
-  const int flushed = e.flush(flags, mp3.data(), static_cast<int>(mp3.size()));
-  if (flushed < 0) return Fail(error, "The MP3 encoder failed to finish (code " + std::to_string(flushed) + ").");
-  if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(flushed), target.File()) !=
-      static_cast<std::size_t>(flushed))
+  const int lastBytes = e.flush(flags, mp3.data(), static_cast<int>(mp3.size()));
+  if (lastBytes < 0) return Fail(error, "The MP3 encoder failed to finish (code " + std::to_string(lastBytes) + ").");
+  if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(lastBytes), file.get()) !=
+      static_cast<std::size_t>(lastBytes))
     return Fail(error, "Unable to write \"" + mp3Path + "\" (disk full?).");
   // The info frame tells decoders the encoder delay and padding, so the
   // decoded audio starts and ends exactly where the source did.
   if (e.writeInfoTag) {
-    std::fflush(target.File());
-    e.writeInfoTag(flags, target.File());
+    std::fflush(file.get());
+    e.writeInfoTag(flags, file.get());
   }
-  if (!target.Commit()) return Fail(error, target.Error());
+  const bool flushed = std::fflush(file.get()) == 0;
+  if (std::fclose(file.release()) != 0 || !flushed)
+    return Fail(error, "Unable to write \"" + mp3Path + "\" (disk full?).");
+  std::string commitError;
+  if (!target.Commit(&commitError)) return Fail(error, commitError);
   return true;
 }
 

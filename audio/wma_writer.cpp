@@ -6,8 +6,8 @@
 #include <strings.h>
 
 #include "audio/pcm_source.h"
-#include "audio/staged_output_file.h"
 #include "audio/wma_audio_encoder.h"
+#include "export/staged_output.h"
 #include "platform/message_sink.h"
 #include "platform/progress.h"
 #include "platform/text_encoding.h"
@@ -125,9 +125,8 @@ int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath,
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());
   const uint64_t sourceFrames = source.DataBytes() / block;
 
-  StagedOutputFile target(outputPath);
-  if (!target.Create()) return Fail(error, target.Error());
-  target.CloseWithoutCommit();  // FFmpeg writes it by name
+  // Written under a temporary name and renamed into place when complete.
+  StagedOutput target(outputPath);
   WmaAudioEncoder encoder;
   if (!encoder.Open(target.TempPath(), bitRate, format.sampleRate, format.channels, format.bits, metadata))
     return Fail(error, encoder.Error());
@@ -152,7 +151,8 @@ int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath,
     return Fail(error, encoder.Error());
   if (!encoder.Finish()) return Fail(error, encoder.Error());
   even.Update(sourceFrames);
-  if (!target.Commit()) return Fail(error, target.Error());
+  std::string commitError;
+  if (!target.Commit(&commitError)) return Fail(error, commitError);
   return 0;
 }
 
