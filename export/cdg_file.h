@@ -7,7 +7,8 @@
 namespace lf {
 
 // Bytes of a `bufferSize` stream to keep for audio lasting `durationMs`:
-// all of it when the duration is unknown (0), else at most D x 7,200 / 1,000.
+// all of it when the duration is unknown (0), else at most D x 7,200 / 1,000,
+// rounded down to whole 24-byte packets.
 int64_t CdgBytesToWrite(int64_t bufferSize, int64_t durationMs);
 
 // Writes `bytes` of `stream` to `path` (created or truncated). False when the

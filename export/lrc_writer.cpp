@@ -36,8 +36,10 @@ std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
     last = w;
   }
   if (last && last->IsPlaced()) {
+    // A word's end is its last sung hundredth; readers take the closing tag
+    // minus one, as they take the next word's start minus one.
     const SampleTime end = last->m_endTime > last->m_startTime ? last->m_endTime : last->m_startTime;
-    out += "<" + LrcTimeText(end, rate) + ">";
+    out += "<" + LrcTimeText(int64_t(end) + rate / 100, rate) + ">";
   }
   return out;
 }

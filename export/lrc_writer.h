@@ -1,8 +1,8 @@
 #pragma once
 // "Create Lyric File (.lrc file)": the song's timed lines as LRC text.
 // Simple: one [mm:ss.xx] tag per line, at its first sung word. Enhanced: as
-// simple, plus a <mm:ss.xx> tag before every word and one closing the line at
-// the end of its last word.
+// simple, plus a <mm:ss.xx> tag before every word and one closing the line
+// just after the last hundredth of its last word.
 #include <string>
 
 #include "engine/song/karaoke_line_list.h"

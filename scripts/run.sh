@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
 # `make run`: starts the desktop program when there is a display; without one,
-# renders a demo stream with the command-line tool and says where it is.
+# exports the demo song (Twinkle, Twinkle, Little Star, synthesised) to MP3+G
+# with the command-line tool, renders a frame of it and says where it all is.
 set -euo pipefail
 build=${1:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
 cli="$build/lyricforge-cli"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/lyricforge" ]; then
   exec "$build/lyricforge"
 fi
 out="$build/demo"
 mkdir -p "$out"
-"$cli" demo-stream -o "$out/demo.cdg"
-"$cli" render "$out/demo.cdg" --at 2.5 -o "$out/demo.png" --scale 2
-echo "No display: rendered the demo stream to $out/demo.png (stream: $out/demo.cdg)"
+"$cli" synth-demo -o "$out/twinkle.wav"
+"$cli" new -o "$out/twinkle.lfp" --music "$out/twinkle.wav" --lyrics "$root/resources/demo/twinkle.lrc"
+"$cli" set "$out/twinkle.lfp" "artist=Traditional" "title=Twinkle, Twinkle, Little Star"
+"$cli" export "$out/twinkle.lfp" --format mp3g --bitrate 128 --lrc enhanced -o "$out/twinkle.mp3" >/dev/null
+"$cli" render "$out/twinkle.cdg" --at 8 -o "$out/twinkle.png" --scale 2
+cat <<MSG
+No display: exported the demo song to MP3+G.
+  audio:   $out/twinkle.mp3
+  graphics: $out/twinkle.cdg
+  lyrics:  $out/twinkle.lrc
+  project: $out/twinkle.lfp
+  a frame at 8 s: $out/twinkle.png
+MSG

@@ -87,6 +87,40 @@ long OnsetFrame(const uint8_t* pcm, size_t bytes) {
   return -1;
 }
 
+// Seconds into the decoded audio where the first note starts.
+double AudioOnsetSeconds(const std::string& audio, const ScopedTempFolder& dir) {
+  int status = -1;
+  const std::string wav = dir.File("decoded.wav");
+  Shell("ffmpeg -v error -y -i " + audio + " -ac 1 -ar 44100 -c:a pcm_s16le " + wav, &status);
+  EXPECT_EQ(status, 0);
+  WavInFile in(wav);
+  std::vector<int16_t> s(in.SampleCount());
+  s.resize(size_t(std::max(0, in.ReadSamples(s.data(), int(s.size())))));
+  for (size_t i = 0; i < s.size(); ++i)
+    if (std::abs(s[i]) > 1500) return double(i) / 44100;  // well above encoder noise, early in the attack
+  return -1;
+}
+
+void ExpectSweepInStepWithAudio(MSongSettings& song, const ScopedTempFolder& dir, const std::string& out) {
+  NullProgress progress;
+  const ExportOutcome outcome =
+      ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None}, DefaultAudioExportServices(), progress);
+  ASSERT_TRUE(outcome.Ok()) << outcome.detail;
+  const MKaraokeWord* first = song.Word(0);
+  ASSERT_NE(first, nullptr);
+  ASSERT_EQ(first->m_startTime, int(kFirstNoteSeconds * 44100));
+
+  // The graphics: the first word's sweep starts at its start + lead-in + the sweep advance share.
+  const int share = song.Settings().sweepAdvance * 441 / 2;
+  const long expected = (first->m_startTime + outcome.leadIn + share) / 147;
+  const long slot = FirstSweptSlot(ReplaceExtension(out, ".cdg"));
+  EXPECT_NEAR(slot, expected, 1) << "lead-in " << outcome.leadIn;
+
+  // The audio: the first note sounds after the lead-in (an attack is a few ms).
+  const double onset = AudioOnsetSeconds(out, dir);
+  EXPECT_NEAR(onset, kFirstNoteSeconds + outcome.leadIn / 44100.0, 0.03);
+}
+
 // A BIN carries the song in step: its subcode is the stream, its audio the
 // music after the lead-in; the first word's sweep starts at the word's time
 // in that audio plus the sweep advance share.
@@ -133,6 +167,19 @@ TEST_F(SongExportTest, BinKeepsTheSweepInStepBehindATitlePage) {
   title->m_enabled = 1;
   title->m_holdTime = 300;
   ExpectBinInStep(*song, m_dir);
+}
+
+TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepWithTheMusic) {
+  auto song = LoadSong(Music());
+  ExpectSweepInStepWithAudio(*song, m_dir, m_dir.File("song.mp3"));
+}
+
+TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepBehindATitlePage) {
+  auto song = LoadSong(Music());
+  IMAGE_STRUCT* title = song->PageByKind(101);
+  ASSERT_NE(title, nullptr);
+  title->m_enabled = 1;
+  ExpectSweepInStepWithAudio(*song, m_dir, m_dir.File("song.mp3"));
 }
 
 TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {

@@ -1,0 +1,121 @@
+// lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G) on a project.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "cli/command.h"
+#include "cli/song_project.h"
+#include "cli/terminal_progress.h"
+#include "audio/music_preparation.h"
+#include "platform/paths.h"
+#include "export/song_export.h"
+#include "platform/message_sink.h"
+
+namespace lf::cli {
+namespace {
+
+ExportType ParseFormat(const std::string& format) {
+  if (format == "bin") return ExportType::Bin;
+  if (format == "mp3g") return ExportType::Mp3G;
+  if (format == "wmag") return ExportType::WmaG;
+  throw CliError(kExitUsage, "--format takes bin, mp3g or wmag, not '" + format + "'");
+}
+
+// The rates the export dialog offers for the type.
+int ParseBitRate(const Args& args, ExportType type) {
+  auto text = args.Option("--bitrate");
+  if (!text) return kDefaultExportBitRate;
+  if (type == ExportType::Bin) throw CliError(kExitUsage, "--bitrate does not apply to BIN");
+  std::string value = *text;
+  if (!value.empty() && (value.back() == 'k' || value.back() == 'K')) value.pop_back();
+  const auto& entries = CompressionEntries(type);
+  for (const auto& entry : entries)
+    if (std::to_string(EntryValue(entry)) == value) return EntryValue(entry);
+  std::string offered;
+  for (const auto& entry : entries) offered += (offered.empty() ? "" : ", ") + std::to_string(EntryValue(entry));
+  throw CliError(kExitUsage, "--bitrate for this format is one of " + offered + ", not '" + *text + "'");
+}
+
+LrcStyle ParseLrc(const Args& args, ExportType type) {
+  auto text = args.Option("--lrc");
+  if (!text) return LrcStyle::None;
+  if (type == ExportType::Bin) throw CliError(kExitUsage, "--lrc goes with mp3g or wmag");
+  if (*text == "simple") return LrcStyle::Simple;
+  if (*text == "enhanced") return LrcStyle::Enhanced;
+  throw CliError(kExitUsage, "--lrc takes simple or enhanced, not '" + *text + "'");
+}
+
+// A message box text as one line.
+std::string OneLine(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
+// Keeps the pipeline's message boxes so the failure is told once, on one line.
+class ScopedMessageCapture {
+ public:
+  ScopedMessageCapture() : m_sink(new RecordingMessageSink), m_previous(SetMessageSink(std::unique_ptr<IMessageSink>(m_sink))) {}
+  ~ScopedMessageCapture() { SetMessageSink(std::move(m_previous)); }
+  const RecordingMessageSink& Sink() const { return *m_sink; }
+
+ private:
+  RecordingMessageSink* m_sink;
+  std::unique_ptr<IMessageSink> m_previous;
+};
+
+// Prepares the project's music into this run's own working file (the
+// compiler may lengthen that copy; the project's music is never touched).
+void PrepareSongMusic(MSongSettings& song, const ScopedTempFolder& folder) {
+  if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
+  MusicState state;
+  MusicPreparationContext context;
+  context.workingFolder = folder.Path();
+  if (!PrepareMusic(song.MusicPath(), state, context)) {
+    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(state.musicErrorText));
+  }
+  song.SetWorkingMusicPath(state.workingFilePath);
+  song.AllocateRwMemory(true);
+}
+
+int RunExport(const std::vector<std::string>& arguments) {
+  Args args(arguments, {"--zip"}, {"--format", "--bitrate", "--lrc"});
+  const std::string project = args.Positional(0, "project file");
+  if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
+  SongExportRequest request;
+  request.type = ParseFormat(args.Required("--format"));
+  request.outputPath = args.Required("-o");
+  request.bitRate = ParseBitRate(args, request.type);
+  request.zip = args.Flag("--zip");
+  if (request.zip && request.type == ExportType::Bin) throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
+  request.lrc = ParseLrc(args, request.type);
+
+  MSongSettings& song = LoadSongProject(project);
+  ScopedTempFolder workFolder("lyricforge-export");
+  PrepareSongMusic(song, workFolder);
+
+  ExportOutcome outcome;
+  std::string message;
+  {
+    ScopedMessageCapture capture;
+    TerminalProgress progress;
+    outcome = ExportSong(song, request, DefaultAudioExportServices(), progress);
+    if (capture.Sink().Count() > 0) message = OneLine(capture.Sink().LastText());
+  }
+  if (outcome.status == ExportStatus::Cancelled) throw CliError(kExitFailure, "export cancelled");
+  if (!outcome.Ok()) {
+    std::string line = message.empty() ? outcome.detail : message;
+    if (!message.empty() && !outcome.detail.empty() && OneLine(outcome.detail) != message) line += " (" + outcome.detail + ")";
+    const bool refusedBin = message.rfind("BIN is not allowed", 0) == 0;
+    throw CliError(refusedBin ? kExitInput : kExitOutput, line);
+  }
+  std::printf("%s\n", request.outputPath.c_str());
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(export_song, "export",
+               "export P.lfp --format bin|mp3g|wmag [--bitrate K] [--zip] [--lrc simple|enhanced] -o PATH", RunExport);
+
+}  // namespace lf::cli
