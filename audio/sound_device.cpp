@@ -58,6 +58,14 @@ struct SoundDevice::Impl {
   bool anyPeriod = false;
   mutable uint64_t heardFloor = 0;  // positions never go back
 
+  // The dummy driver has no clock of its own: it sleeps between periods and
+  // oversleeps on a busy machine. There the listener's position is the wall
+  // clock while sound is written, and the callback only discards what has
+  // been "heard".
+  bool clockPaced = false;
+  mutable uint64_t anchorHeard = 0;
+  mutable Clock::time_point anchorTime;
+
   Event* notify = nullptr;
   uint64_t notifyInterval = 0;
   uint64_t nextNotify = 0;
@@ -68,6 +76,12 @@ struct SoundDevice::Impl {
 
   void Fill(uint8_t* stream, size_t len) {
     std::lock_guard guard(lock);
+    if (clockPaced) {
+      std::memset(stream, 0, len);
+      const uint64_t heard = Heard();
+      Discard(static_cast<size_t>(std::min<uint64_t>(fill, heard - std::min(heard, consumed))));
+      return;
+    }
     size_t take = playing ? std::min(fill, len) : 0;
     take -= take % frameBytes;
     size_t done = 0;
@@ -84,15 +98,49 @@ struct SoundDevice::Impl {
     periodStart = Clock::now();
     anyPeriod = true;
     consumed += take;
+    Notify();
+  }
+
+  void Discard(size_t bytes) {
+    readPos = (readPos + bytes) % ring.size();
+    fill -= bytes;
+    consumed += bytes;
+    Notify();
+  }
+
+  void Notify() {
     while (notify && notifyInterval && consumed >= nextNotify) {
       notify->Set();
       nextNotify += notifyInterval;
     }
   }
 
+  // Clock-paced: the time since the anchor, but never past what was written;
+  // a device that ran dry starts again from where the sound stopped.
+  uint64_t ClockHeard() const {
+    if (!playing) return heardFloor;
+    const auto now = Clock::now();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - anchorTime).count();
+    uint64_t heard = anchorHeard + static_cast<uint64_t>(std::max<int64_t>(elapsed, 0)) * bytesPerSecond / 1'000'000;
+    heard -= heard % frameBytes;
+    if (heard >= written) {
+      heard = written;
+      anchorHeard = written;
+      anchorTime = now;
+    }
+    heardFloor = std::max(heardFloor, heard);
+    return heardFloor;
+  }
+
+  void Anchor() const {
+    anchorHeard = heardFloor;
+    anchorTime = Clock::now();
+  }
+
   // The device plays each period from the moment its callback returned, so
   // what has been heard is the periods before it plus the time since then.
   uint64_t Heard() const {
+    if (clockPaced) return ClockHeard();
     if (!anyPeriod) return heardFloor;
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - periodStart).count();
     uint64_t inPeriod = static_cast<uint64_t>(std::max<int64_t>(elapsed, 0)) * bytesPerSecond / 1'000'000;
@@ -109,6 +157,7 @@ struct SoundDevice::Impl {
     anyPeriod = false;
     heardFloor = 0;
     nextNotify = notifyInterval;
+    Anchor();
   }
 };
 
@@ -129,13 +178,11 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
   want.freq = sampleRate;
   want.format = AUDIO_S16SYS;
   want.channels = static_cast<Uint8>(channels);
-  // SDL wants a power of two. A real device gets periods of about 46 ms at
-  // 44,100 Hz. The dummy and disk drivers pace themselves by sleeping whole
-  // milliseconds per period and oversleep a little each time: long periods
-  // keep their clock within a fraction of a percent of real time.
+  // Periods of about 46 ms at 44,100 Hz (SDL wants a power of two).
+  want.samples = 2048;
   const char* driver = SDL_GetCurrentAudioDriver();
-  const bool sleeper = driver && (!std::strcmp(driver, "dummy") || !std::strcmp(driver, "disk"));
-  want.samples = static_cast<Uint16>(sleeper ? 16384 : 2048);
+  const bool dummy = driver && !std::strcmp(driver, "dummy");
+  const bool disk = driver && !std::strcmp(driver, "disk");
   want.callback = &Impl::Callback;
   want.userdata = m.get();
   SDL_AudioSpec have{};
@@ -154,7 +201,8 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
     // A real device plays a period only after the one before it; the dummy
     // and disk drivers "play" each period as it is handed over.
     m->periodSize = static_cast<size_t>(have.samples) * m->frameBytes;
-    m->latencyBytes = sleeper ? 0 : static_cast<uint64_t>(have.samples) * m->frameBytes;
+    m->latencyBytes = dummy || disk ? 0 : static_cast<uint64_t>(have.samples) * m->frameBytes;
+    m->clockPaced = dummy;
     m->playing = false;
     m->ResetCounters();
   }
@@ -184,11 +232,15 @@ bool SoundDevice::IsOpen() const {
 
 void SoundDevice::Play() {
   std::lock_guard guard(m->lock);
-  m->playing = m->device != 0;
+  if (m->playing || !m->device) return;
+  m->playing = true;
+  m->Anchor();
 }
 
 void SoundDevice::Pause() {
   std::lock_guard guard(m->lock);
+  if (!m->playing) return;
+  m->Heard();  // holds the position reached
   m->playing = false;
 }
 
@@ -200,6 +252,7 @@ bool SoundDevice::IsPlaying() const {
 size_t SoundDevice::Write(const void* data, size_t bytes) {
   std::lock_guard guard(m->lock);
   if (!m->device || m->ring.empty()) return 0;
+  if (m->clockPaced && m->playing && m->Heard() >= m->written) m->Anchor();  // was dry: the clock restarts now
   size_t take = std::min(bytes, m->ring.size() - m->fill);
   take -= take % m->frameBytes;
   const auto* src = static_cast<const uint8_t*>(data);

@@ -112,8 +112,11 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   m_stoppedEvent.Reset();
   m_dataWantedEvent.Reset();
   m_position = m_startSample;
-  m_exactPosition = m_startSample;
-  m_lastHeard = 0;
+  {
+    std::lock_guard positionLock(m_positionMutex);
+    m_exactPosition = m_startSample;
+    m_lastHeard = 0;
+  }
   m_readerDone = false;
   m_firstChunkWritten = false;
   m_bytesWritten = 0;
@@ -192,9 +195,10 @@ bool MCdgPlayer::SetUpSound() {
     if (opened) {
       m_device->SetNotification(&m_notifyEvent, static_cast<size_t>(m_chunkBytes));
       // The device takes a whole period at a time; twice that, in whole chunks,
-      // stays written ahead so that it never runs dry.
+      // and one chunk more stay written ahead so that a busy machine does not
+      // let it run dry.
       const uint64_t period = m_device->PeriodBytes(), chunk = static_cast<uint64_t>(m_chunkBytes);
-      m_leadBytes = (2 * period + chunk - 1) / chunk * chunk;
+      m_leadBytes = (2 * period + chunk - 1) / chunk * chunk + chunk;
     }
   }
   if (!opened) {
@@ -320,17 +324,37 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
   m_stoppedEvent.Set();
 }
 
-void MCdgPlayer::UpdatePosition() {
+double MCdgPlayer::PositionAt(uint64_t heard) const {
+  const uint64_t bytes = heard - std::min(heard, m_lastHeard);
+  // What was heard was played at the tempo now set: it stands for that much more or less music.
+  return m_exactPosition + static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
+}
+
+int32_t MCdgPlayer::Position() const {
+  if (m_state != kPlaying || !(m_flags & kPlayAudio)) return m_position;
+  // Asked between two updates of the playback thread: read the device now.
+  std::lock_guard positionLock(m_positionMutex);
   uint64_t heard;
   {
     std::lock_guard lock(m_bufferMutex);
     heard = m_device->HeardBytes();
   }
-  const uint64_t bytes = heard - std::min(heard, m_lastHeard);
-  m_lastHeard = heard;
-  // What was heard was played at the tempo now set: it stands for that much more or less music.
-  m_exactPosition += static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
-  m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+  const double exact = std::min<double>(PositionAt(heard), INT32_MAX);
+  return std::max(m_position.load(), static_cast<int32_t>(exact));
+}
+
+void MCdgPlayer::UpdatePosition() {
+  uint64_t heard;
+  {
+    std::lock_guard positionLock(m_positionMutex);
+    {
+      std::lock_guard lock(m_bufferMutex);
+      heard = m_device->HeardBytes();
+    }
+    m_exactPosition = PositionAt(heard);
+    m_lastHeard = heard;
+    m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+  }
   // One more chunk may be written for each chunk played.
   m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) * (1 + heard / static_cast<uint64_t>(m_chunkBytes)) + m_leadBytes;
   m_dataWantedEvent.Set();
@@ -344,8 +368,11 @@ void MCdgPlayer::RunWithoutSound() {
     const double ms = std::chrono::duration<double, std::milli>(now - last).count();
     last = now;
     if (m_state != kPlaying) continue;
-    m_exactPosition += ms * m_sampleRate / 1000.0 * (m_tempoChange + 100) / 100.0;
-    m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+    {
+      std::lock_guard positionLock(m_positionMutex);
+      m_exactPosition += ms * m_sampleRate / 1000.0 * (m_tempoChange + 100) / 100.0;
+      m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
+    }
     SetPlayTime(m_position);
     if ((m_endSample > 0 && m_position >= m_endSample) || m_position >= m_length) {
       FinishPlay(true);

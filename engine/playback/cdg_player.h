@@ -64,7 +64,7 @@ class MCdgPlayer {
   int State() const { return m_state; }
   bool IsPlaying() const { return m_state == kPlaying; }
   // Sample position of the music the listener hears now (lead-in included).
-  int32_t Position() const { return m_position; }
+  int32_t Position() const;
   void SetPosition(int32_t position) { m_position = position; }
   // Total length in sample frames, lead-in included.
   int32_t Length() const { return m_length; }
@@ -107,6 +107,7 @@ class MCdgPlayer {
   bool WriteToDevice(const int16_t* samples, size_t count);
   void ProcessChunk(std::vector<int16_t>& samples);
   void UpdatePosition();
+  double PositionAt(uint64_t heardBytes) const;  // with m_positionMutex held
   void RunWithoutSound();
   void SetPlayTime(int32_t position);
   void FinishPlay(bool reachedEnd);
@@ -117,7 +118,7 @@ class MCdgPlayer {
   std::unique_ptr<SoundDevice> m_device;
   std::unique_ptr<TempoPitchProcessor> m_processor;
   std::unique_ptr<WavInFile> m_wav;
-  std::mutex m_bufferMutex;  // around every use of the sound device
+  mutable std::mutex m_bufferMutex;  // around every use of the sound device
 
   std::string m_wavPath;
   const uint8_t* m_stream = nullptr;
@@ -129,8 +130,9 @@ class MCdgPlayer {
   int32_t m_leadIn = 0;
   std::atomic<int32_t> m_length{0};
   std::atomic<int32_t> m_position{0};
-  double m_exactPosition = 0;  // playback thread only
-  uint64_t m_lastHeard = 0;    // playback thread only
+  mutable std::mutex m_positionMutex;  // the exact position and the device bytes it stands for
+  double m_exactPosition = 0;
+  uint64_t m_lastHeard = 0;
   std::atomic<int> m_state{kStopped};
 
   int m_sampleRate = 44100;
