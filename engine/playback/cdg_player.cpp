@@ -430,8 +430,9 @@ void MCdgPlayer::FinishPlay(bool reachedEnd) {
     m_device->Pause();
   }
   if (m_rwPlayer) m_rwPlayer->Stop();
-  m_finishedEvent.Set();
+  // The caller's stop event first: whoever sees the finished event sees both.
   if (m_stopEvent) m_stopEvent->Set();
+  m_finishedEvent.Set();
   if (reachedEnd) NotifyEnd();
 }
 
