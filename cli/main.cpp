@@ -2,10 +2,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
+#include "platform/settings.h"
 
 namespace {
 
@@ -21,6 +23,8 @@ int main(int argc, char** argv) {
     PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? lf::cli::kExitUsage : lf::cli::kExitOk;
   }
+  // The desktop program's preferences (page colours, duet timing) apply here too.
+  lf::SetAppSettings(std::make_unique<lf::IniFileSettings>(lf::IniFileSettings::DefaultPath()));
   const std::string name = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   for (const auto& c : lf::cli::Commands()) {

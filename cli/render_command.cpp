@@ -4,10 +4,13 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/project_compile.h"
+#include "cli/song_project.h"
 #include "engine/cdg/cdg_stream_file.h"
 #include "engine/playback/png_writer.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/stream_decode.h"
+#include "platform/paths.h"
 
 namespace lf::cli {
 
@@ -31,12 +34,19 @@ int RunRender(const std::vector<std::string>& argv) {
   const double scale = args.Number("--scale", 1);
   if (scale != std::floor(scale) || scale < 1 || scale > kMaxScale)
     throw CliError(kExitUsage, "--scale takes a whole number from 1 to " + std::to_string(kMaxScale));
-  if (EndsWith(input, ".lfp")) throw CliError(kExitFailure, "projects need the song compiler");
 
-  CdgStreamFile stream;
-  if (CdgReadResult read = ReadCdgStreamFile(input, stream); !read) throw CliError(kExitInput, read.message);
   MRwRenderer renderer;
-  DecodeStreamPrefix(renderer, stream.bytes.data(), stream.bytes.size(), SlotsBefore(at));
+  if (EndsWith(input, ".lfp")) {
+    // A project is compiled whole, then played up to the position.
+    MSongSettings& song = LoadSongProject(input);
+    ScopedTempFolder folder("lyricforge-cli");
+    const CompiledProject compiled = CompileProject(song, folder.Path());
+    DecodeStreamPrefix(renderer, compiled.stream, compiled.result.endOffset, SlotsBefore(at));
+  } else {
+    CdgStreamFile stream;
+    if (CdgReadResult read = ReadCdgStreamFile(input, stream); !read) throw CliError(kExitInput, read.message);
+    DecodeStreamPrefix(renderer, stream.bytes.data(), stream.bytes.size(), SlotsBefore(at));
+  }
   std::string error;
   if (!WritePng(output, renderer.DisplayColors(), kScreenWidth, kScreenHeight, static_cast<int>(scale), error))
     throw CliError(kExitOutput, error);
