@@ -59,6 +59,7 @@ int MRwGenerator::WritePacket(const CdgPacket& packet, int offset) {
 }
 
 int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {
+  if (colors16 == nullptr) return 0;
   if (m_renderer != nullptr) m_renderer->LoadColors(0, kColorCount, colors16);
   int written = WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors16), offset);
   written += WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors16 + 8),

@@ -10,6 +10,7 @@
 #include "engine/playback/png_writer.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/stream_decode.h"
+#include "support/cli_runner.h"
 
 namespace lf {
 namespace {
@@ -513,6 +514,50 @@ TEST(TextSweep, BoxModeSweepsTheBoxBehindTheText) {
     for (int x = 0; x < w; ++x)
       // The box cell takes the sweep colour; the letters keep the text colour.
       ASSERT_EQ(renderer.PixelAt(x + 6, y + 12), glyphs.Pixel(x, y) ? kText : kSweep) << x << "," << y;
+}
+
+// FFmpeg's own CD+G decoder shows the same drawn and swept line as our renderer.
+TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
+  Stream s;
+  MRwGenerator gen(s.bytes.data(), s.Size());
+  Palette16 colors = GreyPalette();
+  colors[kBackground] = MakeRgb(0, 0, 136);
+  colors[kText] = MakeRgb(255, 255, 255);
+  colors[kSweep] = MakeRgb(255, 221, 0);
+  int off = gen.LoadColorTable(colors.data(), 0);
+  off += gen.ClearScreen(kBackground, off);
+  off += gen.SetBorder(kBackground, off);
+  const MTextType style = Style(26, kTextOutline | kTextItalic, kAlignCenter, kAlignVCenter);
+  off += gen.DrawText(2, 1, "Fly me to the moon", style, kBackground, off);
+  gen.SweepText(2, 1, "Fly me to the moon", 0, 8, style, kBackground, kSweep, false, off, off + 600, nullptr);
+  const std::vector<int> used = s.UsedSlots();
+  const int end = used.back() + 1;
+
+  test::TempDir dir;
+  const std::string cdg = dir.File("line.cdg"), raw = dir.File("line.rgb");
+  test::WriteFileBytes(cdg, std::string(reinterpret_cast<const char*>(s.bytes.data()), end * kPacketSize));
+  // One frame per graphics packet: keep the last two only.
+  const std::string command = "ffmpeg -nostdin -v error -y -f cdg -i '" + cdg + "' -vf \"select='gte(n," +
+                              std::to_string(used.size() - 2) + ")'\" -fps_mode passthrough -pix_fmt rgb24 -f rawvideo '" +
+                              raw + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string frames = test::ReadFileBytes(raw);
+  const size_t frame = kScreenWidth * kScreenHeight * 3;
+  ASSERT_GE(frames.size(), frame);
+  const auto* last = reinterpret_cast<const uint8_t*>(frames.data() + frames.size() - frame);
+
+  MRwRenderer renderer;
+  s.Decode(renderer);
+  const std::vector<Colorref> ours = renderer.DisplayColors();
+  int swept = 0;
+  for (int y = kVisibleTop; y < kVisibleBottom; ++y)
+    for (int x = kVisibleLeft; x < kVisibleRight; ++x) {
+      const uint8_t* theirs = last + (y * kScreenWidth + x) * 3;
+      const Colorref c = ours[y * kScreenWidth + x];
+      ASSERT_EQ(MakeRgb(theirs[0], theirs[1], theirs[2]), c) << x << "," << y;
+      swept += c == colors[kSweep];
+    }
+  EXPECT_GT(swept, 100);
 }
 
 TEST(TextSweep, AbortStopsTheSweep) {
