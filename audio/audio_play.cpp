@@ -11,6 +11,8 @@
 #include "platform/event.h"
 #include "platform/message_sink.h"
 #include "platform/progress.h"
+#include "platform/settings.h"
+#include "platform/thread_priority.h"
 
 namespace lf {
 
@@ -163,7 +165,9 @@ ResultCode CAudioPlay::Play(const std::string& path, const std::string& outputWa
     Close(true);
     return r;
   }
-  m_worker = std::thread([this, toFile] {
+  const int priority = AppSettings().Int("Default", "AutoPlayAudioPriority", 1);
+  m_worker = std::thread([this, toFile, priority] {
+    SetCurrentThreadPriority(priority);
     if (toFile)
       DecodeToFile();
     else

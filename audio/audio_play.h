@@ -43,7 +43,8 @@ class CAudioPlay {
   void SetAcceptAnySampleRate(bool accept) { m_acceptAnyRate = accept; }
   void SetAcceptAnySampleWidth(bool accept) { m_acceptAnyWidth = accept; }
   void SetAcceptAnyChannelCount(bool accept) { m_acceptAnyChannels = accept; }
-  // Set when playback or decoding starts, stops, reaches the end, or the device closes.
+  // Set when playback or decoding starts, stops, reaches the end, or the device
+  // closes. The event (and the device mutex) must outlive the player.
   void SetStateEvent(Event* event) { m_stateEvent = event; }
   // Guards every use of the sound device.
   void SetDeviceMutex(std::mutex* mutex) { m_deviceMutex = mutex; }

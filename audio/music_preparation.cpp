@@ -77,6 +77,7 @@ bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_
 // The decode path: any compressed file the player can read.
 bool DecodeToWorkingFile(const std::string& path, const std::string& working, MusicState& state,
                          const MusicPreparationContext& context) {
+  Event stateEvent(true);  // declared first: it outlives the player's thread
   CAudioPlay player;
   if (Failed(player.Initialize())) {
     state.musicErrorText = "Error initializing Audio\n";
@@ -85,7 +86,6 @@ bool DecodeToWorkingFile(const std::string& path, const std::string& working, Mu
   player.SetAcceptAnySampleRate(true);
   player.SetAcceptAnySampleWidth(true);
   player.SetAcceptAnyChannelCount(true);
-  Event stateEvent(true);
   player.SetStateEvent(&stateEvent);
   player.SetDeviceMutex(&g_preparationMutex);
 

@@ -34,9 +34,10 @@ bool WaitForDecode(const CAudioPlay& player, std::chrono::seconds limit = std::c
 }
 
 struct Decoder {
-  CAudioPlay player;
+  // The event and the mutex outlive the player, whose threads use them.
   Event state{true};
   std::mutex device;
+  CAudioPlay player;
   Decoder(bool acceptAll) {
     EXPECT_EQ(player.Initialize(), kResultOk);
     player.SetAcceptAnySampleRate(acceptAll);
