@@ -282,6 +282,63 @@ TEST_F(MBitmapFiles, LoadsEveryFormatAndShrinksLikeFfmpeg) {
   }
 }
 
+TEST_F(MBitmapFiles, PixelFormatVariants) {
+  struct Variant {
+    const char* name;
+    const char* options;
+  };
+  const Variant variants[] = {
+      {"gray.png", "-pix_fmt gray"},       {"deep.png", "-pix_fmt rgb48be"},
+      {"pal.png", "-pix_fmt pal8"},        {"alpha.png", "-pix_fmt rgba"},
+      {"mono.bmp", "-pix_fmt monob"},      {"lzw.tif", "-compression_algo lzw"},
+      {"full.jpg", "-pix_fmt yuvj444p"},   {"gray.jpg", "-pix_fmt gray"},
+      {"rgb565.bmp", "-pix_fmt rgb565le"},
+  };
+  for (const Variant& v : variants) {
+    SCOPED_TRACE(v.name);
+    std::string file = folder.Synthesise(v.name, "testsrc2=size=300x200", v.options);
+    ASSERT_FALSE(file.empty());
+    MBitmap picture;
+    std::string error;
+    ASSERT_TRUE(picture.Load(file, &error)) << error;
+    EXPECT_EQ(picture.Width(), 288);
+    EXPECT_EQ(picture.Height(), 192);
+    auto reference = folder.ReferencePixels(file, 288, 192);
+    ASSERT_EQ(reference.size(), size_t(288 * 192));
+    double total = 0;
+    for (int y = 0; y < 192; ++y)
+      for (int x = 0; x < 288; ++x)
+        for (int shift = 0; shift < 24; shift += 8)
+          total += std::abs(int((picture.ColorPixel(x, y) >> shift) & 0xFF) -
+                            int((reference[size_t(y) * 288 + x] >> shift) & 0xFF));
+    EXPECT_LT(total / (288 * 192 * 3), 2.0);
+  }
+}
+
+TEST_F(MBitmapFiles, FlatColoursSurviveLoadingExactly) {
+  // Three bands as a PPM, turned into lossless files by ffmpeg.
+  std::string ppm = "P6\n90 40\n255\n";
+  const uint8_t bands[3][3] = {{0x12, 0x34, 0x56}, {0xFF, 0x0F, 0x80}, {0x21, 0xEE, 0x07}};
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 90; ++x) ppm.append(reinterpret_cast<const char*>(bands[x / 30]), 3);
+  std::string source = folder.Write("bands.ppm", ppm);
+  for (const char* name : {"bands.png", "bands.bmp", "bands.tif"}) {  // ffmpeg's GIF encoder changes colours
+    SCOPED_TRACE(name);
+    std::string file = folder.File(name);
+    std::string command = "ffmpeg -nostdin -y -loglevel error -i '" + source + "' '" + file + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    MBitmap picture;
+    ASSERT_TRUE(picture.Load(file));
+    EXPECT_EQ(picture.Width(), 90);
+    EXPECT_EQ(picture.Height(), 40);
+    EXPECT_EQ(picture.ColorPixel(45, 20), 0xFFFF0F80u);
+    EXPECT_EQ(picture.PaletteColor(0), MakeRgb(0x10, 0x30, 0x50));
+    EXPECT_EQ(picture.PaletteColor(1), MakeRgb(0xF0, 0x00, 0x80));
+    EXPECT_EQ(picture.PaletteColor(2), MakeRgb(0x20, 0xE0, 0x00));
+    for (int k = 3; k < 16; ++k) EXPECT_EQ(picture.PaletteColor(k), 0u) << k;
+  }
+}
+
 TEST_F(MBitmapFiles, SmallPictureKeepsItsSize) {
   std::string file = folder.Synthesise("small.png", "testsrc=size=100x50");
   MBitmap picture;
