@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "platform/paths.h"
 #include "support/wav_fixture.h"
@@ -103,6 +104,33 @@ TEST_F(ExportCliTest, WmagZipHoldsBothFiles) {
             &status);
   EXPECT_NE(probe.find("codec_name=wmav2"), std::string::npos) << probe;
   EXPECT_NE(probe.find("Twinkle, Twinkle, Little Star"), std::string::npos) << probe;
+}
+
+// "start":N,"end":M of every word that `lines --json` lists.
+std::vector<std::pair<long, long>> WordTimes(const std::string& json) {
+  std::vector<std::pair<long, long>> times;
+  const std::regex word("\"start\":(\\d+),\"end\":(\\d+),\"flags\"");  // lines carry no flags
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), word); it != std::sregex_iterator(); ++it)
+    times.emplace_back(std::stol((*it)[1]), std::stol((*it)[2]));
+  return times;
+}
+
+// A project imported from the enhanced LRC an export wrote has the same word
+// times as the exported project, to the hundredth.
+TEST_F(ExportCliTest, EnhancedLrcImportsBackWithTheSameTimes) {
+  int status = -1;
+  const std::string output = Export("--format mp3g --lrc enhanced -o " + m_dir.File("out.mp3"), &status);
+  ASSERT_EQ(status, 0) << output;
+  Shell(kCli + " new -o " + m_dir.File("back.lfp") + " --lyrics " + m_dir.File("out.lrc"), &status);
+  ASSERT_EQ(status, 0);
+  const auto original = WordTimes(Shell(kCli + " lines --json " + Project(), &status));
+  const auto back = WordTimes(Shell(kCli + " lines --json " + m_dir.File("back.lfp"), &status));
+  ASSERT_EQ(original.size(), 32u);
+  ASSERT_EQ(back.size(), original.size());
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].first / 441, original[i].first / 441) << "word " << i;
+    EXPECT_EQ(back[i].second / 441, original[i].second / 441) << "word " << i;
+  }
 }
 
 TEST_F(ExportCliTest, BinIsRefusedForMusicThatIsNotCdAudio) {
