@@ -225,12 +225,15 @@ void MCdgPlayer::ReleaseSound() {
 void MCdgPlayer::ProcessChunk(std::vector<int16_t>& samples) {
   const size_t frames = samples.size() / static_cast<size_t>(m_channels);
   ApplyChannelMode(samples.data(), frames, m_channels, m_channelMode);
-  if (m_volume) ApplyVolume(samples.data(), samples.size(), m_volume->load());
-  if (m_levelAll || m_levelRight || m_levelLeft) {
+  if (const std::atomic<int>* volume = m_volume) ApplyVolume(samples.data(), samples.size(), volume->load());
+  std::atomic<int>* all = m_levelAll;
+  std::atomic<int>* right = m_levelRight;
+  std::atomic<int>* left = m_levelLeft;
+  if (all || right || left) {
     const PeakLevels peaks = MeasurePeaks(samples.data(), frames, m_channels);
-    if (m_levelAll) *m_levelAll = peaks.all;
-    if (m_levelRight) *m_levelRight = peaks.right;
-    if (m_levelLeft) *m_levelLeft = peaks.left;
+    if (all) *all = peaks.all;
+    if (right) *right = peaks.right;
+    if (left) *left = peaks.left;
   }
 }
 
@@ -431,7 +434,7 @@ void MCdgPlayer::FinishPlay(bool reachedEnd) {
   }
   if (m_rwPlayer) m_rwPlayer->Stop();
   // The caller's stop event first: whoever sees the finished event sees both.
-  if (m_stopEvent) m_stopEvent->Set();
+  if (Event* stop = m_stopEvent) stop->Set();
   m_finishedEvent.Set();
   if (reachedEnd) NotifyEnd();
 }

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/event.h"
 
@@ -150,10 +151,11 @@ class MCdgPlayer {
   std::atomic<int> m_tempoChange{0};
   std::atomic<int> m_pitchChange{0};
   std::atomic<int> m_channelMode{0};
-  const std::atomic<int>* m_volume = nullptr;
-  std::atomic<int>* m_levelAll = nullptr;
-  std::atomic<int>* m_levelRight = nullptr;
-  std::atomic<int>* m_levelLeft = nullptr;
+  // Set from the interface thread while the reader uses them.
+  std::atomic<const std::atomic<int>*> m_volume{nullptr};
+  std::atomic<std::atomic<int>*> m_levelAll{nullptr};
+  std::atomic<std::atomic<int>*> m_levelRight{nullptr};
+  std::atomic<std::atomic<int>*> m_levelLeft{nullptr};
 
   mutable std::mutex m_textMutex;
   std::string m_playTimeText = "00:00";
@@ -162,7 +164,7 @@ class MCdgPlayer {
   EndCallback m_endCallback;
   uintptr_t m_userValue = 0;
   std::atomic<bool> m_endNotified{true};
-  Event* m_stopEvent = nullptr;
+  std::atomic<Event*> m_stopEvent{nullptr};
 
   Event m_stoppedEvent{true};
   Event m_finishedEvent{true};

@@ -197,6 +197,23 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
   player.SetLeadIn(0);
 }
 
+TEST_F(CdgPlayerTest, PauseHoldsThePositionAndResumeGoesOn) {
+  player.SetSource(Tone("p.wav", 3.0), nullptr, 0);
+  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(WaitForSound(player, 0));
+  std::this_thread::sleep_for(200ms);
+  player.SetPaused(true);
+  EXPECT_EQ(player.State(), MCdgPlayer::kPaused);
+  const int32_t held = player.Position();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(player.Position(), held);
+  player.SetPaused(false);
+  std::this_thread::sleep_for(300ms);
+  // 300 ms more, give or take the 10 ms update step and a busy machine.
+  EXPECT_NEAR((player.Position() - held) / 44.1, 300.0, 60.0);
+  player.Stop();
+}
+
 // The graphics follow the position of the sound: a stream that changes the
 // screen's colour every tenth of a second shows, after the music stopped,
 // the colour of the slot where the sound stopped.
