@@ -79,12 +79,21 @@ std::string DemoLrc(int verses) {
       "[ti:Twinkle, Twinkle, Little Star]\n[ar:Traditional]\n[au:Jane Taylor (1806)]\n[re:Lyricforge demo]\n";
   double t = kIntroSeconds;
   for (const Line& line : Verses(verses)) {
-    std::string text = "[" + Tag(t) + "]";
+    std::string text(1, '[');
+    text += Tag(t);
+    text += ']';
     for (size_t w = 0; w < line.size(); ++w) {
-      text += "<" + Tag(t) + ">" + line[w].text + (w + 1 < line.size() ? " " : "");
+      text += '<';
+      text += Tag(t);
+      text += '>';
+      text += line[w].text;
+      if (w + 1 < line.size()) text += ' ';
       for (const Syllable& s : line[w].syllables) t += s.beats * kBeatSeconds;
     }
-    out += text + "<" + Tag(t) + ">\n";
+    text += '<';
+    text += Tag(t);
+    text += ">\n";
+    out += text;
   }
   return out;
 }

@@ -8,6 +8,12 @@ namespace {
 
 int RateOrDefault(int sampleRate) { return sampleRate > 0 ? sampleRate : kDefaultSampleRate; }
 
+void AppendTag(std::string& out, char open, const std::string& time, char close) {
+  out += open;
+  out += time;
+  out += close;
+}
+
 const MKaraokeWord* FirstPlacedWord(const MKaraokeLine& line) {
   for (const MKaraokeWord* w : line.m_words)
     if (w->IsPlaced()) return w;
@@ -30,7 +36,7 @@ std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
   for (const MKaraokeWord* w : line.m_words) {
     const int first = std::max(next, w->m_firstChar);
     if (first > next && first <= int(line.m_text.size())) out += line.m_text.substr(size_t(next), size_t(first - next));
-    if (w->IsPlaced()) out += "<" + LrcTimeText(w->m_startTime, rate) + ">";
+    if (w->IsPlaced()) AppendTag(out, '<', LrcTimeText(w->m_startTime, rate), '>');
     out += WordText(line, *w);
     next = std::max(next, w->m_lastChar + 1);
     last = w;
@@ -39,7 +45,7 @@ std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
     // A word's end is its last sung hundredth; readers take the closing tag
     // minus one, as they take the next word's start minus one.
     const SampleTime end = last->m_endTime > last->m_startTime ? last->m_endTime : last->m_startTime;
-    out += "<" + LrcTimeText(int64_t(end) + rate / 100, rate) + ">";
+    AppendTag(out, '<', LrcTimeText(int64_t(end) + rate / 100, rate), '>');
   }
   return out;
 }
@@ -67,7 +73,7 @@ std::string FormatLrc(const KaraokeLineList& lines, LrcStyle style, const LrcHea
   for (const auto& line : lines.lines) {
     const MKaraokeWord* first = FirstPlacedWord(*line);
     if (!first) continue;
-    out += "[" + LrcTimeText(first->m_startTime, rate) + "]";
+    AppendTag(out, '[', LrcTimeText(first->m_startTime, rate), ']');
     out += style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate) : line->m_text;
     out += "\n";
   }

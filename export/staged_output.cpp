@@ -14,8 +14,13 @@ namespace {
 std::string TempNameFor(const std::string& finalPath) {
   static std::atomic<unsigned> counter{0};
   const fs::path p(finalPath);
-  std::string name = "." + p.stem().string() + ".lf-" + std::to_string(getpid()) + "-" +
-                     std::to_string(counter++) + p.extension().string();
+  std::string name(".");
+  name += p.stem().string();
+  name += ".lf-";
+  name += std::to_string(getpid());
+  name += '-';
+  name += std::to_string(counter++);
+  name += p.extension().string();
   return (p.parent_path() / name).string();
 }
 }  // namespace
