@@ -132,10 +132,7 @@ bool MBitmap::Load(const std::string& path, std::string* error) {
     if (error) *error = decoder.Error();
     return false;
   }
-  FillHeader(fitWidth, fitHeight);
-  std::copy(pixels.begin(), pixels.end(), m_colorPixels.begin());
-  std::fill(m_colorPixels.begin() + static_cast<ptrdiff_t>(pixels.size()), m_colorPixels.end(), 0u);
-  BuildPalette();
+  StorePicture(fitWidth, fitHeight, pixels);
   return true;
 }
 
@@ -153,11 +150,15 @@ bool MBitmap::SetPicture(int width, int height, const uint32_t* argb) {
     Clear();
     return false;
   }
-  FillHeader(fitWidth, fitHeight);
+  StorePicture(fitWidth, fitHeight, pixels);
+  return true;
+}
+
+void MBitmap::StorePicture(int width, int height, const std::vector<uint32_t>& pixels) {
+  FillHeader(width, height);
   std::copy(pixels.begin(), pixels.end(), m_colorPixels.begin());
   std::fill(m_colorPixels.begin() + static_cast<ptrdiff_t>(pixels.size()), m_colorPixels.end(), 0u);
   BuildPalette();
-  return true;
 }
 
 void MBitmap::FillHeader(int width, int height) {

@@ -120,6 +120,8 @@ class MBitmap {
   static void FitSize(int width, int height, int& fitWidth, int& fitHeight);
 
  private:
+  // `pixels` holds width x height values, width x height within 288 x 192.
+  void StorePicture(int width, int height, const std::vector<uint32_t>& pixels);
   void FillHeader(int width, int height);
   void BuildPalette();
   void Quantise(int mode);
