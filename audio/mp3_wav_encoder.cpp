@@ -9,7 +9,7 @@
 #include "audio/lame_library.h"
 #include "audio/mp3_encoder.h"
 #include "audio/pcm_source.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "platform/progress.h"
 #include "platform/text_encoding.h"
 

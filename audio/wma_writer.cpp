@@ -7,7 +7,7 @@
 
 #include "audio/pcm_source.h"
 #include "audio/wma_audio_encoder.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "platform/message_sink.h"
 #include "platform/progress.h"
 #include "platform/text_encoding.h"

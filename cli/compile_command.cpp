@@ -6,7 +6,7 @@
 #include "cli/json.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "platform/paths.h"
 
 namespace lf::cli {

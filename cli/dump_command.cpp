@@ -40,7 +40,10 @@ Fields FieldsOf(const CdgPacket& p) {
     case CdgInstruction::TileBlockNormal:
     case CdgInstruction::TileBlockXor: {
       std::string rows;
-      for (uint8_t bits : p.TileBits().bits) rows += (rows.empty() ? "" : ",") + Hex2(bits);
+      for (uint8_t bits : p.TileBits().bits) {
+        if (!rows.empty()) rows += ',';
+        rows += Hex2(bits);
+      }
       return {{"channel", p.TileChannel()}, {"color0", p.TileColor0()}, {"color1", p.TileColor1()},
               {"row", p.TileRow()},         {"column", p.TileColumn()}, {"rows", rows}};
     }
@@ -54,7 +57,10 @@ Fields FieldsOf(const CdgPacket& p) {
     case CdgInstruction::LoadColorTableLow:
     case CdgInstruction::LoadColorTableHigh: {
       std::string colors;
-      for (Colorref c : p.TableColors()) colors += (colors.empty() ? "" : ",") + ColorText(c);
+      for (Colorref c : p.TableColors()) {
+        if (!colors.empty()) colors += ',';
+        colors += ColorText(c);
+      }
       return {{"colors", colors}};
     }
   }

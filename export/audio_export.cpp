@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "export/cdg_file.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "export/zip_archive.h"
 #include "platform/message_sink.h"
 

@@ -7,7 +7,7 @@
 
 #include "audio/wav_file.h"
 #include "export/export_choices.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "platform/message_sink.h"
 
 namespace lf {

@@ -10,9 +10,8 @@ namespace lf {
 int64_t CdgBytesToWrite(int64_t bufferSize, int64_t durationMs) {
   if (bufferSize <= 0) return 0;
   if (durationMs <= 0) return bufferSize;
-  // Whole packets only: a cut packet would be read as a broken instruction.
-  const int64_t cut = durationMs * kStreamBytesPerSecond / 1000;
-  return std::min(bufferSize, cut - cut % kPacketSize);
+  // 7.2 bytes a millisecond; the last packet may be cut, and players leave it out.
+  return std::min(bufferSize, durationMs * kStreamBytesPerSecond / 1000);
 }
 
 bool WriteCdgFile(const std::string& path, const uint8_t* stream, int64_t bytes) {

@@ -4,7 +4,7 @@
 
 #include "audio/wav_file.h"
 #include "engine/song/song_settings.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 #include "platform/message_sink.h"
 
 namespace lf {

@@ -22,15 +22,16 @@ CdgReadResult Fail(CdgFileError error, std::string message) { return CdgReadResu
 
 CdgReadResult CheckCdgStream(const std::string& name, const std::vector<uint8_t>& bytes) {
   if (bytes.empty()) return Fail(CdgFileError::kEmpty, "'" + name + "' is empty");
-  if (bytes.size() % kPacketSize != 0) {
+  if (bytes.size() < size_t(kPacketSize)) {
     return Fail(CdgFileError::kPartialPacket,
                 "'" + name + "' is " + std::to_string(bytes.size()) +
-                    " bytes long, not a whole number of 24-byte CD+G packets");
+                    " bytes long, shorter than one 24-byte CD+G packet");
   }
-  for (size_t offset = 0; offset < bytes.size(); offset += kPacketSize)
+  const size_t whole = bytes.size() - bytes.size() % kPacketSize;
+  for (size_t offset = 0; offset < whole; offset += kPacketSize)
     if ((bytes[offset] & kSixBitMask) == kTvGraphics) return {};
   return Fail(CdgFileError::kNotCdg, "'" + name + "' is not a CD+G stream: none of its " +
-                                         std::to_string(bytes.size() / kPacketSize) +
+                                         std::to_string(whole / kPacketSize) +
                                          " packets is a graphics packet");
 }
 
@@ -46,7 +47,13 @@ CdgReadResult ReadCdgStreamFile(const std::string& path, CdgStreamFile& out) {
     return Fail(CdgFileError::kReadFailed, "cannot read '" + path + "': " + std::strerror(errno));
   }
   CdgReadResult result = CheckCdgStream(path, bytes);
-  if (result) out.bytes = std::move(bytes);
+  if (result) {
+    // A stream cut to an audio length in milliseconds ends inside a packet;
+    // the cut packet is incomplete and is not played.
+    out.trailingBytes = bytes.size() % kPacketSize;
+    bytes.resize(bytes.size() - out.trailingBytes);
+    out.bytes = std::move(bytes);
+  }
   return result;
 }
 

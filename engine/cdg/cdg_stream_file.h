@@ -1,8 +1,8 @@
 #pragma once
 // Reading a .cdg file: a flat run of 24-byte packets from slot 0, no header.
-// A file that is not whole packets is refused rather than guessed at: the
-// program only ever writes whole packets, so a partial one means the file was
-// cut or is something else.
+// Export cuts a stream to the audio's length in milliseconds (7.2 bytes a
+// millisecond), so a file may end inside its last packet: that packet is left
+// out. A file shorter than one packet is refused.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +14,7 @@ enum class CdgFileError { kNone, kCannotOpen, kEmpty, kPartialPacket, kNotCdg, k
 
 struct CdgStreamFile {
   std::vector<uint8_t> bytes;  // a whole number of packets
+  size_t trailingBytes = 0;    // bytes of a cut last packet, left out
   size_t PacketCount() const { return bytes.size() / 24; }
 };
 
@@ -24,8 +25,8 @@ struct CdgReadResult {
 };
 
 // Reads `path` into `out`. Fails on a missing or unreadable file, an empty
-// file, a length that is not a multiple of 24, and a file in which no packet
-// is a graphics packet (command 9).
+// file, one shorter than a packet, and a file in which no whole packet is a
+// graphics packet (command 9).
 CdgReadResult ReadCdgStreamFile(const std::string& path, CdgStreamFile& out);
 
 // Checks bytes already in memory in the same way; `name` is used in messages.

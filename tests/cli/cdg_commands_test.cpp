@@ -29,14 +29,14 @@ int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), 
 TEST(CdgCommands, BadInputFilesFailWithOneLine) {
   TempDir dir;
   test::WriteFileBytes(dir.File("empty.cdg"), "");
-  test::WriteFileBytes(dir.File("partial.cdg"), Packets({MakeMemoryPreset(1, 0)}) + "abc");
+  test::WriteFileBytes(dir.File("partial.cdg"), Packets({MakeMemoryPreset(1, 0)}).substr(0, 20));
   test::WriteFileBytes(dir.File("text.cdg"), std::string(240, 'x'));
   test::WriteFileBytes(dir.File("zeros.cdg"), std::string(24 * 50, '\0'));
   struct Case {
     std::string file, expect;
   } cases[] = {{dir.File("missing.cdg"), "cannot open"},
                {dir.File("empty.cdg"), "is empty"},
-               {dir.File("partial.cdg"), "not a whole number of 24-byte"},
+               {dir.File("partial.cdg"), "shorter than one 24-byte"},
                {dir.File("text.cdg"), "not a CD+G stream"},
                {dir.File("zeros.cdg"), "not a CD+G stream"},
                {dir.Path(), "cannot read"}};
@@ -127,6 +127,25 @@ TEST(CdgCommands, DumpListsGraphicsPacketsInTheRange) {
   EXPECT_EQ(r.out.find("\"slot\":600"), std::string::npos);
   EXPECT_EQ(r.out.find("\"slot\":3,"), std::string::npos);
   EXPECT_EQ(Lines(r.out), 1);
+}
+
+}  // namespace
+}  // namespace lf
+
+namespace lf {
+namespace {
+
+// Export cuts streams to the audio's length in milliseconds, so they may end
+// inside a packet: the cut packet is left out and the rest plays.
+TEST(CdgCommands, StreamCutInsideItsLastPacketStillRenders) {
+  TempDir dir;
+  ASSERT_EQ(RunCli({"demo-stream", "-o", dir.File("demo.cdg")}).exitCode, 0);
+  const std::string whole = test::ReadFileBytes(dir.File("demo.cdg"));
+  test::WriteFileBytes(dir.File("cut.cdg"), whole + whole.substr(0, 7));
+  ASSERT_EQ(RunCli({"render", dir.File("demo.cdg"), "--at", "60", "-o", dir.File("a.png")}).exitCode, 0);
+  const test::CliResult r = RunCli({"render", dir.File("cut.cdg"), "--at", "60", "-o", dir.File("b.png")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.png")), test::ReadFileBytes(dir.File("b.png")));
 }
 
 }  // namespace

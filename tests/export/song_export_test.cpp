@@ -1,5 +1,5 @@
 #include "export/song_export.h"
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 
 #include <gtest/gtest.h>
 

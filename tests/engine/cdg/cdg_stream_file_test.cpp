@@ -30,8 +30,11 @@ TEST(CdgStreamFile, ReadsWholePacketsAndRefusesEverythingElse) {
     const char* text;
   } cases[] = {
       {{}, CdgFileError::kEmpty, "'x' is empty"},
-      {std::vector<uint8_t>(demo.begin(), demo.begin() + 25), CdgFileError::kPartialPacket,
-       "'x' is 25 bytes long, not a whole number of 24-byte CD+G packets"},
+      {std::vector<uint8_t>(demo.begin(), demo.begin() + 23), CdgFileError::kPartialPacket,
+       "'x' is 23 bytes long, shorter than one 24-byte CD+G packet"},
+      // Only the cut packet holds a graphics command.
+      {std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 1},
+       CdgFileError::kNotCdg, nullptr},
       {std::vector<uint8_t>(24 * 3, 0), CdgFileError::kNotCdg,
        "'x' is not a CD+G stream: none of its 3 packets is a graphics packet"},
       {std::vector<uint8_t>(48, 8), CdgFileError::kNotCdg, nullptr},

@@ -1,4 +1,4 @@
-#include "export/staged_output.h"
+#include "platform/staged_output.h"
 
 #include <unistd.h>
 
