@@ -3,10 +3,7 @@
 // Counters: ours_s and lame_s (wall seconds per encode), ratio = ours / lame,
 // and the same in CPU seconds (cpu_ratio), which a busy machine disturbs less.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <time.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -16,6 +13,7 @@
 #include "audio/mp3_encoder.h"
 #include "audio/wav_out_file.h"
 #include "platform/paths.h"
+#include "support/versus_tool.h"
 
 namespace {
 
@@ -50,58 +48,16 @@ Material& Song() {
   return material;
 }
 
-double OwnCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-double ChildrenCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_CHILDREN, &usage);
-  auto secs = [](const timeval& tv) { return double(tv.tv_sec) + tv.tv_usec / 1e6; };
-  return secs(usage.ru_utime) + secs(usage.ru_stime);
-}
-
-double Seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
 void BM_Mp3EncodeVersusLameTool(benchmark::State& state) {
   const Material& song = Song();
   const std::string ours = song.folder.File("ours.mp3");
   const std::string theirs = song.folder.File("lame.mp3");
-  const std::string command = "lame --quiet -b 128 '" + song.wav + "' '" + theirs + "'";
-  double oursTotal = 0, lameTotal = 0, oursCpu = 0, lameCpu = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    double cpuStart = OwnCpuSeconds();
-    std::string error;
-    if (!lf::EncodeWavToMp3(song.wav, ours, 128, nullptr, "Bench", "Lyricforge", 0, 0, &error)) {
-      state.SkipWithError(error.c_str());
-      return;
-    }
-    const double oursSeconds = Seconds(start);
-    oursCpu += OwnCpuSeconds() - cpuStart;
-    start = std::chrono::steady_clock::now();
-    cpuStart = ChildrenCpuSeconds();
-    if (std::system(command.c_str()) != 0) {
-      state.SkipWithError("the lame tool failed (is it installed?)");
-      return;
-    }
-    const double lameSeconds = Seconds(start);
-    lameCpu += ChildrenCpuSeconds() - cpuStart;
-    state.SetIterationTime(oursSeconds);
-    oursTotal += oursSeconds;
-    lameTotal += lameSeconds;
-  }
-  const double n = double(state.iterations());
-  state.counters["ours_s"] = oursTotal / n;
-  state.counters["lame_s"] = lameTotal / n;
-  state.counters["ratio"] = oursTotal / lameTotal;
-  state.counters["ours_cpu_s"] = oursCpu / n;
-  state.counters["lame_cpu_s"] = lameCpu / n;
-  state.counters["cpu_ratio"] = oursCpu / lameCpu;
+  lf::bench::RunVersusTool(
+      state,
+      [&](std::string& error) {
+        return lf::EncodeWavToMp3(song.wav, ours, 128, nullptr, "Bench", "Lyricforge", 0, 0, &error);
+      },
+      "lame --quiet -b 128 '" + song.wav + "' '" + theirs + "'", "lame");
   state.counters["audio_s"] = kSeconds;
 }
 BENCHMARK(BM_Mp3EncodeVersusLameTool)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -3,15 +3,13 @@
 // ffmpeg_s (wall seconds per preparation), ratio = ours / ffmpeg, and the
 // same in CPU seconds (cpu_ratio), which a busy machine disturbs less.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <time.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 
 #include "audio/music_preparation.h"
 #include "platform/paths.h"
+#include "support/versus_tool.h"
 
 namespace {
 
@@ -36,23 +34,6 @@ Material& Song() {
   return material;
 }
 
-double OwnCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-double ChildrenCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_CHILDREN, &usage);
-  auto secs = [](const timeval& tv) { return double(tv.tv_sec) + tv.tv_usec / 1e6; };
-  return secs(usage.ru_utime) + secs(usage.ru_stime);
-}
-
-double Seconds(std::chrono::steady_clock::time_point from) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
-}
-
 void BM_PrepareMp3VersusFfmpegTool(benchmark::State& state) {
   const Material& song = Song();
   if (!song.ok) {
@@ -62,37 +43,15 @@ void BM_PrepareMp3VersusFfmpegTool(benchmark::State& state) {
   lf::MusicPreparationContext context;
   context.workingFolder = song.folder.Path();
   const std::string theirs = song.folder.File("ffmpeg.wav");
-  const std::string command = "ffmpeg -nostdin -v error -y -i '" + song.mp3 + "' '" + theirs + "'";
-  double oursTotal = 0, ffmpegTotal = 0, oursCpu = 0, ffmpegCpu = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    double cpuStart = OwnCpuSeconds();
-    lf::MusicState music;
-    if (!lf::PrepareMusic(song.mp3, music, context)) {
-      state.SkipWithError(music.musicErrorText.c_str());
-      return;
-    }
-    const double oursSeconds = Seconds(start);
-    oursCpu += OwnCpuSeconds() - cpuStart;
-    start = std::chrono::steady_clock::now();
-    cpuStart = ChildrenCpuSeconds();
-    if (std::system(command.c_str()) != 0) {
-      state.SkipWithError("the ffmpeg tool failed");
-      return;
-    }
-    const double ffmpegSeconds = Seconds(start);
-    ffmpegCpu += ChildrenCpuSeconds() - cpuStart;
-    state.SetIterationTime(oursSeconds);
-    oursTotal += oursSeconds;
-    ffmpegTotal += ffmpegSeconds;
-  }
-  const double n = double(state.iterations());
-  state.counters["ours_s"] = oursTotal / n;
-  state.counters["ffmpeg_s"] = ffmpegTotal / n;
-  state.counters["ratio"] = oursTotal / ffmpegTotal;
-  state.counters["ours_cpu_s"] = oursCpu / n;
-  state.counters["ffmpeg_cpu_s"] = ffmpegCpu / n;
-  state.counters["cpu_ratio"] = oursCpu / ffmpegCpu;
+  lf::bench::RunVersusTool(
+      state,
+      [&](std::string& error) {
+        lf::MusicState music;
+        if (lf::PrepareMusic(song.mp3, music, context)) return true;
+        error = music.musicErrorText;
+        return false;
+      },
+      "ffmpeg -nostdin -v error -y -i '" + song.mp3 + "' '" + theirs + "'", "ffmpeg");
   state.counters["audio_s"] = kSeconds;
 }
 BENCHMARK(BM_PrepareMp3VersusFfmpegTool)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
