@@ -1,5 +1,6 @@
 #include "engine/cdg/cdg_stream_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,9 @@ CdgReadResult CheckCdgStream(const std::string& name, const std::vector<uint8_t>
   const size_t whole = bytes.size() - bytes.size() % kPacketSize;
   for (size_t offset = 0; offset < whole; offset += kPacketSize)
     if ((bytes[offset] & kSixBitMask) == kTvGraphics) return {};
+  // Empty slots are stored as zero bytes: an all-zero file is a stream that
+  // draws nothing, not a foreign file.
+  if (std::all_of(bytes.begin(), bytes.begin() + whole, [](uint8_t b) { return b == 0; })) return {};
   return Fail(CdgFileError::kNotCdg, "'" + name + "' is not a CD+G stream: none of its " +
                                          std::to_string(whole / kPacketSize) +
                                          " packets is a graphics packet");

@@ -25,7 +25,9 @@ size_t DecodeStreamPrefix(MRwRenderer& renderer, const uint8_t* stream, size_t s
 
 size_t SlotsBefore(double seconds) {
   if (!(seconds > 0)) return 0;
-  const double slots = std::floor(seconds * kPacketsPerSecond);
+  // A decimal time such as 0.41 s is stored a hair below its value; the slack
+  // keeps 0.41 x 300 at slot 123 rather than 122.
+  const double slots = std::floor(seconds * kPacketsPerSecond + 1e-6);
   return slots >= 1e15 ? static_cast<size_t>(1e15) : static_cast<size_t>(slots);
 }
 

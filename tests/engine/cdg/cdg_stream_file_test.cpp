@@ -19,6 +19,8 @@ TEST(CdgStreamFile, ReadsWholePacketsAndRefusesEverythingElse) {
   EXPECT_EQ(file.bytes, demo);
   EXPECT_EQ(file.PacketCount(), demo.size() / 24);
 
+  // Empty slots only: a stream that draws nothing.
+  EXPECT_TRUE(CheckCdgStream("z", std::vector<uint8_t>(24 * 3, 0)));
   // A single graphics packet among empty slots is enough.
   std::vector<uint8_t> sparse(24 * 300, 0);
   sparse[24 * 299] = 0xC9;  // command bits above the low six do not count
@@ -33,9 +35,9 @@ TEST(CdgStreamFile, ReadsWholePacketsAndRefusesEverythingElse) {
       {std::vector<uint8_t>(demo.begin(), demo.begin() + 23), CdgFileError::kPartialPacket,
        "'x' is 23 bytes long, shorter than one 24-byte CD+G packet"},
       // Only the cut packet holds a graphics command.
-      {std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 1},
+      {std::vector<uint8_t>{8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 9, 1},
        CdgFileError::kNotCdg, nullptr},
-      {std::vector<uint8_t>(24 * 3, 0), CdgFileError::kNotCdg,
+      {std::vector<uint8_t>(24 * 3, 0x10), CdgFileError::kNotCdg,
        "'x' is not a CD+G stream: none of its 3 packets is a graphics packet"},
       {std::vector<uint8_t>(48, 8), CdgFileError::kNotCdg, nullptr},
   };

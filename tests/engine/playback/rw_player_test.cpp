@@ -251,6 +251,10 @@ TEST(StreamDecode, PrefixStopsBelowTheSlotOfTheTime) {
   EXPECT_EQ(SlotsBefore(0), 0u);
   EXPECT_EQ(SlotsBefore(-1), 0u);
   EXPECT_EQ(SlotsBefore(1.0 / 300 * 0.999), 0u);
+  // Decimal times that binary floating point stores a hair low.
+  EXPECT_EQ(SlotsBefore(0.41), 123u);
+  EXPECT_EQ(SlotsBefore(0.57), 171u);
+  EXPECT_EQ(SlotsBefore(1.14), 342u);
   std::vector<uint8_t> stream = EmptyStream(20);
   Put(stream, 9, MakeMemoryPreset(1, 0));
   Put(stream, 10, MakeMemoryPreset(2, 0));
