@@ -56,14 +56,15 @@ std::u32string DecodeUtf8(const std::string& utf8) {
   return out;
 }
 
-// Sets one ID3 text: Latin-1 when it fits (what every tag reader takes),
-// otherwise UTF-16 when the library can write it.
+// Sets one ID3 text: plain ASCII as it is; anything else as UTF-16 when the
+// library can write it (its Latin-1 text goes only into an ID3v1 tag, which
+// readers take as raw bytes, so "é" would not come back as "é").
 void SetId3Text(const LameEntryPoints& e, lame_t flags, const std::string& text, const char* frameId,
                 decltype(&id3tag_set_title) setLatin1) {
   if (text.empty()) return;
   const std::u32string cps = DecodeUtf8(text);
-  const bool fitsLatin1 = std::all_of(cps.begin(), cps.end(), [](char32_t c) { return c <= 0xFF; });
-  if (!fitsLatin1 && e.id3SetTextUtf16) {
+  const bool ascii = std::all_of(cps.begin(), cps.end(), [](char32_t c) { return c < 0x80; });
+  if (!ascii && e.id3SetTextUtf16) {
     std::vector<unsigned short> utf16{0xFEFF};
     for (char32_t c : cps) {
       if (c >= 0x10000) {

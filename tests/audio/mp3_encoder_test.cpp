@@ -125,6 +125,12 @@ TEST_F(Mp3EncoderTest, NonLatinTitlesSurvive) {
   const auto f = ProbeFields(mp3, "format_tags=title,artist");
   EXPECT_EQ(f.at("TAG:title"), "Caf\xC3\xA9 \xD0\x96");
   EXPECT_EQ(f.at("TAG:artist"), "K\xC3\xBCnstler");
+
+  // Accented Latin text alone, with no other character to force a rich tag.
+  ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Caf\xC3\xA9 Song", "Ren\xC3\xA9", 0, 0));
+  const auto latin = ProbeFields(mp3, "format_tags=title,artist");
+  EXPECT_EQ(latin.at("TAG:title"), "Caf\xC3\xA9 Song");
+  EXPECT_EQ(latin.at("TAG:artist"), "Ren\xC3\xA9");
 }
 
 TEST_F(Mp3EncoderTest, ProgressClimbsToOneHundred) {
