@@ -363,11 +363,9 @@ bool ReadProjectFile(MSongSettings& song, const std::string& path) {
     song.Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version);
-    if (!loader.LoadBody()) {
-      // Said rather than left silent: the caller resets the song afterwards.
-      ShowMessage(kProjectCorrupted, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
+    // A short read past the settings block fails quietly; the caller resets
+    // the song and reports the failure in its own words.
+    if (!loader.LoadBody()) return false;
     song.Settings().version = kProjectVersion;
     return true;
   } catch (const std::exception& e) {

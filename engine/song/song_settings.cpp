@@ -126,7 +126,7 @@ void MSongSettings::CalcLineAndPageNumbers() { lf::CalcLineAndPageNumbers(m_line
 
 bool MSongSettings::HasPlacedLyrics() const {
   if (m_placedLyricsTest) return m_placedLyricsTest();
-  return !m_workingMusicPath.empty() && !m_rawLyrics.empty() && AnyWordPlaced();
+  return !m_musicPath.empty() && !m_rawLyrics.empty() && AnyWordPlaced();
 }
 
 MKaraokeLine* MSongSettings::Line(int index) { return At(m_lines.lines, index); }

@@ -97,7 +97,7 @@ class MSongSettings {
   void GenerateKaraokeLineList(bool keepTimings, bool convertMarkers);
   void CalcLineAndPageNumbers();
   void ClearLines() { m_lines.Clear(); }
-  // The shell's "project has placed lyrics" test; by default the working music
+  // The shell's "project has placed lyrics" test; by default the music
   // is set, the lyrics are not empty and some word is placed.
   void SetPlacedLyricsTest(std::function<bool()> test) { m_placedLyricsTest = std::move(test); }
   bool HasPlacedLyrics() const;
