@@ -4,12 +4,13 @@
 #include <memory>
 
 #include "cli/command.h"
+#include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
-#include "audio/music_preparation.h"
 #include "platform/paths.h"
 #include "export/song_export.h"
 #include "platform/message_sink.h"
+#include "platform/settings.h"
 
 namespace lf::cli {
 namespace {
@@ -21,10 +22,18 @@ ExportType ParseFormat(const std::string& format) {
   throw CliError(kExitUsage, "--format takes bin, mp3g or wmag, not '" + format + "'");
 }
 
-// The rates the export dialog offers for the type.
+// The rates the export dialog offers for the type; without --bitrate, the
+// rate last chosen in the export dialog (the shared preferences).
 int ParseBitRate(const Args& args, ExportType type) {
   auto text = args.Option("--bitrate");
-  if (!text) return kDefaultExportBitRate;
+  if (!text) {
+    if (type == ExportType::Bin) return kDefaultExportBitRate;
+    const char* key = type == ExportType::Mp3G ? kExportRatioMp3Key : kExportRatioWmaKey;
+    const int stored = AppSettings().Int("Settings", key, kDefaultExportBitRate);
+    for (const auto& entry : CompressionEntries(type))
+      if (EntryValue(entry) == stored) return stored;
+    return kDefaultExportBitRate;
+  }
   if (type == ExportType::Bin) throw CliError(kExitUsage, "--bitrate does not apply to BIN");
   std::string value = *text;
   if (!value.empty() && (value.back() == 'k' || value.back() == 'K')) value.pop_back();
@@ -64,19 +73,6 @@ class ScopedMessageCapture {
   std::unique_ptr<IMessageSink> m_previous;
 };
 
-// Prepares the project's music into this run's own working file (the
-// compiler may lengthen that copy; the project's music is never touched).
-void PrepareSongMusic(MSongSettings& song, const ScopedTempFolder& folder) {
-  if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
-  MusicState state;
-  MusicPreparationContext context;
-  context.workingFolder = folder.Path();
-  if (!PrepareMusic(song.MusicPath(), state, context)) {
-    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(state.musicErrorText));
-  }
-  song.SetWorkingMusicPath(state.workingFilePath);
-  song.AllocateRwMemory(true);
-}
 
 int RunExport(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--zip"}, {"--format", "--bitrate", "--lrc"});
@@ -92,7 +88,9 @@ int RunExport(const std::vector<std::string>& arguments) {
 
   MSongSettings& song = LoadSongProject(project);
   ScopedTempFolder workFolder("lyricforge-export");
-  PrepareSongMusic(song, workFolder);
+  // The compiler may lengthen this run's working copy; the project's music is never touched.
+  if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
+  PrepareProjectMusic(song, workFolder.Path());
 
   ExportOutcome outcome;
   std::string message;

@@ -74,6 +74,19 @@ TEST_F(ExportCliTest, Mp3gPlaysInFfmpegWithItsTags) {
   EXPECT_NE(lrc.find("[00:02.00]Twinkle, twinkle, little star,\n"), std::string::npos) << lrc;
 }
 
+// Without --bitrate, the rate last chosen in the export dialog applies.
+TEST_F(ExportCliTest, StoredBitRateIsTheDefault) {
+  fs::create_directories(m_dir.File("config/Orvandel"));
+  test::WriteFileBytes(m_dir.File("config/Orvandel/Lyricforge.conf"), "[Settings]\nExportRatioMP3=160\n");
+  int status = -1;
+  const std::string mp3 = m_dir.File("stored.mp3");
+  std::string output = Shell("XDG_CONFIG_HOME=" + m_dir.File("config") + " " + kCli + " export " + Project() +
+                                 " --format mp3g -o " + mp3, &status);
+  ASSERT_EQ(status, 0) << output;
+  const std::string probe = Shell("ffprobe -v error -show_entries stream=bit_rate -of default=nw=1 " + mp3, &status);
+  EXPECT_NE(probe.find("bit_rate=160000"), std::string::npos) << probe;
+}
+
 TEST_F(ExportCliTest, WmagZipHoldsBothFiles) {
   int status = -1;
   const std::string zipPath = m_dir.File("pack.zip");
