@@ -16,6 +16,8 @@ packages=(
   libsoundtouch-dev libsdl2-dev
   # text
   libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
+  # a family without bold or italic faces, for the synthesised-style tests
+  fonts-dejavu-extra
   # zip, png
   libzip-dev libpng-dev
   # tests and benchmarks
