@@ -20,6 +20,23 @@ CommandRegistrar::CommandRegistrar(const Command& command) { Registry().push_bac
 
 const std::vector<Command>& Commands() { return Registry(); }
 
+std::string OneLine(const std::string& text, const std::string& separator) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty()) {
+      if (!out.empty()) out += separator;
+      out += line;
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
 Args::Args(std::vector<std::string> args, std::vector<std::string> flagNames,
            std::vector<std::string> optionNames) {
   for (size_t i = 0; i < args.size(); ++i) {

@@ -56,6 +56,10 @@ struct CommandRegistrar {
 
 const std::vector<Command>& Commands();
 
+// A message of several lines as one error line: its non-empty lines joined
+// by `separator` ("; " suits lists such as the music error text).
+std::string OneLine(const std::string& text, const std::string& separator = " ");
+
 }  // namespace lf::cli
 
 #define LF_CLI_COMMAND(ident, name, usage, fn) \

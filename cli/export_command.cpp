@@ -54,25 +54,6 @@ LrcStyle ParseLrc(const Args& args, ExportType type) {
   throw CliError(kExitUsage, "--lrc takes simple or enhanced, not '" + *text + "'");
 }
 
-// A message box text as one line.
-std::string OneLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  return text;
-}
-
-// Keeps the pipeline's message boxes so the failure is told once, on one line.
-class ScopedMessageCapture {
- public:
-  ScopedMessageCapture() : m_sink(new RecordingMessageSink), m_previous(SetMessageSink(std::unique_ptr<IMessageSink>(m_sink))) {}
-  ~ScopedMessageCapture() { SetMessageSink(std::move(m_previous)); }
-  const RecordingMessageSink& Sink() const { return *m_sink; }
-
- private:
-  RecordingMessageSink* m_sink;
-  std::unique_ptr<IMessageSink> m_previous;
-};
-
 
 int RunExport(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--zip"}, {"--format", "--bitrate", "--lrc"});
@@ -95,7 +76,7 @@ int RunExport(const std::vector<std::string>& arguments) {
   ExportOutcome outcome;
   std::string message;
   {
-    ScopedMessageCapture capture;
+    ScopedMessageRecorder capture;  // the failure is told once, on one line
     TerminalProgress progress;
     outcome = ExportSong(song, request, DefaultAudioExportServices(), progress);
     if (capture.Sink().Count() > 0) message = OneLine(capture.Sink().LastText());

@@ -6,15 +6,6 @@ namespace lf::cli {
 
 namespace {
 
-std::string OneLine(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c != '\n') out += c;
-    else if (!out.empty() && out.back() != ' ') out += ' ';
-  }
-  return out;
-}
-
 }  // namespace
 
 LyricsImport ImportLyricsFileOrThrow(const std::string& path) {

@@ -16,22 +16,6 @@ namespace lf::cli {
 
 namespace {
 
-// The music error text is a list of lines; the command reports it as one.
-std::string OneLine(const std::string& text) {
-  std::string out;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) {
-      if (!out.empty()) out += "; ";
-      out += text.substr(start, end - start);
-    }
-    start = end + 1;
-  }
-  return out;
-}
-
 int RunPrepare(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json"}, {});
   const std::string& music = args.Positional(0, "MUSIC");
@@ -57,7 +41,7 @@ int RunPrepare(const std::vector<std::string>& arguments) {
       std::printf("%s\n", w.Text().c_str());
     }
     const bool missing = state.musicErrorText == "File not found\n";
-    throw CliError(missing ? kExitInput : kExitFailure, OneLine(state.musicErrorText));
+    throw CliError(missing ? kExitInput : kExitFailure, OneLine(state.musicErrorText, "; "));
   }
   const int64_t durationMs = GetMediaDuration(state.workingFilePath, true);
   if (json) {

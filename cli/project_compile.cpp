@@ -9,12 +9,6 @@ namespace lf::cli {
 
 namespace {
 
-std::string OneLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  return text;
-}
-
 // Room for every word plus the same spare time a music-sized buffer has.
 uint32_t LyricsOnlyBufferSize(const MSongSettings& song) {
   constexpr int64_t kSpareSeconds = 180;
@@ -31,7 +25,7 @@ MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder) {
   MusicPreparationContext context;
   context.workingFolder = folder;
   if (!PrepareMusic(song.MusicPath(), state, context))
-    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(state.musicErrorText));
+    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(state.musicErrorText, "; "));
   song.SetWorkingMusicPath(state.workingFilePath);
   song.AllocateRwMemory(true);
   if (song.RwMemorySize() == 0)

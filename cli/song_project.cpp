@@ -14,22 +14,18 @@ MSongSettings& TheSong(const std::string& path) {
   return Song();
 }
 
-std::string OneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\n') c = ' ';
-  return text;
-}
-
 }  // namespace
 
 MSongSettings& LoadSongProject(const std::string& path) {
   MSongSettings& song = TheSong(path);
   // The loader's message becomes the command's one error line.
-  auto* recorder = new RecordingMessageSink;
-  auto previous = SetMessageSink(std::unique_ptr<IMessageSink>(recorder));
-  const bool loaded = song.LoadProject();
-  const std::string message = recorder->Count() ? recorder->LastText() : std::string();
-  SetMessageSink(std::move(previous));
+  bool loaded;
+  std::string message;
+  {
+    ScopedMessageRecorder recorder;
+    loaded = song.LoadProject();
+    if (recorder.Sink().Count()) message = recorder.Sink().LastText();
+  }
   if (!loaded) {
     song.ResetSongDefaults();
     throw CliError(kExitInput, path + ": " + OneLine(message.empty() ? "cannot be loaded" : message));

@@ -37,4 +37,9 @@ std::unique_ptr<IMessageSink> SetMessageSink(std::unique_ptr<IMessageSink> sink)
   return previous;
 }
 
+ScopedMessageRecorder::ScopedMessageRecorder()
+    : m_sink(new RecordingMessageSink), m_previous(SetMessageSink(std::unique_ptr<IMessageSink>(m_sink))) {}
+
+ScopedMessageRecorder::~ScopedMessageRecorder() { SetMessageSink(std::move(m_previous)); }
+
 }  // namespace lf

@@ -55,6 +55,22 @@ IMessageSink& Messages();
 // Installs a sink; returns the previous one so a scope can put it back.
 std::unique_ptr<IMessageSink> SetMessageSink(std::unique_ptr<IMessageSink> sink);
 
+// Records every message shown while it lives, then puts the previous sink
+// back: commands that turn a message into their own error line, and tests.
+class ScopedMessageRecorder {
+ public:
+  ScopedMessageRecorder();
+  ~ScopedMessageRecorder();
+  ScopedMessageRecorder(const ScopedMessageRecorder&) = delete;
+  ScopedMessageRecorder& operator=(const ScopedMessageRecorder&) = delete;
+  RecordingMessageSink& Sink() { return *m_sink; }
+  const RecordingMessageSink& Sink() const { return *m_sink; }
+
+ private:
+  RecordingMessageSink* m_sink;  // owned by the message slot while installed
+  std::unique_ptr<IMessageSink> m_previous;
+};
+
 inline MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
                                  MessageIcon icon = MessageIcon::Exclamation,
                                  MessageButtons buttons = MessageButtons::Ok,

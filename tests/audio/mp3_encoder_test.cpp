@@ -34,13 +34,11 @@ double Rms(const std::vector<int16_t>& pcm, std::size_t from, std::size_t to) {
 
 class Mp3EncoderTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_previousSink = SetMessageSink(std::make_unique<RecordingMessageSink>()); }
   void TearDown() override {
-    SetMessageSink(std::move(m_previousSink));
     SetMp3EncoderLibraryName("libmp3lame.so.0");
     SetAppSettings(std::make_unique<MemorySettings>());
   }
-  RecordingMessageSink& Sink() { return static_cast<RecordingMessageSink&>(Messages()); }
+  RecordingMessageSink& Sink() { return m_recorder.Sink(); }
   std::string Put(const std::string& name, const std::string& bytes) {
     WriteFileBytes(m_dir.File(name), bytes);
     return m_dir.File(name);
@@ -54,7 +52,7 @@ class Mp3EncoderTest : public ::testing::Test {
   }
 
   ScopedTempFolder m_dir{"mp3-test"};
-  std::unique_ptr<IMessageSink> m_previousSink;
+  ScopedMessageRecorder m_recorder;
 };
 
 TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {

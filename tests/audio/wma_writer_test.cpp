@@ -22,18 +22,16 @@ using test::WriteFileBytes;
 class WmaWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_previousSink = SetMessageSink(std::make_unique<RecordingMessageSink>());
     WmaAttributes().clear();
   }
-  void TearDown() override { SetMessageSink(std::move(m_previousSink)); }
-  RecordingMessageSink& Sink() { return static_cast<RecordingMessageSink&>(Messages()); }
+  RecordingMessageSink& Sink() { return m_recorder.Sink(); }
   std::string Put(const std::string& name, const std::string& bytes) {
     WriteFileBytes(m_dir.File(name), bytes);
     return m_dir.File(name);
   }
 
   ScopedTempFolder m_dir{"wma-test"};
-  std::unique_ptr<IMessageSink> m_previousSink;
+  ScopedMessageRecorder m_recorder;
 };
 
 TEST_F(WmaWriterTest, ProfilesGiveWmav2InAsfWithTitleAndAuthor) {

@@ -49,7 +49,6 @@ struct FakeAudio {
 class AudioExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_previous = SetMessageSink(std::unique_ptr<IMessageSink>(m_sink = new RecordingMessageSink));
     for (int i = 0; i < int(m_stream.size()); ++i) m_stream[size_t(i)] = uint8_t(i % 253 + 1);
     m_job.type = ExportType::Mp3G;
     m_job.outputPath = m_dir.File("song.mp3");
@@ -63,14 +62,13 @@ class AudioExportTest : public ::testing::Test {
     m_job.streamSize = int(m_stream.size());
     std::ofstream(m_job.musicPath) << "the user's music";
   }
-  void TearDown() override { SetMessageSink(std::move(m_previous)); }
 
   ScopedTempFolder m_dir{"audio-export-test"};
   std::vector<uint8_t> m_stream = std::vector<uint8_t>(20000);
   AudioExportJob m_job;
   FakeAudio m_audio;
-  RecordingMessageSink* m_sink = nullptr;
-  std::unique_ptr<IMessageSink> m_previous;
+  ScopedMessageRecorder m_recorder;
+  RecordingMessageSink* m_sink = &m_recorder.Sink();
 };
 
 TEST(CdgFileTest, TheStreamIsCutToTheAudio) {

@@ -38,12 +38,10 @@ std::vector<uint8_t> MakeStream(int bytes) {
 
 class BinExportTest : public ::testing::Test {
  protected:
-  void SetUp() override { m_previous = SetMessageSink(std::unique_ptr<IMessageSink>(m_sink = new RecordingMessageSink)); }
-  void TearDown() override { SetMessageSink(std::move(m_previous)); }
 
   ScopedTempFolder m_dir{"bin-export-test"};
-  RecordingMessageSink* m_sink = nullptr;
-  std::unique_ptr<IMessageSink> m_previous;
+  ScopedMessageRecorder m_recorder;
+  RecordingMessageSink* m_sink = &m_recorder.Sink();
 };
 
 TEST_F(BinExportTest, SectorsCarryLeadInMusicAndTheWholeStream) {

@@ -28,14 +28,12 @@ std::string Shell(const std::string& command, int* status) { return test::RunCom
 class SongExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_previous = SetMessageSink(std::unique_ptr<IMessageSink>(m_sink = new RecordingMessageSink));
     int status = -1;
     Shell(kCli + " synth-demo -o " + Music() + " --lrc " + m_dir.File("demo.lrc"), &status);
     ASSERT_EQ(status, 0);
     Shell(kCli + " new -o " + Project() + " --music " + Music() + " --lyrics " + m_dir.File("demo.lrc"), &status);
     ASSERT_EQ(status, 0);
   }
-  void TearDown() override { SetMessageSink(std::move(m_previous)); }
 
   std::string Music() const { return m_dir.File("music.wav"); }
   std::string Project() const { return m_dir.File("demo.lfp"); }
@@ -53,8 +51,8 @@ class SongExportTest : public ::testing::Test {
   }
 
   ScopedTempFolder m_dir{"song-export-test"};
-  RecordingMessageSink* m_sink = nullptr;
-  std::unique_ptr<IMessageSink> m_previous;
+  ScopedMessageRecorder m_recorder;
+  RecordingMessageSink* m_sink = &m_recorder.Sink();
 };
 
 // The first slot whose tile leaves a pixel of the sweep colour; -1 if none.

@@ -303,9 +303,8 @@ TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
 }
 
 TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
-  auto recorder = std::make_unique<RecordingMessageSink>();
-  RecordingMessageSink* seen = recorder.get();
-  auto previous = SetMessageSink(std::move(recorder));
+  ScopedMessageRecorder recorder;
+  RecordingMessageSink* seen = &recorder.Sink();
   const char* old = std::getenv("SDL_AUDIODRIVER");
   const std::string saved = old ? old : "";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
@@ -320,7 +319,6 @@ TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
   EXPECT_EQ(seen->last.text,
             "An audio sound card is not installed in this computer.\nYou will not be able to hear the audio when you "
             "play Karaoke CDG or Audio CD files.");
-  SetMessageSink(std::move(previous));
 }
 
 TEST(CdgPlayerGlobalTest, CreatingTheGlobalPlayerReplacesThePreviousOne) {

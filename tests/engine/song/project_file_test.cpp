@@ -71,12 +71,8 @@ class ProjectFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetAppSettings(std::make_unique<MemorySettings>());
-    auto recorder = std::make_unique<RecordingMessageSink>();
-    m_messages = recorder.get();
-    m_previousSink = SetMessageSink(std::move(recorder));
     m_song.ResetSongDefaults();
   }
-  void TearDown() override { SetMessageSink(std::move(m_previousSink)); }
 
   bool LoadBytes(const std::string& bytes) {
     test::WriteFileBytes(m_path, bytes);
@@ -123,8 +119,8 @@ class ProjectFileTest : public ::testing::Test {
   test::TempDir m_dir;
   std::string m_path = m_dir.File("song.lfp");
   MSongSettings m_song;
-  RecordingMessageSink* m_messages = nullptr;
-  std::unique_ptr<IMessageSink> m_previousSink;
+  ScopedMessageRecorder m_recorder;
+  RecordingMessageSink* m_messages = &m_recorder.Sink();
 };
 
 TEST_F(ProjectFileTest, EmptyProjectIs96Bytes) {

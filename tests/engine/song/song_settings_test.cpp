@@ -16,12 +16,8 @@ class SongTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetAppSettings(std::make_unique<MemorySettings>());
-    auto recorder = std::make_unique<RecordingMessageSink>();
-    m_messages = recorder.get();
-    m_previousSink = SetMessageSink(std::move(recorder));
     m_song.ResetSongDefaults();
   }
-  void TearDown() override { SetMessageSink(std::move(m_previousSink)); }
 
   // A song of `text`, laid out, with word i placed from start[i] to end[i].
   void Lyrics(const std::string& text) {
@@ -34,8 +30,8 @@ class SongTest : public ::testing::Test {
   }
 
   MSongSettings m_song{"/tmp/none.lfp"};
-  RecordingMessageSink* m_messages = nullptr;
-  std::unique_ptr<IMessageSink> m_previousSink;
+  ScopedMessageRecorder m_recorder;
+  RecordingMessageSink* m_messages = &m_recorder.Sink();
 };
 
 TEST_F(SongTest, ResetGivesTitleCreditsLyricsWithStoredColours) {
