@@ -18,10 +18,16 @@ packages=(
   libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   # a family without bold or italic faces, for the synthesised-style tests
   fonts-dejavu-extra
+  # faces for Chinese, Japanese and Korean lyrics
+  fonts-noto-cjk
+  # onset detection for snapping word starts
+  libaubio-dev
   # zip, png
   libzip-dev libpng-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
+  # whole-program tests: key presses and screenshots under Xvfb
+  xdotool x11-utils imagemagick
 )
 
 missing=()
