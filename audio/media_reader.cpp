@@ -1,5 +1,7 @@
 #include "audio/media_reader.h"
 
+#include "platform/local_media_input.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -23,16 +25,6 @@ std::string AvErrorText(int err) {
   return buf;
 }
 
-// FFmpeg writes decoder complaints (a damaged frame, a truncated file) to
-// standard error by default; our callers report failures themselves.
-void QuietFfmpegLog() {
-  static const bool once = [] {
-    av_log_set_level(AV_LOG_FATAL);
-    return true;
-  }();
-  (void)once;
-}
-
 // The tags each attribute may be stored under: ASF names as FFmpeg keeps them,
 // and the generic names its demuxers map ID3, MP4 and Vorbis comments to.
 std::vector<const char*> TagKeysFor(const std::string& name) {
@@ -52,6 +44,11 @@ struct MediaReader::Impl {
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
   SwrContext* swr = nullptr;
+  // What the resampler was set up for: a stream may change any of these
+  // between frames (a stereo MP3 followed by a mono one).
+  int swrRate = 0;
+  int swrFormat = -1;
+  AVChannelLayout swrLayout{};
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;
   int stream = -1;
@@ -73,6 +70,7 @@ struct MediaReader::Impl {
     av_packet_free(&packet);
     av_frame_free(&frame);
     av_channel_layout_uninit(&outLayout);
+    av_channel_layout_uninit(&swrLayout);
     stream = -1;
     out = {};
     inputDone = decoderDone = swrFlushed = false;
@@ -91,21 +89,39 @@ struct MediaReader::Impl {
     return std::max<int64_t>(t, 0);
   }
 
+  bool ResamplerFits(const AVFrame* f, const AVChannelLayout& layout) const {
+    return swr && swrRate == f->sample_rate && swrFormat == f->format &&
+           av_channel_layout_compare(&swrLayout, &layout) == 0;
+  }
+
+  // Sets the resampler up for this frame's rate, layout and sample format, anew
+  // whenever they differ from the last frame's. What the old one still held is
+  // dropped: a few samples at the seam, never a crash.
   bool EnsureResampler(const AVFrame* f) {
-    if (swr) return true;
     AVChannelLayout inLayout{};
     if (f->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC && f->ch_layout.nb_channels > 0)
       av_channel_layout_copy(&inLayout, &f->ch_layout);
     else
       av_channel_layout_default(&inLayout, f->ch_layout.nb_channels > 0 ? f->ch_layout.nb_channels : out.channels);
-    int err = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, out.sampleRate, &inLayout,
-                                  static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&inLayout);
-    if (err < 0 || swr_init(swr) < 0) {
-      swr_free(&swr);
-      return false;
+    if (ResamplerFits(f, inLayout)) {
+      av_channel_layout_uninit(&inLayout);
+      return true;
     }
-    return true;
+    swr_free(&swr);
+    av_channel_layout_uninit(&swrLayout);
+    bool ok = f->sample_rate > 0 && inLayout.nb_channels > 0 &&
+              swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_S16, out.sampleRate, &inLayout,
+                                  static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr) >= 0 &&
+              swr_init(swr) >= 0;
+    if (ok) {
+      swrRate = f->sample_rate;
+      swrFormat = f->format;
+      av_channel_layout_copy(&swrLayout, &inLayout);
+    } else {
+      swr_free(&swr);
+    }
+    av_channel_layout_uninit(&inLayout);
+    return ok;
   }
 
   // Converts `f` (or, with nullptr, what the resampler still holds) to S16.
@@ -149,10 +165,9 @@ MediaReader::~MediaReader() = default;
 ResultCode MediaReader::Open(const std::string& path) {
   Close();
   m_error.clear();
-  int err = avformat_open_input(&m->format, path.c_str(), nullptr, nullptr);
+  int err = OpenLocalMediaInput(&m->format, path, kAudioDemuxers);
   if (err < 0) {
     m_error = AvErrorText(err);
-    m->format = nullptr;
     return kResultFail;
   }
   err = avformat_find_stream_info(m->format, nullptr);

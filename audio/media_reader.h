@@ -1,6 +1,6 @@
 #pragma once
-// MediaReader: opens a compressed music file (MP3, WMA, M4A, OGG, ... or an
-// http address) and delivers its first audio stream as 16-bit interleaved PCM
+// MediaReader: opens a compressed music file (MP3, WMA, M4A, OGG, ..., a local
+// file only) and delivers its first audio stream as 16-bit interleaved PCM
 // at the source's own rate and channel count, with the file's tags and
 // duration. FFmpeg is used behind this class only.
 #include <cstdint>

@@ -151,6 +151,11 @@ bool CopyToWorkingFile(const std::string& path, const std::string& working, Musi
 
 }  // namespace
 
+bool IsCarriedMusicFormat(int sampleRate, int bitsPerSample, int channels) {
+  return sampleRate >= kMinMusicSampleRate && sampleRate <= kMaxMusicSampleRate && channels >= 1 &&
+         channels <= kMaxMusicChannels && bitsPerSample >= 8 && bitsPerSample <= 32 && bitsPerSample % 8 == 0;
+}
+
 std::string DefaultTempFolder() {
   const char* tmp = std::getenv("TMPDIR");
   return tmp && *tmp ? tmp : "/tmp";
@@ -175,8 +180,12 @@ bool PrepareMusic(const std::string& path, MusicState& state, const MusicPrepara
   const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
   const std::string working = WorkingMusicFilePath(folder);
   RemoveQuietly(working);
-  const bool ok = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
-                                           : DecodeToWorkingFile(path, working, state, context);
+  bool ok = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
+                                     : DecodeToWorkingFile(path, working, state, context);
+  if (ok && !IsCarriedMusicFormat(state.sampleRate, state.bitsPerSample, state.channelCount)) {
+    RemoveQuietly(working);
+    ok = false;
+  }
   const std::string kept = ok ? path : std::string();
   if (ok) state.workingFilePath = working;
 
@@ -184,7 +193,8 @@ bool PrepareMusic(const std::string& path, MusicState& state, const MusicPrepara
   const auto slash = kept.find_last_of('/');
   state.musicFolder = slash == std::string::npos ? std::string() : kept.substr(0, slash + 1);
   state.samplesPerPacket = state.sampleRate / 300;
-  if (context.formatChanged) context.formatChanged(state.sampleRate, state.samplesPerPacket);
+  // A rate no song can carry would hand the player zero frames per packet.
+  if (context.formatChanged && state.samplesPerPacket > 0) context.formatChanged(state.sampleRate, state.samplesPerPacket);
 
   if (!ok && state.musicErrorText.empty()) state.musicErrorText = ComposeFormatError(state);
   return ok;

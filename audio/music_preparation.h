@@ -30,6 +30,15 @@ struct MusicPreparationContext {
   std::function<void(int sampleRate, int samplesPerPacket)> formatChanged;
 };
 
+// The formats a song can carry: at least one sample frame per packet, and no
+// more rate, channels or width than real music has. A file declaring other
+// values is refused as unusable music (it would make packet timing divide by
+// zero or the buffers grow without bound).
+inline constexpr int kMinMusicSampleRate = 8000;
+inline constexpr int kMaxMusicSampleRate = 192000;
+inline constexpr int kMaxMusicChannels = 8;
+bool IsCarriedMusicFormat(int sampleRate, int bitsPerSample, int channels);
+
 // The system's temporary folder ($TMPDIR, else /tmp).
 std::string DefaultTempFolder();
 std::string WorkingMusicFilePath(const std::string& folder);

@@ -1,5 +1,7 @@
 #include "engine/cdg/picture_decoder.h"
 
+#include "platform/local_media_input.h"
+
 #include <algorithm>
 
 extern "C" {
@@ -109,7 +111,7 @@ struct PictureDecoder::Impl {
   ~Impl() { av_frame_free(&frame); }
 };
 
-PictureDecoder::PictureDecoder() : m(std::make_unique<Impl>()) {}
+PictureDecoder::PictureDecoder() : m(std::make_unique<Impl>()) { QuietFfmpegLog(); }
 PictureDecoder::~PictureDecoder() = default;
 
 int PictureDecoder::Width() const { return m->frame ? m->frame->width : 0; }
@@ -136,7 +138,7 @@ bool PictureDecoder::Open(const std::string& path) {
   };
   if (!packet || !frame) return finish(false, "out of memory");
 
-  int rc = avformat_open_input(&format, path.c_str(), nullptr, nullptr);
+  int rc = OpenLocalMediaInput(&format, path, kPictureDemuxers);
   if (rc < 0) return finish(false, path + ": " + AvError(rc));
   int streamIndex = -1;
   for (unsigned i = 0; i < format->nb_streams; ++i) {

@@ -96,6 +96,7 @@ bool ProjectLoader::LoadTexts() {
   int32_t eraseFromBottom, sweepEntireWord;
   std::string artist, title, label;
   if (!m_in.ReadInt32(eraseFromBottom) || !m_in.ReadInt32(sweepEntireWord)) return false;
+  if (eraseFromBottom < 0 || eraseFromBottom > kDrawRows) return false;
   m_song.SetEraseFromBottom(eraseFromBottom);
   m_song.SetSweepEntireWord(sweepEntireWord != 0);
   if (!ReadText(m_in, artist) || !ReadText(m_in, title)) return false;
@@ -355,8 +356,9 @@ bool ReadProjectFile(MSongSettings& song, const std::string& path) {
       ShowMessage(kProjectTooOld, kCaption, MessageIcon::Exclamation);
       return false;
     }
-    // Every layout divides by the lines per page; a file without one is damaged.
-    if (settings.linesPerPage < 1) {
+    // Every layout divides by the lines per page, and a page has rows for no
+    // more: a file outside that is damaged (and would lay out without end).
+    if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows) {
       ShowMessage(kProjectCorrupted, kCaption, MessageIcon::Exclamation);
       return false;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "audio/music_preparation.h"
 #include "audio/wav_file.h"
 #include "engine/song/song_settings.h"
 
@@ -22,7 +23,8 @@ void MSongSettings::AllocateRwMemory(bool remember) {
 
   if (m_workingMusicPath.empty()) return;
   WavInFile wav(m_workingMusicPath);
-  if (!wav.IsOpen()) return;
+  // Music preparation refuses such files; a working file changed behind its back is no music either.
+  if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount())) return;
   m_sampleRate = static_cast<int>(wav.SampleRate());
   m_bitsPerSample = wav.BitsPerSample();
   m_channels = wav.ChannelCount();

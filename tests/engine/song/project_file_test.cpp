@@ -365,3 +365,27 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsThePreviousFile) {
 
 }  // namespace
 }  // namespace lf
+
+namespace lf {
+namespace {
+
+// Fields a song cannot use are refused, not taken: a page has rows for 16 lines
+// at most, and erasing starts no lower than its last row.
+TEST_F(ProjectFileTest, FieldsBeyondWhatASongCanUseAreRefused) {
+  struct Case {
+    int32_t linesPerPage;
+    int32_t eraseFromBottom;
+    bool loads;
+  };
+  for (const Case& c : {Case{16, 16, true}, Case{1, 0, true}, Case{0x20000004, 0, false}, Case{17, 0, false},
+                        Case{-1, 0, false}, Case{4, 17, false}, Case{4, -1, false}, Case{4, INT32_MAX, false}}) {
+    SCOPED_TRACE(testing::Message() << c.linesPerPage << " lines, erase from " << c.eraseFromBottom);
+    FileBuilder file;
+    file.Settings(601, 1, c.linesPerPage).Text("one two").Text("").Int(c.eraseFromBottom).Int(0);
+    file.Text("").Text("").Text("").Text("").Text("").Int(0).Int(0);
+    EXPECT_EQ(LoadBytes(file.Bytes()), c.loads);
+  }
+}
+
+}  // namespace
+}  // namespace lf
