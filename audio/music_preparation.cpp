@@ -56,6 +56,10 @@ std::string ComposeFormatError(const MusicState& state) {
   return text.empty() ? "Error opening Audio File\n" : text;
 }
 
+Outcome MusicFailure(Reason reason, const MusicState& state, const std::string& path) {
+  return Outcome::Failure(reason, state.musicErrorText, kMusicErrorCaption, MessageIcon::Exclamation, path);
+}
+
 // Lays the canonical header over the 44 bytes the decoder left blank.
 bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_t* dataBytes) {
   std::FILE* f = std::fopen(path.c_str(), "r+b");
@@ -74,14 +78,15 @@ bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_
   return ok;
 }
 
-// The decode path: any compressed file the player can read.
-bool DecodeToWorkingFile(const std::string& path, const std::string& working, MusicState& state,
+// The decode path: any compressed file the player can read. None when the
+// working file is written.
+Reason DecodeToWorkingFile(const std::string& path, const std::string& working, MusicState& state,
                          const MusicPreparationContext& context) {
   Event stateEvent(true);  // declared first: it outlives the player's thread
   CAudioPlay player;
   if (Failed(player.Initialize())) {
-    state.musicErrorText = "Error initializing Audio\n";
-    return false;
+    state.musicErrorText = kMusicInitError;
+    return Reason::Failed;
   }
   player.SetAcceptAnySampleRate(true);
   player.SetAcceptAnySampleWidth(true);
@@ -118,14 +123,14 @@ bool DecodeToWorkingFile(const std::string& path, const std::string& working, Mu
   ok = ok && WriteWorkingHeader(partial, state, &dataBytes) && RenameOver(partial, working);
   if (!ok) {
     RemoveQuietly(partial);
-    return false;
+    return Reason::BadInput;
   }
   state.workingDataBytes = dataBytes;
-  return true;
+  return Reason::None;
 }
 
-// The copy path: a WAV file is taken as it is.
-bool CopyToWorkingFile(const std::string& path, const std::string& working, MusicState& state) {
+// The copy path: a WAV file is taken as it is. None when the working file is written.
+Reason CopyToWorkingFile(const std::string& path, const std::string& working, MusicState& state) {
   uint64_t dataBytes = 0;
   bool readable = false;
   {
@@ -137,16 +142,16 @@ bool CopyToWorkingFile(const std::string& path, const std::string& working, Musi
     readable = in.IsOpen() && in.BlockAlign() > 0;
   }
   // A file whose headers cannot be read is no music, whatever it is called.
-  if (!readable) return false;
+  if (!readable) return Reason::BadInput;
   const std::string partial = PartialPath(working);
   std::error_code ec;
   fs::copy_file(path, partial, fs::copy_options::overwrite_existing, ec);
   if (ec || !RenameOver(partial, working)) {
     RemoveQuietly(partial);
-    return false;
+    return Reason::WriteFailed;
   }
   state.workingDataBytes = static_cast<int64_t>(dataBytes);
-  return true;
+  return Reason::None;
 }
 
 }  // namespace
@@ -165,13 +170,13 @@ std::string WorkingMusicFilePath(const std::string& folder) {
   return (fs::path(folder) / kWorkingMusicFileName).string();
 }
 
-bool PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context) {
+Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context) {
   state.workingFilePath.clear();
   state.musicErrorText.clear();
   std::error_code ec;
   if (path.empty() || !fs::exists(path, ec)) {
-    state.musicErrorText = "File not found\n";
-    return false;
+    state.musicErrorText = kMusicFileNotFound;
+    return MusicFailure(Reason::NotFound, state, path);
   }
   state.extension = LastThreeLower(path);
   state.sampleRate = state.bitsPerSample = state.channelCount = 0;
@@ -180,12 +185,13 @@ bool PrepareMusic(const std::string& path, MusicState& state, const MusicPrepara
   const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
   const std::string working = WorkingMusicFilePath(folder);
   RemoveQuietly(working);
-  bool ok = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
-                                     : DecodeToWorkingFile(path, working, state, context);
-  if (ok && !IsCarriedMusicFormat(state.sampleRate, state.bitsPerSample, state.channelCount)) {
+  Reason reason = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
+                                           : DecodeToWorkingFile(path, working, state, context);
+  if (reason == Reason::None && !IsCarriedMusicFormat(state.sampleRate, state.bitsPerSample, state.channelCount)) {
     RemoveQuietly(working);
-    ok = false;
+    reason = Reason::BadInput;
   }
+  const bool ok = reason == Reason::None;
   const std::string kept = ok ? path : std::string();
   if (ok) state.workingFilePath = working;
 
@@ -196,8 +202,9 @@ bool PrepareMusic(const std::string& path, MusicState& state, const MusicPrepara
   // A rate no song can carry would hand the player zero frames per packet.
   if (context.formatChanged && state.samplesPerPacket > 0) context.formatChanged(state.sampleRate, state.samplesPerPacket);
 
-  if (!ok && state.musicErrorText.empty()) state.musicErrorText = ComposeFormatError(state);
-  return ok;
+  if (ok) return Outcome::Success();
+  if (state.musicErrorText.empty()) state.musicErrorText = ComposeFormatError(state);
+  return MusicFailure(reason, state, path);
 }
 
 namespace {

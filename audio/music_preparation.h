@@ -7,12 +7,16 @@
 #include <string>
 
 #include "audio/music_state.h"
+#include "platform/outcome.h"
 
 namespace lf {
 
 class IProgress;
 
 inline constexpr const char* kWorkingMusicFileName = "lyricforge_music.wav";
+inline constexpr const char* kMusicFileNotFound = "File not found\n";
+inline constexpr const char* kMusicInitError = "Error initializing Audio\n";
+inline constexpr const char* kMusicErrorCaption = "Error in Music File";
 
 // What the front end lends to a preparation. Everything is optional except the
 // folder: the desktop program passes the user's temporary folder, the
@@ -43,9 +47,12 @@ bool IsCarriedMusicFormat(int sampleRate, int bitsPerSample, int channels);
 std::string DefaultTempFolder();
 std::string WorkingMusicFilePath(const std::string& folder);
 
-// True when a working file is ready and `state` describes it; false with
-// state.musicErrorText set otherwise.
-bool PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context);
+// Success when a working file is ready and `state` describes it. A failure
+// carries the music error text (also kept in state.musicErrorText), which the
+// caller wraps in its own question ("Would you like to choose another file?"):
+// NotFound for a missing file, BadInput for music that cannot be read or used,
+// Failed when the decoder cannot start.
+Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context);
 
 // Playing time of an audio or BIN file, in milliseconds or whole seconds; 0
 // when it cannot tell.

@@ -9,7 +9,6 @@
 #include "cli/terminal_progress.h"
 #include "platform/paths.h"
 #include "export/song_export.h"
-#include "platform/message_sink.h"
 #include "platform/settings.h"
 
 namespace lf::cli {
@@ -74,19 +73,18 @@ int RunExport(const std::vector<std::string>& arguments) {
   PrepareProjectMusic(song, workFolder.Path());
 
   ExportOutcome outcome;
-  std::string message;
   {
-    ScopedMessageRecorder capture;  // the failure is told once, on one line
     TerminalProgress progress;
     outcome = ExportSong(song, request, DefaultAudioExportServices(), progress);
-    if (capture.Sink().Count() > 0) message = OneLine(capture.Sink().LastText());
   }
-  if (outcome.status == ExportStatus::Cancelled) throw CliError(kExitFailure, "export cancelled");
+  if (outcome.reason == Reason::Cancelled) throw CliError(kExitFailure, "export cancelled");
   if (!outcome.Ok()) {
+    // The failure is told once, on one line: the user's message, then why.
+    const std::string message = OneLine(outcome.text);
     std::string line = message.empty() ? outcome.detail : message;
     if (!message.empty() && !outcome.detail.empty() && OneLine(outcome.detail) != message) line += " (" + outcome.detail + ")";
-    const bool refusedBin = message.rfind("BIN is not allowed", 0) == 0;
-    throw CliError(refusedBin ? kExitInput : kExitOutput, line);
+    const bool unusableInput = outcome.reason == Reason::BadInput || outcome.reason == Reason::NotFound;
+    throw CliError(unusableInput ? kExitInput : kExitOutput, line);
   }
   std::printf("%s\n", request.outputPath.c_str());
   return kExitOk;

@@ -10,9 +10,9 @@ namespace {
 
 LyricsImport ImportLyricsFileOrThrow(const std::string& path) {
   LyricsImport import = ImportLyricsFile(path);
-  if (import.status == LyricsImport::Status::Ignored)
+  if (import.outcome.reason == Reason::NotHandled)
     throw CliError(kExitInput, path + ": not a lyrics file (.txt, .lrc, .kar, .mid, .midi)");
-  if (!import.Ok()) throw CliError(kExitInput, path + ": " + OneLine(import.error));
+  if (!import.Ok()) throw CliError(kExitInput, path + ": " + OneLine(import.outcome.text));
   return import;
 }
 

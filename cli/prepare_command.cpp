@@ -33,15 +33,14 @@ int RunPrepare(const std::vector<std::string>& arguments) {
     if (terminal) std::fprintf(stderr, "\n");
   };
   MusicState state;
-  const bool ok = PrepareMusic(music, state, context);
-  if (!ok) {
+  const Outcome prepared = PrepareMusic(music, state, context);
+  if (!prepared) {
     if (json) {
       JsonWriter w;
-      w.BeginObject().Field("ok", false).Field("music", music).Field("error", state.musicErrorText).EndObject();
+      w.BeginObject().Field("ok", false).Field("music", music).Field("error", prepared.text).EndObject();
       std::printf("%s\n", w.Text().c_str());
     }
-    const bool missing = state.musicErrorText == "File not found\n";
-    throw CliError(missing ? kExitInput : kExitFailure, OneLine(state.musicErrorText, "; "));
+    throw CliError(prepared.reason == Reason::NotFound ? kExitInput : kExitFailure, OneLine(prepared.text, "; "));
   }
   const int64_t durationMs = GetMediaDuration(state.workingFilePath, true);
   if (json) {

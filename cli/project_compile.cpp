@@ -24,8 +24,8 @@ MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder) {
   MusicState state;
   MusicPreparationContext context;
   context.workingFolder = folder;
-  if (!PrepareMusic(song.MusicPath(), state, context))
-    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(state.musicErrorText, "; "));
+  if (const Outcome prepared = PrepareMusic(song.MusicPath(), state, context); !prepared)
+    throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(prepared.text, "; "));
   song.SetWorkingMusicPath(state.workingFilePath);
   song.AllocateRwMemory(true);
   if (song.RwMemorySize() == 0)

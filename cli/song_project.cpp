@@ -4,7 +4,6 @@
 
 #include "cli/command.h"
 #include "engine/song/binary_reader.h"
-#include "platform/message_sink.h"
 
 namespace lf::cli {
 namespace {
@@ -19,16 +18,10 @@ MSongSettings& TheSong(const std::string& path) {
 MSongSettings& LoadSongProject(const std::string& path) {
   MSongSettings& song = TheSong(path);
   // The loader's message becomes the command's one error line.
-  bool loaded;
-  std::string message;
-  {
-    ScopedMessageRecorder recorder;
-    loaded = song.LoadProject();
-    if (recorder.Sink().Count()) message = recorder.Sink().LastText();
-  }
+  const Outcome loaded = song.LoadProject();
   if (!loaded) {
     song.ResetSongDefaults();
-    throw CliError(kExitInput, path + ": " + OneLine(message.empty() ? "cannot be loaded" : message));
+    throw CliError(kExitInput, path + ": " + OneLine(loaded.text.empty() ? "cannot be loaded" : loaded.text));
   }
   return song;
 }

@@ -7,7 +7,6 @@
 #include "export/cdg_file.h"
 #include "platform/staged_output.h"
 #include "export/zip_archive.h"
-#include "platform/message_sink.h"
 
 namespace lf {
 
@@ -17,9 +16,8 @@ constexpr const char* kCompressingCaption = "Compressing Audio...";
 
 std::string AudioExtension(ExportType type) { return type == ExportType::WmaG ? ".wma" : ".mp3"; }
 
-ExportOutcome Fail(const std::string& message, const std::string& why) {
-  ShowMessage(message, "Error", MessageIcon::Exclamation);
-  return ExportOutcome::Failed(why);
+ExportOutcome Fail(const std::string& message, const std::string& why, Reason reason = Reason::WriteFailed) {
+  return Outcome::Failure(reason, message, "Error", MessageIcon::Exclamation, why);
 }
 
 std::string BaseName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
@@ -38,8 +36,8 @@ AudioExportPaths PathsOf(const AudioExportJob& job) {
 ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, IProgress& progress) {
   const bool wma = job.type == ExportType::WmaG;
   const std::string audioError = wma ? "Unable to create WMA file." : "Unable to create MP3 file.";
-  if (job.type != ExportType::Mp3G && job.type != ExportType::WmaG) return Fail(audioError, "not an audio export type");
-  if (!services.encode) return Fail(audioError, wma ? "WMA encoding is not available" : "MP3 encoding is not available");
+  if (job.type != ExportType::Mp3G && job.type != ExportType::WmaG) return Fail(audioError, "not an audio export type", Reason::Failed);
+  if (!services.encode) return Fail(audioError, wma ? "WMA encoding is not available" : "MP3 encoding is not available", Reason::Failed);
   if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Fail(audioError, problem);
 
   const AudioExportPaths paths = PathsOf(job);
@@ -84,12 +82,12 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
     if (!ZipArchive::Create(zip->TempPath(), entries, &error) || !zip->Commit(&error)) {
       return Fail("Unable to create ZIP file.", error);
     }
-    return ExportOutcome::Done();  // the loose files go with their staging
+    return Outcome::Success();  // the loose files go with their staging
   }
   if (!audio.Commit(&error)) return Fail(audioError, error);
   if (!cdg.Commit(&error)) return Fail("Unable to create CDG file.", error);
   if (lrc && !lrc->Commit(&error)) return Fail("Unable to create LRC file.", error);
-  return ExportOutcome::Done();
+  return Outcome::Success();
 }
 
 }  // namespace lf

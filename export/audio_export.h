@@ -61,7 +61,7 @@ struct AudioExportPaths {
 AudioExportPaths PathsOf(const AudioExportJob& job);
 
 // Runs the pipeline. Nothing appears at the final paths unless every step
-// succeeded; a failure shows a message ("Unable to create MP3 file.", ...).
+// succeeded; a failure carries the message to show ("Unable to create MP3 file.", ...).
 ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, IProgress& progress);
 
 }  // namespace lf

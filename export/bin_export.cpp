@@ -8,7 +8,6 @@
 #include "audio/wav_file.h"
 #include "export/export_choices.h"
 #include "platform/staged_output.h"
-#include "platform/message_sink.h"
 
 namespace lf {
 
@@ -17,9 +16,9 @@ namespace {
 constexpr const char* kBinCreateError = "Unable to create BIN file.";
 constexpr const char* kCancelCaption = "Process canceled by user...";
 
-ExportOutcome Refuse(const std::string& why) {
-  ShowMessage(kBinCreateError, "Error", MessageIcon::Exclamation);
-  return ExportOutcome::Failed(why);
+// Every failure tells the user the same line; `why` says which step failed.
+ExportOutcome Refuse(Reason reason, const std::string& why) {
+  return Outcome::Failure(reason, kBinCreateError, "Error", MessageIcon::Exclamation, why);
 }
 
 // Delivers the lead-in as zero bytes, then the WAV's data chunk.
@@ -61,22 +60,22 @@ void TakeSubcode(const BinExportJob& job, int64_t pos, uint8_t* out, int bytes) 
 }  // namespace
 
 ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
-  if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Refuse(problem);
-  if (SameFile(job.outputPath, job.workingWavPath)) return Refuse("the BIN file would overwrite the music");
+  if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Refuse(Reason::WriteFailed, problem);
+  if (SameFile(job.outputPath, job.workingWavPath)) return Refuse(Reason::WriteFailed, "the BIN file would overwrite the music");
 
   WavInFile wav(job.workingWavPath);
   if (!wav.IsOpen()) {
-    return Refuse("cannot read the working music file " + job.workingWavPath);
+    return Refuse(Reason::Failed, "cannot read the working music file " + job.workingWavPath);
   }
   if (std::string refusal = BinNotAllowedText(int(wav.SampleRate()), int(wav.ChannelCount()),
                                               int(wav.BitsPerSample()));
       !refusal.empty()) {
-    return Refuse(refusal);
+    return Refuse(Reason::BadInput, refusal);
   }
 
   StagedOutput staged(job.outputPath);
   std::FILE* file = std::fopen(staged.TempPath().c_str(), "wb");
-  if (!file) return Refuse("cannot create " + job.outputPath);
+  if (!file) return Refuse(Reason::WriteFailed, "cannot create " + job.outputPath);
 
   const int blockAlign = int(wav.ChannelCount()) * int(wav.BitsPerSample()) / 8;
   const int64_t dataBytes = int64_t(wav.DataBytes());
@@ -131,11 +130,11 @@ ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
   const bool writeFailed = writer.Failed();
   const bool closeFailed = std::fclose(file) != 0;
   if (cancelled) return ExportOutcome::Cancelled();  // `staged` removes the partial file
-  if (writeFailed || closeFailed) return Refuse("cannot write " + job.outputPath + " (disk full?)");
+  if (writeFailed || closeFailed) return Refuse(Reason::WriteFailed, "cannot write " + job.outputPath + " (disk full?)");
   std::string error;
-  if (!staged.Commit(&error)) return Refuse(error);
+  if (!staged.Commit(&error)) return Refuse(Reason::WriteFailed, error);
   if (lastPercent < 100) progress.Report(100);
-  return ExportOutcome::Done();
+  return Outcome::Success();
 }
 
 }  // namespace lf

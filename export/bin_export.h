@@ -24,7 +24,7 @@ struct BinExportJob {
   int leadIn = 0;                   // silent sample frames before the music
 };
 
-// Writes the BIN file. On failure shows "Unable to create BIN file." and leaves
+// Writes the BIN file. A failure carries "Unable to create BIN file." and leaves
 // no file behind; on cancel sets the caption "Process canceled by user..." and
 // leaves no file behind. An existing file at the path is replaced only on success.
 ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress);

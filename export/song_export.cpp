@@ -5,7 +5,6 @@
 #include "audio/wav_file.h"
 #include "engine/song/song_settings.h"
 #include "platform/staged_output.h"
-#include "platform/message_sink.h"
 
 namespace lf {
 
@@ -28,9 +27,8 @@ CompiledSong LayOutAndCompile(MSongSettings& song) {
   return compiled;
 }
 
-ExportOutcome Refuse(const std::string& text, const std::string& caption, const std::string& why) {
-  ShowMessage(text, caption, MessageIcon::Exclamation);
-  return ExportOutcome::Failed(why);
+ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& caption, const std::string& why) {
+  return Outcome::Failure(reason, text, caption, MessageIcon::Exclamation, why);
 }
 
 }  // namespace
@@ -43,23 +41,23 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
                                                                      : "Unable to create MP3 file.";
   const std::string working = song.WorkingMusicPath();
   WavInFile music(working);
-  if (working.empty() || !music.IsOpen()) return Refuse(createError, "Error", "the project's music is not prepared");
+  if (working.empty() || !music.IsOpen()) return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
   if (bin) {
     const std::string refusal = BinNotAllowedText(int(music.SampleRate()), music.ChannelCount(), music.BitsPerSample());
-    if (!refusal.empty()) return Refuse(refusal, kBinNotAllowedTitle, refusal);
+    if (!refusal.empty()) return Refuse(Reason::BadInput, refusal, kBinNotAllowedTitle, refusal);
   }
   // Checked before compiling, which may rewrite the working music.
   if (std::string problem = OutputPathProblem(request.outputPath); !problem.empty()) {
-    return Refuse(createError, "Error", problem);
+    return Refuse(Reason::WriteFailed, createError, "Error", problem);
   }
 
   CompiledSong compiled;
   try {
     compiled = LayOutAndCompile(song);
   } catch (const std::exception& e) {
-    return Refuse(createError, "Error", std::string("the song could not be compiled: ") + e.what());
+    return Refuse(Reason::Failed, createError, "Error", std::string("the song could not be compiled: ") + e.what());
   }
-  if (!song.RwMemory()) return Refuse(createError, "Error", "the song could not be compiled (no output buffer)");
+  if (!song.RwMemory()) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled (no output buffer)");
 
   if (bin) {
     BinExportJob job{request.outputPath, working, song.RwMemory(), int(song.RwMemorySize()), compiled.endOffset,

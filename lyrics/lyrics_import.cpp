@@ -42,10 +42,8 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   return ReadResult::Ok;
 }
 
-LyricsImport Fail(LyricsImport r, LyricsImport::Status status, const char* message, MessageIcon icon) {
-  r.status = status;
-  r.error = message;
-  r.icon = icon;
+LyricsImport Fail(LyricsImport r, Reason reason, const char* message, MessageIcon icon, const std::string& path) {
+  r.outcome = Outcome::Failure(reason, message, kLyricsImportCaption, icon, path);
   r.text.clear();
   r.lrc.Clear();
   return r;
@@ -95,14 +93,17 @@ std::string DecodeLyricsTextFile(std::string_view bytes) {
 LyricsImport ImportLyricsFile(const std::string& path) {
   LyricsImport r;
   r.kind = LyricsFileKindOf(path);
-  if (r.kind == LyricsFileKind::Unknown) return r;
+  if (r.kind == LyricsFileKind::Unknown) {
+    r.outcome = Outcome::Quiet(Reason::NotHandled, path + ": not a lyric file type");
+    return r;
+  }
 
   std::string bytes;
   switch (ReadWholeFile(path, bytes)) {
     case ReadResult::OpenFailed:
-      return Fail(std::move(r), LyricsImport::Status::OpenFailed, kLyricsOpenError, MessageIcon::Warning);
+      return Fail(std::move(r), Reason::NotFound, kLyricsOpenError, MessageIcon::Warning, path);
     case ReadResult::NoMemory:
-      return Fail(std::move(r), LyricsImport::Status::NoMemory, kLyricsMemoryError, MessageIcon::Warning);
+      return Fail(std::move(r), Reason::Failed, kLyricsMemoryError, MessageIcon::Warning, path);
     case ReadResult::Ok:
       break;
   }
@@ -122,12 +123,11 @@ LyricsImport ImportLyricsFile(const std::string& path) {
         break;
     }
   } catch (const std::bad_alloc&) {
-    return Fail(std::move(r), LyricsImport::Status::NoMemory, kLyricsMemoryError, MessageIcon::Warning);
+    return Fail(std::move(r), Reason::Failed, kLyricsMemoryError, MessageIcon::Warning, path);
   }
 
   if (r.text.empty())
-    return Fail(std::move(r), LyricsImport::Status::NoLyrics, kLyricsNoLyricsError, MessageIcon::Error);
-  r.status = LyricsImport::Status::Ok;
+    return Fail(std::move(r), Reason::BadInput, kLyricsNoLyricsError, MessageIcon::Error, path);
   return r;
 }
 

@@ -2,12 +2,12 @@
 // Importing a lyric file: the one entry point that the desktop program's
 // Import Lyrics command and lyricforge-cli share. It reads the file, picks the
 // reader by extension and hands back the lyric text (UTF-8, lines ended by
-// CR LF), the LRC timings, or the message to show.
+// CR LF), the LRC timings, or the message for the front end to show.
 #include <string>
 #include <string_view>
 
 #include "lyrics/lrc_file.h"
-#include "platform/message_sink.h"
+#include "platform/outcome.h"
 
 namespace lf {
 
@@ -17,6 +17,7 @@ enum class LyricsFileKind { Text, Lrc, Midi, Unknown };
 // extension is compared in lower case, cut to four characters).
 LyricsFileKind LyricsFileKindOf(const std::string& path);
 
+inline constexpr const char* kLyricsImportCaption = "Lyricforge";
 inline constexpr const char* kLyricsOpenError = "Error: Unable to open lyric file.";
 inline constexpr const char* kLyricsMemoryError = "Error: Memory Allocation failed.";
 inline constexpr const char* kLyricsNoLyricsError =
@@ -24,22 +25,17 @@ inline constexpr const char* kLyricsNoLyricsError =
     "or the Lyrics file contained no Lyrics.\n\n"
     "Please check the file and try again.";
 
+// The result of an import: its outcome (NotHandled for a file that is no
+// lyric file type, which is ignored without a message; NotFound with
+// kLyricsOpenError; Failed with kLyricsMemoryError; BadInput with
+// kLyricsNoLyricsError) and, when it worked, the lyrics.
 struct LyricsImport {
-  enum class Status {
-    Ok,          // `text` holds the lyrics; `lrc` the timings of an .lrc file
-    Ignored,     // not a lyric file type: nothing happens, no message
-    OpenFailed,  // kLyricsOpenError, warning icon
-    NoMemory,    // kLyricsMemoryError, warning icon
-    NoLyrics,    // kLyricsNoLyricsError, error icon
-  };
-  Status status = Status::Ignored;
+  Outcome outcome;
   LyricsFileKind kind = LyricsFileKind::Unknown;
-  std::string text;
-  LrcFile lrc;
-  std::string error;  // the message to show; empty for Ok and Ignored
-  MessageIcon icon = MessageIcon::None;
+  std::string text;  // the lyrics
+  LrcFile lrc;       // the timings of an .lrc file
 
-  bool Ok() const { return status == Status::Ok; }
+  bool Ok() const { return outcome.Ok(); }
 };
 
 LyricsImport ImportLyricsFile(const std::string& path);

@@ -10,7 +10,7 @@
 #include "engine/song/binary_reader.h"
 #include "engine/song/binary_writer.h"
 #include "engine/song/song_settings.h"
-#include "platform/message_sink.h"
+#include "platform/outcome.h"
 #include "platform/text_encoding.h"
 
 namespace lf {
@@ -334,49 +334,36 @@ bool WriteProjectFile(const MSongSettings& song, const std::string& path) {
   return true;
 }
 
-bool ReadProjectFile(MSongSettings& song, const std::string& path) {
+Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
+  auto refuse = [&path](Reason reason, const char* text) {
+    return Outcome::Failure(reason, text, kCaption, MessageIcon::Exclamation, path);
+  };
   try {
     BinaryReader in(path);
-    if (!in.IsOpen()) {
-      ShowMessage(kProjectCannotOpen, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
+    if (!in.IsOpen()) return refuse(Reason::NotFound, kProjectCannotOpen);
     uint8_t block[kSettingsBlockSize];
-    if (!in.Read(block, sizeof block)) {
-      ShowMessage(kProjectCorrupted, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
+    if (!in.Read(block, sizeof block)) return refuse(Reason::BadInput, kProjectCorrupted);
     SongSettingsBlock settings;
     DecodeSettingsBlock(block, settings);
-    if (settings.version > kProjectVersion) {
-      ShowMessage(kProjectTooNew, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
-    if (settings.version < kOldestProjectVersion) {
-      ShowMessage(kProjectTooOld, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
+    if (settings.version > kProjectVersion) return refuse(Reason::BadInput, kProjectTooNew);
+    if (settings.version < kOldestProjectVersion) return refuse(Reason::BadInput, kProjectTooOld);
     // Every layout divides by the lines per page, and a page has rows for no
     // more: a file outside that is damaged (and would lay out without end).
-    if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows) {
-      ShowMessage(kProjectCorrupted, kCaption, MessageIcon::Exclamation);
-      return false;
-    }
+    if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows) return refuse(Reason::BadInput, kProjectCorrupted);
     song.Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version);
     // A short read past the settings block fails quietly; the caller resets
     // the song and reports the failure in its own words.
-    if (!loader.LoadBody()) return false;
+    if (!loader.LoadBody()) return Outcome::Quiet(Reason::BadInput, path + ": the file ends early");
     song.Settings().version = kProjectVersion;
-    return true;
+    return Outcome::Success();
   } catch (const std::exception& e) {
     char text[1200];
     std::snprintf(text, sizeof text,
                   "Error opening Project file:\n\n%.1024s\n\nThe file most likely has been corrupted.",
                   e.what());
-    ShowMessage(text, kCaption, MessageIcon::Error);
-    return false;
+    return Outcome::Failure(Reason::BadInput, text, kCaption, MessageIcon::Error, path);
   }
 }
 
@@ -388,11 +375,12 @@ bool MSongSettings::SaveProject() {
   return true;
 }
 
-bool MSongSettings::LoadProject() {
-  if (!ReadProjectFile(*this, m_projectPath)) return false;
+Outcome MSongSettings::LoadProject() {
+  Outcome outcome = ReadProjectFile(*this, m_projectPath);
+  if (!outcome) return outcome;
   AddMissingPages();
   SetModified(false);
-  return true;
+  return outcome;
 }
 
 }  // namespace lf

@@ -9,6 +9,7 @@
 
 #include "engine/cdg/image_struct.h"
 #include "engine/song/song_settings_block.h"
+#include "platform/outcome.h"
 
 namespace lf {
 
@@ -33,7 +34,8 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& block);
 // Writes the song to `path` through a temporary file beside it, so that a
 // failed write leaves any previous file whole. False when it cannot be written.
 bool WriteProjectFile(const MSongSettings& song, const std::string& path);
-// Reads `path` into the song; false (after a message) when it cannot.
-bool ReadProjectFile(MSongSettings& song, const std::string& path);
+// Reads `path` into the song. A failure carries the message to show (none for
+// a file that ends early) and leaves the song for the caller to reset.
+Outcome ReadProjectFile(MSongSettings& song, const std::string& path);
 
 }  // namespace lf

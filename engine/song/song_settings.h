@@ -13,6 +13,7 @@
 #include "engine/song/karaoke_line_list.h"
 #include "engine/song/sample_time.h"
 #include "engine/song/song_settings_block.h"
+#include "platform/outcome.h"
 
 namespace lf {
 
@@ -32,7 +33,9 @@ class MSongSettings {
   const std::string& ProjectPath() const { return m_projectPath; }
   void SetProjectPath(std::string path) { m_projectPath = std::move(path); }
   void ResetSongDefaults();
-  bool LoadProject();  // project_file.cpp
+  // Reads the project path into the song; a failure carries the message to
+  // show and leaves the song for the caller to reset (project_file.cpp).
+  Outcome LoadProject();
   bool SaveProject();  // project_file.cpp
 
   // Stores the flag and tells the observer (the window title follows it).

@@ -113,7 +113,9 @@ TEST_F(MusicPreparationTest, EveryContainerTheDecoderKnowsIsPrepared) {
 }
 
 TEST_F(MusicPreparationTest, BadInputGetsThePartsMessages) {
-  ASSERT_FALSE(PrepareMusic(media.File("missing.mp3"), state, Context()));
+  const Outcome missing = PrepareMusic(media.File("missing.mp3"), state, Context());
+  EXPECT_EQ(missing.reason, Reason::NotFound);
+  EXPECT_EQ(missing.text, "File not found\n");
   EXPECT_EQ(state.musicErrorText, "File not found\n");
   EXPECT_TRUE(state.workingFilePath.empty());
 
@@ -124,7 +126,9 @@ TEST_F(MusicPreparationTest, BadInputGetsThePartsMessages) {
   test::WriteFileBytes(media.File("words.wav"), "Row, row, row your boat\n");
   for (const std::string name : {"words.mp3", "empty.mp3", "empty.wav", "words.wav"}) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(PrepareMusic(media.File(name), state, Context()));
+    const Outcome refused = PrepareMusic(media.File(name), state, Context());
+    EXPECT_EQ(refused.reason, Reason::BadInput);
+    EXPECT_EQ(refused.text, kAllFormatLines);
     EXPECT_EQ(state.musicErrorText, kAllFormatLines);
     EXPECT_TRUE(state.workingFilePath.empty());
     EXPECT_TRUE(state.musicFilePath.empty());

@@ -123,14 +123,15 @@ TEST_F(AudioExportTest, FailuresAreReportedAndLeaveNothing) {
   NullProgress progress;
   m_audio.succeed = false;
   auto outcome = ExportAudio(m_job, m_audio.Services(), progress);
-  EXPECT_EQ(outcome.status, ExportStatus::Failed);
-  EXPECT_EQ(m_sink->LastText(), "Unable to create MP3 file.");
+  EXPECT_EQ(outcome.reason, Reason::WriteFailed);
+  EXPECT_EQ(outcome.text, "Unable to create MP3 file.");
+  EXPECT_EQ(m_sink->Count(), 0) << "showing it is the front end's part";
   EXPECT_EQ(FolderNames(m_dir.Path()), (std::vector<std::string>{"music.mp3"}));
 
   m_audio.succeed = true;
   m_job.outputPath = m_dir.File("missing/song.mp3");
   outcome = ExportAudio(m_job, m_audio.Services(), progress);
-  EXPECT_EQ(outcome.status, ExportStatus::Failed);
+  EXPECT_EQ(outcome.reason, Reason::WriteFailed);
   EXPECT_NE(outcome.detail.find("does not exist"), std::string::npos);
   EXPECT_FALSE(fs::exists(m_dir.File("missing")));
 }
@@ -138,13 +139,13 @@ TEST_F(AudioExportTest, FailuresAreReportedAndLeaveNothing) {
 TEST_F(AudioExportTest, NeverOverwritesTheProjectsMusic) {
   NullProgress progress;
   m_job.outputPath = m_job.musicPath;
-  EXPECT_EQ(ExportAudio(m_job, m_audio.Services(), progress).status, ExportStatus::Failed);
+  EXPECT_EQ(ExportAudio(m_job, m_audio.Services(), progress).reason, Reason::WriteFailed);
   EXPECT_EQ(ReadText(m_job.musicPath), "the user's music");
   // Nor through the .cdg beside it.
   m_job.musicPath = m_dir.File("song.cdg");
   std::ofstream(m_job.musicPath) << "music named .cdg";
   m_job.outputPath = m_dir.File("song.mp3");
-  EXPECT_EQ(ExportAudio(m_job, m_audio.Services(), progress).status, ExportStatus::Failed);
+  EXPECT_EQ(ExportAudio(m_job, m_audio.Services(), progress).reason, Reason::WriteFailed);
   EXPECT_EQ(ReadText(m_job.musicPath), "music named .cdg");
   EXPECT_FALSE(fs::exists(m_dir.File("song.mp3")));
 }

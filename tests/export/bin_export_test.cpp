@@ -102,7 +102,7 @@ TEST_F(BinExportTest, CancelDeletesThePartialFileAndKeepsAnOldOne) {
   progress.reports = &reports;
   progress.caption = &caption;
   BinExportJob job{out, wav, stream.data(), int(stream.size()), 100000, 0};
-  EXPECT_EQ(ExportBin(job, progress).status, ExportStatus::Cancelled);
+  EXPECT_EQ(ExportBin(job, progress).reason, Reason::Cancelled);
   EXPECT_EQ(caption, "Process canceled by user...");
   EXPECT_EQ(ReadAll(out).size(), 3u);  // the old file is untouched
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 2);
@@ -115,17 +115,18 @@ TEST_F(BinExportTest, UnwritableOrMissingFolderIsReportedAndWritesNothing) {
   NullProgress progress;
   BinExportJob job{m_dir.File("no/such/folder/song.bin"), wav, stream.data(), 4800, 4800, 0};
   auto outcome = ExportBin(job, progress);
-  EXPECT_EQ(outcome.status, ExportStatus::Failed);
+  EXPECT_EQ(outcome.reason, Reason::WriteFailed);
   EXPECT_NE(outcome.detail.find("does not exist"), std::string::npos);
-  EXPECT_EQ(m_sink->LastText(), "Unable to create BIN file.");
-  EXPECT_EQ(m_sink->last.caption, "Error");
+  EXPECT_EQ(outcome.text, "Unable to create BIN file.");
+  EXPECT_EQ(outcome.caption, "Error");
+  EXPECT_EQ(m_sink->Count(), 0) << "showing it is the front end's part";
 
   if (geteuid() != 0) {  // root writes anywhere
     const std::string ro = m_dir.File("ro");
     std::filesystem::create_directory(ro);
     chmod(ro.c_str(), 0555);
     job.outputPath = ro + "/song.bin";
-    EXPECT_EQ(ExportBin(job, progress).status, ExportStatus::Failed);
+    EXPECT_EQ(ExportBin(job, progress).reason, Reason::WriteFailed);
     EXPECT_FALSE(std::filesystem::exists(job.outputPath));
   }
 }
@@ -138,7 +139,7 @@ TEST_F(BinExportTest, MusicThatIsNotCdAudioIsRefused) {
     WriteRampWav(wav, 1000, rate, channels, bits);
     BinExportJob job{m_dir.File("song.bin"), wav, stream.data(), 4800, 4800, 0};
     auto outcome = ExportBin(job, progress);
-    EXPECT_EQ(outcome.status, ExportStatus::Failed);
+    EXPECT_EQ(outcome.reason, Reason::BadInput);
     EXPECT_EQ(outcome.detail, BinNotAllowedText(rate, channels, bits));
     EXPECT_FALSE(std::filesystem::exists(job.outputPath));
   }

@@ -190,9 +190,9 @@ TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {
     NullProgress progress;
     const std::string out = m_dir.File("refused.bin");
     const ExportOutcome outcome = ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None}, {}, progress);
-    EXPECT_EQ(outcome.status, ExportStatus::Failed);
-    EXPECT_EQ(m_sink->LastText(), c.text);
-    EXPECT_EQ(m_sink->last.caption, "BIN not allowed");
+    EXPECT_EQ(outcome.reason, Reason::BadInput);
+    EXPECT_EQ(outcome.text, c.text);
+    EXPECT_EQ(outcome.caption, "BIN not allowed");
     EXPECT_FALSE(fs::exists(out));
   }
 }

@@ -49,7 +49,7 @@ TEST(ConvertTextLyrics, LineEndsBecomeCrLf) {
 TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
   // Windows-1252 with CR LF, from a file as Windows editors save it.
   LyricsImport r = ImportLyricsFile(kData + "windows1252.txt");
-  ASSERT_TRUE(r.Ok()) << r.error;
+  ASSERT_TRUE(r.Ok()) << r.outcome.text;
   EXPECT_EQ(r.kind, LyricsFileKind::Text);
   EXPECT_EQ(r.text,
             "Caf\xC3\xA9 au lait\r\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\r\n"
@@ -80,7 +80,7 @@ TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
 
 TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
   LyricsImport r = ImportLyricsFile(kData + "tags_crlf_windows1252.lrc");
-  ASSERT_TRUE(r.Ok()) << r.error;
+  ASSERT_TRUE(r.Ok()) << r.outcome.text;
   EXPECT_EQ(r.text,
             "Wake up, the sun is high\r\nDon\xE2\x80\x99t you let it pass you by\r\n\r\n"
             "Morning song\xE2\x80\xA6\r\n");
@@ -102,7 +102,7 @@ TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
     wide += '\0';
   }
   r = ImportLyricsFile(Write("wide.lrc", wide));
-  ASSERT_TRUE(r.Ok()) << r.error;
+  ASSERT_TRUE(r.Ok()) << r.outcome.text;
   EXPECT_EQ(r.text, "\xC3\xA9t\xC3\xA9\r\ntwo\r\n");
   EXPECT_EQ(r.lrc.artist, "Wide");
   EXPECT_EQ(r.lrc.lines.size(), 2u);
@@ -161,38 +161,38 @@ TEST_F(LyricsImportTest, KaraokeFiles) {
   onlyLong.Lyric(std::string(300, 'z')).End();
   const std::string lone = test::MidiFile({onlyLong});
   r = ImportLyricsFile(Write("cut3.kar", lone.substr(0, lone.size() - 10)));
-  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+  EXPECT_EQ(r.outcome.reason, Reason::BadInput);
 
   MidiTrack noText;
   noText.Name("Piano").Note(60).End();
   r = ImportLyricsFile(Write("music.mid", test::MidiFile({noText})));
-  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+  EXPECT_EQ(r.outcome.reason, Reason::BadInput);
 }
 
 TEST_F(LyricsImportTest, FailuresCarryTheirMessages) {
   LyricsImport r = ImportLyricsFile(m_dir.File("missing.txt"));
-  EXPECT_EQ(r.status, LyricsImport::Status::OpenFailed);
-  EXPECT_EQ(r.error, "Error: Unable to open lyric file.");
-  EXPECT_EQ(r.icon, MessageIcon::Warning);
+  EXPECT_EQ(r.outcome.reason, Reason::NotFound);
+  EXPECT_EQ(r.outcome.text, "Error: Unable to open lyric file.");
+  EXPECT_EQ(r.outcome.icon, MessageIcon::Warning);
 
   std::filesystem::create_directory(m_dir.File("folder.lrc"));
-  EXPECT_EQ(ImportLyricsFile(m_dir.File("folder.lrc")).status, LyricsImport::Status::OpenFailed);
+  EXPECT_EQ(ImportLyricsFile(m_dir.File("folder.lrc")).outcome.reason, Reason::NotFound);
 
   for (const char* name : {"empty.txt", "empty.lrc", "empty.kar"}) {
     r = ImportLyricsFile(Write(name, ""));
-    EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics) << name;
-    EXPECT_EQ(r.error,
+    EXPECT_EQ(r.outcome.reason, Reason::BadInput) << name;
+    EXPECT_EQ(r.outcome.text,
               "There was an error opening or reading the Lyrics file,\nor the Lyrics file contained no "
               "Lyrics.\n\nPlease check the file and try again.");
-    EXPECT_EQ(r.icon, MessageIcon::Error);
+    EXPECT_EQ(r.outcome.icon, MessageIcon::Error);
     EXPECT_TRUE(r.text.empty());
   }
 
   r = ImportLyricsFile(Write("song.text", "words"));
-  EXPECT_EQ(r.status, LyricsImport::Status::Ignored);
-  EXPECT_TRUE(r.error.empty());
+  EXPECT_EQ(r.outcome.reason, Reason::NotHandled);
+  EXPECT_TRUE(r.outcome.text.empty());
 
-  EXPECT_EQ(ImportLyricsFile(Write("tags.lrc", "[ar:x]\n[ti:y]\n")).status, LyricsImport::Status::NoLyrics);
+  EXPECT_EQ(ImportLyricsFile(Write("tags.lrc", "[ar:x]\n[ti:y]\n")).outcome.reason, Reason::BadInput);
 }
 
 TEST_F(LyricsImportTest, BinaryFileNamedLrc) {
@@ -205,11 +205,11 @@ TEST_F(LyricsImportTest, BinaryFileNamedLrc) {
     EXPECT_EQ(r.text.find('\0'), std::string::npos);
     EXPECT_FALSE(r.lrc.lines.empty());
   } else {
-    EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+    EXPECT_EQ(r.outcome.reason, Reason::BadInput);
   }
   // A PNG header and friends: no timed line, so the import says so.
   r = ImportLyricsFile(Write("picture.lrc", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)));
-  EXPECT_EQ(r.status, LyricsImport::Status::NoLyrics);
+  EXPECT_EQ(r.outcome.reason, Reason::BadInput);
 }
 
 TEST_F(LyricsImportTest, FiftyMegabyteFiles) {
@@ -222,7 +222,7 @@ TEST_F(LyricsImportTest, FiftyMegabyteFiles) {
   }
   for (const char* name : {"huge.lrc", "huge.kar"}) {
     const LyricsImport r = ImportLyricsFile(Write(name, bytes));
-    EXPECT_TRUE(r.status == LyricsImport::Status::Ok || r.status == LyricsImport::Status::NoLyrics) << name;
+    EXPECT_TRUE(r.Ok() || r.outcome.reason == Reason::BadInput) << name;
     std::filesystem::remove(m_dir.File(name));
   }
   // Fifty megabytes of real lines come through whole.
