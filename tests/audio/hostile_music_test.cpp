@@ -26,7 +26,7 @@ Prepared Prepare(const std::string& path, const TempDir& work) {
   MusicPreparationContext context;
   context.workingFolder = work.Path();
   Prepared p;
-  p.ok = PrepareMusic(path, p.state, context);
+  p.ok = PrepareMusic(path, p.state, context).Ok();
   return p;
 }
 
