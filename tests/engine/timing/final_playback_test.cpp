@@ -1,6 +1,7 @@
 #include "engine/timing/final_playback.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,7 +37,9 @@ TEST(ElapsedTotalTextTest, ShowsWholeSecondsOfElapsedAndTotal) {
 class FinalPlaybackTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_wav = (std::filesystem::temp_directory_path() / "lyricforge_final_playback_test.wav").string();
+    // One file per process: ctest runs each test as its own process, side by side.
+    s_wav = (std::filesystem::temp_directory_path() /
+             ("lyricforge_final_playback_test_" + std::to_string(getpid()) + ".wav")).string();
     test::WriteToneWav(s_wav, 180.0, kRate, 2, 16, 220.0);
   }
   static void TearDownTestSuite() { std::remove(s_wav.c_str()); }
