@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "engine/song/song_settings.h"
+#include "engine/timing/music_analysis.h"
+#include "engine/timing/onset_snap.h"
 
 namespace lf {
 
@@ -62,6 +64,10 @@ bool NudgeSession::KeyDown(TimingKey key, bool ctrl) {
       return true;
     case TimingKey::Period:
       if (m_mode != NudgeMode::Audition && m_held.Press(key)) ctrl ? NudgeEndLater() : NudgeStartLater();
+      return true;
+    case TimingKey::S:
+      if (ctrl) return false;
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) Snap();
       return true;
     case TimingKey::PageUp:
       if (stopped && Controls().previousPage) PreviousPage();
@@ -134,6 +140,11 @@ void NudgeSession::NudgeEndEarlier() {
 }
 void NudgeSession::NudgeEndLater() {
   lf::NudgeEndLater(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+}
+
+bool NudgeSession::Snap() {
+  const auto analysis = MusicAnalysisCache::Instance().Get(m_song.WorkingMusicPath());
+  return analysis && SnapWordStart(m_song, m_selected, analysis->onsets, analysis->sampleRate);
 }
 
 // --- playing ------------------------------------------------------------------------

@@ -51,6 +51,9 @@ class NudgeSession {
   void NudgeStartLater();
   void NudgeEndEarlier();
   void NudgeEndLater();
+  // The selected word's start onto the strongest onset near it; false while
+  // the music's analysis is not ready or no onset is near.
+  bool Snap();
 
   void AuditionPlay();
   void AdjustPlay();

@@ -8,7 +8,7 @@ namespace lf {
 
 enum class TimingKey : int {
   Home, End, Space, Ctrl, Enter, Escape, Backspace,
-  Comma, Period, N, L, Left, Right, PageUp, PageDown,
+  Comma, Period, N, L, S, Left, Right, PageUp, PageDown,
   Count
 };
 
