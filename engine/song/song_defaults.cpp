@@ -1,50 +1,10 @@
 // A new, empty project: the settings block's defaults and the three page
 // records, coloured from the user's stored default colours.
+#include "engine/song/color_settings.h"
 #include "engine/song/song_settings.h"
-#include "platform/settings.h"
 
 namespace lf {
 namespace {
-
-struct ColorDefault {
-  int index;
-  const char* key;
-  Colorref fallback;
-};
-
-constexpr Colorref kDefaultBackground = 0x661100;
-constexpr Colorref kDefaultSweep = 0x00EEFF;
-
-constexpr ColorDefault kTitleColors[] = {
-    {ColorIndexBackground, "ColorTitleBckgnd", kDefaultBackground},
-    {ColorIndexBorder, "ColorTitleBorder", kDefaultBackground},
-    {ColorIndexSinger1, "ColorTitleText", 0xFFFFFF},
-    {ColorIndexOutline, "ColorTitleShadow", 0},
-};
-constexpr ColorDefault kCreditsColors[] = {
-    {ColorIndexBackground, "ColorCreditsBckgnd", kDefaultBackground},
-    {ColorIndexBorder, "ColorCreditsBorder", kDefaultBackground},
-    {ColorIndexSinger1, "ColorCreditsText", 0xFFFFFF},
-    {ColorIndexOutline, "ColorCreditsShadow", 0},
-};
-constexpr ColorDefault kLyricsColors[] = {
-    {ColorIndexBackground, "ColorLyricsBckgnd", kDefaultBackground},
-    {ColorIndexBorder, "ColorLyricsBorder", kDefaultBackground},
-    {ColorIndexSinger1, "ColorLyricsSinger1", 0xFFFF80},
-    {ColorIndexOutline, "ColorLyricsShadow", 0},
-    {ColorIndexSweep, "ColorLyricsSweep", kDefaultSweep},
-    {ColorIndexFixed, "ColorLyricsFixed", 0x00A5FF},
-    {ColorIndexSinger2, "ColorLyricsSinger2", 0xFF80FF},
-    {ColorIndexDuet, "ColorLyricsDuet", 0x00FF40},
-};
-
-template <size_t N>
-void ApplyStoredColors(IMAGE_STRUCT& page, const ColorDefault (&colors)[N]) {
-  for (const auto& c : colors) {
-    const int value = AppSettings().Int("Settings", c.key, static_cast<int>(c.fallback));
-    page.m_picture.SetPaletteColor(c.index, static_cast<Colorref>(value) & 0xFFFFFF);
-  }
-}
 
 // The record every page of a new project starts from (the title page's).
 IMAGE_STRUCT BasePage() {
@@ -75,16 +35,14 @@ IMAGE_STRUCT BasePage() {
 
 IMAGE_STRUCT MSongSettings::DefaultPage(int32_t kind) {
   IMAGE_STRUCT page = BasePage();
-  ApplyStoredColors(page, kTitleColors);
-  page.m_picture.SetPaletteColor(ColorIndexSweep, kDefaultSweep);
-  if (kind == TitlePage) return page;
-  page.m_kind = CreditsPage;
-  ApplyStoredColors(page, kCreditsColors);
-  if (kind == CreditsPage) return page;
-  page.m_kind = LyricsPage;
-  page.m_style.m_hAlign = kAlignLeft;
-  page.m_style.m_height = 24;
-  ApplyStoredColors(page, kLyricsColors);
+  page.m_picture.SetPaletteColor(ColorIndexSweep, kDefaultSweepColor);
+  // Any kind but title and credits gets the lyrics page.
+  page.m_kind = kind == TitlePage || kind == CreditsPage ? kind : LyricsPage;
+  if (page.m_kind == LyricsPage) {
+    page.m_style.m_hAlign = kAlignLeft;
+    page.m_style.m_height = 24;
+  }
+  ApplyStoredColors(page);
   return page;
 }
 

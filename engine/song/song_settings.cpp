@@ -78,6 +78,10 @@ int MSongSettings::DuetDisplayDuration() {
   return AppSettings().Int("Settings", "DuetDisplayDuration", 300);
 }
 
+void MSongSettings::SetDuetDisplayDuration(int hundredths) {
+  AppSettings().SetInt("Settings", "DuetDisplayDuration", hundredths);
+}
+
 // --- pages ---------------------------------------------------------------------
 
 IMAGE_STRUCT* MSongSettings::Page(int index) { return At(m_pages, index); }

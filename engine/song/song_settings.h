@@ -77,6 +77,7 @@ class MSongSettings {
 
   // Hundredths of a second the duet introduction stays ("DuetDisplayDuration").
   static int DuetDisplayDuration();
+  static void SetDuetDisplayDuration(int hundredths);
 
   // --- pages --------------------------------------------------------------------
   int PageCount() const { return static_cast<int>(m_pages.size()); }
