@@ -1,6 +1,7 @@
 #include "engine/timing/word_nudge.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
@@ -187,7 +188,9 @@ TEST_F(NudgeTest, AreaDialogEditsACopyAndAlwaysMarksTheProjectChanged) {
 class NudgeSessionTest : public NudgeTest {
  protected:
   static void SetUpTestSuite() {
-    s_wav = (std::filesystem::temp_directory_path() / "lyricforge_nudge_session_test.wav").string();
+    // One file per process: ctest runs this suite's tests side by side.
+    s_wav = (std::filesystem::temp_directory_path() /
+             ("lyricforge_nudge_session_test_" + std::to_string(::getpid()) + ".wav")).string();
     test::WriteToneWav(s_wav, 20.0, kRate, 2, 16, 330.0);
   }
   static void TearDownTestSuite() { std::filesystem::remove(s_wav); }
