@@ -6,22 +6,20 @@ namespace lf {
 
 namespace {
 
-// The readers end lines with CR LF; the song keeps its lines apart with LF.
-std::string WithLfLineEnds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
+// An LRC file's [ar:] and [ti:] name the song when the author has not.
+void TakeNamesFromLrc(const LrcFile& lrc, MSongSettings& song) {
+  if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
+  if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
 }
 
 }  // namespace
 
 bool ApplyLyricsImport(const LyricsImport& import, MSongSettings& song) {
   if (!import.Ok() || import.text.empty()) return false;
-  song.SetRawLyrics(WithLfLineEnds(import.text));
+  song.SetRawLyrics(import.text);
   song.ClearLines();
   song.GenerateKaraokeLineList(true, true);
+  TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) ApplyLrcTimings(import.lrc, song);
   return true;
 }

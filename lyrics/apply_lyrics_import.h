@@ -2,7 +2,8 @@
 // Puts an imported lyric file into the song, as the Import Lyrics command
 // does: the text replaces the raw lyrics, the old lines and words (and with
 // them their times) go, the text is laid out afresh, and the timings of an
-// LRC file are copied onto its words, so that the song starts out placed.
+// LRC file are copied onto its words, so that the song starts out placed;
+// its [ar:] and [ti:] fill the song's artist and title when they are empty.
 #include "engine/song/song_settings.h"
 #include "lyrics/lyrics_import.h"
 

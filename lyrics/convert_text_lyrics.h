@@ -5,9 +5,9 @@
 
 namespace lf {
 
-// The lyric text of a plain text file: UTF-8 (a Windows-1252 file is
-// converted, typographic punctuation included) with every line ended by
-// CR LF, whether the file ended its lines with LF, CR LF or a lone CR.
-std::string ConvertTextLyrics(std::string_view data);
+// The lyric text of a plain text file's bytes: UTF-8 (a Windows-1252 or
+// UTF-16 file is converted, typographic punctuation included) with every line
+// ended by LF, whether the file ended its lines with LF, CR LF or a lone CR.
+std::string ConvertTextLyrics(std::string_view bytes);
 
 }  // namespace lf

@@ -18,7 +18,7 @@ struct LrcFile {
   std::string tool;         // [re:]
   std::string toolVersion;  // [ve:]
   int32_t length = 0;       // [length:], centiseconds
-  int32_t offset = 0;       // [offset:], as written; not applied to any time
+  int32_t offset = 0;       // [offset:], milliseconds as written; already applied to the times
   std::vector<LrcLine> lines;
 
   void Clear() { *this = LrcFile{}; }

@@ -7,10 +7,8 @@
 #include <new>
 
 #include "lyrics/convert_text_lyrics.h"
-#include "lyrics/lyrics_punctuation_map.h"
 #include "lyrics/parse_lrc.h"
 #include "lyrics/scan_midi_lyrics.h"
-#include "platform/text_encoding.h"
 
 namespace lf {
 
@@ -42,14 +40,18 @@ ReadResult ReadWholeFile(const std::string& path, std::string& out) {
   return ReadResult::Ok;
 }
 
-LyricsImport Fail(LyricsImport r, Reason reason, const char* message, MessageIcon icon, const std::string& path) {
-  r.outcome = Outcome::Failure(reason, message, kLyricsImportCaption, icon, path);
+LyricsImport Fail(LyricsImport r, Reason reason, std::string message, MessageIcon icon, const std::string& path) {
+  r.outcome = Outcome::Failure(reason, std::move(message), kLyricsImportCaption, icon, path);
   r.text.clear();
   r.lrc.Clear();
   return r;
 }
 
 }  // namespace
+
+std::string LyricsLineError(const std::string& where) {
+  return "There was an error reading the Lyrics file at " + where + ".\n\nPlease check the file and try again.";
+}
 
 LyricsFileKind LyricsFileKindOf(const std::string& path) {
   // The extension is searched in the file name only, so that a dot in a folder
@@ -65,29 +67,6 @@ LyricsFileKind LyricsFileKindOf(const std::string& path) {
   if (ext == ".lrc") return LyricsFileKind::Lrc;
   if (ext == ".kar" || ext == ".mid") return LyricsFileKind::Midi;
   return LyricsFileKind::Unknown;
-}
-
-std::string DecodeLyricsTextFile(std::string_view bytes) {
-  std::string text;
-  if (bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == 0xFF && static_cast<uint8_t>(bytes[1]) == 0xFE)
-    text = Utf16LeToUtf8(bytes.substr(2));
-  else
-    text = DecodeLyricText(StripUtf8Bom(bytes));
-
-  if (const size_t eof = text.find('\x1A'); eof != std::string::npos) text.resize(eof);
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\0') continue;
-    if (c == '\r') {
-      // CR LF and a lone CR (old Macintosh files) both end a line.
-      if (i + 1 >= text.size() || text[i + 1] != '\n') out += '\n';
-      continue;
-    }
-    out += c;
-  }
-  return out;
 }
 
 LyricsImport ImportLyricsFile(const std::string& path) {
@@ -108,13 +87,14 @@ LyricsImport ImportLyricsFile(const std::string& path) {
       break;
   }
 
+  std::string lineError;  // a line of an LRC file that cannot be read
   try {
     switch (r.kind) {
       case LyricsFileKind::Text:
-        r.text = ConvertTextLyrics(DecodeLyricsTextFile(bytes));
+        r.text = ConvertTextLyrics(bytes);
         break;
       case LyricsFileKind::Lrc:
-        ParseLrc(DecodeLyricsTextFile(bytes), r.text, r.lrc);
+        ParseLrc(bytes, r.text, r.lrc, &lineError);
         break;
       case LyricsFileKind::Midi:
         r.text = ScanMidiLyrics(bytes);
@@ -126,6 +106,8 @@ LyricsImport ImportLyricsFile(const std::string& path) {
     return Fail(std::move(r), Reason::Failed, kLyricsMemoryError, MessageIcon::Warning, path);
   }
 
+  if (!lineError.empty())
+    return Fail(std::move(r), Reason::BadInput, LyricsLineError(lineError), MessageIcon::Error, path);
   if (r.text.empty())
     return Fail(std::move(r), Reason::BadInput, kLyricsNoLyricsError, MessageIcon::Error, path);
   return r;

@@ -36,20 +36,41 @@ TEST(ApplyLrcTimings, WordsTakeTimesAndCharactersByPosition) {
   EXPECT_EQ(s.lines.lines[1]->m_words[1]->m_startTime, 1684 * 441);
 }
 
-TEST(ApplyLrcTimings, SyllablesOfAnEnhancedLineGoToTheFirstWords) {
+TEST(ApplyLrcTimings, SyllablesOfAnEnhancedLineStayInTheirWords) {
   Imported s("[00:10.00]<00:10.00>Hel<00:10.40>lo <00:11.00>you<00:11.80>\n");
   ApplyLrcTimings(s.lrc, s.lines);
   const MKaraokeLine& line = *s.lines.lines.at(0);
   ASSERT_EQ(line.m_text, "Hello you");
   ASSERT_EQ(line.m_words.size(), 2u);
-  // The first word covers only "Hel"; the second takes "lo" and its time.
+  // "Hello" runs from its first syllable to "you"; "you" keeps its own tag.
   EXPECT_EQ(line.m_words[0]->m_firstChar, 0);
-  EXPECT_EQ(line.m_words[0]->m_lastChar, 2);
+  EXPECT_EQ(line.m_words[0]->m_lastChar, 4);
   EXPECT_EQ(line.m_words[0]->m_startTime, 1000 * 441);
-  EXPECT_EQ(line.m_words[0]->m_endTime, 1039 * 441);
-  EXPECT_EQ(line.m_words[1]->m_firstChar, 3);
-  EXPECT_EQ(line.m_words[1]->m_lastChar, 4);
-  EXPECT_EQ(line.m_words[1]->m_startTime, 1040 * 441);
+  EXPECT_EQ(line.m_words[0]->m_endTime, 1099 * 441);
+  EXPECT_EQ(line.m_words[1]->m_firstChar, 6);
+  EXPECT_EQ(line.m_words[1]->m_lastChar, 8);
+  EXPECT_EQ(line.m_words[1]->m_startTime, 1100 * 441);
+}
+
+TEST(ApplyLrcTimings, TimesBecomeFramesAtTheSongsRate) {
+  struct Case {
+    int rate;
+    const char* lrc;
+    SampleTime start, end;
+  };
+  const Case cases[] = {
+      {44100, "[00:00.00]<00:00.00>first<00:00.50>", 1, 21609},  // time 0 is "not placed": the first frame
+      {44100, "[00:01.234]<00:01.234>x<00:02.00>", 54419, 87759},   // 1.234 s, rounded once
+      {22050, "[00:02.00]<00:02.00>x<00:03.00>", 44100, 65930},
+      {48000, "[00:01.00]<00:01.00>x<00:01.50>", 48000, 71520},
+  };
+  for (const Case& c : cases) {
+    Imported s(c.lrc);
+    ApplyLrcTimings(s.lrc, s.lines, c.rate);
+    const MKaraokeWord& w = *s.lines.lines.at(0)->m_words.at(0);
+    EXPECT_EQ(w.m_startTime, c.start) << c.lrc;
+    EXPECT_EQ(w.m_endTime, c.end) << c.lrc;
+  }
 }
 
 TEST(ApplyLrcTimings, ReplacesEarlierTimings) {
@@ -57,7 +78,7 @@ TEST(ApplyLrcTimings, ReplacesEarlierTimings) {
   for (auto& w : s.lines.words) w->m_startTime = w->m_endTime = 999999;
   ApplyLrcTimings(s.lrc, s.lines);
   EXPECT_EQ(s.lines.words[0]->m_startTime, 100 * 441);
-  EXPECT_EQ(s.lines.words[1]->m_startTime, (100 + kLrcDefaultWordStep) * 441);
+  EXPECT_EQ(s.lines.words[1]->m_startTime, (1000 + kLrcDefaultWordStep) * 441 / 10);
 }
 
 TEST(ApplyLrcTimings, MismatchesLeaveTheRestAlone) {

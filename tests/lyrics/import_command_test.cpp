@@ -25,11 +25,11 @@ TEST(ImportCommand, LrcCreatesAPlacedProject) {
 
   auto lines = RunCli({"lines", project, "--json"});
   ASSERT_EQ(lines.exitCode, 0) << lines.err;
-  // "Hello" takes the times of the syllable "Hel" (5.00 to 5.39 s), "morning" those of "lo".
+  // "Hello" runs from its first syllable "Hel" at 5.00 s to just before "morning" at 6.00 s.
   EXPECT_TRUE(Has(lines.out, "\"text\":\"Hello morning light\""));
-  EXPECT_TRUE(Has(lines.out, "{\"text\":\"Hello\",\"first\":0,\"last\":4,\"start\":220500,\"end\":237699"))
+  EXPECT_TRUE(Has(lines.out, "{\"text\":\"Hello\",\"first\":0,\"last\":4,\"start\":220500,\"end\":264159"))
       << lines.out;
-  EXPECT_TRUE(Has(lines.out, "{\"text\":\"morning\",\"first\":6,\"last\":12,\"start\":238140,"));
+  EXPECT_TRUE(Has(lines.out, "{\"text\":\"morning\",\"first\":6,\"last\":12,\"start\":264600,"));
   EXPECT_TRUE(Has(lines.out, "\"placed\":true"));
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 
+#include "lyrics/apply_lyrics_import.h"
 #include "lyrics/convert_text_lyrics.h"
 #include "lyrics/midi_file_builder.h"
 #include "platform/paths.h"
@@ -39,9 +40,9 @@ TEST(LyricsFileKind, ExtensionDecides) {
   EXPECT_EQ(LyricsFileKindOf("song"), LyricsFileKind::Unknown);
 }
 
-TEST(ConvertTextLyrics, LineEndsBecomeCrLf) {
-  EXPECT_EQ(ConvertTextLyrics("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
-  EXPECT_EQ(ConvertTextLyrics("\nx\n"), "\r\nx\r\n");
+TEST(ConvertTextLyrics, LineEndsBecomeLf) {
+  EXPECT_EQ(ConvertTextLyrics("a\nb\r\nc\rd"), "a\nb\nc\nd");
+  EXPECT_EQ(ConvertTextLyrics("\nx\n"), "\nx\n");
   EXPECT_EQ(ConvertTextLyrics(""), "");
   EXPECT_EQ(ConvertTextLyrics("it\x92s"), "it\xE2\x80\x99s");
 }
@@ -52,46 +53,46 @@ TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
   ASSERT_TRUE(r.Ok()) << r.outcome.text;
   EXPECT_EQ(r.kind, LyricsFileKind::Text);
   EXPECT_EQ(r.text,
-            "Caf\xC3\xA9 au lait\r\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\r\n"
-            "\xE2\x80\x9CQuoted\xE2\x80\x9D\r\n");
+            "Caf\xC3\xA9 au lait\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\n"
+            "\xE2\x80\x9CQuoted\xE2\x80\x9D\n");
 
   // UTF-8 with a byte-order mark and LF line ends: the mark goes, the characters stay.
   r = ImportLyricsFile(kData + "utf8_bom.txt");
   ASSERT_TRUE(r.Ok());
-  EXPECT_EQ(r.text, "Caf\xC3\xA9 au lait\r\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\r\n");
+  EXPECT_EQ(r.text, "Caf\xC3\xA9 au lait\nDon\xE2\x80\x99t stop \xE2\x80\x93 go on\xE2\x80\xA6\n");
 
   r = ImportLyricsFile(Write("plain.txt", "one\ntwo"));
-  EXPECT_EQ(r.text, "one\r\ntwo");
+  EXPECT_EQ(r.text, "one\ntwo");
 
   // UTF-16 LE with its mark, characters beyond U+00FF included.
   const std::string utf16("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0\x16\x04\x19\x20" "s\0", 20);
   r = ImportLyricsFile(Write("wide.txt", utf16));
   ASSERT_TRUE(r.Ok());
-  EXPECT_EQ(r.text, "Caf\xC3\xA9\r\n\xD0\x96\xE2\x80\x99s");
+  EXPECT_EQ(r.text, "Caf\xC3\xA9\n\xD0\x96\xE2\x80\x99s");
 
   // UTF-8 without a mark.
   r = ImportLyricsFile(Write("utf8.txt", "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\n"));
-  EXPECT_EQ(r.text, "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\r\n");
+  EXPECT_EQ(r.text, "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\n");
 
   // Everything after an old end-of-file mark is not text.
   r = ImportLyricsFile(Write("dos.txt", "words\r\n\x1A garbage"));
-  EXPECT_EQ(r.text, "words\r\n");
+  EXPECT_EQ(r.text, "words\n");
 }
 
 TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
   LyricsImport r = ImportLyricsFile(kData + "tags_crlf_windows1252.lrc");
   ASSERT_TRUE(r.Ok()) << r.outcome.text;
   EXPECT_EQ(r.text,
-            "Wake up, the sun is high\r\nDon\xE2\x80\x99t you let it pass you by\r\n\r\n"
-            "Morning song\xE2\x80\xA6\r\n");
+            "Wake up, the sun is high\nDon\xE2\x80\x99t you let it pass you by\n\n"
+            "Morning song\xE2\x80\xA6\n");
   EXPECT_EQ(r.lrc.title, "Morning Song");
   EXPECT_EQ(r.lrc.artist, "The Example Band");
   EXPECT_EQ(r.lrc.offset, 120);
   EXPECT_EQ(r.lrc.length, 9000);
   ASSERT_EQ(r.lrc.lines.size(), 4u);
   EXPECT_EQ(r.lrc.lines[0].elements.size(), 6u);
-  EXPECT_EQ(r.lrc.lines[0].elements[0].start, 1000);
-  EXPECT_EQ(r.lrc.lines[0].elements[1].start, 1075);  // 450 / 6 a word
+  EXPECT_EQ(r.lrc.lines[0].elements[0].start, 9880);   // shown 120 ms sooner
+  EXPECT_EQ(r.lrc.lines[0].elements[1].start, 10630);  // 4500 / 6 a word
 
   // An LRC file saved as UTF-16 with CR LF line ends.
   std::string wide = "\xFF\xFE";
@@ -103,29 +104,30 @@ TEST_F(LyricsImportTest, LrcFilesGiveTextAndTimings) {
   }
   r = ImportLyricsFile(Write("wide.lrc", wide));
   ASSERT_TRUE(r.Ok()) << r.outcome.text;
-  EXPECT_EQ(r.text, "\xC3\xA9t\xC3\xA9\r\ntwo\r\n");
+  EXPECT_EQ(r.text, "\xC3\xA9t\xC3\xA9\ntwo\n");
   EXPECT_EQ(r.lrc.artist, "Wide");
   EXPECT_EQ(r.lrc.lines.size(), 2u);
 
   r = ImportLyricsFile(kData + "enhanced_closed.lrc");
   ASSERT_TRUE(r.Ok());
-  EXPECT_EQ(r.text, "Hello morning light\r\nStay a while\r\n");
+  EXPECT_EQ(r.text, "Hello morning light\nStay a while\n");
   ASSERT_EQ(r.lrc.lines.size(), 2u);
   const auto& first = r.lrc.lines[0].elements;
-  ASSERT_EQ(first.size(), 5u);
-  EXPECT_EQ(first[4].text, "light");
-  EXPECT_EQ(first[4].start, 700);
-  EXPECT_EQ(first[4].end, 819);
-  EXPECT_EQ(r.lrc.lines[1].elements[2].end, 1099);
+  ASSERT_EQ(first.size(), 3u);  // syllables join their words
+  EXPECT_EQ(first[0].text, "Hello");
+  EXPECT_EQ(first[2].text, "light");
+  EXPECT_EQ(first[2].start, 7000);
+  EXPECT_EQ(first[2].end, 8190);
+  EXPECT_EQ(r.lrc.lines[1].elements[2].end, 10990);
 
   r = ImportLyricsFile(kData + "enhanced_open.lrc");
   ASSERT_TRUE(r.Ok());
-  EXPECT_EQ(r.text, "Hello morning light\r\nStay a while\r\n");
+  EXPECT_EQ(r.text, "Hello morning light\nStay a while\n");
   const auto& open = r.lrc.lines[0].elements;
-  EXPECT_EQ(open[4].start, 700);
-  EXPECT_EQ(open[4].end, 899);  // until the next line
+  EXPECT_EQ(open[2].start, 7000);
+  EXPECT_EQ(open[2].end, 8990);  // until the next line
   const auto& lastWord = r.lrc.lines[1].elements[2];
-  EXPECT_EQ(lastWord.start, 980);
+  EXPECT_EQ(lastWord.start, 9800);
   EXPECT_GE(lastWord.end, lastWord.start);
 }
 
@@ -138,7 +140,7 @@ TEST_F(LyricsImportTest, KaraokeFiles) {
   LyricsImport r = ImportLyricsFile(Write("song.kar", test::MidiFile({header, words})));
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.kind, LyricsFileKind::Midi);
-  EXPECT_EQ(r.text, "\r\nSing along\r\nNow");
+  EXPECT_EQ(r.text, "\nSing along\nNow");
   EXPECT_TRUE(r.lrc.lines.empty());
 
   MidiTrack lyricEvents;
@@ -193,6 +195,48 @@ TEST_F(LyricsImportTest, FailuresCarryTheirMessages) {
   EXPECT_TRUE(r.outcome.text.empty());
 
   EXPECT_EQ(ImportLyricsFile(Write("tags.lrc", "[ar:x]\n[ti:y]\n")).outcome.reason, Reason::BadInput);
+
+  r = ImportLyricsFile(Write("typo.lrc", "[00:01.00]one\r\n[00:02.00]two\r\n[00:3O.00]three\r\n"));
+  EXPECT_EQ(r.outcome.reason, Reason::BadInput);
+  EXPECT_EQ(r.outcome.text,
+            "There was an error reading the Lyrics file at line 3: \"[00:3O.00]\" is not a time tag (m:ss.xx)."
+            "\n\nPlease check the file and try again.");
+}
+
+TEST_F(LyricsImportTest, LrcAsFoundInTheWildArrivesWholeAndInTimeOrder) {
+  // Saved on Windows: byte-order mark, CR LF, Windows-1252 apostrophe; a
+  // repeated chorus on one line, inline square word tags, syllable tags.
+  const std::string file =
+      "\xEF\xBB\xBF[ti:Wild One]\r\n[ar:Some Band]\r\n[offset:-100]\r\n"
+      "[00:30.00][00:10.00]Chorus line\r\n"
+      "[00:20.000] don\x92t [00:21.000] stop\r\n"
+      "[0:25.5]<0:25.50>Hel<0:25.90>lo <0:26.40>world<0:27.00>\r\n";
+  // The Windows-1252 byte makes the whole file Windows-1252: write it without the UTF-8 mark.
+  const LyricsImport r = ImportLyricsFile(Write("wild.lrc", file.substr(3)));
+  ASSERT_TRUE(r.Ok()) << r.outcome.text;
+  EXPECT_EQ(r.text, "Chorus line\ndon\xE2\x80\x99t stop\nHello world\nChorus line\n");
+  EXPECT_EQ(r.lrc.title, "Wild One");
+  ASSERT_EQ(r.lrc.lines.size(), 4u);
+  auto start = [&](size_t line, size_t word) { return r.lrc.lines[line].elements.at(word).start; };
+  EXPECT_EQ(start(0, 0), 10100);  // the offset of -100 shows every line 100 ms later
+  EXPECT_EQ(start(1, 0), 20100);
+  EXPECT_EQ(start(1, 1), 21100);
+  EXPECT_EQ(start(2, 0), 25600);
+  EXPECT_EQ(start(2, 1), 26500);
+  EXPECT_EQ(start(3, 0), 30100);
+
+  // The same with the mark and UTF-8 text reads the same.
+  std::string utf8 = file;
+  utf8.replace(utf8.find('\x92'), 1, "\xE2\x80\x99");
+  EXPECT_EQ(ImportLyricsFile(Write("wild8.lrc", utf8)).text, r.text);
+
+  // Its title and artist name a song that has none, and leave a named one alone.
+  MSongSettings song;
+  song.SetTitle("Mine");
+  ASSERT_TRUE(ApplyLyricsImport(r, song));
+  EXPECT_EQ(song.Title(), "Mine");
+  EXPECT_EQ(song.Artist(), "Some Band");
+  EXPECT_EQ(song.LineList().words.at(0)->m_startTime, 10100 * 441 / 10);
 }
 
 TEST_F(LyricsImportTest, BinaryFileNamedLrc) {
@@ -232,7 +276,7 @@ TEST_F(LyricsImportTest, FiftyMegabyteFiles) {
   while (text.size() + line.size() <= kSize) text += line.substr(10);
   const LyricsImport r = ImportLyricsFile(Write("huge.txt", text));
   ASSERT_TRUE(r.Ok());
-  EXPECT_EQ(r.text.size(), text.size() + text.size() / 9);
+  EXPECT_EQ(r.text.size(), text.size());
   std::filesystem::remove(m_dir.File("huge.txt"));
 }
 

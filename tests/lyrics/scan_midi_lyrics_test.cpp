@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "lyrics/midi_file_builder.h"
 
 namespace lf {
@@ -19,32 +21,53 @@ TEST(ScanMidiLyrics, KaraokeFileTakesOnlyTheWordsTrack) {
   words.Name("Words").Text("@LENGL").Text("/Hel").Text("lo ").Text("world").Text("\\There").End();
   MidiTrack after;
   after.Name("More").Text("not lyrics").End();
-  EXPECT_EQ(ScanMidiLyrics(MidiFile({header, music, words, after})), "\r\nHello world\r\nThere");
+  EXPECT_EQ(ScanMidiLyrics(MidiFile({header, music, words, after})), "\nHello world\nThere");
 }
 
-TEST(ScanMidiLyrics, LyricsInTheFirstTrackEndAtItsEnd) {
+TEST(ScanMidiLyrics, LyricEventsOfEveryTrackJoinInTimeOrder) {
   MidiTrack first;
-  first.Name("Melody").Lyric("Hap").Note(60).Lyric("py ").Note(62).Lyric("day").End();
+  first.Name("Melody").Lyric("Hap").Note(60).Lyric("py ").Note(62).Lyric("day").End();  // ticks 96, 288, 480
   MidiTrack second;
-  second.Lyric("ignored").End();
-  EXPECT_EQ(ScanMidiLyrics(MidiFile({first, second}, 0)), "Happy day");
+  second.Lyric(" to you", 600).End();
+  MidiTrack third;
+  third.Lyric("birth", 400).End();
+  EXPECT_EQ(ScanMidiLyrics(MidiFile({first, second, third})), "Happy birthday to you");
 }
 
 TEST(ScanMidiLyrics, LyricsTrackNameIsFoundInAnyCase) {
   MidiTrack header;
-  header.Text("@Iinfo").End();
+  header.Text("@Iinfo").Text("Sequenced by someone").End();
   MidiTrack lyrics;
-  lyrics.Name("LYRICS").End();
+  lyrics.Name("LYRICS").Text("sung ").Text("words").End();
   MidiTrack later;
   later.Text("never read").End();
-  // The named track sets the lyrics flag, so its end stops the scan.
-  EXPECT_EQ(ScanMidiLyrics(MidiFile({header, lyrics, later})), "");
+  EXPECT_EQ(ScanMidiLyrics(MidiFile({header, lyrics, later})), "sung words");
+  // Without a named track, the first track with text.
+  lyrics.Name("Voice");
+  EXPECT_EQ(ScanMidiLyrics(MidiFile({lyrics, later})), "sung words");
 }
 
-TEST(ScanMidiLyrics, DoubledTextAndLyricEventsGiveEverySyllableTwice) {
-  MidiTrack t;
-  t.Text("la ").Lyric("la ").Text("/li").Lyric("/li").End();
-  EXPECT_EQ(ScanMidiLyrics(MidiFile({t})), "la la \r\nli\r\nli");
+TEST(ScanMidiLyrics, FilesAsFoundInTheWild) {
+  struct Case {
+    const char* what;
+    std::vector<MidiTrack> tracks;
+    std::string lyrics;
+  };
+  MidiTrack conductor;
+  conductor.Name("Conductor").Text("Sequenced by A. Person").Text("@TTitle").Tempo(500000).End();
+  MidiTrack doubled;
+  doubled.Name("Vocals").Text("la ").Lyric("la ", 0).Text("/li").Lyric("/li", 0).End();
+  MidiTrack words;
+  words.Name("Words").Text("@LENGL").Text("@KMIDI KARAOKE FILE").Text("/Sing ").Text("it").End();
+  MidiTrack vocalLyrics;
+  vocalLyrics.Name("Melody").Note(60).Lyric("Sing ").Lyric("it").End();
+  const Case cases[] = {
+      {"conductor text beside lyric events", {conductor, vocalLyrics}, "Sing it"},
+      {"every syllable as text and as lyric", {doubled}, "la \nli"},
+      {"conductor text and a Words track of texts", {conductor, words}, "\nSing it"},
+      {"header fields in lyric events", {MidiTrack().Lyric("@TTitle").Lyric("@IInfo").Lyric("Hey").End()}, "Hey"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ScanMidiLyrics(MidiFile(c.tracks)), c.lyrics) << c.what;
 }
 
 TEST(ScanMidiLyrics, LongEventIsReadWhole) {
@@ -57,10 +80,10 @@ TEST(ScanMidiLyrics, LongEventIsReadWhole) {
   EXPECT_EQ(ScanMidiLyrics(file), long200);
 }
 
-TEST(ScanMidiLyrics, LineEndsInsideTextsBecomeCrLf) {
+TEST(ScanMidiLyrics, LineEndsInsideTextsBecomeLf) {
   MidiTrack t;
   t.Text("one\r").Text("two\r\n").Text("three\n").Text(std::string("cut\0here", 8)).End();
-  EXPECT_EQ(ScanMidiLyrics(MidiFile({t})), "one\r\ntwo\r\nthree\ncut");
+  EXPECT_EQ(ScanMidiLyrics(MidiFile({t})), "one\ntwo\nthree\ncut");
 }
 
 TEST(ScanMidiLyrics, TextEncodings) {
