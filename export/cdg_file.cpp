@@ -10,8 +10,10 @@ namespace lf {
 int64_t CdgBytesToWrite(int64_t bufferSize, int64_t durationMs) {
   if (bufferSize <= 0) return 0;
   if (durationMs <= 0) return bufferSize;
-  // 7.2 bytes a millisecond; the last packet may be cut, and players leave it out.
-  return std::min(bufferSize, durationMs * kStreamBytesPerSecond / 1000);
+  // 7.2 bytes a millisecond, down to the last whole packet: a packet cut short
+  // is a corrupt packet to readers.
+  const int64_t audioBytes = durationMs * kStreamBytesPerSecond / 1000 / kPacketSize * kPacketSize;
+  return std::min(bufferSize, audioBytes);
 }
 
 bool WriteCdgFile(const std::string& path, const uint8_t* stream, int64_t bytes) {

@@ -27,16 +27,18 @@ std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
   return last >= first ? line.m_text.substr(size_t(first), size_t(last - first + 1)) : "";
 }
 
+constexpr int kWordTagDigits = 3;
+
 // The line's text with a <time> tag in front of every placed word and one
-// closing it at the last word's end.
-std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
+// closing it at the last word's end; times are `shift` frames later.
+std::string EnhancedLineText(const MKaraokeLine& line, int rate, int64_t shift) {
   std::string out;
   int next = 0;  // first character not yet copied
   const MKaraokeWord* last = nullptr;
   for (const MKaraokeWord* w : line.m_words) {
     const int first = std::max(next, w->m_firstChar);
     if (first > next && first <= int(line.m_text.size())) out += line.m_text.substr(size_t(next), size_t(first - next));
-    if (w->IsPlaced()) AppendTag(out, '<', LrcTimeText(w->m_startTime, rate), '>');
+    if (w->IsPlaced()) AppendTag(out, '<', LrcTimeText(w->m_startTime + shift, rate, kWordTagDigits), '>');
     out += WordText(line, *w);
     next = std::max(next, w->m_lastChar + 1);
     last = w;
@@ -45,18 +47,21 @@ std::string EnhancedLineText(const MKaraokeLine& line, int rate) {
     // A word's end is its last sung hundredth; readers take the closing tag
     // minus one, as they take the next word's start minus one.
     const SampleTime end = last->m_endTime > last->m_startTime ? last->m_endTime : last->m_startTime;
-    AppendTag(out, '<', LrcTimeText(int64_t(end) + rate / 100, rate), '>');
+    AppendTag(out, '<', LrcTimeText(int64_t(end) + shift + rate / 100, rate, kWordTagDigits), '>');
   }
   return out;
 }
 
 }  // namespace
 
-std::string LrcTimeText(int64_t sampleTime, int sampleRate) {
-  const int64_t cs = std::max<int64_t>(0, sampleTime) * 100 / RateOrDefault(sampleRate);
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld.%02lld", static_cast<long long>(cs / 6000),
-                static_cast<long long>(cs / 100 % 60), static_cast<long long>(cs % 100));
+std::string LrcTimeText(int64_t sampleTime, int sampleRate, int fractionDigits) {
+  const bool ms = fractionDigits == 3;
+  const int64_t perSecond = ms ? 1000 : 100;
+  const int64_t t = std::max<int64_t>(0, sampleTime) * perSecond / RateOrDefault(sampleRate);
+  char text[40];
+  std::snprintf(text, sizeof text, ms ? "%02lld:%02lld.%03lld" : "%02lld:%02lld.%02lld",
+                static_cast<long long>(t / (60 * perSecond)), static_cast<long long>(t / perSecond % 60),
+                static_cast<long long>(t % perSecond));
   return text;
 }
 
@@ -66,15 +71,12 @@ std::string FormatLrc(const KaraokeLineList& lines, LrcStyle style, const LrcHea
   if (!header.artist.empty()) out += "[ar:" + header.artist + "]\n";
   if (!header.title.empty()) out += "[ti:" + header.title + "]\n";
   out += "[re:Lyricforge]\n";
-  if (header.leadInFrames > 0) {
-    // A negative offset shows the lyrics later, after the silence.
-    out += "[offset:-" + std::to_string(int64_t(header.leadInFrames) * 1000 / rate) + "]\n";
-  }
+  const int64_t shift = std::max(0, header.leadInFrames);
   for (const auto& line : lines.lines) {
     const MKaraokeWord* first = FirstPlacedWord(*line);
     if (!first) continue;
-    AppendTag(out, '[', LrcTimeText(first->m_startTime, rate), ']');
-    out += style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate) : line->m_text;
+    AppendTag(out, '[', LrcTimeText(first->m_startTime + shift, rate), ']');
+    out += style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate, shift) : line->m_text;
     out += "\n";
   }
   return out;

@@ -1,8 +1,9 @@
 #pragma once
 // "Create Lyric File (.lrc file)": the song's timed lines as LRC text.
 // Simple: one [mm:ss.xx] tag per line, at its first sung word. Enhanced: as
-// simple, plus a <mm:ss.xx> tag before every word and one closing the line
-// just after the last hundredth of its last word.
+// simple, plus a <mm:ss.xxx> tag (to the millisecond, so that a word read back
+// lands on the same packet) before every word and one closing the line just
+// after the last hundredth of its last word.
 #include <string>
 
 #include "engine/song/karaoke_line_list.h"
@@ -14,14 +15,15 @@ enum class LrcStyle { None, Simple, Enhanced };
 struct LrcHeader {
   std::string artist;  // [ar:]
   std::string title;   // [ti:]
-  // Silence put before the music in the exported audio; written as an [offset:]
-  // in milliseconds so players line the times up with that audio, while the
-  // times themselves stay the song's own.
+  // Silence put before the music in the exported audio. Every time is written
+  // on that audio's timeline (later by the lead-in), with no [offset:], so
+  // every reader lines the lyrics up with the audio the same way.
   int leadInFrames = 0;
 };
 
-// "mm:ss.xx" of a sample time at `sampleRate` (hundredths truncated).
-std::string LrcTimeText(int64_t sampleTime, int sampleRate);
+// "mm:ss.xx" of a sample time at `sampleRate` (hundredths truncated), or with
+// `fractionDigits` 3 "mm:ss.xxx" (milliseconds truncated).
+std::string LrcTimeText(int64_t sampleTime, int sampleRate, int fractionDigits = 2);
 
 // LRC text of the placed lines (lines without a placed word are left out),
 // with "\n" line ends.

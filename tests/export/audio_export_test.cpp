@@ -75,8 +75,9 @@ TEST(CdgFileTest, TheStreamIsCutToTheAudio) {
   EXPECT_EQ(CdgBytesToWrite(20000, 1000), 7200);
   EXPECT_EQ(CdgBytesToWrite(20000, 0), 20000);      // unknown duration: everything
   EXPECT_EQ(CdgBytesToWrite(20000, 60000), 20000);  // never more than the stream
-  EXPECT_EQ(CdgBytesToWrite(1000000, 1001), 7207);  // 7.2 bytes a millisecond, rounded down
-  EXPECT_EQ(CdgBytesToWrite(1000000, 1004), 7228);
+  EXPECT_EQ(CdgBytesToWrite(1000000, 1001), 7200);  // 7.2 bytes a millisecond, down to whole packets
+  EXPECT_EQ(CdgBytesToWrite(1000000, 1004), 7224);
+  EXPECT_EQ(CdgBytesToWrite(1000000, 1003), 7200);
 }
 
 TEST_F(AudioExportTest, WritesAudioAndCdgBesideIt) {

@@ -60,7 +60,7 @@ TEST_F(ExportCliTest, Mp3gPlaysInFfmpegWithItsTags) {
   const auto cdgBytes = fs::file_size(cdg);
   const std::string durationMs = Shell(kCli + " duration " + mp3, &status);
   ASSERT_EQ(status, 0) << durationMs;
-  EXPECT_EQ(cdgBytes, std::stoull(durationMs) * 7200 / 1000);
+  EXPECT_EQ(cdgBytes, std::stoull(durationMs) * 7200 / 1000 / 24 * 24);  // whole packets only
   const double seconds = std::stod(Shell("ffprobe -v error -show_entries format=duration -of csv=p=0 " + mp3, &status));
   EXPECT_LE(double(cdgBytes), seconds * 7200 + 24 * 20);  // the probe and our cut differ by a few packets at most
   EXPECT_GE(double(cdgBytes), seconds * 7200 - 24 * 20);
@@ -71,7 +71,9 @@ TEST_F(ExportCliTest, Mp3gPlaysInFfmpegWithItsTags) {
   EXPECT_GT(std::stol(frames), 100);
 
   const std::string lrc = test::ReadFileBytes(m_dir.File("out.lrc"));
-  EXPECT_NE(lrc.find("[00:02.00]Twinkle, twinkle, little star,\n"), std::string::npos) << lrc;
+  // On the exported audio's timeline: the first line at 2 s of music after a 9,996-frame lead-in.
+  EXPECT_NE(lrc.find("[00:02.22]Twinkle, twinkle, little star,\n"), std::string::npos) << lrc;
+  EXPECT_EQ(lrc.find("[offset:"), std::string::npos) << lrc;
 }
 
 // Without --bitrate, the rate last chosen in the export dialog applies.
@@ -131,21 +133,61 @@ std::vector<std::pair<long, long>> WordTimes(const std::string& json) {
   return times;
 }
 
+// The lead-in (silent frames before the music) that compiling `project` gives.
+long LeadIn(const std::string& project, const std::string& cdg) {
+  int status = -1;
+  const std::string json = Shell(kCli + " compile " + project + " -o " + cdg + " --json", &status);
+  std::smatch m;
+  EXPECT_TRUE(std::regex_search(json, m, std::regex("\"leadIn\":(\\d+)"))) << json;
+  return m.empty() ? -1 : std::stol(m[1]);
+}
+
 // A project imported from the enhanced LRC an export wrote has the same word
-// times as the exported project, to the hundredth.
+// times as the exported project, on the exported audio's timeline (later by
+// the lead-in), to the millisecond.
 TEST_F(ExportCliTest, EnhancedLrcImportsBackWithTheSameTimes) {
   int status = -1;
   const std::string output = Export("--format mp3g --lrc enhanced -o " + m_dir.File("out.mp3"), &status);
   ASSERT_EQ(status, 0) << output;
   Shell(kCli + " new -o " + m_dir.File("back.lfp") + " --lyrics " + m_dir.File("out.lrc"), &status);
   ASSERT_EQ(status, 0);
+  const long leadIn = LeadIn(Project(), m_dir.File("check.cdg"));
   const auto original = WordTimes(Shell(kCli + " lines --json " + Project(), &status));
   const auto back = WordTimes(Shell(kCli + " lines --json " + m_dir.File("back.lfp"), &status));
   ASSERT_EQ(original.size(), 32u);
   ASSERT_EQ(back.size(), original.size());
   for (size_t i = 0; i < back.size(); ++i) {
-    EXPECT_EQ(back[i].first / 441, original[i].first / 441) << "word " << i;
-    EXPECT_EQ(back[i].second / 441, original[i].second / 441) << "word " << i;
+    EXPECT_NEAR(back[i].first, original[i].first + leadIn, 44) << "word " << i;  // 44.1 frames a millisecond
+    EXPECT_NEAR(back[i].second, original[i].second + leadIn, 44) << "word " << i;
+  }
+}
+
+// Export MP3+G with LRC, make a new project of the exported MP3 and LRC and
+// export that: every word sweeps within one packet of where it swept on the
+// first export's audio. The second stream runs on the first export's audio
+// with its own lead-in before it.
+TEST_F(ExportCliTest, ExportedMp3AndLrcMakeTheSameSongAgain) {
+  int status = -1;
+  std::string output = Export("--format mp3g --lrc enhanced -o " + m_dir.File("first.mp3"), &status);
+  ASSERT_EQ(status, 0) << output;
+  const std::string again = m_dir.File("again.lfp");
+  output = Shell(kCli + " new -o " + again + " --music " + m_dir.File("first.mp3") + " --lyrics " +
+                     m_dir.File("first.lrc"), &status);
+  ASSERT_EQ(status, 0) << output;
+  output = Shell(kCli + " export " + again + " --format mp3g --lrc enhanced -o " + m_dir.File("second.mp3"), &status);
+  ASSERT_EQ(status, 0) << output;
+
+  const long firstLeadIn = LeadIn(Project(), m_dir.File("a.cdg"));
+  const long secondLeadIn = LeadIn(again, m_dir.File("b.cdg"));
+  const auto first = WordTimes(Shell(kCli + " lines --json " + Project(), &status));
+  const auto second = WordTimes(Shell(kCli + " lines --json " + again, &status));
+  ASSERT_EQ(first.size(), 32u);
+  ASSERT_EQ(second.size(), first.size());
+  for (size_t i = 0; i < first.size(); ++i) {
+    // Packet slots of each word's sweep, measured on the first export's audio.
+    const double firstSlot = double(first[i].first + firstLeadIn) / 147;
+    const double secondSlot = double(second[i].first + secondLeadIn) / 147 - double(secondLeadIn) / 147;
+    EXPECT_NEAR(secondSlot, firstSlot, 1.0) << "word " << i;
   }
 }
 

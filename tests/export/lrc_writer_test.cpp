@@ -34,16 +34,16 @@ KaraokeLineList TwoLines() {
 TEST(LrcWriterTest, SimpleWritesOneTagPerPlacedLine) {
   auto lines = TwoLines();
   EXPECT_EQ(FormatLrc(lines, LrcStyle::Simple, {"Jane Taylor", "Twinkle", 44100}, 44100),
-            "[ar:Jane Taylor]\n[ti:Twinkle]\n[re:Lyricforge]\n[offset:-1000]\n"
-            "[00:01.23]Twinkle twinkle\n[01:00.12]little star\n");
+            "[ar:Jane Taylor]\n[ti:Twinkle]\n[re:Lyricforge]\n"  // on the exported audio, a second later
+            "[00:02.23]Twinkle twinkle\n[01:01.12]little star\n");
 }
 
 TEST(LrcWriterTest, EnhancedTagsEveryWordAndClosesTheLine) {
   auto lines = TwoLines();
   EXPECT_EQ(FormatLrc(lines, LrcStyle::Enhanced, {}, 44100),
             "[re:Lyricforge]\n"
-            "[00:01.23]<00:01.23>Twin<00:01.51>kle <00:02.00>twinkle<00:02.91>\n"
-            "[01:00.12]<01:00.12>little <01:01.01>star<01:02.51>\n");
+            "[00:01.23]<00:01.230>Twin<00:01.510>kle <00:02.000>twinkle<00:02.910>\n"
+            "[01:00.12]<01:00.120>little <01:01.010>star<01:02.510>\n");
 }
 
 TEST(LrcWriterTest, TimesTruncateToTheHundredth) {
@@ -52,6 +52,8 @@ TEST(LrcWriterTest, TimesTruncateToTheHundredth) {
   EXPECT_EQ(LrcTimeText(441, 44100), "00:00.01");
   EXPECT_EQ(LrcTimeText(44100 * 754 + 441 * 7, 44100), "12:34.07");
   EXPECT_EQ(LrcTimeText(48000 * 2, 48000), "00:02.00");
+  EXPECT_EQ(LrcTimeText(54419, 44100, 3), "00:01.233");
+  EXPECT_EQ(LrcTimeText(44100 * 754 + 441 * 7, 44100, 3), "12:34.070");
 }
 
 }  // namespace
@@ -62,33 +64,32 @@ TEST(LrcWriterTest, TimesTruncateToTheHundredth) {
 namespace lf {
 namespace {
 
-// Our own LRC reader takes back what the writer wrote: the same words at the
-// same hundredths, and the offset that lines them up with the exported audio.
+// Our own LRC reader takes back what the writer wrote: the same words (a
+// word's syllables joined) at the same milliseconds of the exported audio.
 TEST(LrcWriterTest, OurReaderReadsBackTheSameTimes) {
   auto lines = TwoLines();
   std::string text;
   LrcFile lrc;
 
   ASSERT_GT(ParseLrc(FormatLrc(lines, LrcStyle::Enhanced, {"A", "T", 441 * 10}, 44100), text, lrc), 0u);
-  EXPECT_EQ(text, "Twinkle twinkle\r\nlittle star\r\n");
-  EXPECT_EQ(lrc.offset, -100);
+  EXPECT_EQ(text, "Twinkle twinkle\nlittle star\n");
+  EXPECT_EQ(lrc.offset, 0);
   ASSERT_EQ(lrc.lines.size(), 2u);
-  std::vector<const MKaraokeWord*> placed;
+  auto exportedMs = [](SampleTime t) { return (int64_t{t} + 441 * 10) * 1000 / 44100; };
+  std::vector<const MKaraokeWord*> words;  // "kle" joins "Twin"
   for (const auto& w : lines.words)
-    if (w->IsPlaced()) placed.push_back(w.get());
+    if (w->IsPlaced() && !(w->m_flags & MKaraokeWord::kJoinsPrevious)) words.push_back(w.get());
   std::vector<LrcElement> read;
   for (const auto& l : lrc.lines) read.insert(read.end(), l.elements.begin(), l.elements.end());
-  ASSERT_EQ(read.size(), placed.size());
-  for (size_t i = 0; i < read.size(); ++i) {
-    EXPECT_EQ(read[i].start, placed[i]->m_startTime / 441) << i;
-    EXPECT_EQ(placed[i]->Length(), int(read[i].text.size())) << i;
-  }
-  EXPECT_EQ(read.back().end, placed.back()->m_endTime / 441);  // the closing tag
+  ASSERT_EQ(read.size(), words.size());
+  for (size_t i = 0; i < read.size(); ++i) EXPECT_EQ(read[i].start, exportedMs(words[i]->m_startTime)) << i;
+  EXPECT_EQ(read[0].text, "Twinkle");
+  EXPECT_EQ(read.back().end, exportedMs(words.back()->m_endTime));  // the closing tag
 
   ASSERT_GT(ParseLrc(FormatLrc(lines, LrcStyle::Simple, {}, 44100), text, lrc), 0u);
   ASSERT_EQ(lrc.lines.size(), 2u);
-  EXPECT_EQ(lrc.lines[0].elements.front().start, 123);
-  EXPECT_EQ(lrc.lines[1].elements.front().start, 6012);
+  EXPECT_EQ(lrc.lines[0].elements.front().start, 1230);
+  EXPECT_EQ(lrc.lines[1].elements.front().start, 60120);
   EXPECT_EQ(lrc.lines[1].elements.back().text, "star");
 }
 
