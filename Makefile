@@ -19,8 +19,8 @@ build: deps $(BUILD)/build.ninja
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
-run: build
-	@bash scripts/run.sh $(BUILD)
+run: deps $(BUILD)/build.ninja
+	@JOBS=$(JOBS) bash scripts/run.sh $(BUILD)
 
 bench: deps
 	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DLYRICFORGE_BENCH=ON -DLYRICFORGE_GUI=OFF

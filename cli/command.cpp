@@ -1,7 +1,10 @@
 #include "cli/command.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+
+#include "platform/staged_output.h"
 
 namespace lf::cli {
 
@@ -37,11 +40,37 @@ std::string OneLine(const std::string& text, const std::string& separator) {
   return out;
 }
 
+std::string QuoteControlCharacters(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c < 0x20 || c == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
+  if (std::string clash = OutputClash(inputs, outputs); !clash.empty()) throw CliError(kExitOutput, clash);
+}
+
 Args::Args(std::vector<std::string> args, std::vector<std::string> flagNames,
            std::vector<std::string> optionNames) {
+  bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() > 2 && a.rfind("--", 0) == 0) {
+    if (optionsEnded) {
+      m_positionals.push_back(a);
+    } else if (a == "--") {
+      optionsEnded = true;
+    } else if (a.size() > 2 && a.rfind("--", 0) == 0) {
       std::string name = a, value;
       bool hasValue = false;
       if (auto eq = a.find('='); eq != std::string::npos) {

@@ -23,7 +23,9 @@ struct CliError : std::runtime_error {
   ExitCode code;
 };
 
-// Arguments after the command name: positionals, --flags and --options with values.
+// Arguments after the command name: positionals, --flags and --options with
+// values; "--" ends the options, so what follows is positional even when it
+// starts with "--".
 class Args {
  public:
   Args(std::vector<std::string> args, std::vector<std::string> flagNames,
@@ -59,6 +61,13 @@ const std::vector<Command>& Commands();
 // A message of several lines as one error line: its non-empty lines joined
 // by `separator` ("; " suits lists such as the music error text).
 std::string OneLine(const std::string& text, const std::string& separator = " ");
+
+// `text` with control characters written as escapes (\n, \t, \xHH), so a
+// file name holding a newline cannot spread a message over several lines.
+std::string QuoteControlCharacters(const std::string& text);
+
+// Throws an output error when an output is one of the inputs or named twice.
+void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs);
 
 }  // namespace lf::cli
 

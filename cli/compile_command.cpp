@@ -32,6 +32,7 @@ int RunCompile(const std::vector<std::string>& argv) {
   const std::string output = args.Required("-o");
 
   MSongSettings& song = LoadSongProject(project);
+  RefuseOutputClash({project, song.MusicPath()}, {output});
   ScopedTempFolder folder("lyricforge-cli");
   const CompiledProject compiled = CompileProject(song, folder.Path());
   WriteStream(output, compiled.stream, compiled.result.endOffset);
@@ -47,8 +48,10 @@ int RunCompile(const std::vector<std::string>& argv) {
         .EndObject();
     std::printf("%s\n", json.Text().c_str());
   } else {
-    std::printf("%s: %u bytes (%.2f s), lead-in %d frames\n", output.c_str(), compiled.result.endOffset,
-                compiled.result.endOffset / double(kStreamBytesPerSecond), compiled.result.leadIn);
+    std::printf("%s: %u bytes (%.2f s), lead-in %d frames; it plays in step with exported audio "
+                "(export), not with the original music\n",
+                output.c_str(), compiled.result.endOffset, compiled.result.endOffset / double(kStreamBytesPerSecond),
+                compiled.result.leadIn);
   }
   return kExitOk;
 }

@@ -8,17 +8,31 @@
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
 #include "platform/paths.h"
+#include "export/export_formats.h"
 #include "export/song_export.h"
 #include "platform/settings.h"
 
 namespace lf::cli {
 namespace {
 
-ExportType ParseFormat(const std::string& format) {
-  if (format == "bin") return ExportType::Bin;
-  if (format == "mp3g") return ExportType::Mp3G;
-  if (format == "wmag") return ExportType::WmaG;
-  throw CliError(kExitUsage, "--format takes bin, mp3g or wmag, not '" + format + "'");
+ExportType ParseFormat(const std::string& name) {
+  if (auto format = ExportFormatNamed(name)) return format->type;
+  throw CliError(kExitUsage, "--format takes " + ExportFormatNames() + ", not '" + name + "'");
+}
+
+// Every file the export writes, for the check against its inputs.
+std::vector<std::string> ExportOutputs(const SongExportRequest& request) {
+  if (request.type == ExportType::Bin) return {request.outputPath};
+  AudioExportJob job;
+  job.type = request.type;
+  job.outputPath = request.outputPath;
+  job.zip = request.zip;
+  job.lrc = request.lrc;
+  const AudioExportPaths paths = PathsOf(job);
+  std::vector<std::string> outputs;
+  for (const std::string& p : {paths.audio, paths.cdg, paths.lrc, paths.zip})
+    if (!p.empty()) outputs.push_back(p);
+  return outputs;
 }
 
 // The rates the export dialog offers for the type; without --bitrate, the
@@ -65,8 +79,12 @@ int RunExport(const std::vector<std::string>& arguments) {
   request.zip = args.Flag("--zip");
   if (request.zip && request.type == ExportType::Bin) throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
   request.lrc = ParseLrc(args, request.type);
+  std::string problem;
+  request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
+  if (!problem.empty()) throw CliError(kExitUsage, problem);
 
   MSongSettings& song = LoadSongProject(project);
+  RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));
   ScopedTempFolder workFolder("lyricforge-export");
   // The compiler may lengthen this run's working copy; the project's music is never touched.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");

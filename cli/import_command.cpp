@@ -17,6 +17,7 @@ int RunImport(const std::vector<std::string>& arguments) {
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   const std::string projectPath = args.Required("-o");
 
+  RefuseOutputClash({lyricsPath}, {projectPath});
   // Read the lyrics first: a bad file must leave the project untouched.
   const LyricsImport import = ImportLyricsFileOrThrow(lyricsPath);
   std::error_code ec;

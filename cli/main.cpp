@@ -7,40 +7,63 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/command_help.h"
 #include "platform/settings.h"
 
 namespace {
 
-void PrintUsage(FILE* out) {
-  std::fprintf(out, "usage: lyricforge-cli COMMAND [ARGS]\n\ncommands:\n");
-  for (const auto& c : lf::cli::Commands()) std::fprintf(out, "  %s\n", c.usage);
+const lf::cli::Command* FindCommand(const std::string& name) {
+  for (const auto& c : lf::cli::Commands())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+bool AsksForHelp(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    if (a == "--") return false;
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
+}
+
+// Every failure is one line on standard error.
+int Fail(const std::string& who, const std::string& message, int code) {
+  std::fprintf(stderr, "%s: %s\n", who.c_str(), lf::cli::QuoteControlCharacters(message).c_str());
+  return code;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-    PrintUsage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? lf::cli::kExitUsage : lf::cli::kExitOk;
+  const std::vector<std::string> all(argv + 1, argv + argc);
+  if (all.empty()) return Fail("lyricforge-cli", "no command given (lyricforge-cli --help lists them)", lf::cli::kExitUsage);
+  const std::string name = all[0];
+  if (name == "--help" || name == "-h" || (name == "help" && all.size() == 1)) {
+    std::fputs(lf::cli::CommandListText().c_str(), stdout);
+    return lf::cli::kExitOk;
+  }
+  if (name == "help") {
+    const lf::cli::Command* command = FindCommand(all[1]);
+    if (!command) return Fail("lyricforge-cli", "unknown command '" + all[1] + "'", lf::cli::kExitUsage);
+    std::fputs(lf::cli::CommandHelpText(*command).c_str(), stdout);
+    return lf::cli::kExitOk;
+  }
+  const lf::cli::Command* command = FindCommand(name);
+  if (!command)
+    return Fail("lyricforge-cli", "unknown command '" + name + "' (lyricforge-cli --help lists them)", lf::cli::kExitUsage);
+  std::vector<std::string> args(all.begin() + 1, all.end());
+  if (AsksForHelp(args)) {
+    std::fputs(lf::cli::CommandHelpText(*command).c_str(), stdout);
+    return lf::cli::kExitOk;
   }
   // The desktop program's preferences (page colours, duet timing) apply here too.
   lf::SetAppSettings(std::make_unique<lf::IniFileSettings>(lf::IniFileSettings::DefaultPath()));
-  const std::string name = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
-  for (const auto& c : lf::cli::Commands()) {
-    if (name != c.name) continue;
-    try {
-      return c.run(args);
-    } catch (const lf::cli::CliError& e) {
-      std::fprintf(stderr, "lyricforge-cli %s: %s\n", c.name, e.what());
-      if (e.code == lf::cli::kExitUsage) std::fprintf(stderr, "usage: lyricforge-cli %s\n", c.usage);
-      return e.code;
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "lyricforge-cli %s: %s\n", c.name, e.what());
-      return lf::cli::kExitFailure;
-    }
+  const std::string who = std::string("lyricforge-cli ") + command->name;
+  try {
+    return command->run(args);
+  } catch (const lf::cli::CliError& e) {
+    return Fail(who, e.what(), e.code);
+  } catch (const std::exception& e) {
+    return Fail(who, e.what(), lf::cli::kExitFailure);
   }
-  std::fprintf(stderr, "lyricforge-cli: unknown command '%s'\n", name.c_str());
-  PrintUsage(stderr);
-  return lf::cli::kExitUsage;
 }

@@ -4,20 +4,26 @@
 
 #include "cli/command.h"
 #include "cli/lyrics_file_import.h"
+#include "cli/project_compile.h"
 #include "cli/song_project.h"
 
 namespace lf::cli {
 namespace {
 
 int RunNew(const std::vector<std::string>& arguments) {
-  Args args(arguments, {}, {"--music", "--lyrics"});
+  Args args(arguments, {"--force"}, {"--music", "--lyrics"});
   const std::string path = args.Required("-o");
   if (!args.Positionals().empty()) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[0]);
+  std::error_code ec;
+  // A project there may hold hours of timing: it is replaced only when asked.
+  if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)) && !args.Flag("--force"))
+    throw CliError(kExitOutput, path + " already exists (--force replaces it)");
+  RefuseOutputClash({args.Option("--music").value_or(""), args.Option("--lyrics").value_or("")}, {path});
 
   std::string music;
   if (auto m = args.Option("--music")) {
-    std::error_code ec;
     if (!std::filesystem::is_regular_file(*m, ec)) throw CliError(kExitInput, *m + ": no such music file");
+    CheckMusicFile(*m);
     music = std::filesystem::absolute(*m, ec).lexically_normal().string();
   }
   std::optional<LyricsImport> lyrics;
@@ -32,6 +38,6 @@ int RunNew(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-LF_CLI_COMMAND(new_project, "new", "new -o P.lfp [--music M] [--lyrics L]", RunNew);
+LF_CLI_COMMAND(new_project, "new", "new -o P.lfp [--music M] [--lyrics L] [--force]", RunNew);
 
 }  // namespace lf::cli

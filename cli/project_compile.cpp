@@ -4,6 +4,7 @@
 
 #include "audio/music_preparation.h"
 #include "cli/command.h"
+#include "platform/paths.h"
 
 namespace lf::cli {
 
@@ -31,6 +32,15 @@ MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder) {
   if (song.RwMemorySize() == 0)
     throw CliError(kExitInput, state.workingFilePath + ": the working music cannot be read");
   return state;
+}
+
+void CheckMusicFile(const std::string& path) {
+  ScopedTempFolder folder("lyricforge-check");
+  MusicState state;
+  MusicPreparationContext context;
+  context.workingFolder = folder.Path();
+  if (!PrepareMusic(path, state, context))
+    throw CliError(kExitInput, path + ": " + OneLine(state.musicErrorText, "; "));
 }
 
 CompiledProject CompileProject(MSongSettings& song, const std::string& folder) {

@@ -16,6 +16,10 @@ namespace lf::cli {
 // Throws a CliError carrying the music error text when it cannot.
 MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder);
 
+// Prepares `path` in a folder of its own, as the song's music is checked when
+// it is set; throws with the music error text when it is no usable music.
+void CheckMusicFile(const std::string& path);
+
 struct CompiledProject {
   CompileResult result;
   const uint8_t* stream = nullptr;  // the song's output buffer, or `ownBuffer`

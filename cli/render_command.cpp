@@ -39,10 +39,12 @@ int RunRender(const std::vector<std::string>& argv) {
   if (EndsWith(input, ".lfp")) {
     // A project is compiled whole, then played up to the position.
     MSongSettings& song = LoadSongProject(input);
+    RefuseOutputClash({input, song.MusicPath()}, {output});
     ScopedTempFolder folder("lyricforge-cli");
     const CompiledProject compiled = CompileProject(song, folder.Path());
     DecodeStreamPrefix(renderer, compiled.stream, compiled.result.endOffset, SlotsBefore(at));
   } else {
+    RefuseOutputClash({input}, {output});
     CdgStreamFile stream;
     if (CdgReadResult read = ReadCdgStreamFile(input, stream); !read) throw CliError(kExitInput, read.message);
     DecodeStreamPrefix(renderer, stream.bytes.data(), stream.bytes.size(), SlotsBefore(at));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/project_compile.h"
 #include "cli/song_project.h"
 
 namespace lf::cli {
@@ -123,6 +124,7 @@ std::map<std::string, Setter> Keys() {
   keys["title"] = [](MSongSettings& s, const std::string& v) { s.SetTitle(v); };
   keys["music"] = [](MSongSettings& s, const std::string& v) {
     std::error_code ec;
+    if (!v.empty()) CheckMusicFile(v);
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
   };
   const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};

@@ -7,8 +7,9 @@ namespace lf {
 // installed, else the source tree's resources folder.
 std::string DataFolder();
 
-// A new private folder under $TMPDIR for one run's working files; removed by
-// the caller (or by ScopedTempFolder).
+// A new private folder under $TMPDIR for one run's working files, named
+// PREFIX.lfrun-PID-XXXXXX; removed by the caller (or by ScopedTempFolder), and
+// by the next run when a killed one could not.
 std::string MakePrivateTempFolder(const std::string& prefix = "lyricforge");
 
 class ScopedTempFolder {

@@ -3,21 +3,29 @@
 // renamed into place only when complete, so a failed or cancelled export never
 // leaves a partial file (nor destroys the file it would have replaced).
 #include <string>
+#include <vector>
 
 namespace lf {
 
 class StagedOutput {
  public:
-  // `finalPath` is where the file goes. The temporary name keeps the extension,
-  // so tools that pick a format by extension treat both alike.
+  // `finalPath` is where the file goes; a symbolic link there is written
+  // through, so the link stays and its target gets the new content. The
+  // temporary name keeps the extension, so tools that pick a format by
+  // extension treat both alike, and it is recognisable as ours (see
+  // IsStagingName): one left by a killed run is removed by the next run that
+  // stages a file in the same folder.
   explicit StagedOutput(std::string finalPath);
   ~StagedOutput();  // removes the temporary file unless committed
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;
 
   const std::string& TempPath() const { return m_tempPath; }
+  // Where the file lands: the requested path, or the target of a link there.
   const std::string& FinalPath() const { return m_finalPath; }
-  // Renames the temporary file over the final path; false (and an error text) on failure.
+  // Renames the temporary file over the final path, giving it the mode of the
+  // file it replaces; false (and an error text) on failure, when what was
+  // there is left as it was.
   bool Commit(std::string* error = nullptr);
   void Discard();
 
@@ -27,12 +35,26 @@ class StagedOutput {
   bool m_done = false;
 };
 
+// A temporary file name of ours: ".lftmp-PID-N-" and the final name (shortened
+// to fit the folder's name limit).
+bool IsStagingName(const std::string& fileName);
+// The process that made a staging name (0 when it is not one).
+long StagingOwner(const std::string& fileName);
+// Removes the staging files in `folder` whose process has ended.
+void RemoveStaleStagingFiles(const std::string& folder);
+
 // Why `path` cannot be written as an output ("" when it can): its folder must
-// exist, be a folder and be writable, and the path itself must not be a folder.
+// exist, be a folder and be writable, and the path itself, when it exists,
+// must be a regular file (a device, a pipe or a folder is never replaced).
 std::string OutputPathProblem(const std::string& path);
 
 // True when a and b name the same file (also through links or relative forms).
 bool SameFile(const std::string& a, const std::string& b);
+
+// The first clash among a command's files ("" when none): an output that is
+// one of its inputs, or two outputs that are one file. Paths are compared as
+// the files they name, through links and relative forms.
+std::string OutputClash(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs);
 
 // `path` up to its last dot (in the file name) followed by `extension` (with its dot).
 std::string ReplaceExtension(const std::string& path, const std::string& extension);

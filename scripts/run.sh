@@ -6,13 +6,17 @@ set -euo pipefail
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli="$build/lyricforge-cli"
+# Only the programs this runs are built (the tests are not).
+targets=(lyricforge-cli)
+if ninja -C "$build" -t targets all 2>/dev/null | grep -q '^lyricforge:'; then targets+=(lyricforge); fi
+cmake --build "$build" -j "${JOBS:-$(nproc)}" --target "${targets[@]}"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/lyricforge" ]; then
   exec "$build/lyricforge"
 fi
 out="$build/demo"
 mkdir -p "$out"
 "$cli" synth-demo -o "$out/twinkle.wav"
-"$cli" new -o "$out/twinkle.lfp" --music "$out/twinkle.wav" --lyrics "$root/resources/demo/twinkle.lrc"
+"$cli" new --force -o "$out/twinkle.lfp" --music "$out/twinkle.wav" --lyrics "$root/resources/demo/twinkle.lrc"
 "$cli" set "$out/twinkle.lfp" "artist=Traditional" "title=Twinkle, Twinkle, Little Star"
 "$cli" export "$out/twinkle.lfp" --format mp3g --bitrate 128 --lrc enhanced -o "$out/twinkle.mp3" >/dev/null
 "$cli" render "$out/twinkle.cdg" --at 8 -o "$out/twinkle.png" --scale 2

@@ -1,5 +1,7 @@
 #include "engine/playback/png_writer.h"
 
+#include "platform/staged_output.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -31,10 +33,20 @@ bool WritePng(const std::string& path, const std::vector<Colorref>& pixels, int 
   image.width = static_cast<png_uint_32>(outWidth);
   image.height = static_cast<png_uint_32>(outHeight);
   image.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) {
+  // Staged and renamed: a failure (a full disk, a kill) leaves what was at `path`.
+  if (std::string problem = OutputPathProblem(path); !problem.empty()) {
+    error = "cannot write '" + path + "': " + problem;
+    return false;
+  }
+  StagedOutput staged(path);
+  if (!png_image_write_to_file(&image, staged.TempPath().c_str(), 0, rgb.data(), 0, nullptr)) {
     error = "cannot write '" + path + "': " + image.message;
     png_image_free(&image);
-    std::remove(path.c_str());
+    return false;
+  }
+  std::string why;
+  if (!staged.Commit(&why)) {
+    error = why;
     return false;
   }
   return true;

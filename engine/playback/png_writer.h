@@ -10,7 +10,7 @@ namespace lf {
 
 // Writes `width` x `height` pixels of 0x00BBGGRR values, each scaled up to a
 // `scale` x `scale` block (nearest neighbour). False with a one-line message
-// in `error` on failure; a partly written file is removed.
+// in `error` on failure, when whatever was at `path` is left as it was.
 bool WritePng(const std::string& path, const std::vector<Colorref>& pixels, int width, int height, int scale,
               std::string& error);
 

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <random>
 #include <vector>
 
 #include "engine/song/binary_reader.h"
 #include "engine/song/binary_writer.h"
 #include "engine/song/song_settings.h"
 #include "platform/outcome.h"
+#include "platform/staged_output.h"
 #include "platform/text_encoding.h"
 
 namespace lf {
@@ -269,13 +269,6 @@ void WriteSong(BinaryWriter& out, const MSongSettings& song) {
   for (const auto& line : song.Lines()) WriteLine(out, *line);
 }
 
-std::string TemporaryPathBeside(const std::string& path) {
-  std::random_device random;
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-  return path + suffix;
-}
-
 }  // namespace
 
 // --- blocks -------------------------------------------------------------------
@@ -317,21 +310,11 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& b) {
 
 bool WriteProjectFile(const MSongSettings& song, const std::string& path) {
   if (path.empty()) return false;
-  const std::string temporary = TemporaryPathBeside(path);
-  BinaryWriter out(temporary);
+  StagedOutput staged(path);
+  BinaryWriter out(staged.TempPath());
   if (!out.IsOpen()) return false;
   WriteSong(out, song);
-  std::error_code ec;
-  if (!out.Close()) {
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return out.Close() && staged.Commit();
 }
 
 Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {

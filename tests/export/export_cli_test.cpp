@@ -26,7 +26,7 @@ class ExportCliTest : public ::testing::Test {
   }
   void MakeProject(const std::string& music) {
     int status = -1;
-    Shell(kCli + " new -o " + Project() + " --music " + music + " --lyrics " + m_dir.File("lyrics.lrc"), &status);
+    Shell(kCli + " new --force -o " + Project() + " --music " + music + " --lyrics " + m_dir.File("lyrics.lrc"), &status);
     ASSERT_EQ(status, 0);
     Shell(kCli + " set " + Project() + " artist=Traditional 'title=Twinkle, Twinkle, Little Star'", &status);
     ASSERT_EQ(status, 0);

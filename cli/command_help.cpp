@@ -1,0 +1,94 @@
+#include "cli/command_help.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "cli/command.h"
+
+namespace lf::cli {
+
+namespace {
+
+struct HelpEntry {
+  const char* summary;  // one line for the list
+  const char* details;  // options and notes, one per line
+};
+
+// Commands without an entry are listed by their usage alone.
+const std::map<std::string, HelpEntry>& HelpEntries() {
+  static const std::map<std::string, HelpEntry> entries = {
+      {"new", {"create a project, optionally with music and imported lyrics",
+               "  -o P.lfp      the project to write\n"
+               "  --music M     the song's music (WAV, MP3, WMA, ...), checked before it is taken\n"
+               "  --lyrics L    lyrics to import: text, LRC (with timings) or MIDI karaoke\n"
+               "  --force       replace a project that already exists\n"}},
+      {"info", {"show a project's settings and counts",
+                "  --json        one JSON object instead of text\n"}},
+      {"lines", {"show the karaoke lines and words as they are laid out",
+                 "  --json        one JSON object instead of text\n"
+                 "  --raw         keep the lyric markers as typed\n"}},
+      {"import", {"import lyrics into a project (created when missing)",
+                  "  -o P.lfp      the project to change or create\n"
+                  "  --json        report what was imported as JSON\n"}},
+      {"set", {"change song settings, KEY=VALUE each",
+               "  KEY=VALUE     singerMode, linesPerPage, sweepMode, sweepAdvance, sweepEntireWord,\n"
+               "                eraseFromBottom, artist, title, music, duet.singer1|singer2|both,\n"
+               "                titlePage|lyricsPage|creditsPage .enabled .hold .draw .erase .placement\n"
+               "                .font .size .text .color.ROLE\n"}},
+      {"compile", {"compile the whole song into a .cdg packet stream",
+                   "  -o OUT.cdg    the stream to write; it assumes the lead-in, so it plays with\n"
+                   "                exported audio (export), not with the original music\n"
+                   "  --json        report lead-in, end offset, intro and credits length as JSON\n"}},
+      {"export", {"export the song as BIN, MP3+G or WMA+G",
+                  "  --format F    bin, mp3g or wmag\n"
+                  "  -o PATH       the output; its extension is added when missing and must match\n"
+                  "  --bitrate K   the encoder's bit rate (kbit/s)\n"
+                  "  --zip         pack audio and .cdg (and .lrc) into one .zip\n"
+                  "  --lrc STYLE   also write timed lyrics: simple or enhanced\n"}},
+      {"render", {"draw the screen at a moment of a stream or project as PNG",
+                  "  --at SECONDS  the moment to show\n"
+                  "  -o FRAME.png  the picture to write\n"
+                  "  --scale N     enlarge each pixel N times (1 to 16)\n"}},
+      {"dump", {"list the graphics packets of a .cdg stream",
+                "  --json        one JSON object instead of text\n"
+                "  --from S      start at S seconds\n"
+                "  --to S        stop before S seconds\n"}},
+      {"duration", {"show how long an audio or BIN file plays, in milliseconds", ""}},
+      {"prepare", {"check music as the program prepares it: format and length, or what is wrong",
+                   "  --json        one JSON object instead of text\n"}},
+  };
+  return entries;
+}
+
+const HelpEntry* EntryFor(const Command& command) {
+  auto it = HelpEntries().find(command.name);
+  return it == HelpEntries().end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+std::string CommandListText() {
+  std::string text = "usage: lyricforge-cli COMMAND [ARGS]   (lyricforge-cli help COMMAND for its options)\n\ncommands:\n";
+  size_t width = 0;
+  for (const Command& c : Commands()) width = std::max(width, std::strlen(c.name));
+  for (const Command& c : Commands()) {
+    const HelpEntry* entry = EntryFor(c);
+    std::string name = c.name;
+    name.resize(width, ' ');
+    text += "  " + name + "  " + (entry ? entry->summary : c.usage) + "\n";
+  }
+  return text;
+}
+
+std::string CommandHelpText(const Command& command) {
+  std::string text = std::string("usage: lyricforge-cli ") + command.usage + "\n";
+  if (const HelpEntry* entry = EntryFor(command)) {
+    text += std::string("\n") + entry->summary + "\n";
+    if (*entry->details) text += std::string("\n") + entry->details;
+  }
+  text += "  --            ends the options: what follows is a file name even if it starts with --\n";
+  return text;
+}
+
+}  // namespace lf::cli
