@@ -39,8 +39,8 @@ void CheckMusicFile(const std::string& path) {
   MusicState state;
   MusicPreparationContext context;
   context.workingFolder = folder.Path();
-  if (!PrepareMusic(path, state, context))
-    throw CliError(kExitInput, path + ": " + OneLine(state.musicErrorText, "; "));
+  if (const Outcome prepared = PrepareMusic(path, state, context); !prepared)
+    throw CliError(kExitInput, path + ": " + OneLine(prepared.text, "; "));
 }
 
 CompiledProject CompileProject(MSongSettings& song, const std::string& folder) {
