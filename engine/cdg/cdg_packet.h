@@ -40,6 +40,9 @@ inline constexpr uint8_t kTvGraphics = 9;
 inline constexpr uint8_t kSixBitMask = 0x3F;
 inline constexpr uint8_t kMaxValidRowByte = 80;  // larger row bytes are invalid rows
 
+// The one test of a packet's mode: its command byte's low six bits say TV graphics.
+inline constexpr bool IsGraphicsCommand(uint8_t command) { return (command & kSixBitMask) == kTvGraphics; }
+
 enum class CdgInstruction : uint8_t {
   MemoryPreset = 1,
   BorderPreset = 2,
@@ -76,7 +79,7 @@ struct CdgPacket {
   uint8_t parityP[4] = {0, 0, 0, 0};
 
   // --- reading -----------------------------------------------------------------
-  bool IsGraphics() const { return (command & kSixBitMask) == kTvGraphics; }
+  bool IsGraphics() const { return IsGraphicsCommand(command); }
   uint8_t InstructionCode() const { return instruction & kSixBitMask; }
 
   // Tile instructions (TileBlockNormal, TileBlockXor).

@@ -30,7 +30,7 @@ CdgReadResult CheckCdgStream(const std::string& name, const std::vector<uint8_t>
   }
   const size_t whole = bytes.size() - bytes.size() % kPacketSize;
   for (size_t offset = 0; offset < whole; offset += kPacketSize)
-    if ((bytes[offset] & kSixBitMask) == kTvGraphics) return {};
+    if (IsGraphicsCommand(bytes[offset])) return {};
   // Empty slots are stored as zero bytes: an all-zero file is a stream that
   // draws nothing, not a foreign file.
   if (std::all_of(bytes.begin(), bytes.begin() + whole, [](uint8_t b) { return b == 0; })) return {};

@@ -13,7 +13,7 @@ struct MRwGenerator::FontCache {
 
 MRwGenerator::MRwGenerator() = default;
 
-MRwGenerator::MRwGenerator(MRwRenderer* renderer) : m_renderer(renderer) {}
+MRwGenerator::MRwGenerator(IPreviewTarget* renderer) : m_renderer(renderer) {}
 
 MRwGenerator::MRwGenerator(uint8_t* stream, int32_t size) { SetStream(stream, size); }
 
@@ -60,7 +60,7 @@ int MRwGenerator::WritePacket(const CdgPacket& packet, int offset) {
 
 int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {
   if (colors16 == nullptr) return 0;
-  if (m_renderer != nullptr) m_renderer->LoadColors(0, kColorCount, colors16);
+  MirrorToPreview([&](IPreviewTarget& t) { t.LoadColors(0, kColorCount, colors16); });
   int written = WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors16), offset);
   written += WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors16 + 8),
                          offset + written);
@@ -68,7 +68,7 @@ int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {
 }
 
 int MRwGenerator::ClearScreen(int colorIndex, int offset) {
-  if (m_renderer != nullptr) m_renderer->MemoryPreset(colorIndex & 0x0F);
+  MirrorToPreview([&](IPreviewTarget& t) { t.MemoryPreset(colorIndex & 0x0F); });
   int written = 0;
   for (int repeat = 0; repeat < 16; ++repeat)
     written += WritePacket(MakeMemoryPreset(colorIndex, repeat), offset + written);
@@ -76,7 +76,7 @@ int MRwGenerator::ClearScreen(int colorIndex, int offset) {
 }
 
 int MRwGenerator::SetBorder(int colorIndex, int offset) {
-  if (m_renderer != nullptr) m_renderer->BorderPreset(colorIndex & 0x0F);
+  MirrorToPreview([&](IPreviewTarget& t) { t.BorderPreset(colorIndex & 0x0F); });
   return WritePacket(MakeBorderPreset(colorIndex), offset);
 }
 
@@ -165,22 +165,10 @@ void MRwGenerator::PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, 
   const int left = std::max(rect.left, 0), right = std::min(rect.right, MDrawBitmap::kWidth);
   const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, MDrawBitmap::kHeight);
   if (left < right && top < bottom) {
-    uint8_t* screen = m_renderer->LockScreen();
-    if (screen != nullptr) {
-      for (int y = top; y < bottom; ++y) {
-        uint8_t* target = screen + (y + kVisibleTop) * kScreenPitch + kVisibleLeft;
-        const uint8_t* source = bitmap.Row(y);
-        if (transparentIndex < 0 || transparentIndex >= kColorCount) {
-          std::memcpy(target + left, source + left, static_cast<size_t>(right - left));
-        } else {
-          for (int x = left; x < right; ++x)
-            if (source[x] != transparentIndex) target[x] = source[x];
-        }
-      }
-    }
-    m_renderer->UnlockScreen();
+    const ScreenRect area{left + kVisibleLeft, top + kVisibleTop, right + kVisibleLeft, bottom + kVisibleTop};
+    m_renderer->CopyPixels(area, bitmap.Row(top) + left, MDrawBitmap::kWidth, transparentIndex);
   }
-  m_renderer->RefreshAll();
+  m_renderer->ShowChanges();
 }
 
 }  // namespace lf

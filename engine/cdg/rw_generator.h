@@ -5,8 +5,8 @@
 // Every emitting operation takes a stream offset in bytes and returns the
 // number of bytes by which the caller advances its running offset.
 //
-// A generator may also mirror its drawings onto an attached renderer (the
-// settings previews) instead of, or as well as, writing a stream.
+// A generator may also mirror its drawings onto a preview target (the
+// renderer of a settings preview) instead of, or as well as, writing a stream.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,7 +19,8 @@
 #include "engine/cdg/image_struct.h"
 #include "engine/cdg/picture_bitmap.h"
 #include "engine/cdg/text_type.h"
-#include "engine/playback/rw_renderer.h"
+#include "engine/cdg/preview_target.h"
+#include "engine/cdg/screen_geometry.h"
 
 namespace lf {
 
@@ -36,7 +37,7 @@ class MRwGenerator {
   // No targets: for the member functions that need no output.
   MRwGenerator();
   // Preview: drawings appear on `renderer` (not owned).
-  explicit MRwGenerator(MRwRenderer* renderer);
+  explicit MRwGenerator(IPreviewTarget* renderer);
   // Compilation into `stream` (not owned) of `size` bytes, whose empty
   // slots are zero.
   MRwGenerator(uint8_t* stream, int32_t size);
@@ -45,8 +46,8 @@ class MRwGenerator {
   MRwGenerator& operator=(const MRwGenerator&) = delete;
 
   // --- targets and options ----------------------------------------------------
-  void SetRenderer(MRwRenderer* renderer) { m_renderer = renderer; }
-  MRwRenderer* Renderer() const { return m_renderer; }
+  void SetRenderer(IPreviewTarget* renderer) { m_renderer = renderer; }
+  IPreviewTarget* Renderer() const { return m_renderer; }
   // A preview generator may be given a stream too, to play the preview later.
   void SetStream(uint8_t* stream, int32_t size);
   uint8_t* Stream() const { return m_stream; }
@@ -91,8 +92,8 @@ class MRwGenerator {
   // The palette index `bitmap` stores `color` as (the nearest entry).
   static int ColorIndexOf(const MDrawBitmap& bitmap, Colorref color);
 
-  // Copies `rect` of `bitmap` into the attached renderer's screen (pixel
-  // (x, y) to (x + 6, y + 12)) and refreshes its display. No renderer: no-op.
+  // Copies `rect` of `bitmap` onto the preview target's screen (pixel
+  // (x, y) to (x + 6, y + 12)) and shows it. No target: no-op.
   // Pixels of index `transparentIndex` (when 0-15) are left as they are.
   void PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex = -1);
 
@@ -182,7 +183,7 @@ class MRwGenerator {
   // compilation draws hundreds of lines in a handful of styles.
   const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
 
-  MRwRenderer* m_renderer = nullptr;
+  IPreviewTarget* m_renderer = nullptr;
   uint8_t* m_stream = nullptr;
   int32_t m_streamSize = 0;
   AbortCallback m_abort;
@@ -192,6 +193,14 @@ class MRwGenerator {
   std::unique_ptr<FontCache> m_fonts;
   std::optional<uint32_t> m_dissolveSeed;
   int m_playerSampleRate = 0;
+
+  // Applies `op` to the preview target, if any, and shows the result.
+  template <typename Op>
+  void MirrorToPreview(Op&& op) {
+    if (m_renderer == nullptr) return;
+    op(*m_renderer);
+    m_renderer->ShowChanges();
+  }
 
   // Transitions (rw_generator_transitions.cpp).
   int CoveredRows() const;

@@ -10,6 +10,7 @@
 #include "audio/tempo_pitch_processor.h"
 #include "audio/wav_file.h"
 #include "engine/playback/rw_player.h"
+#include "engine/playback/rw_renderer.h"
 #include "platform/message_sink.h"
 #include "platform/settings.h"
 #include "platform/thread_priority.h"
@@ -32,7 +33,7 @@ void JoinUnlessSelf(std::thread& t) {
 }  // namespace
 
 MCdgPlayer::MCdgPlayer(MRwRenderer* renderer)
-    : m_renderer(renderer),
+    : m_renderer(renderer ? renderer->Handle() : nullptr),
       m_device(std::make_unique<SoundDevice>()) {}
 
 MCdgPlayer::~MCdgPlayer() {
@@ -60,16 +61,16 @@ void MCdgPlayer::DestroyGlobal() {
   g_globalPlayer.reset();
 }
 
-void MCdgPlayer::SetSource(const std::string& wavPath, const uint8_t* stream, size_t streamSize) {
+void MCdgPlayer::SetSource(const std::string& wavPath, PacketStream stream) {
   m_wavPath = wavPath;
-  m_stream = stream;
-  m_streamSize = stream ? streamSize : 0;
+  m_stream = std::move(stream);
 }
 
 void MCdgPlayer::SetRenderer(MRwRenderer* renderer) {
-  if (renderer == m_renderer) return;
+  std::shared_ptr<RendererHandle> handle = renderer ? renderer->Handle() : nullptr;
+  if (handle == m_renderer) return;
   if (m_rwPlayer) m_rwPlayer.reset();  // stops it; the next play makes one on the new renderer
-  m_renderer = renderer;
+  m_renderer = std::move(handle);
 }
 
 void MCdgPlayer::SetSampleRate(int sampleRate, int samplesPerPacket) {
@@ -129,13 +130,15 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   } else {
     // Graphics alone run as long as the stream.
     m_length = static_cast<int32_t>(std::min<uint64_t>(
-        static_cast<uint64_t>(m_streamSize / kPacketSize) * static_cast<uint64_t>(m_samplesPerPacket), INT32_MAX));
+        static_cast<uint64_t>(StreamSize(m_stream) / kPacketSize) * static_cast<uint64_t>(m_samplesPerPacket), INT32_MAX));
   }
-  if ((flags & kPlayGraphics) && m_stream && m_streamSize > 0) {
+  if ((flags & kPlayGraphics) && StreamSize(m_stream) > 0) {
     if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer);
-    m_rwPlayer->SetStream(m_stream, m_streamSize);
+    m_rwPlayer->SetStream(m_stream);
     m_rwPlayer->SetExternalPosition(&m_position);
     m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_samplesPerPacket.load(); }, [this] { return m_tempoChange.load(); }});
+    // The screen as it stands at the start, before any sound is heard.
+    m_rwPlayer->Seek(m_startSample);
   }
   SetPlayTime(0);  // the whole length is still to play
   m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) + m_leadBytes;
@@ -387,7 +390,7 @@ void MCdgPlayer::RunWithoutSound() {
 
 void MCdgPlayer::PlaybackThread() {
   SetCurrentThreadPriority(AppSettings().Int("Default", "AutoPlayCDGReadPriority", 0));
-  if (m_rwPlayer && (m_flags & kPlayGraphics) && m_stream && m_streamSize > 0) m_rwPlayer->Play(true);
+  if (m_rwPlayer && (m_flags & kPlayGraphics) && StreamSize(m_stream) > 0) m_rwPlayer->Play(true);
   if (!(m_flags & kPlayAudio)) {
     RunWithoutSound();
     return;

@@ -14,12 +14,14 @@
 #include <thread>
 #include <vector>
 
+#include "engine/playback/packet_stream.h"
 #include "platform/event.h"
 
 namespace lf {
 
 class MRwPlayer;
 class MRwRenderer;
+class RendererHandle;
 class SoundDevice;
 class TempoPitchProcessor;
 class WavInFile;
@@ -43,9 +45,9 @@ class MCdgPlayer {
   static MCdgPlayer* Global();
   static void DestroyGlobal();
 
-  // The WAV path (empty: silence at 44,100 Hz stereo) and the packet stream,
-  // borrowed until the next SetSource; the stream may be null for audio only.
-  void SetSource(const std::string& wavPath, const uint8_t* stream, size_t streamSize);
+  // The WAV path (empty: silence at 44,100 Hz stereo) and the packet stream
+  // (null for audio only), taken at the next Play.
+  void SetSource(const std::string& wavPath, PacketStream stream);
   void SetRenderer(MRwRenderer* renderer);
   // Silence, in sample frames, that comes before the music; counts in the length.
   void SetLeadIn(int32_t frames) { m_leadIn = frames; }
@@ -114,7 +116,7 @@ class MCdgPlayer {
   void FinishPlay(bool reachedEnd);
   void NotifyEnd();
 
-  MRwRenderer* m_renderer;
+  std::shared_ptr<RendererHandle> m_renderer;
   std::unique_ptr<MRwPlayer> m_rwPlayer;
   std::unique_ptr<SoundDevice> m_device;
   std::unique_ptr<TempoPitchProcessor> m_processor;
@@ -122,8 +124,7 @@ class MCdgPlayer {
   mutable std::mutex m_bufferMutex;  // around every use of the sound device
 
   std::string m_wavPath;
-  const uint8_t* m_stream = nullptr;
-  size_t m_streamSize = 0;
+  PacketStream m_stream;
 
   int m_flags = 0;
   int32_t m_startSample = 0;

@@ -10,17 +10,26 @@
 namespace lf {
 
 namespace {
-constexpr auto kIdleSleep = std::chrono::milliseconds(10);
+constexpr auto kIdleWait = std::chrono::milliseconds(10);
 constexpr double kSamplesPerMs = kDefaultSampleRate / 1000.0;  // 44.1
 }  // namespace
 
-MRwPlayer::MRwPlayer(MRwRenderer* renderer) : m_renderer(renderer) {}
+MRwPlayer::MRwPlayer(MRwRenderer* renderer, const PlaybackClock& clock)
+    : MRwPlayer(renderer ? renderer->Handle() : nullptr, clock) {}
+
+MRwPlayer::MRwPlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock)
+    : m_renderer(std::move(renderer)), m_clock(clock) {}
 
 MRwPlayer::~MRwPlayer() { Stop(); }
 
-void MRwPlayer::SetStream(const uint8_t* stream, size_t size) {
-  m_stream = stream;
-  m_streamSize = stream ? size : 0;
+void MRwPlayer::SetStream(PacketStream stream) {
+  std::lock_guard lock(m_streamMutex);
+  m_stream = std::move(stream);
+}
+
+PacketStream MRwPlayer::Stream() {
+  std::lock_guard lock(m_streamMutex);
+  return m_stream;
 }
 
 void MRwPlayer::SetExternalPosition(const std::atomic<int32_t>* source) {
@@ -42,9 +51,21 @@ int MRwPlayer::SamplesPerPacket() const {
 
 int MRwPlayer::TempoChange() const { return m_pace.tempoChange ? m_pace.tempoChange() : 0; }
 
-int64_t MRwPlayer::NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+void MRwPlayer::Seek(int32_t position) {
+  if (m_state != kStopped || m_loopRunning) return;
+  position = std::max<int32_t>(position, 0);
+  const PacketStream stream = Stream();
+  const size_t slot = static_cast<size_t>(position) / static_cast<size_t>(SamplesPerPacket());
+  if (m_renderer) {
+    m_renderer->Use([&](MRwRenderer& r) {
+      r.Reset();
+      m_decoder.Reset();
+      if (stream) m_decoder.DecodeSlots(stream->data(), stream->size(), 0, slot, r);
+      r.RefreshAll();
+    });
+  }
+  m_lastPosition = position;
+  m_sought = true;
 }
 
 void MRwPlayer::Play(bool inOwnThread) {
@@ -56,16 +77,20 @@ void MRwPlayer::Play(bool inOwnThread) {
     return;
   }
   if (m_thread.joinable()) m_thread.join();  // a loop that ended by itself
+  if (!m_sought) m_lastPosition = 0;
   {
     std::lock_guard lock(m_positionMutex);
-    m_startTime = NowMs();
+    m_startTime = m_clock.NowMs();
+    m_startPosition = m_lastPosition;
     m_tempoTime = 0;
     m_lastTick = m_startTime;
     // A new play starts a new timeline: a replay from an earlier point must
     // not be held at the end of the previous one.
-    m_highestPosition = 0;
+    m_highestPosition = m_lastPosition;
   }
-  m_lastPosition = 0;
+  m_sought = false;
+  m_stopRequested = false;
+  m_wake.Reset();
   m_state = kPlaying;
   m_loopRunning = true;
   m_ownThread = inOwnThread;
@@ -81,18 +106,22 @@ void MRwPlayer::Play(bool inOwnThread) {
 }
 
 void MRwPlayer::Stop() {
-  if (m_state != kStopped) {
-    m_state = kStopped;
+  m_state = kStopped;
+  m_stopRequested = true;
+  m_wake.Set();
+  if (m_thread.joinable()) {
     // The loop itself may call Stop (through a renderer view); it must not wait for itself.
-    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) return;
-    while (m_loopRunning) std::this_thread::sleep_for(kIdleSleep);
+    if (m_thread.get_id() == std::this_thread::get_id()) return;
+    m_thread.join();
   }
-  if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
-  m_stream = nullptr;
-  m_streamSize = 0;
+  // A loop running on another caller's thread.
+  while (m_loopRunning) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  SetStream(nullptr);
   m_lastPosition = 0;
+  m_sought = false;
   std::lock_guard lock(m_positionMutex);
   m_startTime = 0;
+  m_startPosition = 0;
   m_tempoTime = 0;
 }
 
@@ -110,97 +139,53 @@ int32_t MRwPlayer::Position() {
   } else if (m_state == kPaused) {
     position = m_highestPosition;
   } else {
-    const int64_t t = NowMs() - m_startTime + static_cast<int64_t>(m_tempoTime);
-    const double samples = static_cast<double>(t) * kSamplesPerMs;
+    const int64_t t = m_clock.NowMs() - m_startTime + static_cast<int64_t>(m_tempoTime);
+    const double samples = m_startPosition + static_cast<double>(t) * kSamplesPerMs;
     position = static_cast<int32_t>(std::clamp(samples, 0.0, 2147483647.0));
   }
   m_highestPosition = std::max(m_highestPosition, position);
   return m_highestPosition;
 }
 
+bool MRwPlayer::DrawDue(const PacketStream& stream, int32_t position, bool firstPass) {
+  const size_t s = static_cast<size_t>(SamplesPerPacket());
+  const size_t from = static_cast<size_t>(std::max<int32_t>(m_lastPosition, 0)) / s;
+  const size_t to = static_cast<size_t>(std::max<int32_t>(position, 0)) / s;
+  if (!m_renderer) return true;  // nothing to draw on: the position still moves on
+  return m_renderer->Use([&](MRwRenderer& r) {
+    m_decoder.DecodeSlots(stream->data(), stream->size(), from, to, r, &m_stopRequested);
+    // A player started late draws everything up to its position unseen and shows it at once.
+    if (firstPass) r.RefreshAll();
+    else r.Present();
+  });
+}
+
 void MRwPlayer::PlayLoop() {
+  const PacketStream stream = Stream();
   bool firstPass = true;
-  if (m_stream && m_streamSize >= static_cast<size_t>(kPacketSize)) {
-    // Every slot is due once the position passes it, the last one included.
-    const size_t slots = m_streamSize / kPacketSize;
+  if (stream && stream->size() >= static_cast<size_t>(kPacketSize)) {
+    const size_t slots = stream->size() / kPacketSize;
     while (m_state != kStopped) {
       {
         std::lock_guard lock(m_positionMutex);
-        const int64_t now = NowMs();
+        const int64_t now = m_clock.NowMs();
         const int tempo = TempoChange();
         if (m_state == kPlaying && tempo != 0) m_tempoTime += tempo * static_cast<double>(now - m_lastTick) / 100.0;
         m_lastTick = now;
       }
       const int32_t p = Position();
       if (p == m_lastPosition) {
-        std::this_thread::sleep_for(kIdleSleep);
+        m_wake.WaitFor(kIdleWait);
         continue;
       }
-      const size_t s = static_cast<size_t>(SamplesPerPacket());
-      const size_t from = std::min(static_cast<size_t>(std::max<int32_t>(m_lastPosition, 0)) / s, slots);
-      const size_t to = std::min(static_cast<size_t>(std::max<int32_t>(p, 0)) / s, slots);
-      if (firstPass && m_renderer) m_renderer->SetHoldDisplay(true);
-      DecodeRange(from, to);
+      if (!DrawDue(stream, p, firstPass)) break;  // the renderer was destroyed
       m_lastPosition = p;
-      if (firstPass && m_renderer) {
-        m_renderer->SetHoldDisplay(false);
-        m_renderer->RefreshAll();
-      }
       firstPass = false;
-      if (!m_ownThread && to >= slots) break;
+      if (!m_ownThread && static_cast<size_t>(p) / static_cast<size_t>(SamplesPerPacket()) >= slots) break;
     }
   }
   m_state = kStopped;
   m_loopRunning = false;
-}
-
-void MRwPlayer::DecodeRange(size_t from, size_t to) {
-  for (size_t k = from; k < to && m_state != kStopped; ++k) {
-    const uint8_t* bytes = m_stream + k * kPacketSize;
-    if ((bytes[0] & kSixBitMask) == kTvGraphics) DecodePacket(PacketAt(bytes));
-  }
-}
-
-void MRwPlayer::DecodePacket(const CdgPacket& packet) {
-  if (!m_renderer || !packet.IsGraphics()) return;
-  MRwRenderer& r = *m_renderer;
-  switch (static_cast<CdgInstruction>(packet.InstructionCode())) {
-    case CdgInstruction::MemoryPreset:
-      r.MemoryPreset(packet.PresetColor());
-      break;
-    case CdgInstruction::BorderPreset:
-      r.BorderPreset(packet.PresetColor());
-      break;
-    case CdgInstruction::TileBlockNormal:
-    case CdgInstruction::TileBlockXor: {
-      if (packet.TileChannel() > 1) break;  // only channels 0 and 1 are shown
-      const bool isXor = packet.InstructionCode() == static_cast<uint8_t>(CdgInstruction::TileBlockXor);
-      const int row = packet.TileRow(), column = packet.TileColumn();
-      if (isXor) r.XorTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
-      else r.DrawTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
-      break;
-    }
-    case CdgInstruction::ScrollPreset:
-      r.ScrollPreset(packet.ScrollFillColor(), packet.ScrollHCommand(), packet.ScrollHOffset(),
-                     packet.ScrollVCommand(), packet.ScrollVOffset());
-      break;
-    case CdgInstruction::ScrollCopy:
-      r.ScrollCopy(packet.ScrollHCommand(), packet.ScrollHOffset(), packet.ScrollVCommand(), packet.ScrollVOffset());
-      break;
-    case CdgInstruction::DefineTransparentColor:
-      r.SetTransparentColor(packet.PresetColor());
-      break;
-    case CdgInstruction::LoadColorTableLow:
-    case CdgInstruction::LoadColorTableHigh: {
-      const bool low = packet.InstructionCode() == static_cast<uint8_t>(CdgInstruction::LoadColorTableLow);
-      const std::array<Colorref, 8> colors = packet.TableColors();
-      std::array<Colorref, 8>& last = low ? m_lastLowTable : m_lastHighTable;
-      if (colors == last) break;  // an unchanged table is not loaded again
-      last = colors;
-      r.LoadColors(low ? 0 : 8, 8, colors.data());
-      break;
-    }
-  }
 }
 
 }  // namespace lf

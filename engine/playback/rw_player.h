@@ -1,20 +1,26 @@
 #pragma once
 // MRwPlayer: feeds a packet stream held in memory to an MRwRenderer at 300
 // packets a second, following its own millisecond clock or a sample position
-// owned by someone else (the audio player). Holds the packet decoder.
-#include <array>
+// owned by someone else (the audio player). Each pass of its loop decodes the
+// packets that became due and presents them as one batch.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "engine/cdg/cdg_packet.h"
+#include "engine/playback/cdg_decoder.h"
+#include "engine/playback/packet_stream.h"
+#include "engine/playback/playback_clock.h"
+#include "platform/event.h"
 
 namespace lf {
 
 class MRwRenderer;
+class RendererHandle;
 
 // What the player asks of the audio player that owns the pace: samples per
 // packet (rate / 300) and the tempo change in percent. Unset functions mean
@@ -28,19 +34,25 @@ class MRwPlayer {
  public:
   enum State : int { kStopped = 0, kPaused = 1, kPlaying = 2 };
 
-  explicit MRwPlayer(MRwRenderer* renderer);
+  // The renderer may be destroyed while the player runs: drawing then stops.
+  explicit MRwPlayer(MRwRenderer* renderer, const PlaybackClock& clock = SteadyPlaybackClock());
+  explicit MRwPlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock = SteadyPlaybackClock());
   virtual ~MRwPlayer();  // stops first
   MRwPlayer(const MRwPlayer&) = delete;
   MRwPlayer& operator=(const MRwPlayer&) = delete;
 
-  // The stream is borrowed and must outlive playing; Stop forgets it.
-  void SetStream(const uint8_t* stream, size_t size);
+  // The stream to play; Stop forgets it.
+  void SetStream(PacketStream stream);
   // Positions then come from `source` (sample frames at 44100 Hz), or are 0
   // while `source` is null. ClearExternalPosition returns to the own clock.
   void SetExternalPosition(const std::atomic<int32_t>* source);
   void ClearExternalPosition();
   void SetPace(RwPlayerPace pace);
 
+  // While stopped: the renderer shows the stream as it stands at `position`
+  // (a blank screen, then every packet before the position's slot, shown at
+  // once), and the next Play goes on from there. Runs on the caller's thread.
+  void Seek(int32_t position);
   // No effect when already playing; a paused player resumes. In its own
   // thread the loop runs until Stop; on the caller's thread it returns once
   // the last packet is decoded (or when another thread stops it).
@@ -50,44 +62,43 @@ class MRwPlayer {
   void SetPaused(bool paused);
   int State() const { return m_state; }
 
-  // One packet into the renderer; colour tables only when they changed.
-  void DecodePacket(const CdgPacket& packet);
   // The current sample position; it never goes back while playing.
   int32_t Position();
-  // Sample position up to which packets have been played (the audio player
-  // sets it to its start position before playing from the middle).
+  // Sample position up to which packets have been played.
   int32_t LastPosition() const { return m_lastPosition; }
-  void SetLastPosition(int32_t position) { m_lastPosition = position; }
 
  private:
   void PlayLoop();
-  // Decodes the due slots; false when a stop cut the pass short.
-  void DecodeRange(size_t from, size_t to);
+  // Decodes the slots that came due and presents them; false when the renderer is gone.
+  bool DrawDue(const PacketStream& stream, int32_t position, bool firstPass);
+  PacketStream Stream();
   int SamplesPerPacket() const;
   int TempoChange() const;
-  static int64_t NowMs();
 
-  MRwRenderer* m_renderer;
+  std::shared_ptr<RendererHandle> m_renderer;
+  const PlaybackClock& m_clock;
+  MCdgDecoder m_decoder;
   std::thread m_thread;
   std::atomic<int> m_state{kStopped};
   std::atomic<bool> m_loopRunning{false};
+  std::atomic<bool> m_stopRequested{false};
+  Event m_wake{false};  // cuts the loop's idle wait short on Stop
   bool m_ownThread = false;
 
-  const uint8_t* m_stream = nullptr;
-  size_t m_streamSize = 0;
+  std::mutex m_streamMutex;
+  PacketStream m_stream;
   std::atomic<bool> m_external{false};
   std::atomic<const std::atomic<int32_t>*> m_externalSource{nullptr};
   RwPlayerPace m_pace;
 
   std::mutex m_positionMutex;  // the clock fields and the highest position
   int64_t m_startTime = 0;
+  int32_t m_startPosition = 0;  // where the own clock starts counting from
   double m_tempoTime = 0;
   int64_t m_lastTick = 0;
   int32_t m_highestPosition = 0;
   std::atomic<int32_t> m_lastPosition{0};
-
-  std::array<Colorref, 8> m_lastLowTable{};
-  std::array<Colorref, 8> m_lastHighTable{};
+  bool m_sought = false;
 };
 
 }  // namespace lf

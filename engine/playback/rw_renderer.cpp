@@ -13,14 +13,6 @@ constexpr int kMaxVOffset = kTileHeight - 1;  // 11
 
 using ScreenBuffer = std::array<uint8_t, kScreenBytes>;
 
-// The four border strips, in screen coordinates.
-constexpr ScreenRect kBorderStrips[4] = {
-    {0, 0, kScreenWidth, kVisibleTop},
-    {0, kVisibleTop, kVisibleLeft, kVisibleBottom},
-    {0, kVisibleBottom, kScreenWidth, kScreenHeight},
-    {kVisibleRight, kVisibleTop, kScreenWidth, kVisibleBottom},
-};
-
 bool ValidColor(int color) { return color >= 0 && color < kColorCount; }
 
 // A scroll command as a pixel shift along its axis; 0 and 3 do not move.
@@ -48,23 +40,8 @@ void ShiftRow(const uint8_t* src, uint8_t* dst, int dx, bool wrap, uint8_t fill)
 
 }  // namespace
 
-ScreenRect WidenToVisible(const ScreenRect& r) {
-  ScreenRect out;
-  out.left = r.left > kVisibleLeft ? r.left - 1 : kVisibleLeft;
-  out.top = r.top > kVisibleTop ? r.top - 1 : kVisibleTop;
-  out.right = std::min(r.right + 1, kVisibleRight);
-  out.bottom = std::min(r.bottom + 1, kVisibleBottom);
-  return out;
-}
-
-ScreenRect ScaleToClient(const ScreenRect& r, const ScreenRect& client) {
-  const int w = client.Width(), h = client.Height();
-  return ScreenRect{client.left + r.left * w / kScreenWidth, client.top + r.top * h / kScreenHeight,
-                    client.left + r.right * w / kScreenWidth, client.top + r.bottom * h / kScreenHeight};
-}
-
 struct MRwRenderer::Impl {
-  mutable std::recursive_mutex mutex;  // screen memory and the state below
+  mutable std::mutex mutex;  // screen memory and the state below
   ScreenBuffer buffers[2]{};
   int current = 0;
   std::array<Colorref, kColorCount> colors{};
@@ -74,57 +51,68 @@ struct MRwRenderer::Impl {
   bool transparentSet = false;
   int h = 0;
   int v = 0;
+  ScreenRect dirty;  // in shown coordinates, since the last Present
   std::atomic<bool> hold{false};
 
-  mutable std::mutex viewMutex;
+  // Held while views are called; recursive so that a view may attach or
+  // detach from inside its own callback.
+  std::recursive_mutex viewMutex;
   std::vector<IRendererView*> views;
 
   uint8_t* Screen() { return buffers[current].data(); }
   const uint8_t* Screen() const { return buffers[current].data(); }
+  // A rectangle of screen memory, where it is shown, widened and clamped.
+  void MarkMemoryRect(const ScreenRect& r) {
+    dirty = dirty.United(WidenToVisible(ScreenRect{r.left - h, r.top - v, r.right - h, r.bottom - v}));
+  }
+  void MarkAll() { dirty = kWholeScreen; }
+  void ResetState() {
+    for (ScreenBuffer& b : buffers) b.fill(0);
+    current = 0;
+    colors.fill(0);
+    preset = border = transparent = h = v = 0;
+    transparentSet = false;
+    MarkAll();
+  }
 };
 
-MRwRenderer::MRwRenderer() : m(new Impl) {}
+MRwRenderer::MRwRenderer() : m(std::make_unique<Impl>()), m_handle(new RendererHandle(this)) {}
 
-MRwRenderer::~MRwRenderer() { delete m; }
-
-std::vector<IRendererView*> MRwRenderer::Views() const {
+MRwRenderer::~MRwRenderer() {
+  {
+    // A player's batch that is running finishes first; later ones never start.
+    std::lock_guard lock(m_handle->m_mutex);
+    m_handle->m_renderer = nullptr;
+  }
   std::lock_guard lock(m->viewMutex);
-  return m->views;
+  const std::vector<IRendererView*> views = std::move(m->views);
+  m->views.clear();
+  for (IRendererView* view : views) view->Detached();
 }
 
 // --- instruction effects -------------------------------------------------------
 
 void MRwRenderer::MemoryPreset(int color) {
-  Colorref shown;
-  {
-    std::lock_guard lock(m->mutex);
-    if (ValidColor(color)) m->preset = color;
-    // The pitch padding is filled too: it is never shown, and one memset is cheapest.
-    std::memset(m->Screen(), m->preset, kScreenBytes);
-    shown = m->colors[m->preset];
-  }
-  if (m->hold) return;
-  for (IRendererView* view : Views()) view->FillRect(ScaleToClient(kVisibleRect, view->ClientRect()), shown);
+  std::lock_guard lock(m->mutex);
+  if (ValidColor(color)) m->preset = color;
+  // The pitch padding is filled too: it is never shown, and one memset is cheapest.
+  std::memset(m->Screen(), m->preset, kScreenBytes);
+  m->dirty = m->dirty.United(kVisibleRect);
 }
 
 void MRwRenderer::BorderPreset(int color) {
-  {
-    std::lock_guard lock(m->mutex);
-    if (ValidColor(color)) m->border = color;
-  }
-  RepaintBorder();
+  std::lock_guard lock(m->mutex);
+  if (ValidColor(color)) m->border = color;
+  m->MarkAll();
 }
 
 void MRwRenderer::LoadColors(int first, int count, const Colorref* colors) {
-  {
-    std::lock_guard lock(m->mutex);
-    for (int i = 0; i < count; ++i) {
-      const int index = first + i;
-      if (ValidColor(index)) m->colors[index] = colors[i];
-    }
+  std::lock_guard lock(m->mutex);
+  for (int i = 0; i < count; ++i) {
+    const int index = first + i;
+    if (ValidColor(index)) m->colors[index] = colors[i];
   }
-  RefreshRect(ScreenRect{0, 0, kScreenWidth, kScreenHeight});
-  RepaintBorder();
+  m->MarkAll();
 }
 
 void MRwRenderer::DrawTile(int row, int column, int color0, int color1, const CdgTileRows& rows) {
@@ -136,25 +124,23 @@ void MRwRenderer::XorTile(int row, int column, int color0, int color1, const Cdg
 }
 
 void MRwRenderer::TileOp(int row, int column, int color0, int color1, const CdgTileRows& rows, bool isXor) {
+  std::lock_guard lock(m->mutex);
   if (!ValidColor(color0) || !ValidColor(color1) || row < 0 || row >= kTileRows || column < 0 ||
       column >= kTileColumns) {
-    RefreshAll();
+    m->MarkAll();  // drawn as a refresh of everything instead
     return;
   }
   const int x0 = column * kTileWidth, y0 = row * kTileHeight;
-  {
-    std::lock_guard lock(m->mutex);
-    uint8_t* line = m->Screen() + y0 * kScreenPitch + x0;
-    for (int i = 0; i < kTileHeight; ++i, line += kScreenPitch) {
-      const uint8_t bits = rows.bits[i];
-      for (int j = 0; j < kTileWidth; ++j) {
-        const uint8_t k = (bits >> (kTileWidth - 1 - j)) & 1 ? color1 : color0;
-        line[j] = isXor ? static_cast<uint8_t>(line[j] ^ k) : k;
-      }
+  uint8_t* line = m->Screen() + y0 * kScreenPitch + x0;
+  for (int i = 0; i < kTileHeight; ++i, line += kScreenPitch) {
+    const uint8_t bits = rows.bits[i];
+    for (int j = 0; j < kTileWidth; ++j) {
+      const uint8_t k = (bits >> (kTileWidth - 1 - j)) & 1 ? color1 : color0;
+      line[j] = isXor ? static_cast<uint8_t>(line[j] ^ k) : k;
     }
   }
   // Tiles in the border row or column are shown only by a later refresh.
-  if (row > 0 && column > 0) RefreshRect(ScreenRect{x0, y0, x0 + kTileWidth, y0 + kTileHeight});
+  if (row > 0 && column > 0) m->MarkMemoryRect(ScreenRect{x0, y0, x0 + kTileWidth, y0 + kTileHeight});
 }
 
 void MRwRenderer::ScrollPreset(int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
@@ -168,32 +154,28 @@ void MRwRenderer::ScrollCopy(int hCommand, int hOffset, int vCommand, int vOffse
 void MRwRenderer::Scroll(bool copy, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
   const int dx = ShiftOf(hCommand, kTileWidth);
   const int dy = ShiftOf(vCommand, kTileHeight);
-  {
-    std::lock_guard lock(m->mutex);
-    // Offsets beyond one tile would show pixels outside screen memory.
-    m->h = std::clamp(hOffset, 0, kMaxHOffset);
-    m->v = std::clamp(vOffset, 0, kMaxVOffset);
-    if (dx != 0 || dy != 0) {
-      const uint8_t fill = static_cast<uint8_t>(fillColor & 0x0F);
-      const uint8_t* src = m->Screen();
-      uint8_t* dst = m->buffers[1 - m->current].data();
-      for (int y = 0; y < kScreenHeight; ++y) {
-        int sy = y - dy;
-        uint8_t* out = dst + y * kScreenPitch;
-        if (sy < 0 || sy >= kScreenHeight) {
-          if (!copy) {
-            std::memset(out, fill, kScreenWidth);
-            continue;
-          }
-          sy = (sy + kScreenHeight) % kScreenHeight;
-        }
-        ShiftRow(src + sy * kScreenPitch, out, dx, copy, fill);
+  std::lock_guard lock(m->mutex);
+  // Offsets beyond one tile would show pixels outside screen memory.
+  m->h = std::clamp(hOffset, 0, kMaxHOffset);
+  m->v = std::clamp(vOffset, 0, kMaxVOffset);
+  m->MarkAll();
+  if (dx == 0 && dy == 0) return;
+  const uint8_t fill = static_cast<uint8_t>(fillColor & 0x0F);
+  const uint8_t* src = m->Screen();
+  uint8_t* dst = m->buffers[1 - m->current].data();
+  for (int y = 0; y < kScreenHeight; ++y) {
+    int sy = y - dy;
+    uint8_t* out = dst + y * kScreenPitch;
+    if (sy < 0 || sy >= kScreenHeight) {
+      if (!copy) {
+        std::memset(out, fill, kScreenWidth);
+        continue;
       }
-      m->current = 1 - m->current;
+      sy = (sy + kScreenHeight) % kScreenHeight;
     }
+    ShiftRow(src + sy * kScreenPitch, out, dx, copy, fill);
   }
-  if (dx == 0 && dy == 0) RefreshAll();
-  else RefreshRect(ScreenRect{0, 0, kScreenWidth, kScreenHeight});
+  m->current = 1 - m->current;
 }
 
 void MRwRenderer::SetTransparentColor(int color) {
@@ -203,48 +185,48 @@ void MRwRenderer::SetTransparentColor(int color) {
   m->transparentSet = true;
 }
 
+void MRwRenderer::Reset() {
+  std::lock_guard lock(m->mutex);
+  m->ResetState();
+}
+
 // --- display ---------------------------------------------------------------------
 
-void MRwRenderer::RefreshRect(const ScreenRect& screenRect) {
+void MRwRenderer::Present() {
   if (m->hold) return;
-  const std::vector<IRendererView*> views = Views();
-  if (views.empty()) return;
-  const ScreenRect area = WidenToVisible(screenRect);
-  ScreenRect source;
+  ScreenRect region;
   {
     std::lock_guard lock(m->mutex);
-    source = ScreenRect{area.left + m->h, area.top + m->v, area.right + m->h, area.bottom + m->v};
+    region = m->dirty;
+    m->dirty = ScreenRect{};
   }
-  for (IRendererView* view : views) view->CopyScreen(*this, source, ScaleToClient(area, view->ClientRect()));
+  if (region.IsEmpty()) return;
+  std::lock_guard lock(m->viewMutex);
+  // A view may detach itself or another from inside its callback.
+  const std::vector<IRendererView*> views = m->views;
+  for (IRendererView* view : views)
+    if (std::find(m->views.begin(), m->views.end(), view) != m->views.end()) view->ScreenChanged(region);
+}
+
+void MRwRenderer::RefreshRect(const ScreenRect& screenRect) {
+  {
+    std::lock_guard lock(m->mutex);
+    m->MarkMemoryRect(screenRect);
+  }
+  Present();
 }
 
 void MRwRenderer::RefreshAll() {
-  if (m->hold) return;
-  const std::vector<IRendererView*> views = Views();
-  if (views.empty()) return;
-  ScreenRect source;
   {
     std::lock_guard lock(m->mutex);
-    source = ScreenRect{kVisibleLeft + m->h, kVisibleTop + m->v, kVisibleRight + m->h, kVisibleBottom + m->v};
+    m->MarkAll();
   }
-  for (IRendererView* view : views) view->CopyScreen(*this, source, ScaleToClient(kVisibleRect, view->ClientRect()));
-  RepaintBorder();
+  Present();
 }
 
-void MRwRenderer::RepaintBorder() {
-  if (m->hold) return;
-  const std::vector<IRendererView*> views = Views();
-  if (views.empty()) return;
-  Colorref color;
-  {
-    std::lock_guard lock(m->mutex);
-    color = m->colors[m->border];
-  }
-  for (IRendererView* view : views) {
-    const ScreenRect client = view->ClientRect();
-    for (const ScreenRect& strip : kBorderStrips) view->FillRect(ScaleToClient(strip, client), color);
-  }
-}
+void MRwRenderer::SetHoldDisplay(bool hold) { m->hold = hold; }
+
+bool MRwRenderer::HoldDisplay() const { return m->hold; }
 
 void MRwRenderer::AttachView(IRendererView* view) {
   if (!view) return;
@@ -253,22 +235,52 @@ void MRwRenderer::AttachView(IRendererView* view) {
 }
 
 void MRwRenderer::DetachView(IRendererView* view) {
+  // Taking the view mutex waits for a Present that is calling views right now.
   std::lock_guard lock(m->viewMutex);
-  m->views.erase(std::remove(m->views.begin(), m->views.end(), view), m->views.end());
+  const auto it = std::find(m->views.begin(), m->views.end(), view);
+  if (it == m->views.end()) return;
+  m->views.erase(it);
+  view->Detached();
 }
 
-void MRwRenderer::SetHoldDisplay(bool hold) { m->hold = hold; }
+// --- previews --------------------------------------------------------------------------
 
-bool MRwRenderer::HoldDisplay() const { return m->hold; }
-
-// --- direct access -------------------------------------------------------------------
-
-uint8_t* MRwRenderer::LockScreen() {
-  m->mutex.lock();
-  return m->Screen();
+void MRwRenderer::CopyPixels(const ScreenRect& area, const uint8_t* pixels, int pitch, int transparentIndex) {
+  const int left = std::max(area.left, 0), right = std::min(area.right, kScreenWidth);
+  const int top = std::max(area.top, 0), bottom = std::min(area.bottom, kScreenHeight);
+  if (!pixels || left >= right || top >= bottom) return;
+  const bool keyed = ValidColor(transparentIndex);
+  std::lock_guard lock(m->mutex);
+  for (int y = top; y < bottom; ++y) {
+    const uint8_t* source = pixels + static_cast<ptrdiff_t>(y - area.top) * pitch + (left - area.left);
+    uint8_t* target = m->Screen() + y * kScreenPitch + left;
+    if (!keyed) {
+      std::memcpy(target, source, static_cast<size_t>(right - left));
+      continue;
+    }
+    for (int x = 0; x < right - left; ++x)
+      if (source[x] != transparentIndex) target[x] = source[x];
+  }
+  m->MarkMemoryRect(ScreenRect{left, top, right, bottom});
 }
 
-void MRwRenderer::UnlockScreen() { m->mutex.unlock(); }
+// --- reading -------------------------------------------------------------------------
+
+ScreenFrame MRwRenderer::Frame() const {
+  ScreenFrame frame;
+  frame.indices.resize(static_cast<size_t>(kScreenWidth) * kScreenHeight);
+  std::lock_guard lock(m->mutex);
+  frame.colors = m->colors;
+  const uint8_t border = static_cast<uint8_t>(m->border);
+  std::fill(frame.indices.begin(), frame.indices.end(), border);
+  for (int y = kVisibleTop; y < kVisibleBottom; ++y) {
+    const uint8_t* src = m->Screen() + (y + m->v) * kScreenPitch + m->h;
+    uint8_t* dst = &frame.indices[static_cast<size_t>(y) * kScreenWidth];
+    // Masked: direct writers may have stored values above 15.
+    for (int x = kVisibleLeft; x < kVisibleRight; ++x) dst[x] = src[x] & 0x0F;
+  }
+  return frame;
+}
 
 std::vector<uint8_t> MRwRenderer::ScreenSnapshot() const {
   std::lock_guard lock(m->mutex);
@@ -331,14 +343,9 @@ std::vector<uint8_t> MRwRenderer::VisibleIndices() const {
 }
 
 std::vector<Colorref> MRwRenderer::DisplayColors() const {
-  std::lock_guard lock(m->mutex);
-  std::vector<Colorref> out(kScreenWidth * kScreenHeight, m->colors[m->border]);
-  for (int y = kVisibleTop; y < kVisibleBottom; ++y) {
-    const uint8_t* src = m->Screen() + (y + m->v) * kScreenPitch + m->h;
-    Colorref* dst = &out[y * kScreenWidth];
-    // Masked: callers of LockScreen may have written values above 15.
-    for (int x = kVisibleLeft; x < kVisibleRight; ++x) dst[x] = m->colors[src[x] & 0x0F];
-  }
+  const ScreenFrame frame = Frame();
+  std::vector<Colorref> out(frame.indices.size());
+  std::transform(frame.indices.begin(), frame.indices.end(), out.begin(), [&](uint8_t i) { return frame.colors[i]; });
   return out;
 }
 

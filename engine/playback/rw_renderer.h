@@ -1,66 +1,66 @@
 #pragma once
 // MRwRenderer: the CD+G screen in memory (two 300 x 216 buffers of colour
 // indices, row pitch 304), the colour table, and the effect of each graphics
-// instruction. Views (windows) attach through IRendererView and are told
-// which scaled rectangles to repaint; the renderer itself draws nothing.
+// instruction. The renderer draws nothing itself: each effect marks the
+// region it changed, and Present() tells the attached views (IRendererView)
+// once what changed since the last Present; they paint from Frame().
 //
 // Threads: one thread may feed instructions while others read the screen.
-// Screen memory and state sit behind one mutex; views are called with that
-// mutex released, so a view may read the screen from inside its callbacks.
+// Screen memory and state sit behind one mutex, released while views are
+// called, so a view may read the frame from inside its callback. Players on
+// other threads hold a RendererHandle so that the renderer's owner can
+// destroy it while they run.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "engine/cdg/cdg_packet.h"
+#include "engine/cdg/preview_target.h"
+#include "engine/cdg/screen_geometry.h"
+#include "engine/playback/renderer_view.h"
 
 namespace lf {
 
-inline constexpr int kScreenPitch = 304;
-inline constexpr int kScreenBytes = kScreenPitch * kScreenHeight;  // 65664
-
-struct ScreenRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool operator==(const ScreenRect&) const = default;
-};
-
 class MRwRenderer;
 
-// A window that shows the renderer's screen scaled to its client area.
-class IRendererView {
+// A renderer that its owner may destroy while another thread uses it: Use()
+// runs `fn` with the renderer alive, or not at all once it is gone. The
+// renderer's destructor waits for a Use() already running.
+class RendererHandle {
  public:
-  virtual ~IRendererView() = default;
-  // Client area in the view's own coordinates.
-  virtual ScreenRect ClientRect() const = 0;
-  // Show screen memory `source` (offsets already applied), stretched to `dest`.
-  virtual void CopyScreen(const MRwRenderer& renderer, const ScreenRect& source, const ScreenRect& dest) = 0;
-  // Fill `dest` with one colour (border strips, memory presets).
-  virtual void FillRect(const ScreenRect& dest, Colorref color) = 0;
+  template <typename Fn>
+  bool Use(Fn&& fn) {
+    std::lock_guard lock(m_mutex);
+    if (!m_renderer) return false;
+    fn(*m_renderer);
+    return true;
+  }
+  bool Alive() {
+    std::lock_guard lock(m_mutex);
+    return m_renderer != nullptr;
+  }
+
+ private:
+  friend class MRwRenderer;
+  explicit RendererHandle(MRwRenderer* renderer) : m_renderer(renderer) {}
+  std::mutex m_mutex;
+  MRwRenderer* m_renderer;
 };
 
-// The visible drawing area (6, 12)-(294, 204) of the screen.
-inline constexpr ScreenRect kVisibleRect{kVisibleLeft, kVisibleTop, kVisibleRight, kVisibleBottom};
-
-// Refresh arithmetic, exposed for views and tests.
-// Widens a screen rectangle by one pixel on each side, clamped to the visible area.
-ScreenRect WidenToVisible(const ScreenRect& screenRect);
-// Maps a screen rectangle onto a client area showing the whole 300 x 216 screen.
-ScreenRect ScaleToClient(const ScreenRect& screenRect, const ScreenRect& client);
-
-class MRwRenderer {
+class MRwRenderer : public IPreviewTarget {
  public:
   MRwRenderer();
-  virtual ~MRwRenderer();
+  ~MRwRenderer() override;  // detaches every view; waits for RendererHandle users
   MRwRenderer(const MRwRenderer&) = delete;
   MRwRenderer& operator=(const MRwRenderer&) = delete;
 
-  // --- instruction effects ---------------------------------------------------
-  void MemoryPreset(int color);
-  void BorderPreset(int color);
+  // --- instruction effects (shown at the next Present) ------------------------
+  void MemoryPreset(int color) override;
+  void BorderPreset(int color) override;
   // Replaces entries first .. first + count - 1 (clipped to the 16 entries).
-  void LoadColors(int first, int count, const Colorref* colors);
+  void LoadColors(int first, int count, const Colorref* colors) override;
   void DrawTile(int row, int column, int color0, int color1, const CdgTileRows& rows);
   void XorTile(int row, int column, int color0, int color1, const CdgTileRows& rows);
   // Both commands may be non-zero: the two shifts then apply together (a
@@ -69,23 +69,35 @@ class MRwRenderer {
   void ScrollPreset(int fillColor, int hCommand, int hOffset, int vCommand, int vOffset);
   void ScrollCopy(int hCommand, int hOffset, int vCommand, int vOffset);
   void SetTransparentColor(int color);
+  // Back to the state of a new renderer (blank screen, all colours 0).
+  void Reset();
 
   // --- display ---------------------------------------------------------------
+  // Tells each view, once, the region changed since the last Present; nothing
+  // while the display is held or when nothing changed.
+  void Present();
+  // Marks a screen rectangle (widened by a pixel, clamped to the visible
+  // area) or the whole screen changed, and presents.
   void RefreshRect(const ScreenRect& screenRect);
   void RefreshAll();
-  void RepaintBorder();
-  void AttachView(IRendererView* view);
-  void DetachView(IRendererView* view);
+  // While held, changes only accumulate; callers hold around bursts of
+  // packets and then present.
   void SetHoldDisplay(bool hold);
   bool HoldDisplay() const;
+  void AttachView(IRendererView* view);
+  // After it returns no callback to `view` runs or will run (unless called
+  // from inside that view's own callback, which then finishes normally).
+  void DetachView(IRendererView* view);
+  std::shared_ptr<RendererHandle> Handle() const { return m_handle; }
 
-  // --- direct access (generator previews, views) ------------------------------
-  // Locks screen memory; pixels of the current buffer, kScreenPitch per row.
-  // Every LockScreen must be matched by UnlockScreen on the same thread.
-  uint8_t* LockScreen();
-  void UnlockScreen();
+  // --- previews (IPreviewTarget) ---------------------------------------------
+  void CopyPixels(const ScreenRect& area, const uint8_t* pixels, int pitch, int transparentIndex) override;
+  void ShowChanges() override { Present(); }
 
-  // A consistent copy of the current screen (kScreenBytes) and colour table.
+  // --- reading ---------------------------------------------------------------
+  // The screen as shown, for views to paint from.
+  ScreenFrame Frame() const;
+  // A consistent copy of the current screen memory (kScreenBytes).
   std::vector<uint8_t> ScreenSnapshot() const;
   // Colour index at screen memory (x, y); 0 outside the screen.
   uint8_t PixelAt(int x, int y) const;
@@ -100,17 +112,16 @@ class MRwRenderer {
 
   // The visible 288 x 192 window as colour indices (H and V applied).
   std::vector<uint8_t> VisibleIndices() const;
-  // The whole 300 x 216 screen as shown: visible window with the border colour
-  // around it, as 0x00BBGGRR values.
+  // The whole 300 x 216 screen as shown, as 0x00BBGGRR values.
   std::vector<Colorref> DisplayColors() const;
 
  private:
   struct Impl;
-  Impl* m;
+  std::unique_ptr<Impl> m;
+  std::shared_ptr<RendererHandle> m_handle;
 
   void TileOp(int row, int column, int color0, int color1, const CdgTileRows& rows, bool isXor);
   void Scroll(bool copy, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset);
-  std::vector<IRendererView*> Views() const;
 };
 
 }  // namespace lf

@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/playback/rw_player.h"
+#include "engine/playback/cdg_decoder.h"
 #include "engine/playback/rw_renderer.h"
 
 namespace lf {
 
 size_t DecodeStreamPrefix(MRwRenderer& renderer, const uint8_t* stream, size_t size, size_t slotEnd) {
   const size_t slots = std::min(slotEnd, stream ? size / kPacketSize : 0);
-  // A player decodes through its own decoder so that colour tables load only when changed.
-  MRwPlayer player(&renderer);
-  const bool held = renderer.HoldDisplay();
-  renderer.SetHoldDisplay(true);
-  for (size_t k = 0; k < slots; ++k) {
-    const uint8_t* bytes = stream + k * kPacketSize;
-    if ((bytes[0] & kSixBitMask) == kTvGraphics) player.DecodePacket(PacketAt(bytes));
-  }
-  renderer.SetHoldDisplay(held);
+  MCdgDecoder decoder;
+  decoder.DecodeSlots(stream, size, 0, slots, renderer);
   renderer.RefreshAll();
   return slots;
 }

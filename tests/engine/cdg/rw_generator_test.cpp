@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "engine/playback/rw_renderer.h"
+
 namespace lf {
 namespace {
 

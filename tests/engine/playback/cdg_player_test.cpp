@@ -67,7 +67,7 @@ class CdgPlayerTest : public ::testing::Test {
 // 30 ms covers the playback thread's 10 ms update step at each end of the
 // measurement and the dummy driver's sleep overshoot per 40 ms period.
 TEST_F(CdgPlayerTest, PositionAdvancesWithRealTime) {
-  player.SetSource(Tone("five.wav", 5.0), nullptr, 0);
+  player.SetSource(Tone("five.wav", 5.0), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_EQ(player.Length(), 5 * 44100);
   ASSERT_TRUE(WaitForSound(player, 0));
@@ -86,7 +86,7 @@ TEST_F(CdgPlayerTest, PositionAdvancesWithRealTime) {
 
 // At a tempo change of -50 % the music advances at half the speed of the clock.
 TEST_F(CdgPlayerTest, HalfTempoHalvesTheSpeedOfTheMusic) {
-  player.SetSource(Tone("slow.wav", 4.0), nullptr, 0);
+  player.SetSource(Tone("slow.wav", 4.0), nullptr);
   player.SetTempoChange(-50);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
@@ -104,7 +104,7 @@ TEST_F(CdgPlayerTest, HalfTempoHalvesTheSpeedOfTheMusic) {
 // both events; the end of the music signals finished and the stop event,
 // puts the position at the length and the time left at 00:00.
 TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
-  player.SetSource(Tone("half.wav", 0.5), nullptr, 0);
+  player.SetSource(Tone("half.wav", 0.5), nullptr);
   Event stopEvent(true);
   player.SetStopEvent(&stopEvent);
   std::vector<std::string> order;
@@ -157,7 +157,7 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
 }
 
 TEST_F(CdgPlayerTest, NoThreadIsLeftRunningAfterStop) {
-  player.SetSource(Tone("t.wav", 2.0), nullptr, 0);
+  player.SetSource(Tone("t.wav", 2.0), nullptr);
   // A first play opens the sound system, whose own threads may stay.
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   player.Stop();
@@ -165,7 +165,7 @@ TEST_F(CdgPlayerTest, NoThreadIsLeftRunningAfterStop) {
   std::vector<uint8_t> stream(600 * kPacketSize, 0);
   MRwRenderer renderer;
   player.SetRenderer(&renderer);
-  player.SetSource(dir.File("t.wav"), stream.data(), stream.size());
+  player.SetSource(dir.File("t.wav"), MakePacketStream(stream));
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   EXPECT_GE(ThreadCount(), before + 3);  // reader, playback, graphics (and the device's)
@@ -175,7 +175,7 @@ TEST_F(CdgPlayerTest, NoThreadIsLeftRunningAfterStop) {
 
 // Start and end positions, and a lead-in of silence that counts in the length.
 TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
-  player.SetSource(Tone("three.wav", 3.0), nullptr, 0);
+  player.SetSource(Tone("three.wav", 3.0), nullptr);
   std::atomic<int> ended{0};
   const auto t0 = Clock::now();
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 44100, 66150, [&](int, uintptr_t) { ++ended; }));
@@ -188,7 +188,7 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
   player.Stop();
 
   player.SetLeadIn(22050);
-  player.SetSource(Tone("short.wav", 0.25), nullptr, 0);
+  player.SetSource(Tone("short.wav", 0.25), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.Length(), 22050 + 11025);
   ASSERT_TRUE(player.FinishedEvent().WaitFor(3000ms));
@@ -198,7 +198,7 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
 }
 
 TEST_F(CdgPlayerTest, PauseHoldsThePositionAndResumeGoesOn) {
-  player.SetSource(Tone("p.wav", 3.0), nullptr, 0);
+  player.SetSource(Tone("p.wav", 3.0), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   std::this_thread::sleep_for(200ms);
@@ -225,7 +225,7 @@ TEST_F(CdgPlayerTest, GraphicsFollowTheSound) {
     const CdgPacket p = MakeMemoryPreset(static_cast<int>(slot / 30) % 16, 0);
     std::memcpy(&stream[slot * kPacketSize], &p, kPacketSize);
   }
-  player.SetSource(Tone("g.wav", 3.0), stream.data(), stream.size());
+  player.SetSource(Tone("g.wav", 3.0), MakePacketStream(stream));
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   std::this_thread::sleep_for(700ms);
@@ -247,7 +247,7 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
                        test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)}, {"data", test::PcmBytes(samples, 16)}}));
   std::atomic<int> all{-1}, right{-1}, left{-1}, volume{50};
   player.SetLevelOutputs(&all, &right, &left);
-  player.SetSource(dir.File("anti.wav"), nullptr, 0);
+  player.SetSource(dir.File("anti.wav"), nullptr);
   player.SetChannelMode(4);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitUntil([&] { return all >= 0; }, 2000ms));
@@ -269,23 +269,23 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
 }
 
 TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
-  player.SetSource(dir.File("missing.wav"), nullptr, 0);
+  player.SetSource(dir.File("missing.wav"), nullptr);
   EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   EXPECT_FALSE(player.LastError().empty());
   test::WriteFileBytes(dir.File("empty.wav"), "");
-  player.SetSource(dir.File("empty.wav"), nullptr, 0);
+  player.SetSource(dir.File("empty.wav"), nullptr);
   EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
-  player.SetSource(Tone("wide.wav", 0.5, 2, 24), nullptr, 0);
+  player.SetSource(Tone("wide.wav", 0.5, 2, 24), nullptr);
   EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.LastError(), "Bits per Sample must be 8 or 16");
   EXPECT_EQ(player.State(), MCdgPlayer::kStopped);
 
   // Six channels and 8-bit samples play.
-  player.SetSource(Tone("six.wav", 0.3, 6), nullptr, 0);
+  player.SetSource(Tone("six.wav", 0.3, 6), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
-  player.SetSource(Tone("eight.wav", 0.3, 1, 8), nullptr, 0);
+  player.SetSource(Tone("eight.wav", 0.3, 1, 8), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
@@ -295,7 +295,7 @@ TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
   std::string wav = test::ToneWav(44100, 16, 2, 44100);
   wav.resize(44 + 11025 * 4);
   test::WriteFileBytes(dir.File("liar.wav"), wav);
-  player.SetSource(dir.File("liar.wav"), nullptr, 0);
+  player.SetSource(dir.File("liar.wav"), nullptr);
   ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.Length(), 11025);
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));

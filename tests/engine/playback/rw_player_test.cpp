@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "engine/playback/cdg_decoder.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/stream_decode.h"
 
@@ -14,10 +15,8 @@ namespace {
 
 class CountingView : public IRendererView {
  public:
-  ScreenRect ClientRect() const override { return {0, 0, 300, 216}; }
-  void CopyScreen(const MRwRenderer&, const ScreenRect&, const ScreenRect&) override { ++copies; }
-  void FillRect(const ScreenRect&, Colorref) override { ++fills; }
-  std::atomic<int> copies{0}, fills{0};
+  void ScreenChanged(const ScreenRect&) override { ++changes; }
+  std::atomic<int> changes{0};
 };
 
 std::vector<uint8_t> EmptyStream(size_t slots) { return std::vector<uint8_t>(slots * kPacketSize, 0); }
@@ -32,55 +31,56 @@ CdgTileRows Solid() {
 
 TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
   MRwRenderer r;
-  MRwPlayer player(&r);
-  player.DecodePacket(MakeMemoryPreset(6, 0));
+  MCdgDecoder decoder;
+  auto decode = [&](const CdgPacket& p) { decoder.Decode(p, r); };
+  decode(MakeMemoryPreset(6, 0));
   EXPECT_EQ(r.PixelAt(0, 0), 6);
-  player.DecodePacket(MakeBorderPreset(3));
+  decode(MakeBorderPreset(3));
   EXPECT_EQ(r.BorderColor(), 3);
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 1, 2, 4, 4, Solid()));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 1, 2, 4, 4, Solid()));
   EXPECT_EQ(r.PixelAt(24, 48), 2);
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockXor, 1, 3, 4, 4, Solid()));
+  decode(MakeTileBlock(CdgInstruction::TileBlockXor, 1, 3, 4, 4, Solid()));
   EXPECT_EQ(r.PixelAt(24, 48), 1);
-  player.DecodePacket(MakeScroll(CdgInstruction::ScrollPreset, 9, kScrollLeft, 2, 0, 3));
+  decode(MakeScroll(CdgInstruction::ScrollPreset, 9, kScrollLeft, 2, 0, 3));
   EXPECT_EQ(r.PixelAt(18, 48), 1);
   EXPECT_EQ(r.PixelAt(299, 48), 9);
   EXPECT_EQ(r.HOffset(), 2);
   EXPECT_EQ(r.VOffset(), 3);
-  player.DecodePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, kScrollRight, 0, 0, 0));
+  decode(MakeScroll(CdgInstruction::ScrollCopy, 0, kScrollRight, 0, 0, 0));
   EXPECT_EQ(r.PixelAt(24, 48), 1);
-  player.DecodePacket(MakeDefineTransparentColor(12));
+  decode(MakeDefineTransparentColor(12));
   EXPECT_EQ(r.TransparentColor(), 12);
   const Colorref colors[8] = {MakeRgb(255, 255, 255), 0, 0, 0, 0, 0, 0, MakeRgb(17, 34, 51)};
-  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
+  decode(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
   EXPECT_EQ(r.ColorAt(8), MakeRgb(255, 255, 255));
   EXPECT_EQ(r.ColorAt(15), MakeRgb(17, 34, 51));
   EXPECT_EQ(r.ColorAt(0), 0u);
 
   // Channels above 1 are not shown; channel 1 is.
   const std::vector<uint8_t> before = r.ScreenSnapshot();
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 2));
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 8));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 2));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 8));
   EXPECT_EQ(r.ScreenSnapshot(), before);
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 1));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 5, 5, 2, 2, Solid(), 1));
   EXPECT_EQ(r.PixelAt(12, 24), 5);
 
   // Row bytes above 80 are invalid rows; unknown instructions and other commands do nothing.
   const std::vector<uint8_t> now = r.ScreenSnapshot();
   CdgPacket badRow = MakeTileBlock(CdgInstruction::TileBlockNormal, 7, 7, 3, 3, Solid());
   badRow.data[2] = 81;  // 81 & 0x1F would be row 17
-  player.DecodePacket(badRow);
+  decode(badRow);
   CdgPacket unknown = MakeMemoryPreset(1, 0);
   unknown.instruction = 5;
-  player.DecodePacket(unknown);
+  decode(unknown);
   CdgPacket otherMode = MakeMemoryPreset(1, 0);
   otherMode.command = 8;
-  player.DecodePacket(otherMode);
+  decode(otherMode);
   EXPECT_EQ(r.ScreenSnapshot(), now);
   // The top two bits of command and instruction are not part of them.
   CdgPacket high = MakeMemoryPreset(11, 0);
   high.command |= 0xC0;
   high.instruction |= 0x40;
-  player.DecodePacket(high);
+  decode(high);
   EXPECT_EQ(r.PixelAt(0, 0), 11);
 }
 
@@ -89,17 +89,18 @@ TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
 // window shows screen pixel (x + H, y + V) at (x, y).
 TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
   MRwRenderer r;
-  MRwPlayer player(&r);
-  player.DecodePacket(MakeMemoryPreset(2, 0));
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
-  player.DecodePacket(MakeMemoryPreset(2, 1));
+  MCdgDecoder decoder;
+  auto decode = [&](const CdgPacket& p) { decoder.Decode(p, r); };
+  decode(MakeMemoryPreset(2, 0));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
+  decode(MakeMemoryPreset(2, 1));
   EXPECT_EQ(r.PixelAt(18, 36), 2);
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
-  player.DecodePacket(MakeMemoryPreset(40, 15));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
+  decode(MakeMemoryPreset(40, 15));
   EXPECT_EQ(r.PixelAt(18, 36), 2);
 
-  player.DecodePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, 0, 5, 0, 11));
-  player.DecodePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, 7, 7, 1, 1, Solid()));
+  decode(MakeScroll(CdgInstruction::ScrollCopy, 0, 0, 5, 0, 11));
+  decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 7, 7, 1, 1, Solid()));
   EXPECT_EQ(r.PixelAt(6, 12), 7);
   EXPECT_EQ(r.PixelAt(6, 24), 2);
   const std::vector<uint8_t> visible = r.VisibleIndices();
@@ -112,23 +113,31 @@ TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
   MRwRenderer r;
   CountingView view;
   r.AttachView(&view);
-  MRwPlayer player(&r);
+  MCdgDecoder decoder;
+  auto decode = [&](const CdgPacket& p) {
+    decoder.Decode(p, r);
+    r.Present();
+  };
   Colorref colors[8] = {MakeRgb(255, 0, 0)};
-  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
-  const int copies = view.copies;
-  EXPECT_GT(copies, 0);
-  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
-  EXPECT_EQ(view.copies, copies);
+  decode(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
+  EXPECT_EQ(view.changes, 1);
+  decode(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors));
+  EXPECT_EQ(view.changes, 1);
   // The same colours in the high table are a change of that table.
-  player.DecodePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
-  EXPECT_GT(view.copies, copies);
+  decode(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors));
+  EXPECT_EQ(view.changes, 2);
   EXPECT_EQ(r.ColorAt(8), MakeRgb(255, 0, 0));
 }
 
 TEST(RwPlayerDecoder, NoRendererMeansNothingHappens) {
   MRwPlayer player(nullptr);
-  player.DecodePacket(MakeMemoryPreset(1, 0));  // must not crash
-  SUCCEED();
+  std::vector<uint8_t> stream = EmptyStream(10);
+  Put(stream, 1, MakeMemoryPreset(1, 0));
+  player.SetStream(MakePacketStream(stream));
+  std::atomic<int32_t> samples{1 << 20};
+  player.SetExternalPosition(&samples);
+  player.Play(false);  // must not crash, and ends after the last slot
+  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
 }
 
 TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
@@ -142,7 +151,7 @@ TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
   Put(stream, 599, MakeBorderPreset(4));  // the last slot
   std::atomic<int32_t> samples{0};
   MRwPlayer player(&r);
-  player.SetStream(stream.data(), stream.size());
+  player.SetStream(MakePacketStream(stream));
   player.SetExternalPosition(&samples);
   player.Play(true);
   EXPECT_EQ(player.State(), MRwPlayer::kPlaying);
@@ -174,13 +183,11 @@ TEST(RwPlayer, FirstPassIsHeldAndShownInOneRefresh) {
     Put(stream, i, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 1, 1 + i % 16, 1 + i % 48, Solid()));
   std::atomic<int32_t> samples{300 * 147};
   MRwPlayer player(&r);
-  player.SetStream(stream.data(), stream.size());
+  player.SetStream(MakePacketStream(stream));
   player.SetExternalPosition(&samples);
   player.Play(false);  // on this thread: returns after the last slot
   EXPECT_EQ(player.State(), MRwPlayer::kStopped);
-  EXPECT_EQ(view.copies, 1);
-  EXPECT_EQ(view.fills, 4);
-  EXPECT_FALSE(r.HoldDisplay());
+  EXPECT_EQ(view.changes, 1);
 }
 
 TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
@@ -197,7 +204,7 @@ TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
   // Own clock: paused holds the highest position.
   MRwPlayer own(&r);
   std::vector<uint8_t> stream = EmptyStream(3000);
-  own.SetStream(stream.data(), stream.size());
+  own.SetStream(MakePacketStream(stream));
   own.Play(true);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const int32_t before = own.Position();
@@ -220,7 +227,7 @@ TEST(RwPlayer, TempoChangeFromThePaceRunsTheClockFaster) {
   std::vector<uint8_t> stream = EmptyStream(30000);
   MRwPlayer player(&r);
   player.SetPace({[] { return 147; }, [] { return 100; }});
-  player.SetStream(stream.data(), stream.size());
+  player.SetStream(MakePacketStream(stream));
   player.Play(true);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   const int32_t p = player.Position();
@@ -235,10 +242,10 @@ TEST(RwPlayer, EmptyStreamEndsAtOnceAndStopForgetsTheStream) {
   player.Play(false);
   EXPECT_EQ(player.State(), MRwPlayer::kStopped);
   std::vector<uint8_t> stream = EmptyStream(10);
-  player.SetStream(stream.data(), 0);
+  player.SetStream(MakePacketStream({}));
   player.Play(true);
   player.Stop();
-  player.SetStream(stream.data(), stream.size());
+  player.SetStream(MakePacketStream(stream));
   player.Stop();
   std::atomic<int32_t> samples{1 << 20};
   player.SetExternalPosition(&samples);

@@ -8,29 +8,17 @@
 namespace lf {
 namespace {
 
-// Records what the renderer asks a window to paint.
+// Records the regions the renderer reports, and what a window of `client`
+// size would repaint for each.
 class RecordingView : public IRendererView {
  public:
-  explicit RecordingView(ScreenRect client) : m_client(client) {}
-  ScreenRect ClientRect() const override { return m_client; }
-  void CopyScreen(const MRwRenderer&, const ScreenRect& source, const ScreenRect& dest) override {
-    copies.push_back({source, dest});
-  }
-  void FillRect(const ScreenRect& dest, Colorref color) override { fills.push_back({dest, color}); }
-  void Clear() {
-    copies.clear();
-    fills.clear();
-  }
+  explicit RecordingView(ScreenRect client = {0, 0, 300, 216}) : m_client(client) {}
+  void ScreenChanged(const ScreenRect& region) override { regions.push_back(region); }
+  void Detached() override { ++detached; }
+  ScreenRect Repaint(size_t i) const { return ScaleToClient(regions.at(i), m_client); }
 
-  struct Copy {
-    ScreenRect source, dest;
-  };
-  struct Fill {
-    ScreenRect dest;
-    Colorref color;
-  };
-  std::vector<Copy> copies;
-  std::vector<Fill> fills;
+  std::vector<ScreenRect> regions;
+  int detached = 0;
 
  private:
   ScreenRect m_client;
@@ -106,17 +94,20 @@ TEST(RwRenderer, XorTwiceRestoresAndOutOfRangeTilesChangeNothing) {
   r.XorTile(4, 7, 5, 10, Rows(0x15));
   EXPECT_EQ(r.ScreenSnapshot(), before);
 
-  RecordingView view({0, 0, 300, 216});
+  r.Present();
+  RecordingView view;
   r.AttachView(&view);
+  r.Present();  // nothing changed since the last Present: nothing to tell
+  EXPECT_TRUE(view.regions.empty());
   r.DrawTile(18, 0, 1, 2, Rows(0x3F));
   r.DrawTile(0, 50, 1, 2, Rows(0x3F));
   r.DrawTile(-1, 3, 1, 2, Rows(0x3F));  // an invalid row byte
   r.DrawTile(3, 3, 16, 2, Rows(0x3F));
   EXPECT_EQ(r.ScreenSnapshot(), before);
-  // Each refreshes the whole visible area instead, then the border.
-  ASSERT_EQ(view.copies.size(), 4u);
-  EXPECT_EQ(view.copies[0].dest, (ScreenRect{6, 12, 294, 204}));
-  EXPECT_EQ(view.fills.size(), 16u);
+  // Each refreshes the whole screen instead; the batch is told once.
+  r.Present();
+  ASSERT_EQ(view.regions.size(), 1u);
+  EXPECT_EQ(view.regions[0], kWholeScreen);
 }
 
 TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
@@ -124,52 +115,65 @@ TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
   RecordingView view({0, 0, 600, 432});
   r.AttachView(&view);
   r.AttachView(&view);  // attached once only
-  r.DrawTile(1, 1, 0, 1, Rows(0x3F));
-  ASSERT_EQ(view.copies.size(), 1u);
-  EXPECT_EQ(view.copies[0].dest, (ScreenRect{12, 24, 26, 50}));
-  EXPECT_EQ(view.copies[0].source, (ScreenRect{6, 12, 13, 25}));
+  struct Case {
+    int row, column;
+    ScreenRect region;   // shown coordinates
+    ScreenRect repaint;  // on a 600 x 432 client area
+  };
+  const Case cases[] = {
+      {1, 1, {6, 12, 13, 25}, {12, 24, 26, 50}},             // clamped on the left and top
+      {16, 48, {287, 191, 294, 204}, {574, 382, 588, 408}},  // and at 294, 204
+      {5, 7, {41, 59, 49, 73}, {82, 118, 98, 146}},
+  };
+  for (const Case& c : cases) {
+    view.regions.clear();
+    r.DrawTile(c.row, c.column, 0, 1, Rows(0x3F));
+    r.Present();
+    ASSERT_EQ(view.regions.size(), 1u) << c.row << "," << c.column;
+    EXPECT_EQ(view.regions[0], c.region);
+    EXPECT_EQ(view.Repaint(0), c.repaint);
+  }
+  // A client area that does not start at the origin and does not scale evenly.
+  EXPECT_EQ(ScaleToClient(cases[2].region, {10, 20, 10 + 450, 20 + 300}),
+            (ScreenRect{10 + 41 * 450 / 300, 20 + 59 * 300 / 216, 10 + 49 * 450 / 300, 20 + 73 * 300 / 216}));
 
-  view.Clear();
-  r.DrawTile(16, 48, 0, 1, Rows(0x3F));  // bottom-right visible tile: clamped at 294, 204
-  ASSERT_EQ(view.copies.size(), 1u);
-  EXPECT_EQ(view.copies[0].dest, (ScreenRect{574, 382, 588, 408}));
+  // Tiles of one batch are told as one region that holds them all.
+  view.regions.clear();
+  r.DrawTile(2, 2, 0, 1, Rows(0x3F));
+  r.DrawTile(4, 9, 0, 1, Rows(0x3F));
+  r.Present();
+  ASSERT_EQ(view.regions.size(), 1u);
+  EXPECT_EQ(view.regions[0], (ScreenRect{11, 23, 61, 61}));
 
-  view.Clear();
+  view.regions.clear();
   r.DrawTile(0, 10, 0, 1, Rows(0x3F));  // border row: memory only
   r.DrawTile(10, 0, 0, 1, Rows(0x3F));
-  EXPECT_TRUE(view.copies.empty());
+  r.Present();
+  EXPECT_TRUE(view.regions.empty());
   EXPECT_EQ(r.PixelAt(60, 0), 1);
-
-  // A client area that does not start at the origin and does not scale evenly.
-  RecordingView odd({10, 20, 10 + 450, 20 + 300});
-  r.AttachView(&odd);
-  r.DrawTile(5, 7, 0, 1, Rows(0x3F));  // (42, 60)-(48, 72) -> (41, 59)-(49, 73)
-  ASSERT_EQ(odd.copies.size(), 1u);
-  EXPECT_EQ(odd.copies[0].dest, (ScreenRect{10 + 41 * 450 / 300, 20 + 59 * 300 / 216, 10 + 49 * 450 / 300,
-                                            20 + 73 * 300 / 216}));
 }
 
-TEST(RwRenderer, RefreshAllAppliesOffsetsAndRepaintsBorder) {
+TEST(RwRenderer, FrameAppliesOffsetsAndFramesWithTheBorder) {
   MRwRenderer r;
-  RecordingView view({0, 0, 600, 432});
+  RecordingView view;
   r.AttachView(&view);
   r.ScrollCopy(0, 5, 0, 11);  // offsets only
   EXPECT_EQ(r.HOffset(), 5);
   EXPECT_EQ(r.VOffset(), 11);
-  ASSERT_EQ(view.copies.size(), 1u);
-  EXPECT_EQ(view.copies[0].source, (ScreenRect{11, 23, 299, 215}));
-  EXPECT_EQ(view.copies[0].dest, (ScreenRect{12, 24, 588, 408}));
-  ASSERT_EQ(view.fills.size(), 4u);
-  EXPECT_EQ(view.fills[0].dest, (ScreenRect{0, 0, 600, 24}));
-  EXPECT_EQ(view.fills[1].dest, (ScreenRect{0, 24, 12, 408}));
-  EXPECT_EQ(view.fills[2].dest, (ScreenRect{0, 408, 600, 432}));
-  EXPECT_EQ(view.fills[3].dest, (ScreenRect{588, 24, 600, 408}));
+  r.Present();
+  ASSERT_EQ(view.regions.size(), 1u);
+  EXPECT_EQ(view.regions[0], kWholeScreen);
 
   // The visible window starts at screen memory (11, 23).
-  r.DrawTile(1, 1, 0, 0, Rows(0));
-  r.LockScreen()[23 * kScreenPitch + 11] = 6;
-  r.UnlockScreen();
+  const uint8_t six = 6;
+  r.CopyPixels({11, 23, 12, 24}, &six, 1, -1);
   EXPECT_EQ(r.VisibleIndices()[0], 6);
+  r.BorderPreset(9);
+  const ScreenFrame frame = r.Frame();
+  EXPECT_EQ(frame.IndexAt(6, 12), 6);
+  EXPECT_EQ(frame.IndexAt(5, 12), 9);
+  EXPECT_EQ(frame.IndexAt(294, 100), 9);
+  EXPECT_EQ(frame.IndexAt(100, 204), 9);
 
   // Offsets above one tile are clamped so the window stays in screen memory.
   r.ScrollPreset(0, 0, 7, 0, 15);
@@ -179,7 +183,7 @@ TEST(RwRenderer, RefreshAllAppliesOffsetsAndRepaintsBorder) {
 
 TEST(RwRenderer, HoldDisplayDrawsNothingButChangesMemory) {
   MRwRenderer r;
-  RecordingView view({0, 0, 300, 216});
+  RecordingView view;
   r.AttachView(&view);
   r.SetHoldDisplay(true);
   r.DrawTile(3, 3, 0, 2, Rows(0x3F));
@@ -189,30 +193,37 @@ TEST(RwRenderer, HoldDisplayDrawsNothingButChangesMemory) {
   const Colorref c[8] = {};
   r.LoadColors(8, 8, c);
   r.RefreshAll();
-  EXPECT_TRUE(view.copies.empty());
-  EXPECT_TRUE(view.fills.empty());
+  EXPECT_TRUE(view.regions.empty());
   EXPECT_EQ(r.PixelAt(299, 100), 1);
   r.SetHoldDisplay(false);
-  r.RefreshAll();
-  EXPECT_EQ(view.copies.size(), 1u);
-  EXPECT_EQ(view.fills.size(), 4u);
+  r.Present();
+  ASSERT_EQ(view.regions.size(), 1u);
+  EXPECT_EQ(view.regions[0], kWholeScreen);
 }
 
-TEST(RwRenderer, MemoryPresetFillsTheScaledVisibleArea) {
+TEST(RwRenderer, MemoryPresetMarksTheVisibleAreaAndDetachedViewsHearNothing) {
   MRwRenderer r;
-  Colorref colors[8];
-  for (int i = 0; i < 8; ++i) colors[i] = MakeRgb(static_cast<uint8_t>(17 * i), 0, 0);
-  r.LoadColors(0, 8, colors);
   RecordingView view({0, 0, 600, 432});
   r.AttachView(&view);
   r.MemoryPreset(5);
-  ASSERT_EQ(view.fills.size(), 1u);
-  EXPECT_EQ(view.fills[0].dest, (ScreenRect{12, 24, 588, 408}));
-  EXPECT_EQ(view.fills[0].color, MakeRgb(85, 0, 0));
+  r.Present();
+  ASSERT_EQ(view.regions.size(), 1u);
+  EXPECT_EQ(view.Repaint(0), (ScreenRect{12, 24, 588, 408}));
   r.DetachView(&view);
-  view.Clear();
+  EXPECT_EQ(view.detached, 1);
+  r.DetachView(&view);  // not attached: no second notice
+  EXPECT_EQ(view.detached, 1);
   r.MemoryPreset(2);
-  EXPECT_TRUE(view.fills.empty());
+  r.Present();
+  EXPECT_EQ(view.regions.size(), 1u);
+
+  // A renderer destroyed with views attached tells them so.
+  RecordingView late;
+  {
+    MRwRenderer gone;
+    gone.AttachView(&late);
+  }
+  EXPECT_EQ(late.detached, 1);
 }
 
 TEST(RwRenderer, LoadColorsReplacesOnlyTheGivenRange) {
