@@ -66,6 +66,10 @@ void MCdgPlayer::SetSource(const std::string& wavPath, PacketStream stream) {
   m_stream = std::move(stream);
 }
 
+void MCdgPlayer::SetSource(const std::string& wavPath, const uint8_t* stream, size_t size) {
+  SetSource(wavPath, stream && size > 0 ? MakePacketStream(std::vector<uint8_t>(stream, stream + size)) : nullptr);
+}
+
 void MCdgPlayer::SetRenderer(MRwRenderer* renderer) {
   std::shared_ptr<RendererHandle> handle = renderer ? renderer->Handle() : nullptr;
   if (handle == m_renderer) return;

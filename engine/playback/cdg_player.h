@@ -48,6 +48,9 @@ class MCdgPlayer {
   // The WAV path (empty: silence at 44,100 Hz stereo) and the packet stream
   // (null for audio only), taken at the next Play.
   void SetSource(const std::string& wavPath, PacketStream stream);
+  // As above, with a copy of `size` bytes at `stream` (callers that hold a
+  // buffer of their own).
+  void SetSource(const std::string& wavPath, const uint8_t* stream, size_t size);
   void SetRenderer(MRwRenderer* renderer);
   // Silence, in sample frames, that comes before the music; counts in the length.
   void SetLeadIn(int32_t frames) { m_leadIn = frames; }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "engine/playback/rw_player.h"
+#include "engine/playback/cdg_decoder.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/song/song_compiler.h"
 #include "engine/song/song_settings.h"
@@ -132,14 +132,9 @@ void FinalPlayback::RedrawPreview(int from, int to) {
     m_preview->MemoryPreset(ColorIndexBackground);
     first = 0;
   }
-  MRwPlayer decoder(m_preview);
-  const bool held = m_preview->HoldDisplay();
-  m_preview->SetHoldDisplay(true);
-  for (int k = first; k <= to; ++k) {
-    const uint8_t* bytes = m_source.stream + static_cast<size_t>(k) * kPacketSize;
-    if ((bytes[0] & kSixBitMask) == kTvGraphics) decoder.DecodePacket(PacketAt(bytes));
-  }
-  m_preview->SetHoldDisplay(held);
+  MCdgDecoder decoder;
+  decoder.DecodeSlots(m_source.stream, m_source.streamSize, static_cast<size_t>(first), static_cast<size_t>(to) + 1,
+                      *m_preview);
   m_preview->RefreshAll();
 }
 

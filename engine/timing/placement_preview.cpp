@@ -1,6 +1,7 @@
 #include "engine/timing/placement_preview.h"
 
 #include "engine/cdg/rw_generator.h"
+#include "engine/playback/rw_renderer.h"
 #include "engine/song/song_settings.h"
 
 namespace lf {
