@@ -20,6 +20,7 @@ int RunImport(const std::vector<std::string>& arguments) {
   RefuseOutputClash({lyricsPath}, {projectPath});
   // Read the lyrics first: a bad file must leave the project untouched.
   const LyricsImport import = ImportLyricsFileOrThrow(lyricsPath);
+  const auto lock = LockSongProject(projectPath, "import");
   std::error_code ec;
   MSongSettings& song = std::filesystem::exists(projectPath, ec) ? LoadSongProject(projectPath)
                                                                  : NewSongProject(projectPath);

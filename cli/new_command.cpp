@@ -6,6 +6,7 @@
 #include "cli/lyrics_file_import.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
+#include "platform/staged_output.h"
 
 namespace lf::cli {
 namespace {
@@ -29,6 +30,8 @@ int RunNew(const std::vector<std::string>& arguments) {
   std::optional<LyricsImport> lyrics;
   if (auto l = args.Option("--lyrics")) lyrics = ImportLyricsFileOrThrow(*l);
 
+  if (std::string problem = OutputPathProblem(path); !problem.empty()) throw CliError(kExitOutput, path + ": " + problem);
+  const auto lock = LockSongProject(path, "new");
   MSongSettings& song = NewSongProject(path);
   if (!music.empty()) song.SetMusicPath(music);
   if (lyrics) ApplyLyricsImport(*lyrics, song);

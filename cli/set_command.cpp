@@ -153,6 +153,7 @@ int RunSet(const std::vector<std::string>& arguments) {
     changes.emplace_back(&key->second, item.substr(eq + 1));
   }
 
+  const auto lock = LockSongProject(path, "set");
   MSongSettings& song = LoadSongProject(path);
   for (const auto& [setter, value] : changes) (*setter)(song, value);
   song.SetModified(true);

@@ -15,6 +15,14 @@ MSongSettings& TheSong(const std::string& path) {
 
 }  // namespace
 
+std::unique_ptr<ProjectLock> LockSongProject(const std::string& path, const std::string& command) {
+  constexpr std::chrono::seconds kWait{10};
+  std::string why;
+  auto lock = ProjectLock::Acquire(path, "lyricforge-cli " + command, kWait, &why);
+  if (!lock) throw CliError(kExitFailure, path + ": " + why);
+  return lock;
+}
+
 MSongSettings& LoadSongProject(const std::string& path) {
   MSongSettings& song = TheSong(path);
   // The loader's message becomes the command's one error line.

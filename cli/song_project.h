@@ -1,11 +1,18 @@
 #pragma once
 // What the project commands share: loading and saving the program's song with
 // failures turned into one-line command errors.
+#include <memory>
 #include <string>
 
 #include "engine/song/song_settings.h"
+#include "platform/project_lock.h"
 
 namespace lf::cli {
+
+// The project's lock for a command that changes it, taken before it is loaded
+// and held until it is saved; waits a while for another holder, then throws
+// saying who holds it.
+std::unique_ptr<ProjectLock> LockSongProject(const std::string& path, const std::string& command);
 
 // The program's song, loaded from `path`; a failure throws with the loader's
 // own message.
