@@ -31,6 +31,17 @@ const std::map<std::string, HelpEntry>& HelpEntries() {
       {"import", {"import lyrics into a project (created when missing)",
                   "  -o P.lfp      the project to change or create\n"
                   "  --json        report what was imported as JSON\n"}},
+      {"place", {"time the words as taps at the given moments would",
+                 "  SECONDS       a tap: the next word starts here and the word before ends\n"
+                 "  pause:SECONDS the open word ends here (a gap in the singing)\n"
+                 "  back          takes the last tap back\n"
+                 "                the last word ends a second after it starts; in duet mode the\n"
+                 "                singer-2 lines are spread over the lines before them\n"}},
+      {"nudge", {"move one word's start or end by the adjust step, or snap its start to the music",
+                 "  WORD          the word's index, from 0, as lines --json lists them\n"
+                 "  start+ start- the start one step later or earlier\n"
+                 "  end+ end-     the end one step later or earlier\n"
+                 "  snap          the start onto the strongest onset within 150 ms of it\n"}},
       {"set", {"change song settings, KEY=VALUE each",
                "  KEY=VALUE     singerMode, linesPerPage, sweepMode, sweepAdvance, sweepEntireWord,\n"
                "                eraseFromBottom, artist, title, music, duet.singer1|singer2|both,\n"

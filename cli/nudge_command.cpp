@@ -1,0 +1,57 @@
+// lyricforge-cli nudge: moves one word's start or end by the adjust step, or
+// snaps its start onto the music, by the rules of the Adjust Lyrics page.
+#include <string>
+
+#include "cli/command.h"
+#include "cli/project_compile.h"
+#include "cli/song_project.h"
+#include "engine/timing/music_analysis.h"
+#include "engine/timing/onset_snap.h"
+#include "engine/timing/word_nudge.h"
+#include "platform/paths.h"
+
+namespace lf::cli {
+namespace {
+
+int WordIndex(const std::string& text, const MSongSettings& song) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < 0 || n >= song.WordCount())
+    throw CliError(kExitUsage, "'" + text + "' is not a word of the song (0 to " + std::to_string(song.WordCount() - 1) + ")");
+  return static_cast<int>(n);
+}
+
+int RunNudge(const std::vector<std::string>& arguments) {
+  Args args(arguments, {}, {});
+  const std::string& path = args.Positional(0, "project file");
+  MSongSettings& song = LoadSongProject(path);
+  song.GenerateKaraokeLineList(true, false);
+  const int word = WordIndex(args.Positional(1, "word index"), song);
+  if (args.Positionals().size() < 3) throw CliError(kExitUsage, "no moves given");
+  const SampleTime step = AdjustStepFrames(song.Settings(), song.SampleRate());
+  ScopedTempFolder folder("lyricforge-nudge");
+  for (size_t i = 2; i < args.Positionals().size(); ++i) {
+    const std::string& move = args.Positionals()[i];
+    if (move == "start+") NudgeStartLater(song, word, step);
+    else if (move == "start-") NudgeStartEarlier(song, word, step);
+    else if (move == "end+") NudgeEndLater(song, word, step);
+    else if (move == "end-") NudgeEndEarlier(song, word, step);
+    else if (move == "snap") {
+      if (song.WorkingMusicPath().empty()) PrepareProjectMusic(song, folder.Path());
+      const auto analysis = MusicAnalysisCache::Instance().Wait(song.WorkingMusicPath());
+      if (!analysis) throw CliError(kExitInput, song.MusicPath() + ": the music cannot be read");
+      if (!SnapWordStart(song, word, analysis->onsets, analysis->sampleRate))
+        throw CliError(kExitFailure, "no onset within 150 ms of word " + std::to_string(word) + "'s start");
+    } else {
+      throw CliError(kExitUsage, "'" + move + "' is not a move (start+, start-, end+, end- or snap)");
+    }
+  }
+  SaveSongProject(song);
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(nudge, "nudge", "nudge P.lfp WORD MOVE... (start+, start-, end+, end- or snap)", RunNudge);
+
+}  // namespace lf::cli

@@ -1,0 +1,46 @@
+// lyricforge-cli place: times the words as taps at given moments would, by
+// the rules of the Place Lyrics page (a tap log replayed, or times from
+// another tool).
+#include <cstdlib>
+#include <string>
+
+#include "cli/command.h"
+#include "cli/song_project.h"
+#include "engine/timing/lyric_placement.h"
+
+namespace lf::cli {
+namespace {
+
+// Seconds as sample frames; a usage error for anything but a time from 0 on.
+SampleTime Frames(const std::string& text, int rate) {
+  char* end = nullptr;
+  const double seconds = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(seconds >= 0) || seconds > 3600 * 12)
+    throw CliError(kExitUsage, "'" + text + "' is not a time in seconds");
+  return static_cast<SampleTime>(seconds * rate);
+}
+
+int RunPlace(const std::vector<std::string>& arguments) {
+  Args args(arguments, {}, {});
+  const std::string& path = args.Positional(0, "project file");
+  if (args.Positionals().size() < 2) throw CliError(kExitUsage, "no taps given");
+  MSongSettings& song = LoadSongProject(path);
+  const int rate = song.SampleRate();
+  LyricPlacement placement(song);
+  placement.Open();
+  for (size_t i = 1; i < args.Positionals().size(); ++i) {
+    const std::string& tap = args.Positionals()[i];
+    if (tap == "back") placement.StepBack();
+    else if (tap.rfind("pause:", 0) == 0) placement.PauseSweep(Frames(tap.substr(6), rate));
+    else placement.PlaceWord(Frames(tap, rate));
+  }
+  placement.EndPlacement(rate);
+  SaveSongProject(song);
+  return kExitOk;
+}
+
+}  // namespace
+
+LF_CLI_COMMAND(place, "place", "place P.lfp TAP... (SECONDS, pause:SECONDS or back)", RunPlace);
+
+}  // namespace lf::cli
