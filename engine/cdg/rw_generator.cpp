@@ -22,6 +22,13 @@ MRwGenerator::~MRwGenerator() = default;
 void MRwGenerator::SetStream(uint8_t* stream, int32_t size) {
   m_stream = stream;
   m_streamSize = stream != nullptr && size > 0 ? size : 0;
+  m_freeSlots.Reset(m_stream, UsableSlots());
+}
+
+// The last slot is never written: a packet must start before size - 24.
+int64_t MRwGenerator::UsableSlots() const {
+  const int64_t limit = static_cast<int64_t>(m_streamSize) - kPacketSize;
+  return limit > 0 ? (limit + kPacketSize - 1) / kPacketSize : 0;
 }
 
 const MFontRasterizer* MRwGenerator::FontFor(const std::string& face, int height, uint32_t flags) {
@@ -44,18 +51,16 @@ bool MRwGenerator::Aborted() {
 }
 
 int MRwGenerator::WritePacket(const CdgPacket& packet, int offset) {
-  // The last slot is never written: a packet must start before size - 24.
   const long long limit = static_cast<long long>(m_streamSize) - kPacketSize;
   if (!HasOutput() || offset < 0 || offset >= limit) return kPacketSize;
   // Offsets are slot addresses; a stray one is taken as the slot it falls in.
-  long long slot = offset - offset % kPacketSize;
-  for (; slot < limit; slot += kPacketSize) {
-    if (m_stream[slot] == 0) break;
-    if (Aborted()) return 0;
-  }
-  if (slot >= limit) return kPacketSize;  // no free slot left: dropped
-  std::memcpy(m_stream + slot, &packet, kPacketSize);
-  return static_cast<int>(slot - offset) + kPacketSize;
+  const int64_t wanted = offset / kPacketSize;
+  const int64_t slot = m_freeSlots.FirstEmptyFrom(wanted);
+  if (slot != wanted && Aborted()) return 0;
+  if (slot >= UsableSlots()) return kPacketSize;  // no free slot left: dropped
+  const long long at = slot * kPacketSize;
+  std::memcpy(m_stream + at, &packet, kPacketSize);
+  return static_cast<int>(at - offset) + kPacketSize;
 }
 
 int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {

@@ -16,6 +16,7 @@
 
 #include "engine/cdg/cdg_packet.h"
 #include "engine/cdg/draw_bitmap.h"
+#include "engine/cdg/free_slot_finder.h"
 #include "engine/cdg/image_struct.h"
 #include "engine/cdg/picture_bitmap.h"
 #include "engine/cdg/text_type.h"
@@ -184,8 +185,11 @@ class MRwGenerator {
   const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
 
   IPreviewTarget* m_renderer = nullptr;
+  int64_t UsableSlots() const;
+
   uint8_t* m_stream = nullptr;
   int32_t m_streamSize = 0;
+  FreeSlotFinder m_freeSlots;
   AbortCallback m_abort;
   bool m_aborted = false;
   int m_trailingSpace = 1;
