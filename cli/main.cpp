@@ -8,7 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/command_help.h"
-#include "platform/settings.h"
+#include "platform/settings_store_qt.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     return lf::cli::kExitOk;
   }
   // The desktop program's preferences (page colours, duet timing) apply here too.
-  lf::SetAppSettings(std::make_unique<lf::IniFileSettings>(lf::IniFileSettings::DefaultPath()));
+  lf::SetAppSettings(std::make_unique<lf::QtSettingsStore>());
   const std::string who = std::string("lyricforge-cli ") + command->name;
   try {
     return command->run(args);

@@ -1,9 +1,7 @@
 #include "platform/settings.h"
 
+#include <charconv>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace lf {
 
@@ -22,80 +20,71 @@ std::string ISettings::String(const std::string& group, const std::string& key,
   return v ? *v : fallback;
 }
 
+double ISettings::Double(const std::string& group, const std::string& key, double fallback) const {
+  auto v = Value(group, key);
+  if (!v) return fallback;
+  double d = 0;
+  const char* first = v->data();
+  const char* last = first + v->size();
+  while (first < last && *first == ' ') ++first;
+  auto [ptr, ec] = std::from_chars(first, last, d);
+  return ec == std::errc() && ptr != first ? d : fallback;
+}
+
 void ISettings::SetInt(const std::string& group, const std::string& key, int value) {
   SetValue(group, key, std::to_string(value));
 }
 
-std::optional<std::string> MemorySettings::Value(const std::string& group, const std::string& key) const {
+void ISettings::SetDouble(const std::string& group, const std::string& key, double value) {
+  char text[32];
+  auto [ptr, ec] = std::to_chars(text, text + sizeof text, value);
+  SetValue(group, key, std::string(text, ec == std::errc() ? ptr : text));
+}
+
+const MemorySettings::Stored* MemorySettings::Find(const std::string& group, const std::string& key) const {
   auto g = m_values.find(group);
-  if (g == m_values.end()) return std::nullopt;
+  if (g == m_values.end()) return nullptr;
   auto k = g->second.find(key);
-  if (k == g->second.end()) return std::nullopt;
-  return k->second;
+  return k == g->second.end() ? nullptr : &k->second;
+}
+
+std::optional<std::string> MemorySettings::Value(const std::string& group, const std::string& key) const {
+  std::lock_guard lock(m_mutex);
+  const Stored* v = Find(group, key);
+  if (!v) return std::nullopt;
+  if (const auto* s = std::get_if<std::string>(v)) return *s;
+  const auto& bytes = std::get<SettingsBytes>(*v);
+  return std::string(bytes.begin(), bytes.end());
 }
 
 void MemorySettings::SetValue(const std::string& group, const std::string& key, const std::string& value) {
+  std::lock_guard lock(m_mutex);
   m_values[group][key] = value;
 }
 
-IniFileSettings::IniFileSettings(std::string path) : m_path(std::move(path)) { Load(); }
-
-std::string IniFileSettings::DefaultPath() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
-    base = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/.config";
-  } else {
-    base = ".";
-  }
-  return base + "/Orvandel/Lyricforge.conf";
+std::optional<SettingsBytes> MemorySettings::Bytes(const std::string& group, const std::string& key) const {
+  std::lock_guard lock(m_mutex);
+  const Stored* v = Find(group, key);
+  if (!v) return std::nullopt;
+  if (const auto* b = std::get_if<SettingsBytes>(v)) return *b;
+  const auto& s = std::get<std::string>(*v);
+  return SettingsBytes(s.begin(), s.end());
 }
 
-std::optional<std::string> IniFileSettings::Value(const std::string& group, const std::string& key) const {
+void MemorySettings::SetBytes(const std::string& group, const std::string& key, const SettingsBytes& value) {
+  std::lock_guard lock(m_mutex);
+  m_values[group][key] = value;
+}
+
+void MemorySettings::Remove(const std::string& group, const std::string& key) {
+  std::lock_guard lock(m_mutex);
   auto g = m_values.find(group);
-  if (g == m_values.end()) return std::nullopt;
-  auto k = g->second.find(key);
-  if (k == g->second.end()) return std::nullopt;
-  return k->second;
+  if (g != m_values.end()) g->second.erase(key);
 }
 
-void IniFileSettings::SetValue(const std::string& group, const std::string& key, const std::string& value) {
-  m_values[group][key] = value;
-  Save();
-}
-
-void IniFileSettings::Load() {
-  std::ifstream in(m_path);
-  std::string line, group = "General";
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line.front() == '[' && line.back() == ']') {
-      group = line.substr(1, line.size() - 2);
-      continue;
-    }
-    auto eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    m_values[group][line.substr(0, eq)] = line.substr(eq + 1);
-  }
-}
-
-void IniFileSettings::Save() const {
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), ec);
-  std::string tmp = m_path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::trunc);
-    if (!out) return;
-    for (const auto& [group, values] : m_values) {
-      out << '[' << group << "]\n";
-      for (const auto& [k, v] : values) out << k << '=' << v << '\n';
-      out << '\n';
-    }
-    if (!out) return;
-  }
-  std::filesystem::rename(tmp, m_path, ec);
+bool MemorySettings::Contains(const std::string& group, const std::string& key) const {
+  std::lock_guard lock(m_mutex);
+  return Find(group, key) != nullptr;
 }
 
 namespace {
