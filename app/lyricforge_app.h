@@ -1,0 +1,121 @@
+#pragma once
+// CLyricforgeApp: everything that lives as long as the desktop program: the
+// song, the project's music state, the folders and flags, the main window,
+// and the page commands and project flows (lyricforge_app.cpp: start-up,
+// pages, title, closing; project_flows.cpp: New, Open, Close, Save, Save As;
+// shell_commands.cpp: menu commands).
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "audio/music_state.h"
+#include "shell/menu_rules.h"
+#include "shell/window_placement.h"
+#include "ui/shell.h"
+
+namespace lf {
+
+class CMainFrame;
+class IFileDialogs;
+class ISettings;
+
+// The stored folders of the file dialogs.
+struct Folders {
+  std::string lyrics, project, music, graphics;
+};
+
+class CLyricforgeApp : public QObject, public IShell {
+  Q_OBJECT
+
+ public:
+  // Creates the song (an empty project) and the main window, not yet shown.
+  explicit CLyricforgeApp(ISettings& settings);
+  ~CLyricforgeApp() override;
+  static CLyricforgeApp* Instance();
+
+  // Start-up from the first page on: a folder argument is the music folder,
+  // a project argument is opened; then the window is placed and shown.
+  void Start(const std::string& argument = {});
+  // A second start handed over its argument: come forward, open a project.
+  void HandOver(const std::string& argument);
+
+  CMainFrame& MainWindow() { return *m_frame; }
+  ISettings& Settings() { return m_settings; }
+  void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
+
+  // --- pages and state ----------------------------------------------------------
+  bool ShowPage(PageId page);
+  PageId CurrentPage() const { return m_currentPage; }
+  bool ConfirmCloseProject();
+  void UpdateTitle();
+  ShellState State() const;
+  void RefreshCommands();
+
+  // --- project flows (project_flows.cpp) ------------------------------------------
+  void NewProject();
+  void OpenProject();
+  // The Open flow from the chosen file on; false when the project did not load.
+  bool OpenProjectFile(const std::string& path);
+  void CloseProject();
+  bool SaveProject();
+  bool SaveProjectAs();
+  void Exit();
+
+  // --- menu commands (shell_commands.cpp) -----------------------------------------
+  void ToggleAutoSave();
+  void ExportSong();
+  void RestoreDefaultColorsCommand();
+  void OpenManual();
+  void ShowAbout();
+
+  bool AutoSave() const { return m_autoSave; }
+  bool ProjectOpened() const { return m_projectOpened; }
+  void SetExportRunning(bool running);
+  const Folders& StoredFolders() const { return m_folders; }
+  Folders& StoredFolders() { return m_folders; }
+  const QStringList& RecentProjects() const { return m_recent; }
+
+  // --- IShell ------------------------------------------------------------------------
+  MSongSettings& Song() override;
+  const MusicState& Music() const override { return m_music; }
+  void PageCommand(PageId page) override;
+  void EditSettings() override;
+  void AddMusic() override;
+  bool IsPlaying() const override;
+  bool CanPlace() const override { return State().CanPlace(); }
+  bool HasPlacedLyrics() const override { return State().HasPlacedLyrics(); }
+  bool ExportRunning() const override { return m_exportRunning; }
+  bool IsPageCommandEnabled(PageId page) const override;
+  bool IsSettingsEnabled() const override;
+  void CommandStateChanged() override { RefreshCommands(); }
+
+  // Prepares `musicPath` as the project's music: the working file, its
+  // format, the output buffer. False (with the reason in Music()) on failure.
+  bool PrepareProjectMusic(const std::string& musicPath);
+
+  // True once the window may close (ConfirmCloseProject agreed).
+  bool AllowWindowClose();
+
+ private:
+  void ReadFolders();
+  void WriteFolders();
+  void AddRecentProject(const std::string& path);
+  void StopPlayer();
+  void AskAboutMissingMusic(bool prepared);
+  void ResetToNewProject();
+
+  ISettings& m_settings;
+  std::unique_ptr<CMainFrame> m_frame;
+  std::unique_ptr<IFileDialogs> m_dialogs;
+  MusicState m_music;
+  Folders m_folders;
+  QStringList m_recent;
+  PageId m_currentPage = PageId::None;
+  bool m_autoSave = false;
+  bool m_projectOpened = false;
+  bool m_exportRunning = false;
+  bool m_closeConfirmed = false;
+};
+
+}  // namespace lf

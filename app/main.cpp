@@ -1,0 +1,55 @@
+// lyricforge: the desktop program. `lyricforge [PROJECT.lfp | FOLDER]`.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+#include "app/lyricforge_app.h"
+#include "app/single_instance.h"
+#include "audio/mp3_encoder.h"
+#include "engine/playback/cdg_player.h"
+#include "engine/song/song_settings.h"
+#include "platform/settings_store_qt.h"
+#include "shell/window_title.h"
+#include "ui/message_box_sink.h"
+
+namespace {
+
+// Paths handed to another instance must not depend on this one's folder.
+QString AbsoluteArgument(int argc, char** argv) {
+  if (argc < 2) return {};
+  return QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName(lf::kApplicationName);
+  QApplication::setOrganizationName("Orvandel");
+  QApplication::setApplicationVersion(LYRICFORGE_VERSION);
+
+  auto store = std::make_unique<lf::QtSettingsStore>();
+  const QString argument = AbsoluteArgument(argc, argv);
+  lf::CSingleInstance instance(QString::fromStdString(store->Path()));
+  if (instance.HandOverToFirst(argument)) return 0;
+  instance.Listen();
+
+  lf::ISettings& settings = *store;
+  lf::SetAppSettings(std::move(store));
+  lf::SetMessageSink(std::make_unique<lf::QtMessageSink>());
+  lf::LoadMp3Encoder();
+
+  int code = 0;
+  {
+    lf::CLyricforgeApp app(settings);
+    QObject::connect(&instance, &lf::CSingleInstance::ArgumentReceived, &app,
+                     [&app](const QString& handed) { app.HandOver(handed.toStdString()); });
+    app.Start(argument.toStdString());
+    code = QApplication::exec();
+  }
+  lf::MCdgPlayer::DestroyGlobal();
+  lf::DestroySong();
+  lf::UnloadMp3Encoder();
+  return code;
+}

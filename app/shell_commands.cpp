@@ -1,0 +1,87 @@
+// The menu commands of the application object that are not project flows.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QUrl>
+#include <filesystem>
+
+#include "app/file_dialogs.h"
+#include "app/lyricforge_app.h"
+#include "app/main_frame.h"
+#include "app/page_registry.h"
+#include "audio/mp3_encoder.h"
+#include "engine/song/song_settings.h"
+#include "platform/message_sink.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "shell/default_colors.h"
+
+namespace lf {
+
+void CLyricforgeApp::ToggleAutoSave() {
+  m_autoSave = !m_autoSave;
+  m_settings.SetInt("Settings", "AutoSave", m_autoSave ? 1 : 0);
+  RefreshCommands();
+}
+
+void CLyricforgeApp::RestoreDefaultColorsCommand() { RestoreDefaultColors(m_settings); }
+
+void CLyricforgeApp::AddMusic() {
+  int filterIndex = m_settings.Int("Settings", kMusicFileIndexKey, 0);
+  const std::vector<FileFilter> filters = MusicFileFilters(IsMp3EncoderBound());
+  for (bool again = true; again;) {
+    again = false;
+    const auto path = m_dialogs->ChooseFile(kMusicChooserTitle, m_folders.music, filters, filterIndex);
+    if (!path) return;
+    if (PrepareProjectMusic(*path)) {
+      m_settings.SetInt("Settings", kMusicFileIndexKey, filterIndex);
+      m_folders.music = m_music.musicFolder;
+      Song().SetMusicPath(*path);
+    } else {
+      again = ShowMessage("There is a problem with the selected audio file:\n\n" + m_music.musicErrorText +
+                              "\nWould you like to choose another file?",
+                          "Find Music", MessageIcon::Error, MessageButtons::YesNo,
+                          MessageAnswer::Yes) == MessageAnswer::Yes;
+    }
+  }
+  RefreshCommands();
+}
+
+void CLyricforgeApp::EditSettings() {
+  if (!IsSettingsEnabled()) return;
+  MSongSettings copy;
+  copy.Copy(Song());
+  std::unique_ptr<QDialog> dialog(CreateSongSettingsDialog(copy, m_frame.get()));
+  if (!dialog || dialog->exec() != QDialog::Accepted) return;
+  Song().Copy(copy);
+  Song().SetModified(true);
+  ShowPage(m_currentPage);
+}
+
+void CLyricforgeApp::OpenManual() {
+  const std::filesystem::path start = std::filesystem::path(DataFolder()) / "manual" / "index.html";
+  std::error_code ec;
+  if (!std::filesystem::exists(start, ec) ||
+      !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(start.string())))) {
+    ShowMessage("The manual cannot be opened: " + start.string(), "Lyricforge", MessageIcon::Error);
+  }
+}
+
+}  // namespace lf
+
+#include <QMessageBox>
+
+namespace lf {
+
+void CLyricforgeApp::ShowAbout() {
+  QMessageBox::about(m_frame.get(), tr("About Lyricforge"),
+                     tr("<b>Lyricforge</b> %1<p>Karaoke songs in CD+G form, from your music and the words "
+                        "you type, placed by ear.</p>")
+                         .arg(QString(LYRICFORGE_VERSION)));
+}
+
+void CLyricforgeApp::ExportSong() {
+  if (!EnabledCommands(State()).exportSong) return;
+}
+
+}  // namespace lf

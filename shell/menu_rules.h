@@ -1,0 +1,55 @@
+#pragma once
+// When the main window's commands are enabled and what the changing menu
+// labels read, from plain facts about the program; widgets only show it.
+#include <string>
+
+namespace lf {
+
+// What the rules look at, gathered by the application object.
+struct ShellState {
+  bool playing = false;
+  bool exportRunning = false;
+  bool projectPathSet = false;
+  bool musicPathSet = false;    // the song names a music file
+  bool workingFileSet = false;  // the music was prepared into a working file
+  bool lyricsEmpty = true;
+  bool anyWordPlaced = false;
+
+  bool Busy() const { return playing || exportRunning; }
+  // Not playing, a working file and some lyrics.
+  bool CanPlace() const { return !playing && workingFileSet && !lyricsEmpty; }
+  bool HasPlacedLyrics() const { return CanPlace() && anyWordPlaced; }
+};
+
+struct CommandEnables {
+  bool newProject = false, open = false, close = false, exit = false;
+  bool exportSong = false, settings = false;
+  // The page commands (the buttons every page carries).
+  bool editLyrics = false, placeLyrics = false, adjustLyrics = false, playFinal = false;
+};
+CommandEnables EnabledCommands(const ShellState& state);
+
+// The widget with the keyboard focus, when it is a text editor.
+struct FocusedEditorState {
+  bool present = false;
+  bool richText = false;  // a multi-line editor: only those can redo
+  bool readOnly = false;
+  bool canUndo = false;
+  bool canRedo = false;
+  int textLength = 0;
+  int selectionStart = 0;
+  int selectionEnd = 0;
+  bool clipboardHasText = false;
+
+  bool HasSelection() const { return selectionEnd != selectionStart; }
+};
+
+struct EditMenuState {
+  bool undo = false, redo = false, cut = false, copy = false, paste = false, clear = false;
+  bool selectAll = false, format = false;
+  std::string capitalizeLabel = "&Capitalize All";
+  std::string lowercaseLabel = "&Lowercase All";
+};
+EditMenuState EditMenuFor(const FocusedEditorState& editor);
+
+}  // namespace lf
