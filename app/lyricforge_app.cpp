@@ -195,7 +195,7 @@ bool CLyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   context.closeProgress = [&] { if (window) window->hide(); };
   context.processMessages = [] { QCoreApplication::processEvents(); };
   // openProgress runs inside PrepareMusic; the pointer it sets is read from there on.
-  const bool ok = PrepareMusic(musicPath, m_music, context);
+  const bool ok = PrepareMusic(musicPath, m_music, context).Ok();
   if (ok) {
     Song().SetWorkingMusicPath(m_music.workingFilePath);
     Song().AllocateRwMemory(true);

@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "engine/song/song_settings.h"
 #include "platform/message_sink.h"
+#include "platform/outcome.h"
 
 namespace lf {
 namespace {
@@ -45,9 +46,10 @@ bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
   m_folders.project = FolderOf(path);
   AddRecentProject(path);
   Song().SetProjectPath(path);
-  if (!Song().LoadProject()) {
-    // The loader said why. Keep no path to the file that failed, so a Save
-    // cannot overwrite it with the empty project.
+  if (const Outcome loaded = Song().LoadProject(); !loaded) {
+    ShowOutcome(loaded);
+    // Keep no path to the file that failed, so a Save cannot overwrite it
+    // with the empty project.
     ResetToNewProject();
     m_projectOpened = false;
     m_music = MusicState{};

@@ -2,19 +2,20 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QResizeEvent>
+#include <QPaintEvent>
 
 namespace lf {
 
-QImage RendererImage(const MRwRenderer& renderer) {
-  const std::vector<Colorref> colors = renderer.DisplayColors();
+QImage FrameImage(const ScreenFrame& frame) {
   QImage image(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+  QRgb palette[kColorCount];
+  for (int i = 0; i < kColorCount; ++i) {
+    const Colorref c = frame.colors[size_t(i)];  // 0x00BBGGRR
+    palette[i] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+  }
   for (int y = 0; y < kScreenHeight; ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < kScreenWidth; ++x) {
-      const Colorref c = colors[size_t(y) * kScreenWidth + x];  // 0x00BBGGRR
-      line[x] = qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-    }
+    for (int x = 0; x < kScreenWidth; ++x) line[x] = palette[frame.IndexAt(x, y) & 0x0F];
   }
   return image;
 }
@@ -28,50 +29,60 @@ CCdgView::CCdgView(QWidget* parent) : QWidget(parent) {
 CCdgView::~CCdgView() { SetRenderer(nullptr); }
 
 void CCdgView::SetRenderer(MRwRenderer* renderer) {
-  if (m_renderer == renderer) return;
-  if (m_renderer) m_renderer->DetachView(this);
-  m_renderer = renderer;
-  if (m_renderer) m_renderer->AttachView(this);
+  MRwRenderer* old = m_renderer.exchange(renderer);
+  if (old == renderer) return;
+  if (old) old->DetachView(this);
+  if (renderer) renderer->AttachView(this);
   update();
 }
 
-ScreenRect CCdgView::ClientRect() const { return ScreenRect{0, 0, m_width.load(), m_height.load()}; }
+void CCdgView::Detached() {
+  // Only the renderer letting go on its own (it is being destroyed) leaves a
+  // pointer to clear; SetRenderer has already replaced it otherwise.
+  m_renderer.store(nullptr);
+  QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
 
-void CCdgView::CopyScreen(const MRwRenderer&, const ScreenRect&, const ScreenRect&) { RequestRepaint(); }
+void CCdgView::ScreenChanged(const ScreenRect& region) {
+  std::lock_guard lock(m_changedMutex);
+  m_changed |= QRect(region.left, region.top, region.Width(), region.Height());
+  if (m_repaintPosted) return;
+  m_repaintPosted = true;
+  // Queued to the GUI thread; Qt drops it if the view is deleted first.
+  QMetaObject::invokeMethod(this, &CCdgView::RepaintChanged, Qt::QueuedConnection);
+}
 
-void CCdgView::FillRect(const ScreenRect&, Colorref) { RequestRepaint(); }
-
-void CCdgView::RequestRepaint() {
-  if (m_repaintPosted.exchange(true)) return;
-  // Queued: runs on the GUI thread; dropped by Qt if the view is deleted first.
-  QMetaObject::invokeMethod(
-      this, [this] {
-        m_repaintPosted = false;
-        update();
-      },
-      Qt::QueuedConnection);
+void CCdgView::RepaintChanged() {
+  QRect changed;
+  {
+    std::lock_guard lock(m_changedMutex);
+    changed = m_changed;
+    m_changed = QRect();
+    m_repaintPosted = false;
+  }
+  const ScreenRect scaled = ScaleToClient(
+      ScreenRect{changed.left(), changed.top(), changed.left() + changed.width(), changed.top() + changed.height()},
+      ScreenRect{0, 0, width(), height()});
+  // One pixel more each way: scaling rounds the edges of the region down.
+  update(QRect(scaled.left, scaled.top, scaled.Width(), scaled.Height()).adjusted(-1, -1, 1, 1));
 }
 
 QImage CCdgView::ScreenImage() const {
-  if (!m_renderer) return {};
-  return RendererImage(*m_renderer).scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  MRwRenderer* renderer = m_renderer;
+  if (!renderer) return {};
+  return FrameImage(renderer->Frame()).scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-void CCdgView::paintEvent(QPaintEvent*) {
+void CCdgView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  if (!m_renderer) {
-    painter.fillRect(rect(), Qt::black);
+  MRwRenderer* renderer = m_renderer;
+  if (!renderer) {
+    painter.fillRect(event->rect(), Qt::black);
     return;
   }
   // Nearest-neighbour scaling keeps the screen's hard pixel edges.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(rect(), RendererImage(*m_renderer));
-}
-
-void CCdgView::resizeEvent(QResizeEvent* event) {
-  m_width = event->size().width();
-  m_height = event->size().height();
-  QWidget::resizeEvent(event);
+  painter.drawImage(rect(), FrameImage(renderer->Frame()));
 }
 
 }  // namespace lf

@@ -1,11 +1,14 @@
 #pragma once
 // CCdgView: shows an MRwRenderer's 300 x 216 screen scaled to the widget. The
-// renderer calls its views from the player's thread; this view only notes
-// that it is out of date there and repaints on the GUI thread from a copy of
-// the screen. Its size is cached for those calls, never read from a widget.
+// renderer tells it from the player's thread which region changed; the view
+// only gathers that region there and repaints it on the GUI thread from the
+// renderer's frame.
+#include <QRect>
 #include <QWidget>
 #include <atomic>
+#include <mutex>
 
+#include "engine/playback/renderer_view.h"
 #include "engine/playback/rw_renderer.h"
 
 namespace lf {
@@ -18,35 +21,33 @@ class CCdgView : public QWidget, public IRendererView {
   ~CCdgView() override;
 
   // Attaches to `renderer` (detaching from the one before); null detaches.
-  // The renderer must outlive the view or be detached first.
+  // A renderer destroyed first lets go of the view itself.
   void SetRenderer(MRwRenderer* renderer);
   MRwRenderer* Renderer() const { return m_renderer; }
 
-  // The screen as last painted would look at the view's current size.
+  // The screen scaled to the view's size, as a paint would draw it now.
   QImage ScreenImage() const;
 
-  // IRendererView, called from any thread.
-  ScreenRect ClientRect() const override;
-  void CopyScreen(const MRwRenderer& renderer, const ScreenRect& source, const ScreenRect& dest) override;
-  void FillRect(const ScreenRect& dest, Colorref color) override;
+  // IRendererView, called from the thread that feeds the renderer.
+  void ScreenChanged(const ScreenRect& region) override;
+  void Detached() override;
 
   QSize sizeHint() const override { return QSize(kScreenWidth, kScreenHeight); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
-  // Posts one repaint to the GUI thread; further requests before it runs fold into it.
-  void RequestRepaint();
+  // On the GUI thread: repaints what changed since the last call.
+  void RepaintChanged();
 
-  MRwRenderer* m_renderer = nullptr;
-  std::atomic<int> m_width{0};
-  std::atomic<int> m_height{0};
-  std::atomic<bool> m_repaintPosted{false};
+  std::atomic<MRwRenderer*> m_renderer{nullptr};
+  std::mutex m_changedMutex;
+  QRect m_changed;  // screen coordinates, gathered from the feeding thread
+  bool m_repaintPosted = false;
 };
 
-// The renderer's whole screen as shown (border included), 300 x 216 RGB.
-QImage RendererImage(const MRwRenderer& renderer);
+// A frame of the screen as shown (border included), 300 x 216 RGB.
+QImage FrameImage(const ScreenFrame& frame);
 
 }  // namespace lf
