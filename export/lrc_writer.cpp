@@ -29,6 +29,28 @@ std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
 
 constexpr int kWordTagDigits = 3;
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+// A tag is one line that ends at its first ']': control characters (a newline
+// would start a line of its own) are dropped, and square brackets become round
+// ones so the value cannot close the tag and open another.
+std::string TagValue(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    if (IsControl(c)) continue;
+    out += c == '[' ? '(' : c == ']' ? ')' : c;
+  }
+  return out;
+}
+
+// Lyric text stays on its line: control characters are dropped.
+std::string LineText(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (!IsControl(c)) out += c;
+  return out;
+}
+
 // The line's text with a <time> tag in front of every placed word and one
 // closing it at the last word's end; times are `shift` frames later.
 std::string EnhancedLineText(const MKaraokeLine& line, int rate, int64_t shift) {
@@ -68,15 +90,15 @@ std::string LrcTimeText(int64_t sampleTime, int sampleRate, int fractionDigits) 
 std::string FormatLrc(const KaraokeLineList& lines, LrcStyle style, const LrcHeader& header, int sampleRate) {
   const int rate = RateOrDefault(sampleRate);
   std::string out;
-  if (!header.artist.empty()) out += "[ar:" + header.artist + "]\n";
-  if (!header.title.empty()) out += "[ti:" + header.title + "]\n";
+  if (const std::string artist = TagValue(header.artist); !artist.empty()) out += "[ar:" + artist + "]\n";
+  if (const std::string title = TagValue(header.title); !title.empty()) out += "[ti:" + title + "]\n";
   out += "[re:Lyricforge]\n";
   const int64_t shift = std::max(0, header.leadInFrames);
   for (const auto& line : lines.lines) {
     const MKaraokeWord* first = FirstPlacedWord(*line);
     if (!first) continue;
     AppendTag(out, '[', LrcTimeText(first->m_startTime + shift, rate), ']');
-    out += style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate, shift) : line->m_text;
+    out += LineText(style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate, shift) : line->m_text);
     out += "\n";
   }
   return out;

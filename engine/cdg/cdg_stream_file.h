@@ -10,7 +10,10 @@
 
 namespace lf {
 
-enum class CdgFileError { kNone, kCannotOpen, kEmpty, kPartialPacket, kNotCdg, kReadFailed };
+enum class CdgFileError { kNone, kCannotOpen, kEmpty, kPartialPacket, kNotCdg, kReadFailed, kTooLarge };
+
+// Ten hours of packets: more than any song, less than memory can bear.
+inline constexpr uint64_t kMaxCdgFileBytes = 10ull * 3600 * 300 * 24;
 
 struct CdgStreamFile {
   std::vector<uint8_t> bytes;  // a whole number of packets
@@ -24,9 +27,11 @@ struct CdgReadResult {
   explicit operator bool() const { return error == CdgFileError::kNone; }
 };
 
-// Reads `path` into `out`. Fails on a missing or unreadable file, an empty
-// file, one shorter than a packet, and a file in which no whole packet is a
-// graphics packet (command 9).
+// Reads `path` into `out`. Fails on a missing or unreadable file, anything but
+// a regular file, a file past kMaxCdgFileBytes, an empty file, one shorter than
+// a packet, and a file that is not a plausible stream: one in which no whole
+// packet is a graphics instruction, or fewer than half are graphics
+// instructions or empty slots (command 0).
 CdgReadResult ReadCdgStreamFile(const std::string& path, CdgStreamFile& out);
 
 // Checks bytes already in memory in the same way; `name` is used in messages.

@@ -321,6 +321,10 @@ Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
   auto refuse = [&path](Reason reason, const char* text) {
     return Outcome::Failure(reason, text, kCaption, MessageIcon::Exclamation, path);
   };
+  // A pipe would hold the reader and a device never ends: only files are projects.
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec))
+    return refuse(Reason::NotFound, kProjectCannotOpen);
   try {
     BinaryReader in(path);
     if (!in.IsOpen()) return refuse(Reason::NotFound, kProjectCannotOpen);

@@ -37,7 +37,7 @@ TEST(CdgCommands, BadInputFilesFailWithOneLine) {
   } cases[] = {{dir.File("missing.cdg"), "cannot open"},
                {dir.File("empty.cdg"), "is empty"},
                {dir.File("partial.cdg"), "shorter than one 24-byte"},
-               {dir.File("text.cdg"), "not a CD+G stream"},
+               {dir.File("text.cdg"), "not a CD+G file"},
                {dir.Path(), "cannot read"}};
   for (const Case& c : cases) {
     for (const std::vector<std::string>& args :

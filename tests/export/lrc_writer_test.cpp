@@ -95,3 +95,26 @@ TEST(LrcWriterTest, OurReaderReadsBackTheSameTimes) {
 
 }  // namespace
 }  // namespace lf
+
+namespace lf {
+namespace {
+
+// Whatever the title, artist or lyrics hold, each tag and each line stays one
+// line: nothing in them can add a timed line of its own.
+TEST(LrcWriterTest, TagsAndLinesCannotInjectLines) {
+  auto lines = TwoLines();
+  lines.lines[0]->m_text = "Twinkle\rtwinkle";
+  const std::string lrc = FormatLrc(lines, LrcStyle::Simple,
+                                    {"A\x01rtist [Live]", "x]\n[00:00.00]INJECTED", 0}, 44100);
+  EXPECT_EQ(lrc,
+            "[ar:Artist (Live)]\n[ti:x)(00:00.00)INJECTED]\n[re:Lyricforge]\n"
+            "[00:01.23]Twinkletwinkle\n[01:00.12]little star\n");
+  std::string text;
+  LrcFile parsed;
+  ASSERT_GT(ParseLrc(lrc, text, parsed), 0u);
+  EXPECT_EQ(parsed.lines.size(), 2u);
+  EXPECT_EQ(text.find("INJECTED"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lf

@@ -1,5 +1,7 @@
 #include "engine/song/project_file.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -386,6 +388,23 @@ TEST_F(ProjectFileTest, FieldsBeyondWhatASongCanUseAreRefused) {
     file.Settings(601, 1, c.linesPerPage).Text("one two").Text("").Int(c.eraseFromBottom).Int(0);
     file.Text("").Text("").Text("").Text("").Text("").Int(0).Int(0);
     EXPECT_EQ(LoadBytes(file.Bytes()), c.loads);
+  }
+}
+
+}  // namespace
+}  // namespace lf
+
+namespace lf {
+namespace {
+
+TEST_F(ProjectFileTest, OnlyRegularFilesAreProjects) {
+  const std::string fifo = m_dir.File("pipe.lfp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), m_dir.Path()}) {
+    m_song.SetProjectPath(path);
+    const Outcome loaded = m_song.LoadProject();  // returns at once: nothing waits for a writer
+    EXPECT_FALSE(loaded) << path;
+    EXPECT_EQ(loaded.text, kProjectCannotOpen) << path;
   }
 }
 
