@@ -1,15 +1,14 @@
 #include "audio/encoded_audio_stream.h"
 
+#include "audio/ffmpeg_output.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
 #include <libswresample/swresample.h>
 }
-
-#include <cstdio>
 
 namespace lf {
 
@@ -25,32 +24,7 @@ int RateTheEncoderTakes(const AVCodec* codec, int wanted) {
   return kFallbackRate;
 }
 
-// Sends one frame (or the end, when frame is null) and hands every packet
-// the encoder has ready to the muxer.
-int EncodeAndWrite(AVFormatContext* format, AVCodecContext* codec, AVStream* stream, AVFrame* frame,
-                   AVPacket* packet) {
-  int rc = avcodec_send_frame(codec, frame);
-  if (rc < 0) return rc;
-  for (;;) {
-    rc = avcodec_receive_packet(codec, packet);
-    if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return 0;
-    if (rc < 0) return rc;
-    av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-    packet->stream_index = stream->index;
-    rc = av_interleaved_write_frame(format, packet);
-    if (rc < 0) return rc;
-  }
-}
-
 }  // namespace
-
-std::string FfmpegErrorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  char hr[16];
-  std::snprintf(hr, sizeof hr, "0x%08x", static_cast<unsigned>(code));
-  return std::string(text) + " (hr=" + hr + ")";
-}
 
 struct EncodedAudioStream::State {
   AVFormatContext* format = nullptr;  // not owned

@@ -12,9 +12,6 @@ struct AVFormatContext;
 
 namespace lf {
 
-// FFmpeg's text for an error code, with the code as a hex number.
-std::string FfmpegErrorText(int code);
-
 struct AudioStreamSettings {
   std::string encoder;      // FFmpeg's encoder name ("wmav2", "aac")
   int bitRate = 128000;     // bit/s

@@ -5,6 +5,7 @@ extern "C" {
 }
 
 #include "audio/encoded_audio_stream.h"
+#include "audio/ffmpeg_output.h"
 
 namespace lf {
 

@@ -1,4 +1,4 @@
-// lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G) on a project.
+// lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G, MP4) on a project.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -22,7 +22,7 @@ ExportType ParseFormat(const std::string& name) {
 
 // Every file the export writes, for the check against its inputs.
 std::vector<std::string> ExportOutputs(const SongExportRequest& request) {
-  if (request.type == ExportType::Bin) return {request.outputPath};
+  if (request.type == ExportType::Bin || request.type == ExportType::Mp4) return {request.outputPath};
   AudioExportJob job;
   job.type = request.type;
   job.outputPath = request.outputPath;
@@ -40,14 +40,15 @@ std::vector<std::string> ExportOutputs(const SongExportRequest& request) {
 int ParseBitRate(const Args& args, ExportType type) {
   auto text = args.Option("--bitrate");
   if (!text) {
-    if (type == ExportType::Bin) return kDefaultExportBitRate;
+    if (type == ExportType::Bin || type == ExportType::Mp4) return kDefaultExportBitRate;
     const char* key = type == ExportType::Mp3G ? kExportRatioMp3Key : kExportRatioWmaKey;
     const int stored = AppSettings().Int("Settings", key, kDefaultExportBitRate);
     for (const auto& entry : CompressionEntries(type))
       if (EntryValue(entry) == stored) return stored;
     return kDefaultExportBitRate;
   }
-  if (type == ExportType::Bin) throw CliError(kExitUsage, "--bitrate does not apply to BIN");
+  if (type == ExportType::Bin || type == ExportType::Mp4)
+    throw CliError(kExitUsage, std::string("--bitrate does not apply to ") + (type == ExportType::Bin ? "BIN" : "MP4"));
   std::string value = *text;
   if (!value.empty() && (value.back() == 'k' || value.back() == 'K')) value.pop_back();
   const auto& entries = CompressionEntries(type);
@@ -61,15 +62,52 @@ int ParseBitRate(const Args& args, ExportType type) {
 LrcStyle ParseLrc(const Args& args, ExportType type) {
   auto text = args.Option("--lrc");
   if (!text) return LrcStyle::None;
-  if (type == ExportType::Bin) throw CliError(kExitUsage, "--lrc goes with mp3g or wmag");
+  if (type == ExportType::Bin || type == ExportType::Mp4) throw CliError(kExitUsage, "--lrc goes with mp3g or wmag");
   if (*text == "simple") return LrcStyle::Simple;
   if (*text == "enhanced") return LrcStyle::Enhanced;
   throw CliError(kExitUsage, "--lrc takes simple or enhanced, not '" + *text + "'");
 }
 
+// The video options; each is refused with the formats it does not belong to.
+VideoOptions ParseVideo(const Args& args, ExportType type) {
+  VideoOptions video;
+  const char* names[] = {"--size", "--fps", "--crf", "--preset"};
+  if (type != ExportType::Mp4) {
+    for (const char* name : names)
+      if (args.Option(name)) throw CliError(kExitUsage, std::string(name) + " goes with mp4");
+    if (args.Flag("--visible")) throw CliError(kExitUsage, "--visible goes with mp4");
+    return video;
+  }
+  if (auto text = args.Option("--size")) {
+    const auto size = VideoFrameSizeNamed(*text);
+    if (!size) throw CliError(kExitUsage, "--size takes 720p or 1080p, not '" + *text + "'");
+    video.width = size->width;
+    video.height = size->height;
+  }
+  if (auto text = args.Option("--fps")) {
+    const auto& rates = VideoFrameRates();
+    const auto rate = std::find_if(rates.begin(), rates.end(), [&](int r) { return std::to_string(r) == *text; });
+    if (rate == rates.end()) throw CliError(kExitUsage, "--fps takes 25, 30 or 60, not '" + *text + "'");
+    video.fps = *rate;
+  }
+  if (auto text = args.Option("--crf")) {
+    int crf = -1;
+    for (int q = 0; q <= 51; ++q)
+      if (std::to_string(q) == *text) crf = q;
+    if (crf < 0) throw CliError(kExitUsage, "--crf takes a whole number from 0 to 51, not '" + *text + "'");
+    video.crf = crf;
+  }
+  if (auto text = args.Option("--preset")) {
+    if (!IsVideoPreset(*text))
+      throw CliError(kExitUsage, "--preset takes one of " + std::string(VideoPresetList()) + ", not '" + *text + "'");
+    video.preset = *text;
+  }
+  video.area = args.Flag("--visible") ? VideoArea::Visible : VideoArea::Screen;
+  return video;
+}
 
 int RunExport(const std::vector<std::string>& arguments) {
-  Args args(arguments, {"--zip"}, {"--format", "--bitrate", "--lrc"});
+  Args args(arguments, {"--zip", "--visible"}, {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -77,11 +115,13 @@ int RunExport(const std::vector<std::string>& arguments) {
   request.outputPath = args.Required("-o");
   request.bitRate = ParseBitRate(args, request.type);
   request.zip = args.Flag("--zip");
-  if (request.zip && request.type == ExportType::Bin) throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
+  if (request.zip && (request.type == ExportType::Bin || request.type == ExportType::Mp4))
+    throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
   request.lrc = ParseLrc(args, request.type);
   std::string problem;
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
+  request.video = ParseVideo(args, request.type);
 
   MSongSettings& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));
@@ -111,6 +151,7 @@ int RunExport(const std::vector<std::string>& arguments) {
 }  // namespace
 
 LF_CLI_COMMAND(export_song, "export",
-               "export P.lfp --format bin|mp3g|wmag [--bitrate K] [--zip] [--lrc simple|enhanced] -o PATH", RunExport);
+               "export P.lfp --format bin|mp3g|wmag|mp4 [--bitrate K] [--zip] [--lrc simple|enhanced] "
+               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--visible] -o PATH", RunExport);
 
 }  // namespace lf::cli

@@ -9,7 +9,7 @@
 
 namespace lf {
 
-enum class ExportType : int { Bin = 0, WmaG = 1, Mp3G = 2 };
+enum class ExportType : int { Bin = 0, WmaG = 1, Mp3G = 2, Mp4 = 3 };
 
 // Registry names under "Settings" and their defaults.
 inline constexpr const char* kExportTypeKey = "ExportType";

@@ -28,6 +28,7 @@ const std::vector<ExportFormat>& ExportFormats() {
       {"bin", ExportType::Bin, ".bin"},
       {"mp3g", ExportType::Mp3G, ".mp3"},
       {"wmag", ExportType::WmaG, ".wma"},
+      {"mp4", ExportType::Mp4, ".mp4"},
   };
   return formats;
 }

@@ -27,6 +27,50 @@ CompiledSong LayOutAndCompile(MSongSettings& song) {
   return compiled;
 }
 
+std::string CreateError(ExportType type) {
+  switch (type) {
+    case ExportType::Bin: return "Unable to create BIN file.";
+    case ExportType::WmaG: return "Unable to create WMA file.";
+    case ExportType::Mp4: return "Unable to create MP4 file.";
+    default: return "Unable to create MP3 file.";
+  }
+}
+
+AudioExportJob AudioJobOf(MSongSettings& song, const SongExportRequest& request, int leadIn) {
+  AudioExportJob job;
+  job.type = request.type;
+  job.outputPath = request.outputPath;
+  job.zip = request.zip;
+  job.workingWavPath = song.WorkingMusicPath();
+  job.musicPath = song.MusicPath();
+  job.bitRate = request.bitRate;
+  job.title = song.Title();
+  job.artist = song.Artist();
+  job.leadIn = leadIn;
+  job.tail = int(song.CreditsLength());
+  job.stream = song.RwMemory();
+  job.streamSize = int(song.RwMemorySize());
+  job.lrc = request.lrc;
+  job.lines = &song.LineList();
+  job.sampleRate = song.SampleRate();
+  return job;
+}
+
+VideoExportJob VideoJobOf(MSongSettings& song, const SongExportRequest& request, int leadIn) {
+  VideoExportJob job;
+  job.outputPath = request.outputPath;
+  job.workingWavPath = song.WorkingMusicPath();
+  job.musicPath = song.MusicPath();
+  job.title = song.Title();
+  job.artist = song.Artist();
+  job.leadIn = leadIn;
+  job.tail = int(song.CreditsLength());
+  job.stream = song.RwMemory();
+  job.streamSize = int(song.RwMemorySize());
+  job.video = request.video;
+  return job;
+}
+
 ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& caption, const std::string& why) {
   return Outcome::Failure(reason, text, caption, MessageIcon::Exclamation, why);
 }
@@ -36,9 +80,7 @@ ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& 
 ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, const AudioExportServices& services,
                          IProgress& progress) {
   const bool bin = request.type == ExportType::Bin;
-  const std::string createError = bin ? "Unable to create BIN file."
-                                  : request.type == ExportType::WmaG ? "Unable to create WMA file."
-                                                                     : "Unable to create MP3 file.";
+  const std::string createError = CreateError(request.type);
   const std::string working = song.WorkingMusicPath();
   WavInFile music(working);
   if (working.empty() || !music.IsOpen()) return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
@@ -59,33 +101,17 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
   }
   if (!song.RwMemory()) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled (no output buffer)");
 
+  ExportOutcome outcome;
   if (bin) {
     BinExportJob job{request.outputPath, working, song.RwMemory(), int(song.RwMemorySize()), compiled.endOffset,
                      compiled.leadIn};
     progress.SetCaption("Exporting project to BIN file...");
-    ExportOutcome outcome = ExportBin(job, progress);
-    outcome.leadIn = compiled.leadIn;
-    outcome.endOffset = compiled.endOffset;
-    return outcome;
+    outcome = ExportBin(job, progress);
+  } else if (request.type == ExportType::Mp4) {
+    outcome = ExportVideo(VideoJobOf(song, request, compiled.leadIn), progress);
+  } else {
+    outcome = ExportAudio(AudioJobOf(song, request, compiled.leadIn), services, progress);
   }
-
-  AudioExportJob job;
-  job.type = request.type;
-  job.outputPath = request.outputPath;
-  job.zip = request.zip;
-  job.workingWavPath = working;
-  job.musicPath = song.MusicPath();
-  job.bitRate = request.bitRate;
-  job.title = song.Title();
-  job.artist = song.Artist();
-  job.leadIn = compiled.leadIn;
-  job.tail = int(song.CreditsLength());
-  job.stream = song.RwMemory();
-  job.streamSize = int(song.RwMemorySize());
-  job.lrc = request.lrc;
-  job.lines = &song.LineList();
-  job.sampleRate = song.SampleRate();
-  ExportOutcome outcome = ExportAudio(job, services, progress);
   outcome.leadIn = compiled.leadIn;
   outcome.endOffset = compiled.endOffset;
   return outcome;

@@ -1,13 +1,14 @@
 #pragma once
 // One export of the song, as the Export command and `lyricforge-cli export`
-// run it: lay out the lines, compile the whole song, then run the BIN or the
-// audio pipeline on the song's output buffer.
+// run it: lay out the lines, compile the whole song, then run the BIN, the
+// audio or the video pipeline on the song's output buffer.
 #include <string>
 
 #include "export/audio_export.h"
 #include "export/bin_export.h"
 #include "export/export_choices.h"
 #include "export/lrc_writer.h"
+#include "export/video_export.h"
 
 namespace lf {
 
@@ -19,6 +20,7 @@ struct SongExportRequest {
   int bitRate = kDefaultExportBitRate;  // MP3 kbit/s, or the WMA rate (mapped to a profile)
   bool zip = false;
   LrcStyle lrc = LrcStyle::None;
+  VideoOptions video;  // MP4 only
 };
 
 // The song must have its working music set (SetWorkingMusicPath, after music

@@ -102,7 +102,7 @@ double AudioOnsetSeconds(const std::string& audio, const ScopedTempFolder& dir) 
 void ExpectSweepInStepWithAudio(MSongSettings& song, const ScopedTempFolder& dir, const std::string& out) {
   NullProgress progress;
   const ExportOutcome outcome =
-      ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None}, DefaultAudioExportServices(), progress);
+      ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None, {}}, DefaultAudioExportServices(), progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
   const MKaraokeWord* first = song.Word(0);
   ASSERT_NE(first, nullptr);
@@ -125,7 +125,7 @@ void ExpectSweepInStepWithAudio(MSongSettings& song, const ScopedTempFolder& dir
 void ExpectBinInStep(MSongSettings& song, const ScopedTempFolder& dir) {
   NullProgress progress;
   const std::string out = dir.File("song.bin");
-  const ExportOutcome outcome = ExportSong(song, {ExportType::Bin, out, 128, false, LrcStyle::None}, {}, progress);
+  const ExportOutcome outcome = ExportSong(song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
   const std::string bin = test::ReadFileBytes(out);
   ASSERT_EQ(bin.size() % kBinSectorSize, 0u);
@@ -189,7 +189,7 @@ TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {
     auto song = LoadSong(wav);
     NullProgress progress;
     const std::string out = m_dir.File("refused.bin");
-    const ExportOutcome outcome = ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None}, {}, progress);
+    const ExportOutcome outcome = ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
     EXPECT_EQ(outcome.reason, Reason::BadInput);
     EXPECT_EQ(outcome.text, c.text);
     EXPECT_EQ(outcome.caption, "BIN not allowed");
