@@ -150,7 +150,7 @@ ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress) {
   progress.SetCaption(kExportCaption);
   StagedOutput staged(job.outputPath);
   VideoRun run(job, layout, music);
-  if (!run.Open(staged.TempPath(), music.Format())) return Fail(run.Error());
+  if (!run.Open(staged.TempPath(), music.Format())) return Fail(run.Error() + " (" + job.outputPath + ")");
   const int64_t frames = run.FrameCount();
   int lastPercent = -1;
   for (int64_t frame = 0; frame < frames; ++frame) {
