@@ -4,20 +4,11 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
-#include <libavutil/log.h>
 }
 
 #include <cstdio>
 
 namespace lf {
-
-void QuietFfmpegLog() {
-  static const bool once = [] {
-    av_log_set_level(AV_LOG_FATAL);
-    return true;
-  }();
-  (void)once;
-}
 
 std::string FfmpegErrorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -11,10 +11,6 @@ struct AVStream;
 
 namespace lf {
 
-// FFmpeg writes encoder notes and complaints to standard error by default;
-// our callers report failures themselves. Idempotent.
-void QuietFfmpegLog();
-
 // FFmpeg's text for an error code, with the code as a hex number.
 std::string FfmpegErrorText(int code);
 

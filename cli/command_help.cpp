@@ -51,12 +51,17 @@ const std::map<std::string, HelpEntry>& HelpEntries() {
                    "  -o OUT.cdg    the stream to write; it assumes the lead-in, so it plays with\n"
                    "                exported audio (export), not with the original music\n"
                    "  --json        report lead-in, end offset, intro and credits length as JSON\n"}},
-      {"export", {"export the song as BIN, MP3+G or WMA+G",
-                  "  --format F    bin, mp3g or wmag\n"
+      {"export", {"export the song as BIN, MP3+G, WMA+G or an MP4 video",
+                  "  --format F    bin, mp3g, wmag or mp4\n"
                   "  -o PATH       the output; its extension is added when missing and must match\n"
                   "  --bitrate K   the encoder's bit rate (kbit/s)\n"
                   "  --zip         pack audio and .cdg (and .lrc) into one .zip\n"
-                  "  --lrc STYLE   also write timed lyrics: simple or enhanced\n"}},
+                  "  --lrc STYLE   also write timed lyrics: simple or enhanced\n"
+                  "  --size S      mp4: 720p (1280 x 720, the default) or 1080p (1920 x 1080)\n"
+                  "  --fps N       mp4: 25, 30 (the default) or 60 frames a second\n"
+                  "  --crf Q       mp4: H.264 quality, 0 (lossless) to 51; 20 by default\n"
+                  "  --preset P    mp4: H.264 speed, ultrafast ... placebo; veryfast by default\n"
+                  "  --visible     mp4: show the 288 x 192 drawing area, without the border\n"}},
       {"render", {"draw the screen at a moment of a stream or project as PNG",
                   "  --at SECONDS  the moment to show\n"
                   "  -o FRAME.png  the picture to write\n"

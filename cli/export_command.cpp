@@ -118,10 +118,10 @@ int RunExport(const std::vector<std::string>& arguments) {
   if (request.zip && (request.type == ExportType::Bin || request.type == ExportType::Mp4))
     throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
   request.lrc = ParseLrc(args, request.type);
+  request.video = ParseVideo(args, request.type);
   std::string problem;
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
-  request.video = ParseVideo(args, request.type);
 
   MSongSettings& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));

@@ -13,6 +13,7 @@ extern "C" {
 
 #include "audio/encoded_audio_stream.h"
 #include "audio/ffmpeg_output.h"
+#include "platform/local_media_input.h"
 
 namespace lf {
 

@@ -8,7 +8,6 @@
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/cdg_decoder.h"
 #include "export/video_canvas.h"
-#include "platform/message_sink.h"
 #include "platform/staged_output.h"
 
 namespace lf {
@@ -19,9 +18,8 @@ constexpr const char* kMp4CreateError = "Unable to create MP4 file.";
 constexpr const char* kExportCaption = "Exporting project to MP4 file...";
 constexpr const char* kCancelCaption = "Process canceled by user...";
 
-ExportOutcome Fail(const std::string& why) {
-  ShowMessage(kMp4CreateError, "Error", MessageIcon::Exclamation);
-  return ExportOutcome::Failed(why);
+ExportOutcome Fail(const std::string& why, Reason reason = Reason::WriteFailed) {
+  return Outcome::Failure(reason, kMp4CreateError, "Error", MessageIcon::Exclamation, why);
 }
 
 std::string OptionsProblem(const VideoOptions& video, const VideoLayout& layout) {
@@ -136,16 +134,16 @@ size_t SlotsBeforeFrame(int64_t frame, int fps) {
 
 ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress) {
   const VideoLayout layout = LayOutVideo(job.video.area, job.video.width, job.video.height);
-  if (std::string problem = OptionsProblem(job.video, layout); !problem.empty()) return Fail(problem);
+  if (std::string problem = OptionsProblem(job.video, layout); !problem.empty()) return Fail(problem, Reason::NotAllowed);
   if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Fail(problem);
   if (SameFile(job.outputPath, job.musicPath) || SameFile(job.outputPath, job.workingWavPath)) {
-    ShowMessage("The export would replace the project's music file.\nPlease choose another name.", "Error",
-                MessageIcon::Exclamation);
-    return ExportOutcome::Failed(job.outputPath + " is the project's music file");
+    return Outcome::Failure(Reason::WriteFailed,
+                            "The export would replace the project's music file.\nPlease choose another name.", "Error",
+                            MessageIcon::Exclamation, job.outputPath + " is the project's music file");
   }
   PcmSource music;
   std::string error;
-  if (!music.Open(job.workingWavPath, &error, false)) return Fail(error);
+  if (!music.Open(job.workingWavPath, &error, false)) return Fail(error, Reason::Failed);
 
   progress.SetCaption(kExportCaption);
   StagedOutput staged(job.outputPath);
@@ -165,7 +163,7 @@ ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress) {
   if (!run.Finish()) return Fail(run.Error() + " (" + job.outputPath + ")");
   if (!staged.Commit(&error)) return Fail(error);
   if (lastPercent < 100) progress.Report(100);
-  return ExportOutcome::Done();
+  return Outcome::Success();
 }
 
 }  // namespace lf

@@ -46,8 +46,9 @@ struct VideoExportJob {
 };
 
 // Writes the MP4 file under a temporary name and renames it into place when
-// complete. A failure shows "Unable to create MP4 file."; a cancel sets the
-// caption "Process canceled by user..."; neither leaves a file at the path.
+// complete. A failure's outcome tells "Unable to create MP4 file." and why; a
+// cancel sets the caption "Process canceled by user..."; neither leaves a file
+// at the path.
 ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress);
 
 }  // namespace lf

@@ -340,20 +340,19 @@ TEST_F(VideoExportTest, VisibleAreaAt25FramesShowsTheRendererFrames) {
 // A failure or a cancel: the outcome says so, nothing is left at the final
 // name nor under a temporary one, and the music is as it was.
 TEST_F(VideoExportTest, FailuresAndCancelLeaveNothingBehind) {
-  ScopedMessageRecorder recorder;
   const std::string musicBefore = test::ReadFileBytes(Music());
   struct Case {
     const char* name;
     std::string output;
-    ExportStatus status;
+    Reason reason;
     std::string detail;  // a part of the reason given
   };
   const Case cases[] = {
-      {"missing folder", m_dir.File("none/out.mp4"), ExportStatus::Failed, "does not exist"},
-      {"folder refusing files", "/proc/lyricforge-test.mp4", ExportStatus::Failed, "/proc"},
-      {"full disk", m_dir.File("full.mp4"), ExportStatus::Failed, "File too large"},
-      {"cancel", m_dir.File("cancel.mp4"), ExportStatus::Cancelled, "cancelled"},
-      {"the music itself", Music(), ExportStatus::Failed, "music"},
+      {"missing folder", m_dir.File("none/out.mp4"), Reason::WriteFailed, "does not exist"},
+      {"folder refusing files", "/proc/lyricforge-test.mp4", Reason::WriteFailed, "/proc"},
+      {"full disk", m_dir.File("full.mp4"), Reason::WriteFailed, "File too large"},
+      {"cancel", m_dir.File("cancel.mp4"), Reason::Cancelled, "cancelled"},
+      {"the music itself", Music(), Reason::WriteFailed, "music"},
   };
   VideoExportJob job = CompiledJob("");
   job.video.width = 320;
@@ -376,7 +375,7 @@ TEST_F(VideoExportTest, FailuresAndCancelLeaveNothingBehind) {
     }
     const ExportOutcome outcome = ExportVideo(job, progress);
     if (full) setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_EQ(outcome.reason, c.reason);
     EXPECT_NE(outcome.detail.find(c.detail), std::string::npos) << outcome.detail;
     if (c.output != Music()) {
       EXPECT_FALSE(fs::exists(c.output));
@@ -399,7 +398,8 @@ TEST_F(VideoExportTest, CliRefusesUnknownVideoOptionsOnOneLine) {
     SCOPED_TRACE(options[2] + " " + options[3]);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find(options[2]), std::string::npos) << result.err;
-    EXPECT_EQ(result.err.rfind("lyricforge-cli export: " + options[2], 0), 0u) << result.err;  // the reason first
+    EXPECT_EQ(result.err.rfind("lyricforge-cli export: " + options[2], 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_FALSE(fs::exists(m_dir.File("x.mp4")));
   }
 }
