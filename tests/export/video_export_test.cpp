@@ -14,6 +14,7 @@
 #include <regex>
 
 #include "audio/padded_pcm.h"
+#include "engine/playback/cdg_decoder.h"
 #include "engine/playback/png_writer.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/stream_decode.h"
@@ -281,16 +282,17 @@ TEST_F(VideoExportTest, CliMp4SweepAndSoundLineUpWithTheMp3g) {
 
   // The first sweep packet after the page is drawn ("Three", at 1.2 s).
   const std::string cdg = test::ReadFileBytes(m_dir.File("song.cdg"));
+  const auto* stream = reinterpret_cast<const uint8_t*>(cdg.data());
   MRwRenderer renderer;
-  StreamCursor cursor(renderer, reinterpret_cast<const uint8_t*>(cdg.data()), cdg.size());
-  size_t slot = SlotsBefore(1.0);
-  cursor.DecodeUpTo(slot);
+  MCdgDecoder decoder;
+  size_t slot = decoder.DecodeSlots(stream, cdg.size(), 0, SlotsBefore(1.0), renderer);
   int row = -1, column = -1;
   for (; slot < cdg.size() / kPacketSize && row < 0; ++slot) {
-    const CdgPacket packet = PacketAt(reinterpret_cast<const uint8_t*>(cdg.data()) + slot * kPacketSize);
+    const CdgPacket packet = PacketAt(stream + slot * kPacketSize);
+    decoder.Decode(packet, renderer);
     const bool tile = packet.InstructionCode() == uint8_t(CdgInstruction::TileBlockXor) ||
                       packet.InstructionCode() == uint8_t(CdgInstruction::TileBlockNormal);
-    if (cursor.DecodeUpTo(slot + 1) == 0 || !tile) continue;
+    if (!packet.IsGraphics() || !tile) continue;
     for (int y = 0; y < kTileHeight && row < 0; ++y)
       for (int x = 0; x < kTileWidth && row < 0; ++x)
         if (renderer.PixelAt(packet.TileColumn() * kTileWidth + x, packet.TileRow() * kTileHeight + y) ==
