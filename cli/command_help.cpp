@@ -42,6 +42,10 @@ const std::map<std::string, HelpEntry>& HelpEntries() {
                  "  start+ start- the start one step later or earlier\n"
                  "  end+ end-     the end one step later or earlier\n"
                  "  snap          the start onto the strongest onset within 150 ms of it\n"}},
+      {"format", {"change the case of a project's lyrics, as the editor's Format Text does",
+                  "  capitalize    every letter in upper case\n"
+                  "  lowercase     every letter in lower case\n"
+                  "  first-word    each line's first letter up, the rest down, a lone i as I\n"}},
       {"set", {"change song settings, KEY=VALUE each",
                "  KEY=VALUE     singerMode, linesPerPage, sweepMode, sweepAdvance, sweepEntireWord,\n"
                "                eraseFromBottom, artist, title, music, duet.singer1|singer2|both,\n"

@@ -90,11 +90,10 @@ class FontSystem {
     if (FT_Init_FreeType(&m_library) != 0) m_library = nullptr;
     m_fontconfigReady = FcInit() == FcTrue;
   }
-  // fontconfig's configuration is given back; FreeType's library is left to
-  // the process exit, since a face in another static may outlive this one.
-  ~FontSystem() {
-    if (m_fontconfigReady) FcFini();
-  }
+  // FreeType's library and fontconfig are both left to the process exit: a
+  // face in another static may outlive this one, and in the desktop program
+  // Qt still holds fontconfig patterns, which FcFini would abort on.
+  ~FontSystem() = default;
 
   bool Match(const std::string& face, bool bold, bool italic, ResolvedFace& out) {
     if (!m_fontconfigReady) return false;

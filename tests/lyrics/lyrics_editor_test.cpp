@@ -5,6 +5,7 @@
 #include "lyrics/edit_lyrics_labels.h"
 #include "lyrics/format_lyrics_text.h"
 #include "lyrics/music_bar.h"
+#include "support/cli_runner.h"
 
 namespace lf {
 namespace {
@@ -83,6 +84,21 @@ TEST(EditLyricsLabels, PageNumberAndMusicName) {
   EXPECT_EQ(ClampPage(5, 2), 2);
   EXPECT_EQ(ClampPage(-1, 2), 0);
   EXPECT_EQ(ClampPage(1, -1), 0);
+}
+
+TEST(FormatCommand, CaseCommandsReachProjectsFromTheCommandLine) {
+  test::TempDir dir;
+  const std::string project = dir.File("song.lfp");
+  test::WriteFileBytes(dir.File("words.txt"), "i think i CAN\n  'twas\n");
+  ASSERT_EQ(test::RunCli({"new", "-o", project, "--lyrics", dir.File("words.txt")}).exitCode, 0);
+  const test::CliResult formatted = test::RunCli({"format", project, "first-word"});
+  ASSERT_EQ(formatted.exitCode, 0) << formatted.err;
+  const std::string lines = test::RunCli({"lines", project}).out;
+  EXPECT_NE(lines.find("I think I can"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("'Twas"), std::string::npos) << lines;
+  const test::CliResult wrong = test::RunCli({"format", project, "shout"});
+  EXPECT_NE(wrong.exitCode, 0);
+  EXPECT_NE(wrong.err.find("capitalize, lowercase or first-word"), std::string::npos) << wrong.err;
 }
 
 }  // namespace
