@@ -170,6 +170,15 @@ std::size_t WavInFile::ReadDataBytes(uint8_t* buffer, std::size_t count) {
   return got;
 }
 
+bool WavInFile::SeekToFrame(uint64_t frame) {
+  if (!m_file || m_header.blockAlign == 0) return false;
+  const uint64_t limit = std::min<uint64_t>(m_header.dataLength, m_dataBytesInFile);
+  const uint64_t bytes = std::min<uint64_t>(frame * m_header.blockAlign, limit - limit % m_header.blockAlign);
+  if (fseeko(m_file, static_cast<off_t>(m_dataOffset + bytes), SEEK_SET) != 0) return false;
+  m_bytesRead = static_cast<uint32_t>(bytes);
+  return true;
+}
+
 int WavInFile::ReadSamples(int16_t* buffer, int count) {
   if (!m_file || !buffer || count <= 0) return 0;
   switch (m_header.bitsPerSample) {

@@ -43,6 +43,10 @@ class WavInFile : public WavFileBase {
   int ReadSamples(int16_t* buffer, int count);
   // Raw data bytes, at most up to the end of the data chunk; returns the count.
   std::size_t ReadDataBytes(uint8_t* buffer, std::size_t count);
+  // Moves the read position to sample frame `frame` of the data, or to the
+  // end of the data the file holds when it is shorter. False when the file
+  // is not open or cannot seek.
+  bool SeekToFrame(uint64_t frame);
 
  private:
   bool ParseHeaders();

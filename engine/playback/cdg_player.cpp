@@ -24,16 +24,15 @@ constexpr auto kPoll = std::chrono::milliseconds(10);
 std::mutex g_globalMutex;
 std::unique_ptr<MCdgPlayer> g_globalPlayer;
 
-void Sleep(std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }
-
 void JoinUnlessSelf(std::thread& t) {
   if (t.joinable() && t.get_id() != std::this_thread::get_id()) t.join();
 }
 
 }  // namespace
 
-MCdgPlayer::MCdgPlayer(MRwRenderer* renderer)
+MCdgPlayer::MCdgPlayer(MRwRenderer* renderer, const PlaybackClock& clock)
     : m_renderer(renderer ? renderer->Handle() : nullptr),
+      m_clock(clock),
       m_device(std::make_unique<SoundDevice>()) {}
 
 MCdgPlayer::~MCdgPlayer() {
@@ -42,6 +41,8 @@ MCdgPlayer::~MCdgPlayer() {
   if (m_playbackThread.joinable()) m_playbackThread.join();
   if (m_readerThread.joinable()) m_readerThread.join();
   m_rwPlayer.reset();
+  ReleaseSound();
+  ++*m_playSerial;  // end notices still on their way find no play to report
 }
 
 MCdgPlayer* MCdgPlayer::CreateGlobal(MRwRenderer* renderer) {
@@ -80,6 +81,11 @@ void MCdgPlayer::SetRenderer(MRwRenderer* renderer) {
 void MCdgPlayer::SetSampleRate(int sampleRate, int samplesPerPacket) {
   m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
   m_samplesPerPacket = samplesPerPacket > 0 ? samplesPerPacket : m_sampleRate / 300;
+}
+
+void MCdgPlayer::SetEndDispatcher(Dispatcher dispatcher) {
+  std::lock_guard lock(m_dispatchMutex);
+  m_endDispatcher = std::move(dispatcher);
 }
 
 void MCdgPlayer::SetLevelOutputs(std::atomic<int>* all, std::atomic<int>* right, std::atomic<int>* left) {
@@ -124,7 +130,11 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   }
   m_readerDone = false;
   m_firstChunkWritten = false;
+  m_firstChunkEvent.Reset();
+  m_readerWake.Reset();
+  m_notifyEvent.Reset();
   m_bytesWritten = 0;
+  ++*m_playSerial;
 
   if (flags & kPlayAudio) {
     if (!SetUpSound()) {
@@ -137,7 +147,7 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
         static_cast<uint64_t>(StreamSize(m_stream) / kPacketSize) * static_cast<uint64_t>(m_samplesPerPacket), INT32_MAX));
   }
   if ((flags & kPlayGraphics) && StreamSize(m_stream) > 0) {
-    if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer);
+    if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer, m_clock);
     m_rwPlayer->SetStream(m_stream);
     m_rwPlayer->SetExternalPosition(&m_position);
     m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_samplesPerPacket.load(); }, [this] { return m_tempoChange.load(); }});
@@ -147,6 +157,7 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   SetPlayTime(0);  // the whole length is still to play
   m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) + m_leadBytes;
   m_endNotified = false;
+  m_playStartMs = m_clock.NowMs();
   m_state = kPlaying;
   if (flags & kPlayAudio) m_readerThread = std::thread([this, start = m_startSample] { ReaderThread(start); });
   else m_stoppedEvent.Set();  // no reader to stop
@@ -195,19 +206,7 @@ bool MCdgPlayer::SetUpSound() {
   m_chunkBytes = kChunkBaseBytes - kChunkBaseBytes % m_blockBytes;
   m_processor->SetFormat(rate, channels);
 
-  bool opened;
-  {
-    std::lock_guard lock(m_bufferMutex);
-    opened = m_device->Open(rate, channels, static_cast<size_t>(m_chunkBytes) * kChunksInBuffer);
-    if (opened) {
-      m_device->SetNotification(&m_notifyEvent, static_cast<size_t>(m_chunkBytes));
-      // The device takes a whole period at a time; twice that, in whole chunks,
-      // and one chunk more stay written ahead so that a busy machine does not
-      // let it run dry.
-      const uint64_t period = m_device->PeriodBytes(), chunk = static_cast<uint64_t>(m_chunkBytes);
-      m_leadBytes = (2 * period + chunk - 1) / chunk * chunk + chunk;
-    }
-  }
+  const bool opened = OpenDevice(rate, channels);
   if (!opened) {
     m_lastError = "Sound Device Not Detected: " + m_device->ErrorText();
     m_wav.reset();
@@ -220,11 +219,33 @@ bool MCdgPlayer::SetUpSound() {
   return true;
 }
 
+bool MCdgPlayer::OpenDevice(int rate, int channels) {
+  std::lock_guard lock(m_bufferMutex);
+  if (m_device->IsOpen() && rate == m_deviceRate && channels == m_deviceChannels) {
+    // Opening takes a tenth of a second or more; a stopped device only needs emptying.
+    m_device->Pause();
+    m_device->Clear();
+  } else {
+    m_deviceRate = m_deviceChannels = 0;
+    if (!m_device->Open(rate, channels, static_cast<size_t>(m_chunkBytes) * kChunksInBuffer)) return false;
+    m_deviceRate = rate;
+    m_deviceChannels = channels;
+    // The device takes a whole period at a time; twice that, in whole chunks,
+    // and one chunk more stay written ahead so that a busy machine does not
+    // let it run dry.
+    const uint64_t period = m_device->PeriodBytes(), chunk = static_cast<uint64_t>(m_chunkBytes);
+    m_leadBytes = (2 * period + chunk - 1) / chunk * chunk + chunk;
+  }
+  m_device->SetNotification(&m_notifyEvent, static_cast<size_t>(m_chunkBytes));
+  return true;
+}
+
 void MCdgPlayer::ReleaseSound() {
   {
     std::lock_guard lock(m_bufferMutex);
     m_device->SetNotification(nullptr, 0);
     m_device->Close();
+    m_deviceRate = m_deviceChannels = 0;
   }
   m_wav.reset();
 }
@@ -256,7 +277,7 @@ bool MCdgPlayer::WriteToDevice(const int16_t* samples, size_t count) {
       took = m_device->Write(bytes + done, total - done);
     }
     done += took;
-    if (done < total) Sleep(kPoll);
+    if (done < total) m_readerWake.WaitFor(kPoll);
   }
   m_bytesWritten += total;
   return true;
@@ -269,17 +290,10 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
   std::vector<int16_t> chunk(chunkFrames * channels), processed;
   const int64_t leadIn = std::max(m_leadIn, 0);
 
-  // Skip to the start: the lead-in is counted, the file's frames read and dropped.
-  int64_t position = std::min<int64_t>(startSample, leadIn);
-  int64_t skip = startSample - position;
-  while (skip > 0 && m_wav && m_state != kStopped) {
-    const int want = static_cast<int>(std::min<int64_t>(skip, static_cast<int64_t>(chunkFrames)) * m_channels);
-    const int got = m_wav->ReadSamples(chunk.data(), want);
-    if (got <= 0) break;
-    skip -= got / m_channels;
-    position += got / m_channels;
-  }
-  position += skip;  // past the end of the file: nothing more to read
+  // The start lies in the lead-in or in the file, which is sought there;
+  // past its end there is nothing more to read.
+  int64_t position = startSample;
+  if (m_wav && startSample > leadIn) m_wav->SeekToFrame(static_cast<uint64_t>(startSample - leadIn));
 
   int appliedTempo = 0, appliedPitch = 0;
   m_processor->Clear();
@@ -287,7 +301,7 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
   m_processor->SetPitchSemiTones(0);
   while (m_state != kStopped) {
     if (m_state != kPlaying || m_bytesWritten > m_bytesAllowed) {
-      Sleep(kPoll);
+      m_readerWake.WaitFor(kPoll);
       continue;
     }
     size_t frames = 0;
@@ -324,6 +338,7 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
     ProcessChunk(*out);
     if (!out->empty() && !WriteToDevice(out->data(), out->size())) break;
     m_firstChunkWritten = true;
+    m_firstChunkEvent.Set();
     m_dataWantedEvent.Reset();
     chunk.resize(chunkFrames * channels);
     if (last) {
@@ -331,6 +346,7 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
       break;
     }
   }
+  m_firstChunkEvent.Set();
   m_stoppedEvent.Set();
 }
 
@@ -368,14 +384,15 @@ void MCdgPlayer::UpdatePosition() {
   // One more chunk may be written for each chunk played.
   m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) * (1 + heard / static_cast<uint64_t>(m_chunkBytes)) + m_leadBytes;
   m_dataWantedEvent.Set();
+  m_readerWake.Set();
 }
 
 void MCdgPlayer::RunWithoutSound() {
-  auto last = std::chrono::steady_clock::now();
+  int64_t last = m_playStartMs;
   while (m_state != kStopped) {
-    Sleep(kPoll);
-    const auto now = std::chrono::steady_clock::now();
-    const double ms = std::chrono::duration<double, std::milli>(now - last).count();
+    m_notifyEvent.WaitFor(kPoll);
+    const int64_t now = m_clock.NowMs();
+    const double ms = static_cast<double>(now - last);
     last = now;
     if (m_state != kPlaying) continue;
     {
@@ -399,7 +416,7 @@ void MCdgPlayer::PlaybackThread() {
     RunWithoutSound();
     return;
   }
-  while (m_state != kStopped && !m_firstChunkWritten && !m_readerDone) Sleep(kPoll);
+  m_firstChunkEvent.Wait();  // set by the reader's first chunk, its end, or Stop
   {
     std::lock_guard lock(m_bufferMutex);
     if (m_state == kPlaying) m_device->Play();
@@ -443,11 +460,31 @@ void MCdgPlayer::FinishPlay(bool reachedEnd) {
   // The caller's stop event first: whoever sees the finished event sees both.
   if (Event* stop = m_stopEvent) stop->Set();
   m_finishedEvent.Set();
-  if (reachedEnd) NotifyEnd();
+  if (reachedEnd) NotifyEnd(true);
 }
 
-void MCdgPlayer::NotifyEnd() {
-  if (!m_endNotified.exchange(true) && m_endCallback) m_endCallback(0, m_userValue);
+void MCdgPlayer::NotifyEnd(bool fromPlayerThread) {
+  if (m_endNotified.exchange(true) || !m_endCallback) return;
+  Dispatcher dispatcher;
+  if (fromPlayerThread) {
+    std::lock_guard lock(m_dispatchMutex);
+    dispatcher = m_endDispatcher;
+  }
+  if (!dispatcher) {
+    m_endCallback(0, m_userValue);
+    return;
+  }
+  // The notice may run after a later Play has begun: it then belongs to a
+  // play that is over and is dropped.
+  dispatcher([callback = m_endCallback, user = m_userValue, latest = m_playSerial, serial = m_playSerial->load()] {
+    if (serial == *latest) callback(0, user);
+  });
+}
+
+void MCdgPlayer::WakeThreads() {
+  m_notifyEvent.Set();
+  m_readerWake.Set();
+  m_firstChunkEvent.Set();
 }
 
 void MCdgPlayer::SetPaused(bool paused) {
@@ -469,11 +506,17 @@ void MCdgPlayer::Stop() {
     m_device->Pause();
   }
   m_dataWantedEvent.Reset();
+  WakeThreads();
   JoinUnlessSelf(m_playbackThread);
   JoinUnlessSelf(m_readerThread);
   if (m_rwPlayer) m_rwPlayer->Stop();
-  ReleaseSound();
-  NotifyEnd();
+  {
+    // The device stays open for the next play; what it still holds is dropped.
+    std::lock_guard lock(m_bufferMutex);
+    m_device->Clear();
+  }
+  m_wav.reset();
+  NotifyEnd(false);
 }
 
 }  // namespace lf

@@ -5,6 +5,10 @@
 // meters; an MRwPlayer follows the position that the listener hears, so the
 // graphics keep step with the sound. One player exists at a time (the
 // global player).
+//
+// The sound device, once open, stays open across Stop and Play (it closes
+// when the format changes or the player goes), so that a loop restarts at
+// once: Stop, SetSource with a recompiled stream, Play.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "engine/playback/packet_stream.h"
+#include "engine/playback/playback_clock.h"
 #include "platform/event.h"
 
 namespace lf {
@@ -31,11 +36,19 @@ class MCdgPlayer {
   enum PlayFlags : int { kPlayAudio = 1, kPlayGraphics = 2 };
   enum State : int { kStopped = 0, kPaused = 1, kPlaying = 2 };
   // Called once per play when it stops (by Stop, the end of the music or the
-  // end position), with (0, user value). It runs on the player's own thread
-  // when the music ends by itself: it may signal, not call Stop or Play.
+  // end position), with (0, user value). Which thread runs it:
+  // - a play stopped by Stop (or by Play, which stops a running play): the
+  //   thread that called it, before it returns;
+  // - a play that ended by itself: the player's playback thread, where it may
+  //   signal but not call Stop or Play; or, with a dispatcher set, wherever
+  //   the dispatcher runs it (a GUI posts it to its own thread), and then
+  //   not at all when another Play started before it ran.
   using EndCallback = std::function<void(int code, uintptr_t user)>;
+  // Hands a call to the thread that should run it (for example a queued call
+  // to the GUI thread).
+  using Dispatcher = std::function<void(std::function<void()> call)>;
 
-  explicit MCdgPlayer(MRwRenderer* renderer = nullptr);
+  explicit MCdgPlayer(MRwRenderer* renderer = nullptr, const PlaybackClock& clock = SteadyPlaybackClock());
   virtual ~MCdgPlayer();
   MCdgPlayer(const MCdgPlayer&) = delete;
   MCdgPlayer& operator=(const MCdgPlayer&) = delete;
@@ -58,9 +71,14 @@ class MCdgPlayer {
   void SetSampleRate(int sampleRate, int samplesPerPacket);
   // Signalled (as well as the finished event) when playing stops.
   void SetStopEvent(Event* event) { m_stopEvent = event; }
+  // Where the end callback of a play that ended by itself runs (empty: the
+  // playback thread).
+  void SetEndDispatcher(Dispatcher dispatcher);
 
   // Starts playing `flags` from `startSample` to `endSample` (0 or less: to
   // the end). False when the audio cannot be set up; LastError() says why.
+  // With graphics, the renderer shows the screen as it stands at the start
+  // before Play returns; the music is sought there, not read up to it.
   bool Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback = {},
             uintptr_t userValue = 0);
   void Stop();
@@ -107,7 +125,9 @@ class MCdgPlayer {
 
  private:
   bool SetUpSound();
+  bool OpenDevice(int rate, int channels);
   void ReleaseSound();
+  void WakeThreads();
   void ReaderThread(int32_t startSample);
   void PlaybackThread();
   bool WriteToDevice(const int16_t* samples, size_t count);
@@ -117,9 +137,11 @@ class MCdgPlayer {
   void RunWithoutSound();
   void SetPlayTime(int32_t position);
   void FinishPlay(bool reachedEnd);
-  void NotifyEnd();
+  void NotifyEnd(bool fromPlayerThread);
 
   std::shared_ptr<RendererHandle> m_renderer;
+  const PlaybackClock& m_clock;
+  int64_t m_playStartMs = 0;  // the clock at Play, where a play without sound counts from
   std::unique_ptr<MRwPlayer> m_rwPlayer;
   std::unique_ptr<SoundDevice> m_device;
   std::unique_ptr<TempoPitchProcessor> m_processor;
@@ -145,6 +167,8 @@ class MCdgPlayer {
   int m_channels = 2;
   int m_blockBytes = 4;  // one frame as the device takes it (16-bit samples)
   int m_chunkBytes = kChunkBaseBytes;
+  int m_deviceRate = 0;  // the format the open device was opened for
+  int m_deviceChannels = 0;
 
   std::atomic<uint64_t> m_bytesWritten{0};
   std::atomic<uint64_t> m_bytesAllowed{0};
@@ -168,13 +192,20 @@ class MCdgPlayer {
   EndCallback m_endCallback;
   uintptr_t m_userValue = 0;
   std::atomic<bool> m_endNotified{true};
+  std::mutex m_dispatchMutex;
+  Dispatcher m_endDispatcher;
+  // Tells a dispatched end notice whether its play is still the latest; shared
+  // with notices that may run after the player is gone.
+  std::shared_ptr<std::atomic<uint64_t>> m_playSerial = std::make_shared<std::atomic<uint64_t>>(0);
   std::atomic<Event*> m_stopEvent{nullptr};
 
   Event m_stoppedEvent{true};
   Event m_finishedEvent{true};
   Event m_dataWantedEvent{true};
   Event m_playEndedEvent{true};
-  Event m_notifyEvent{false};
+  Event m_notifyEvent{false};    // a chunk was heard; also wakes the playback thread on Stop
+  Event m_readerWake{false};     // room for another chunk, or Stop
+  Event m_firstChunkEvent{true};  // the reader has written its first chunk (or ended)
 
   std::thread m_readerThread;
   std::thread m_playbackThread;

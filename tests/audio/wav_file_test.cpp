@@ -189,6 +189,50 @@ TEST_F(WavFileTest, DataLengthLongerThanTheFileYieldsOnlyWhatIsThere) {
   EXPECT_EQ(oddIn.ReadSamples(v, 32), 0);
 }
 
+// Seeking lands on a whole frame; a frame past the data held lands at its end.
+TEST_F(WavFileTest, SeekToFrameReadsOnFromThatFrame) {
+  std::vector<int16_t> ramp;  // stereo frames (i, -i)
+  for (int16_t i = 0; i < 100; ++i) ramp.insert(ramp.end(), {i, static_cast<int16_t>(-i)});
+  std::string claimsMore = MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"data", PcmBytes(ramp, 16)}});
+  claimsMore[40] = '\x00';  // the data chunk claims 100 KiB more than the 400 bytes it holds
+  claimsMore[42] = '\x01';
+  std::vector<int16_t> monoRamp;  // 8-bit samples keep the high byte: steps of 256
+  for (int i = 0; i < 100; ++i) monoRamp.push_back(static_cast<int16_t>(i * 256));
+  const std::string eightBit = MakeRiffWave({{"fmt ", FmtBody(1, 8000, 8)}, {"data", PcmBytes(monoRamp, 8)}});
+  struct Case {
+    const char* name;
+    std::string bytes;
+    uint64_t frame;
+    int expectedFirst;  // the sample then read, or -1 for none left
+  };
+  const Case cases[] = {
+      {"start.wav", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"data", PcmBytes(ramp, 16)}}), 0, 0},
+      {"middle.wav", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"data", PcmBytes(ramp, 16)}}), 37, 37},
+      {"last.wav", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"data", PcmBytes(ramp, 16)}}), 99, 99},
+      {"past.wav", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"data", PcmBytes(ramp, 16)}}), 500, -1},
+      {"claims.wav", claimsMore, 60, 60},
+      {"claimsPast.wav", claimsMore, 5000, -1},
+      {"eight.wav", eightBit, 50, 50 * 256},
+  };
+  for (const Case& c : cases) {
+    WavInFile in(Put(c.name, c.bytes));
+    ASSERT_TRUE(in.IsOpen()) << c.name;
+    ASSERT_TRUE(in.SeekToFrame(c.frame)) << c.name;
+    int16_t v[2] = {};
+    const int got = in.ReadSamples(v, 2);
+    if (c.expectedFirst < 0) {
+      EXPECT_EQ(got, 0) << c.name;
+      continue;
+    }
+    ASSERT_GT(got, 0) << c.name;
+    EXPECT_EQ(v[0], c.expectedFirst) << c.name;
+    if (in.ChannelCount() == 2) {
+      EXPECT_EQ(v[1], -c.expectedFirst) << c.name;
+    }
+  }
+  EXPECT_FALSE(WavInFile(m_dir.File("none.wav")).SeekToFrame(0));
+}
+
 TEST_F(WavFileTest, WidthsAndChannelCounts) {
   // 24-bit opens (the format is the caller's business) but delivers nothing.
   WavInFile wide(Put("s24.wav", test::ToneWav(44100, 24, 2, 100)));

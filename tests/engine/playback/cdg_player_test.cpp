@@ -113,11 +113,25 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
     std::lock_guard lock(orderMutex);
     order.push_back(what);
   };
+  // Notes each event once, as it is first seen set; the watcher looks every
+  // 200 us, and the callback looks too before it notes itself, since a quick
+  // Stop may set the events and call back between two looks.
+  bool ended = false, finished = false;
+  auto look = [&] {
+    if (!ended && player.PlayEndedEvent().IsSet()) ended = true, note("play ended");
+    if (!finished && player.FinishedEvent().IsSet()) finished = true, note("finished");
+  };
+  std::mutex lookMutex;
+  auto lookLocked = [&] {
+    std::lock_guard lock(lookMutex);
+    look();
+  };
   std::atomic<int> calls{0};
   auto callback = [&](int code, uintptr_t user) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(user, 77u);
     ++calls;
+    lookLocked();
     note("callback");
   };
 
@@ -125,10 +139,8 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
   ASSERT_TRUE(WaitForSound(player, 0));
   std::atomic<bool> watching{true};
   std::thread watcher([&] {
-    bool ended = false, finished = false;
     while (watching) {
-      if (!ended && player.PlayEndedEvent().IsSet()) ended = true, note("play ended");
-      if (!finished && player.FinishedEvent().IsSet()) finished = true, note("finished");
+      lookLocked();
       std::this_thread::sleep_for(200us);
     }
   });

@@ -201,39 +201,44 @@ TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
   player.SetExternalPosition(nullptr);
   EXPECT_EQ(player.Position(), 5000);
 
-  // Own clock: paused holds the highest position.
-  MRwPlayer own(&r);
+  // Own clock: 44.1 samples a millisecond; paused holds the highest position.
+  ManualClock clock;
+  MRwPlayer own(&r, clock);
   std::vector<uint8_t> stream = EmptyStream(3000);
   own.SetStream(MakePacketStream(stream));
   own.Play(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const int32_t before = own.Position();
-  EXPECT_GE(before, 44 * 50);
+  clock.Advance(50);
+  EXPECT_EQ(own.Position(), 2205);
   own.SetPaused(true);
   EXPECT_EQ(own.State(), MRwPlayer::kPaused);
-  const int32_t held = own.Position();
-  EXPECT_GE(held, before);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  EXPECT_EQ(own.Position(), held);
+  clock.Advance(30);
+  EXPECT_EQ(own.Position(), 2205);
   own.Play(true);  // resumes the paused loop
   EXPECT_EQ(own.State(), MRwPlayer::kPlaying);
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_GT(own.Position(), held);
+  clock.Advance(20);
+  EXPECT_GT(own.Position(), 2205);
   own.Stop();
 }
 
 TEST(RwPlayer, TempoChangeFromThePaceRunsTheClockFaster) {
   MRwRenderer r;
   std::vector<uint8_t> stream = EmptyStream(30000);
-  MRwPlayer player(&r);
+  ManualClock clock;
+  MRwPlayer player(&r, clock);
   player.SetPace({[] { return 147; }, [] { return 100; }});
   player.SetStream(MakePacketStream(stream));
   player.Play(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // The loop adds the tempo's share of each step it sees; steps of 10 ms.
+  for (int i = 0; i < 20; ++i) {
+    clock.Advance(10);
+    const int32_t target = static_cast<int32_t>(44.1 * 20 * (i + 1));
+    for (int wait = 0; wait < 500 && player.Position() < target; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   const int32_t p = player.Position();
   player.Stop();
-  // Doubled speed: well above the 200 ms of real time (slack for a loaded machine).
-  EXPECT_GT(p, static_cast<int32_t>(44.1 * 300));
+  // Doubled speed: 200 ms of clock play 400 ms of stream, to the step the loop last saw.
+  EXPECT_NEAR(p, 44.1 * 400, 44.1 * 10);
 }
 
 TEST(RwPlayer, EmptyStreamEndsAtOnceAndStopForgetsTheStream) {
