@@ -82,6 +82,7 @@ class CLyricforgeApp : public QObject, public IShell {
   void PageCommand(PageId page) override;
   void EditSettings() override;
   void AddMusic() override;
+  std::optional<LyricsImport> FindLyrics() override;
   bool IsPlaying() const override;
   bool CanPlace() const override { return State().CanPlace(); }
   bool HasPlacedLyrics() const override { return State().HasPlacedLyrics(); }

@@ -11,6 +11,8 @@
 #include "app/page_registry.h"
 #include "audio/mp3_encoder.h"
 #include "engine/song/song_settings.h"
+#include "lyrics/lyrics_file_filters.h"
+#include "platform/outcome.h"
 #include "platform/message_sink.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
@@ -45,6 +47,25 @@ void CLyricforgeApp::AddMusic() {
     }
   }
   RefreshCommands();
+}
+
+std::optional<LyricsImport> CLyricforgeApp::FindLyrics() {
+  std::vector<FileFilter> filters;
+  for (const LyricsFileFilter& f : kLyricsFileFilters) filters.push_back({std::string(f.text), std::string(f.patterns)});
+  const std::string indexKey(kLyricFileIndexKey);
+  int filterIndex = m_settings.Int("Settings", indexKey, 0);
+  const auto path = m_dialogs->ChooseFile(std::string(kLyricsChooserTitle), m_folders.lyrics, filters, filterIndex);
+  if (!path) return std::nullopt;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  m_settings.SetInt("Settings", indexKey, filterIndex);
+  m_folders.lyrics = path->substr(0, path->find_last_of('/') + 1);
+  LyricsImport import = ImportLyricsFile(*path);
+  QApplication::restoreOverrideCursor();
+  if (!import.Ok()) {
+    ShowOutcome(import.outcome);
+    return std::nullopt;
+  }
+  return import;
 }
 
 void CLyricforgeApp::EditSettings() {

@@ -49,13 +49,15 @@ bool CSingleInstance::Listen() {
 void CSingleInstance::Accept() {
   while (QLocalSocket* socket = m_server->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+    auto take = [this, socket] {
       if (!socket->canReadLine()) return;
       const QString argument = QString::fromUtf8(socket->readLine()).chopped(1);
       socket->write(QByteArray(1, kTaken));
       socket->flush();
       emit ArgumentReceived(argument);
-    });
+    };
+    connect(socket, &QLocalSocket::readyRead, this, take);
+    take();  // the line may have come with the connection
   }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // IShell: what a page may ask of the application around it. Pages get one at
 // construction and keep no other route to the main window.
+#include <optional>
 #include <string>
+
+#include "lyrics/lyrics_import.h"
 
 namespace lf {
 
@@ -27,6 +30,9 @@ class IShell {
   virtual void EditSettings() = 0;
   // "Add M&usic": the Find Music dialog.
   virtual void AddMusic() = 0;
+  // "&Import Lyrics": the lyric file chooser and the import; a failure was
+  // already shown. The page puts the text in its editor and the song.
+  virtual std::optional<LyricsImport> FindLyrics() = 0;
 
   virtual bool IsPlaying() const = 0;
   virtual bool CanPlace() const = 0;

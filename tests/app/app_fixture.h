@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <cstdlib>
 #include <memory>
 
 #include "app/lyricforge_app.h"
@@ -18,6 +19,10 @@ namespace lf::test {
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The working music file goes to the temporary folder: this test's own.
+    const char* tmp = std::getenv("TMPDIR");
+    m_previousTmp = tmp ? tmp : "";
+    setenv("TMPDIR", dir.Path().c_str(), 1);
     SetAppSettings(std::make_unique<MemorySettings>());
     auto sink = std::make_unique<ScriptedMessages>();
     messages = sink.get();
@@ -27,6 +32,8 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     app.reset();
     SetMessageSink(std::move(m_previousSink));
+    if (m_previousTmp.empty()) unsetenv("TMPDIR");
+    else setenv("TMPDIR", m_previousTmp.c_str(), 1);
   }
   void MakeApp() {
     app.reset();
@@ -46,6 +53,21 @@ class AppTest : public ::testing::Test {
     return path;
   }
 
+  // Music of a few seconds, prepared as the project's through Add Music.
+  void AddToneMusic(const std::string& name = "tone.wav") {
+    WriteFileBytes(dir.File(name), ToneWav(44100, 16, 2, 44100 * 3));
+    dialogs->paths.push_back(dir.File(name));
+    app->AddMusic();
+  }
+  // Lyrics with their first word placed.
+  void PlaceFirstWord(const std::string& lyrics = "Twinkle twinkle little star") {
+    Song().SetRawLyrics(lyrics);
+    Song().GenerateKaraokeLineList(true, true);
+    Song().Word(0)->m_startTime = 44100;
+    Song().Word(0)->m_endTime = 50000;
+    app->RefreshCommands();
+  }
+
   TempDir dir;
   std::unique_ptr<CLyricforgeApp> app;
   ScriptedMessages* messages = nullptr;
@@ -53,6 +75,7 @@ class AppTest : public ::testing::Test {
 
  private:
   std::unique_ptr<IMessageSink> m_previousSink;
+  std::string m_previousTmp;
 };
 
 }  // namespace lf::test
