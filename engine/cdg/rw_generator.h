@@ -109,8 +109,9 @@ class MRwGenerator {
   void RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
                   const MTextType& style, const Colorref* colors16, TextRect* outRect,
                   const MTextTypeVer6* lineStyles);
-  // Draws the first last + 1 characters of `text`; reports the rectangle of
-  // characters first .. last. Character indices are byte indices.
+  // Draws the first last + 1 characters of `text`, '&'s removed as
+  // RenderText removes them; reports the rectangle of characters
+  // first .. last. Character indices are byte indices into `text`.
   void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
                        const MTextType& style, const Colorref* colors16, TextRect* outRect,
                        int first, int last);

@@ -28,16 +28,22 @@ size_t StartOf(std::string_view text, int count) {
 }
 
 // "&" marks a mnemonic in a page text: each is removed and the character
-// after it is kept as it is, so "&&" leaves one "&".
-std::string RemoveAmpersands(std::string_view line) {
+// after it is kept as it is, so "&&" leaves one "&". When `drawnAt` is given
+// it receives, for each byte position of `line` and its end, the position in
+// the drawn text, so that characters of the line are found where they are drawn.
+std::string RemoveAmpersands(std::string_view line, std::vector<size_t>* drawnAt = nullptr) {
   std::string out;
   out.reserve(line.size());
+  if (drawnAt) drawnAt->assign(line.size() + 1, 0);
   for (size_t i = 0; i < line.size(); ++i) {
+    if (drawnAt) (*drawnAt)[i] = out.size();
     if (line[i] == '&') {
       if (++i >= line.size()) break;
+      if (drawnAt) (*drawnAt)[i] = out.size();
     }
     out += line[i];
   }
+  if (drawnAt) (*drawnAt)[line.size()] = out.size();
   return out;
 }
 
@@ -193,12 +199,16 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
   if (font == nullptr) return;
   const int t = style.IsOutlined() ? style.OutlineThickness() : 0;
 
+  // The sweep covers the line as DrawText drew it: '&'s removed, character
+  // positions moved onto the drawn text.
+  std::vector<size_t> drawnAt;
+  const std::string drawn = RemoveAmpersands(text, &drawnAt);
   TextRect rect;
-  LayoutText(*font, linesPerPage, band, text, style, 1, 0, nullptr, rect);
+  LayoutText(*font, linesPerPage, band, drawn, style, 1, 0, nullptr, rect);
   rect = Shifted(rect, t);
-  std::string_view cut = text;
+  std::string_view cut = drawn;
   if (last >= 0 && static_cast<size_t>(last) < text.size()) {
-    cut = text.substr(0, EndAfter(text, last));
+    cut = std::string_view(drawn).substr(0, drawnAt[EndAfter(text, last)]);
     TextRect cutRect;
     LayoutText(*font, linesPerPage, band, cut, style, 1, 0, nullptr, cutRect);
     rect.right = rect.left + cutRect.Width();
@@ -219,7 +229,7 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
   font->Draw(bitmap, x, y, run, ColorOf(bitmap, colors16, style.m_color));
 
   if (first > 0) {
-    const size_t start = StartOf(cut, first);
+    const size_t start = std::min(drawnAt[StartOf(text, first)], cut.size());
     // Pixels of the characters before the sweep must never carry its colour.
     if (style.m_backgroundBox != 1)
       font->Draw(bitmap, x, y, font->Shape(cut.substr(0, start)), ColorOf(bitmap, colors16, style.m_backgroundColor));

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/cdg/font_rasterizer.h"
@@ -470,6 +471,56 @@ TEST(TextSweep, SweptCharactersAndOnlyThoseTakeTheSweepColour) {
         }
       }
     EXPECT_GT(sweepCount, 100);
+  }
+}
+
+// A line with '&'s is drawn without them; swept word by word to its end,
+// every pixel of the drawn line is in the sweep colour and none elsewhere.
+TEST(TextSweep, LinesWithAmpersandsSweepExactlyTheDrawnText) {
+  struct Case {
+    std::string text, drawn;
+    std::vector<std::pair<int, int>> words;  // first and last character of each sweep
+  };
+  const Case cases[] = {
+      {"you & me", "you  me", {{0, 3}, {4, 5}, {6, 7}}},
+      {"&&Rock on", "&Rock on", {{0, 6}, {7, 8}}},
+      {"Rock&Roll all", "RockRoll all", {{0, 8}, {9, 12}}},
+  };
+  const char* keep = std::getenv("LYRICFORGE_KEEP_PNG");
+  for (const Case& c : cases) {
+    const MTextType style = Style(30, kTextOutline);
+    Stream s;
+    MRwGenerator gen(s.bytes.data(), s.Size());
+    int off = gen.ClearScreen(kBackground, 0);
+    off += gen.DrawText(1, 0, c.text, style, kBackground, off);
+    for (const auto& [first, last] : c.words) {
+      gen.SweepText(1, 0, c.text, first, last, style, kBackground, kSweep, false, off, off + 600, nullptr);
+      off += 600;
+    }
+    MRwRenderer renderer;
+    s.Decode(renderer);
+
+    auto font = FontOf(style);
+    const int t = style.OutlineThickness();
+    MDrawBitmap line(GreyPalette(), 0);
+    font->Draw(line, t, t, font->Shape(c.drawn), 1);
+    int sweepCount = 0;
+    for (int y = 0; y < 192; ++y)
+      for (int x = 0; x < 288; ++x) {
+        const int shown = renderer.PixelAt(x + 6, y + 12);
+        ASSERT_NE(shown, kText) << c.text << " at " << x << "," << y;
+        ASSERT_EQ(shown == kSweep, line.Pixel(x, y) != 0) << c.text << " at " << x << "," << y;
+        sweepCount += shown == kSweep;
+      }
+    EXPECT_GT(sweepCount, 100) << c.text;
+    if (keep) {  // LYRICFORGE_KEEP_PNG=dir keeps the swept lines for a look
+      Palette16 colors = GreyPalette();
+      colors[kSweep] = MakeRgb(255, 221, 0);
+      std::string error;
+      renderer.LoadColors(0, kColorCount, colors.data());
+      EXPECT_TRUE(WritePng(std::string(keep) + "/swept_" + std::to_string(&c - cases) + ".png",
+                           renderer.DisplayColors(), kScreenWidth, kScreenHeight, 2, error));
+    }
   }
 }
 
