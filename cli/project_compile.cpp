@@ -15,7 +15,7 @@ uint32_t LyricsOnlyBufferSize(const MSongSettings& song) {
   constexpr int64_t kSpareSeconds = 180;
   int64_t lastEnd = 0;
   for (int i = 0; i < song.WordCount(); ++i) lastEnd = std::max<int64_t>(lastEnd, song.Word(i)->m_endTime);
-  const int64_t packets = lastEnd / song.SamplesPerPacket() + kSpareSeconds * kPacketsPerSecond;
+  const int64_t packets = PacketSlotAt(lastEnd, song.SampleRate()) + kSpareSeconds * kPacketsPerSecond;
   return static_cast<uint32_t>(std::min<int64_t>(packets * kPacketSize, INT32_MAX / 2));
 }
 

@@ -3,30 +3,29 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/cdg/cdg_packet.h"
+#include "engine/cdg/packet_time.h"
 
 namespace lf {
 
 MusicBarScale MusicBarScale::For(uint64_t musicBytes, int bytesPerFrame, int sampleRate, int totalSeconds) {
   MusicBarScale scale;
   if (bytesPerFrame <= 0 || sampleRate < kPacketsPerSecond) return scale;
-  scale.samplesPerPacket = sampleRate / kPacketsPerSecond;
-  const uint64_t packets = musicBytes / static_cast<uint64_t>(bytesPerFrame) / scale.samplesPerPacket;
-  scale.range = static_cast<int>(std::min<uint64_t>(packets, INT32_MAX));
-  const int packetsPerSecond = sampleRate / scale.samplesPerPacket;
-  scale.lineStep = 3 * packetsPerSecond;
-  scale.pageStep = 15 * packetsPerSecond;
+  scale.sampleRate = sampleRate;
+  const int64_t packets = PacketSlotAt(static_cast<int64_t>(musicBytes / static_cast<uint64_t>(bytesPerFrame)), sampleRate);
+  scale.range = static_cast<int>(std::min<int64_t>(packets, INT32_MAX));
+  scale.lineStep = 3 * kPacketsPerSecond;
+  scale.pageStep = 15 * kPacketsPerSecond;
   scale.totalSeconds = std::max(totalSeconds, 0);
   return scale;
 }
 
 int MusicBarScale::SliderAt(int64_t sampleFrames) const {
   if (sampleFrames <= 0) return 0;
-  return static_cast<int>(std::min<int64_t>(sampleFrames / samplesPerPacket, range));
+  return static_cast<int>(std::min<int64_t>(PacketSlotAt(sampleFrames, sampleRate), range));
 }
 
 int64_t MusicBarScale::FramesAt(int sliderPosition) const {
-  return static_cast<int64_t>(std::clamp(sliderPosition, 0, range)) * samplesPerPacket;
+  return SampleFrameOfSlot(std::clamp(sliderPosition, 0, range), sampleRate);
 }
 
 int MusicBarScale::SecondsAt(int sliderPosition) const {

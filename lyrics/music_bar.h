@@ -12,7 +12,7 @@ struct MusicBarScale {
   int lineStep = 0;      // packets in 3 seconds
   int pageStep = 0;      // packets in 15 seconds
   int totalSeconds = 0;  // playing time of the music in whole seconds
-  int samplesPerPacket = 147;
+  int sampleRate = 44100;  // the music's; slider packets are its frames x 300 / rate
 
   // Music of `musicBytes` bytes of sample data; a zero frame size or rate gives no range.
   static MusicBarScale For(uint64_t musicBytes, int bytesPerFrame, int sampleRate, int totalSeconds);

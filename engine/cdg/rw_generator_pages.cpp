@@ -54,13 +54,10 @@ int MRwGenerator::DrawPage(IMAGE_STRUCT& page, bool eraseAfterwards, int offset)
     total += DrawTextPage(1, 0, page.m_pageText, page.m_style, page.m_drawTransition, page.m_backgroundColor,
                           colors.data(), offset + total, &page.m_extraLines);
   }
-  // Hold: hundredths of a second in slots of the player's rate (3 a
-  // hundredth at 44100 Hz). A negative hold never moves the offset back.
-  const int rate = m_playerSampleRate;
-  const int64_t perHundredth = rate / 100 > 0 ? rate / 100 : 441;
-  const int64_t perSlot = rate / kPacketsPerSecond > 0 ? rate / kPacketsPerSecond : kSamplesPerPacket;
+  // Hold: hundredths of a second are 3 slots each at any sample rate. A
+  // negative hold never moves the offset back.
   const int64_t hold = std::max<int64_t>(page.m_holdTime, 0);
-  const int64_t holdBytes = perHundredth * hold / perSlot * kPacketSize;
+  const int64_t holdBytes = hold * kPacketsPerSecond / 100 * kPacketSize;
   total += int(std::min<int64_t>(holdBytes, INT32_MAX / 2));
   if (eraseAfterwards)
     total += DrawTextPage(1, 0, {}, page.m_style, page.m_eraseTransition, page.m_backgroundColor, colors.data(),

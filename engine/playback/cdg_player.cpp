@@ -1,5 +1,7 @@
 #include "engine/playback/cdg_player.h"
 
+#include "engine/cdg/packet_time.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -101,7 +103,7 @@ std::string MCdgPlayer::PlayTimeText() const {
 
 void MCdgPlayer::SetPlayTime(int32_t position) {
   const int32_t length = m_length;
-  const int rate = m_sampleRate > 0 ? m_sampleRate : 44100;
+  const int rate = m_sampleRate > 0 ? m_sampleRate.load() : 44100;
   const int seconds = position >= length ? 0 : (length - position) / rate;
   char text[16];
   std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
@@ -143,14 +145,14 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
     }
   } else {
     // Graphics alone run as long as the stream.
-    m_length = static_cast<int32_t>(std::min<uint64_t>(
-        static_cast<uint64_t>(StreamSize(m_stream) / kPacketSize) * static_cast<uint64_t>(m_samplesPerPacket), INT32_MAX));
+    m_length = static_cast<int32_t>(std::min<int64_t>(
+        SampleFrameOfSlot(static_cast<int64_t>(StreamSize(m_stream) / kPacketSize), m_sampleRate), INT32_MAX));
   }
   if ((flags & kPlayGraphics) && StreamSize(m_stream) > 0) {
     if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer, m_clock);
     m_rwPlayer->SetStream(m_stream);
     m_rwPlayer->SetExternalPosition(&m_position);
-    m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_samplesPerPacket.load(); }, [this] { return m_tempoChange.load(); }});
+    m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_sampleRate.load(); }, [this] { return m_tempoChange.load(); }});
     // The screen as it stands at the start, before any sound is heard.
     m_rwPlayer->Seek(m_startSample);
   }

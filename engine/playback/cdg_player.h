@@ -162,7 +162,7 @@ class MCdgPlayer {
   uint64_t m_lastHeard = 0;
   std::atomic<int> m_state{kStopped};
 
-  int m_sampleRate = 44100;
+  std::atomic<int> m_sampleRate{44100};  // read by the graphics player's thread
   std::atomic<int> m_samplesPerPacket{147};
   int m_channels = 2;
   int m_blockBytes = 4;  // one frame as the device takes it (16-bit samples)

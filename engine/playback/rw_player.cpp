@@ -1,5 +1,7 @@
 #include "engine/playback/rw_player.h"
 
+#include "engine/cdg/packet_time.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -44,9 +46,13 @@ void MRwPlayer::ClearExternalPosition() {
 
 void MRwPlayer::SetPace(RwPlayerPace pace) { m_pace = std::move(pace); }
 
-int MRwPlayer::SamplesPerPacket() const {
-  const int s = m_pace.samplesPerPacket ? m_pace.samplesPerPacket() : kSamplesPerPacket;
-  return s > 0 ? s : kSamplesPerPacket;
+int MRwPlayer::SampleRate() const {
+  const int rate = m_pace.sampleRate ? m_pace.sampleRate() : kDefaultSampleRate;
+  return rate > 0 ? rate : kDefaultSampleRate;
+}
+
+size_t MRwPlayer::SlotAt(int32_t position) const {
+  return static_cast<size_t>(PacketSlotAt(std::max<int32_t>(position, 0), SampleRate()));
 }
 
 int MRwPlayer::TempoChange() const { return m_pace.tempoChange ? m_pace.tempoChange() : 0; }
@@ -55,7 +61,7 @@ void MRwPlayer::Seek(int32_t position) {
   if (m_state != kStopped || m_loopRunning) return;
   position = std::max<int32_t>(position, 0);
   const PacketStream stream = Stream();
-  const size_t slot = static_cast<size_t>(position) / static_cast<size_t>(SamplesPerPacket());
+  const size_t slot = SlotAt(position);
   if (m_renderer) {
     m_renderer->Use([&](MRwRenderer& r) {
       r.Reset();
@@ -148,9 +154,8 @@ int32_t MRwPlayer::Position() {
 }
 
 bool MRwPlayer::DrawDue(const PacketStream& stream, int32_t position, bool firstPass) {
-  const size_t s = static_cast<size_t>(SamplesPerPacket());
-  const size_t from = static_cast<size_t>(std::max<int32_t>(m_lastPosition, 0)) / s;
-  const size_t to = static_cast<size_t>(std::max<int32_t>(position, 0)) / s;
+  const size_t from = SlotAt(m_lastPosition);
+  const size_t to = SlotAt(position);
   if (!m_renderer) return true;  // nothing to draw on: the position still moves on
   return m_renderer->Use([&](MRwRenderer& r) {
     m_decoder.DecodeSlots(stream->data(), stream->size(), from, to, r, &m_stopRequested);
@@ -181,7 +186,7 @@ void MRwPlayer::PlayLoop() {
       if (!DrawDue(stream, p, firstPass)) break;  // the renderer was destroyed
       m_lastPosition = p;
       firstPass = false;
-      if (!m_ownThread && static_cast<size_t>(p) / static_cast<size_t>(SamplesPerPacket()) >= slots) break;
+      if (!m_ownThread && SlotAt(p) >= slots) break;
     }
   }
   m_state = kStopped;

@@ -22,11 +22,11 @@ namespace lf {
 class MRwRenderer;
 class RendererHandle;
 
-// What the player asks of the audio player that owns the pace: samples per
-// packet (rate / 300) and the tempo change in percent. Unset functions mean
-// 147 and 0, as for a standalone player at 44100 Hz.
+// What the player asks of the audio player that owns the pace: the sample
+// rate its positions count in, and the tempo change in percent. Unset
+// functions mean 44100 and 0, as for a standalone player.
 struct RwPlayerPace {
-  std::function<int()> samplesPerPacket;
+  std::function<int()> sampleRate;
   std::function<int()> tempoChange;
 };
 
@@ -72,7 +72,9 @@ class MRwPlayer {
   // Decodes the slots that came due and presents them; false when the renderer is gone.
   bool DrawDue(const PacketStream& stream, int32_t position, bool firstPass);
   PacketStream Stream();
-  int SamplesPerPacket() const;
+  int SampleRate() const;
+  // The packet slot sounding at `position` (sample frames at SampleRate()).
+  size_t SlotAt(int32_t position) const;
   int TempoChange() const;
 
   std::shared_ptr<RendererHandle> m_renderer;

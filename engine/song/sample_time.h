@@ -3,24 +3,17 @@
 #include <cstdint>
 
 #include "engine/cdg/cdg_packet.h"
+#include "engine/cdg/packet_time.h"
 
 namespace lf {
 
 using SampleTime = int32_t;
 
-// Sample frames per CD+G packet at `rate`; a missing rate counts as 44100.
+// Whole sample frames per CD+G packet at `rate` (rate / 300, what music
+// preparation reports); a missing rate counts as 44100. Times become slots
+// through packet_time.h, which stays exact where 300 does not divide the rate.
 inline constexpr int SamplesPerPacket(int rate) {
   return (rate > 0 ? rate : kDefaultSampleRate) / kPacketsPerSecond;
-}
-
-// Byte offset of a sample time in a packet stream (24 bytes per packet).
-inline constexpr int64_t StreamOffsetOf(int64_t time, int samplesPerPacket) {
-  return (time / samplesPerPacket) * kPacketSize;
-}
-
-// Sample time of a stream byte offset.
-inline constexpr int64_t SampleTimeOf(int64_t offset, int samplesPerPacket) {
-  return offset * samplesPerPacket / kPacketSize;
 }
 
 // Palette indices with a fixed role in lyrics pages.

@@ -34,7 +34,6 @@ class SongCompiler {
         m_generator(buffer, static_cast<int32_t>(std::min<uint32_t>(size, INT32_MAX))),
         m_fromTime(fromTime),
         m_rate(song.SampleRate()),
-        m_spp(song.SamplesPerPacket()),
         m_hundredth(m_rate / 100),
         m_linesPerPage(std::max(1, song.LinesPerPage())) {
     if (buffer && size) std::memset(buffer, 0, size);
@@ -47,10 +46,10 @@ class SongCompiler {
  private:
   // Stream offset of a sample time moved by the shift.
   int OffsetOf(int64_t time) const {
-    const int64_t offset = ((time + m_shift) / m_spp) * kPacketSize;
+    const int64_t offset = StreamOffsetAt(time + m_shift, m_rate);
     return static_cast<int>(std::clamp<int64_t>(offset, 0, std::numeric_limits<int>::max() - kPacketSize));
   }
-  int64_t SampleTimeAt(int64_t offset) const { return offset * m_spp / kPacketSize; }
+  int64_t SampleTimeAt(int64_t offset) const { return SampleFrameAtOffset(offset, m_rate); }
 
   int ColorPass(const IMAGE_STRUCT& page, int offset);
   int ColorPassesUntilTenthSecond(const IMAGE_STRUCT& page, int offset);
@@ -78,7 +77,6 @@ class SongCompiler {
   MRwGenerator m_generator;
   const SampleTime m_fromTime;
   const int m_rate;
-  const int m_spp;
   const int m_hundredth;
   const int m_linesPerPage;
 
@@ -106,7 +104,7 @@ int SongCompiler::ColorPass(const IMAGE_STRUCT& page, int offset) {
 
 // At least two passes, and as many as it takes to fill a tenth of a second.
 int SongCompiler::ColorPassesUntilTenthSecond(const IMAGE_STRUCT& page, int offset) {
-  const int64_t tenth = static_cast<int64_t>(m_hundredth * 10 / m_spp) * kPacketSize;
+  const int64_t tenth = StreamOffsetAt(int64_t{m_hundredth} * 10, m_rate);
   int passes = 0;
   int e = offset;
   while (passes < 2 || e < tenth) {
@@ -140,7 +138,7 @@ void SongCompiler::DrawDuetIntroduction(const IMAGE_STRUCT& lyrics) {
     const std::string& label = m_song.DuetLabel(k);
     if (label.empty()) continue;
     if (first) {
-      m_e += static_cast<int>((duration * m_hundredth / m_spp) * kPacketSize);
+      m_e += static_cast<int>(StreamOffsetAt(duration * m_hundredth, m_rate));
       first = false;
     }
     style.m_color = kLabelColors[k];
@@ -341,7 +339,7 @@ void SongCompiler::DrawCredits() {
 // The working music must last as long as the stream after the lead-in.
 void SongCompiler::FitMusicLength() {
   if (m_song.WorkingMusicPath().empty()) return;
-  const int64_t streamBytes = m_e - (m_leadIn / m_spp) * kPacketSize;
+  const int64_t streamBytes = m_e - StreamOffsetAt(m_leadIn, m_rate);
   int64_t musicBytes = MulDivRound(streamBytes, static_cast<int64_t>(m_song.MusicBytesPerFrame()) * m_rate,
                                    kStreamBytesPerSecond);
   if (musicBytes < m_song.MusicLengthAtLoad()) musicBytes = m_song.MusicLengthAtLoad();
@@ -371,7 +369,7 @@ CompileResult SongCompiler::Run() {
     std::this_thread::yield();
     WriteDrawsAndErases(*lyrics);
     DrawLyricsPicture(*lyrics);
-    m_e = static_cast<int>(((m_shift + 4LL * m_rate + m_lastEnd) / m_spp) * kPacketSize);
+    m_e = static_cast<int>(StreamOffsetAt(m_shift + 4LL * m_rate + m_lastEnd, m_rate));
   }
 
   DrawCredits();

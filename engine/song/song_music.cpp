@@ -10,8 +10,6 @@
 namespace lf {
 namespace {
 
-constexpr uint32_t kCdSectorBytes = 2352;   // CD audio bytes per sector
-constexpr uint32_t kSubcodeBlockBytes = 96; // four packets per sector
 constexpr int kSpareSeconds = 180;
 constexpr uint32_t kExtraBytes = 1344;      // 56 packets more
 
@@ -35,9 +33,11 @@ void MSongSettings::AllocateRwMemory(bool remember) {
   m_musicLength = static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
   if (remember) m_musicLengthAtLoad = m_musicLength;
 
-  const uint64_t size = uint64_t(m_musicLength / kCdSectorBytes) * kSubcodeBlockBytes +
-                        uint64_t(int64_t(SampleRate()) * kSpareSeconds / SamplesPerPacket()) * kPacketSize +
-                        kExtraBytes;
+  // Whole sectors of packets for the music (at 44,100 Hz stereo, four packets
+  // every 2,352 bytes), at any rate and width, and the spare time.
+  const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
+  const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
+  const uint64_t size = uint64_t(musicPackets + int64_t{kSpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
   m_rwMemory.assign(static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX)), 0);
 }
 

@@ -51,9 +51,11 @@ bool FinalPlayback::Prepare() {
   return true;
 }
 
-int FinalPlayback::SliderMaximum() const { return static_cast<int>(m_total / SamplesPerPacket()); }
-int FinalPlayback::LineStep() const { return 3 * (m_song.SampleRate() / SamplesPerPacket()); }
-int FinalPlayback::PageStep() const { return 15 * (m_song.SampleRate() / SamplesPerPacket()); }
+int FinalPlayback::SliderMaximum() const { return static_cast<int>(SlotAt(m_total)); }
+int FinalPlayback::LineStep() const { return 3 * kPacketsPerSecond; }
+int FinalPlayback::PageStep() const { return 15 * kPacketsPerSecond; }
+int64_t FinalPlayback::SlotAt(int64_t position) const { return PacketSlotAt(position, m_song.SampleRate()); }
+int64_t FinalPlayback::PositionOfSlot(int64_t slot) const { return SampleFrameOfSlot(slot, m_song.SampleRate()); }
 int FinalPlayback::LastPacket() const {
   return static_cast<int>(std::max<size_t>(m_source.streamSize / kPacketSize, 1) - 1);
 }
@@ -89,7 +91,7 @@ bool FinalPlayback::Tick() {
       ClearPreview();
     } else if (const int32_t position = m_player.Position(); position != 0) {
       m_resume = position;
-      m_sliderPosition = static_cast<int>(position / SamplesPerPacket());
+      m_sliderPosition = static_cast<int>(SlotAt(position));
     }
   }
   return Label() != before;
@@ -100,13 +102,13 @@ void FinalPlayback::SliderMoved(int packet) {
     Pause();
     m_dragging = true;
   }
-  m_resume = static_cast<int64_t>(std::clamp(packet, 0, SliderMaximum())) * SamplesPerPacket();
+  m_resume = PositionOfSlot(std::clamp(packet, 0, SliderMaximum()));
 }
 
 void FinalPlayback::SliderReleased() {
-  const int target = std::min(static_cast<int>(m_resume / SamplesPerPacket()), LastPacket());
+  const int target = std::min(static_cast<int>(SlotAt(m_resume)), LastPacket());
   RedrawPreview(m_sliderPosition, target);
-  m_sliderPosition = static_cast<int>(m_resume / SamplesPerPacket());
+  m_sliderPosition = static_cast<int>(SlotAt(m_resume));
   if (m_dragging) {
     m_dragging = false;
     PlayOrPause();
@@ -139,7 +141,7 @@ void FinalPlayback::RedrawPreview(int from, int to) {
 }
 
 std::string FinalPlayback::PlaceText(int packet) const {
-  const int64_t position = static_cast<int64_t>(packet) * SamplesPerPacket();
+  const int64_t position = PositionOfSlot(packet);
   const int64_t musicTime = position - m_leadIn;
   std::string text = ElapsedTotalText(position, 0, m_song.SampleRate());
   text = text.substr(0, text.find('/'));

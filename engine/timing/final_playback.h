@@ -57,6 +57,9 @@ class FinalPlayback {
   void ClearPreview();
   void RedrawPreview(int from, int to);
   int SamplesPerPacket() const;
+  // The slider's packet slot of a play position in sample frames, and back.
+  int64_t SlotAt(int64_t position) const;
+  int64_t PositionOfSlot(int64_t slot) const;
   int LastPacket() const;
 
   MSongSettings& m_song;

@@ -1,4 +1,5 @@
 #include "engine/cdg/cdg_packet.h"
+#include "engine/cdg/packet_time.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,22 @@ TEST(CdgPacket, StreamAndSectorArithmetic) {
   EXPECT_EQ(kSamplesPerPacket, 147);
   EXPECT_EQ(kBinSectorSize - kBinAudioBytes, kBinPacketsPerSector * kPacketSize);
   EXPECT_EQ(kBinSectorsPerSecond * kBinPacketsPerSector, kPacketsPerSecond);
+}
+
+// Frames and packet slots: exact at 44,100 Hz (147 frames a packet, as
+// before), and 300 slots a second at rates 300 does not divide.
+TEST(PacketTime, FramesAndSlotsConvertExactly) {
+  for (int64_t frames = 0; frames < 44100 * 3; frames += 37) {
+    ASSERT_EQ(PacketSlotAt(frames, 44100), frames / 147);
+    ASSERT_EQ(StreamOffsetAt(frames, 44100), frames / 147 * kPacketSize);
+    ASSERT_EQ(SampleFrameAtOffset(frames * kPacketSize, 44100), frames * 147);
+  }
+  EXPECT_EQ(SampleFrameOfSlot(300, 44100), 44100);
+  EXPECT_EQ(PacketSlotAt(22050 * 150, 22050), 45000);  // 2.5 minutes: not 45,308
+  EXPECT_EQ(PacketSlotAt(147, 22050), 2);              // 73.5 frames a packet
+  EXPECT_EQ(SampleFrameOfSlot(3, 22050), 220);
+  EXPECT_EQ(PacketSlotAt(32000, 32000), 300);
+  EXPECT_EQ(PacketSlotAt(44100, 0), 300);  // no rate: 44,100 Hz
 }
 
 }  // namespace

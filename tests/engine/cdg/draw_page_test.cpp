@@ -149,10 +149,11 @@ TEST_F(DrawPageTest, HoldEraseAndPlayerRate) {
   EXPECT_EQ(slots[kSetupPackets + 768], 10 + kSetupPackets + 768 + 600) << "erase starts after the hold";
   EXPECT_EQ(PacketAt(&stream[size_t(slots[kSetupPackets + 768]) * 24]).TileRow(), 16) << "Fill Up";
 
-  // At 22050 Hz a hundredth is 220 samples and a slot 73.
+  // A hold lasts its time at any rate: 2 s are 600 slots at 22050 Hz too
+  // (not 220 x 200 / 73 = 602, which ran the graphics slow).
   std::fill(stream.begin(), stream.end(), 0);
   generator.SetPlayerSampleRate(22050);
-  EXPECT_EQ(generator.DrawPage(page, false, 0), (kSetupPackets + 768 + 220 * 200 / 73) * kPacketSize);
+  EXPECT_EQ(generator.DrawPage(page, false, 0), (kSetupPackets + 768 + 600) * kPacketSize);
   // Rates too small for a slot or a hundredth fall back rather than divide by zero.
   std::fill(stream.begin(), stream.end(), 0);
   generator.SetPlayerSampleRate(50);

@@ -10,6 +10,8 @@
 #include "engine/playback/rw_renderer.h"
 #include "engine/playback/stream_decode.h"
 #include "engine/song/song_settings.h"
+#include "platform/paths.h"
+#include "support/wav_fixture.h"
 
 namespace lf {
 namespace {
@@ -222,6 +224,35 @@ TEST_F(SongCompilerTest, SweepEntireWordPutsAllItsTilesAtTheStart) {
   // Nothing more of it later in the word.
   const size_t endSlot = static_cast<size_t>((song.Word(1)->m_endTime + shift) / 147);
   for (size_t s = start + run; s < endSlot; ++s) EXPECT_EQ(Code(s), 0) << "slot " << s;
+}
+
+// A word sung a minute into the music sweeps at its time at any sample rate:
+// 300 packets a second, not rate / 300 truncated frames a packet (22,050 Hz
+// would run 0.7 % slow, 123 packets late after a minute).
+TEST_F(SongCompilerTest, SweepsKeepTimeAtRatesThatThreeHundredDoesNotDivide) {
+  ScopedTempFolder dir("compiler-rates");
+  for (const int rate : {44100, 22050, 11025, 32000}) {
+    const std::string music = dir.File("music" + std::to_string(rate) + ".wav");
+    test::WriteFileBytes(music, test::ToneWav(rate, 16, 1, uint32_t(rate) * 70));
+    song.SetWorkingMusicPath(music);
+    song.AllocateRwMemory(true);
+    ASSERT_EQ(song.SampleRate(), rate);
+    Lyrics("aa wonderful");
+    for (int i = 0; i < 2; ++i) {
+      MKaraokeWord* word = song.Word(i);
+      word->m_startTime = rate * (58 + 2 * i);
+      word->m_endTime = rate * (59 + 2 * i);
+      word->m_line->m_placed = true;
+    }
+    song.SetSweepEntireWord(true);
+    const CompileResult result = Compile();
+    // The sweep advance (-20 hundredths) takes half its time off every sweep.
+    const int64_t share = int64_t{song.Settings().sweepAdvance} * (rate / 100) / 2;
+    const int64_t expected = PacketSlotAt(int64_t{rate} * 60 + result.leadIn + share, rate);
+    EXPECT_EQ(Code(size_t(expected)), 38) << rate << " Hz: the sweep starts at slot " << expected;
+    EXPECT_EQ(Code(size_t(expected) - 1), 0) << rate << " Hz";
+    EXPECT_NEAR(double(expected - PacketSlotAt(result.leadIn, rate)), 60 * 300 - 30, 1) << rate << " Hz";
+  }
 }
 
 // Decoding the stream up to a word's time shows its line, swept up to it.
