@@ -1,9 +1,11 @@
 #include "cli/song_project.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "cli/command.h"
 #include "engine/song/binary_reader.h"
+#include "engine/song/music_location.h"
 
 namespace lf::cli {
 namespace {
@@ -30,6 +32,12 @@ MSongSettings& LoadSongProject(const std::string& path) {
   if (!loaded) {
     song.ResetSongDefaults();
     throw CliError(kExitInput, path + ": " + OneLine(loaded.text.empty() ? "cannot be loaded" : loaded.text));
+  }
+  // A project moved together with its music finds it beside itself.
+  if (std::string moved = MusicBesideProject(song.MusicPath(), path); !moved.empty()) {
+    std::fprintf(stderr, "lyricforge-cli: the music %s is not there; using %s beside the project\n",
+                 QuoteControlCharacters(song.MusicPath()).c_str(), QuoteControlCharacters(moved).c_str());
+    song.SetMusicPath(moved);
   }
   return song;
 }

@@ -8,6 +8,7 @@
 
 #include "engine/song/binary_reader.h"
 #include "engine/song/binary_writer.h"
+#include "engine/song/music_location.h"
 #include "engine/song/song_settings.h"
 #include "platform/outcome.h"
 #include "platform/staged_output.h"
@@ -54,8 +55,8 @@ int32_t MapIndex(const std::vector<int32_t>& offsets, int32_t index) {
 
 class ProjectLoader {
  public:
-  ProjectLoader(MSongSettings& song, BinaryReader& in, int32_t version)
-      : m_song(song), m_in(in), m_version(version) {}
+  ProjectLoader(MSongSettings& song, BinaryReader& in, int32_t version, std::string path)
+      : m_song(song), m_in(in), m_version(version), m_path(std::move(path)) {}
 
   bool LoadBody();
 
@@ -70,6 +71,7 @@ class ProjectLoader {
   MSongSettings& m_song;
   BinaryReader& m_in;
   const int32_t m_version;
+  const std::string m_path;  // the project file, beside which moved music is looked for
 };
 
 bool ProjectLoader::ReadCount(int32_t& count, size_t minimumItemSize) {
@@ -82,8 +84,8 @@ bool ProjectLoader::LoadTexts() {
   std::string lyrics, music;
   if (!ReadText(m_in, lyrics)) return false;
   m_song.SetRawLyrics(std::move(lyrics));
-  if (!ReadText(m_in, music)) return false;
-  m_song.SetMusicPath(std::move(music));  // measures the music, as a new path does
+  if (!m_in.ReadString(music)) return false;
+  m_song.SetMusicPath(StoredMusicPath(music, m_path));  // measures the music, as a new path does
 
   m_song.SetArtist({});
   m_song.SetTitle({});
@@ -339,7 +341,7 @@ Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
     if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows) return refuse(Reason::BadInput, kProjectCorrupted);
     song.Settings() = settings;
 
-    ProjectLoader loader(song, in, settings.version);
+    ProjectLoader loader(song, in, settings.version, path);
     // A short read past the settings block fails quietly; the caller resets
     // the song and reports the failure in its own words.
     if (!loader.LoadBody()) return Outcome::Quiet(Reason::BadInput, path + ": the file ends early");
