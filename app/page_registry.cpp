@@ -1,5 +1,8 @@
 #include "app/page_registry.h"
 
+#include "timing/adjust_lyrics_page.h"
+#include "timing/place_lyrics_page.h"
+#include "timing/play_final_page.h"
 #include "ui/placeholder_page.h"
 
 namespace lf {
@@ -12,6 +15,11 @@ CPage* Placeholder(IShell& shell, QWidget* parent) {
   return new CPlaceholderPage(id, shell, parent);
 }
 
+template <typename Page>
+CPage* Make(IShell& shell, QWidget* parent) {
+  return new Page(shell, parent);
+}
+
 struct PageEntry {
   PageId id;
   PageFactory create;
@@ -19,9 +27,9 @@ struct PageEntry {
 
 constexpr PageEntry kPages[] = {
     {PageId::EditLyrics, Placeholder<PageId::EditLyrics>},
-    {PageId::PlaceLyrics, Placeholder<PageId::PlaceLyrics>},
-    {PageId::AdjustLyrics, Placeholder<PageId::AdjustLyrics>},
-    {PageId::PlayFinal, Placeholder<PageId::PlayFinal>},
+    {PageId::PlaceLyrics, Make<CPlaceLyricsPage>},
+    {PageId::AdjustLyrics, Make<CAdjustLyricsPage>},
+    {PageId::PlayFinal, Make<CPlayFinalPage>},
 };
 
 }  // namespace

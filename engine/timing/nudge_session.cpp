@@ -149,19 +149,20 @@ bool NudgeSession::Snap() {
 
 // --- playing ------------------------------------------------------------------------
 
-// Compiles the song from the area's start, shows the lines up then, and plays
-// from the area start to its end, moved by half the sweep advance.
+// Compiles the song and plays from the area start to its end, moved by half
+// the sweep advance.
 bool NudgeSession::Play(bool areaOn) {
   const PlayAreaSpan area = PlayArea(m_song, m_selected, areaOn, SampleRate());
   if (!m_song.RwMemory()) m_song.AllocateRwMemory(m_song.MusicLengthAtLoad() == 0);
   if (!m_song.RwMemory()) return false;
+  // The whole song, not just from the area on: the player shows the screen as
+  // the stream has it at the play start, lines drawn earlier and words swept.
   uint32_t endOffset = 0;
   try {
-    m_leadIn = m_song.WriteRwMemory(m_song.RwMemory(), m_song.RwMemorySize(), endOffset, area.start);
+    m_leadIn = m_song.WriteRwMemory(m_song.RwMemory(), m_song.RwMemorySize(), endOffset, kCompileEverything);
   } catch (const std::exception&) {
     return false;
   }
-  if (m_preview) m_song.DrawLinesAtTime(*m_preview, area.start);
   const int64_t advance = int64_t{m_song.Settings().sweepAdvance} * (SampleRate() / 100) / 2;
   const int64_t musicEnd = int64_t{m_leadIn} + m_song.MusicLength() / std::max(m_song.MusicBytesPerFrame(), 1);
   const int64_t start = std::max<int64_t>(area.start + m_leadIn + advance, 0);
