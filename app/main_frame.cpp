@@ -9,6 +9,7 @@
 
 #include "app/focused_editor.h"
 #include "app/lyricforge_app.h"
+#include "platform/paths.h"
 #include "ui/lyrics_placed_notice.h"
 
 namespace lf {
@@ -16,7 +17,7 @@ namespace lf {
 CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
   setObjectName("mainFrame");
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
-  setWindowIcon(QIcon::fromTheme("lyricforge", QIcon(":/lyricforge.png")));
+  setWindowIcon(QIcon(QString::fromStdString(DataFolder() + "/lyricforge.png")));
   m_menu = BuildMainMenu(menuBar(), app);
   m_menu.autoSave->setChecked(app.AutoSave());
   for (QMenu* menu : {m_menu.file, m_menu.edit})
