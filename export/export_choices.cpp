@@ -65,7 +65,7 @@ std::string BinNotAllowedText(int sampleRate, int channels, int bitsPerSample) {
 
 void ExportChoices::Open(const ISettings& settings, bool mp3Available, const MusicFormat& music) {
   int type = settings.Int(kSettingsGroup, kExportTypeKey, int(ExportType::Bin));
-  if (type < 0 || type > 2) type = int(ExportType::Bin);
+  if (type < int(ExportType::Bin) || type > int(ExportType::Mp4)) type = int(ExportType::Bin);
   if (!mp3Available && type == int(ExportType::Mp3G)) type = int(ExportType::WmaG);
   m_wmaBitRate = settings.Int(kSettingsGroup, kExportRatioWmaKey, kDefaultExportBitRate);
   m_mp3BitRate = settings.Int(kSettingsGroup, kExportRatioMp3Key, kDefaultExportBitRate);
@@ -88,8 +88,9 @@ std::string ExportChoices::ChangeType(ExportType newType, const MusicFormat& mus
 
 void ExportChoices::ApplyType(ExportType type) {
   m_type = type;
-  m_listEnabled = type != ExportType::Bin;
-  if (type == ExportType::Bin) return;
+  // BIN and MP4 have no compression list; the audio types remember their rate across them.
+  m_listEnabled = !CompressionEntries(type).empty();
+  if (!m_listEnabled) return;
 
   int value = m_selection >= 0 ? EntryValue(m_entries[size_t(m_selection)]) : kDefaultExportBitRate;
   if (m_previousType == ExportType::WmaG) {

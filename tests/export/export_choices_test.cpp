@@ -26,6 +26,27 @@ TEST(ExportChoicesTest, SwitchingTypesKeepsTheNearestRateWithoutLosingQuality) {
   EXPECT_EQ(choices.Entries().size(), 4u);
 }
 
+// MP4 has no compression list: the audio rate outlives a visit to it, and a
+// stored MP4 opens as MP4.
+TEST(ExportChoicesTest, Mp4IsATypeWithoutACompressionList) {
+  MemorySettings settings;
+  settings.SetInt("Settings", kExportTypeKey, int(ExportType::Mp3G));
+  settings.SetInt("Settings", kExportRatioMp3Key, 160);
+  ExportChoices choices;
+  choices.Open(settings, true, kCd);
+  EXPECT_EQ(choices.ChangeType(ExportType::Mp4, kCd), "");
+  EXPECT_FALSE(choices.ListEnabled());
+  choices.ChangeType(ExportType::Mp3G, kCd);
+  EXPECT_EQ(choices.SelectedEntry(), "160k");
+  choices.ChangeType(ExportType::Mp4, kCd);
+  EXPECT_EQ(choices.Confirm(settings), "");
+  EXPECT_EQ(settings.Int("Settings", kExportTypeKey, -1), int(ExportType::Mp4));
+  EXPECT_EQ(settings.Int("Settings", kExportRatioMp3Key, -1), 160);
+  choices.Open(settings, true, kCd);
+  EXPECT_EQ(choices.Type(), ExportType::Mp4);
+  EXPECT_FALSE(choices.ListEnabled());
+}
+
 TEST(ExportChoicesTest, BinRefusalTextsNameEveryReason) {
   EXPECT_EQ(BinNotAllowedText(44100, 2, 16), "");
   EXPECT_EQ(BinNotAllowedText(48000, 2, 16),
