@@ -35,9 +35,9 @@ class IRendererView {
   virtual ~IRendererView() = default;
   // `region` of the 300 x 216 frame changed (screen coordinates, never empty).
   virtual void ScreenChanged(const ScreenRect& region) = 0;
-  // The renderer let go of this view: DetachView, or the renderer is being
-  // destroyed. Called on the thread that does it; the view must not use the
-  // renderer afterwards.
+  // The renderer is being destroyed and lets go of this view (on the thread
+  // that destroys it); the view must not use the renderer afterwards. Not
+  // called for DetachView, whose caller already knows.
   virtual void Detached() {}
 };
 

@@ -240,7 +240,6 @@ void MRwRenderer::DetachView(IRendererView* view) {
   const auto it = std::find(m->views.begin(), m->views.end(), view);
   if (it == m->views.end()) return;
   m->views.erase(it);
-  view->Detached();
 }
 
 // --- previews --------------------------------------------------------------------------

@@ -52,7 +52,7 @@ class RendererHandle {
 class MRwRenderer : public IPreviewTarget {
  public:
   MRwRenderer();
-  ~MRwRenderer() override;  // detaches every view; waits for RendererHandle users
+  ~MRwRenderer() override;  // tells every view it is Detached; waits for RendererHandle users
   MRwRenderer(const MRwRenderer&) = delete;
   MRwRenderer& operator=(const MRwRenderer&) = delete;
 

@@ -38,11 +38,23 @@ class PaintingView : public IRendererView {
     m_wake.notify_one();
     ++changes;
   }
+  // As a widget's destructor or SetRenderer does.
+  void Detach() {
+    MRwRenderer* renderer;
+    {
+      std::lock_guard lock(m_mutex);
+      renderer = m_renderer;
+      m_renderer = nullptr;
+    }
+    renderer->DetachView(this);
+    m_detached = true;
+  }
   void Detached() override {
     std::lock_guard lock(m_mutex);
-    m_detached = true;
     m_renderer = nullptr;
+    ++detachedByRenderer;
   }
+  std::atomic<int> detachedByRenderer{0};
   std::atomic<int> changes{0};
   std::atomic<int> paints{0};
 
@@ -111,12 +123,13 @@ TEST(RendererLifetime, ViewsDetachAndTheRendererGoesWhileAPlayerFeedsThem) {
     });
     ASSERT_TRUE(WaitUntil([&] { return first->changes > 20 && second.paints > 0; }));
 
-    renderer->DetachView(first.get());
+    first->Detach();
     first.reset();  // destroyed at once: no callback may still be running into it
     const int before = second.changes;
     ASSERT_TRUE(WaitUntil([&] { return second.changes > before + 5; }));
 
     delete renderer;  // the player's next pass finds it gone and ends
+    EXPECT_EQ(second.detachedByRenderer, 1);
     EXPECT_TRUE(WaitUntil([&] { return player.State() == MRwPlayer::kStopped; }));
     running = false;
     clock.join();

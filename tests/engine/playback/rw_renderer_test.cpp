@@ -210,20 +210,21 @@ TEST(RwRenderer, MemoryPresetMarksTheVisibleAreaAndDetachedViewsHearNothing) {
   ASSERT_EQ(view.regions.size(), 1u);
   EXPECT_EQ(view.Repaint(0), (ScreenRect{12, 24, 588, 408}));
   r.DetachView(&view);
-  EXPECT_EQ(view.detached, 1);
-  r.DetachView(&view);  // not attached: no second notice
-  EXPECT_EQ(view.detached, 1);
+  r.DetachView(&view);  // not attached: nothing happens
   r.MemoryPreset(2);
   r.Present();
   EXPECT_EQ(view.regions.size(), 1u);
 
-  // A renderer destroyed with views attached tells them so.
+  // A renderer destroyed with views attached tells them so, and only them.
   RecordingView late;
   {
     MRwRenderer gone;
     gone.AttachView(&late);
+    gone.AttachView(&view);
+    gone.DetachView(&view);
   }
   EXPECT_EQ(late.detached, 1);
+  EXPECT_EQ(view.detached, 0);
 }
 
 TEST(RwRenderer, LoadColorsReplacesOnlyTheGivenRange) {
