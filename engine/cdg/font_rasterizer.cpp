@@ -72,6 +72,34 @@ class FontSystem {
     return ok;
   }
 
+  // A face that has `codePoint`, closest to `face` otherwise. Caller holds Lock().
+  bool ResolveCharacter(const std::string& face, bool bold, bool italic, char32_t codePoint, ResolvedFace& out) {
+    if (!m_fontconfigReady) return false;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* wanted = FcCharSetCreate();
+    bool ok = false;
+    if (pattern != nullptr && wanted != nullptr && FcCharSetAddChar(wanted, codePoint)) {
+      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+      FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+      FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+      FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+      FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+      FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+      FcDefaultSubstitute(pattern);
+      FcResult result = FcResultNoMatch;
+      FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+      FcCharSet* has = nullptr;
+      // The best match may still lack the character; then no face has it.
+      if (match != nullptr && FcPatternGetCharSet(match, FC_CHARSET, 0, &has) == FcResultMatch && has != nullptr &&
+          FcCharSetHasChar(has, codePoint))
+        ok = Take(match, out);
+      if (match != nullptr) FcPatternDestroy(match);
+    }
+    if (wanted != nullptr) FcCharSetDestroy(wanted);
+    if (pattern != nullptr) FcPatternDestroy(pattern);
+    return ok;
+  }
+
   // Whole font files, read once; FreeType faces are opened from memory.
   std::shared_ptr<const std::vector<uint8_t>> FileData(const std::string& path) {
     auto found = m_files.find(path);
@@ -108,23 +136,26 @@ class FontSystem {
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
-
-    bool ok = false;
-    FcChar8* file = nullptr;
-    FcBool outline = FcFalse;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr &&
-        (FcPatternGetBool(match, FC_OUTLINE, 0, &outline) != FcResultMatch || outline)) {
-      out.path = reinterpret_cast<const char*>(file);
-      int index = 0;
-      FcPatternGetInteger(match, FC_INDEX, 0, &index);
-      FcChar8* family = nullptr;
-      if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr)
-        out.family = reinterpret_cast<const char*>(family);
-      out.index = index;
-      ok = true;
-    }
+    const bool ok = Take(match, out);
     FcPatternDestroy(match);
     return ok;
+  }
+
+  // The file, index and family of a matched outline face.
+  static bool Take(FcPattern* match, ResolvedFace& out) {
+    FcChar8* file = nullptr;
+    FcBool outline = FcFalse;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || file == nullptr ||
+        (FcPatternGetBool(match, FC_OUTLINE, 0, &outline) == FcResultMatch && !outline))
+      return false;
+    out.path = reinterpret_cast<const char*>(file);
+    int index = 0;
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcChar8* family = nullptr;
+    if (FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr)
+      out.family = reinterpret_cast<const char*>(family);
+    out.index = index;
+    return true;
   }
 
   std::mutex m_mutex;
@@ -138,18 +169,24 @@ int RoundPixels(FT_Pos value26) { return static_cast<int>((value26 + 32) >> 6); 
 
 }  // namespace
 
-struct MFontRasterizer::Impl {
+namespace {
+
+constexpr FT_Int32 kLoadFlags = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
+
+// One face opened at the line's size, with its HarfBuzz font and the images
+// of the glyphs drawn so far.
+struct SizedFace {
   std::shared_ptr<const std::vector<uint8_t>> data;  // keeps the memory face alive
   FT_Face face = nullptr;
   hb_font_t* hbFont = nullptr;
-  ResolvedFace resolved;
-  bool underline = false;
-  int height = 0, ascent = 0, descent = 0, averageWidth = 0;
-  int underlineTop = 0, underlineRows = 1;  // relative to the baseline, down positive
-  FT_Pos emboldenStrength = 0;              // 26.6, whole pixels
+  FT_Pos emboldenStrength = 0;  // 26.6, whole pixels
+  bool slant = false;           // a synthesised italic
   mutable std::unordered_map<uint32_t, GlyphImage> glyphs;
 
-  ~Impl() {
+  SizedFace() = default;
+  SizedFace(const SizedFace&) = delete;
+  SizedFace& operator=(const SizedFace&) = delete;
+  ~SizedFace() {
     if (hbFont != nullptr) hb_font_destroy(hbFont);
     if (face != nullptr) {
       std::lock_guard<std::mutex> lock(FontSystem::Instance().Lock());
@@ -157,14 +194,83 @@ struct MFontRasterizer::Impl {
     }
   }
 
+  // Opens `resolved` from memory; caller holds the font system's lock.
+  bool Open(FontSystem& system, const ResolvedFace& resolved) {
+    data = system.FileData(resolved.path);
+    if (!data) return false;
+    if (FT_New_Memory_Face(system.Library(), data->data(), static_cast<FT_Long>(data->size()), resolved.index,
+                           &face) != 0) {
+      face = nullptr;
+      return false;
+    }
+    return true;
+  }
+
+  bool IsBold() const {
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    return (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 || (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+  }
+  bool IsItalic() const { return (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0; }
+
+  // Sizes the face to `ppem26` (26.6 pixels an em) and makes its HarfBuzz font.
+  bool SetSize(FT_F26Dot6 ppem26, bool synthBold, bool synthItalic) {
+    if (FT_Set_Char_Size(face, 0, ppem26, 72, 72) != 0) return false;
+    slant = synthItalic;
+    if (synthBold)  // FreeType's own strength: an em / 24, whole pixels
+      emboldenStrength = std::max<FT_Pos>(64, (FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24 + 32) & ~63);
+    hbFont = hb_ft_font_create_referenced(face);
+    hb_ft_font_set_load_flags(hbFont, kLoadFlags);
+    return true;
+  }
+
   const GlyphImage& Glyph(uint32_t glyphId) const;
 };
 
-namespace {
-constexpr FT_Int32 kLoadFlags = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
+}  // namespace
+
+struct MFontRasterizer::Impl {
+  SizedFace main;
+  ResolvedFace resolved;
+  FontRequest request;
+  FT_F26Dot6 ppem26 = 0;
+  bool underline = false;
+  int height = 0, ascent = 0, descent = 0, averageWidth = 0;
+  int underlineTop = 0, underlineRows = 1;  // relative to the baseline, down positive
+  // Characters the face lacks are drawn from another face that has them.
+  mutable std::vector<std::unique_ptr<SizedFace>> fallbacks;
+  mutable std::map<std::string, const SizedFace*> fallbackByFile;
+  mutable std::unordered_map<char32_t, const SizedFace*> faceOf;
+
+  const SizedFace& FaceFor(char32_t codePoint) const;
+};
+
+// Control characters and blanks stay with the line's own face.
+const SizedFace& MFontRasterizer::Impl::FaceFor(char32_t codePoint) const {
+  if (codePoint < 0x20 || codePoint == ' ' || FT_Get_Char_Index(main.face, codePoint) != 0) return main;
+  if (auto found = faceOf.find(codePoint); found != faceOf.end()) return *found->second;
+  const SizedFace* chosen = &main;  // no face has it: the face's own missing-glyph box
+  FontSystem& system = FontSystem::Instance();
+  std::lock_guard<std::mutex> lock(system.Lock());
+  ResolvedFace other;
+  if (system.ResolveCharacter(request.face, request.bold, request.italic, codePoint, other)) {
+    const std::string key = other.path + '\n' + std::to_string(other.index);
+    if (auto known = fallbackByFile.find(key); known != fallbackByFile.end()) {
+      chosen = known->second;
+    } else {
+      auto face = std::make_unique<SizedFace>();
+      if (face->Open(system, other) && FT_IS_SCALABLE(face->face) &&
+          face->SetSize(ppem26, request.bold && !face->IsBold(), request.italic && !face->IsItalic())) {
+        chosen = face.get();
+        fallbacks.push_back(std::move(face));
+      }
+      fallbackByFile[key] = chosen;
+    }
+  }
+  faceOf[codePoint] = chosen;
+  return *chosen;
 }
 
-const GlyphImage& MFontRasterizer::Impl::Glyph(uint32_t glyphId) const {
+const GlyphImage& SizedFace::Glyph(uint32_t glyphId) const {
   auto found = glyphs.find(glyphId);
   if (found != glyphs.end()) return found->second;
   GlyphImage& image = glyphs[glyphId];
@@ -176,7 +282,7 @@ const GlyphImage& MFontRasterizer::Impl::Glyph(uint32_t glyphId) const {
       // Emboldening grows the outline both ways; keep the left edge in place.
       FT_Outline_Translate(&slot->outline, emboldenStrength / 2, 0);
     }
-    if (resolved.needItalic) {
+    if (slant) {
       FT_Matrix shear{0x10000, kObliqueShear, 0, 0x10000};
       FT_Outline_Transform(&slot->outline, &shear);
     }
@@ -209,26 +315,18 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
     std::lock_guard<std::mutex> lock(system.Lock());
     if (system.Library() == nullptr) return nullptr;
     if (!system.Resolve(request.face, request.bold, request.italic, impl->resolved)) return nullptr;
-    impl->data = system.FileData(impl->resolved.path);
-    if (!impl->data) return nullptr;
-    if (FT_New_Memory_Face(system.Library(), impl->data->data(),
-                           static_cast<FT_Long>(impl->data->size()), impl->resolved.index,
-                           &impl->face) != 0) {
-      impl->face = nullptr;
-      return nullptr;
-    }
+    if (!impl->main.Open(system, impl->resolved)) return nullptr;
   }
-  FT_Face face = impl->face;
+  impl->request = request;
+  FT_Face face = impl->main.face;
   if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) return nullptr;
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const bool hasOs2 = os2 != nullptr && os2->version != 0xFFFF;
 
   // fontconfig answers a family without a bold or italic face with its
   // regular face (marking it for synthesis); the face itself tells.
-  const bool faceIsBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ||
-                          (hasOs2 && os2->usWeightClass >= 600);
-  impl->resolved.needBold = request.bold && !faceIsBold;
-  impl->resolved.needItalic = request.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+  impl->resolved.needBold = request.bold && !impl->main.IsBold();
+  impl->resolved.needItalic = request.italic && !impl->main.IsItalic();
 
   // Cell height in font units: the Windows ascent and descent when present.
   long cellAscent = face->ascender, cellDescent = -face->descender;
@@ -250,8 +348,8 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
   height = std::clamp(height, 1, kMaxCellHeight);
 
   const double ppem = double(height) * face->units_per_EM / cellUnits;
-  if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(ppem * 64)), 72, 72) != 0)
-    return nullptr;
+  impl->ppem26 = static_cast<FT_F26Dot6>(std::lround(ppem * 64));
+  if (!impl->main.SetSize(impl->ppem26, impl->resolved.needBold, impl->resolved.needItalic)) return nullptr;
 
   impl->height = height;
   impl->ascent = std::clamp(static_cast<int>(std::lround(double(cellAscent) * height / cellUnits)), 0, height);
@@ -264,11 +362,6 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
   const FT_Pos underlineThickness = FT_MulFix(face->underline_thickness, yScale);
   impl->underlineRows = std::max(1, RoundPixels(underlineThickness));
   impl->underlineTop = RoundPixels(-underlinePosition) - impl->underlineRows / 2;
-  if (impl->resolved.needBold)  // FreeType's own strength: an em / 24, whole pixels
-    impl->emboldenStrength = std::max<FT_Pos>(64, (FT_MulFix(face->units_per_EM, yScale) / 24 + 32) & ~63);
-
-  impl->hbFont = hb_ft_font_create_referenced(face);
-  hb_ft_font_set_load_flags(impl->hbFont, kLoadFlags);
 
   auto font = std::unique_ptr<MFontRasterizer>(new MFontRasterizer(std::move(impl)));
   if (font->m->averageWidth <= 0) font->m->averageWidth = std::max(1, font->Measure("x"));
@@ -313,19 +406,15 @@ bool MFontRasterizer::SyntheticBold() const { return m->resolved.needBold; }
 bool MFontRasterizer::SyntheticItalic() const { return m->resolved.needItalic; }
 
 bool MFontRasterizer::HasCharacter(char32_t codePoint) const {
-  return FT_Get_Char_Index(m->face, codePoint) != 0;
+  return FT_Get_Char_Index(m->main.face, codePoint) != 0;
 }
 
-MTextRun MFontRasterizer::Shape(std::string_view text) const {
-  MTextRun run;
-  if (text.empty()) return run;
-  hb_buffer_t* buffer = hb_buffer_create();
-  hb_buffer_add_utf8(buffer, text.data(), static_cast<int>(text.size()), 0,
-                     static_cast<int>(text.size()));
-  hb_buffer_guess_segment_properties(buffer);
-  // Plain text output does not kern; widths then match a character-by-character sum.
-  // Ligatures are off too, so a prefix of a line draws exactly as it does
-  // inside the line (sweeps redraw and measure prefixes).
+namespace {
+
+// Plain text output does not kern; widths then match a character-by-character sum.
+// Ligatures are off too, so a prefix of a line draws exactly as it does
+// inside the line (sweeps redraw and measure prefixes).
+const std::array<hb_feature_t, 3>& ShapingFeatures() {
   static const std::array<hb_feature_t, 3> kFeatures = [] {
     std::array<hb_feature_t, 3> features{};
     hb_feature_from_string("-kern", -1, &features[0]);
@@ -333,24 +422,61 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
     hb_feature_from_string("-clig", -1, &features[2]);
     return features;
   }();
-  hb_shape(m->hbFont, buffer, kFeatures.data(), static_cast<unsigned>(kFeatures.size()));
+  return kFeatures;
+}
 
-  unsigned count = 0;
-  const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
-  const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
-  run.glyphs.reserve(count);
-  FT_Pos pen = 0;
-  for (unsigned i = 0; i < count; ++i) {
-    MTextRun::Glyph glyph;
-    glyph.x = RoundPixels(pen + positions[i].x_offset);
-    glyph.y = -RoundPixels(positions[i].y_offset);
-    glyph.image = &m->Glyph(infos[i].codepoint);
-    run.glyphs.push_back(glyph);
-    // Hinted monochrome advances are whole pixels; keep them so.
-    pen += (positions[i].x_advance + 32) & ~63;
-    if (positions[i].x_advance != 0) pen += m->emboldenStrength;
+// A stretch of the text drawn from one face: bytes [begin, end).
+struct FaceSpan {
+  const SizedFace* face;
+  unsigned begin, end;
+};
+
+}  // namespace
+
+MTextRun MFontRasterizer::Shape(std::string_view text) const {
+  MTextRun run;
+  if (text.empty()) return run;
+  const int length = static_cast<int>(text.size());
+
+  // The characters (HarfBuzz decodes the UTF-8) decide the face of each stretch.
+  std::vector<FaceSpan> spans;
+  {
+    hb_buffer_t* chars = hb_buffer_create();
+    hb_buffer_add_utf8(chars, text.data(), length, 0, length);
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(chars, &count);
+    for (unsigned i = 0; i < count; ++i) {
+      const SizedFace* face = &m->FaceFor(infos[i].codepoint);
+      const unsigned end = i + 1 < count ? infos[i + 1].cluster : static_cast<unsigned>(length);
+      if (!spans.empty() && spans.back().face == face) spans.back().end = end;
+      else spans.push_back({face, infos[i].cluster, end});
+    }
+    hb_buffer_destroy(chars);
   }
-  hb_buffer_destroy(buffer);
+
+  FT_Pos pen = 0;
+  for (const FaceSpan& span : spans) {
+    hb_buffer_t* buffer = hb_buffer_create();
+    // The whole line is context; only the span is shaped.
+    hb_buffer_add_utf8(buffer, text.data(), length, span.begin, static_cast<int>(span.end - span.begin));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(span.face->hbFont, buffer, ShapingFeatures().data(), static_cast<unsigned>(ShapingFeatures().size()));
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+    run.glyphs.reserve(run.glyphs.size() + count);
+    for (unsigned i = 0; i < count; ++i) {
+      MTextRun::Glyph glyph;
+      glyph.x = RoundPixels(pen + positions[i].x_offset);
+      glyph.y = -RoundPixels(positions[i].y_offset);
+      glyph.image = &span.face->Glyph(infos[i].codepoint);
+      run.glyphs.push_back(glyph);
+      // Hinted monochrome advances are whole pixels; keep them so.
+      pen += (positions[i].x_advance + 32) & ~63;
+      if (positions[i].x_advance != 0) pen += span.face->emboldenStrength;
+    }
+    hb_buffer_destroy(buffer);
+  }
   run.width = std::max(0, RoundPixels(pen));
   return run;
 }

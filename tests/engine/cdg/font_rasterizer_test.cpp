@@ -4,6 +4,11 @@
 
 #include "engine/cdg/draw_bitmap.h"
 #include "engine/cdg/font_dictionary.h"
+#include "engine/playback/png_writer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace lf {
 namespace {
@@ -88,6 +93,44 @@ TEST(FontRasterizer, Utf8TextAndMissingGlyphs) {
     font->Draw(bitmap, 280, 185, run, 3);
   }
   EXPECT_EQ(font->Shape("").width, 0);
+}
+
+// Characters the face lacks come from a face that has them, one by one:
+// Chinese, Japanese and Korean lines drawn in "Arial" show their own glyphs,
+// not the missing-glyph box, and the Latin beside them stays in Arial.
+TEST(FontRasterizer, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
+  auto font = Font("Arial", 30);
+  ASSERT_TRUE(font);
+  const GlyphImage box = *font->Shape("\xCD\xB8").glyphs.at(0).image;  // U+0378: no face has it
+  const char* lines[] = {"\xE4\xBD\xA0\xE5\xA5\xBD\xE4\xB8\x96\xE7\x95\x8C",              // 你好世界
+                         "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",  // こんにちは
+                         "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",  // 안녕하세요
+                         "Hi \xE6\xBC\xA2\xE5\xAD\x97 ok"};                                    // Hi 漢字 ok
+  MDrawBitmap shown(GreyPalette(), 15);
+  int y = 0;
+  for (const char* line : lines) {
+    const MTextRun run = font->Shape(line);
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+      const GlyphImage& g = *run.glyphs[i].image;
+      if (std::count(g.bits.begin(), g.bits.end(), 0) == std::ptrdiff_t(g.bits.size())) continue;  // a blank
+      EXPECT_FALSE(g.bits == box.bits && g.width == box.width) << line << " glyph " << i << " is the box";
+      for (size_t j = 0; j < i; ++j)
+        EXPECT_FALSE(run.glyphs[j].image->bits == g.bits) << line << ": glyphs " << j << " and " << i << " alike";
+    }
+    font->Draw(shown, 4, y, run, 0);
+    y += font->Height() + 4;
+  }
+  // The Latin letters are Arial's own.
+  const MTextRun mixed = font->Shape(lines[3]);
+  EXPECT_EQ(mixed.glyphs.front().image->bits, font->Shape("H").glyphs.front().image->bits);
+
+  // LYRICFORGE_KEEP_PNG=dir keeps the lines for a look.
+  if (const char* keep = std::getenv("LYRICFORGE_KEEP_PNG")) {
+    std::vector<Colorref> pixels;
+    for (int i = 0; i < MDrawBitmap::kWidth * MDrawBitmap::kHeight; ++i) pixels.push_back(shown.PaletteColor(shown.Pixels()[i]));
+    std::string error;
+    EXPECT_TRUE(WritePng(std::string(keep) + "/cjk.png", pixels, MDrawBitmap::kWidth, MDrawBitmap::kHeight, 2, error));
+  }
 }
 
 TEST(FontRasterizer, MonochromeAndWithinTheMeasuredExtent) {
