@@ -69,7 +69,8 @@ bool EncodedAudioStream::Open(AVFormatContext* format, const AudioStreamSettings
   s.codec->time_base = AVRational{1, outRate};
   if (format->oformat->flags & AVFMT_GLOBALHEADER) s.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   int rc = avcodec_open2(s.codec, codec, nullptr);
-  if (rc < 0) return m_error = "The " + settings.encoder + " encoder refused its settings: " + FfmpegErrorText(rc), false;
+  if (rc < 0)
+    return m_error = "The " + settings.encoder + " encoder refused its settings: " + FfmpegErrorText(rc), false;
   if ((rc = avcodec_parameters_from_context(s.stream->codecpar, s.codec)) < 0)
     return m_error = FfmpegErrorText(rc), false;
   s.stream->time_base = s.codec->time_base;

@@ -83,7 +83,9 @@ struct Material {
       slot = decoder.DecodeSlots(job.stream, stream.size(), slot, lf::SlotsBeforeFrame(frame, job.video.fps), renderer);
       const std::vector<lf::Colorref> screen = renderer.DisplayColors();
       for (size_t i = 0; i < screen.size(); ++i) {
-        rgb[3 * i] = lf::RedOf(screen[i]), rgb[3 * i + 1] = lf::GreenOf(screen[i]), rgb[3 * i + 2] = lf::BlueOf(screen[i]);
+        rgb[3 * i] = lf::RedOf(screen[i]);
+        rgb[3 * i + 1] = lf::GreenOf(screen[i]);
+        rgb[3 * i + 2] = lf::BlueOf(screen[i]);
       }
       std::fwrite(rgb.data(), 1, rgb.size(), out);
     }

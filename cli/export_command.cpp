@@ -107,7 +107,8 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
 }
 
 int RunExport(const std::vector<std::string>& arguments) {
-  Args args(arguments, {"--zip", "--visible"}, {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset"});
+  Args args(arguments, {"--zip", "--visible"},
+            {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;

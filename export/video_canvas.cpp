@@ -23,7 +23,8 @@ void VideoCanvas::DrawTile(const std::vector<Colorref>& screen, int x0, int y0) 
   const int width = m_layout.PictureWidth();
   for (int y = y0; y < y0 + kTileHeight; ++y) {
     const Colorref* src = &screen[size_t(y) * kScreenWidth + size_t(x0)];
-    Colorref* row = &m_picture[size_t((y - m_layout.sourceTop) * s) * size_t(width) + size_t((x0 - m_layout.sourceLeft) * s)];
+    Colorref* row =
+        &m_picture[size_t((y - m_layout.sourceTop) * s) * size_t(width) + size_t((x0 - m_layout.sourceLeft) * s)];
     for (int x = 0; x < kTileWidth; ++x) std::fill_n(row + x * s, s, src[x]);
     for (int copy = 1; copy < s; ++copy)
       std::memcpy(row + size_t(copy) * size_t(width), row, size_t(kTileWidth * s) * sizeof(Colorref));

@@ -47,7 +47,11 @@ bool AnyGraphics(const uint8_t* stream, size_t from, size_t to) {
 class VideoRun {
  public:
   VideoRun(const VideoExportJob& job, const VideoLayout& layout, PcmSource& music)
-      : m_job(job), m_layout(layout), m_streamSize(size_t(std::max(0, job.streamSize))), m_canvas(layout), m_audio(music, job.leadIn, job.tail),
+      : m_job(job),
+        m_layout(layout),
+        m_streamSize(size_t(std::max(0, job.streamSize))),
+        m_canvas(layout),
+        m_audio(music, job.leadIn, job.tail),
         m_pcm(size_t(music.Format().sampleRate) / 10 * size_t(music.Format().BlockAlign())),
         m_rate(music.Format().sampleRate), m_block(music.Format().BlockAlign()) {
     m_renderer.SetHoldDisplay(true);  // nothing is attached to it: no repaints to work out
@@ -85,7 +89,7 @@ class VideoRun {
     }
     // A frame where no packet arrived repeats the last one as it stands.
     const size_t from = m_slot;
-    m_slot = m_decoder.DecodeSlots(m_job.stream, m_streamSize, from, SlotsBeforeFrame(frame, m_job.video.fps), m_renderer);
+    m_slot = m_decoder.DecodeSlots(m_job.stream, m_streamSize, from, SlotsBeforeFrame(frame, int(fps)), m_renderer);
     if (AnyGraphics(m_job.stream, from, m_slot) || frame == 0) {
       for (int band : m_canvas.Update(m_renderer.DisplayColors())) {
         const int top = band * m_canvas.BandHeight();
@@ -134,7 +138,8 @@ size_t SlotsBeforeFrame(int64_t frame, int fps) {
 
 ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress) {
   const VideoLayout layout = LayOutVideo(job.video.area, job.video.width, job.video.height);
-  if (std::string problem = OptionsProblem(job.video, layout); !problem.empty()) return Fail(problem, Reason::NotAllowed);
+  if (std::string problem = OptionsProblem(job.video, layout); !problem.empty())
+    return Fail(problem, Reason::NotAllowed);
   if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Fail(problem);
   if (SameFile(job.outputPath, job.musicPath) || SameFile(job.outputPath, job.workingWavPath)) {
     return Outcome::Failure(Reason::WriteFailed,

@@ -107,7 +107,9 @@ Difference Compare(const Rgb& decoded, const Rgb& expected, const VideoLayout& l
   for (size_t i = 0; i < decoded.bytes.size() && i < expected.bytes.size(); ++i)
     total += std::abs(int(decoded.bytes[i]) - int(expected.bytes[i]));
   d.mean = total / double(expected.bytes.size());
-  auto at = [&](const Rgb& f, int x, int y) { return &f.bytes[(size_t(layout.top + y) * layout.width + size_t(layout.left + x)) * 3]; };
+  auto at = [&](const Rgb& f, int x, int y) {
+    return &f.bytes[(size_t(layout.top + y) * layout.width + size_t(layout.left + x)) * 3];
+  };
   std::vector<std::array<uint8_t, 3>> palette;
   for (int y = 0; y < layout.PictureHeight(); y += layout.scale)
     for (int x = 0; x < layout.PictureWidth(); x += layout.scale) {
@@ -154,7 +156,8 @@ class VideoExportTest : public ::testing::Test {
     test::WriteFileBytes(Music(), test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)},
                                                       {"data", test::PcmBytes(samples, 16)}}));
     test::WriteFileBytes(m_dir.File("lyrics.lrc"), kLyrics);
-    ASSERT_EQ(test::RunCli({"new", "-o", Project(), "--music", Music(), "--lyrics", m_dir.File("lyrics.lrc")}).exitCode, 0);
+    const std::vector<std::string> create{"new", "-o", Project(), "--music", Music(), "--lyrics", m_dir.File("lyrics.lrc")};
+    ASSERT_EQ(test::RunCli(create).exitCode, 0);
     ASSERT_EQ(test::RunCli({"set", Project(), "artist=The Testers", "title=Short Song"}).exitCode, 0);
   }
 
