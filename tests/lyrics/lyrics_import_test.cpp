@@ -11,6 +11,7 @@
 #include "lyrics/convert_text_lyrics.h"
 #include "lyrics/midi_file_builder.h"
 #include "platform/paths.h"
+#include "support/wav_fixture.h"
 
 namespace lf {
 namespace {
@@ -201,6 +202,22 @@ TEST_F(LyricsImportTest, FailuresCarryTheirMessages) {
   EXPECT_EQ(r.outcome.text,
             "There was an error reading the Lyrics file at line 3: \"[00:3O.00]\" is not a time tag (m:ss.xx)."
             "\n\nPlease check the file and try again.");
+}
+
+// Word times are frames of the song's music: a new project with 22,050 Hz
+// music times its LRC words at 22,050 frames a second.
+TEST_F(LyricsImportTest, LrcTimesAreFramesOfTheSongsMusic) {
+  for (const int rate : {44100, 22050}) {
+    const std::string music = m_dir.File("music" + std::to_string(rate) + ".wav");
+    test::WriteFileBytes(music, test::ToneWav(uint32_t(rate), 16, 2, uint32_t(rate) * 3));
+    const LyricsImport r = ImportLyricsFile(Write("timed.lrc", "[00:01.00]<00:01.00>one <00:02.00>two<00:02.50>\n"));
+    ASSERT_TRUE(r.Ok()) << r.outcome.text;
+    MSongSettings song;
+    song.SetMusicPath(music);
+    ASSERT_TRUE(ApplyLyricsImport(r, song));
+    EXPECT_EQ(song.LineList().words.at(0)->m_startTime, rate) << rate;
+    EXPECT_EQ(song.LineList().words.at(1)->m_startTime, 2 * rate) << rate;
+  }
 }
 
 TEST_F(LyricsImportTest, LrcAsFoundInTheWildArrivesWholeAndInTimeOrder) {
