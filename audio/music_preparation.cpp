@@ -174,7 +174,8 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
   state.workingFilePath.clear();
   state.musicErrorText.clear();
   std::error_code ec;
-  if (path.empty() || !fs::exists(path, ec)) {
+  // Music is a file: a pipe would hold the decoder and a device never ends.
+  if (path.empty() || !fs::is_regular_file(path, ec)) {
     state.musicErrorText = kMusicFileNotFound;
     return MusicFailure(Reason::NotFound, state, path);
   }
@@ -242,6 +243,8 @@ int64_t WavDurationMs(const std::string& path) {
 int64_t GetMediaDuration(const std::string& path, bool inMilliseconds) {
   const auto dot = path.find_last_of('.');
   const std::string extension = dot == std::string::npos ? std::string() : Lower(path.substr(dot));
+  std::error_code notFile;
+  if (!fs::is_regular_file(path, notFile)) return 0;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return 0;
   uint64_t length = 0;

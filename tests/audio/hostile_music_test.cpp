@@ -1,6 +1,8 @@
 // Music files as a hostile user makes them: layouts that change mid-stream,
 // declared formats no song can carry, names FFmpeg would take for URLs, and
 // scripts that would make FFmpeg open other files.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -104,6 +106,18 @@ TEST(HostileMusic, NamesAreLocalFilesAndScriptsOpenNothing) {
     const Prepared p = Prepare(media.File("list.mp3"), work);
     EXPECT_FALSE(p.ok) << script;
     EXPECT_EQ(p.state.workingDataBytes, 0);
+  }
+}
+
+TEST(HostileMusic, OnlyRegularFilesAreMusic) {
+  TempDir media, work;
+  const std::string fifo = media.File("pipe.mp3");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero"), media.Path()}) {
+    const Prepared p = Prepare(path, work);  // returns at once: nothing waits for a writer
+    EXPECT_FALSE(p.ok) << path;
+    EXPECT_EQ(p.state.musicErrorText, "File not found\n") << path;
+    EXPECT_EQ(GetMediaDuration(path, true), 0) << path;
   }
 }
 
