@@ -12,10 +12,12 @@
 
 #include "engine/song/song_settings.h"
 #include "engine/timing/cdg_timing_player.h"
+#include "engine/timing/music_analysis.h"
 #include "engine/timing/nudge_session.h"
 #include "timing/key_mapping.h"
 #include "timing/play_area_dialog.h"
 #include "timing/preview_frame.h"
+#include "timing/waveform_strip.h"
 #include "ui/cdg_view.h"
 #include "ui/page_buttons.h"
 
@@ -37,6 +39,8 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
       m_audition(new QPushButton(tr("Audition Play (Sb)"), this)),
       m_adjust(new QPushButton(tr("Adjust Play (n)"), this)),
       m_area(new QPushButton(tr("&Adjust Area..."), this)),
+      m_snap(new QPushButton(tr("Snap (S)"), this)),
+      m_wave(new CWaveformStrip(this)),
       m_auditionGroup(new QGroupBox(tr("Audition Play"), this)),
       m_adjustGroup(new QGroupBox(tr("Adjust Highlighting"), this)),
       m_singerGroup(new QGroupBox(tr("Assign Singers to Lines"), this)),
@@ -61,7 +65,11 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   auto* adjust = new QVBoxLayout(m_adjustGroup);
   adjust->addWidget(m_adjust);
   adjust->addWidget(m_area);
-  adjust->addWidget(new QLabel(tr("Start:       < >\nEnd: ctrl+< >"), m_adjustGroup));
+  auto* hint = new QHBoxLayout;
+  hint->addWidget(new QLabel(tr("Start:       < >\nEnd: ctrl+< >"), m_adjustGroup), 1);
+  hint->addWidget(m_snap);
+  adjust->addLayout(hint);
+  m_snap->setObjectName("snap");
   auto* singers = new QVBoxLayout(m_singerGroup);
   auto* singerRow = new QHBoxLayout;
   for (int i = 0; i < 3; ++i) {
@@ -91,7 +99,12 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   side->addStretch(1);
   auto* top = new QHBoxLayout;
   top->setSpacing(7);
-  top->addWidget(m_preview, 1);
+  auto* shown = new QVBoxLayout;
+  shown->setSpacing(7);
+  shown->addWidget(m_preview);
+  shown->addWidget(m_wave);
+  shown->addStretch(1);
+  top->addLayout(shown, 1);
   top->addLayout(side);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(11, 11, 11, 11);
@@ -104,10 +117,17 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   connect(m_previousPage, &QPushButton::clicked, this, [this] { Run(&NudgeSession::PreviousPage); });
   connect(m_nextPage, &QPushButton::clicked, this, [this] { Run(&NudgeSession::NextPage); });
   connect(m_area, &QPushButton::clicked, this, [this] { EditArea(); });
+  connect(m_snap, &QPushButton::clicked, this, [this] {
+    m_session->Snap();
+    UpdateWave();
+  });
+  // Often enough for the play position to move smoothly across the strip.
   connect(m_timer, &QTimer::timeout, this, [this] {
     const NudgeMode before = m_session->Mode();
     m_session->Tick();
     if (m_session->Mode() != before) ShowControls();
+    if (!m_wave->HasAnalysis()) UpdateWave();
+    m_wave->SetPosition(m_session->Mode() == NudgeMode::Stopped ? -1 : m_player->Position() - m_session->LeadIn());
   });
   m_preview->View()->installEventFilter(this);
   // The end of a loop pass is told on the player's thread; the next pass starts here.
@@ -129,7 +149,7 @@ void CAdjustLyricsPage::Enter() {
     const int indices[3] = {duet.m_singer1Color, duet.m_singer2Color, duet.m_bothColor};
     for (int i = 0; i < 3; ++i) Paint(m_singers[i], ColorOf(colors[indices[i] & 15]));
   }
-  m_timer->start(100);
+  m_timer->start(40);
   ShowControls();
 }
 
@@ -177,6 +197,7 @@ bool CAdjustLyricsPage::KeyDown(QKeyEvent* event) {
   const int selected = m_session->SelectedWord();
   const bool used = m_session->KeyDown(*key, CtrlDown(*event));
   if (m_session->Mode() != before || m_session->SelectedWord() != selected) ShowControls();
+  else UpdateWave();
   return used;
 }
 
@@ -215,6 +236,21 @@ void CAdjustLyricsPage::ApplyControls() {
   m_previousPage->setEnabled(c.previousPage);
   m_nextPage->setEnabled(c.nextPage);
   m_pageText->setText(QString::fromStdString(c.pageText));
+  m_snap->setEnabled(c.adjustHint);
+  UpdateWave();
+}
+
+// The play area around the selected word, with the word's start and end marked.
+void CAdjustLyricsPage::UpdateWave() {
+  MSongSettings& song = Shell().Song();
+  if (!m_wave->HasAnalysis() && !song.WorkingMusicPath().empty())
+    m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.WorkingMusicPath()));
+  const MKaraokeWord* word = song.Word(m_session->SelectedWord());
+  if (!word) return;
+  const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.SampleRate());
+  const int64_t margin = song.SampleRate() / 4;
+  m_wave->Show(std::max<int64_t>(area.start - margin, 0), area.end.value_or(word->m_endTime) + margin,
+               word->m_startTime, word->m_endTime);
 }
 
 }  // namespace lf

@@ -15,6 +15,7 @@ namespace lf {
 
 class CdgTimingPlayer;
 class CPreviewFrame;
+class CWaveformStrip;
 class NudgeSession;
 
 class CAdjustLyricsPage : public CPage {
@@ -38,11 +39,14 @@ class CAdjustLyricsPage : public CPage {
   void EditArea();
   void ShowControls();
   void ApplyControls();
+  void UpdateWave();
 
   CPreviewFrame* m_preview;
   QPushButton* m_audition;
   QPushButton* m_adjust;
   QPushButton* m_area;
+  QPushButton* m_snap;
+  CWaveformStrip* m_wave;
   QGroupBox* m_auditionGroup;
   QGroupBox* m_adjustGroup;
   QGroupBox* m_singerGroup;

@@ -5,6 +5,8 @@
 namespace lf {
 
 std::optional<TimingKey> TimingKeyOf(const QKeyEvent& event) {
+  // Alt with a key is a button's mnemonic or a menu's, never the page's own key.
+  if (event.modifiers() & Qt::AltModifier) return std::nullopt;
   switch (event.key()) {
     case Qt::Key_Home: return TimingKey::Home;
     case Qt::Key_End: return TimingKey::End;
@@ -20,6 +22,7 @@ std::optional<TimingKey> TimingKeyOf(const QKeyEvent& event) {
     case Qt::Key_Greater: return TimingKey::Period;
     case Qt::Key_N: return TimingKey::N;
     case Qt::Key_L: return TimingKey::L;
+    case Qt::Key_S: return TimingKey::S;
     case Qt::Key_Left: return TimingKey::Left;
     case Qt::Key_Right: return TimingKey::Right;
     case Qt::Key_PageUp: return TimingKey::PageUp;

@@ -22,6 +22,8 @@ class CPreviewFrame : public QWidget {
 
   MRwRenderer& Renderer() { return *m_renderer; }
   CCdgView* View() const { return m_view; }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override { return width * 3 / 4; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
