@@ -1,19 +1,14 @@
 #include "app/page_registry.h"
 
+#include "lyrics/edit_lyrics_page_qt.h"
 #include "timing/adjust_lyrics_page.h"
 #include "timing/place_lyrics_page.h"
 #include "timing/play_final_page.h"
-#include "ui/placeholder_page.h"
 
 namespace lf {
 namespace {
 
 using PageFactory = CPage* (*)(IShell&, QWidget*);
-
-template <PageId id>
-CPage* Placeholder(IShell& shell, QWidget* parent) {
-  return new CPlaceholderPage(id, shell, parent);
-}
 
 template <typename Page>
 CPage* Make(IShell& shell, QWidget* parent) {
@@ -26,7 +21,7 @@ struct PageEntry {
 };
 
 constexpr PageEntry kPages[] = {
-    {PageId::EditLyrics, Placeholder<PageId::EditLyrics>},
+    {PageId::EditLyrics, Make<CEditLyricsDlg>},
     {PageId::PlaceLyrics, Make<CPlaceLyricsPage>},
     {PageId::AdjustLyrics, Make<CAdjustLyricsPage>},
     {PageId::PlayFinal, Make<CPlayFinalPage>},
@@ -42,8 +37,3 @@ CPage* CreatePage(PageId id, IShell& shell, QWidget* parent) {
 
 }  // namespace lf
 
-namespace lf {
-
-QDialog* CreateSongSettingsDialog(MSongSettings&, QWidget*) { return nullptr; }
-
-}  // namespace lf

@@ -10,13 +10,12 @@
 // the focused widget): the timing pages act on keys once per press.
 #include <QWidget>
 
+#include "lyrics/format_lyrics_text.h"
 #include "ui/shell.h"
 
 class QKeyEvent;
 
 namespace lf {
-
-enum class FormatCommand { Capitalize, Lowercase, CapitalizeFirstWord };
 
 class CPage : public QWidget {
   Q_OBJECT

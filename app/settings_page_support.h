@@ -1,0 +1,53 @@
+#pragma once
+// What the three settings pages share: a live CD+G preview that can also play
+// a page's transitions, and the Browse flow that loads a picture (large ones
+// on a worker thread under the progress window).
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/cdg/bitmap.h"
+#include "engine/playback/rw_renderer.h"
+#include "engine/song/settings_preview.h"
+
+class QTimer;
+
+namespace lf {
+
+class CCdgView;
+class MCdgPlayer;
+
+class CSettingsPreview : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CSettingsPreview(QWidget* parent = nullptr);
+  ~CSettingsPreview() override;
+
+  MRwRenderer& Renderer() { return m_renderer; }
+  CCdgView* View() const { return m_view; }
+  // Plays `stream` on the preview at its real speed; stops any earlier play.
+  void Play(PreviewStream stream);
+  void StopPlaying();
+  bool IsPlaying() const;
+
+ private:
+  MRwRenderer m_renderer;
+  CCdgView* m_view = nullptr;
+  PreviewStream m_stream;
+  std::unique_ptr<MCdgPlayer> m_player;
+};
+
+// "Select Bitmap": the picture file chosen, starting in the last graphics
+// folder ("GraphicsPath"), which the choice updates. Replaceable for tests.
+using PictureFileChooser = std::function<std::optional<std::string>(QWidget* parent)>;
+void SetPictureFileChooser(PictureFileChooser chooser);
+std::optional<std::string> ChoosePictureFile(QWidget* parent);
+
+// Decodes the picture, on a worker thread with the progress window when the
+// file is large. Shows "Please ensure the file is a valid image." and returns
+// nothing when it cannot be read.
+std::optional<MBitmap> LoadPictureFile(const std::string& path, QWidget* parent);
+
+}  // namespace lf
