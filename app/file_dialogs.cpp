@@ -58,3 +58,18 @@ std::optional<std::string> QtFileDialogs::ChooseFile(const std::string& title, c
 }
 
 }  // namespace lf
+
+namespace lf {
+
+std::optional<std::string> QtFileDialogs::ChooseFileToSave(const std::string& title, const std::string& folder,
+                                                           const FileFilter& filter, const std::string& suffix) {
+  QFileDialog dialog(m_parent, QString::fromStdString(title));
+  dialog.setNameFilter(QString::fromStdString(filter.text + " (" + filter.patterns + ")").replace(';', ' '));
+  dialog.setDefaultSuffix(QString::fromStdString(suffix));
+  dialog.setDirectory(QString::fromStdString(folder));
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  return Chosen(dialog);
+}
+
+}  // namespace lf

@@ -22,6 +22,9 @@ class IFileDialogs {
   // becomes the filter the user ended on.
   virtual std::optional<std::string> ChooseFile(const std::string& title, const std::string& folder,
                                                 const std::vector<FileFilter>& filters, int& filterIndex) = 0;
+  // A file to write through one filter; `suffix` is added when none is typed.
+  virtual std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
+                                                      const FileFilter& filter, const std::string& suffix) = 0;
 };
 
 class QtFileDialogs : public IFileDialogs {
@@ -31,6 +34,8 @@ class QtFileDialogs : public IFileDialogs {
   std::optional<std::string> ChooseProjectToSave(const std::string& folder) override;
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& folder,
                                         const std::vector<FileFilter>& filters, int& filterIndex) override;
+  std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
+                                              const FileFilter& filter, const std::string& suffix) override;
 
  private:
   QWidget* m_parent;

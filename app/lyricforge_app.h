@@ -4,7 +4,9 @@
 // and the page commands and project flows (lyricforge_app.cpp: start-up,
 // pages, title, closing; project_flows.cpp: New, Open, Close, Save, Save As;
 // shell_commands.cpp: menu commands).
+#include <QDialog>
 #include <QObject>
+#include <functional>
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -94,6 +96,9 @@ class CLyricforgeApp : public QObject, public IShell {
   // Prepares `musicPath` as the project's music: the working file, its
   // format, the output buffer. False (with the reason in Music()) on failure.
   bool PrepareProjectMusic(const std::string& musicPath);
+
+  // Shows the export dialog; tests answer it in their own way.
+  std::function<bool(QDialog&)> RunExportDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
 
   // True once the window may close (ConfirmCloseProject agreed).
   bool AllowWindowClose();

@@ -16,7 +16,11 @@
 #include "platform/message_sink.h"
 #include "platform/paths.h"
 #include "platform/settings.h"
+#include "export/song_export.h"
 #include "shell/default_colors.h"
+#include "shell/export_save_choice.h"
+#include "ui/export_dialog.h"
+#include "ui/progress_window.h"
 
 namespace lf {
 
@@ -103,6 +107,32 @@ void CLyricforgeApp::ShowAbout() {
 
 void CLyricforgeApp::ExportSong() {
   if (!EnabledCommands(State()).exportSong) return;
+  StopPlayer();  // the export reads the song's buffer and the working file the player uses
+  const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
+  CDlgExport dialog(m_settings, IsMp3EncoderBound(), music, Song().Artist(), Song().Title(), m_frame.get());
+  if (!RunExportDialog(dialog)) return;
+  if (dialog.Artist() != Song().Artist() || dialog.Title() != Song().Title()) {
+    Song().SetArtist(dialog.Artist());
+    Song().SetTitle(dialog.Title());
+    Song().SetModified(true);
+  }
+  SongExportRequest request;
+  request.type = dialog.Choices().Type();
+  request.bitRate = dialog.BitRate();
+  request.zip = dialog.Choices().Zip();
+  request.lrc = dialog.Lrc();
+  const ExportSaveChoice save = ExportSaveChoiceFor(request.type, request.zip);
+  const auto path = m_dialogs->ChooseFileToSave(save.title, m_folders.music, save.filter, save.suffix);
+  if (!path) return;
+  request.outputPath = *path;
+  m_folders.music = path->substr(0, path->find_last_of('/') + 1);
+
+  SetExportRunning(true);
+  CProgressWindow progress(tr(save.progressCaption), true, m_frame.get());
+  ExportOutcome outcome;
+  progress.RunWhile([&] { outcome = lf::ExportSong(Song(), request, DefaultAudioExportServices(), progress); });
+  SetExportRunning(false);
+  ShowOutcome(outcome);
 }
 
 }  // namespace lf

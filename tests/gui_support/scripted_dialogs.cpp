@@ -39,4 +39,10 @@ std::optional<std::string> ScriptedFileDialogs::ChooseFile(const std::string& ti
   return Next(title);
 }
 
+std::optional<std::string> ScriptedFileDialogs::ChooseFileToSave(const std::string& title, const std::string&,
+                                                                 const FileFilter& filter, const std::string&) {
+  filters.push_back({filter});
+  return Next(title);
+}
+
 }  // namespace lf::test

@@ -24,6 +24,8 @@ class ScriptedFileDialogs : public IFileDialogs {
   std::optional<std::string> ChooseProjectToSave(const std::string& folder) override;
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& folder,
                                         const std::vector<FileFilter>& filters, int& filterIndex) override;
+  std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
+                                              const FileFilter& filter, const std::string& suffix) override;
   // Each chooser takes the next path; "" is Cancel, as is running out.
   std::deque<std::string> paths;
   std::vector<std::string> titles;  // of every chooser shown
