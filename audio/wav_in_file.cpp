@@ -102,6 +102,9 @@ bool WavInFile::ReadFmtChunk() {
 bool WavInFile::ReadFactChunk() {
   uint32_t length = 0;
   if (!ReadChunkLength(length)) return false;
+  const long countAt = std::ftell(m_file);
+  if (countAt < 0) return false;
+  m_factCountOffset = static_cast<uint64_t>(countAt);
   const uint32_t take = std::min<uint32_t>(length, kFactFieldBytes);
   uint8_t fields[kFactFieldBytes] = {};
   if (take == 0 || std::fread(fields, 1, take, m_file) != take) return false;

@@ -37,6 +37,8 @@ class WavInFile : public WavFileBase {
   uint64_t DataOffset() const { return m_dataOffset; }
   uint64_t DataBytesInFile() const { return m_dataBytesInFile; }
   bool IsDataTruncated() const { return m_dataBytesInFile < m_header.dataLength; }
+  // Where the fact chunk's sample count lies; 0 when the file has no fact chunk.
+  uint64_t FactCountOffset() const { return m_factCountOffset; }
 
   // Reads up to count sample values (not frames); returns how many were
   // delivered. Never reads past the end of the data chunk.
@@ -65,6 +67,7 @@ class WavInFile : public WavFileBase {
   uint64_t m_fileSize = 0;
   uint64_t m_dataOffset = 0;
   uint64_t m_dataBytesInFile = 0;
+  uint64_t m_factCountOffset = 0;
 };
 
 }  // namespace lf

@@ -5,6 +5,7 @@
 
 #include "audio/music_preparation.h"
 #include "audio/wav_file.h"
+#include "audio/wav_resize.h"
 #include "engine/song/song_settings.h"
 
 namespace lf {
@@ -12,76 +13,88 @@ namespace {
 
 constexpr int kSpareSeconds = 180;
 constexpr uint32_t kExtraBytes = 1344;      // 56 packets more
+constexpr int kCopyBlockSamples = 1 << 16;
 
-}  // namespace
-
-void MSongSettings::AllocateRwMemory(bool remember) {
-  m_rwMemory.clear();
-  m_rwMemory.shrink_to_fit();
-
-  if (m_workingMusicPath.empty()) return;
-  WavInFile wav(m_workingMusicPath);
-  // Music preparation refuses such files; a working file changed behind its back is no music either.
-  if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount())) return;
-  m_sampleRate = static_cast<int>(wav.SampleRate());
-  m_bitsPerSample = wav.BitsPerSample();
-  m_channels = wav.ChannelCount();
-
-  uint64_t total = 0;
-  uint8_t block[1024];
-  while (size_t n = wav.ReadDataBytes(block, sizeof block)) total += n;
-  m_musicLength = static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
-  if (remember) m_musicLengthAtLoad = m_musicLength;
-
-  // Whole sectors of packets for the music (at 44,100 Hz stereo, four packets
-  // every 2,352 bytes), at any rate and width, and the spare time.
-  const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
-  const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
-  const uint64_t size = uint64_t(musicPackets + int64_t{kSpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
-  m_rwMemory.assign(static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX)), 0);
+// Copies the music of `in` into a new file at `path`, cut or lengthened with
+// silence to `samples` sample values, one block at a time.
+bool CopyResized(WavInFile& in, const std::string& path, uint64_t samples) {
+  WavOutFile out(path, in.SampleRate(), in.BitsPerSample(), in.ChannelCount());
+  std::vector<int16_t> block(kCopyBlockSamples);
+  uint64_t done = 0;
+  while (out.Good() && done < samples) {
+    const int want = static_cast<int>(std::min<uint64_t>(samples - done, block.size()));
+    const int got = in.ReadSamples(block.data(), want);
+    std::fill(block.begin() + got, block.begin() + want, int16_t{0});  // past the music: silence
+    out.WriteSamples(block.data(), want);
+    done += static_cast<uint64_t>(want);
+  }
+  return out.Good();
 }
 
-bool MSongSettings::LengthenMusic(uint32_t bytes) {
-  std::vector<int16_t> samples;
-  uint32_t rate = 0;
-  int bits = 0, channels = 0;
-  {
-    if (m_workingMusicPath.empty()) return false;
-    WavInFile in(m_workingMusicPath);
-    if (!in.IsOpen()) return false;
-    rate = in.SampleRate();
-    bits = in.BitsPerSample();
-    channels = in.ChannelCount();
-    if (bits != 8 && bits != 16) return false;
-    int16_t block[4096];
-    while (int n = in.ReadSamples(block, 4096)) samples.insert(samples.end(), block, block + n);
-  }
-  // Silence up to the new length, in whole samples of the file's width.
-  samples.resize(bytes / (bits / 8), 0);
-
-  // Written beside the music and renamed over it, so a failed write keeps it.
-  const std::string temporary = m_workingMusicPath + ".part";
+// For a working file that cannot be resized where it lies: written beside
+// the music and renamed over it, so a failed write keeps it.
+bool RewriteResized(const std::string& music, uint32_t bytes) {
+  const std::string temporary = music + ".part";
   bool written = false;
   {
-    WavOutFile out(temporary, rate, bits, channels);
-    size_t done = 0;
-    while (out.Good() && done < samples.size()) {
-      const int n = static_cast<int>(std::min<size_t>(samples.size() - done, 1 << 20));
-      out.WriteSamples(samples.data() + done, n);
-      done += n;
-    }
-    written = out.Good();
+    WavInFile in(music);
+    const int bits = in.BitsPerSample();
+    if (!in.IsOpen() || (bits != 8 && bits != 16)) return false;
+    written = CopyResized(in, temporary, bytes / static_cast<uint32_t>(bits / 8));
   }
   std::error_code ec;
-  if (written) std::filesystem::rename(temporary, m_workingMusicPath, ec);
+  if (written) std::filesystem::rename(temporary, music, ec);
   if (!written || ec) {
     std::filesystem::remove(temporary, ec);
     return false;
   }
+  return true;
+}
 
-  std::vector<uint8_t> previous = std::move(m_rwMemory);
-  AllocateRwMemory(false);
-  std::copy_n(previous.begin(), std::min(previous.size(), m_rwMemory.size()), m_rwMemory.begin());
+}  // namespace
+
+bool MSongSettings::MeasureWorkingMusic(bool remember) {
+  if (m_workingMusicPath.empty()) return false;
+  WavInFile wav(m_workingMusicPath);
+  // Music preparation refuses such files; a working file changed behind its back is no music either.
+  if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount())) return false;
+  m_sampleRate = static_cast<int>(wav.SampleRate());
+  m_bitsPerSample = wav.BitsPerSample();
+  m_channels = wav.ChannelCount();
+  // The header's length, or what the file really holds when it claims more.
+  m_musicLength = static_cast<uint32_t>(std::min<uint64_t>(wav.DataBytesInFile(), UINT32_MAX));
+  if (remember) m_musicLengthAtLoad = m_musicLength;
+  return true;
+}
+
+// Whole sectors of packets for the music (at 44,100 Hz stereo, four packets
+// every 2,352 bytes), at any rate and width, and the spare time.
+size_t MSongSettings::RwMemoryBytesForMusic() const {
+  const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
+  const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
+  const uint64_t size = uint64_t(musicPackets + int64_t{kSpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
+  return static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX));
+}
+
+void MSongSettings::AllocateRwMemory(bool remember) {
+  m_rwMemory.clear();
+  m_rwMemory.shrink_to_fit();
+  if (MeasureWorkingMusic(remember)) m_rwMemory.assign(RwMemoryBytesForMusic(), 0);
+}
+
+bool MSongSettings::LengthenMusic(uint32_t bytes) {
+  if (m_workingMusicPath.empty()) return false;
+  const WavResizeResult resized = ResizeWavDataInPlace(m_workingMusicPath, bytes);
+  if (resized == WavResizeResult::Failed) return false;
+  if (resized == WavResizeResult::NotInPlace && !RewriteResized(m_workingMusicPath, bytes)) return false;
+
+  // The buffer keeps what it holds: cut, or grown with zeros.
+  if (!MeasureWorkingMusic(false)) {
+    m_rwMemory.clear();
+    m_rwMemory.shrink_to_fit();
+    return true;
+  }
+  m_rwMemory.resize(RwMemoryBytesForMusic(), 0);
   return true;
 }
 

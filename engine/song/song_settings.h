@@ -146,9 +146,9 @@ class MSongSettings {
   void SetWorkingMusicPath(std::string path) { m_workingMusicPath = std::move(path); }
   // Measures the working music and (re)allocates the zeroed output buffer.
   void AllocateRwMemory(bool remember);
-  // Rewrites the working music with silence appended (or cut) to `bytes`,
-  // then reallocates the output buffer keeping its contents. False when the
-  // music could not be rewritten.
+  // Lengthens the working music with silence (or cuts it) to `bytes`, in place
+  // when it is a plain PCM file with its data last, then resizes the output
+  // buffer keeping its contents. False when the music could not be changed.
   bool LengthenMusic(uint32_t bytes);
   // Sample rate, bits and channels of the working music (44100, 16, 2 when
   // nothing was measured).
@@ -173,6 +173,10 @@ class MSongSettings {
   int32_t WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime);
 
  private:
+  // Takes format and length from the working music's header; false when it is no music.
+  bool MeasureWorkingMusic(bool remember);
+  size_t RwMemoryBytesForMusic() const;
+
   std::string m_projectPath;
   bool m_modified = false;
   SongSettingsBlock m_settings;

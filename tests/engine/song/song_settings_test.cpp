@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "audio/wav_file.h"
 #include "engine/playback/rw_renderer.h"
 #include "platform/message_sink.h"
@@ -218,6 +220,55 @@ TEST_F(SongTest, LengtheningAppendsSilenceAndKeepsTheBuffer) {
 
   m_song.SetWorkingMusicPath(dir.File("missing.wav"));
   EXPECT_FALSE(m_song.LengthenMusic(100000));
+}
+
+// In place (data last) or rewritten (a chunk after the data), the music
+// bytes stay, the new length is exact silence, and shortening back restores
+// the file's music exactly.
+TEST_F(SongTest, LengtheningAppendsExactSilenceAndShorteningBackRestoresTheMusic) {
+  struct Case {
+    int bits;
+    bool trailingChunk;
+  };
+  for (const Case c : {Case{8, false}, Case{16, false}, Case{8, true}, Case{16, true}}) {
+    SCOPED_TRACE(testing::Message() << c.bits << " bits, trailing chunk " << c.trailingChunk);
+    test::TempDir dir;
+    const std::string wav = dir.File("music.wav");
+    const std::string music = test::PcmBytes(test::SineSamples(44100, 2, 301, 440.0), c.bits);
+    std::vector<test::RiffChunk> chunks{{"fmt ", test::FmtBody(2, 44100, uint16_t(c.bits))}, {"data", music}};
+    if (c.trailingChunk) chunks.push_back({"junk", "after"});
+    test::WriteFileBytes(wav, test::MakeRiffWave(chunks));
+    m_song.SetWorkingMusicPath(wav);
+    m_song.AllocateRwMemory(true);
+    const uint32_t loaded = m_song.MusicLength();
+    ASSERT_EQ(loaded, music.size());
+    m_song.RwMemory()[7] = 0x5a;
+
+    const uint32_t longer = loaded + 2352 * 5;
+    ASSERT_TRUE(m_song.LengthenMusic(longer));
+    EXPECT_EQ(m_song.MusicLength(), longer);
+    EXPECT_EQ(m_song.RwMemory()[7], 0x5a);
+    {
+      WavInFile in(wav);
+      ASSERT_TRUE(in.IsOpen());
+      EXPECT_EQ(in.BitsPerSample(), c.bits);
+      EXPECT_EQ(in.DataBytes(), longer);
+      EXPECT_EQ(in.DataBytesInFile(), longer);
+      std::string data(longer, '?');
+      ASSERT_EQ(in.ReadDataBytes(reinterpret_cast<uint8_t*>(data.data()), longer), longer);
+      EXPECT_EQ(data.substr(0, loaded), music);
+      EXPECT_EQ(data.substr(loaded), std::string(longer - loaded, c.bits == 8 ? char(128) : '\0'));
+    }
+
+    ASSERT_TRUE(m_song.LengthenMusic(loaded));
+    EXPECT_EQ(m_song.MusicLength(), loaded);
+    EXPECT_EQ(m_song.RwMemory()[7], 0x5a);
+    WavInFile in(wav);
+    std::string data(loaded + 16, '?');
+    ASSERT_EQ(in.ReadDataBytes(reinterpret_cast<uint8_t*>(data.data()), data.size()), loaded);
+    EXPECT_EQ(data.substr(0, loaded), music);
+    EXPECT_EQ(in.Header().riffLength, std::filesystem::file_size(wav) - 8);
+  }
 }
 
 TEST_F(SongTest, WordRectanglesFollowTheWordsAndDrawPageShowsTheLines) {
