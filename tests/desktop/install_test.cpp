@@ -16,7 +16,8 @@ TEST(Install, PutsProgramsDataFolderAndDesktopIntegrationInPlace) {
       RunCommand("cmake --install '" LYRICFORGE_BINARY_DIR "' --prefix '" + prefix.Path() + "' 2>&1", &status);
   ASSERT_EQ(status, 0) << log;
   for (const char* file : {"bin/lyricforge", "bin/lyricforge-cli", "share/lyricforge/demo/twinkle.lrc",
-                           "share/lyricforge/lyricforge.png", "share/applications/lyricforge.desktop",
+                           "share/lyricforge/lyricforge.png",
+                           "share/lyricforge/manual/index.html", "share/lyricforge/manual/main-window.png", "share/applications/lyricforge.desktop",
                            "share/icons/hicolor/scalable/apps/lyricforge.svg", "share/mime/packages/lyricforge.xml"})
     EXPECT_TRUE(std::filesystem::exists(prefix.File(file))) << file;
 
