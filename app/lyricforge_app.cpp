@@ -130,7 +130,7 @@ bool CLyricforgeApp::ConfirmCloseProject() {
 
 bool CLyricforgeApp::AllowWindowClose() {
   if (m_closeConfirmed) return true;
-  if (IsPlaying() || m_exportRunning) return false;
+  if (m_exportRunning) return false;  // the export is writing; ConfirmCloseProject stops a player
   m_closeConfirmed = ConfirmCloseProject();
   return m_closeConfirmed;
 }
