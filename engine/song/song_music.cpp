@@ -77,9 +77,8 @@ size_t MSongSettings::RwMemoryBytesForMusic() const {
 }
 
 void MSongSettings::AllocateRwMemory(bool remember) {
-  m_rwMemory.clear();
-  m_rwMemory.shrink_to_fit();
-  if (MeasureWorkingMusic(remember)) m_rwMemory.assign(RwMemoryBytesForMusic(), 0);
+  m_rwMemory.Clear();
+  if (MeasureWorkingMusic(remember)) m_rwMemory.Assign(RwMemoryBytesForMusic());
 }
 
 bool MSongSettings::LengthenMusic(uint32_t bytes) {
@@ -90,12 +89,10 @@ bool MSongSettings::LengthenMusic(uint32_t bytes) {
 
   // The buffer keeps what it holds: cut, or grown with zeros.
   if (!MeasureWorkingMusic(false)) {
-    m_rwMemory.clear();
-    m_rwMemory.shrink_to_fit();
+    m_rwMemory.Clear();
     return true;
   }
-  m_rwMemory.resize(RwMemoryBytesForMusic(), 0);
-  return true;
+  return m_rwMemory.Resize(RwMemoryBytesForMusic());
 }
 
 }  // namespace lf

@@ -14,6 +14,7 @@
 #include "engine/song/sample_time.h"
 #include "engine/song/song_settings_block.h"
 #include "platform/outcome.h"
+#include "platform/zeroed_buffer.h"
 
 namespace lf {
 
@@ -158,9 +159,9 @@ class MSongSettings {
   int MusicChannels() const { return m_channels > 0 ? m_channels : 2; }
   int MusicBytesPerFrame() const { return MusicBitsPerSample() * MusicChannels() / 8; }
 
-  uint8_t* RwMemory() { return m_rwMemory.empty() ? nullptr : m_rwMemory.data(); }
-  const uint8_t* RwMemory() const { return m_rwMemory.empty() ? nullptr : m_rwMemory.data(); }
-  uint32_t RwMemorySize() const { return static_cast<uint32_t>(m_rwMemory.size()); }
+  uint8_t* RwMemory() { return m_rwMemory.Data(); }
+  const uint8_t* RwMemory() const { return m_rwMemory.Data(); }
+  uint32_t RwMemorySize() const { return static_cast<uint32_t>(m_rwMemory.Size()); }
   uint32_t MusicLength() const { return m_musicLength; }
   uint32_t MusicLengthAtLoad() const { return m_musicLengthAtLoad; }
   int32_t IntroLength() const { return m_introLength; }
@@ -183,7 +184,7 @@ class MSongSettings {
   std::string m_rawLyrics;
   std::string m_musicPath;
   std::vector<std::unique_ptr<IMAGE_STRUCT>> m_pages;
-  std::vector<uint8_t> m_rwMemory;
+  ZeroedBuffer m_rwMemory;  // grows without a second copy when the music is lengthened
   uint32_t m_musicLength = 0;
   uint32_t m_musicLengthAtLoad = 0;
   int32_t m_introLength = 0;
