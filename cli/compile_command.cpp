@@ -34,8 +34,8 @@ int RunCompile(const std::vector<std::string>& argv) {
   MSongSettings& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, {output});
   ScopedTempFolder folder("lyricforge-cli");
-  const CompiledProject compiled = CompileProject(song, folder.Path());
-  WriteStream(output, compiled.stream, compiled.result.endOffset);
+  const SongBuild compiled = CompileProject(song, folder.Path());
+  WriteStream(output, compiled.stream->data(), compiled.result.endOffset);
 
   if (args.Flag("--json")) {
     JsonWriter json;

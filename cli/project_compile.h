@@ -1,13 +1,10 @@
 #pragma once
-// What `compile`, `render` and `export` share: a project's music prepared as
-// the working file in the run's private folder, its lines laid out, and the
-// whole song compiled.
-#include <cstdint>
+// What `compile`, `render` and `export` share: the song build with its
+// failures turned into one-line command errors, the music prepared in the
+// run's private folder.
 #include <string>
-#include <vector>
 
-#include "audio/music_state.h"
-#include "engine/song/song_compiler.h"
+#include "engine/song/song_build.h"
 #include "engine/song/song_settings.h"
 
 namespace lf::cli {
@@ -20,16 +17,8 @@ MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder);
 // it is set; throws with the music error text when it is no usable music.
 void CheckMusicFile(const std::string& path);
 
-struct CompiledProject {
-  CompileResult result;
-  const uint8_t* stream = nullptr;  // the song's output buffer, or `ownBuffer`
-  uint32_t streamSize = 0;
-  std::vector<uint8_t> ownBuffer;   // used when the project has no music
-};
-
-// Lays out the song's lines and compiles it whole. With music, the music is
-// prepared first and the song's own buffer receives the stream; a project
-// without music compiles into a buffer sized to its lyrics.
-CompiledProject CompileProject(MSongSettings& song, const std::string& folder);
+// Builds the song whole (its music prepared first, when it has one); the end
+// offset is cut to the stream. Throws a CliError when it cannot.
+SongBuild CompileProject(MSongSettings& song, const std::string& folder);
 
 }  // namespace lf::cli

@@ -41,8 +41,8 @@ int RunRender(const std::vector<std::string>& argv) {
     MSongSettings& song = LoadSongProject(input);
     RefuseOutputClash({input, song.MusicPath()}, {output});
     ScopedTempFolder folder("lyricforge-cli");
-    const CompiledProject compiled = CompileProject(song, folder.Path());
-    DecodeStreamPrefix(renderer, compiled.stream, compiled.result.endOffset, SlotsBefore(at));
+    const SongBuild compiled = CompileProject(song, folder.Path());
+    DecodeStreamPrefix(renderer, compiled.stream->data(), compiled.result.endOffset, SlotsBefore(at));
   } else {
     RefuseOutputClash({input}, {output});
     CdgStreamFile stream;

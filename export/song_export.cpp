@@ -3,29 +3,13 @@
 #include <exception>
 
 #include "audio/wav_file.h"
+#include "engine/song/song_build.h"
 #include "engine/song/song_settings.h"
 #include "platform/staged_output.h"
 
 namespace lf {
 
 namespace {
-
-struct CompiledSong {
-  int leadIn = 0;
-  int endOffset = 0;
-};
-
-// The lines laid out afresh and the whole song compiled into its output buffer.
-CompiledSong LayOutAndCompile(MSongSettings& song) {
-  song.GenerateKaraokeLineList(true, true);
-  if (!song.RwMemory()) song.AllocateRwMemory(song.MusicLengthAtLoad() == 0);
-  CompiledSong compiled;
-  if (!song.RwMemory()) return compiled;
-  uint32_t endOffset = 0;
-  compiled.leadIn = song.WriteRwMemory(song.RwMemory(), song.RwMemorySize(), endOffset, kCompileEverything);
-  compiled.endOffset = int(endOffset);
-  return compiled;
-}
 
 std::string CreateError(ExportType type) {
   switch (type) {
@@ -36,7 +20,7 @@ std::string CreateError(ExportType type) {
   }
 }
 
-AudioExportJob AudioJobOf(MSongSettings& song, const SongExportRequest& request, int leadIn) {
+AudioExportJob AudioJobOf(MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
   AudioExportJob job;
   job.type = request.type;
   job.outputPath = request.outputPath;
@@ -46,27 +30,27 @@ AudioExportJob AudioJobOf(MSongSettings& song, const SongExportRequest& request,
   job.bitRate = request.bitRate;
   job.title = song.Title();
   job.artist = song.Artist();
-  job.leadIn = leadIn;
+  job.leadIn = compiled.result.leadIn;
   job.tail = int(song.CreditsLength());
-  job.stream = song.RwMemory();
-  job.streamSize = int(song.RwMemorySize());
+  job.stream = compiled.stream->data();
+  job.streamSize = int(compiled.stream->size());
   job.lrc = request.lrc;
   job.lines = &song.LineList();
   job.sampleRate = song.SampleRate();
   return job;
 }
 
-VideoExportJob VideoJobOf(MSongSettings& song, const SongExportRequest& request, int leadIn) {
+VideoExportJob VideoJobOf(MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
   VideoExportJob job;
   job.outputPath = request.outputPath;
   job.workingWavPath = song.WorkingMusicPath();
   job.musicPath = song.MusicPath();
   job.title = song.Title();
   job.artist = song.Artist();
-  job.leadIn = leadIn;
+  job.leadIn = compiled.result.leadIn;
   job.tail = int(song.CreditsLength());
-  job.stream = song.RwMemory();
-  job.streamSize = int(song.RwMemorySize());
+  job.stream = compiled.stream->data();
+  job.streamSize = int(compiled.stream->size());
   job.video = request.video;
   return job;
 }
@@ -93,27 +77,27 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
     return Refuse(Reason::WriteFailed, createError, "Error", problem);
   }
 
-  CompiledSong compiled;
-  try {
-    compiled = LayOutAndCompile(song);
-  } catch (const std::exception& e) {
-    return Refuse(Reason::Failed, createError, "Error", std::string("the song could not be compiled: ") + e.what());
-  }
-  if (!song.RwMemory()) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled (no output buffer)");
+  // The percentages belong to the pipeline that follows; the compilation only heeds cancel.
+  CancelOnlyProgress compileProgress(progress);
+  const SongBuild compiled = CompileSongStream(song, &compileProgress);
+  if (compiled.reason == Reason::Cancelled) return ExportOutcome::Cancelled();
+  if (!compiled) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled: " + compiled.detail);
+  const int leadIn = compiled.result.leadIn;
+  const int endOffset = int(compiled.result.endOffset);
 
   ExportOutcome outcome;
   if (bin) {
-    BinExportJob job{request.outputPath, working, song.RwMemory(), int(song.RwMemorySize()), compiled.endOffset,
-                     compiled.leadIn};
+    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()), endOffset,
+                     leadIn};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
   } else if (request.type == ExportType::Mp4) {
-    outcome = ExportVideo(VideoJobOf(song, request, compiled.leadIn), progress);
+    outcome = ExportVideo(VideoJobOf(song, request, compiled), progress);
   } else {
-    outcome = ExportAudio(AudioJobOf(song, request, compiled.leadIn), services, progress);
+    outcome = ExportAudio(AudioJobOf(song, request, compiled), services, progress);
   }
-  outcome.leadIn = compiled.leadIn;
-  outcome.endOffset = compiled.endOffset;
+  outcome.leadIn = leadIn;
+  outcome.endOffset = endOffset;
   return outcome;
 }
 

@@ -22,6 +22,18 @@ class NullProgress : public IProgress {
   void Report(int) override {}
 };
 
+// Passes cancel through but keeps the percentages of one step of longer work
+// off another step's window.
+class CancelOnlyProgress : public IProgress {
+ public:
+  explicit CancelOnlyProgress(const IProgress& progress) : m_progress(progress) {}
+  void Report(int) override {}
+  bool CancelRequested() const override { return m_progress.CancelRequested(); }
+
+ private:
+  const IProgress& m_progress;
+};
+
 // Adapts a plain function; handy in tests and small callers.
 class FunctionProgress : public IProgress {
  public:

@@ -20,6 +20,37 @@ int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
   return product >= 0 ? (product + c / 2) / c : (product - c / 2) / c;
 }
 
+// The song's values a compilation writes, kept so an aborted one can put them back.
+class CompiledTimes {
+ public:
+  explicit CompiledTimes(MSongSettings& song)
+      : m_song(song), m_intro(song.IntroLength()), m_credits(song.CreditsLength()) {
+    for (const auto& line : song.Lines()) {
+      m_lines.push_back({line->m_startTime, line->m_endTime});
+      for (const MKaraokeWord* word : line->m_words) m_words.push_back({word->m_startTime, word->m_endTime});
+    }
+  }
+  void Restore() const {
+    size_t l = 0, w = 0;
+    for (const auto& line : m_song.Lines()) {
+      line->m_startTime = m_lines[l].first;
+      line->m_endTime = m_lines[l++].second;
+      for (MKaraokeWord* word : line->m_words) {
+        word->m_startTime = m_words[w].first;
+        word->m_endTime = m_words[w++].second;
+      }
+    }
+    m_song.SetIntroLength(m_intro);
+    m_song.SetCreditsLength(m_credits);
+  }
+
+ private:
+  MSongSettings& m_song;
+  int32_t m_intro;
+  uint32_t m_credits;
+  std::vector<std::pair<SampleTime, SampleTime>> m_lines, m_words;
+};
+
 // Rows of the lyrics area: the line's row R among N rows.
 struct RowPlacement {
   int rows;
@@ -35,10 +66,12 @@ class SongCompiler {
         m_fromTime(fromTime),
         m_rate(song.SampleRate()),
         m_hundredth(m_rate / 100),
-        m_linesPerPage(std::max(1, song.LinesPerPage())) {
+        m_linesPerPage(std::max(1, song.LinesPerPage())),
+        m_progress(options.progress) {
     if (buffer && size) std::memset(buffer, 0, size);
     m_generator.SetPlayerSampleRate(m_rate);
     if (options.dissolveSeed) m_generator.SetDissolveSeed(options.dissolveSeed);
+    if (options.abort) m_generator.SetAbortCallback(options.abort);
   }
 
   CompileResult Run();
@@ -73,12 +106,17 @@ class SongCompiler {
     return page >= 0 && page < m_pageCount && row >= 0 && row < m_linesPerPage;
   }
 
+  void Report(int percent) const {
+    if (m_progress) m_progress(percent);
+  }
+
   MSongSettings& m_song;
   MRwGenerator m_generator;
   const SampleTime m_fromTime;
   const int m_rate;
   const int m_hundredth;
   const int m_linesPerPage;
+  const std::function<void(int)> m_progress;
 
   int m_e = 0;
   bool m_titleShown = false;
@@ -274,7 +312,12 @@ int SongCompiler::TextColorOf(const MKaraokeLine& line) const {
 void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
   const auto& settings = m_song.Settings();
   MTextType style = lyrics.m_style;
-  for (const auto& line : m_song.Lines()) {
+  const auto& lines = m_song.Lines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto& line = lines[i];
+    // Sweeps are most of the work: they take the progress from 10 to 80.
+    Report(10 + static_cast<int>(70 * i / lines.size()));
+    if (m_generator.Aborted()) return;
     if (line->m_fixed || !line->HasWords() || !line->m_placed) continue;
     style.m_color = m_song.IsDuet() ? line->m_colorIndex : ColorIndexSinger1;
     const RowPlacement place = RowOf(*line);
@@ -348,6 +391,8 @@ void SongCompiler::FitMusicLength() {
 }
 
 CompileResult SongCompiler::Run() {
+  const CompiledTimes before(m_song);
+  Report(0);
   m_song.SetCreditsLength(0);
   DrawTitle();
 
@@ -361,12 +406,14 @@ CompileResult SongCompiler::Run() {
     BuildHiliteEnd();
     BuildEraseTimes();
     SetLineTimes();
+    Report(10);
     std::this_thread::yield();
 
     // Two passes wipe the duet introduction and start the lyrics page.
     for (int pass = 0; pass < 2; ++pass) m_lyricsStart += ColorPass(*lyrics, m_lyricsStart);
     WriteSweeps(*lyrics);
     std::this_thread::yield();
+    Report(80);
     WriteDrawsAndErases(*lyrics);
     DrawLyricsPicture(*lyrics);
     m_e = static_cast<int>(StreamOffsetAt(m_shift + 4LL * m_rate + m_lastEnd, m_rate));
@@ -376,7 +423,13 @@ CompileResult SongCompiler::Run() {
   CompileResult result;
   result.endOffset = static_cast<uint32_t>(std::max(0, m_e));
   result.leadIn = static_cast<int32_t>(m_leadIn);
+  if (m_generator.Aborted()) {
+    before.Restore();
+    result.aborted = true;
+    return result;
+  }
   FitMusicLength();
+  Report(100);
   return result;
 }
 

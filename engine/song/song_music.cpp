@@ -11,7 +11,6 @@
 namespace lf {
 namespace {
 
-constexpr int kSpareSeconds = 180;
 constexpr uint32_t kExtraBytes = 1344;      // 56 packets more
 constexpr int kCopyBlockSamples = 1 << 16;
 
@@ -72,7 +71,7 @@ bool MSongSettings::MeasureWorkingMusic(bool remember) {
 size_t MSongSettings::RwMemoryBytesForMusic() const {
   const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
   const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
-  const uint64_t size = uint64_t(musicPackets + int64_t{kSpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
+  const uint64_t size = uint64_t(musicPackets + int64_t{kRwMemorySpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
   return static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX));
 }
 

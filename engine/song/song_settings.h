@@ -22,6 +22,8 @@ class MRwRenderer;
 
 // Full compilations pass this as their from time: everything is written.
 inline constexpr SampleTime kCompileEverything = -1410065407;
+// The output buffer holds this much stream past the music: room for the credits page.
+inline constexpr int kRwMemorySpareSeconds = 180;
 
 class MSongSettings {
  public:
