@@ -32,8 +32,15 @@ Colorref Blend(Colorref a, int wa, Colorref b, int wb) {
   return MakeRgb(mix(RedOf(a), RedOf(b)), mix(GreenOf(a), GreenOf(b)), mix(BlueOf(a), BlueOf(b)));
 }
 
+// The scroll offsets reach across one tile: 0 to 5 pixels sideways, 0 to 11 down.
+constexpr int kMaxHOffset = kTileWidth - 1;
+constexpr int kMaxVOffset = kTileHeight - 1;
 // H offset steps written after these rows of a column in the horizontal scrolls.
-constexpr int kHStepRows[5] = {3, 5, 8, 10, 13};
+constexpr int kHStepRows[kMaxHOffset] = {3, 5, 8, 10, 13};
+// In the vertical scrolls the V offset steps after every fourth cell of a row,
+// kMaxVOffset times, the last after cell 44.
+constexpr int kVStepCells = 4;
+constexpr int kLastVStepCell = kVStepCells * kMaxVOffset;
 
 }  // namespace
 
@@ -146,24 +153,24 @@ int MRwGenerator::HorizontalScroll(const MDrawBitmap& bitmap, bool right, int of
   auto scroll = [&](int hCommand, int hOffset) {
     written += EmitScroll(hCommand, hOffset, kScrollNoneV, 0, offset + written);
   };
-  scroll(kScrollNone, right ? 5 : 0);
+  scroll(kScrollNone, right ? kMaxHOffset : 0);
   for (int n = 0; n < kDrawColumns; ++n) {
     const int column = right ? kDrawColumns - 1 - n : n;
     int step = 0;
     for (int row = 0; row < rows; ++row) {
       if (Aborted()) return written;
       written += EncodeCell(bitmap, column, row, 0, row + 1, offset + written);
-      if (step < 5 && row == kHStepRows[step]) {
+      if (step < kMaxHOffset && row == kHStepRows[step]) {
         ++step;
-        scroll(kScrollNone, right ? 5 - step : step);
+        scroll(kScrollNone, right ? kMaxHOffset - step : step);
       }
     }
-    scroll(command, right ? 5 : 0);
+    scroll(command, right ? kMaxHOffset : 0);
   }
   if (right) {
-    for (int h = 4; h >= 0; --h) scroll(kScrollNone, h);
+    for (int h = kMaxHOffset - 1; h >= 0; --h) scroll(kScrollNone, h);
   } else {
-    for (int h = 0; h <= 5; ++h) scroll(kScrollNone, h);
+    for (int h = 0; h <= kMaxHOffset; ++h) scroll(kScrollNone, h);
     scroll(command, 0);
   }
   return written;
@@ -182,23 +189,23 @@ int MRwGenerator::VerticalScroll(const MDrawBitmap& bitmap, bool down, int offse
     for (int column = 0; column < kDrawColumns; ++column) {
       if (Aborted()) return false;
       written += EncodeCell(bitmap, column, row, column + 1, 0, offset + written);
-      if (column > 0 && column % 4 == 0 && column <= 44) {
+      if (column > 0 && column % kVStepCells == 0 && column <= kLastVStepCell) {
         ++step;
-        scroll(kScrollNoneV, down ? 11 - step : step);
+        scroll(kScrollNoneV, down ? kMaxVOffset - step : step);
       }
     }
-    scroll(command, down ? 11 : 0);
+    scroll(command, down ? kMaxVOffset : 0);
     return true;
   };
-  scroll(kScrollNoneV, down ? 11 : 0);
+  scroll(kScrollNoneV, down ? kMaxVOffset : 0);
   if (down) {
     for (int row = LastCoveredRow(); row >= 0; --row)
       if (!drawRow(row)) return written;
-    for (int v = 10; v >= 0; --v) scroll(kScrollNoneV, v);
+    for (int v = kMaxVOffset - 1; v >= 0; --v) scroll(kScrollNoneV, v);
   } else {
     for (int row = 0; row < CoveredRows(); ++row)
       if (!drawRow(row)) return written;
-    for (int v = 1; v <= 11; ++v) scroll(kScrollNoneV, v);
+    for (int v = 1; v <= kMaxVOffset; ++v) scroll(kScrollNoneV, v);
     scroll(command, 0);
   }
   return written;

@@ -365,10 +365,13 @@ bool MSongSettings::SaveProject() {
 }
 
 Outcome MSongSettings::LoadProject() {
+  m_observers.Hold();  // one notice per kind of change, after the whole file
   Outcome outcome = ReadProjectFile(*this, m_projectPath);
-  if (!outcome) return outcome;
-  AddMissingPages();
-  SetModified(false);
+  if (outcome) {
+    AddMissingPages();
+    SetModified(false);
+  }
+  m_observers.Release();
   return outcome;
 }
 

@@ -30,7 +30,11 @@ class SongObservers {
   }
   // An observer may add or remove observers while it is told: those removed
   // are not told any more, those added hear from the next notice on.
-  void Notify(SongChange change) const {
+  void Notify(SongChange change) {
+    if (m_held > 0) {
+      if (std::find(m_pending.begin(), m_pending.end(), change) == m_pending.end()) m_pending.push_back(change);
+      return;
+    }
     std::vector<int> ids;
     for (const Entry& e : m_observers) ids.push_back(e.id);
     for (int id : ids) {
@@ -41,6 +45,16 @@ class SongObservers {
     }
   }
 
+  // Work that makes many changes at once (a load) holds the notices and tells
+  // each kind once, in the order first made, when the last hold ends.
+  void Hold() { ++m_held; }
+  void Release() {
+    if (m_held == 0 || --m_held > 0) return;
+    const std::vector<SongChange> pending = std::move(m_pending);
+    m_pending.clear();
+    for (SongChange change : pending) Notify(change);
+  }
+
  private:
   struct Entry {
     int id;
@@ -48,6 +62,8 @@ class SongObservers {
   };
   std::vector<Entry> m_observers;
   int m_lastId = 0;
+  int m_held = 0;
+  std::vector<SongChange> m_pending;
 };
 
 }  // namespace lf

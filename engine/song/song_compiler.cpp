@@ -14,6 +14,16 @@ namespace lf {
 
 namespace {
 
+// How the lyrics page is timed around the sung words, in seconds (and hundredths).
+constexpr int kFirstPageLeadSeconds = 2;       // the first page appears this long before its first word
+constexpr int kLastPageTailSeconds = 2;        // the last page stays this long after its last word
+constexpr int kTitleHoldHundredths = 400;      // a title page keeps the screen 4 s longer before the lyrics
+constexpr int kCreditsAfterLastWordSeconds = 4;  // the credits page starts this long after the last word
+// A line swapped on the next page for a line of the same row must leave a gap
+// as long as its last word (plus this many frames), but never more than kMaxSwapGapSeconds.
+constexpr int kSwapGapExtraFrames = 50;
+constexpr int kMaxSwapGapSeconds = 3;
+
 // (a * b) / c rounded to the nearest integer, in 64 bits.
 int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
   const int64_t product = a * b;
@@ -100,7 +110,6 @@ class SongCompiler {
   void FitMusicLength();
 
   RowPlacement RowOf(const MKaraokeLine& line) const;
-  int TextColorOf(const MKaraokeLine& line) const;
   size_t TableIndex(int page, int row) const { return static_cast<size_t>(page) * m_linesPerPage + row; }
   bool InTable(int page, int row) const {
     return page >= 0 && page < m_pageCount && row >= 0 && row < m_linesPerPage;
@@ -213,10 +222,11 @@ void SongCompiler::ScanPlacedWords() {
 // The first page appears two seconds before the first word (more with a
 // title); what the stream cannot fit before the music becomes the lead-in.
 void SongCompiler::ComputeLeadIn() {
-  m_firstStart = m_firstStart > 2LL * m_rate ? m_firstStart - 2LL * m_rate : 0;
+  const int64_t lead = int64_t(kFirstPageLeadSeconds) * m_rate;
+  m_firstStart = m_firstStart > lead ? m_firstStart - lead : 0;
   m_shift = static_cast<int64_t>(m_song.Settings().sweepAdvance) * m_hundredth / 2;
   int64_t d = m_firstStart + m_shift - SampleTimeAt(m_e);
-  if (m_titleShown) d -= 400LL * m_hundredth;
+  if (m_titleShown) d -= int64_t(kTitleHoldHundredths) * m_hundredth;
   if (d < 0) {
     m_leadIn = -d;
     m_shift -= d;
@@ -243,7 +253,8 @@ void SongCompiler::BuildHiliteEnd() {
         next->m_lineInPage == line.m_lineInPage) {
       const int64_t j = last.m_endTime;
       const int64_t k = next->FirstWord()->m_startTime;
-      const int64_t gap = std::min<int64_t>(j - last.m_startTime + 50, 3LL * m_rate);
+      const int64_t gap = std::min<int64_t>(j - last.m_startTime + kSwapGapExtraFrames,
+                                            int64_t(kMaxSwapGapSeconds) * m_rate);
       if (k - j < gap) last.m_endTime = static_cast<SampleTime>(j + (k - j) - gap);
     }
     if (InTable(line.m_page, line.m_lineInPage))
@@ -291,10 +302,11 @@ void SongCompiler::SetLineTimes() {
     line->m_endTime = m_eraseTimes[TableIndex(line->m_page, line->m_lineInPage)];
     if (line->m_page > 0) line->m_startTime = m_eraseTimes[TableIndex(line->m_page - 1, line->m_lineInPage)];
   }
-  const int64_t firstShown = m_firstStart - (m_titleShown ? 400LL * m_hundredth : 0);
+  const int64_t firstShown = m_firstStart - (m_titleShown ? int64_t(kTitleHoldHundredths) * m_hundredth : 0);
   for (const auto& line : m_song.Lines()) {
     if (line->m_page == m_firstPage) line->m_startTime = static_cast<SampleTime>(firstShown);
-    if (line->m_page == m_lastPage) line->m_endTime = static_cast<SampleTime>(m_lastEnd + 2LL * m_rate);
+    if (line->m_page == m_lastPage)
+      line->m_endTime = static_cast<SampleTime>(m_lastEnd + int64_t(kLastPageTailSeconds) * m_rate);
   }
 }
 
@@ -302,11 +314,6 @@ RowPlacement SongCompiler::RowOf(const MKaraokeLine& line) const {
   RowPlacement placement{};
   m_song.LyricsRow(line.m_lineInPage, placement.row, placement.rows);
   return placement;
-}
-
-int SongCompiler::TextColorOf(const MKaraokeLine& line) const {
-  if (line.m_fixed) return ColorIndexFixed;
-  return m_song.IsDuet() ? line.m_colorIndex : ColorIndexSinger1;
 }
 
 void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
@@ -319,7 +326,7 @@ void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
     Report(10 + static_cast<int>(70 * i / lines.size()));
     if (m_generator.Aborted()) return;
     if (line->m_fixed || !line->HasWords() || !line->m_placed) continue;
-    style.m_color = m_song.IsDuet() ? line->m_colorIndex : ColorIndexSinger1;
+    style.m_color = m_song.LineColor(*line);
     const RowPlacement place = RowOf(*line);
     for (const MKaraokeWord* word : line->m_words) {
       // A word without a time has nothing to sweep (its line is drawn later).
@@ -345,7 +352,7 @@ void SongCompiler::WriteDrawsAndErases(const IMAGE_STRUCT& lyrics) {
         const bool erase = line->m_page == page && line->m_endTime > 0 && line->m_endTime >= m_fromTime;
         const bool draw = line->m_page == page + 1 && line->m_startTime >= m_fromTime;
         if (!erase && !draw) continue;
-        style.m_color = TextColorOf(*line);
+        style.m_color = m_song.LineColor(*line);
         const RowPlacement place = RowOf(*line);
         if (erase)
           m_generator.EraseText(place.rows, place.row, line->m_text, style, lyrics.m_backgroundColor,
@@ -416,7 +423,7 @@ CompileResult SongCompiler::Run() {
     Report(80);
     WriteDrawsAndErases(*lyrics);
     DrawLyricsPicture(*lyrics);
-    m_e = static_cast<int>(StreamOffsetAt(m_shift + 4LL * m_rate + m_lastEnd, m_rate));
+    m_e = static_cast<int>(StreamOffsetAt(m_shift + int64_t(kCreditsAfterLastWordSeconds) * m_rate + m_lastEnd, m_rate));
   }
 
   DrawCredits();

@@ -31,9 +31,7 @@ void MSongSettings::CalcWordRectangles() {
   for (const auto& line : m_lines.lines) {
     int row, rows;
     LyricsRow(line->m_lineInPage, row, rows);
-    const int sweepColor = line->m_fixed ? m_fixedColorIndex
-                           : IsDuet()    ? line->m_colorIndex
-                                         : lyrics->m_style.m_color;
+    const int sweepColor = LineColor(*line);
     for (MKaraokeWord* word : line->m_words) {
       MTextType style = lyrics->m_style;
       TextRect rect;

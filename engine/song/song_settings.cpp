@@ -27,21 +27,40 @@ MSongSettings::MSongSettings(std::string projectPath) : m_projectPath(std::move(
 MSongSettings::~MSongSettings() = default;
 
 void MSongSettings::SetModified(bool modified) {
+  if (m_modified == modified) return;
   m_modified = modified;
   if (m_modifiedObserver) m_modifiedObserver(modified);
+  m_observers.Notify(SongChange::Modified);
+}
+
+void MSongSettings::SetArtist(std::string artist) {
+  if (artist == m_artist) return;
+  m_artist = std::move(artist);
+  m_observers.Notify(SongChange::Artist);
+}
+
+void MSongSettings::SetTitle(std::string title) {
+  if (title == m_title) return;
+  m_title = std::move(title);
+  m_observers.Notify(SongChange::Title);
+}
+
+void MSongSettings::ClearLines() {
+  m_lines.Clear();
+  m_observers.Notify(SongChange::LinesRebuilt);
 }
 
 void MSongSettings::Copy(const MSongSettings& other) {
   if (&other == this) return;
   m_projectPath = other.m_projectPath;
-  m_modified = other.m_modified;
+  SetModified(other.m_modified);
   m_settings = other.m_settings;
   m_rawLyrics = other.m_rawLyrics;
   m_musicPath = other.m_musicPath;
   m_eraseFromBottom = other.m_eraseFromBottom;
   m_sweepEntireWord = other.m_sweepEntireWord;
-  m_artist = other.m_artist;
-  m_title = other.m_title;
+  SetArtist(other.m_artist);
+  SetTitle(other.m_title);
   m_fixedColorIndex = other.m_fixedColorIndex;
   RemoveAllPages();
   for (const auto& page : other.m_pages) AddPage(*page);
@@ -71,7 +90,9 @@ const std::string& MSongSettings::DuetLabel(int index) const {
 }
 
 void MSongSettings::SetDuetLabel(int index, std::string label) {
-  if (index >= 0 && index < 3) m_duetLabels[index] = std::move(label);
+  if (index < 0 || index >= 3 || m_duetLabels[index] == label) return;
+  m_duetLabels[index] = std::move(label);
+  m_observers.Notify(SongChange::DuetLabels);
 }
 
 int MSongSettings::DuetDisplayDuration() {
@@ -124,6 +145,7 @@ void MSongSettings::GenerateKaraokeLineList(bool keepTimings, bool convertMarker
   m_lines.Clear();
   m_lines = std::move(fresh);
   CalcLineAndPageNumbers();
+  m_observers.Notify(SongChange::LinesRebuilt);
 }
 
 void MSongSettings::CalcLineAndPageNumbers() { lf::CalcLineAndPageNumbers(m_lines, m_settings.linesPerPage); }

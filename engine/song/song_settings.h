@@ -12,6 +12,7 @@
 #include "engine/cdg/image_struct.h"
 #include "engine/song/karaoke_line_list.h"
 #include "engine/song/sample_time.h"
+#include "engine/song/song_change.h"
 #include "engine/song/song_settings_block.h"
 #include "platform/outcome.h"
 #include "platform/zeroed_buffer.h"
@@ -41,10 +42,15 @@ class MSongSettings {
   Outcome LoadProject();
   bool SaveProject();  // project_file.cpp
 
-  // Stores the flag and tells the observer (the window title follows it).
+  // Stores the flag; when it changes, tells the modified observer and the
+  // observers (SongChange::Modified). Setting it again tells no one.
   void SetModified(bool modified);
   bool IsModified() const { return m_modified; }
   void SetModifiedObserver(std::function<void(bool)> observer) { m_modifiedObserver = std::move(observer); }
+
+  // Change notices (song_change.h): lines rebuilt, artist, title, duet labels, modified.
+  int AddObserver(SongObservers::Observer observer) { return m_observers.Add(std::move(observer)); }
+  void RemoveObserver(int id) { m_observers.Remove(id); }
 
   // Copies the settings, texts and pages of `other` (not lines, words, duet
   // labels or the output buffer), then renumbers the lines.
@@ -64,9 +70,9 @@ class MSongSettings {
   void SetMusicPath(std::string path);
 
   const std::string& Artist() const { return m_artist; }
-  void SetArtist(std::string artist) { m_artist = std::move(artist); }
+  void SetArtist(std::string artist);
   const std::string& Title() const { return m_title; }
-  void SetTitle(std::string title) { m_title = std::move(title); }
+  void SetTitle(std::string title);
   // Labels of singer 1, singer 2 and both singers (index 0, 1, 2).
   const std::string& DuetLabel(int index) const;
   void SetDuetLabel(int index, std::string label);
@@ -103,7 +109,7 @@ class MSongSettings {
   // Rebuilds lines and words from the raw lyrics, keeping word times by position.
   void GenerateKaraokeLineList(bool keepTimings, bool convertMarkers);
   void CalcLineAndPageNumbers();
-  void ClearLines() { m_lines.Clear(); }
+  void ClearLines();
   // The shell's "project has placed lyrics" test; by default the music
   // is set, the lyrics are not empty and some word is placed.
   void SetPlacedLyricsTest(std::function<bool()> test) { m_placedLyricsTest = std::move(test); }
@@ -139,7 +145,9 @@ class MSongSettings {
   void DrawLinesAtTime(MRwRenderer& renderer, SampleTime t) const;
   // Row and row count of a line's row on the lyrics page's lyrics area.
   void LyricsRow(int lineInPage, int& row, int& rows) const;
-  // Text colour of a line: fixed, singer 1 (solo) or the line's own (duet).
+  // The one rule for a line's text colour, in the editor, the previews and the
+  // compiler alike: the fixed colour index for a fixed line, else the line's
+  // own colour in a duet and singer 1's in a solo.
   int LineColor(const MKaraokeLine& line) const;
 
   // --- music and output buffer (song_music.cpp) ---------------------------------
@@ -204,6 +212,7 @@ class MSongSettings {
   int m_bitsPerSample = 0;
   int m_channels = 0;
   std::function<void(bool)> m_modifiedObserver;
+  SongObservers m_observers;
   std::function<bool()> m_placedLyricsTest;
 };
 
