@@ -195,12 +195,11 @@ bool CLyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   context.closeProgress = [&] { if (window) window->hide(); };
   context.processMessages = [] { QCoreApplication::processEvents(); };
   // openProgress runs inside PrepareMusic; the pointer it sets is read from there on.
+  // A failure leaves the music that was prepared before, and its working file, in place.
   const bool ok = PrepareMusic(musicPath, m_music, context).Ok();
   if (ok) {
     Song().SetWorkingMusicPath(m_music.workingFilePath);
     Song().AllocateRwMemory(true);
-  } else {
-    Song().SetWorkingMusicPath({});
   }
   RefreshCommands();
   return ok;

@@ -58,13 +58,10 @@ bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
     UpdateTitle();
     return false;
   }
-  if (!Song().MusicPath().empty()) {
-    const bool prepared = PrepareProjectMusic(Song().MusicPath());
-    AskAboutMissingMusic(prepared);
-  } else {
-    m_music = MusicState{};
-    Song().SetWorkingMusicPath({});
-  }
+  // The previous project's music is no part of this one, even when this one's fails.
+  m_music = MusicState{};
+  Song().SetWorkingMusicPath({});
+  if (!Song().MusicPath().empty()) AskAboutMissingMusic(PrepareProjectMusic(Song().MusicPath()));
   ShowPage(PageId::EditLyrics);
   UpdateTitle();
   return true;

@@ -79,9 +79,9 @@ bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_
 }
 
 // The decode path: any compressed file the player can read. None when the
-// working file is written.
-Reason DecodeToWorkingFile(const std::string& path, const std::string& working, MusicState& state,
-                         const MusicPreparationContext& context) {
+// partial working file is complete.
+Reason DecodeToPartialFile(const std::string& path, const std::string& partial, MusicState& state,
+                           const MusicPreparationContext& context) {
   Event stateEvent(true);  // declared first: it outlives the player's thread
   CAudioPlay player;
   if (Failed(player.Initialize())) {
@@ -94,7 +94,6 @@ Reason DecodeToWorkingFile(const std::string& path, const std::string& working, 
   player.SetStateEvent(&stateEvent);
   player.SetDeviceMutex(&g_preparationMutex);
 
-  const std::string partial = PartialPath(working);
   RemoveQuietly(partial);
   if (context.openProgress) context.openProgress("Decompressing Audio...");
   ResultCode r = player.Play(path, partial, context.progress);
@@ -120,7 +119,7 @@ Reason DecodeToWorkingFile(const std::string& path, const std::string& working, 
   if (context.closeProgress) context.closeProgress();
 
   int64_t dataBytes = 0;
-  ok = ok && WriteWorkingHeader(partial, state, &dataBytes) && RenameOver(partial, working);
+  ok = ok && WriteWorkingHeader(partial, state, &dataBytes);
   if (!ok) {
     RemoveQuietly(partial);
     return Reason::BadInput;
@@ -129,8 +128,9 @@ Reason DecodeToWorkingFile(const std::string& path, const std::string& working, 
   return Reason::None;
 }
 
-// The copy path: a WAV file is taken as it is. None when the working file is written.
-Reason CopyToWorkingFile(const std::string& path, const std::string& working, MusicState& state) {
+// The copy path: a WAV file is taken as it is. None when the partial working
+// file is complete.
+Reason CopyToPartialFile(const std::string& path, const std::string& partial, MusicState& state) {
   uint64_t dataBytes = 0;
   bool readable = false;
   {
@@ -143,10 +143,9 @@ Reason CopyToWorkingFile(const std::string& path, const std::string& working, Mu
   }
   // A file whose headers cannot be read is no music, whatever it is called.
   if (!readable) return Reason::BadInput;
-  const std::string partial = PartialPath(working);
   std::error_code ec;
   fs::copy_file(path, partial, fs::copy_options::overwrite_existing, ec);
-  if (ec || !RenameOver(partial, working)) {
+  if (ec) {
     RemoveQuietly(partial);
     return Reason::WriteFailed;
   }
@@ -171,7 +170,11 @@ std::string WorkingMusicFilePath(const std::string& folder) {
 }
 
 Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context) {
-  state.workingFilePath.clear();
+  // The new music is prepared beside the current working file, which is
+  // replaced only when the new one is ready: a file that turns out not to be
+  // music leaves the project's music, its working copy and `state` as they
+  // were, with only the error text set.
+  MusicState next;
   state.musicErrorText.clear();
   std::error_code ec;
   // Music is a file: a pipe would hold the decoder and a device never ends.
@@ -179,33 +182,30 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
     state.musicErrorText = kMusicFileNotFound;
     return MusicFailure(Reason::NotFound, state, path);
   }
-  state.extension = LastThreeLower(path);
-  state.sampleRate = state.bitsPerSample = state.channelCount = 0;
-  state.workingDataBytes = 0;
+  next.extension = LastThreeLower(path);
 
   const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
   const std::string working = WorkingMusicFilePath(folder);
-  RemoveQuietly(working);
-  Reason reason = state.extension == "wav" ? CopyToWorkingFile(path, working, state)
-                                           : DecodeToWorkingFile(path, working, state, context);
-  if (reason == Reason::None && !IsCarriedMusicFormat(state.sampleRate, state.bitsPerSample, state.channelCount)) {
-    RemoveQuietly(working);
+  const std::string partial = PartialPath(working);
+  Reason reason = next.extension == "wav" ? CopyToPartialFile(path, partial, next)
+                                          : DecodeToPartialFile(path, partial, next, context);
+  if (reason == Reason::None && !IsCarriedMusicFormat(next.sampleRate, next.bitsPerSample, next.channelCount))
     reason = Reason::BadInput;
+  if (reason == Reason::None && !RenameOver(partial, working)) reason = Reason::WriteFailed;
+  if (reason != Reason::None) {
+    RemoveQuietly(partial);
+    state.musicErrorText = next.musicErrorText.empty() ? ComposeFormatError(next) : next.musicErrorText;
+    return MusicFailure(reason, state, path);
   }
-  const bool ok = reason == Reason::None;
-  const std::string kept = ok ? path : std::string();
-  if (ok) state.workingFilePath = working;
 
-  state.musicFilePath = kept;
-  const auto slash = kept.find_last_of('/');
-  state.musicFolder = slash == std::string::npos ? std::string() : kept.substr(0, slash + 1);
-  state.samplesPerPacket = state.sampleRate / 300;
-  // A rate no song can carry would hand the player zero frames per packet.
-  if (context.formatChanged && state.samplesPerPacket > 0) context.formatChanged(state.sampleRate, state.samplesPerPacket);
-
-  if (ok) return Outcome::Success();
-  if (state.musicErrorText.empty()) state.musicErrorText = ComposeFormatError(state);
-  return MusicFailure(reason, state, path);
+  next.workingFilePath = working;
+  next.musicFilePath = path;
+  const auto slash = path.find_last_of('/');
+  next.musicFolder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  next.samplesPerPacket = next.sampleRate / 300;
+  state = next;
+  if (context.formatChanged) context.formatChanged(state.sampleRate, state.samplesPerPacket);
+  return Outcome::Success();
 }
 
 namespace {

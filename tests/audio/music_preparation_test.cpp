@@ -138,14 +138,52 @@ TEST_F(MusicPreparationTest, BadInputGetsThePartsMessages) {
   ExpectNoPartialFiles();
 }
 
-TEST_F(MusicPreparationTest, ASecondPreparationReplacesTheFirstWorkingFile) {
+// A bad second choice keeps the first music: its working file byte for byte
+// and its state, with only the error text set; a good one replaces it.
+TEST_F(MusicPreparationTest, ASecondPreparationReplacesTheFirstWorkingFileOnlyWhenItSucceeds) {
   WriteToneWav(media.File("one.wav"), 1.0);
-  ASSERT_TRUE(PrepareMusic(media.File("one.wav"), state, Context()));
-  ASSERT_TRUE(fs::exists(Working()));
-  // The failed second preparation must not leave the first song's music in place.
-  test::WriteFileBytes(media.File("bad.mp3"), "not music");
-  EXPECT_FALSE(PrepareMusic(media.File("bad.mp3"), state, Context()));
-  EXPECT_FALSE(fs::exists(Working()));
+  test::WriteFileBytes(media.File("words.mp3"), "not music");
+  test::WriteFileBytes(media.File("empty.wav"), "");
+  test::WriteFileBytes(media.File("1hz.wav"), test::MakeRiffWave({{"fmt ", test::FmtBody(2, 1, 16)},
+                                                                 {"data", std::string(256, '\0')}}));
+  struct Case {
+    const char* name;
+    Reason reason;
+    const char* text;
+  };
+  const Case bad[] = {
+      {"missing.mp3", Reason::NotFound, "File not found\n"},
+      {"words.mp3", Reason::BadInput, kAllFormatLines},
+      {"empty.wav", Reason::BadInput, kAllFormatLines},
+      {"1hz.wav", Reason::BadInput, "Sample Rate must be 44,100\n"},
+  };
+  for (const Case& c : bad) {
+    SCOPED_TRACE(c.name);
+    state = MusicState{};
+    ASSERT_TRUE(PrepareMusic(media.File("one.wav"), state, Context()));
+    const MusicState first = state;
+    const std::string firstBytes = test::ReadFileBytes(Working());
+    told.clear();
+
+    const Outcome refused = PrepareMusic(media.File(c.name), state, Context());
+    EXPECT_EQ(refused.reason, c.reason);
+    EXPECT_EQ(state.musicErrorText, c.text);
+    EXPECT_EQ(test::ReadFileBytes(Working()), firstBytes);
+    EXPECT_EQ(state.workingFilePath, first.workingFilePath);
+    EXPECT_EQ(state.musicFilePath, first.musicFilePath);
+    EXPECT_EQ(state.musicFolder, first.musicFolder);
+    EXPECT_EQ(state.extension, first.extension);
+    EXPECT_EQ(state.sampleRate, first.sampleRate);
+    EXPECT_EQ(state.workingDataBytes, first.workingDataBytes);
+    EXPECT_EQ(state.samplesPerPacket, first.samplesPerPacket);
+    EXPECT_TRUE(told.empty());
+    ExpectNoPartialFiles();
+  }
+  WriteToneWav(media.File("two.wav"), 2.0, 22050, 1, 16);
+  ASSERT_TRUE(PrepareMusic(media.File("two.wav"), state, Context()));
+  EXPECT_EQ(state.musicFilePath, media.File("two.wav"));
+  EXPECT_TRUE(state.musicErrorText.empty());
+  EXPECT_EQ(test::ReadFileBytes(Working()), test::ReadFileBytes(media.File("two.wav")));
 }
 
 TEST_F(MusicPreparationTest, DamagedFilesKeepWhatCanBeRead) {
