@@ -13,6 +13,7 @@
 
 #include "audio/music_state.h"
 #include "shell/menu_rules.h"
+#include "shell/project_lock_keeper.h"
 #include "shell/window_placement.h"
 #include "ui/shell.h"
 
@@ -110,11 +111,14 @@ class CLyricforgeApp : public QObject, public IShell {
   void StopPlayer();
   void AskAboutMissingMusic(bool prepared);
   void ResetToNewProject();
+  // Claims the lock of `path`; tells the user who holds it when another program does.
+  std::optional<ProjectLockKeeper::Claim> ClaimProjectLock(const std::string& path, bool savingOverIt);
 
   ISettings& m_settings;
   std::unique_ptr<CMainFrame> m_frame;
   std::unique_ptr<IFileDialogs> m_dialogs;
   MusicState m_music;
+  ProjectLockKeeper m_lock;  // the open project's
   Folders m_folders;
   QStringList m_recent;
   PageId m_currentPage = PageId::None;

@@ -41,7 +41,21 @@ void CLyricforgeApp::OpenProject() {
   OpenProjectFile(*path);
 }
 
+std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const std::string& path,
+                                                                        bool savingOverIt) {
+  std::string holder;
+  auto claim = m_lock.ClaimLock(path, &holder);
+  if (!claim)
+    ShowMessage(ProjectInUseText(path, holder, savingOverIt),
+                savingOverIt ? "Save Lyricforge Project" : "Open Lyricforge Project", MessageIcon::Exclamation);
+  return claim;
+}
+
 bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
+  // Another program changing the file: the open project stays as it is.
+  auto claim = ClaimProjectLock(path, false);
+  if (!claim) return false;
+  m_lock.Keep(std::move(*claim));
   m_projectOpened = true;
   m_folders.project = FolderOf(path);
   AddRecentProject(path);
@@ -51,6 +65,7 @@ bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
     // Keep no path to the file that failed, so a Save cannot overwrite it
     // with the empty project.
     ResetToNewProject();
+    m_lock.Release();
     m_projectOpened = false;
     m_music = MusicState{};
     Song().SetWorkingMusicPath({});
@@ -93,6 +108,7 @@ void CLyricforgeApp::CloseProject() {
   m_music = MusicState{};
   Song().SetWorkingMusicPath({});
   ResetToNewProject();
+  m_lock.Release();
   ShowPage(PageId::EditLyrics);
   UpdateTitle();
   m_projectOpened = false;
@@ -111,6 +127,9 @@ bool CLyricforgeApp::SaveProject() {
 bool CLyricforgeApp::SaveProjectAs() {
   const auto path = m_dialogs->ChooseProjectToSave(m_folders.project);
   if (!path) return false;
+  // Never over a project another program has open; the lock moves only with a save that worked.
+  auto claim = ClaimProjectLock(*path, true);
+  if (!claim) return false;
   const std::string previous = Song().ProjectPath();
   Song().SetProjectPath(*path);
   if (!Song().SaveProject()) {
@@ -118,6 +137,7 @@ bool CLyricforgeApp::SaveProjectAs() {
     ShowCannotSave(*path);
     return false;
   }
+  m_lock.Keep(std::move(*claim));
   m_folders.project = FolderOf(*path);
   UpdateTitle();
   RefreshCommands();
