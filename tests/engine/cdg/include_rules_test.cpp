@@ -1,5 +1,7 @@
 // The layers of the engine, checked on the sources: the packet and generator
 // layer knows nothing of playback, and playback nothing of the song above it.
+// And the core's headers include no third-party header: the core links those
+// libraries privately, so its users do not compile against them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,16 +25,21 @@ constexpr IncludeRule kRules[] = {
     {"engine/playback", "cli/"},
 };
 
-// "path:line" of each include in `folder` that starts with `forbidden`.
-std::vector<std::string> Offenders(const fs::path& folder, const std::string& forbidden) {
+constexpr const char* kCoreFolders[] = {"engine", "audio", "export", "lyrics", "platform", "shell"};
+constexpr const char* kThirdPartyHeaders[] = {"libav", "libsw", "SDL", "ft2build", "freetype", "hb",
+                                              "fontconfig", "SoundTouch", "zip.h", "png.h", "aubio"};
+
+// "path:line" of each line of the files in `folder` (headers only, or .cpp
+// too) that starts with `forbidden`.
+std::vector<std::string> Offenders(const fs::path& folder, const std::string& forbidden, bool headersOnly) {
   std::vector<std::string> found;
   for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
     const std::string ext = entry.path().extension().string();
-    if (ext != ".h" && ext != ".cpp") continue;
+    if (ext != ".h" && (headersOnly || ext != ".cpp")) continue;
     std::ifstream in(entry.path());
     std::string line;
     for (int n = 1; std::getline(in, line); ++n)
-      if (line.rfind("#include \"" + forbidden, 0) == 0) found.push_back(entry.path().string() + ":" + std::to_string(n));
+      if (line.rfind(forbidden, 0) == 0) found.push_back(entry.path().string() + ":" + std::to_string(n));
   }
   return found;
 }
@@ -42,8 +49,18 @@ TEST(IncludeRules, LowerLayersDoNotIncludeUpperOnes) {
   for (const IncludeRule& rule : kRules) {
     const fs::path folder = root / rule.folder;
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    for (const std::string& where : Offenders(folder, rule.forbidden))
+    for (const std::string& where : Offenders(folder, std::string("#include \"") + rule.forbidden, false))
       ADD_FAILURE() << where << " includes " << rule.forbidden << "; " << rule.folder << " must not";
+  }
+}
+
+TEST(IncludeRules, CoreHeadersIncludeNoThirdPartyHeader) {
+  const fs::path root = LYRICFORGE_SOURCE_DIR;
+  for (const char* folder : kCoreFolders) {
+    ASSERT_TRUE(fs::is_directory(root / folder)) << folder;
+    for (const char* header : kThirdPartyHeaders)
+      for (const std::string& where : Offenders(root / folder, std::string("#include <") + header, true))
+        ADD_FAILURE() << where << " includes " << header << ", a third-party header only the core's sources may use";
   }
 }
 
