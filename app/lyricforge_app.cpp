@@ -21,8 +21,6 @@ namespace {
 CLyricforgeApp* g_app = nullptr;
 
 constexpr const char* kGroup = "Settings";
-constexpr const char* kRecentGroup = "Recent File List";
-constexpr int kRecentCount = 4;
 
 struct FolderKey {
   const char* key;
@@ -47,10 +45,7 @@ CLyricforgeApp::CLyricforgeApp(ISettings& settings) : m_settings(settings) {
   });
   m_frame = std::make_unique<CMainFrame>(*this);
   m_dialogs = std::make_unique<QtFileDialogs>(m_frame.get());
-  for (int i = 1; i <= kRecentCount; ++i) {
-    const std::string path = m_settings.String(kRecentGroup, "File" + std::to_string(i), "");
-    if (!path.empty()) m_recent << QString::fromStdString(path);
-  }
+  m_recent = RecentProjects::Read(m_settings);
 }
 
 CLyricforgeApp::~CLyricforgeApp() {
@@ -216,15 +211,9 @@ void CLyricforgeApp::WriteFolders() {
 }
 
 void CLyricforgeApp::AddRecentProject(const std::string& path) {
-  const QString p = QString::fromStdString(path);
-  m_recent.removeAll(p);
-  m_recent.prepend(p);
-  while (m_recent.size() > kRecentCount) m_recent.removeLast();
-  for (int i = 0; i < kRecentCount; ++i) {
-    const std::string key = "File" + std::to_string(i + 1);
-    if (i < m_recent.size()) m_settings.SetValue(kRecentGroup, key, m_recent[i].toStdString());
-    else m_settings.Remove(kRecentGroup, key);
-  }
+  m_recent.Add(path);
+  m_recent.Write(m_settings);
+  RefreshCommands();
 }
 
 }  // namespace lf

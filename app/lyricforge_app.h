@@ -7,13 +7,13 @@
 #include <QDialog>
 #include <QObject>
 #include <functional>
-#include <QStringList>
 #include <memory>
 #include <string>
 
 #include "audio/music_state.h"
 #include "shell/menu_rules.h"
 #include "shell/project_lock_keeper.h"
+#include "shell/recent_projects.h"
 #include "shell/window_placement.h"
 #include "ui/shell.h"
 
@@ -60,6 +60,9 @@ class CLyricforgeApp : public QObject, public IShell {
   void OpenProject();
   // The Open flow from the chosen file on; false when the project did not load.
   bool OpenProjectFile(const std::string& path);
+  // A recent project from the File menu: the Open flow with its save question;
+  // one that is gone is said so and taken off the list.
+  void OpenRecentProject(const std::string& path);
   void CloseProject();
   bool SaveProject();
   bool SaveProjectAs();
@@ -77,7 +80,7 @@ class CLyricforgeApp : public QObject, public IShell {
   void SetExportRunning(bool running);
   const Folders& StoredFolders() const { return m_folders; }
   Folders& StoredFolders() { return m_folders; }
-  const QStringList& RecentProjects() const { return m_recent; }
+  const RecentProjects& Recent() const { return m_recent; }
 
   // --- IShell ------------------------------------------------------------------------
   MSongSettings& Song() override;
@@ -120,7 +123,7 @@ class CLyricforgeApp : public QObject, public IShell {
   MusicState m_music;
   ProjectLockKeeper m_lock;  // the open project's
   Folders m_folders;
-  QStringList m_recent;
+  RecentProjects m_recent;
   PageId m_currentPage = PageId::None;
   bool m_autoSave = false;
   bool m_projectOpened = false;

@@ -28,6 +28,8 @@ CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
 }
 
 CMainFrame::~CMainFrame() {
+  // Closing the window moves the focus: no menu refresh may reach the half-destroyed frame.
+  disconnect(qApp, nullptr, this, nullptr);
   qApp->removeEventFilter(this);
   if (m_page) m_page->Leave();
 }
@@ -47,6 +49,7 @@ void CMainFrame::SetPage(CPage* page) {
 void CMainFrame::RefreshMenu() {
   if (!m_menu.file) return;
   m_menu.autoSave->setChecked(m_app.AutoSave());
+  m_menu.ShowRecent(m_app.Recent().Paths(), m_app);
   m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(QApplication::focusWidget())));
 }
 

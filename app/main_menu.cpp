@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUrl>
@@ -11,6 +12,7 @@
 #include "app/lyricforge_app.h"
 #include "app/main_frame.h"
 #include "platform/settings.h"
+#include "shell/recent_projects.h"
 
 namespace lf {
 namespace {
@@ -75,6 +77,8 @@ MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
   m.file->addSeparator();
   m.exportSong = Add(m.file, "&Export Song...", {}, &app, [&app] { app.ExportSong(); });
   m.file->addSeparator();
+  m.recentSeparator = m.file->addSeparator();
+  m.recentSeparator->setVisible(false);
   m.exit = Add(m.file, "E&xit", QKeySequence("Alt+F4"), &app, [&app] { app.Exit(); });
 
   m.edit = bar->addMenu(QObject::tr("&Edit"));
@@ -116,9 +120,26 @@ MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
   return m;
 }
 
+void MainMenu::ShowRecent(const std::vector<std::string>& paths, CLyricforgeApp& app) {
+  if (paths == recentShown) return;
+  for (QAction* action : recent) delete action;
+  recent.clear();
+  const std::string home = QDir::homePath().toStdString();
+  for (size_t i = 0; i < paths.size(); ++i) {
+    auto* action = new QAction(QString::fromStdString(RecentProjectLabel(int(i), paths[i], home)), file);
+    action->setToolTip(QString::fromStdString(paths[i]));
+    QObject::connect(action, &QAction::triggered, &app, [&app, path = paths[i]] { app.OpenRecentProject(path); });
+    file->insertAction(recentSeparator, action);
+    recent.push_back(action);
+  }
+  recentSeparator->setVisible(!paths.empty());
+  recentShown = paths;
+}
+
 void MainMenu::Apply(const CommandEnables& c, const EditMenuState& e) const {
   newProject->setEnabled(c.newProject);
   open->setEnabled(c.open);
+  for (QAction* a : recent) a->setEnabled(c.open);
   close->setEnabled(c.close);
   exportSong->setEnabled(c.exportSong);
   exit->setEnabled(c.exit);

@@ -2,6 +2,8 @@
 // The main window's menu bar: items, accelerators, and the enable rules and
 // changing labels applied to them.
 #include <QObject>
+#include <string>
+#include <vector>
 
 #include "shell/menu_rules.h"
 
@@ -21,12 +23,18 @@ struct MainMenu {
   QAction *capitalize = nullptr, *lowercase = nullptr, *capitalizeFirstWord = nullptr;
   QAction *settings = nullptr, *restoreColors = nullptr;
   QAction *about = nullptr, *manual = nullptr;
+  // The recent projects sit between this separator and Exit.
+  QAction* recentSeparator = nullptr;
+  std::vector<QAction*> recent;
+  std::vector<std::string> recentShown;
   QMenu* file = nullptr;
   QMenu* edit = nullptr;
   QMenu* help = nullptr;
 
   // Applies the rules; `editor` is the focused text editor's state.
   void Apply(const CommandEnables& commands, const EditMenuState& editor) const;
+  // Lists `paths` (most recent first) as numbered File items that open them.
+  void ShowRecent(const std::vector<std::string>& paths, CLyricforgeApp& app);
 };
 
 // Fills `bar` with the menus and connects every item to `app`.

@@ -51,6 +51,20 @@ std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const s
   return claim;
 }
 
+void CLyricforgeApp::OpenRecentProject(const std::string& path) {
+  if (!EnabledCommands(State()).open) return;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    ShowMessage(RecentProjectMissingText(path), "Open Lyricforge Project", MessageIcon::Exclamation);
+    m_recent.Remove(path);
+    m_recent.Write(m_settings);
+    RefreshCommands();
+    return;
+  }
+  if (!ConfirmCloseProject()) return;
+  OpenProjectFile(path);
+}
+
 bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
   // Another program changing the file: the open project stays as it is.
   auto claim = ClaimProjectLock(path, false);
@@ -138,6 +152,7 @@ bool CLyricforgeApp::SaveProjectAs() {
     return false;
   }
   m_lock.Keep(std::move(*claim));
+  AddRecentProject(*path);
   m_folders.project = FolderOf(*path);
   UpdateTitle();
   RefreshCommands();
