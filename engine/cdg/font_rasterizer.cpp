@@ -18,6 +18,7 @@
 #include <unordered_map>
 
 #include "engine/cdg/draw_bitmap.h"
+#include "engine/cdg/ink_mask.h"
 
 namespace lf {
 
@@ -470,10 +471,15 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
       glyph.x = RoundPixels(pen + positions[i].x_offset);
       glyph.y = -RoundPixels(positions[i].y_offset);
       glyph.image = &span.face->Glyph(infos[i].codepoint);
-      run.glyphs.push_back(glyph);
+      glyph.cluster = infos[i].cluster;
+      glyph.breakUnsafe = (hb_glyph_info_get_glyph_flags(&infos[i]) & HB_GLYPH_FLAG_UNSAFE_TO_BREAK) != 0;
+      glyph.startsFace = i == 0 && &span != &spans.front();
       // Hinted monochrome advances are whole pixels; keep them so.
-      pen += (positions[i].x_advance + 32) & ~63;
-      if (positions[i].x_advance != 0) pen += span.face->emboldenStrength;
+      FT_Pos advance = (positions[i].x_advance + 32) & ~63;
+      if (positions[i].x_advance != 0) advance += span.face->emboldenStrength;
+      glyph.advance = RoundPixels(advance);
+      pen += advance;
+      run.glyphs.push_back(glyph);
     }
     hb_buffer_destroy(buffer);
   }
@@ -481,26 +487,81 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
   return run;
 }
 
-void MFontRasterizer::Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const {
-  const auto value = static_cast<uint8_t>(index & 0x0F);
-  const int baseline = y + m->ascent;
+namespace {
+
+// The drawing bitmap as a place to draw a run.
+struct BitmapTarget {
+  MDrawBitmap& bitmap;
+  int Left() const { return 0; }
+  int Top() const { return 0; }
+  int Right() const { return MDrawBitmap::kWidth; }
+  int Bottom() const { return MDrawBitmap::kHeight; }
+  uint8_t* RowFrom(int y) { return bitmap.Row(y); }
+  void FillRect(int left, int top, int right, int bottom, uint8_t value) {
+    bitmap.FillRect(left, top, right, bottom, value);
+  }
+};
+
+// Sets the pixels of `run`'s glyphs, with the cell top-left at (x, y), to
+// `value`, within the target's rectangle.
+template <typename Target>
+void DrawGlyphs(Target& target, int x, int baseline, const MTextRun& run, uint8_t value) {
   for (const MTextRun::Glyph& glyph : run.glyphs) {
     const GlyphImage& image = *glyph.image;
     const int left = x + glyph.x + image.left;
     const int top = baseline + glyph.y - image.top;
-    const int firstRow = std::max(0, -top), lastRow = std::min(image.rows, MDrawBitmap::kHeight - top);
-    const int firstColumn = std::max(0, -left), lastColumn = std::min(image.width, MDrawBitmap::kWidth - left);
+    const int firstRow = std::max(0, target.Top() - top), lastRow = std::min(image.rows, target.Bottom() - top);
+    const int firstColumn = std::max(0, target.Left() - left);
+    const int lastColumn = std::min(image.width, target.Right() - left);
+    const int shift = left - target.Left();
     for (int row = firstRow; row < lastRow; ++row) {
       const uint8_t* bits = &image.bits[static_cast<size_t>(row) * image.pitch];
-      uint8_t* target = bitmap.Row(top + row) + left;
+      uint8_t* targetRow = target.RowFrom(top + row);
       for (int column = firstColumn; column < lastColumn; ++column)
-        if (bits[column >> 3] & (0x80 >> (column & 7))) target[column] = value;
+        if (bits[column >> 3] & (0x80 >> (column & 7))) targetRow[shift + column] = value;
     }
   }
+}
+
+}  // namespace
+
+void MFontRasterizer::Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const {
+  BitmapTarget target{bitmap};
+  const auto value = static_cast<uint8_t>(index & 0x0F);
+  DrawGlyphs(target, x, y + m->ascent, run, value);
   if (m->underline && run.width > 0) {
-    const int top = baseline + m->underlineTop;
+    const int top = y + m->ascent + m->underlineTop;
     bitmap.FillRect(x, top, x + run.width, top + m->underlineRows, value);
   }
+}
+
+void MFontRasterizer::DrawWidened(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int radius, int index,
+                                  const ScreenRect& clip) const {
+  const int baseline = y + m->ascent;
+  // The rows the run's ink covers, so the mask is no taller than the text.
+  int inkTop = y, inkBottom = y;
+  for (const MTextRun::Glyph& glyph : run.glyphs) {
+    const int top = baseline + glyph.y - glyph.image->top;
+    if (glyph.image->rows <= 0) continue;
+    inkTop = std::min(inkTop, top);
+    inkBottom = std::max(inkBottom, top + glyph.image->rows);
+  }
+  const int underlineTop = baseline + m->underlineTop;
+  const bool underline = m->underline && run.width > 0;
+  if (underline) {
+    inkTop = std::min(inkTop, underlineTop);
+    inkBottom = std::max(inkBottom, underlineTop + m->underlineRows);
+  }
+  // Ink up to `radius` outside the painted pixels still reaches them.
+  const ScreenRect painted{std::max(clip.left, 0), std::max({clip.top, inkTop - radius, 0}),
+                           std::min(clip.right, static_cast<int>(MDrawBitmap::kWidth)),
+                           std::min({clip.bottom, inkBottom + radius, static_cast<int>(MDrawBitmap::kHeight)})};
+  if (painted.IsEmpty()) return;
+  MInkMask mask({painted.left - radius, painted.top - radius, painted.right + radius, painted.bottom + radius});
+  DrawGlyphs(mask, x, baseline, run, 1);
+  if (underline) mask.FillRect(x, underlineTop, x + run.width, underlineTop + m->underlineRows, 1);
+  mask.Widen(radius);
+  mask.PaintOnto(bitmap, painted, index);
 }
 
 }  // namespace lf

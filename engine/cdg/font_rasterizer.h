@@ -13,9 +13,12 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cdg/screen_geometry.h"
+
 namespace lf {
 
 class MDrawBitmap;
+class MInkMask;
 
 struct FontRequest {
   std::string face;     // family name, e.g. "Arial"
@@ -41,6 +44,10 @@ struct MTextRun {
     int x = 0;  // pen position in pixels from the run's origin
     int y = 0;  // downward shift from the baseline
     const GlyphImage* image = nullptr;  // owned by the rasterizer's cache
+    unsigned cluster = 0;       // byte offset in the shaped text of its character
+    int advance = 0;            // pixels the pen moves on
+    bool breakUnsafe = false;   // the text cut before this glyph shapes differently
+    bool startsFace = false;    // first glyph of a stretch drawn from another face
   };
   std::vector<Glyph> glyphs;
   int width = 0;  // advance width in pixels
@@ -79,6 +86,10 @@ class MFontRasterizer {
   // Sets the pixels of `run` (and its underline) to `index`, with the run's
   // cell top-left at (x, y); clipped to the bitmap.
   void Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const;
+  // Draws `run` as stamped at every shift of up to `radius` pixels each way
+  // (an outline), into the pixels of `clip` only.
+  void DrawWidened(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int radius, int index,
+                   const ScreenRect& clip) const;
 
  private:
   struct Impl;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "engine/cdg/font_rasterizer.h"
+#include "engine/cdg/swept_line.h"
 
 namespace lf {
 

@@ -26,6 +26,7 @@
 namespace lf {
 
 class MFontRasterizer;
+struct MSweptLine;
 
 // A rectangle of drawing-bitmap pixels (right and bottom exclusive).
 using TextRect = ScreenRect;
@@ -111,7 +112,8 @@ class MRwGenerator {
                   const MTextTypeVer6* lineStyles);
   // Draws the first last + 1 characters of `text`, '&'s removed as
   // RenderText removes them; reports the rectangle of characters
-  // first .. last. Character indices are byte indices into `text`.
+  // first .. last. Character indices are byte indices into `text`. Only the
+  // cells of that rectangle (CellsOf) are drawn: a word costs the word.
   void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
                        const MTextType& style, const Colorref* colors16, TextRect* outRect,
                        int first, int last);
@@ -177,6 +179,8 @@ class MRwGenerator {
       for (int row = firstRow; row <= lastRow; ++row)
         if (!visit(column, row)) return;
   }
+  // The pixels of the cells ForEachCell visits for `rect`.
+  static TextRect CellsOf(const TextRect& rect);
 
  private:
   struct FontCache;
@@ -184,6 +188,12 @@ class MRwGenerator {
   // all can be loaded. Fonts are kept for the generator's life: a song
   // compilation draws hundreds of lines in a handful of styles.
   const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
+  // `text` shaped for sweeping in `font`, kept while the sweeps stay on it.
+  const MSweptLine& SweptLineFor(const MFontRasterizer& font, std::string_view text);
+  // LayoutText for a text already measured as `textWidth` pixels wide.
+  int LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth,
+                     const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
+                     TextRect& rect) const;
 
   IPreviewTarget* m_renderer = nullptr;
   int64_t UsableSlots() const;
@@ -196,6 +206,7 @@ class MRwGenerator {
   int m_trailingSpace = 1;
   int m_screenPercent = 100;
   std::unique_ptr<FontCache> m_fonts;
+  std::unique_ptr<MSweptLine> m_sweptLine;
   std::optional<uint32_t> m_dissolveSeed;
   int m_playerSampleRate = 0;
 

@@ -1,10 +1,12 @@
 // The text operations of MRwGenerator: layout of a line, drawing of page
 // texts and lyric lines, and the packets that draw, erase and sweep a line.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "engine/cdg/font_rasterizer.h"
 #include "engine/cdg/rw_generator.h"
+#include "engine/cdg/swept_line.h"
 
 namespace lf {
 
@@ -72,11 +74,63 @@ int ColorOf(const MDrawBitmap& bitmap, const Colorref* colors16, int colorIndex)
   return bitmap.NearestIndex(colors16[colorIndex & 0x0F]);
 }
 
+// What a sweep draws of its line: text[0, end) in the sweep's colours and
+// text[0, start) again in the background colour, each as that prefix shaped
+// on its own would be. Taken from the line's one shaping where it cuts
+// cleanly, shaped again where it does not.
+struct SweepGlyphs {
+  std::optional<MShapedLine> ownText, ownPrefix;
+  const MShapedLine* text = nullptr;
+  size_t textCount = 0;
+  const MShapedLine* prefix = nullptr;
+  size_t prefixCount = 0;
+  int partWidth = 0;  // text[start, end) shaped on its own
+
+  SweepGlyphs(const MFontRasterizer& font, const MShapedLine& line, size_t end, size_t start) {
+    const std::string_view drawn = line.Text();
+    const bool cleanEnd = line.CutsCleanlyAt(end), cleanStart = line.CutsCleanlyAt(start);
+    text = cleanEnd ? &line : &ownText.emplace(font, std::string(drawn.substr(0, end)));
+    textCount = cleanEnd ? line.GlyphsBefore(end) : text->Run().glyphs.size();
+    prefix = cleanStart ? &line : &ownPrefix.emplace(font, std::string(drawn.substr(0, start)));
+    prefixCount = cleanStart ? line.GlyphsBefore(start) : prefix->Run().glyphs.size();
+    partWidth = cleanEnd && cleanStart ? line.PenAfter(textCount) - line.PenAfter(prefixCount)
+                                       : font.Measure(drawn.substr(start, end - start));
+  }
+};
+
 }  // namespace
+
+TextRect MRwGenerator::CellsOf(const TextRect& rect) {
+  TextRect cells{kDrawWidth, kDrawHeight, 0, 0};
+  ForEachCell(rect, [&](int column, int row) {
+    cells.left = std::min(cells.left, column * kTileWidth);
+    cells.top = std::min(cells.top, row * kTileHeight);
+    cells.right = std::max(cells.right, (column + 1) * kTileWidth);
+    cells.bottom = std::max(cells.bottom, (row + 1) * kTileHeight);
+    return true;
+  });
+  return cells;
+}
+
+const MSweptLine& MRwGenerator::SweptLineFor(const MFontRasterizer& font, std::string_view text) {
+  if (!m_sweptLine || m_sweptLine->font != &font || m_sweptLine->line != text) {
+    std::vector<size_t> drawnAt;
+    std::string drawn = RemoveAmpersands(text, &drawnAt);
+    m_sweptLine.reset(new MSweptLine{&font, std::string(text), std::move(drawnAt), MShapedLine(font, std::move(drawn))});
+  }
+  return *m_sweptLine;
+}
 
 int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int band,
                              std::string_view text, const MTextType& style, int lineCount,
                              int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const {
+  return LayoutMeasured(font, linesPerPage, band, font.Measure(text), style, lineCount, lineNumber, lineStyles,
+                        rect);
+}
+
+int MRwGenerator::LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth,
+                                 const MTextType& style, int lineCount, int lineNumber,
+                                 const MTextTypeVer6* lineStyles, TextRect& rect) const {
   uint32_t flags = style.m_flags;
   int height = style.m_height;
   int hAlign = style.m_hAlign;
@@ -86,7 +140,7 @@ int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int 
     height = entry.height;
     hAlign = entry.hAlign;
   }
-  int w = font.Measure(text);
+  int w = textWidth;
   int h = font.Height();
   if (flags & kTextOutline) {
     const int grow = 2 * std::max(height / 10, 1);
@@ -179,11 +233,8 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
     if (style.m_backgroundBox == 1)  // opaque text background: the text's own cell
       bitmap.FillRect(x, y, x + run.width, y + line.font->Height(), boxIndex);
     if (line.flags & kTextOutline) {
-      for (int dy = -t; dy <= t; ++dy)
-        for (int dx = -t; dx <= t; ++dx) {
-          if (Aborted()) return;
-          line.font->Draw(bitmap, x + dx, y + dy, run, outlineIndex);
-        }
+      if (Aborted()) return;
+      line.font->DrawWidened(bitmap, x, y, run, t, outlineIndex, {0, 0, kDrawWidth, kDrawHeight});
     }
     line.font->Draw(bitmap, x, y, run, ColorOf(bitmap, colors16, line.color));
   }
@@ -201,43 +252,48 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
 
   // The sweep covers the line as DrawText drew it: '&'s removed, character
   // positions moved onto the drawn text.
-  std::vector<size_t> drawnAt;
-  const std::string drawn = RemoveAmpersands(text, &drawnAt);
-  TextRect rect;
-  LayoutText(*font, linesPerPage, band, drawn, style, 1, 0, nullptr, rect);
+  const MSweptLine& line = SweptLineFor(*font, text);
+  const MShapedLine& drawn = line.drawn;
+  const size_t length = drawn.Text().size();
+  size_t end = length;
+  if (last >= 0 && static_cast<size_t>(last) < text.size()) end = line.drawnAt[EndAfter(text, last)];
+  const size_t start = first > 0 ? std::min(line.drawnAt[StartOf(text, first)], end) : 0;
+  const SweepGlyphs glyphs(*font, drawn, end, start);
+  const int textWidth = glyphs.text->PenAfter(glyphs.textCount);
+
+  TextRect rect, part;
+  LayoutMeasured(*font, linesPerPage, band, drawn.PenAfter(drawn.Run().glyphs.size()), style, 1, 0, nullptr, rect);
   rect = Shifted(rect, t);
-  std::string_view cut = drawn;
-  if (last >= 0 && static_cast<size_t>(last) < text.size()) {
-    cut = std::string_view(drawn).substr(0, drawnAt[EndAfter(text, last)]);
-    TextRect cutRect;
-    LayoutText(*font, linesPerPage, band, cut, style, 1, 0, nullptr, cutRect);
-    rect.right = rect.left + cutRect.Width();
+  if (end < length) {
+    LayoutMeasured(*font, linesPerPage, band, textWidth, style, 1, 0, nullptr, part);
+    rect.right = rect.left + part.Width();
   }
-
-  const MTextRun run = font->Shape(cut);
   const int x = rect.left, y = rect.top;
-  if (style.m_backgroundBox == 1)
-    bitmap.FillRect(x, y, x + run.width, y + font->Height(), ColorOf(bitmap, colors16, style.m_backgroundColor));
-  if (style.IsOutlined()) {
-    const int outlineIndex = ColorOf(bitmap, colors16, style.m_outlineColor);
-    for (int dy = -t; dy <= t; ++dy)
-      for (int dx = -t; dx <= t; ++dx) {
-        if (Aborted()) return;
-        font->Draw(bitmap, x + dx, y + dy, run, outlineIndex);
-      }
-  }
-  font->Draw(bitmap, x, y, run, ColorOf(bitmap, colors16, style.m_color));
-
   if (first > 0) {
-    const size_t start = std::min(drawnAt[StartOf(text, first)], cut.size());
-    // Pixels of the characters before the sweep must never carry its colour.
-    if (style.m_backgroundBox != 1)
-      font->Draw(bitmap, x, y, font->Shape(cut.substr(0, start)), ColorOf(bitmap, colors16, style.m_backgroundColor));
-    TextRect partRect;
-    LayoutText(*font, linesPerPage, band, cut.substr(start), style, 1, 0, nullptr, partRect);
-    rect.left = rect.right - partRect.Width();
+    LayoutMeasured(*font, linesPerPage, band, glyphs.partWidth, style, 1, 0, nullptr, part);
+    rect.left = rect.right - part.Width();
   }
-  if (outRect != nullptr) *outRect = Clamped(Shifted(rect, -t));
+  const TextRect swept = Clamped(Shifted(rect, -t));
+  // Only the swept cells are cut into tiles: glyphs that cannot reach them are not drawn.
+  const TextRect cells = CellsOf(swept);
+  const auto reaching = [&](const MShapedLine& shaped, size_t count, int margin) {
+    return shaped.Reaching(count, x, cells.left, cells.right, margin);
+  };
+
+  if (style.m_backgroundBox == 1)
+    bitmap.FillRect(std::max(x, cells.left), y, std::min(x + textWidth, cells.right), y + font->Height(),
+                    ColorOf(bitmap, colors16, style.m_backgroundColor));
+  if (style.IsOutlined()) {
+    if (Aborted()) return;
+    font->DrawWidened(bitmap, x, y, reaching(*glyphs.text, glyphs.textCount, t), t,
+                      ColorOf(bitmap, colors16, style.m_outlineColor), cells);
+  }
+  font->Draw(bitmap, x, y, reaching(*glyphs.text, glyphs.textCount, 0), ColorOf(bitmap, colors16, style.m_color));
+  // Pixels of the characters before the sweep must never carry its colour.
+  if (first > 0 && style.m_backgroundBox != 1)
+    font->Draw(bitmap, x, y, reaching(*glyphs.prefix, glyphs.prefixCount, 0),
+               ColorOf(bitmap, colors16, style.m_backgroundColor));
+  if (outRect != nullptr) *outRect = swept;
 }
 
 int MRwGenerator::DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style,
@@ -276,14 +332,7 @@ int MRwGenerator::EraseText(int linesPerPage, int band, std::string_view text, c
 
   if (Renderer() != nullptr) {
     // The preview shows what the packets do: whole cells in the background.
-    TextRect cells{kDrawWidth, kDrawHeight, 0, 0};
-    ForEachCell(rect, [&](int column, int row) {
-      cells.left = std::min(cells.left, column * kTileWidth);
-      cells.top = std::min(cells.top, row * kTileHeight);
-      cells.right = std::max(cells.right, (column + 1) * kTileWidth);
-      cells.bottom = std::max(cells.bottom, (row + 1) * kTileHeight);
-      return true;
-    });
+    const TextRect cells = CellsOf(rect);
     bitmap.FillRect(cells.left, cells.top, cells.right, cells.bottom, backgroundIndex);
     PreviewCopy(bitmap, cells);
   }

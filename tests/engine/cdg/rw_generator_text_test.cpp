@@ -145,15 +145,45 @@ TEST(TextLayout, CentredLineOfWidth100) {
   EXPECT_EQ(r.right, 194);
 }
 
-TEST(TextRender, OutlineIsStampedOncePerOffset) {
+// The outline is drawn once and widened: the same pixels as the text stamped
+// at every shift of up to the thickness, even where stamps come in from
+// beyond the bitmap's edges; the abort is asked once before it.
+TEST(TextRender, OutlineIsTheTextStampedAtEveryShift) {
   MRwGenerator gen;
+  gen.SetTrailingSpace(0);
   const Palette16 grey = GreyPalette();
-  for (auto [height, stamps] : {std::pair{40, 81}, std::pair{5, 9}, std::pair{19, 9}, std::pair{30, 49}}) {
-    MDrawBitmap bitmap(grey, kBackground);
-    const MTextType style = Style(height, kTextOutline);
-    EXPECT_EQ(PollsDuring(gen, [&] { gen.RenderText(bitmap, 1, 0, "Hi", style, grey.data(), nullptr, nullptr); }),
-              stamps)
-        << height;
+  const struct {
+    int height;
+    uint32_t flags;
+    int hAlign;
+    const char* text;
+  } cases[] = {{40, kTextOutline, kAlignLeft, "Hi"},
+               {5, kTextOutline, kAlignCenter, "Hi"},
+               {19, kTextOutline | kTextUnderline | kTextItalic, kAlignRight, "Quite jolly"},
+               {30, kTextOutline | kTextBold, kAlignLeft, "Wider than the whole screen is wide, twice"},
+               {120, kTextOutline, kAlignLeft, "gjÅ"}};
+  for (const auto& c : cases) {
+    const MTextType style = Style(c.height, c.flags, c.hAlign, kAlignBottom);
+    MDrawBitmap drawn(grey, kBackground);
+    TextRect r;
+    EXPECT_EQ(PollsDuring(gen, [&] { gen.RenderText(drawn, 1, 0, c.text, style, grey.data(), &r, nullptr); }), 1)
+        << c.height;
+
+    auto font = FontOf(style);
+    ASSERT_TRUE(font);
+    const MTextRun run = font->Shape(c.text);
+    const int t = style.OutlineThickness(), x = r.left + t, y = r.top + t;
+    MDrawBitmap stamped(grey, kBackground);
+    for (int dy = -t; dy <= t; ++dy)
+      for (int dx = -t; dx <= t; ++dx) font->Draw(stamped, x + dx, y + dy, run, kOutline);
+    font->Draw(stamped, x, y, run, kText);
+    int outline = 0;
+    for (int py = 0; py < 192; ++py)
+      for (int px = 0; px < 288; ++px) {
+        ASSERT_EQ(drawn.Pixel(px, py), stamped.Pixel(px, py)) << c.text << " at " << px << "," << py;
+        outline += drawn.Pixel(px, py) == kOutline;
+      }
+    EXPECT_GT(outline, 0) << c.text;
   }
   MDrawBitmap bitmap(grey, kBackground);
   EXPECT_EQ(PollsDuring(gen, [&] { gen.RenderText(bitmap, 1, 0, "Hi", Style(40), grey.data(), nullptr, nullptr); }), 0);
