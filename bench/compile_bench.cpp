@@ -84,5 +84,32 @@ void BM_CompileThreeThousandDenseLines(benchmark::State& state) {
 }
 BENCHMARK(BM_CompileThreeThousandDenseLines)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// One line of 20,000 words a hundredth of a second apart, as an LRC file with
+// a time tag before every word gives: each sweep must cost its word, not the
+// line so far.
+void BM_CompileOneLineOfTwentyThousandWords(benchmark::State& state) {
+  MSongSettings song;
+  song.ResetSongDefaults();
+  song.PageByKind(LyricsPage)->m_style.m_flags |= kTextOutline;
+  std::string text;
+  for (int w = 0; w < 20000; ++w) text += w ? " la" : "la";
+  song.SetRawLyrics(text);
+  song.GenerateKaraokeLineList(false, true);
+  for (int i = 0; i < song.WordCount(); ++i) {
+    MKaraokeWord* word = song.Word(i);
+    word->m_startTime = 44100 + i * 441;
+    word->m_endTime = word->m_startTime + 400;
+    word->m_line->m_placed = true;
+  }
+  std::vector<uint8_t> stream(kStreamBytesPerSecond * 400, 0);
+  for (auto _ : state) {
+    CompileResult result =
+        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetLabel("1 line, 20,000 words, outlined");
+}
+BENCHMARK(BM_CompileOneLineOfTwentyThousandWords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 }  // namespace lf
