@@ -75,6 +75,7 @@ void CLyricforgeApp::Start(const std::string& argument) {
   if (isFolder) m_folders.music = argument;
   ShowPage(PageId::EditLyrics);
   m_frame->ApplyPlacement(ReadWindowPlacement(m_settings));
+  emit WindowShown();
   // Stored folders replace the one given, but a missing "MusicPath" keeps it.
   ReadFolders();
   UpdateTitle();

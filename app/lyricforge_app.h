@@ -107,6 +107,10 @@ class CLyricforgeApp : public QObject, public IShell {
   // True once the window may close (ConfirmCloseProject agreed).
   bool AllowWindowClose();
 
+ signals:
+  // Start-up placed and showed the main window (a project argument opens after it).
+  void WindowShown();
+
  private:
   void ReadFolders();
   void WriteFolders();

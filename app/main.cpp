@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/lyricforge_app.h"
+#include "app/main_frame.h"
 #include "app/single_instance.h"
 #include "audio/mp3_encoder.h"
 #include "engine/playback/cdg_player.h"
@@ -12,6 +13,7 @@
 #include "platform/settings_store_qt.h"
 #include "shell/window_title.h"
 #include "ui/message_box_sink.h"
+#include "ui/splash_window.h"
 
 namespace {
 
@@ -35,6 +37,13 @@ int main(int argc, char** argv) {
   if (instance.HandOverToFirst(argument)) return 0;
   instance.Listen();
 
+  // Shown while the program loads; the main window's first showing closes it.
+  std::unique_ptr<lf::CSplashWindow> splash;
+  if (lf::CSplashWindow::Wanted()) {
+    splash = std::make_unique<lf::CSplashWindow>();
+    splash->Start();
+  }
+
   lf::ISettings& settings = *store;
   lf::SetAppSettings(std::move(store));
   lf::SetMessageSink(std::make_unique<lf::QtMessageSink>());
@@ -45,7 +54,12 @@ int main(int argc, char** argv) {
     lf::CLyricforgeApp app(settings);
     QObject::connect(&instance, &lf::CSingleInstance::ArgumentReceived, &app,
                      [&app](const QString& handed) { app.HandOver(handed.toStdString()); });
+    QObject::connect(&app, &lf::CLyricforgeApp::WindowShown, &app, [&app, &splash] {
+      if (splash) splash->finish(&app.MainWindow());
+      splash.reset();
+    });
     app.Start(argument.toStdString());
+    splash.reset();
     code = QApplication::exec();
   }
   lf::MCdgPlayer::DestroyGlobal();

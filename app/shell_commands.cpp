@@ -17,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/settings.h"
 #include "export/song_export.h"
+#include "shell/about_text.h"
 #include "shell/default_colors.h"
 #include "shell/export_save_choice.h"
 #include "ui/export_dialog.h"
@@ -100,9 +101,7 @@ namespace lf {
 
 void CLyricforgeApp::ShowAbout() {
   QMessageBox::about(m_frame.get(), tr("About Lyricforge"),
-                     tr("<b>Lyricforge</b> %1<p>Karaoke songs in CD+G form, from your music and the words "
-                        "you type, placed by ear.</p>")
-                         .arg(QString(LYRICFORGE_VERSION)));
+                     tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
 }
 
 void CLyricforgeApp::ExportSong() {
