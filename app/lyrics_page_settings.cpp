@@ -97,36 +97,11 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
     ++n;
   }
 
-  auto* picture = new QGridLayout;
-  left->addLayout(picture);
-  m_browse = new QPushButton(tr("Browse..."), this);
-  m_browse->setObjectName("browse");
-  m_remove = new QPushButton(tr("Remove"), this);
-  m_remove->setObjectName("remove");
-  m_placement = new QComboBox(this);
-  for (int p = 0; p < kPlacementCount; ++p) m_placement->addItem(PlacementName(p), p);
-  m_draw = new QComboBox(this);
-  for (int t : kLyricsTransitions) m_draw->addItem(TransitionName(t), t);
-  picture->addWidget(new QLabel(tr("Picture:"), this), 0, 0);
-  picture->addWidget(m_browse, 0, 1);
-  picture->addWidget(m_remove, 0, 2);
-  picture->addWidget(new QLabel(tr("Display:"), this), 1, 0);
-  picture->addWidget(m_placement, 1, 1, 1, 2);
-  picture->addWidget(new QLabel(tr("Draw:"), this), 2, 0);
-  picture->addWidget(m_draw, 2, 1, 1, 2);
+  m_draw = TransitionList(this, "draw", kLyricsTransitions);
+  m_picture = AddPictureRows(this, m_draw, left);
   left->addStretch();
 
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right, 2);
-  m_preview = new CSettingsPreview(this);
-  right->addWidget(m_preview);
-  m_play = new QPushButton(tr("&Preview"), this);
-  m_play->setObjectName("preview");
-  right->addWidget(m_play);
-  m_saveColors = new QCheckBox(tr("Save Colors as default:"), this);
-  m_saveColors->setObjectName("saveColors");
-  right->addWidget(m_saveColors);
-  right->addStretch();
+  m_column = AddPreviewColumn(this, layout);
 
   // Fill from the copy, applying the rules the sheet applies on opening.
   const SongSettingsBlock& block = m_copy.Settings();
@@ -135,7 +110,7 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   m_sweepMode->button(block.sweepMode == 1 ? 1 : 0)->setChecked(true);
   m_advance->setValue(std::abs(block.sweepAdvance) / 100.0);
   m_entireWord->setChecked(m_copy.SweepEntireWord());
-  m_placement->setCurrentIndex(Page().m_placement);
+  m_picture.placement->setCurrentIndex(Page().m_placement);
   for (int k = 0; k < m_draw->count(); ++k)
     if (m_draw->itemData(k).toInt() == Page().m_drawTransition) m_draw->setCurrentIndex(k);
   RebuildLinesList();
@@ -165,36 +140,32 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   });
   connect(m_entireWord, &QCheckBox::toggled, this, [this](bool on) { m_copy.SetSweepEntireWord(on); });
   connect(m_erase, &QComboBox::activated, this, [this](int count) { ChooseEraseWhen(m_copy, count); });
-  const std::pair<CColorButton*, ColorRole> roles[] = {
-      {m_shadow, ColorRole::Outline}, {m_background, ColorRole::Background}, {m_border, ColorRole::Border},
-      {m_singer1, ColorRole::Singer1}, {m_singer2, ColorRole::Singer2},     {m_both, ColorRole::Both},
-      {m_sweep, ColorRole::Sweep},     {m_fixed, ColorRole::Fixed}};
-  for (const auto& [button, role] : roles)
+  for (const auto& [button, role] : ColorButtons())
     connect(button, &CColorButton::ColorChosen, this, [this, role = role](Colorref color) {
       ApplyColorChoice(m_copy, LyricsPage, role, color);
       RefreshColors();
       RedrawPreview();
     });
-  connect(m_browse, &QPushButton::clicked, this, [this] {
+  connect(m_picture.browse, &QPushButton::clicked, this, [this] {
     if (const auto path = ChoosePictureFile(this)) LoadPicture(*path);
   });
-  connect(m_remove, &QPushButton::clicked, this, &CLyricsPageSettings::RemovePicture);
-  connect(m_placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
+  connect(m_picture.remove, &QPushButton::clicked, this, &CLyricsPageSettings::RemovePicture);
+  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
   connect(m_draw, &QComboBox::activated, this, [this](int k) { Page().m_drawTransition = m_draw->itemData(k).toInt(); });
-  connect(m_play, &QPushButton::clicked, this, [this] {
+  connect(m_column.play, &QPushButton::clicked, this, [this] {
     RedrawPreview();
-    m_preview->Play(PagePreviewStream(m_copy, LyricsPage));
+    m_column.preview->Play(PagePreviewStream(m_copy, LyricsPage));
   });
   RedrawPreview();
 }
 
 IMAGE_STRUCT& CLyricsPageSettings::Page() const { return *m_copy.PageByKind(LyricsPage); }
 
-bool CLyricsPageSettings::SaveColorsAsDefaultChecked() const { return m_saveColors->isChecked(); }
+bool CLyricsPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 
 void CLyricsPageSettings::RedrawPreview() {
-  m_preview->StopPlaying();
-  DrawLyricsPreview(m_copy, m_preview->Renderer());
+  m_column.preview->StopPlaying();
+  DrawLyricsPreview(m_copy, m_column.preview->Renderer());
 }
 
 void CLyricsPageSettings::RebuildLinesList() {
@@ -222,20 +193,27 @@ void CLyricsPageSettings::ChooseMode(int singerMode) {
   if (m_copy.IsDuet() && m_openDuetDialog) m_openDuetDialog();
 }
 
+std::array<std::pair<CColorButton*, ColorRole>, 8> CLyricsPageSettings::ColorButtons() const {
+  return {{{m_shadow, ColorRole::Outline},
+           {m_background, ColorRole::Background},
+           {m_border, ColorRole::Border},
+           {m_singer1, ColorRole::Singer1},
+           {m_singer2, ColorRole::Singer2},
+           {m_both, ColorRole::Both},
+           {m_sweep, ColorRole::Sweep},
+           {m_fixed, ColorRole::Fixed}}};
+}
+
 void CLyricsPageSettings::RefreshColors() {
-  const std::pair<CColorButton*, ColorRole> roles[] = {
-      {m_shadow, ColorRole::Outline}, {m_background, ColorRole::Background}, {m_border, ColorRole::Border},
-      {m_singer1, ColorRole::Singer1}, {m_singer2, ColorRole::Singer2},     {m_both, ColorRole::Both},
-      {m_sweep, ColorRole::Sweep},     {m_fixed, ColorRole::Fixed}};
-  for (const auto& [button, role] : roles) button->SetColor(CurrentColorOf(m_copy, LyricsPage, role));
+  for (const auto& [button, role] : ColorButtons()) button->SetColor(CurrentColorOf(m_copy, LyricsPage, role));
 }
 
 void CLyricsPageSettings::RefreshEnables() {
   m_singer2->setEnabled(m_copy.IsDuet());
   m_both->setEnabled(m_copy.IsDuet());
   const bool picture = Page().m_hasPicture;
-  for (QWidget* w : {static_cast<QWidget*>(m_placement), static_cast<QWidget*>(m_draw),
-                     static_cast<QWidget*>(m_remove), static_cast<QWidget*>(m_play)})
+  for (QWidget* w : {static_cast<QWidget*>(m_picture.placement), static_cast<QWidget*>(m_draw),
+                     static_cast<QWidget*>(m_picture.remove), static_cast<QWidget*>(m_column.play)})
     w->setEnabled(picture);
 }
 

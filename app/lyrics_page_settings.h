@@ -4,8 +4,12 @@
 // singers, sweep, erase rule, colours and the lyrics picture, with a preview
 // of sample rows drawn as the export draws lines.
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <utility>
 
+#include "engine/song/color_choice.h"
+#include "app/settings_page_support.h"
 #include "engine/song/song_settings.h"
 
 class QButtonGroup;
@@ -17,7 +21,6 @@ class QPushButton;
 namespace lf {
 
 class CColorButton;
-class CSettingsPreview;
 class CTextStyleControls;
 
 class CLyricsPageSettings : public QWidget {
@@ -37,15 +40,17 @@ class CLyricsPageSettings : public QWidget {
   QComboBox* LinesList() const { return m_lines; }
   QComboBox* EraseList() const { return m_erase; }
   QDoubleSpinBox* AdvanceSweep() const { return m_advance; }
-  QCheckBox* SaveColors() const { return m_saveColors; }
+  QCheckBox* SaveColors() const { return m_column.saveColors; }
   CColorButton* Singer2Color() const { return m_singer2; }
-  QPushButton* RemoveButton() const { return m_remove; }
-  CSettingsPreview* Preview() const { return m_preview; }
+  QPushButton* RemoveButton() const { return m_picture.remove; }
+  CSettingsPreview* Preview() const { return m_column.preview; }
 
  private:
   IMAGE_STRUCT& Page() const;
   void RebuildLinesList();
   void RebuildEraseList(bool sheetOpening);
+  // Each colour button with the colour it sets.
+  std::array<std::pair<CColorButton*, ColorRole>, 8> ColorButtons() const;
   void RefreshColors();
   void RefreshEnables();
 
@@ -66,13 +71,9 @@ class CLyricsPageSettings : public QWidget {
   CColorButton* m_both = nullptr;
   CColorButton* m_sweep = nullptr;
   CColorButton* m_fixed = nullptr;
-  QPushButton* m_browse = nullptr;
-  QPushButton* m_remove = nullptr;
-  QComboBox* m_placement = nullptr;
   QComboBox* m_draw = nullptr;
-  QPushButton* m_play = nullptr;
-  QCheckBox* m_saveColors = nullptr;
-  CSettingsPreview* m_preview = nullptr;
+  PictureRows m_picture;  // "Browse...", "Remove", "Display:"
+  PreviewColumn m_column;  // the preview, "&Preview", "Save Colors as default:"
 };
 
 }  // namespace lf

@@ -1,9 +1,15 @@
 #include "app/settings_page_support.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "engine/cdg/image_struct.h"
 #include "engine/playback/cdg_player.h"
 #include "engine/song/page_picture.h"
 #include "platform/message_sink.h"
@@ -67,6 +73,50 @@ void CSettingsPreview::StopPlaying() {
 }
 
 bool CSettingsPreview::IsPlaying() const { return m_player && m_player->IsPlaying(); }
+
+PreviewColumn AddPreviewColumn(QWidget* page, QBoxLayout* pageLayout) {
+  auto* column = new QVBoxLayout;
+  pageLayout->addLayout(column, 2);
+  PreviewColumn c;
+  c.preview = new CSettingsPreview(page);
+  column->addWidget(c.preview);
+  c.play = new QPushButton(QObject::tr("&Preview"), page);
+  c.play->setObjectName("preview");
+  column->addWidget(c.play);
+  c.saveColors = new QCheckBox(QObject::tr("Save Colors as default:"), page);
+  c.saveColors->setObjectName("saveColors");
+  column->addWidget(c.saveColors);
+  column->addStretch();
+  return c;
+}
+
+QComboBox* TransitionList(QWidget* parent, const char* objectName, std::span<const int> transitions) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(objectName);
+  for (int t : transitions) list->addItem(TransitionName(t), t);
+  return list;
+}
+
+PictureRows AddPictureRows(QWidget* page, QComboBox* draw, QBoxLayout* into) {
+  PictureRows r;
+  r.grid = new QGridLayout;
+  into->addLayout(r.grid);
+  r.browse = new QPushButton(QObject::tr("Browse..."), page);
+  r.browse->setObjectName("browse");
+  r.remove = new QPushButton(QObject::tr("Remove"), page);
+  r.remove->setObjectName("remove");
+  r.placement = new QComboBox(page);
+  r.placement->setObjectName("placement");
+  for (int p = 0; p < kPlacementCount; ++p) r.placement->addItem(PlacementName(p), p);
+  r.grid->addWidget(new QLabel(QObject::tr("Picture:"), page), 0, 0);
+  r.grid->addWidget(r.browse, 0, 1);
+  r.grid->addWidget(r.remove, 0, 2);
+  r.grid->addWidget(new QLabel(QObject::tr("Display:"), page), 1, 0);
+  r.grid->addWidget(r.placement, 1, 1, 1, 2);
+  r.grid->addWidget(new QLabel(QObject::tr("Draw:"), page), 2, 0);
+  r.grid->addWidget(draw, 2, 1, 1, 2);
+  return r;
+}
 
 void SetPictureFileChooser(PictureFileChooser chooser) { Chooser() = std::move(chooser); }
 

@@ -1,16 +1,23 @@
 #pragma once
 // What the three settings pages share: a live CD+G preview that can also play
-// a page's transitions, and the Browse flow that loads a picture (large ones
-// on a worker thread under the progress window).
+// a page's transitions, the column and rows of controls every page lays out
+// alike, and the Browse flow that loads a picture (large ones on a worker
+// thread under the progress window).
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "engine/cdg/bitmap.h"
 #include "engine/playback/rw_renderer.h"
 #include "engine/song/settings_preview.h"
 
+class QBoxLayout;
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QPushButton;
 class QTimer;
 
 namespace lf {
@@ -38,6 +45,29 @@ class CSettingsPreview : public QWidget {
   PreviewStream m_stream;
   std::unique_ptr<MCdgPlayer> m_player;
 };
+
+// The right-hand column of every settings page, added to `pageLayout`: the
+// preview, "&Preview" that plays the page on it, and "Save Colors as default:".
+struct PreviewColumn {
+  CSettingsPreview* preview = nullptr;
+  QPushButton* play = nullptr;
+  QCheckBox* saveColors = nullptr;
+};
+PreviewColumn AddPreviewColumn(QWidget* page, QBoxLayout* pageLayout);
+
+// A list of the named transitions, each item carrying its transition number.
+QComboBox* TransitionList(QWidget* parent, const char* objectName, std::span<const int> transitions);
+
+// The picture rows of every settings page, appended to `into`: "Picture:" with
+// "Browse..." and "Remove", "Display:" with the placements and "Draw:" with
+// `draw`. A page adds rows of its own to the grid from row 3 on.
+struct PictureRows {
+  QGridLayout* grid = nullptr;
+  QPushButton* browse = nullptr;
+  QPushButton* remove = nullptr;
+  QComboBox* placement = nullptr;
+};
+PictureRows AddPictureRows(QWidget* page, QComboBox* draw, QBoxLayout* into);
 
 // "Select Bitmap": the picture file chosen, starting in the last graphics
 // folder ("GraphicsPath"), which the choice updates. Replaceable for tests.

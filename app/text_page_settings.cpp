@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -25,14 +24,9 @@
 namespace lf {
 namespace {
 
-constexpr int kPageTransitions = 9;  // "Fill Right" ... "Block Dissolve"
-
-QComboBox* TransitionList(QWidget* parent, const char* name) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(name);
-  for (int t = 0; t < kPageTransitions; ++t) list->addItem(TransitionName(t), t);
-  return list;
-}
+// "Fill Right" ... "Block Dissolve": the transitions a title or credits page draws and erases with.
+constexpr int kPageTransitions[] = {FillRight, FillLeft, FillDown, FillUp, ScrollRight,
+                                    ScrollLeft, ScrollDown, ScrollUp, BlockDissolve};
 
 }  // namespace
 
@@ -64,16 +58,9 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   m_outline->setObjectName("outlineColor");
   m_style->Grid()->addWidget(m_outline, 1, 5);
 
-  auto* vRow = new QHBoxLayout;
   m_vAlign = new QButtonGroup(this);
-  const std::pair<const char*, int> vAligns[] = {{"Top", kAlignTop}, {"Center", kAlignVCenter}, {"Bottom", kAlignBottom}};
-  for (const auto& [label, value] : vAligns) {
-    auto* radio = new QRadioButton(tr(label), this);
-    radio->setObjectName(QString("valign%1").arg(label));
-    m_vAlign->addButton(radio, value);
-    vRow->addWidget(radio);
-  }
-  vRow->addStretch();
+  constexpr RadioChoice kVerticalAligns[] = {{"Top", kAlignTop}, {"Center", kAlignVCenter}, {"Bottom", kAlignBottom}};
+  QHBoxLayout* vRow = RadioRow(this, m_vAlign, kVerticalAligns, "valign");
   auto* vBox = new QHBoxLayout;
   vBox->addWidget(new QLabel(tr("Vert align:"), this));
   vBox->addLayout(vRow, 1);
@@ -91,56 +78,31 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   colors->addStretch();
   left->addLayout(colors);
 
-  auto* picture = new QGridLayout;
-  m_browse = new QPushButton(tr("Browse..."), this);
-  m_browse->setObjectName("browse");
-  m_remove = new QPushButton(tr("Remove"), this);
-  m_remove->setObjectName("remove");
-  m_placement = new QComboBox(this);
-  m_placement->setObjectName("placement");
-  for (int p = 0; p < kPlacementCount; ++p) m_placement->addItem(PlacementName(p), p);
-  m_draw = TransitionList(this, "draw");
-  m_erase = TransitionList(this, "erase");
+  m_draw = TransitionList(this, "draw", kPageTransitions);
+  m_erase = TransitionList(this, "erase", kPageTransitions);
+  m_picture = AddPictureRows(this, m_draw, left);
   m_hold = new QLineEdit(this);
   m_hold->setObjectName("hold");
   m_hold->setMaxLength(kHoldFieldCharacters);
-  picture->addWidget(new QLabel(tr("Picture:"), this), 0, 0);
-  picture->addWidget(m_browse, 0, 1);
-  picture->addWidget(m_remove, 0, 2);
-  picture->addWidget(new QLabel(tr("Display:"), this), 1, 0);
-  picture->addWidget(m_placement, 1, 1, 1, 2);
-  picture->addWidget(new QLabel(tr("Draw:"), this), 2, 0);
-  picture->addWidget(m_draw, 2, 1, 1, 2);
   auto* eraseLabel = new QLabel(tr("Erase:"), this);
-  picture->addWidget(eraseLabel, 3, 0);
-  picture->addWidget(m_erase, 3, 1, 1, 2);
-  picture->addWidget(new QLabel(tr("Hold:"), this), 4, 0);
-  picture->addWidget(m_hold, 4, 1);
-  picture->addWidget(new QLabel(tr("secs."), this), 4, 2);
-  left->addLayout(picture);
+  m_picture.grid->addWidget(eraseLabel, 3, 0);
+  m_picture.grid->addWidget(m_erase, 3, 1, 1, 2);
+  m_picture.grid->addWidget(new QLabel(tr("Hold:"), this), 4, 0);
+  m_picture.grid->addWidget(m_hold, 4, 1);
+  m_picture.grid->addWidget(new QLabel(tr("secs."), this), 4, 2);
   if (kind == CreditsPage) {
     eraseLabel->hide();
     m_erase->hide();
   }
   left->addStretch();
 
-  auto* right = new QVBoxLayout;
-  layout->addLayout(right, 2);
-  m_preview = new CSettingsPreview(this);
-  right->addWidget(m_preview);
-  m_play = new QPushButton(tr("&Preview"), this);
-  m_play->setObjectName("preview");
-  right->addWidget(m_play);
-  m_saveColors = new QCheckBox(tr("Save Colors as default:"), this);
-  m_saveColors->setObjectName("saveColors");
-  right->addWidget(m_saveColors);
-  right->addStretch();
+  m_column = AddPreviewColumn(this, layout);
 
   // Fill the controls from the page, then listen.
   IMAGE_STRUCT& page = Page();
   m_enabled->setChecked(page.m_enabled);
   m_text->SetUtf8Text(page.m_pageText);
-  m_placement->setCurrentIndex(page.m_placement);
+  m_picture.placement->setCurrentIndex(page.m_placement);
   m_draw->setCurrentIndex(page.m_drawTransition);
   m_erase->setCurrentIndex(page.m_eraseTransition);
   m_hold->setText(QString::fromStdString(HoldText(page.m_holdTime)));
@@ -174,23 +136,23 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
       RefreshColors();
       RedrawPreview();
     });
-  connect(m_browse, &QPushButton::clicked, this, &CTextPageSettings::Browse);
-  connect(m_remove, &QPushButton::clicked, this, &CTextPageSettings::RemovePicture);
-  connect(m_placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
+  connect(m_picture.browse, &QPushButton::clicked, this, &CTextPageSettings::Browse);
+  connect(m_picture.remove, &QPushButton::clicked, this, &CTextPageSettings::RemovePicture);
+  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
   connect(m_draw, &QComboBox::activated, this, [this](int t) { Page().m_drawTransition = t; });
   connect(m_erase, &QComboBox::activated, this, [this](int t) { Page().m_eraseTransition = t; });
   connect(m_hold, &QLineEdit::editingFinished, this, &CTextPageSettings::HoldTyped);
-  connect(m_play, &QPushButton::clicked, this, [this] { m_preview->Play(PagePreviewStream(m_copy, m_kind)); });
+  connect(m_column.play, &QPushButton::clicked, this, [this] { m_column.preview->Play(PagePreviewStream(m_copy, m_kind)); });
   RedrawPreview();
 }
 
 IMAGE_STRUCT& CTextPageSettings::Page() const { return *m_copy.PageByKind(m_kind); }
 
-bool CTextPageSettings::SaveColorsAsDefaultChecked() const { return m_saveColors->isChecked(); }
+bool CTextPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 
 void CTextPageSettings::RedrawPreview() {
-  m_preview->StopPlaying();
-  DrawPagePreview(m_copy, m_kind, m_preview->Renderer());
+  m_column.preview->StopPlaying();
+  DrawPagePreview(m_copy, m_kind, m_column.preview->Renderer());
 }
 
 void CTextPageSettings::OnTextChanged() {
@@ -238,7 +200,7 @@ void CTextPageSettings::RefreshColors() {
   m_outline->SetColor(CurrentColorOf(m_copy, m_kind, ColorRole::Outline));
 }
 
-void CTextPageSettings::RefreshPictureControls() { m_remove->setEnabled(Page().m_hasPicture); }
+void CTextPageSettings::RefreshPictureControls() { m_picture.remove->setEnabled(Page().m_hasPicture); }
 
 void CTextPageSettings::Browse() {
   if (PictureNeedsLineStyleWarning(Page()) &&

@@ -5,6 +5,7 @@
 // drawn as the export draws it.
 #include <QWidget>
 
+#include "app/settings_page_support.h"
 #include "engine/song/song_settings.h"
 
 class QButtonGroup;
@@ -16,7 +17,6 @@ class QPushButton;
 namespace lf {
 
 class CColorButton;
-class CSettingsPreview;
 class CSimpleEditCtrl;
 class CTextStyleControls;
 
@@ -38,8 +38,8 @@ class CTextPageSettings : public QWidget {
   CColorButton* TextColor() const { return m_textColor; }
   CColorButton* BackgroundColor() const { return m_background; }
   QLineEdit* HoldField() const { return m_hold; }
-  QCheckBox* SaveColors() const { return m_saveColors; }
-  CSettingsPreview* Preview() const { return m_preview; }
+  QCheckBox* SaveColors() const { return m_column.saveColors; }
+  CSettingsPreview* Preview() const { return m_column.preview; }
 
  private:
   IMAGE_STRUCT& Page() const;
@@ -65,15 +65,11 @@ class CTextPageSettings : public QWidget {
   CColorButton* m_border = nullptr;
   CColorButton* m_outline = nullptr;
   QCheckBox* m_enabled = nullptr;
-  QPushButton* m_browse = nullptr;
-  QPushButton* m_remove = nullptr;
-  QComboBox* m_placement = nullptr;
   QComboBox* m_draw = nullptr;
   QComboBox* m_erase = nullptr;
   QLineEdit* m_hold = nullptr;
-  QPushButton* m_play = nullptr;
-  QCheckBox* m_saveColors = nullptr;
-  CSettingsPreview* m_preview = nullptr;
+  PictureRows m_picture;  // "Browse...", "Remove", "Display:"
+  PreviewColumn m_column;  // the preview, "&Preview", "Save Colors as default:"
 };
 
 }  // namespace lf

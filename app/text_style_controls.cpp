@@ -15,6 +15,19 @@
 
 namespace lf {
 
+QHBoxLayout* RadioRow(QWidget* parent, QButtonGroup* group, std::span<const RadioChoice> choices,
+                      const QString& namePrefix) {
+  auto* row = new QHBoxLayout;
+  for (const RadioChoice& choice : choices) {
+    auto* radio = new QRadioButton(QObject::tr(choice.label), parent);
+    radio->setObjectName(namePrefix + choice.label);
+    group->addButton(radio, choice.value);
+    row->addWidget(radio);
+  }
+  row->addStretch();
+  return row;
+}
+
 CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineLabel, QWidget* parent)
     : QWidget(parent) {
   m_grid = new QGridLayout(this);
@@ -53,15 +66,8 @@ CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineL
   m_grid->addLayout(styleRow, 1, 1, 1, 5);
 
   m_align = new QButtonGroup(this);
-  auto* alignRow = new QHBoxLayout;
-  const std::pair<const char*, int> aligns[] = {{"Left", kAlignLeft}, {"Center", kAlignCenter}, {"Right", kAlignRight}};
-  for (const auto& [label, value] : aligns) {
-    auto* radio = new QRadioButton(tr(label), this);
-    radio->setObjectName(QString("align%1").arg(label));
-    m_align->addButton(radio, value);
-    alignRow->addWidget(radio);
-  }
-  alignRow->addStretch();
+  constexpr RadioChoice kAligns[] = {{"Left", kAlignLeft}, {"Center", kAlignCenter}, {"Right", kAlignRight}};
+  QHBoxLayout* alignRow = RadioRow(this, m_align, kAligns, "align");
   m_grid->addWidget(new QLabel(pageKind == LyricsPage ? tr("Align:") : tr("Horiz align:"), this), 2, 0);
   m_grid->addLayout(alignRow, 2, 1, 1, 5);
 

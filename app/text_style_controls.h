@@ -4,6 +4,7 @@
 // list comes from the engine's font dictionary; a typed size that is not a
 // whole number of up to 2 digits is refused and the shown size put back.
 #include <QWidget>
+#include <span>
 
 #include "engine/cdg/text_type.h"
 
@@ -11,8 +12,19 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QHBoxLayout;
 
 namespace lf {
+
+// A row of radio buttons, one per choice, each in `group` with its value as
+// id and named `namePrefix` followed by its label ("alignLeft"); the row ends
+// in a stretch. The alignment rows of the settings pages are made of these.
+struct RadioChoice {
+  const char* label;
+  int value;
+};
+QHBoxLayout* RadioRow(QWidget* parent, QButtonGroup* group, std::span<const RadioChoice> choices,
+                      const QString& namePrefix);
 
 class CTextStyleControls : public QWidget {
   Q_OBJECT

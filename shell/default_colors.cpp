@@ -1,15 +1,11 @@
 #include "shell/default_colors.h"
 
+#include "engine/song/color_settings.h"
+
 namespace lf {
 
-const std::array<const char*, 16> kDefaultColorKeys = {
-    "ColorTitleBckgnd",   "ColorTitleBorder",   "ColorTitleText",     "ColorTitleShadow",
-    "ColorCreditsBckgnd", "ColorCreditsBorder", "ColorCreditsText",   "ColorCreditsShadow",
-    "ColorLyricsBckgnd",  "ColorLyricsBorder",  "ColorLyricsSinger1", "ColorLyricsSinger2",
-    "ColorLyricsDuet",    "ColorLyricsShadow",  "ColorLyricsSweep",   "ColorLyricsFixed"};
-
 void RestoreDefaultColors(ISettings& settings) {
-  for (const char* key : kDefaultColorKeys) settings.Remove("Settings", key);
+  for (const ColorSetting& colour : AllColorSettings()) settings.Remove("Settings", colour.key);
 }
 
 }  // namespace lf

@@ -145,15 +145,21 @@ TEST(DefaultColors, RestoreDeletesExactlyTheSixteenColourValues) {
     return all;
   };
   const auto builtIn = colours();
+  // The names as the stored preferences spell them, so a renamed value shows here.
+  constexpr const char* kSixteen[] = {
+      "ColorTitleBckgnd",   "ColorTitleBorder",   "ColorTitleText",     "ColorTitleShadow",
+      "ColorCreditsBckgnd", "ColorCreditsBorder", "ColorCreditsText",   "ColorCreditsShadow",
+      "ColorLyricsBckgnd",  "ColorLyricsBorder",  "ColorLyricsSinger1", "ColorLyricsSinger2",
+      "ColorLyricsDuet",    "ColorLyricsShadow",  "ColorLyricsSweep",   "ColorLyricsFixed"};
   ISettings& settings = AppSettings();
-  for (const char* key : kDefaultColorKeys) settings.SetInt("Settings", key, 0x010203);
+  for (const char* key : kSixteen) settings.SetInt("Settings", key, 0x010203);
   settings.SetInt("Settings", "ColorLyricsOther", 5);
   settings.SetInt("Default", "ColorTitleBckgnd", 6);
   settings.SetValue("Settings", "ProjectPath", "/p/");
   ASSERT_NE(colours(), builtIn);
 
   RestoreDefaultColors(settings);
-  for (const char* key : kDefaultColorKeys) EXPECT_FALSE(settings.Contains("Settings", key)) << key;
+  for (const char* key : kSixteen) EXPECT_FALSE(settings.Contains("Settings", key)) << key;
   EXPECT_EQ(settings.Int("Settings", "ColorLyricsOther", 0), 5);
   EXPECT_EQ(settings.Int("Default", "ColorTitleBckgnd", 0), 6);
   EXPECT_EQ(settings.String("Settings", "ProjectPath", ""), "/p/");
