@@ -26,20 +26,23 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# A fresh preferences file, silent sound and a private temporary folder.
-export XDG_CONFIG_HOME=$work/config TMPDIR=$work SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
+# A fresh home and preferences file, silent sound and a private temporary
+# folder; the demo project lies in ~/Songs, as the File menu's list shows it.
+export HOME=$work XDG_CONFIG_HOME=$work/config TMPDIR=$work SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb
 readonly kWidth=760 kHeight=560  # the main window, roomier than its first-start size
 
 # The demo song, as `make run` builds it.
 cli=$build/lyricforge-cli
-"$cli" synth-demo -o "$work/twinkle.wav" >/dev/null
-"$cli" new --force -o "$work/twinkle.lfp" --music "$work/twinkle.wav" --lyrics "$root/resources/demo/twinkle.lrc" >/dev/null
-"$cli" set "$work/twinkle.lfp" "artist=Traditional" "title=Twinkle, Twinkle, Little Star" >/dev/null
+songs=$work/Songs
+mkdir -p "$songs"
+"$cli" synth-demo -o "$songs/twinkle.wav" >/dev/null
+"$cli" new --force -o "$songs/twinkle.lfp" --music "$songs/twinkle.wav" --lyrics "$root/resources/demo/twinkle.lrc" >/dev/null
+"$cli" set "$songs/twinkle.lfp" "artist=Traditional" "title=Twinkle, Twinkle, Little Star" >/dev/null
 # Title and credits pages, so their settings show something.
-"$cli" set "$work/twinkle.lfp" titlePage.enabled=1 'titlePage.text=Twinkle, Twinkle,\nLittle Star\n\nTraditional' \
+"$cli" set "$songs/twinkle.lfp" titlePage.enabled=1 'titlePage.text=Twinkle, Twinkle,\nLittle Star\n\nTraditional' \
   creditsPage.enabled=1 'creditsPage.text=Words by Jane Taylor\n\nMade with Lyricforge' >/dev/null
 # Play Final counts from the start of the title page: its lead-in comes before the music.
-lead_in=$("$cli" compile "$work/twinkle.lfp" -o "$work/twinkle.cdg" --json | sed 's/.*"leadIn":\([0-9]*\).*/\1/')
+lead_in=$("$cli" compile "$songs/twinkle.lfp" -o "$work/twinkle.cdg" --json | sed 's/.*"leadIn":\([0-9]*\).*/\1/')
 
 # The visible window whose name matches $1, waited for up to 15 s.
 window() {
@@ -84,7 +87,7 @@ click_colour() {
   sleep 0.6
 }
 
-"$build/lyricforge" "$work/twinkle.lfp" >"$work/program.log" 2>&1 &
+"$build/lyricforge" "$songs/twinkle.lfp" >"$work/program.log" 2>&1 &
 pid=$!
 main=$(window '^Lyricforge - twinkle\.lfp')
 xdotool windowsize "$main" "$kWidth" "$kHeight" windowmove "$main" 40 40
