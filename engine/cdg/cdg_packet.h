@@ -18,7 +18,7 @@ inline constexpr int kSamplesPerPacket = kDefaultSampleRate / kPacketsPerSecond;
 
 // --- BIN sectors --------------------------------------------------------------
 inline constexpr int kBinSectorSize = 2448;
-inline constexpr int kBinAudioBytes = 2352;          // 588 frames of 16-bit stereo
+inline constexpr int kBinAudioBytes = 2352;          // a CD sector's audio: 588 frames of 16-bit stereo
 inline constexpr int kBinPacketsPerSector = 4;
 inline constexpr int kBinSectorsPerSecond = 75;
 

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/cdg/cdg_packet.h"
 #include "engine/playback/packet_stream.h"
 #include "engine/playback/playback_clock.h"
 #include "platform/event.h"
@@ -120,8 +121,7 @@ class MCdgPlayer {
   Event& PlayEndedEvent() { return m_playEndedEvent; }
 
   static constexpr int kChunksInBuffer = 16;
-  static constexpr int kCdSectorAudioBytes = 2352;
-  static constexpr int kChunkBaseBytes = 13 * kCdSectorAudioBytes;  // 30576
+  static constexpr int kChunkBaseBytes = 13 * kBinAudioBytes;  // 30576: thirteen sectors' audio
 
  private:
   bool SetUpSound();
