@@ -128,28 +128,27 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
   return Reason::None;
 }
 
-// The copy path: a WAV file is taken as it is. None when the partial working
-// file is complete.
-Reason CopyToPartialFile(const std::string& path, const std::string& partial, MusicState& state) {
-  uint64_t dataBytes = 0;
-  bool readable = false;
-  {
-    WavInFile in(path);
-    state.sampleRate = static_cast<int>(in.SampleRate());
-    state.bitsPerSample = in.BitsPerSample();
-    state.channelCount = in.ChannelCount();
-    dataBytes = std::min<uint64_t>(in.DataBytes(), in.DataBytesInFile());
-    readable = in.IsOpen() && in.BlockAlign() > 0;
-  }
+// A WAV file is taken as it is: its format from its headers. None when they
+// can be read.
+Reason ReadWavFormat(const std::string& path, MusicState& state) {
+  WavInFile in(path);
+  state.sampleRate = static_cast<int>(in.SampleRate());
+  state.bitsPerSample = in.BitsPerSample();
+  state.channelCount = in.ChannelCount();
+  state.workingDataBytes = static_cast<int64_t>(std::min<uint64_t>(in.DataBytes(), in.DataBytesInFile()));
   // A file whose headers cannot be read is no music, whatever it is called.
-  if (!readable) return Reason::BadInput;
+  return in.IsOpen() && in.BlockAlign() > 0 ? Reason::None : Reason::BadInput;
+}
+
+// The copy path. None when the partial working file is complete.
+Reason CopyToPartialFile(const std::string& path, const std::string& partial, MusicState& state) {
+  if (const Reason unreadable = ReadWavFormat(path, state); unreadable != Reason::None) return unreadable;
   std::error_code ec;
   fs::copy_file(path, partial, fs::copy_options::overwrite_existing, ec);
   if (ec) {
     RemoveQuietly(partial);
     return Reason::WriteFailed;
   }
-  state.workingDataBytes = static_cast<int64_t>(dataBytes);
   return Reason::None;
 }
 
@@ -185,13 +184,15 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
   next.extension = LastThreeLower(path);
 
   const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
-  const std::string working = WorkingMusicFilePath(folder);
-  const std::string partial = PartialPath(working);
-  Reason reason = next.extension == "wav" ? CopyToPartialFile(path, partial, next)
-                                          : DecodeToPartialFile(path, partial, next, context);
+  next.workingIsMusic = context.wavWhereItLies && next.extension == "wav";
+  const std::string working = next.workingIsMusic ? path : WorkingMusicFilePath(folder);
+  const std::string partial = next.workingIsMusic ? std::string() : PartialPath(working);  // nothing to write
+  Reason reason = next.workingIsMusic      ? ReadWavFormat(path, next)
+                  : next.extension == "wav" ? CopyToPartialFile(path, partial, next)
+                                            : DecodeToPartialFile(path, partial, next, context);
   if (reason == Reason::None && !IsCarriedMusicFormat(next.sampleRate, next.bitsPerSample, next.channelCount))
     reason = Reason::BadInput;
-  if (reason == Reason::None && !RenameOver(partial, working)) reason = Reason::WriteFailed;
+  if (reason == Reason::None && !next.workingIsMusic && !RenameOver(partial, working)) reason = Reason::WriteFailed;
   if (reason != Reason::None) {
     RemoveQuietly(partial);
     state.musicErrorText = next.musicErrorText.empty() ? ComposeFormatError(next) : next.musicErrorText;

@@ -17,6 +17,7 @@ struct MusicState {
   int samplesPerPacket = 0;      // sample frames per CD+G packet (rate / 300)
   std::string musicErrorText;    // lines ending in "\n"; empty on success
   std::string extension;         // last three characters of the path, lower-cased
+  bool workingIsMusic = false;   // the working file is the user's music itself: never write it
 };
 
 }  // namespace lf

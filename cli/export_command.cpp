@@ -128,8 +128,9 @@ int RunExport(const std::vector<std::string>& arguments) {
   RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));
   ScopedTempFolder workFolder("lyricforge-export");
   // The compiler may lengthen this run's working copy; the project's music is never touched.
+  // BIN reads the music once: a WAV where it lies, its added silence only counted.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
-  PrepareProjectMusic(song, workFolder.Path());
+  PrepareProjectMusic(song, workFolder.Path(), request.type == ExportType::Bin);
 
   ExportOutcome outcome;
   {

@@ -13,17 +13,18 @@ namespace {
   throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(failed.text, "; "));
 }
 
-MusicPreparationContext PrivateFolder(const std::string& folder) {
+MusicPreparationContext PrivateFolder(const std::string& folder, bool wavWhereItLies = false) {
   MusicPreparationContext context;
   context.workingFolder = folder;
+  context.wavWhereItLies = wavWhereItLies;
   return context;
 }
 
 }  // namespace
 
-MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder) {
+MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder, bool wavWhereItLies) {
   MusicState state;
-  if (const Outcome prepared = PrepareSongMusic(song, PrivateFolder(folder), state); !prepared)
+  if (const Outcome prepared = PrepareSongMusic(song, PrivateFolder(folder, wavWhereItLies), state); !prepared)
     ThrowMusicFailure(song, prepared);
   return state;
 }

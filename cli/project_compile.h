@@ -9,9 +9,10 @@
 
 namespace lf::cli {
 
-// Prepares the song's music into `folder` and sizes the song's output buffer.
+// Prepares the song's music into `folder` and sizes the song's output buffer;
+// with `wavWhereItLies` a WAV is read-only working music, not copied.
 // Throws a CliError carrying the music error text when it cannot.
-MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder);
+MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder, bool wavWhereItLies = false);
 
 // Prepares `path` in a folder of its own, as the song's music is checked when
 // it is set; throws with the music error text when it is no usable music.

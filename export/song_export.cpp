@@ -88,7 +88,7 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
   ExportOutcome outcome;
   if (bin) {
     BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()), endOffset,
-                     leadIn};
+                     leadIn, song.MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
   } else if (request.type == ExportType::Mp4) {

@@ -28,7 +28,7 @@ uint32_t SongBuild::UsedBytes() const {
 
 Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& context, MusicState& state) {
   if (Outcome prepared = PrepareMusic(song.MusicPath(), state, context); !prepared) return prepared;
-  song.SetWorkingMusicPath(state.workingFilePath);
+  song.SetWorkingMusicPath(state.workingFilePath, state.workingIsMusic);
   song.AllocateRwMemory(true);
   if (song.RwMemorySize() == 0)
     return Outcome::Quiet(Reason::BadInput, state.workingFilePath + ": the working music cannot be read");

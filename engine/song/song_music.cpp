@@ -82,6 +82,11 @@ void MSongSettings::AllocateRwMemory(bool remember) {
 
 bool MSongSettings::LengthenMusic(uint32_t bytes) {
   if (m_workingMusicPath.empty()) return false;
+  if (m_workingMusicReadOnly) {
+    // Whole samples, as a resized file would hold.
+    m_musicLength = bytes - bytes % static_cast<uint32_t>(MusicBitsPerSample() / 8);
+    return m_rwMemory.Resize(RwMemoryBytesForMusic());
+  }
   const WavResizeResult resized = ResizeWavDataInPlace(m_workingMusicPath, bytes);
   if (resized == WavResizeResult::Failed) return false;
   if (resized == WavResizeResult::NotInPlace && !RewriteResized(m_workingMusicPath, bytes)) return false;

@@ -152,9 +152,15 @@ class MSongSettings {
 
   // --- music and output buffer (song_music.cpp) ---------------------------------
   // The working copy of the music that AllocateRwMemory measures; set by the
-  // shell after music preparation.
+  // shell after music preparation. A read-only one (the user's own file, read
+  // where it lies) is never written: lengthening it only counts the silence
+  // after its data in MusicLength(), and whoever reads it supplies that silence.
   const std::string& WorkingMusicPath() const { return m_workingMusicPath; }
-  void SetWorkingMusicPath(std::string path) { m_workingMusicPath = std::move(path); }
+  void SetWorkingMusicPath(std::string path, bool readOnly = false) {
+    m_workingMusicPath = std::move(path);
+    m_workingMusicReadOnly = readOnly;
+  }
+  bool WorkingMusicReadOnly() const { return m_workingMusicReadOnly; }
   // Measures the working music and (re)allocates the zeroed output buffer.
   void AllocateRwMemory(bool remember);
   // Lengthens the working music with silence (or cuts it) to `bytes`, in place
@@ -208,6 +214,7 @@ class MSongSettings {
   KaraokeLineList m_lines;
 
   std::string m_workingMusicPath;
+  bool m_workingMusicReadOnly = false;
   int m_sampleRate = 0;
   int m_bitsPerSample = 0;
   int m_channels = 0;
