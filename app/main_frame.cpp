@@ -22,8 +22,12 @@ CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
   m_menu.autoSave->setChecked(app.AutoSave());
   for (QMenu* menu : {m_menu.file, m_menu.edit})
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenu);
-  // The Edit items follow the focused editor.
-  connect(qApp, &QApplication::focusChanged, this, &CMainFrame::RefreshMenu);
+  // The Edit items follow the focused editor. Alt+E hands the focus to the
+  // menu bar before the menu shows, so menus never count as the editor.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now)) m_editTarget = now;
+    RefreshMenu();
+  });
   qApp->installEventFilter(this);
 }
 
@@ -50,7 +54,7 @@ void CMainFrame::RefreshMenu() {
   if (!m_menu.file) return;
   m_menu.autoSave->setChecked(m_app.AutoSave());
   m_menu.ShowRecent(m_app.Recent().Paths(), m_app);
-  m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(QApplication::focusWidget())));
+  m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(EditTarget())));
 }
 
 WindowPlacement CMainFrame::Placement() const {

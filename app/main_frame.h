@@ -2,6 +2,7 @@
 // CMainFrame: the main window. Holds the menu and the one page shown; offers
 // every key press to that page first; asks the application before closing.
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 #include "app/main_menu.h"
@@ -24,6 +25,9 @@ class CMainFrame : public QMainWindow {
   CPage* Page() const { return m_page; }
   const MainMenu& Menu() const { return m_menu; }
   void RefreshMenu();
+  // The widget the Edit items act on: the one with the focus, or the one that
+  // had it before a menu opened from the keyboard took it.
+  QWidget* EditTarget() const { return m_editTarget; }
 
   // The normal (restored) rectangle and the maximised state.
   WindowPlacement Placement() const;
@@ -42,6 +46,7 @@ class CMainFrame : public QMainWindow {
   CLyricforgeApp& m_app;
   MainMenu m_menu;
   CPage* m_page = nullptr;
+  QPointer<QWidget> m_editTarget;
 };
 
 }  // namespace lf

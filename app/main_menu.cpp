@@ -56,7 +56,7 @@ QAction* WebAction(const WebItem& item, QObject* parent) {
 
 void EditItem(QMenu* menu, QAction*& slot, const char* label, QKeySequence keys, CLyricforgeApp& app,
               EditAction action) {
-  slot = Add(menu, label, keys, &app, [action] { RunEditAction(QApplication::focusWidget(), action); });
+  slot = Add(menu, label, keys, &app, [&app, action] { RunEditAction(app.MainWindow().EditTarget(), action); });
   // Keys go to the focused editor itself; the item only mirrors them.
   slot->setShortcutContext(Qt::WidgetShortcut);
 }

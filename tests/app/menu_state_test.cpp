@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -54,6 +55,21 @@ TEST_F(AppTest, MenuItemsAndLabelsFollowTheFocusedEditorAndTheProject) {
     EXPECT_EQ(menu.selectAll->isEnabled(), c.selectAll) << c.name;
     EXPECT_EQ(menu.capitalize->text().toStdString(), c.capitalize) << c.name;
   }
+
+  // Alt+E gives the menu bar the focus before the menu shows: the items still
+  // follow, and act on, the editor that had it.
+  lyrics->setFocus();
+  QTextCursor cursor = lyrics->textCursor();
+  cursor.setPosition(0);
+  cursor.setPosition(8, QTextCursor::KeepAnchor);
+  lyrics->setTextCursor(cursor);
+  app->MainWindow().menuBar()->setFocus(Qt::MenuBarFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), app->MainWindow().menuBar());
+  app->MainWindow().RefreshMenu();
+  EXPECT_TRUE(menu.cut->isEnabled());
+  EXPECT_EQ(menu.capitalize->text().toStdString(), "&Capitalize Selection");
+  menu.cut->trigger();
+  EXPECT_EQ(lyrics->toPlainText().toStdString(), "twinkle little star");
 
   // File items: Close needs a saved project; Settings needs music.
   EXPECT_FALSE(menu.close->isEnabled());
