@@ -112,6 +112,18 @@ keys "$sheet" ctrl+Tab
 shot "$sheet" settings-credits
 keys "$sheet" ctrl+shift+Tab ctrl+shift+Tab
 shot "$sheet" settings-title
+# Duet on the Lyrics page opens the duet dialog; both are cancelled.
+keys "$sheet" ctrl+Tab
+xdotool mousemove --window "$sheet" 400 141 click 1  # the "Duet" choice
+duet=$(window '^Duet$')
+xdotool windowfocus --sync "$duet"
+xdotool type --delay 40 "Him"
+keys "$duet" Tab
+xdotool type --delay 40 "Her"
+keys "$duet" Tab
+xdotool type --delay 40 "Both of us"
+shot "$duet" duet
+keys "$duet" Escape
 keys "$sheet" Escape
 
 keys "$main" alt+f e
