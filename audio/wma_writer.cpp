@@ -8,7 +8,6 @@
 #include "audio/pcm_source.h"
 #include "audio/wma_audio_encoder.h"
 #include "platform/staged_output.h"
-#include "platform/message_sink.h"
 #include "platform/progress.h"
 #include "platform/text_encoding.h"
 
@@ -117,10 +116,7 @@ int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath,
 
   PcmSource source;
   std::string openError;
-  if (!source.Open(sourcePath, &openError, false)) {
-    ShowMessage("Error Failed to open AVI File.", "Lyricforge", MessageIcon::Error);
-    return Fail(error, openError);
-  }
+  if (!source.Open(sourcePath, &openError, false)) return Fail(error, openError);
   const PcmFormat format = source.Format();
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());
   const uint64_t sourceFrames = source.DataBytes() / block;

@@ -120,7 +120,8 @@ TEST_F(WmaWriterTest, BadInputFailsCleanlyAndKeepsTheOldTarget) {
   }
   std::string error;
   EXPECT_EQ(EncodeWavToWma(target, m_dir.File("missing.wav"), 24, nullptr, 0, 0, &error), 1);
-  EXPECT_EQ(Sink().LastText(), "Error Failed to open AVI File.");
+  EXPECT_NE(error.find("missing.wav"), std::string::npos) << error;
+  EXPECT_EQ(Sink().Count(), 0);  // the failure is told by what the call returns, not shown besides
   EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()),
             static_cast<long>(cases.size() + 1));
 }
