@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "engine/cdg/shared_stream.h"
+
 namespace lf {
 
-using PacketStream = std::shared_ptr<const std::vector<uint8_t>>;
+using PacketStream = SharedStream;
 
 inline PacketStream MakePacketStream(std::vector<uint8_t> bytes) {
   return std::make_shared<const std::vector<uint8_t>>(std::move(bytes));

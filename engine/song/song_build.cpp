@@ -37,6 +37,10 @@ Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& con
 
 SongBuild CompileSongStream(MSongSettings& song, IProgress* progress, const CompileOptions& options) {
   song.GenerateKaraokeLineList(true, true);
+  return CompileLaidOutSong(song, progress, options);
+}
+
+SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress, const CompileOptions& options) {
   const bool withMusic = !song.WorkingMusicPath().empty();
   if (withMusic && song.RwMemorySize() == 0) song.AllocateRwMemory(song.MusicLengthAtLoad() == 0);
   if (withMusic && song.RwMemorySize() == 0)

@@ -44,6 +44,10 @@ Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& con
 // and leaves the song's times, lengths, buffer and working music as they were.
 SongBuild CompileSongStream(MSongSettings& song, IProgress* progress = nullptr, const CompileOptions& options = {});
 
+// The same compilation of the lines as they are laid out now, for a timing
+// session that holds word indexes across its plays.
+SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress = nullptr, const CompileOptions& options = {});
+
 // Both steps: music preparation when the song has music, then the compilation.
 SongBuild BuildSong(MSongSettings& song, const MusicPreparationContext& context, IProgress* progress = nullptr,
                     const CompileOptions& options = {});

@@ -33,7 +33,7 @@ bool CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, in
   m_reachedEnd = false;
   m_stopRequested = false;
   m_stopEvent.Reset();
-  player.SetSource(source.wavPath, withGraphics ? source.stream : nullptr, withGraphics ? source.streamSize : 0);
+  player.SetSource(source.wavPath, withGraphics ? source.stream : nullptr);
   player.SetLeadIn(source.leadIn);
   const int flags = MCdgPlayer::kPlayAudio | (withGraphics ? MCdgPlayer::kPlayGraphics : 0);
   // Only a play that runs to its end calls back here; Stop has already cleared the state.

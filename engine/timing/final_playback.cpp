@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 
 #include "engine/playback/cdg_decoder.h"
 #include "engine/playback/rw_renderer.h"
-#include "engine/song/song_compiler.h"
+#include "engine/song/song_build.h"
 #include "engine/song/song_settings.h"
 
 namespace lf {
@@ -33,18 +32,15 @@ bool FinalPlayback::Prepare() {
     m_error = "The song has no music to play.";
     return false;
   }
-  CompileResult compiled;
-  try {
-    compiled = CompileWholeSong(m_song);
-  } catch (const std::exception& e) {
-    m_error = std::string("The song cannot be compiled: ") + e.what();
+  const SongBuild build = CompileLaidOutSong(m_song);
+  if (!build) {
+    m_error = "The song cannot be compiled: " + build.detail;
     return false;
   }
-  m_leadIn = compiled.leadIn;
+  m_leadIn = build.result.leadIn;
   const int64_t musicFrames = m_song.MusicLength() / static_cast<uint32_t>(std::max(m_song.MusicBytesPerFrame(), 1));
   m_total = m_leadIn + musicFrames;
-  const uint32_t used = compiled.endOffset > 0 ? std::min(compiled.endOffset, m_song.RwMemorySize()) : m_song.RwMemorySize();
-  m_source = {m_song.WorkingMusicPath(), m_song.RwMemory(), used, m_leadIn};
+  m_source = {m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn};
   m_resume = 0;
   m_sliderPosition = 0;
   m_prepared = true;
@@ -135,7 +131,7 @@ void FinalPlayback::RedrawPreview(int from, int to) {
     first = 0;
   }
   MCdgDecoder decoder;
-  decoder.DecodeSlots(m_source.stream, m_source.streamSize, static_cast<size_t>(first), static_cast<size_t>(to) + 1,
+  decoder.DecodeSlots(m_source.stream->data(), m_source.streamSize, static_cast<size_t>(first), static_cast<size_t>(to) + 1,
                       *m_preview);
   m_preview->RefreshAll();
 }

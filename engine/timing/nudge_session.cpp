@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 
+#include "engine/song/song_build.h"
 #include "engine/song/song_settings.h"
 #include "engine/timing/music_analysis.h"
 #include "engine/timing/onset_snap.h"
@@ -157,12 +157,9 @@ bool NudgeSession::Play(bool areaOn) {
   if (!m_song.RwMemory()) return false;
   // The whole song, not just from the area on: the player shows the screen as
   // the stream has it at the play start, lines drawn earlier and words swept.
-  uint32_t endOffset = 0;
-  try {
-    m_leadIn = m_song.WriteRwMemory(m_song.RwMemory(), m_song.RwMemorySize(), endOffset, kCompileEverything);
-  } catch (const std::exception&) {
-    return false;
-  }
+  const SongBuild build = CompileLaidOutSong(m_song);
+  if (!build) return false;
+  m_leadIn = build.result.leadIn;
   const int64_t advance = int64_t{m_song.Settings().sweepAdvance} * (SampleRate() / 100) / 2;
   const int64_t musicEnd = int64_t{m_leadIn} + m_song.MusicLength() / std::max(m_song.MusicBytesPerFrame(), 1);
   const int64_t start = std::max<int64_t>(area.start + m_leadIn + advance, 0);
@@ -170,8 +167,7 @@ bool NudgeSession::Play(bool areaOn) {
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
   m_player.SetTempoChange(0);
-  const uint32_t size = endOffset > 0 ? std::min(endOffset, m_song.RwMemorySize()) : m_song.RwMemorySize();
-  return m_player.Play({m_song.WorkingMusicPath(), m_song.RwMemory(), size, m_leadIn}, true, m_playStart,
+  return m_player.Play({m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
                        static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
 }
 

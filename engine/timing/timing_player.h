@@ -7,12 +7,14 @@
 #include <functional>
 #include <string>
 
+#include "engine/cdg/shared_stream.h"
+
 namespace lf {
 
 struct TimingPlaySource {
   std::string wavPath;              // the working music file
-  const uint8_t* stream = nullptr;  // compiled packets, or null for audio only
-  size_t streamSize = 0;
+  SharedStream stream;              // the compiled song, or null for audio only
+  size_t streamSize = 0;            // the bytes of it used (empty packets follow)
   int32_t leadIn = 0;               // silent frames before the music
 };
 

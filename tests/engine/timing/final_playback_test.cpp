@@ -59,10 +59,13 @@ class FinalPlaybackTest : public ::testing::Test {
     }
     ASSERT_TRUE(m_final.Prepare()) << m_final.ErrorText();
   }
-  // The screen a player decoding the stream up to `packet` shows.
+  // The screen a player decoding the stream it was handed up to `packet` shows.
   std::vector<uint8_t> ScreenAt(int packet) {
     MRwRenderer expected;
-    DecodeStreamPrefix(expected, m_song.RwMemory(), m_song.RwMemorySize(), static_cast<size_t>(packet) + 1);
+    const TimingPlaySource& played = m_player.lastSource;
+    EXPECT_TRUE(played.stream);
+    if (!played.stream) return {};
+    DecodeStreamPrefix(expected, played.stream->data(), played.streamSize, static_cast<size_t>(packet) + 1);
     return expected.VisibleIndices();
   }
 
