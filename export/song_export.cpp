@@ -20,37 +20,36 @@ std::string CreateError(ExportType type) {
   }
 }
 
-AudioExportJob AudioJobOf(MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
-  AudioExportJob job;
-  job.type = request.type;
+// The part the audio and the video jobs share: where to write, the music, the
+// tags, the silence around the music and the compiled stream.
+template <typename Job>
+Job SharedJobPart(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  Job job;
   job.outputPath = request.outputPath;
-  job.zip = request.zip;
   job.workingWavPath = song.WorkingMusicPath();
   job.musicPath = song.MusicPath();
-  job.bitRate = request.bitRate;
   job.title = song.Title();
   job.artist = song.Artist();
   job.leadIn = compiled.result.leadIn;
   job.tail = int(song.CreditsLength());
   job.stream = compiled.stream->data();
   job.streamSize = int(compiled.stream->size());
+  return job;
+}
+
+AudioExportJob AudioJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  AudioExportJob job = SharedJobPart<AudioExportJob>(song, request, compiled);
+  job.type = request.type;
+  job.zip = request.zip;
+  job.bitRate = request.bitRate;
   job.lrc = request.lrc;
   job.lines = &song.LineList();
   job.sampleRate = song.SampleRate();
   return job;
 }
 
-VideoExportJob VideoJobOf(MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
-  VideoExportJob job;
-  job.outputPath = request.outputPath;
-  job.workingWavPath = song.WorkingMusicPath();
-  job.musicPath = song.MusicPath();
-  job.title = song.Title();
-  job.artist = song.Artist();
-  job.leadIn = compiled.result.leadIn;
-  job.tail = int(song.CreditsLength());
-  job.stream = compiled.stream->data();
-  job.streamSize = int(compiled.stream->size());
+VideoExportJob VideoJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  VideoExportJob job = SharedJobPart<VideoExportJob>(song, request, compiled);
   job.video = request.video;
   return job;
 }
