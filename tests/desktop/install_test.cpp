@@ -77,5 +77,37 @@ TEST(Install, ManualPagesLinksAndPicturesAreAllInstalled) {
   }
 }
 
+// F1 in the installed program hands the installed manual's first page to the
+// desktop's opener (here a stand-in xdg-open that notes what it was given).
+TEST(Install, F1OpensTheInstalledManual) {
+  int status = 0;
+  RunCommand("command -v xvfb-run xdotool >/dev/null", &status);
+  if (status != 0) GTEST_SKIP() << "xvfb-run or xdotool is not installed (scripts/install-deps.sh)";
+  TempDir prefix;
+  ASSERT_NO_FATAL_FAILURE(InstallInto(prefix));
+  std::filesystem::create_directories(prefix.File("opener"));
+  WriteFileBytes(prefix.File("opener/xdg-open"), "#!/bin/sh\necho \"$1\" >> \"$LF_OPENED\"\n");
+  std::filesystem::permissions(prefix.File("opener/xdg-open"), std::filesystem::perms::owner_all);
+  WriteFileBytes(prefix.File("f1.sh"),
+                 "\"$1\" & pid=$!\n"
+                 "w=$(timeout 20 xdotool search --sync --onlyvisible --name '^Lyricforge - ' | head -1)\n"
+                 "sleep 1\n"
+                 "xdotool windowfocus --sync \"$w\" key F1\n"
+                 "for i in $(seq 50); do [ -s \"$LF_OPENED\" ] && break; sleep 0.2; done\n"
+                 "xdotool windowfocus --sync \"$w\" key --clearmodifiers alt+F4\n"
+                 "wait $pid\n");
+  const std::string output = RunCommand(
+      "cd '" + prefix.Path() + "' && env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION PATH='" + prefix.File("opener") +
+          ":'\"$PATH\" LF_OPENED='" + prefix.File("opened.txt") + "' XDG_CONFIG_HOME='" + prefix.File("config") +
+          "' HOME='" + prefix.Path() + "' TMPDIR='" + prefix.Path() +
+          "' QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 xvfb-run -a -s '-screen 0 800x600x24' sh f1.sh '" +
+          prefix.File("bin/lyricforge") + "' 2>&1",
+      &status);
+  EXPECT_EQ(status, 0) << output;
+  const std::string index =
+      std::filesystem::weakly_canonical(prefix.File("share/lyricforge/manual/index.html")).string();
+  EXPECT_EQ(ReadFileBytes(prefix.File("opened.txt")), "file://" + index + "\n") << output;
+}
+
 }  // namespace
 }  // namespace lf::test
