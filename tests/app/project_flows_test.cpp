@@ -139,6 +139,32 @@ TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
   }
 }
 
+// A file that is no music, chosen through Add Music, leaves the project with
+// the music it had: its path, its working copy and what it enables.
+TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
+  app->Start();
+  AddToneMusic("good.wav");
+  const std::string music = Song().MusicPath();
+  const std::string working = app->Music().workingFilePath;
+  ASSERT_FALSE(working.empty());
+  const std::string workingBytes = ReadFileBytes(working);
+  Song().SetRawLyrics("words");
+  app->RefreshCommands();
+  ASSERT_TRUE(app->CanPlace());
+
+  WriteFileBytes(dir.File("words.mp3"), "not music at all");
+  dialogs->paths = {dir.File("words.mp3")};
+  messages->answers = {MessageAnswer::No};  // "choose another file?"
+  app->AddMusic();
+  EXPECT_EQ(messages->Captions(), std::vector<std::string>{"Find Music"});
+  EXPECT_EQ(Song().MusicPath(), music);
+  EXPECT_EQ(Song().WorkingMusicPath(), working);
+  EXPECT_EQ(app->Music().workingFilePath, working);
+  EXPECT_EQ(ReadFileBytes(working), workingBytes);
+  EXPECT_TRUE(app->CanPlace());
+  EXPECT_TRUE(app->IsSettingsEnabled());
+}
+
 TEST_F(AppTest, AutoSaveSavesOnEveryPageChangeExceptLeavingPlayFinal) {
   app->Start();
   const std::string path = SavedProject("auto.lfp", "one");
