@@ -141,6 +141,9 @@ void CLyricforgeApp::StopPlayer() {
 }
 
 ShellState CLyricforgeApp::State() const {
+  // The export's worker rebuilds the song's lines: until it ends, the menus
+  // and buttons read the facts taken when it started, never the song.
+  if (m_exportRunning) return m_stateAtExport;
   ShellState s;
   const MSongSettings& song = lf::Song();
   s.playing = IsPlaying();
@@ -174,6 +177,10 @@ void CLyricforgeApp::RefreshCommands() {
 }
 
 void CLyricforgeApp::SetExportRunning(bool running) {
+  if (running && !m_exportRunning) {
+    m_stateAtExport = State();
+    m_stateAtExport.exportRunning = true;
+  }
   m_exportRunning = running;
   RefreshCommands();
 }

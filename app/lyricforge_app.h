@@ -132,6 +132,7 @@ class CLyricforgeApp : public QObject, public IShell {
   bool m_autoSave = false;
   bool m_projectOpened = false;
   bool m_exportRunning = false;
+  ShellState m_stateAtExport;  // what State() says while the export's worker has the song
   bool m_closeConfirmed = false;
 };
 

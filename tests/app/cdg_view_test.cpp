@@ -64,15 +64,20 @@ TEST(CdgView, SurvivesResizesAndDetachWhileAThreadFeedsTheRenderer) {
   auto view = std::make_unique<CCdgView>();
   view->resize(300, 216);
   view->SetRenderer(&renderer);
+  // Shown, so the GUI thread really paints from the renderer while it is fed.
+  view->show();
   std::atomic<bool> stop{false};
+  std::atomic<int> rounds{0};
   std::thread feeder([&] {
-    for (size_t slotEnd = 300; !stop; slotEnd = slotEnd % (bytes.size() / 24) + 300)
+    for (size_t slotEnd = 300; !stop; slotEnd = slotEnd % (bytes.size() / 24) + 300, ++rounds)
       DecodeStreamPrefix(renderer, data, bytes.size(), slotEnd);
   });
   for (int i = 0; i < 40; ++i) {
     view->resize(300 + i * 7, 216 + i * 5);
     QApplication::processEvents();
+    if (i % 8 == 0) EXPECT_FALSE(view->grab().isNull());
   }
+  EXPECT_GT(rounds.load(), 0) << "the feeder ran while the view was attached";
   view->SetRenderer(nullptr);
   view.reset();
   for (int i = 0; i < 10; ++i) QApplication::processEvents();
