@@ -26,22 +26,28 @@ ExportOutcome Refuse(Reason reason, const std::string& why) {
 }
 
 // Delivers the lead-in as zero bytes, then the WAV's data chunk, then silence
-// up to the music length the song counts.
+// up to the music length the song counts. Music lengthened that way keeps
+// whole samples of the data, as a lengthened copy of the file would.
 class MusicReader {
  public:
   MusicReader(WavInFile& wav, int64_t leadInBytes, int64_t musicBytes)
-      : m_wav(wav), m_leadInLeft(leadInBytes), m_musicBytes(musicBytes) {}
+      : m_wav(wav), m_leadInLeft(leadInBytes), m_musicBytes(musicBytes) {
+    const int64_t inFile = int64_t(std::min<uint64_t>(wav.DataBytes(), wav.DataBytesInFile()));
+    const int64_t sampleBytes = std::max(1, wav.BitsPerSample() / 8);
+    m_dataLeft = musicBytes > inFile ? inFile - inFile % sampleBytes : inFile;
+  }
 
   // Fills up to `bytes` of `out`; returns how many were filled.
   int Read(uint8_t* out, int bytes) {
     int filled = Silence(m_leadInLeft, out, bytes);
-    while (filled < bytes && !m_ended) {
-      const size_t got = m_wav.ReadDataBytes(out + filled, size_t(bytes - filled));
-      if (got == 0) m_ended = true;
+    while (filled < bytes && m_dataLeft > 0) {
+      const size_t want = size_t(std::min<int64_t>(bytes - filled, m_dataLeft));
+      const size_t got = m_wav.ReadDataBytes(out + filled, want);
+      m_dataLeft = got == 0 ? 0 : m_dataLeft - int64_t(got);
       m_musicRead += int64_t(got);
       filled += int(got);
     }
-    if (m_ended && !m_silenceCounted) {
+    if (m_dataLeft == 0 && !m_silenceCounted) {
       m_silenceLeft = std::max<int64_t>(0, m_musicBytes - m_musicRead);
       m_silenceCounted = true;
     }
@@ -60,9 +66,9 @@ class MusicReader {
   WavInFile& m_wav;
   int64_t m_leadInLeft;
   int64_t m_musicBytes;
+  int64_t m_dataLeft = 0;
   int64_t m_musicRead = 0;
   int64_t m_silenceLeft = 0;
-  bool m_ended = false;
   bool m_silenceCounted = false;
 };
 

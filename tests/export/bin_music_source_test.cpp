@@ -24,6 +24,7 @@ struct MusicSource {
   const char* file;           // made from the demo song's WAV with ffmpeg
   const char* ffmpegOptions;  // how
   bool creditsPastMusic;      // the compiler lengthens the music
+  uintmax_t cutTo = 0;        // then cut to this many bytes, the header left claiming more
 };
 
 void PrintTo(const MusicSource& source, std::ostream* os) { *os << source.name; }
@@ -32,6 +33,7 @@ void PrintTo(const MusicSource& source, std::ostream* os) { *os << source.name; 
 const MusicSource kSources[] = {
     {"Wav", "music.wav", "-c:a copy", true},
     {"WavEndingBeforeTheWords", "short.wav", "-t 20 -c:a copy", true},
+    {"WavCutMidSample", "cut.wav", "-t 20 -c:a copy", true, 1'000'001},
     {"WavOutlastingTheCredits", "long.wav", "-af apad=pad_dur=60", false},
     {"Mp3", "music.mp3", "-c:a libmp3lame -b:a 128k", true},
 };
@@ -70,6 +72,7 @@ TEST_P(BinMusicSourceTest, BinEqualsTheWorkingCopysAndLeavesTheMusicAsItWas) {
   const std::string music = m_dir.File(source.file), project = m_dir.File("song.lfp");
   Shell("ffmpeg -v error -y -i " + demo + " " + source.ffmpegOptions + " " + music, &status);
   ASSERT_EQ(status, 0);
+  if (source.cutTo) std::filesystem::resize_file(music, source.cutTo);
   Shell(kCli + " new -o " + project + " --music " + music + " --lyrics " + lyrics, &status);
   ASSERT_EQ(status, 0);
   const std::string musicBefore = test::ReadFileBytes(music);
