@@ -21,6 +21,7 @@ fi
 
 work=$(mktemp -d)
 pid=""
+taken=()
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
   rm -rf "$work"
@@ -65,6 +66,7 @@ keys() {
 shot() {
   sleep 0.8
   import -window "$1" "$out/$2.png"
+  taken+=("$out/$2.png")
   echo "$2.png"
 }
 # Writes the part of the screen under window $1 (menus open over it included) as $2.png.
@@ -74,6 +76,7 @@ shot_over() {
   g=$(xdotool getwindowgeometry --shell "$1")
   eval "$(echo "$g" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$2.png"
+  taken+=("$out/$2.png")
   echo "$2.png"
 }
 # Clicks the middle of what is painted in colour $2 in window $1 (a button drawn in a colour of its own;
@@ -172,4 +175,6 @@ keys "$(window '^Confirm Closing Project$')" alt+n
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 pid=""
 
-if command -v optipng >/dev/null; then optipng -quiet -o2 "$out"/*.png; fi
+# A window has far fewer than 256 colours that matter: a palette halves the files.
+for png in "${taken[@]}"; do convert "$png" -dither None -colors 256 "PNG8:$png"; done
+if command -v optipng >/dev/null; then optipng -quiet -o2 "${taken[@]}"; fi
