@@ -4,9 +4,10 @@
 // the whole song compiled into a stream of its own.
 //
 // Compiling may rewrite the working music (silence is appended when the
-// credits run past its end) and reallocate the song's output buffer: no
-// pointer into RwMemory() outlives a build. Hold the build's shared stream
-// instead; it never changes and never moves.
+// credits run past its end; a read-only one only counts that silence) and
+// reallocate the song's output buffer: no pointer into RwMemory() outlives a
+// build. Hold the build's shared stream instead; it never changes and never
+// moves.
 #include <cstdint>
 #include <string>
 
