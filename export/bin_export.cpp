@@ -37,12 +37,18 @@ class MusicReader {
     m_dataLeft = musicBytes > inFile ? inFile - inFile % sampleBytes : inFile;
   }
 
+  // True when the music ended before the length it had when it was opened.
+  bool ReadFailed() const { return m_readFailed; }
+
   // Fills up to `bytes` of `out`; returns how many were filled.
   int Read(uint8_t* out, int bytes) {
     int filled = Silence(m_leadInLeft, out, bytes);
     while (filled < bytes && m_dataLeft > 0) {
       const size_t want = size_t(std::min<int64_t>(bytes - filled, m_dataLeft));
       const size_t got = m_wav.ReadDataBytes(out + filled, want);
+      // The file was measured when it was opened: running dry before its end
+      // means it could not be read or shrank under us.
+      if (got == 0) m_readFailed = true;
       m_dataLeft = got == 0 ? 0 : m_dataLeft - int64_t(got);
       m_musicRead += int64_t(got);
       filled += int(got);
@@ -70,6 +76,7 @@ class MusicReader {
   int64_t m_musicRead = 0;
   int64_t m_silenceLeft = 0;
   bool m_silenceCounted = false;
+  bool m_readFailed = false;
 };
 
 // The next `bytes` of subcode from the stream at `pos`; zeros past its end.
@@ -124,7 +131,7 @@ ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
   // to a whole sector so every sector keeps four whole packets.
   while (!writer.Failed()) {
     const int n = reader.Read(audio.data(), int(audio.size()));
-    if (n <= 0) break;
+    if (n <= 0 || reader.ReadFailed()) break;
     const int sectors = (n + kBinAudioBytes - 1) / kBinAudioBytes;
     std::memset(audio.data() + n, 0, size_t(sectors * kBinAudioBytes - n));
     const int subBytes = sectors * kBinSubcodeBytes;
@@ -153,6 +160,7 @@ ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
   const bool writeFailed = writer.Failed();
   const bool closeFailed = std::fclose(file) != 0;
   if (cancelled) return ExportOutcome::Cancelled();  // `staged` removes the partial file
+  if (reader.ReadFailed()) return Refuse(Reason::Failed, "cannot read the working music file " + job.workingWavPath);
   if (writeFailed || closeFailed) return Refuse(Reason::WriteFailed, "cannot write " + job.outputPath + " (disk full?)");
   std::string error;
   if (!staged.Commit(&error)) return Refuse(Reason::WriteFailed, error);

@@ -108,6 +108,23 @@ TEST_F(BinExportTest, CancelDeletesThePartialFileAndKeepsAnOldOne) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 2);
 }
 
+TEST_F(BinExportTest, MusicThatCannotBeReadToItsEndFailsAndKeepsTheOldFile) {
+  const std::string wav = m_dir.File("music.wav");
+  WriteRampWav(wav, 44100 * 3);
+  auto stream = MakeStream(100000);
+  const std::string out = m_dir.File("song.bin");
+  { std::ofstream old(out); old << "old"; }
+  // The music shrinks to its header once the export has begun reading it.
+  FunctionProgress progress([&](int) { std::filesystem::resize_file(wav, 44); });
+  BinExportJob job{out, wav, stream.data(), int(stream.size()), 100000, 0};
+  const auto outcome = ExportBin(job, progress);
+  EXPECT_EQ(outcome.reason, Reason::Failed);
+  EXPECT_EQ(outcome.text, "Unable to create BIN file.");
+  EXPECT_NE(outcome.detail.find("cannot read"), std::string::npos) << outcome.detail;
+  EXPECT_EQ(ReadAll(out).size(), 3u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()), {}), 2);
+}
+
 TEST_F(BinExportTest, UnwritableOrMissingFolderIsReportedAndWritesNothing) {
   const std::string wav = m_dir.File("music.wav");
   WriteRampWav(wav, 1000);
