@@ -430,7 +430,16 @@ const std::array<hb_feature_t, 3>& ShapingFeatures() {
 struct FaceSpan {
   const SizedFace* face;
   unsigned begin, end;
+  // Where the first character that decides the stretch's script (and so its
+  // direction) starts; HarfBuzz guesses them from it. None: never decided.
+  unsigned firstDeciding = kNoCharacter;
+  static constexpr unsigned kNoCharacter = ~0u;
 };
+
+bool DecidesScript(hb_codepoint_t codePoint) {
+  const hb_script_t script = hb_unicode_script(hb_unicode_funcs_get_default(), codePoint);
+  return script != HB_SCRIPT_COMMON && script != HB_SCRIPT_INHERITED && script != HB_SCRIPT_UNKNOWN;
+}
 
 }  // namespace
 
@@ -451,6 +460,8 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
       const unsigned end = i + 1 < count ? infos[i + 1].cluster : static_cast<unsigned>(length);
       if (!spans.empty() && spans.back().face == face) spans.back().end = end;
       else spans.push_back({face, infos[i].cluster, end});
+      if (spans.back().firstDeciding == FaceSpan::kNoCharacter && DecidesScript(infos[i].codepoint))
+        spans.back().firstDeciding = infos[i].cluster;
     }
     hb_buffer_destroy(chars);
   }
@@ -474,6 +485,7 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
       glyph.cluster = infos[i].cluster;
       glyph.breakUnsafe = (hb_glyph_info_get_glyph_flags(&infos[i]) & HB_GLYPH_FLAG_UNSAFE_TO_BREAK) != 0;
       glyph.startsFace = i == 0 && &span != &spans.front();
+      glyph.scriptDecided = span.firstDeciding == FaceSpan::kNoCharacter || span.firstDeciding < glyph.cluster;
       // Hinted monochrome advances are whole pixels; keep them so.
       FT_Pos advance = (positions[i].x_advance + 32) & ~63;
       if (positions[i].x_advance != 0) advance += span.face->emboldenStrength;

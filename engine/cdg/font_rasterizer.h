@@ -48,6 +48,7 @@ struct MTextRun {
     int advance = 0;            // pixels the pen moves on
     bool breakUnsafe = false;   // the text cut before this glyph shapes differently
     bool startsFace = false;    // first glyph of a stretch drawn from another face
+    bool scriptDecided = false;  // its stretch's script is set by an earlier character (or none)
   };
   std::vector<Glyph> glyphs;
   int width = 0;  // advance width in pixels

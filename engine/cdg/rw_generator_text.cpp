@@ -84,7 +84,6 @@ struct SweepGlyphs {
   size_t textCount = 0;
   const MShapedLine* prefix = nullptr;
   size_t prefixCount = 0;
-  int partWidth = 0;  // text[start, end) shaped on its own
 
   SweepGlyphs(const MFontRasterizer& font, const MShapedLine& line, size_t end, size_t start) {
     const std::string_view drawn = line.Text();
@@ -93,8 +92,6 @@ struct SweepGlyphs {
     textCount = cleanEnd ? line.GlyphsBefore(end) : text->Run().glyphs.size();
     prefix = cleanStart ? &line : &ownPrefix.emplace(font, std::string(drawn.substr(0, start)));
     prefixCount = cleanStart ? line.GlyphsBefore(start) : prefix->Run().glyphs.size();
-    partWidth = cleanEnd && cleanStart ? line.PenAfter(textCount) - line.PenAfter(prefixCount)
-                                       : font.Measure(drawn.substr(start, end - start));
   }
 };
 
@@ -270,7 +267,10 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
   }
   const int x = rect.left, y = rect.top;
   if (first > 0) {
-    LayoutMeasured(*font, linesPerPage, band, glyphs.partWidth, style, 1, 0, nullptr, part);
+    // The swept characters are measured on their own, as the word alone
+    // (which may guess another script than the line): a word's cost.
+    const int partWidth = font->Measure(std::string_view(drawn.Text()).substr(start, end - start));
+    LayoutMeasured(*font, linesPerPage, band, partWidth, style, 1, 0, nullptr, part);
     rect.left = rect.right - part.Width();
   }
   const TextRect swept = Clamped(Shifted(rect, -t));

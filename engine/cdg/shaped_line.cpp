@@ -40,7 +40,8 @@ size_t MShapedLine::GlyphsBefore(size_t at) const {
 // HarfBuzz marks where a cut changes the shaping, but it assumes the text
 // around a piece is still given as context, and sweeps shape a prefix
 // without what follows it. Within one face the mark covers that (both sides
-// were in one buffer); where the face changes it is trusted only beside a
+// were in one buffer) as long as the cut stretch still guesses the same script
+// from its characters; where the face changes it is trusted only beside a
 // space, since only joining scripts look across into the context.
 bool MShapedLine::CutsCleanlyAt(size_t at) const {
   if (at == 0 || at >= m_text.size()) return true;
@@ -49,7 +50,8 @@ bool MShapedLine::CutsCleanlyAt(size_t at) const {
   if (i >= m_run.glyphs.size()) return false;
   const MTextRun::Glyph& glyph = m_run.glyphs[i];
   if (glyph.cluster != at || glyph.breakUnsafe) return false;
-  return !glyph.startsFace || m_text[at - 1] == ' ' || m_text[at] == ' ';
+  if (glyph.startsFace) return m_text[at - 1] == ' ' || m_text[at] == ' ';
+  return glyph.scriptDecided;
 }
 
 MTextRun MShapedLine::Reaching(size_t count, int x, int left, int right, int margin) const {

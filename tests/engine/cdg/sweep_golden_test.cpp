@@ -92,6 +92,8 @@ uint64_t CompileLine(const SweepCase& c) {
 TEST(SweepGolden, EveryStyleSweepsToTheKnownPackets) {
   const std::string cjk = "\xE3\x81\x8D\xE3\x82\x89\xE3\x81\x8D\xE3\x82\x89 \xE6\x98\x9F\xE3\x82\x88 "
                           "\xE6\x84\x9B\xE3\x81\x97\xE3\x81\xA6\xE3\x82\x8B" "baby \xE7\xA9\xBA";
+  const std::string arabic = "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85";
+  const std::string hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
   const std::vector<SweepCase> cases = {
       {"plain, overflowing the screen", Repeat("la", 70), "Arial", 24, 0, kAlignLeft, false, false,
        0xd86938c631635f7fULL},
@@ -112,6 +114,10 @@ TEST(SweepGolden, EveryStyleSweepsToTheKnownPackets) {
        0xb7a615d71fd681e3ULL},
       {"many short words, box mode", Repeat("do re mi", 40), "DejaVu Sans", 16, 0, kAlignRight, true, false,
        0x61f4947bde051effULL},
+      {"digits first, Arabic within Latin", "12 34 abc " + arabic + " def (x) 56", "DejaVu Sans", 20, kTextOutline,
+       kAlignLeft, false, false, 0x8d90db8d2461d937ULL},
+      {"right to left", hebrew + " " + arabic + " " + hebrew, "DejaVu Sans", 20, 0, kAlignCenter, false, false,
+       0x126e2b97e545466dULL},
   };
   for (const SweepCase& c : cases) {
     const uint64_t checksum = CompileLine(c);
