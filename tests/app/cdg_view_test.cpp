@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QImage>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
+#include "engine/playback/cdg_player.h"
 #include "engine/playback/stream_decode.h"
 #include "support/cli_runner.h"
 
@@ -83,6 +85,43 @@ TEST(CdgView, SurvivesResizesAndDetachWhileAThreadFeedsTheRenderer) {
   for (int i = 0; i < 10; ++i) QApplication::processEvents();
   stop = true;
   feeder.join();
+}
+
+// The same with the real player (its reader and playback threads, a tone for
+// music, the sound device a dummy): the view is shown, resized while the
+// song plays into it, and let go of mid-play.
+TEST(CdgView, SurvivesAPlayerFeedingItWhileResizedAndDetached) {
+  TempDir dir;
+  const std::string bytes = ReadFileBytes(DemoStream(dir));
+  MRwRenderer renderer;
+  auto view = std::make_unique<CCdgView>();
+  view->resize(300, 216);
+  view->SetRenderer(&renderer);
+  view->show();
+  MCdgPlayer player(&renderer);
+  WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 16, 2, 44100 * 5));
+  player.SetSource(dir.File("tone.wav"), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0)) << player.LastError();
+  // Resized until the song is a second in, when it has drawn something; the
+  // deadline only stops a broken player from hanging the test.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (int i = 0; player.Position() < 44100; ++i) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the player never reached a second";
+    view->resize(300 + (i % 40) * 7, 216 + (i % 40) * 5);
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  QApplication::processEvents();
+  const QImage shown = view->grab().toImage();
+  EXPECT_NE(shown.pixel(0, 0), shown.pixel(shown.width() / 2, shown.height() / 2)) << "the song reached the view";
+  view->SetRenderer(nullptr);
+  view.reset();
+  for (int i = 0; i < 20; ++i) {
+    QApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_TRUE(player.IsPlaying());
+  player.Stop();
 }
 
 }  // namespace
