@@ -37,7 +37,9 @@ void CheckMusicFile(const std::string& path) {
 }
 
 SongBuild CompileProject(MSongSettings& song, const std::string& folder) {
-  if (!song.MusicPath().empty()) PrepareProjectMusic(song, folder);
+  // The stream is all a compile gives: a WAV is read where it lies, neither
+  // copied nor lengthened on disk.
+  if (!song.MusicPath().empty()) PrepareProjectMusic(song, folder, true);
   SongBuild build = CompileSongStream(song);
   if (!build) throw CliError(kExitFailure, build.detail);
   build.result.endOffset = build.UsedBytes();

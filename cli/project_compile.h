@@ -18,8 +18,9 @@ MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder, b
 // it is set; throws with the music error text when it is no usable music.
 void CheckMusicFile(const std::string& path);
 
-// Builds the song whole (its music prepared first, when it has one); the end
-// offset is cut to the stream. Throws a CliError when it cannot.
+// Builds the song whole (its music prepared first, when it has one, a WAV
+// read where it lies); the end offset is cut to the stream. Throws a
+// CliError when it cannot.
 SongBuild CompileProject(MSongSettings& song, const std::string& folder);
 
 }  // namespace lf::cli

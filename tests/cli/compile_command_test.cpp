@@ -88,5 +88,27 @@ TEST(CompileCommand, ProjectWithoutMusicStillCompilesItsLyrics) {
   EXPECT_GT(JsonInt(r.out, "endOffset"), 24 * 300) << "the lines are drawn and swept";
 }
 
+// Credits that run a minute past the music lengthen the song, not the user's
+// file: the WAV stays byte for byte, nothing is left beside it, and the stream
+// runs on through the credits.
+TEST(CompileCommand, CreditsPastTheMusicLeaveTheMusicFileAsItWas) {
+  TempDir dir;
+  const std::string project = MakeDemoProject(dir);
+  ASSERT_EQ(RunCli({"set", project, "creditsPage.enabled=1", "creditsPage.hold=6000", "creditsPage.text=Thanks"})
+                .exitCode,
+            0);
+  const auto music = test::ReadFileBytes(dir.File("demo.wav"));
+  const auto filesBefore = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+  const CliResult r = RunCli({"compile", project, "-o", dir.File("out.cdg"), "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("demo.wav")), music);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), filesBefore + 1);
+  const CliResult length = RunCli({"duration", dir.File("demo.wav")});
+  ASSERT_EQ(length.exitCode, 0) << length.err;
+  const long musicMs = std::stol(length.out);
+  EXPECT_GT(JsonInt(r.out, "creditsLength"), 0);
+  EXPECT_GT(JsonInt(r.out, "endOffset") / 7.2, musicMs + 50000) << "the credits hold for a minute after the music";
+}
+
 }  // namespace
 }  // namespace lf
