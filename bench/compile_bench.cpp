@@ -12,6 +12,27 @@
 namespace lf {
 namespace {
 
+// Times every word: word i starts at startOf(i) samples and lasts `length`.
+template <typename StartOf>
+void PlaceEveryWord(MSongSettings& song, StartOf startOf, int length) {
+  for (int i = 0; i < song.WordCount(); ++i) {
+    MKaraokeWord* word = song.Word(i);
+    word->m_startTime = startOf(i);
+    word->m_endTime = word->m_startTime + length;
+    word->m_line->m_placed = true;
+  }
+}
+
+// The timed loop: the whole song compiled into a stream of `seconds`.
+void CompileRepeatedly(benchmark::State& state, MSongSettings& song, int seconds) {
+  std::vector<uint8_t> stream(static_cast<size_t>(kStreamBytesPerSecond) * seconds, 0);
+  for (auto _ : state) {
+    CompileResult result =
+        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
+    benchmark::DoNotOptimize(result);
+  }
+}
+
 void BuildFourMinuteSong(MSongSettings& song) {
   song.ResetSongDefaults();
   for (int kind : {TitlePage, CreditsPage}) {
@@ -36,23 +57,13 @@ void BuildFourMinuteSong(MSongSettings& song) {
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
   // 300 words over four minutes, from 5 s on.
-  for (int i = 0; i < song.WordCount(); ++i) {
-    MKaraokeWord* word = song.Word(i);
-    word->m_startTime = 44100 * 5 + i * 33000;
-    word->m_endTime = word->m_startTime + 28000;
-    word->m_line->m_placed = true;
-  }
+  PlaceEveryWord(song, [](int i) { return 44100 * 5 + i * 33000; }, 28000);
 }
 
 void BM_CompileFourMinuteSong(benchmark::State& state) {
   MSongSettings song;
   BuildFourMinuteSong(song);
-  std::vector<uint8_t> stream(kStreamBytesPerSecond * 420, 0);
-  for (auto _ : state) {
-    CompileResult result =
-        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
-    benchmark::DoNotOptimize(result);
-  }
+  CompileRepeatedly(state, song, 420);
   state.SetLabel("60 lines, 300 words, outlined, title and credits");
 }
 BENCHMARK(BM_CompileFourMinuteSong)->Unit(benchmark::kMillisecond);
@@ -68,18 +79,8 @@ void BM_CompileThreeThousandDenseLines(benchmark::State& state) {
     text += "word" + std::to_string(line) + " and more words here\n";
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
-  for (int i = 0; i < song.WordCount(); ++i) {
-    MKaraokeWord* word = song.Word(i);
-    word->m_startTime = 44100 + (i / 6) * 30870 + (i % 6) * 5000;
-    word->m_endTime = word->m_startTime + 4500;
-    word->m_line->m_placed = true;
-  }
-  std::vector<uint8_t> stream(kStreamBytesPerSecond * 2200, 0);
-  for (auto _ : state) {
-    CompileResult result =
-        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
-    benchmark::DoNotOptimize(result);
-  }
+  PlaceEveryWord(song, [](int i) { return 44100 + (i / 6) * 30870 + (i % 6) * 5000; }, 4500);
+  CompileRepeatedly(state, song, 2200);
   state.SetLabel("3,000 lines, 18,000 words (goal: under 1 s)");
 }
 BENCHMARK(BM_CompileThreeThousandDenseLines)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -95,18 +96,8 @@ void BM_CompileOneLineOfTwentyThousandWords(benchmark::State& state) {
   for (int w = 0; w < 20000; ++w) text += w ? " la" : "la";
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
-  for (int i = 0; i < song.WordCount(); ++i) {
-    MKaraokeWord* word = song.Word(i);
-    word->m_startTime = 44100 + i * 441;
-    word->m_endTime = word->m_startTime + 400;
-    word->m_line->m_placed = true;
-  }
-  std::vector<uint8_t> stream(kStreamBytesPerSecond * 400, 0);
-  for (auto _ : state) {
-    CompileResult result =
-        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
-    benchmark::DoNotOptimize(result);
-  }
+  PlaceEveryWord(song, [](int i) { return 44100 + i * 441; }, 400);
+  CompileRepeatedly(state, song, 400);
   state.SetLabel("1 line, 20,000 words, outlined");
 }
 BENCHMARK(BM_CompileOneLineOfTwentyThousandWords)->Unit(benchmark::kMillisecond)->Iterations(3);
