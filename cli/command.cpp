@@ -40,23 +40,6 @@ std::string OneLine(const std::string& text, const std::string& separator) {
   return out;
 }
 
-std::string QuoteControlCharacters(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (c < 0x20 || c == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
   if (std::string clash = OutputClash(inputs, outputs); !clash.empty()) throw CliError(kExitOutput, clash);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/quoted_text.h"
+
 namespace lf::cli {
 
 // Exit codes: 0 success; the rest say what kind of failure it was.
@@ -62,9 +64,8 @@ const std::vector<Command>& Commands();
 // by `separator` ("; " suits lists such as the music error text).
 std::string OneLine(const std::string& text, const std::string& separator = " ");
 
-// `text` with control characters written as escapes (\n, \t, \xHH), so a
-// file name holding a newline cannot spread a message over several lines.
-std::string QuoteControlCharacters(const std::string& text);
+// Messages quote control characters in names (see platform/quoted_text.h).
+using lf::QuoteControlCharacters;
 
 // Throws an output error when an output is one of the inputs or named twice.
 void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs);

@@ -1,9 +1,12 @@
 #include "shell/project_lock_keeper.h"
 
+#include "platform/quoted_text.h"
+
 namespace lf {
 
 std::string ProjectInUseText(const std::string& path, const std::string& holder, bool savingOverIt) {
-  return "The project\n" + path + "\nis in use by " + holder + ".\n\n" +
+  return "The project\n" + QuoteControlCharacters(path) + "\nis in use by " + QuoteControlCharacters(holder) +
+         ".\n\n" +
          (savingOverIt ? "Your project was not saved over it. Choose another name, or close it there first."
                        : "Close it there, then open it again.");
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/quoted_text.h"
 #include "platform/settings.h"
 
 namespace lf {
@@ -73,11 +74,12 @@ void RecentProjects::Remove(const std::string& path) {
 }
 
 std::string RecentProjectLabel(int index, const std::string& path, const std::string& home) {
-  return "&" + std::to_string(index + 1) + " " + DoubledAmpersands(ShortenedInTheMiddle(HomeAsTilde(path, home)));
+  const std::string shown = QuoteControlCharacters(HomeAsTilde(path, home));
+  return "&" + std::to_string(index + 1) + " " + DoubledAmpersands(ShortenedInTheMiddle(shown));
 }
 
 std::string RecentProjectMissingText(const std::string& path) {
-  return "The project\n" + path + "\ncannot be found. It may have been moved, renamed or deleted.\n\n"
+  return "The project\n" + QuoteControlCharacters(path) + "\ncannot be found. It may have been moved, renamed or deleted.\n\n"
          "It is taken off the list of recent projects.";
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/settings.h"
+#include "shell/project_lock_keeper.h"
 
 namespace lf {
 namespace {
@@ -53,8 +54,13 @@ TEST(RecentProjects, LabelsAreNumberedMnemonicsWithShortPaths) {
       {0, "/m/" + std::string(70, 'n') + ".lfp", "&1 .../" + std::string(70, 'n') + ".lfp"},
       // A cut never splits a character: the second é, cut in two, goes whole.
       {0, accented, "&1 /media/" + std::string(38, 'y') + "\xC3\xA9..." + "/song.lfp"},
+      // A name holding a line break stays on its menu line.
+      {1, "/tmp/two\nlines.lfp", "&2 /tmp/two\\nlines.lfp"},
   };
   for (const auto& [index, path, label] : cases) EXPECT_EQ(RecentProjectLabel(index, path, home), label) << path;
+  // Messages naming a project keep its name on the one line it was given.
+  for (const std::string& text : {RecentProjectMissingText("/tmp/a\nb.lfp"), ProjectInUseText("/tmp/a\nb.lfp", "x", false)})
+    EXPECT_NE(text.find("\n/tmp/a\\nb.lfp\n"), std::string::npos) << text;
 }
 
 }  // namespace
