@@ -30,12 +30,16 @@ void SetMp3EncoderLibraryName(const std::string& name);
 
 // Encodes a WAV file (8 or 16 bits, mono or stereo, any rate the encoder
 // takes) or a headerless file of 44,100 Hz 16-bit stereo PCM into an MP3 file
-// at bitRateKbps, with leadInFrames of silence before the audio and
-// tailFrames after it, and ID3 title and artist when given. Progress goes
+// at bitRateKbps, with leadInFrames of silence before the audio,
+// musicSilenceFrames after it that still count as music (music read where it
+// lies, shorter than the song takes it to be), then tailFrames of silence (the
+// end may be trimmed to a whole frame there, never in the music), and ID3
+// title and artist when given. Progress goes
 // 0..100. True when the MP3 file was completed; otherwise no file is left at
 // mp3Path (an earlier file there stays untouched) and *error says why.
 bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps,
                     IProgress* progress, const std::string& title, const std::string& artist,
-                    int64_t leadInFrames, int64_t tailFrames, std::string* error = nullptr);
+                    int64_t leadInFrames, int64_t musicSilenceFrames, int64_t tailFrames,
+                    std::string* error = nullptr);
 
 }  // namespace lf

@@ -128,13 +128,14 @@ bool EnsureEncoderBound() {
 }  // namespace
 
 bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, IProgress* progress,
-                    const std::string& title, const std::string& artist, int64_t leadInFrames, int64_t tailFrames,
-                    std::string* error) {
+                    const std::string& title, const std::string& artist, int64_t leadInFrames,
+                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error) {
   if (!EnsureEncoderBound())
     return Fail(error, "MP3 encoding is not available: \"" + LameLibrary::Instance().LibraryName() +
                            "\" could not be loaded or lacks required functions.");
   const LameEntryPoints& e = LameLibrary::Instance().Entry();
   leadInFrames = std::max<int64_t>(leadInFrames, 0);
+  musicSilenceFrames = std::max<int64_t>(musicSilenceFrames, 0);
   tailFrames = std::max<int64_t>(tailFrames, 0);
 
   PcmSource source;
@@ -163,7 +164,7 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
   if (!file) return Fail(error, "Unable to create \"" + mp3Path + "\": " + std::strerror(errno) + ".");
 
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());
-  const int64_t musicFrames = static_cast<int64_t>(source.DataBytes() / block);
+  const int64_t musicFrames = static_cast<int64_t>(source.DataBytes() / block) + musicSilenceFrames;
   tailFrames -= TailSamplesToDrop(e, flags, format.sampleRate, leadInFrames + musicFrames + tailFrames, tailFrames);
 
   const std::size_t pieceBytes = kPieceFrames * block;
@@ -173,7 +174,7 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
   // Unsigned 8-bit PCM is silent at 128; zero bytes there would be a full-scale click.
   const int silence = format.bits == 8 ? 0x80 : 0;
   uint64_t leadInLeft = static_cast<uint64_t>(leadInFrames) * block;
-  uint64_t tailLeft = static_cast<uint64_t>(tailFrames) * block;
+  uint64_t tailLeft = static_cast<uint64_t>(musicSilenceFrames + tailFrames) * block;
   const uint64_t total = source.DataBytes() + tailLeft;
   uint64_t delivered = 0;
   int lastPercent = 0;

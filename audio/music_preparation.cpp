@@ -140,6 +140,14 @@ Reason ReadWavFormat(const std::string& path, MusicState& state) {
   return in.IsOpen() && in.BlockAlign() > 0 ? Reason::None : Reason::BadInput;
 }
 
+// True when the WAV holds all the data its header claims. One cut short is
+// copied instead: the copy's header is mended when the song lengthens it, and
+// the encoders refuse a file whose header claims more than it holds.
+bool WavDataIsWhole(const std::string& path) {
+  WavInFile in(path);
+  return in.IsOpen() && in.DataBytesInFile() >= in.DataBytes();
+}
+
 // The copy path. None when the partial working file is complete.
 Reason CopyToPartialFile(const std::string& path, const std::string& partial, MusicState& state) {
   if (const Reason unreadable = ReadWavFormat(path, state); unreadable != Reason::None) return unreadable;
@@ -184,7 +192,7 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
   next.extension = LastThreeLower(path);
 
   const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
-  next.workingIsMusic = context.wavWhereItLies && next.extension == "wav";
+  next.workingIsMusic = context.wavWhereItLies && next.extension == "wav" && WavDataIsWhole(path);
   const std::string working = next.workingIsMusic ? path : WorkingMusicFilePath(folder);
   const std::string partial = next.workingIsMusic ? std::string() : PartialPath(working);  // nothing to write
   Reason reason = next.workingIsMusic      ? ReadWavFormat(path, next)

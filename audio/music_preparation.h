@@ -32,8 +32,9 @@ struct MusicPreparationContext {
   std::function<void()> processMessages;
   // Told the new sample rate and samples per packet (the CD+G player, the page).
   std::function<void(int sampleRate, int samplesPerPacket)> formatChanged;
-  // A WAV is read where it lies instead of copied (MusicState::workingIsMusic),
-  // for a run that never writes its working music, such as a BIN export.
+  // A whole WAV is read where it lies instead of copied
+  // (MusicState::workingIsMusic), for a run that never writes its working
+  // music, such as an export.
   bool wavWhereItLies = false;
 };
 

@@ -55,7 +55,7 @@ void BM_Mp3EncodeVersusLameTool(benchmark::State& state) {
   lf::bench::RunVersusTool(
       state,
       [&](std::string& error) {
-        return lf::EncodeWavToMp3(song.wav, ours, 128, nullptr, "Bench", "Lyricforge", 0, 0, &error);
+        return lf::EncodeWavToMp3(song.wav, ours, 128, nullptr, "Bench", "Lyricforge", 0, 0, 0, &error);
       },
       "lame --quiet -b 128 '" + song.wav + "' '" + theirs + "'", "lame");
   state.counters["audio_s"] = kSeconds;

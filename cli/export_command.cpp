@@ -127,10 +127,10 @@ int RunExport(const std::vector<std::string>& arguments) {
   MSongSettings& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));
   ScopedTempFolder workFolder("lyricforge-export");
-  // The compiler may lengthen this run's working copy; the project's music is never touched.
-  // BIN reads the music once: a WAV where it lies, its added silence only counted.
+  // Every export reads the music once: a WAV where it lies (never written, its
+  // added silence only counted), other music decoded into this run's working copy.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
-  PrepareProjectMusic(song, workFolder.Path(), request.type == ExportType::Bin);
+  PrepareProjectMusic(song, workFolder.Path(), true);
 
   ExportOutcome outcome;
   {

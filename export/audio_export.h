@@ -22,8 +22,9 @@ struct EncodeRequest {
   int bitRate = kDefaultExportBitRate;  // kbit/s; WMA maps it to a profile number
   std::string title;
   std::string artist;
-  int leadIn = 0;  // silent frames before the music
-  int tail = 0;    // silent frames after it
+  int leadIn = 0;        // silent frames before the music
+  int musicSilence = 0;  // silent frames that end the music (music read where it lies)
+  int tail = 0;          // silent frames after it
 };
 
 // What the pipeline needs from the audio layer; Default...() binds the real encoders.
@@ -44,6 +45,7 @@ struct AudioExportJob {
   std::string title;
   std::string artist;
   int leadIn = 0;
+  int musicSilence = 0;        // silence the song counts past the working music's end
   int tail = 0;                // the song's credits length
   const uint8_t* stream = nullptr;  // the song's output buffer
   int streamSize = 0;

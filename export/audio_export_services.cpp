@@ -13,9 +13,11 @@ bool EncodeWithRealEncoders(const EncodeRequest& r, IProgress& progress, std::st
     WmaAttributes().clear();
     AddWmaAttribute("Title", kWmaAttributeString, r.title);
     AddWmaAttribute("Author", kWmaAttributeString, r.artist);
-    return EncodeWavToWma(r.target, r.sourceWav, WmaProfileNumber(r.bitRate), &progress, r.leadIn, r.tail, &error) == 0;
+    return EncodeWavToWma(r.target, r.sourceWav, WmaProfileNumber(r.bitRate), &progress, r.leadIn,
+                          r.musicSilence + r.tail, &error) == 0;
   }
-  return EncodeWavToMp3(r.sourceWav, r.target, r.bitRate, &progress, r.title, r.artist, r.leadIn, r.tail, &error);
+  return EncodeWavToMp3(r.sourceWav, r.target, r.bitRate, &progress, r.title, r.artist, r.leadIn, r.musicSilence,
+                        r.tail, &error);
 }
 
 }  // namespace

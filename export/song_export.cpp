@@ -1,5 +1,6 @@
 #include "export/song_export.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "audio/wav_file.h"
@@ -20,6 +21,18 @@ std::string CreateError(ExportType type) {
   }
 }
 
+// Frames of silence the song counts past the end of its working music's data.
+// A working copy holds them (compiling lengthens it); music read where it lies
+// does not, so its export plays them after the data as part of the music.
+int64_t SilenceNotInWorkingMusic(const MSongSettings& song) {
+  if (!song.WorkingMusicReadOnly()) return 0;
+  WavInFile wav(song.WorkingMusicPath());
+  const int64_t block = wav.BlockAlign();
+  if (block <= 0) return 0;
+  const int64_t inFile = int64_t(std::min<uint64_t>(wav.DataBytes(), wav.DataBytesInFile()));
+  return std::max<int64_t>(0, int64_t(song.MusicLength()) / block - inFile / block);
+}
+
 // The part the audio and the video jobs share: where to write, the music, the
 // tags, the silence around the music and the compiled stream.
 template <typename Job>
@@ -31,6 +44,7 @@ Job SharedJobPart(const MSongSettings& song, const SongExportRequest& request, c
   job.title = song.Title();
   job.artist = song.Artist();
   job.leadIn = compiled.result.leadIn;
+  job.musicSilence = int(SilenceNotInWorkingMusic(song));
   job.tail = int(song.CreditsLength());
   job.stream = compiled.stream->data();
   job.streamSize = int(compiled.stream->size());

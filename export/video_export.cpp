@@ -51,7 +51,7 @@ class VideoRun {
         m_layout(layout),
         m_streamSize(size_t(std::max(0, job.streamSize))),
         m_canvas(layout),
-        m_audio(music, job.leadIn, job.tail),
+        m_audio(music, job.leadIn, job.musicSilence + job.tail),
         m_pcm(size_t(music.Format().sampleRate) / 10 * size_t(music.Format().BlockAlign())),
         m_rate(music.Format().sampleRate), m_block(music.Format().BlockAlign()) {
     m_renderer.SetHoldDisplay(true);  // nothing is attached to it: no repaints to work out

@@ -66,7 +66,7 @@ TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {
     const std::string wav = Put("tone.wav", test::ToneWav(44100, 16, 2, c.music, 1000.0));
     const std::string mp3 = m_dir.File("tone.mp3");
     std::string error;
-    ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Night Tone", "The Testers", c.leadIn, c.tail, &error))
+    ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Night Tone", "The Testers", c.leadIn, 0, c.tail, &error))
         << error;
     const auto f = ProbeFields(mp3, "format=duration,format_name:format_tags=title,artist:stream=codec_name,"
                                     "sample_rate,channels,bit_rate");
@@ -98,7 +98,7 @@ TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {
 TEST_F(Mp3EncoderTest, MonoEightBitAndHeaderlessSources) {
   const std::string mono = Put("mono8.wav", test::ToneWav(22050, 8, 1, 33075, 500.0));
   std::string error;
-  ASSERT_TRUE(EncodeWavToMp3(mono, m_dir.File("mono.mp3"), 64, nullptr, "", "", 22050, 0, &error)) << error;
+  ASSERT_TRUE(EncodeWavToMp3(mono, m_dir.File("mono.mp3"), 64, nullptr, "", "", 22050, 0, 0, &error)) << error;
   auto f = ProbeFields(m_dir.File("mono.mp3"), "format=duration:stream=sample_rate,channels");
   EXPECT_EQ(f.at("sample_rate"), "22050");
   EXPECT_EQ(f.at("channels"), "2");
@@ -110,7 +110,7 @@ TEST_F(Mp3EncoderTest, MonoEightBitAndHeaderlessSources) {
 
   // No RIFF header: the whole file is 44.1 kHz 16-bit stereo.
   const std::string raw = Put("tone.pcm", test::PcmBytes(test::SineSamples(44100, 2, 88200, 440.0), 16));
-  ASSERT_TRUE(EncodeWavToMp3(raw, m_dir.File("raw.mp3"), 128, nullptr, "", "", 0, 22050, &error)) << error;
+  ASSERT_TRUE(EncodeWavToMp3(raw, m_dir.File("raw.mp3"), 128, nullptr, "", "", 0, 0, 22050, &error)) << error;
   f = ProbeFields(m_dir.File("raw.mp3"), "format=duration:stream=sample_rate");
   EXPECT_EQ(f.at("sample_rate"), "44100");
   EXPECT_NEAR(std::stod(f.at("duration")), 2.5, kMp3FrameSeconds);
@@ -119,13 +119,13 @@ TEST_F(Mp3EncoderTest, MonoEightBitAndHeaderlessSources) {
 TEST_F(Mp3EncoderTest, NonLatinTitlesSurvive) {
   const std::string wav = Put("t.wav", test::ToneWav(44100, 16, 2, 11025));
   const std::string mp3 = m_dir.File("t.mp3");
-  ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Caf\xC3\xA9 \xD0\x96", "K\xC3\xBCnstler", 0, 0));
+  ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Caf\xC3\xA9 \xD0\x96", "K\xC3\xBCnstler", 0, 0, 0));
   const auto f = ProbeFields(mp3, "format_tags=title,artist");
   EXPECT_EQ(f.at("TAG:title"), "Caf\xC3\xA9 \xD0\x96");
   EXPECT_EQ(f.at("TAG:artist"), "K\xC3\xBCnstler");
 
   // Accented Latin text alone, with no other character to force a rich tag.
-  ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Caf\xC3\xA9 Song", "Ren\xC3\xA9", 0, 0));
+  ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Caf\xC3\xA9 Song", "Ren\xC3\xA9", 0, 0, 0));
   const auto latin = ProbeFields(mp3, "format_tags=title,artist");
   EXPECT_EQ(latin.at("TAG:title"), "Caf\xC3\xA9 Song");
   EXPECT_EQ(latin.at("TAG:artist"), "Ren\xC3\xA9");
@@ -135,7 +135,7 @@ TEST_F(Mp3EncoderTest, ProgressClimbsToOneHundred) {
   const std::string wav = Put("p.wav", test::ToneWav(44100, 16, 2, 441000));
   std::vector<int> seen;
   FunctionProgress progress([&](int p) { seen.push_back(p); });
-  ASSERT_TRUE(EncodeWavToMp3(wav, m_dir.File("p.mp3"), 128, &progress, "", "", 44100, 44100));
+  ASSERT_TRUE(EncodeWavToMp3(wav, m_dir.File("p.mp3"), 128, &progress, "", "", 44100, 0, 44100));
   ASSERT_GE(seen.size(), 10u);
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
   EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end());  // each value once
@@ -145,7 +145,7 @@ TEST_F(Mp3EncoderTest, ProgressClimbsToOneHundred) {
   // Cancelling stops the work and leaves no file.
   FunctionProgress cancelling([](int) {}, [] { return true; });
   std::string error;
-  EXPECT_FALSE(EncodeWavToMp3(wav, m_dir.File("c.mp3"), 128, &cancelling, "", "", 0, 0, &error));
+  EXPECT_FALSE(EncodeWavToMp3(wav, m_dir.File("c.mp3"), 128, &cancelling, "", "", 0, 0, 0, &error));
   EXPECT_NE(error.find("cancelled"), std::string::npos);
   EXPECT_FALSE(fs::exists(m_dir.File("c.mp3")));
 }
@@ -170,14 +170,14 @@ TEST_F(Mp3EncoderTest, BadInputFailsCleanlyAndKeepsTheOldTarget) {
   for (const auto& [name, bytes] : cases) {
     SCOPED_TRACE(name);
     std::string error;
-    EXPECT_FALSE(EncodeWavToMp3(Put(name, bytes), target, 128, nullptr, "t", "a", 100, 100, &error));
+    EXPECT_FALSE(EncodeWavToMp3(Put(name, bytes), target, 128, nullptr, "t", "a", 100, 0, 100, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFileBytes(target), "an earlier export");
   }
   std::string error;
-  EXPECT_FALSE(EncodeWavToMp3(m_dir.File("missing.wav"), target, 128, nullptr, "", "", 0, 0, &error));
+  EXPECT_FALSE(EncodeWavToMp3(m_dir.File("missing.wav"), target, 128, nullptr, "", "", 0, 0, 0, &error));
   EXPECT_NE(error.find("missing.wav"), std::string::npos);
-  EXPECT_FALSE(EncodeWavToMp3(Put("ok.wav", good), m_dir.File("no/folder/x.mp3"), 128, nullptr, "", "", 0, 0,
+  EXPECT_FALSE(EncodeWavToMp3(Put("ok.wav", good), m_dir.File("no/folder/x.mp3"), 128, nullptr, "", "", 0, 0, 0,
                               &error));
   EXPECT_EQ(Listing().size(), cases.size() + 2);  // the inputs and out.mp3, nothing half-written
   EXPECT_EQ(Sink().Count(), 0);                   // encoding never puts up a message
@@ -199,7 +199,7 @@ TEST_F(Mp3EncoderTest, LoadingTalksToTheUserOnlyWhenTheLibraryIsMissingOrIncompl
   EXPECT_EQ(Sink().Count(), 1);
   std::string error;
   EXPECT_FALSE(EncodeWavToMp3(Put("a.wav", test::ToneWav(44100, 16, 2, 100)), m_dir.File("a.mp3"), 128, nullptr,
-                              "", "", 0, 0, &error));
+                              "", "", 0, 0, 0, &error));
   EXPECT_FALSE(fs::exists(m_dir.File("a.mp3")));
 
   // A library without the encoder's functions.
