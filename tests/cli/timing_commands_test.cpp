@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <regex>
 
 #include "support/cli_runner.h"
 
@@ -11,16 +10,6 @@ namespace lf {
 namespace {
 
 using test::RunCli;
-
-std::vector<std::pair<long, long>> WordTimes(const std::string& project) {
-  const test::CliResult lines = RunCli({"lines", project, "--json"});
-  EXPECT_EQ(lines.exitCode, 0) << lines.err;
-  std::vector<std::pair<long, long>> times;
-  static const std::regex word(R"("last":-?\d+,"start":(-?\d+),"end":(-?\d+))");
-  for (auto it = std::sregex_iterator(lines.out.begin(), lines.out.end(), word); it != std::sregex_iterator(); ++it)
-    times.emplace_back(std::stol((*it)[1]), std::stol((*it)[2]));
-  return times;
-}
 
 TEST(TimingCommands, PlaceThenNudgeWriteTheTimesThePagesWould) {
   test::TempDir dir;
@@ -38,15 +27,15 @@ TEST(TimingCommands, PlaceThenNudgeWriteTheTimesThePagesWould) {
 
   const auto placed = RunCli({"place", project, "1.0", "pause:1.2", "1.5", "2.0", "back", "2.2"});
   ASSERT_EQ(placed.exitCode, 0) << placed.err;
-  EXPECT_EQ(WordTimes(project), (std::vector<std::pair<long, long>>{{44100, 52920}, {66150, 97020}, {97020, 141120}}));
+  EXPECT_EQ(test::SavedWordTimes(project), (std::vector<std::pair<long, long>>{{44100, 52920}, {66150, 97020}, {97020, 141120}}));
 
   const auto nudged = RunCli({"nudge", project, "1", "start+", "end-", "end-"});
   ASSERT_EQ(nudged.exitCode, 0) << nudged.err;
-  EXPECT_EQ(WordTimes(project)[1], std::make_pair(74970L, 79380L));
+  EXPECT_EQ(test::SavedWordTimes(project)[1], std::make_pair(74970L, 79380L));
 
   const auto snapped = RunCli({"nudge", project, "2", "snap"});
   ASSERT_EQ(snapped.exitCode, 0) << snapped.err;
-  EXPECT_NEAR(WordTimes(project)[2].first, 2.3 * 44100, 441);  // within 10 ms of the burst
+  EXPECT_NEAR(test::SavedWordTimes(project)[2].first, 2.3 * 44100, 441);  // within 10 ms of the burst
 
   struct Bad {
     std::vector<std::string> args;

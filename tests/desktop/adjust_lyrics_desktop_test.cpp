@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <regex>
 #include <thread>
 
 #include "support/cli_runner.h"
@@ -11,16 +10,6 @@
 
 namespace lf {
 namespace {
-
-std::vector<std::pair<long, long>> WordTimes(const std::string& project) {
-  const test::CliResult lines = test::RunCli({"lines", project, "--json"});
-  EXPECT_EQ(lines.exitCode, 0) << lines.err;
-  std::vector<std::pair<long, long>> times;
-  static const std::regex word(R"("last":-?\d+,"start":(-?\d+),"end":(-?\d+))");
-  for (auto it = std::sregex_iterator(lines.out.begin(), lines.out.end(), word); it != std::sregex_iterator(); ++it)
-    times.emplace_back(std::stol((*it)[1]), std::stol((*it)[2]));
-  return times;
-}
 
 // Where screenshots go when asked for (LYRICFORGE_SCREENSHOT_DIR), else nowhere.
 std::string ScreenshotPath(const std::string& name) {
@@ -39,7 +28,7 @@ class TimingPagesDesktopTest : public ::testing::Test {
     ASSERT_EQ(test::RunCli({"new", "-o", m_project, "--music", m_dir.File("music.wav"), "--lyrics",
                             m_dir.File("lyrics.txt")}).exitCode, 0);
     ASSERT_EQ(test::RunCli({"place", m_project, "1", "2", "3", "4", "5", "6", "7", "8"}).exitCode, 0);
-    m_placed = WordTimes(m_project);
+    m_placed = test::SavedWordTimes(m_project);
     ASSERT_TRUE(m_desktop.StartServer());
     ASSERT_TRUE(m_desktop.StartProgram(LYRICFORGE_APP_PATH, {m_project}));
 #endif
@@ -67,7 +56,7 @@ TEST_F(TimingPagesDesktopTest, AdjustLyricsMovesTheThirdWordByKeys) {
   std::vector<std::pair<long, long>> expected = m_placed;
   expected[2] = {3 * 44100 + 3 * 8820, 4 * 44100 - 8820};
   expected[1].second = expected[2].first;
-  EXPECT_EQ(WordTimes(m_project), expected);
+  EXPECT_EQ(test::SavedWordTimes(m_project), expected);
 }
 
 TEST_F(TimingPagesDesktopTest, PlayFinalPlaysAndPauses) {
@@ -76,7 +65,7 @@ TEST_F(TimingPagesDesktopTest, PlayFinalPlaysAndPauses) {
   if (!png.empty()) m_desktop.Screenshot(png);
   ASSERT_TRUE(m_desktop.Xdotool("key space sleep 0.3 key alt+F4"));
   EXPECT_TRUE(m_desktop.WaitForExit(10));
-  EXPECT_EQ(WordTimes(m_project), m_placed);  // playing changes no time
+  EXPECT_EQ(test::SavedWordTimes(m_project), m_placed);  // playing changes no time
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <numeric>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -22,12 +21,8 @@ const std::vector<double> kGaps = {0.60, 0.45, 0.80, 0.50, 0.70, 0.55, 0.65};
 constexpr double kHold = 0.05;  // each press is held this long
 
 std::vector<double> SavedStarts(const std::string& project) {
-  const test::CliResult lines = test::RunCli({"lines", project, "--json"});
-  EXPECT_EQ(lines.exitCode, 0) << lines.err;
   std::vector<double> starts;
-  static const std::regex word(R"("last":-?\d+,"start":(-?\d+))");
-  for (auto it = std::sregex_iterator(lines.out.begin(), lines.out.end(), word); it != std::sregex_iterator(); ++it)
-    starts.push_back(std::stod((*it)[1]) / kRate);
+  for (const auto& [start, end] : test::SavedWordTimes(project)) starts.push_back(double(start) / kRate);
   return starts;
 }
 

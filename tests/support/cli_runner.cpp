@@ -5,8 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <stdexcept>
 
 extern char** environ;
@@ -48,6 +51,16 @@ CliResult RunCli(const std::vector<std::string>& args) {
   result.out = ReadFileBytes(outPath);
   result.err = ReadFileBytes(errPath);
   return result;
+}
+
+std::vector<std::pair<long, long>> SavedWordTimes(const std::string& project) {
+  const CliResult lines = RunCli({"lines", project, "--json"});
+  EXPECT_EQ(lines.exitCode, 0) << lines.err;
+  std::vector<std::pair<long, long>> times;
+  static const std::regex word(R"("last":-?\d+,"start":(-?\d+),"end":(-?\d+))");
+  for (auto it = std::sregex_iterator(lines.out.begin(), lines.out.end(), word); it != std::sregex_iterator(); ++it)
+    times.emplace_back(std::stol((*it)[1]), std::stol((*it)[2]));
+  return times;
 }
 
 }  // namespace lf::test

@@ -2,6 +2,7 @@
 // Runs lyricforge-cli as a black box: arguments in; exit code, standard output
 // and standard error out.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/wav_fixture.h"  // WriteFileBytes, ReadFileBytes
@@ -15,6 +16,10 @@ struct CliResult {
 };
 
 CliResult RunCli(const std::vector<std::string>& args);
+
+// Each word's saved start and end, in sample frames, as `lines --json` tells
+// them (a failed run fails the calling test and gives none).
+std::vector<std::pair<long, long>> SavedWordTimes(const std::string& project);
 
 // A fresh empty folder under the system's temporary folder, removed by the destructor.
 class TempDir {
