@@ -45,9 +45,9 @@ TSAN_RUN = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 TSAN_ONE_CPU = taskset -c "$$(taskset -cp $$$$ | sed 's/.*: //; s/[-,].*//')"
 tsan: deps
 	cmake -S . -B $(TSANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLYRICFORGE_TSAN=ON -DLYRICFORGE_GUI=ON
-	cmake --build $(TSANBUILD) -j $(JOBS) --target tests_app tests_pages
-	$(TSAN_RUN) TSAN_OPTIONS="halt_on_error=1" $(TSANBUILD)/tests/tests_app --gtest_filter='CdgView.*'
-	for program in tests_app tests_pages; do \
+	cmake --build $(TSANBUILD) -j $(JOBS) --target tests_desktop_app tests_desktop_pages
+	$(TSAN_RUN) TSAN_OPTIONS="halt_on_error=1" $(TSANBUILD)/tests/tests_desktop_app --gtest_filter='CdgView.*'
+	for program in tests_desktop_app tests_desktop_pages; do \
 	  $(TSAN_RUN) TSAN_OPTIONS="suppressions=$(CURDIR)/scripts/tsan-qt.supp halt_on_error=1 history_size=7" \
 	    $(TSAN_ONE_CPU) $(TSANBUILD)/tests/$$program --gtest_filter='-CdgView.*' || exit 1; \
 	done

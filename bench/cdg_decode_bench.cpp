@@ -14,11 +14,11 @@
 
 #include <unistd.h>
 
-#include "engine/cdg/cdg_packet.h"
-#include "engine/cdg/cdg_stream_file.h"
-#include "engine/playback/cdg_decoder.h"
-#include "engine/playback/rw_renderer.h"
-#include "engine/playback/stream_decode.h"
+#include "core/cdg/cdg_packet.h"
+#include "core/cdg/cdg_stream_file.h"
+#include "core/playback/cdg_decoder.h"
+#include "core/playback/rw_renderer.h"
+#include "core/playback/stream_decode.h"
 
 namespace lf {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/song/song_compiler.h"
-#include "engine/song/song_settings.h"
+#include "core/song/song_compiler.h"
+#include "core/song/song_settings.h"
 
 namespace lf {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "engine/playback/rw_renderer.h"
-#include "engine/song/settings_preview.h"
-#include "engine/song/song_settings.h"
+#include "core/playback/rw_renderer.h"
+#include "core/song/settings_preview.h"
+#include "core/song/song_settings.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/paths.h"
+#include "core/platform/paths.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "audio/wav_out_file.h"
-#include "engine/playback/rw_renderer.h"
-#include "engine/song/song_settings.h"
-#include "engine/timing/cdg_timing_player.h"
-#include "engine/timing/nudge_session.h"
-#include "platform/paths.h"
+#include "core/audio/wav_out_file.h"
+#include "core/playback/rw_renderer.h"
+#include "core/song/song_settings.h"
+#include "core/timing/cdg_timing_player.h"
+#include "core/timing/nudge_session.h"
+#include "core/platform/paths.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "lyrics/convert_text_lyrics.h"
-#include "lyrics/parse_lrc.h"
-#include "lyrics/scan_midi_lyrics.h"
+#include "core/lyrics/convert_text_lyrics.h"
+#include "core/lyrics/parse_lrc.h"
+#include "core/lyrics/scan_midi_lyrics.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/mp3_encoder.h"
-#include "audio/wav_out_file.h"
-#include "platform/paths.h"
+#include "core/audio/mp3_encoder.h"
+#include "core/audio/wav_out_file.h"
+#include "core/platform/paths.h"
 #include "support/versus_tool.h"
 
 namespace {

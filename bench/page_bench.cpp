@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "engine/cdg/bitmap.h"
-#include "engine/cdg/rw_generator.h"
+#include "core/cdg/bitmap.h"
+#include "core/cdg/rw_generator.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "audio/wav_out_file.h"
-#include "engine/cdg/cdg_packet.h"
-#include "engine/playback/cdg_player.h"
-#include "engine/playback/rw_renderer.h"
-#include "platform/paths.h"
+#include "core/audio/wav_out_file.h"
+#include "core/cdg/cdg_packet.h"
+#include "core/playback/cdg_player.h"
+#include "core/playback/rw_renderer.h"
+#include "core/platform/paths.h"
 
 namespace {
 

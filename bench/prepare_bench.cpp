@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "audio/music_preparation.h"
-#include "platform/paths.h"
+#include "core/audio/music_preparation.h"
+#include "core/platform/paths.h"
 #include "support/versus_tool.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/cdg/rw_generator.h"
+#include "core/cdg/rw_generator.h"
 
 namespace {
 

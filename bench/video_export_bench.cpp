@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/pcm_source.h"
-#include "engine/playback/rw_renderer.h"
-#include "engine/playback/cdg_decoder.h"
-#include "export/video_export.h"
-#include "platform/paths.h"
+#include "core/audio/pcm_source.h"
+#include "core/playback/rw_renderer.h"
+#include "core/playback/cdg_decoder.h"
+#include "core/export/video_export.h"
+#include "core/platform/paths.h"
 #include "support/versus_tool.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/staged_output.h"
+#include "core/platform/staged_output.h"
 
 namespace lf::cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/quoted_text.h"
+#include "core/platform/quoted_text.h"
 
 namespace lf::cli {
 

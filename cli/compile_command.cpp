@@ -6,8 +6,8 @@
 #include "cli/json.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "platform/staged_output.h"
-#include "platform/paths.h"
+#include "core/platform/staged_output.h"
+#include "core/platform/paths.h"
 
 namespace lf::cli {
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "cli/command.h"
-#include "engine/cdg/cdg_demo_stream.h"
-#include "engine/cdg/cdg_stream_file.h"
+#include "core/cdg/cdg_demo_stream.h"
+#include "core/cdg/cdg_stream_file.h"
 
 namespace lf::cli {
 

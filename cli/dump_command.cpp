@@ -7,9 +7,9 @@
 
 #include "cli/command.h"
 #include "cli/json.h"
-#include "engine/cdg/cdg_packet.h"
-#include "engine/cdg/cdg_stream_file.h"
-#include "engine/playback/stream_decode.h"
+#include "core/cdg/cdg_packet.h"
+#include "core/cdg/cdg_stream_file.h"
+#include "core/playback/stream_decode.h"
 
 namespace lf::cli {
 

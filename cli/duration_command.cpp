@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/music_preparation.h"
+#include "core/audio/music_preparation.h"
 #include "cli/command.h"
 
 namespace lf::cli {

@@ -7,10 +7,10 @@
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
-#include "platform/paths.h"
-#include "export/export_formats.h"
-#include "export/song_export.h"
-#include "platform/settings.h"
+#include "core/platform/paths.h"
+#include "core/export/export_formats.h"
+#include "core/export/song_export.h"
+#include "core/platform/settings.h"
 
 namespace lf::cli {
 namespace {

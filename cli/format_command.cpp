@@ -4,7 +4,7 @@
 
 #include "cli/command.h"
 #include "cli/song_project.h"
-#include "lyrics/format_lyrics_text.h"
+#include "core/lyrics/format_lyrics_text.h"
 
 namespace lf::cli {
 namespace {

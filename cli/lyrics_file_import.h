@@ -2,8 +2,8 @@
 // The lyric file import as the project commands use it (import, new --lyrics).
 #include <string>
 
-#include "lyrics/apply_lyrics_import.h"
-#include "lyrics/lyrics_import.h"
+#include "core/lyrics/apply_lyrics_import.h"
+#include "core/lyrics/lyrics_import.h"
 
 namespace lf::cli {
 

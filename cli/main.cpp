@@ -8,7 +8,7 @@
 
 #include "cli/command.h"
 #include "cli/command_help.h"
-#include "platform/settings_store_qt.h"
+#include "settings_store/qsettings_store.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "cli/lyrics_file_import.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "platform/staged_output.h"
+#include "core/platform/staged_output.h"
 
 namespace lf::cli {
 namespace {

@@ -5,10 +5,10 @@
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "engine/timing/music_analysis.h"
-#include "engine/timing/onset_snap.h"
-#include "engine/timing/word_nudge.h"
-#include "platform/paths.h"
+#include "core/timing/music_analysis.h"
+#include "core/timing/onset_snap.h"
+#include "core/timing/word_nudge.h"
+#include "core/platform/paths.h"
 
 namespace lf::cli {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/song_project.h"
-#include "engine/timing/lyric_placement.h"
+#include "core/timing/lyric_placement.h"
 
 namespace lf::cli {
 namespace {

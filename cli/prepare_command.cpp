@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/music_preparation.h"
+#include "core/audio/music_preparation.h"
 #include "cli/command.h"
 #include "cli/json.h"
-#include "platform/paths.h"
-#include "platform/progress.h"
+#include "core/platform/paths.h"
+#include "core/platform/progress.h"
 
 namespace lf::cli {
 

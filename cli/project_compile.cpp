@@ -1,7 +1,7 @@
 #include "cli/project_compile.h"
 
 #include "cli/command.h"
-#include "platform/paths.h"
+#include "core/platform/paths.h"
 
 namespace lf::cli {
 

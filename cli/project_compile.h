@@ -4,8 +4,8 @@
 // run's private folder.
 #include <string>
 
-#include "engine/song/song_build.h"
-#include "engine/song/song_settings.h"
+#include "core/song/song_build.h"
+#include "core/song/song_settings.h"
 
 namespace lf::cli {
 

@@ -6,11 +6,11 @@
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "engine/cdg/cdg_stream_file.h"
-#include "engine/playback/png_writer.h"
-#include "engine/playback/rw_renderer.h"
-#include "engine/playback/stream_decode.h"
-#include "platform/paths.h"
+#include "core/cdg/cdg_stream_file.h"
+#include "core/playback/png_writer.h"
+#include "core/playback/rw_renderer.h"
+#include "core/playback/stream_decode.h"
+#include "core/platform/paths.h"
 
 namespace lf::cli {
 

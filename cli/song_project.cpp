@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "cli/command.h"
-#include "engine/song/binary_reader.h"
-#include "engine/song/music_location.h"
+#include "core/song/binary_reader.h"
+#include "core/song/music_location.h"
 
 namespace lf::cli {
 namespace {

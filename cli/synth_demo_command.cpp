@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/wav_file.h"
+#include "core/audio/wav_file.h"
 #include "cli/command.h"
 
 namespace lf::cli {

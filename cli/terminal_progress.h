@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/progress.h"
+#include "core/platform/progress.h"
 
 namespace lf::cli {
 

@@ -5,12 +5,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/cdg/cdg_demo_stream.h"
-#include "engine/cdg/cdg_packet.h"
-#include "engine/playback/png_writer.h"
-#include "engine/playback/rw_renderer.h"
-#include "engine/playback/stream_decode.h"
-#include "support/cli_runner.h"
+#include "core/cdg/cdg_demo_stream.h"
+#include "core/cdg/cdg_packet.h"
+#include "core/playback/png_writer.h"
+#include "core/playback/rw_renderer.h"
+#include "core/playback/stream_decode.h"
+#include "tests/support/cli_runner.h"
 
 namespace lf {
 namespace {

@@ -2,8 +2,8 @@
 // the names hold, and "--" to end the options.
 #include <gtest/gtest.h>
 
-#include "support/cli_runner.h"
-#include "support/media_probe.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/media_probe.h"
 
 namespace lf {
 namespace {

@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-#include "support/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace lf {
 namespace {

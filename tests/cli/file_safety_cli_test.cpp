@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "support/cli_runner.h"
-#include "support/media_fixture.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/media_fixture.h"
 
 namespace fs = std::filesystem;
 

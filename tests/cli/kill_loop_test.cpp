@@ -3,8 +3,8 @@
 // kills each here; scripts/kill-loop.sh takes a count (60 by default) by hand.
 #include <gtest/gtest.h>
 
-#include "support/media_probe.h"
-#include "support/wav_fixture.h"
+#include "tests/support/media_probe.h"
+#include "tests/support/wav_fixture.h"
 
 namespace lf {
 namespace {

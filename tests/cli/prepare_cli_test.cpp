@@ -1,8 +1,8 @@
 // lyricforge-cli prepare and duration, run as a black box.
 #include <gtest/gtest.h>
 
-#include "support/cli_runner.h"
-#include "support/media_fixture.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/media_fixture.h"
 
 namespace lf {
 namespace {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <random>
 
-#include "engine/cdg/cdg_packet.h"
-#include "engine/playback/png_writer.h"
-#include "support/cli_runner.h"
+#include "core/cdg/cdg_packet.h"
+#include "core/playback/png_writer.h"
+#include "tests/support/cli_runner.h"
 
 namespace lf {
 namespace {

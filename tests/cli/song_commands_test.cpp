@@ -1,8 +1,8 @@
 // new, info, lines and set as a user runs them.
 #include <gtest/gtest.h>
 
-#include "engine/song/binary_reader.h"
-#include "support/cli_runner.h"
+#include "core/song/binary_reader.h"
+#include "tests/support/cli_runner.h"
 
 namespace lf {
 namespace {

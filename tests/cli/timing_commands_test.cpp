@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 namespace lf {
 namespace {

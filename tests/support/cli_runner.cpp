@@ -1,4 +1,4 @@
-#include "support/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 #include <fcntl.h>
 #include <spawn.h>

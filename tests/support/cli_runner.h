@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/wav_fixture.h"  // WriteFileBytes, ReadFileBytes
+#include "tests/support/wav_fixture.h"  // WriteFileBytes, ReadFileBytes
 
 namespace lf::test {
 

@@ -1,4 +1,4 @@
-#include "support/desktop_session.h"
+#include "tests/support/desktop_session.h"
 
 #include <signal.h>
 #include <fcntl.h>
@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "support/media_probe.h"  // ShellQuote
-#include "support/wav_fixture.h"  // RunCommand
+#include "tests/support/media_probe.h"  // ShellQuote
+#include "tests/support/wav_fixture.h"  // RunCommand
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "support/fuzz_input.h"
+#include "tests/support/fuzz_input.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "support/media_fixture.h"
+#include "tests/support/media_fixture.h"
 
 #include <cstdio>
 
-#include "support/media_probe.h"
-#include "support/wav_fixture.h"
+#include "tests/support/media_probe.h"
+#include "tests/support/wav_fixture.h"
 
 namespace lf::test {
 

@@ -2,7 +2,7 @@
 // Compressed test music: tones written as WAV and encoded by the ffmpeg tool.
 #include <string>
 
-#include "support/media_probe.h"  // ShellQuote
+#include "tests/support/media_probe.h"  // ShellQuote
 
 namespace lf::test {
 

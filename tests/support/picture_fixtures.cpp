@@ -1,4 +1,4 @@
-#include "support/picture_fixtures.h"
+#include "tests/support/picture_fixtures.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/wav_fixture.h"  // ReadFileBytes
+#include "tests/support/wav_fixture.h"  // ReadFileBytes
 
 namespace lf::test {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "support/cli_runner.h"
+#include "tests/support/cli_runner.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

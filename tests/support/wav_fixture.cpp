@@ -1,4 +1,4 @@
-#include "support/wav_fixture.h"
+#include "tests/support/wav_fixture.h"
 
 #include <cmath>
 #include <cstdio>

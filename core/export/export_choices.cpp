@@ -1,0 +1,120 @@
+#include "core/export/export_choices.h"
+
+#include <cctype>
+
+namespace lf {
+
+namespace {
+constexpr int kBinRate = 44100, kBinChannels = 2, kBinBits = 16;
+const char* const kSettingsGroup = "Settings";
+}  // namespace
+
+const std::vector<std::string>& CompressionEntries(ExportType type) {
+  static const std::vector<std::string> wma{"192k", "160k", "128k", "96k"};
+  static const std::vector<std::string> mp3{"320k", "256k", "224k", "192k", "160k", "144k", "128k", "112k"};
+  static const std::vector<std::string> none;
+  switch (type) {
+    case ExportType::WmaG: return wma;
+    case ExportType::Mp3G: return mp3;
+    default: return none;
+  }
+}
+
+int EntryValue(const std::string& entry) {
+  int value = 0;
+  for (char c : entry) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+int SelectEntryFor(const std::vector<std::string>& entries, int value) {
+  // The lists run from the highest rate down, so the last entry at or above
+  // the value is the smallest one that does not lose quality.
+  int chosen = -1;
+  for (int i = 0; i < int(entries.size()); ++i)
+    if (EntryValue(entries[size_t(i)]) >= value) chosen = i;
+  if (chosen < 0 && !entries.empty()) chosen = 0;
+  return chosen;
+}
+
+int WmaProfileNumber(int bitRate) {
+  switch (bitRate) {
+    case 96: return 23;
+    case 160: return 25;
+    case 192: return 26;
+    default: return 24;
+  }
+}
+
+std::string BinNotAllowedText(int sampleRate, int channels, int bitsPerSample) {
+  std::string reasons;
+  if (sampleRate != kBinRate) reasons += "\nthe Audio Sample Rate is not 44,100";
+  if (channels != kBinChannels) {
+    reasons += reasons.empty() ? "\n" : "\nand ";
+    reasons += "the Audio is not Stereo (2 Channels)";
+  }
+  if (bitsPerSample != kBinBits) {
+    reasons += reasons.empty() ? "\n" : "\nand ";
+    reasons += "the Bits Per Sample is not 16";
+  }
+  if (reasons.empty()) return "";
+  return "BIN is not allowed because" + reasons + ".\n";
+}
+
+void ExportChoices::Open(const ISettings& settings, bool mp3Available, const MusicFormat& music) {
+  int type = settings.Int(kSettingsGroup, kExportTypeKey, int(ExportType::Bin));
+  if (type < int(ExportType::Bin) || type > int(ExportType::Mp4)) type = int(ExportType::Bin);
+  if (!mp3Available && type == int(ExportType::Mp3G)) type = int(ExportType::WmaG);
+  m_wmaBitRate = settings.Int(kSettingsGroup, kExportRatioWmaKey, kDefaultExportBitRate);
+  m_mp3BitRate = settings.Int(kSettingsGroup, kExportRatioMp3Key, kDefaultExportBitRate);
+  m_zip = settings.Int(kSettingsGroup, kExportZipKey, 0) != 0;
+  m_type = m_previousType = ExportType(type);
+  m_entries.clear();
+  m_selection = -1;
+  ChangeType(ExportType(type), music);
+}
+
+std::string ExportChoices::ChangeType(ExportType newType, const MusicFormat& music) {
+  std::string refusal;
+  if (newType == ExportType::Bin) {
+    refusal = BinNotAllowedText(music.sampleRate, music.channels, music.bitsPerSample);
+    if (!refusal.empty()) newType = m_previousType == ExportType::Bin ? ExportType::WmaG : m_previousType;
+  }
+  ApplyType(newType);
+  return refusal;
+}
+
+void ExportChoices::ApplyType(ExportType type) {
+  m_type = type;
+  // BIN and MP4 have no compression list; the audio types remember their rate across them.
+  m_listEnabled = !CompressionEntries(type).empty();
+  if (!m_listEnabled) return;
+
+  int value = m_selection >= 0 ? EntryValue(m_entries[size_t(m_selection)]) : kDefaultExportBitRate;
+  if (m_previousType == ExportType::WmaG) {
+    if (m_selection >= 0) m_wmaBitRate = value; else value = m_wmaBitRate;
+  } else if (m_previousType == ExportType::Mp3G) {
+    if (m_selection >= 0) m_mp3BitRate = value; else value = m_mp3BitRate;
+  }
+  m_entries = CompressionEntries(type);
+  m_selection = SelectEntryFor(m_entries, value);
+  m_previousType = type;
+}
+
+std::string ExportChoices::Confirm(ISettings& settings) {
+  if (m_listEnabled && m_selection < 0) return kRatioMissingText;
+  if (m_selection >= 0) {
+    const int value = EntryValue(m_entries[size_t(m_selection)]);
+    if (m_type == ExportType::WmaG) m_wmaBitRate = value;
+    if (m_type == ExportType::Mp3G) m_mp3BitRate = value;
+  }
+  settings.SetInt(kSettingsGroup, kExportTypeKey, int(m_type));
+  settings.SetInt(kSettingsGroup, kExportZipKey, m_zip ? 1 : 0);
+  settings.SetInt(kSettingsGroup, kExportRatioWmaKey, m_wmaBitRate);
+  settings.SetInt(kSettingsGroup, kExportRatioMp3Key, m_mp3BitRate);
+  return "";
+}
+
+}  // namespace lf

@@ -1,0 +1,84 @@
+#pragma once
+// The rules of the export dialog that do not depend on widgets: the stored
+// choices, the compression lists, the BIN format check and what the
+// compression list selects when the export type changes.
+#include <string>
+#include <vector>
+
+#include "core/platform/settings.h"
+
+namespace lf {
+
+enum class ExportType : int { Bin = 0, WmaG = 1, Mp3G = 2, Mp4 = 3 };
+
+// Registry names under "Settings" and their defaults.
+inline constexpr const char* kExportTypeKey = "ExportType";
+inline constexpr const char* kExportRatioWmaKey = "ExportRatioWMA";
+inline constexpr const char* kExportRatioMp3Key = "ExportRatioMP3";
+inline constexpr const char* kExportZipKey = "ExportZip";
+inline constexpr int kDefaultExportBitRate = 128;
+
+inline constexpr const char* kBinNotAllowedTitle = "BIN not allowed";
+inline constexpr const char* kRatioTitle = "Ratio";
+inline constexpr const char* kRatioMissingText = "Please select a Compression Ratio.";
+
+// The compression list of a type, in display order ("192k", ...); empty for BIN.
+const std::vector<std::string>& CompressionEntries(ExportType type);
+// The leading number of an entry ("112k" -> 112); 0 when it has none.
+int EntryValue(const std::string& entry);
+// Index of the smallest entry not below `value`; the first entry when none qualifies.
+int SelectEntryFor(const std::vector<std::string>& entries, int value);
+
+// WMA bit rate (kbit/s) -> writer profile number: 96 -> 23, 160 -> 25, 192 -> 26, else 24.
+int WmaProfileNumber(int bitRate);
+
+// The balloon text that refuses BIN for music that is not 44,100 Hz, 16-bit
+// stereo; "" when BIN is allowed.
+std::string BinNotAllowedText(int sampleRate, int channels, int bitsPerSample);
+
+struct MusicFormat {
+  int sampleRate = 0;
+  int channels = 0;
+  int bitsPerSample = 0;
+};
+
+// What the dialog's type buttons and compression list show, and how they move.
+class ExportChoices {
+ public:
+  // Reads the stored choices (defaults when absent); a stored MP3+G becomes
+  // WMA+G when MP3 encoding is unavailable. Then runs the type change once.
+  void Open(const ISettings& settings, bool mp3Available, const MusicFormat& music);
+
+  // A click on a type button. Returns the "BIN not allowed" text when BIN was
+  // refused (the type then falls back), else "".
+  std::string ChangeType(ExportType newType, const MusicFormat& music);
+  void Select(int index) { m_selection = (index >= 0 && index < int(m_entries.size())) ? index : -1; }
+
+  // "&Export": returns the "Ratio" text when a compression must be chosen first;
+  // otherwise stores the chosen bit rate and writes the four values.
+  std::string Confirm(ISettings& settings);
+
+  ExportType Type() const { return m_type; }
+  bool ListEnabled() const { return m_listEnabled; }
+  const std::vector<std::string>& Entries() const { return m_entries; }
+  int Selection() const { return m_selection; }
+  std::string SelectedEntry() const { return m_selection >= 0 ? m_entries[size_t(m_selection)] : ""; }
+  int WmaBitRate() const { return m_wmaBitRate; }
+  int Mp3BitRate() const { return m_mp3BitRate; }
+  bool Zip() const { return m_zip; }
+  void SetZip(bool zip) { m_zip = zip; }
+
+ private:
+  void ApplyType(ExportType type);
+
+  ExportType m_type = ExportType::Bin;
+  ExportType m_previousType = ExportType::Bin;
+  std::vector<std::string> m_entries;
+  int m_selection = -1;
+  bool m_listEnabled = false;
+  int m_wmaBitRate = kDefaultExportBitRate;
+  int m_mp3BitRate = kDefaultExportBitRate;
+  bool m_zip = false;
+};
+
+}  // namespace lf

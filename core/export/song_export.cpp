@@ -1,0 +1,117 @@
+#include "core/export/song_export.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "core/audio/wav_file.h"
+#include "core/song/song_build.h"
+#include "core/song/song_settings.h"
+#include "core/platform/staged_output.h"
+
+namespace lf {
+
+namespace {
+
+std::string CreateError(ExportType type) {
+  switch (type) {
+    case ExportType::Bin: return "Unable to create BIN file.";
+    case ExportType::WmaG: return "Unable to create WMA file.";
+    case ExportType::Mp4: return "Unable to create MP4 file.";
+    default: return "Unable to create MP3 file.";
+  }
+}
+
+// Frames of silence the song counts past the end of its working music's data.
+// A working copy holds them (compiling lengthens it); music read where it lies
+// does not, so its export plays them after the data as part of the music.
+int64_t SilenceNotInWorkingMusic(const MSongSettings& song) {
+  if (!song.WorkingMusicReadOnly()) return 0;
+  WavInFile wav(song.WorkingMusicPath());
+  const int64_t block = wav.BlockAlign();
+  if (block <= 0) return 0;
+  const int64_t inFile = int64_t(std::min<uint64_t>(wav.DataBytes(), wav.DataBytesInFile()));
+  return std::max<int64_t>(0, int64_t(song.MusicLength()) / block - inFile / block);
+}
+
+// The part the audio and the video jobs share: where to write, the music, the
+// tags, the silence around the music and the compiled stream.
+template <typename Job>
+Job SharedJobPart(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  Job job;
+  job.outputPath = request.outputPath;
+  job.workingWavPath = song.WorkingMusicPath();
+  job.musicPath = song.MusicPath();
+  job.title = song.Title();
+  job.artist = song.Artist();
+  job.leadIn = compiled.result.leadIn;
+  job.musicSilence = int(SilenceNotInWorkingMusic(song));
+  job.tail = int(song.CreditsLength());
+  job.stream = compiled.stream->data();
+  job.streamSize = int(compiled.stream->size());
+  return job;
+}
+
+AudioExportJob AudioJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  AudioExportJob job = SharedJobPart<AudioExportJob>(song, request, compiled);
+  job.type = request.type;
+  job.zip = request.zip;
+  job.bitRate = request.bitRate;
+  job.lrc = request.lrc;
+  job.lines = &song.LineList();
+  job.sampleRate = song.SampleRate();
+  return job;
+}
+
+VideoExportJob VideoJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+  VideoExportJob job = SharedJobPart<VideoExportJob>(song, request, compiled);
+  job.video = request.video;
+  return job;
+}
+
+ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& caption, const std::string& why) {
+  return Outcome::Failure(reason, text, caption, MessageIcon::Exclamation, why);
+}
+
+}  // namespace
+
+ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, const AudioExportServices& services,
+                         IProgress& progress) {
+  const bool bin = request.type == ExportType::Bin;
+  const std::string createError = CreateError(request.type);
+  const std::string working = song.WorkingMusicPath();
+  WavInFile music(working);
+  if (working.empty() || !music.IsOpen()) return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
+  if (bin) {
+    const std::string refusal = BinNotAllowedText(int(music.SampleRate()), music.ChannelCount(), music.BitsPerSample());
+    if (!refusal.empty()) return Refuse(Reason::BadInput, refusal, kBinNotAllowedTitle, refusal);
+  }
+  // Checked before compiling, which may rewrite the working music.
+  if (std::string problem = OutputPathProblem(request.outputPath); !problem.empty()) {
+    return Refuse(Reason::WriteFailed, createError, "Error", problem);
+  }
+
+  // The percentages belong to the pipeline that follows; the compilation only heeds cancel.
+  CancelOnlyProgress compileProgress(progress);
+  const SongBuild compiled = CompileSongStream(song, &compileProgress);
+  if (compiled.reason == Reason::Cancelled) return ExportOutcome::Cancelled();
+  if (!compiled) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled: " + compiled.detail);
+  const int leadIn = compiled.result.leadIn;
+  const int endOffset = int(compiled.result.endOffset);
+
+  ExportOutcome outcome;
+  if (bin) {
+    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()), endOffset,
+                     leadIn, song.MusicLength()};
+    progress.SetCaption("Exporting project to BIN file...");
+    outcome = ExportBin(job, progress);
+  } else if (request.type == ExportType::Mp4) {
+    outcome = ExportVideo(VideoJobOf(song, request, compiled), progress);
+  } else {
+    outcome = ExportAudio(AudioJobOf(song, request, compiled), services, progress);
+  }
+  outcome.leadIn = leadIn;
+  outcome.endOffset = endOffset;
+  return outcome;
+}
+
+}  // namespace lf

@@ -1,0 +1,53 @@
+#include "core/lyrics/apply_lrc_timings.h"
+
+#include <algorithm>
+
+#include "core/lyrics/parse_lrc.h"
+
+namespace lf {
+
+namespace {
+
+// Milliseconds to sample frames at `rate`, rounded once to the nearest frame.
+SampleTime ToSampleTime(int32_t ms, int rate) {
+  const int64_t frames = (int64_t{std::max(ms, 0)} * rate + 500) / 1000;
+  return static_cast<SampleTime>(std::min<int64_t>(frames, INT32_MAX));
+}
+
+void ApplyLine(const LrcLine& source, MKaraokeLine& line, int rate) {
+  line.m_placed = true;
+  size_t search = 0;
+  const size_t n = std::min(source.elements.size(), line.m_words.size());
+  for (size_t j = 0; j < n; ++j) {
+    const LrcElement& e = source.elements[j];
+    MKaraokeWord& word = *line.m_words[j];
+    // Time 0 means "not placed": a word sung from the very start takes the first frame.
+    word.m_startTime = std::max<SampleTime>(ToSampleTime(e.start, rate), kFirstPlacedFrame);
+    word.m_endTime = e.end > 0 ? std::max(ToSampleTime(e.end, rate), word.m_startTime) : 0;
+    const size_t at = search <= line.m_text.size() ? line.m_text.find(e.text, search) : std::string::npos;
+    if (at == std::string::npos) {
+      // The word keeps the characters the layout gave it; a position of -1
+      // would send the drawing outside the line's text.
+      search = std::max<size_t>(search, static_cast<size_t>(std::max(word.m_lastChar + 1, 0)));
+      continue;
+    }
+    word.m_firstChar = static_cast<int32_t>(at);
+    word.m_lastChar = static_cast<int32_t>(at + e.text.size()) - 1;
+    search = at + e.text.size();
+  }
+}
+
+}  // namespace
+
+void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate) {
+  const int rate = sampleRate > 0 ? sampleRate : kDefaultSampleRate;
+  const size_t n = std::min(lrc.lines.size(), lines.lines.size());
+  for (size_t i = 0; i < n; ++i) ApplyLine(lrc.lines[i], *lines.lines[i], rate);
+}
+
+void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song) {
+  ApplyLrcTimings(lrc, song.LineList(), song.SampleRate());
+  song.SetModified(true);
+}
+
+}  // namespace lf

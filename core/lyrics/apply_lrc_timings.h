@@ -1,0 +1,26 @@
+#pragma once
+// Copies the times of an LRC file onto the song's words, so that a song
+// imported from LRC starts out placed.
+#include "core/song/karaoke_line_list.h"
+#include "core/song/song_settings.h"
+#include "core/lyrics/lrc_file.h"
+
+namespace lf {
+
+// The earliest time a placed word can have: 0 means "not placed".
+inline constexpr SampleTime kFirstPlacedFrame = 1;
+
+// Karaoke line i takes LRC line i and its j-th word takes element j, both by
+// position: the line is marked placed, the word takes the element's start
+// and end (milliseconds to sample frames at `sampleRate`; a word at 0 takes
+// the first frame) and the characters where the element's text is found in
+// the line (searching on from the previous word). Lines and words without a
+// counterpart keep what they had, and so do the characters of a word whose
+// element text is not found in the line.
+void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate = kDefaultSampleRate);
+
+// The same on the song's lines, after the song has laid out the imported
+// text, at the song's sample rate; marks the song modified.
+void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song);
+
+}  // namespace lf

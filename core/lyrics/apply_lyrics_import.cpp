@@ -1,0 +1,43 @@
+#include "core/lyrics/apply_lyrics_import.h"
+
+#include "core/audio/media_reader.h"
+#include "core/lyrics/apply_lrc_timings.h"
+
+namespace lf {
+
+namespace {
+
+// Word times are sample frames of the working music. A song whose music is
+// not prepared yet (a new project) takes the rate of its music file, so that
+// a 22,050 Hz song's words are not timed in 44,100 Hz frames.
+int LyricsSampleRate(const MSongSettings& song) {
+  if (!song.WorkingMusicPath().empty() || song.MusicPath().empty()) return song.SampleRate();
+  MediaReader reader;
+  MediaFormat format;
+  if (Failed(reader.Open(song.MusicPath())) || Failed(reader.SelectAudioOutput(&format)) || format.sampleRate <= 0)
+    return song.SampleRate();
+  return format.sampleRate;
+}
+
+// An LRC file's [ar:] and [ti:] name the song when the author has not.
+void TakeNamesFromLrc(const LrcFile& lrc, MSongSettings& song) {
+  if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
+  if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
+}
+
+}  // namespace
+
+bool ApplyLyricsImport(const LyricsImport& import, MSongSettings& song) {
+  if (!import.Ok() || import.text.empty()) return false;
+  song.SetRawLyrics(import.text);
+  song.ClearLines();
+  song.GenerateKaraokeLineList(true, true);
+  TakeNamesFromLrc(import.lrc, song);
+  if (!import.lrc.lines.empty()) {
+    ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song));
+    song.SetModified(true);
+  }
+  return true;
+}
+
+}  // namespace lf

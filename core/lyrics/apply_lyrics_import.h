@@ -1,0 +1,16 @@
+#pragma once
+// Puts an imported lyric file into the song, as the Import Lyrics command
+// does: the text replaces the raw lyrics, the old lines and words (and with
+// them their times) go, the text is laid out afresh, and the timings of an
+// LRC file are copied onto its words, so that the song starts out placed;
+// its [ar:] and [ti:] fill the song's artist and title when they are empty.
+#include "core/song/song_settings.h"
+#include "core/lyrics/lyrics_import.h"
+
+namespace lf {
+
+// `import` must be a successful import (LyricsImport::Ok()); anything else
+// leaves the song as it was and returns false.
+bool ApplyLyricsImport(const LyricsImport& import, MSongSettings& song);
+
+}  // namespace lf

@@ -1,0 +1,50 @@
+#pragma once
+// Importing a lyric file: the one entry point that the desktop program's
+// Import Lyrics command and lyricforge-cli share. It reads the file, picks the
+// reader by extension and hands back the lyric text (UTF-8, lines ended by
+// LF, as the song keeps them), the LRC timings, or the message for the front
+// end to show.
+#include <string>
+#include <string_view>
+
+#include "core/lyrics/decode_lyrics_text.h"
+#include "core/lyrics/lrc_file.h"
+#include "core/platform/outcome.h"
+
+namespace lf {
+
+enum class LyricsFileKind { Text, Lrc, Midi, Unknown };
+
+// The extension decides: ".txt", ".lrc", ".kar", ".mid" and ".midi" (the
+// extension is compared in lower case, cut to four characters).
+LyricsFileKind LyricsFileKindOf(const std::string& path);
+
+inline constexpr const char* kLyricsImportCaption = "Lyricforge";
+inline constexpr const char* kLyricsOpenError = "Error: Unable to open lyric file.";
+inline constexpr const char* kLyricsMemoryError = "Error: Memory Allocation failed.";
+inline constexpr const char* kLyricsNoLyricsError =
+    "There was an error opening or reading the Lyrics file,\n"
+    "or the Lyrics file contained no Lyrics.\n\n"
+    "Please check the file and try again.";
+
+// The message for a file refused at one line; `where` names the line and
+// what is wrong with it ("line 3: ...").
+std::string LyricsLineError(const std::string& where);
+
+// The result of an import: its outcome (NotHandled for a file that is no
+// lyric file type, which is ignored without a message; NotFound with
+// kLyricsOpenError; Failed with kLyricsMemoryError; BadInput with
+// kLyricsNoLyricsError, or LyricsLineError for an unreadable LRC line) and,
+// when it worked, the lyrics.
+struct LyricsImport {
+  Outcome outcome;
+  LyricsFileKind kind = LyricsFileKind::Unknown;
+  std::string text;  // the lyrics
+  LrcFile lrc;       // the timings of an .lrc file
+
+  bool Ok() const { return outcome.Ok(); }
+};
+
+LyricsImport ImportLyricsFile(const std::string& path);
+
+}  // namespace lf

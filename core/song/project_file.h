@@ -1,0 +1,41 @@
+#pragma once
+// The project file (.lfp): a flat little-endian record of the song. It begins
+// with the 52-byte settings block, whose first field is the version; versions
+// 400 to 601 are read, 601 is written. MSongSettings::LoadProject and
+// SaveProject are built on the functions here.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/cdg/image_struct.h"
+#include "core/song/song_settings_block.h"
+#include "core/platform/outcome.h"
+
+namespace lf {
+
+class MSongSettings;
+
+inline constexpr int32_t kOldestProjectVersion = 400;
+inline constexpr size_t kSettingsBlockSize = 52;
+inline constexpr size_t kPageBlockSize = IMAGE_STRUCT::kPageBlockSize;  // 249172
+inline constexpr size_t kOldPageExtraSize = 16;  // version 500 only
+
+inline constexpr const char* kProjectCannotOpen = "Cannot open the project file.";
+inline constexpr const char* kProjectCorrupted = "The project file has been corrupted.";
+inline constexpr const char* kProjectTooNew =
+    "The project file is from a newer version of Lyricforge.\nIt cannot be opened by this version.";
+inline constexpr const char* kProjectTooOld =
+    "The project file is from an old version of Lyricforge.\n"
+    "It cannot be migrated to the current version.";
+
+void EncodeSettingsBlock(const SongSettingsBlock& block, uint8_t* out);  // 52 bytes
+void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& block);
+
+// Writes the song to `path` through a temporary file beside it, so that a
+// failed write leaves any previous file whole. False when it cannot be written.
+bool WriteProjectFile(const MSongSettings& song, const std::string& path);
+// Reads `path` into the song. A failure carries the message to show (none for
+// a file that ends early) and leaves the song for the caller to reset.
+Outcome ReadProjectFile(MSongSettings& song, const std::string& path);
+
+}  // namespace lf

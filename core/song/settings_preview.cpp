@@ -1,0 +1,117 @@
+#include "core/song/settings_preview.h"
+
+#include <cstdio>
+
+#include "core/cdg/rw_generator.h"
+#include "core/playback/rw_renderer.h"
+
+namespace lf {
+namespace {
+
+std::string SampleText(const char* format, int number) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, number);
+  return text;
+}
+
+// Colour table, border and background, as a lyrics page starts.
+int PrepareLyricsScreen(MRwGenerator& generator, const IMAGE_STRUCT& lyrics, int offset) {
+  const auto colors = MSongSettings::PageColors(lyrics);
+  int advance = generator.LoadColorTable(colors.data(), offset);
+  advance += generator.ClearScreen(lyrics.m_backgroundColor, offset + advance);
+  advance += generator.SetBorder(lyrics.m_borderColor, offset + advance);
+  return advance;
+}
+
+int DrawSampleRows(const MSongSettings& song, MRwGenerator& generator, const IMAGE_STRUCT& lyrics, int offset) {
+  int advance = 0;
+  int row = 0;
+  for (const PreviewRow& sample : LyricsPreviewRows(song)) {
+    int band, bands;
+    song.LyricsRow(row++, band, bands);
+    MTextType style = lyrics.m_style;
+    style.m_color = sample.colorIndex;
+    advance += generator.DrawText(bands, band, sample.text, style, lyrics.m_backgroundColor, offset + advance);
+    if (sample.swept && !sample.text.empty())
+      advance += generator.SweepText(bands, band, sample.text, 0, static_cast<int>(sample.text.size()) - 1, style,
+                                     lyrics.m_backgroundColor, song.Settings().sweepColorIndex,
+                                     song.Settings().sweepMode == 1, offset + advance, offset + advance, nullptr);
+  }
+  return advance;
+}
+
+// The lyrics picture over its share of the screen, with the draw transition.
+int DrawLyricsPicture(MRwGenerator& generator, IMAGE_STRUCT& lyrics, int offset) {
+  if (!lyrics.m_hasPicture) return 0;
+  int advance = 0;
+  generator.SetScreenPercent(lyrics.m_lyricsArea);
+  if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
+    const auto colors = MSongSettings::PageColors(lyrics);
+    advance = generator.DrawImage(bitmap.get(), lyrics.m_placement, lyrics.m_drawTransition, colors.data(),
+                                  lyrics.m_backgroundColor, offset);
+  }
+  generator.SetScreenPercent(100);
+  return advance;
+}
+
+}  // namespace
+
+std::vector<PreviewRow> LyricsPreviewRows(const MSongSettings& song) {
+  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+  const MTextTypeVer5 duet = lyrics ? lyrics->m_duetColors : MTextTypeVer5{};
+  const int singer1 = lyrics ? lyrics->m_style.m_color : ColorIndexSinger1;
+  const bool isDuet = song.IsDuet();
+  std::vector<PreviewRow> rows;
+  for (int row = 0; row < song.LinesPerPage(); ++row) {
+    if (row == 0)
+      rows.push_back({"Sample line (swept)", singer1, true});
+    else if (row <= 2)
+      rows.push_back({SampleText("Sample Singer %d", isDuet ? row : 1),
+                      isDuet && row == 2 ? duet.m_singer2Color : singer1, false});
+    else
+      rows.push_back({isDuet ? "Sample Both Singers" : "Sample Singer 1", isDuet ? duet.m_bothColor : singer1, false});
+  }
+  return rows;
+}
+
+void DrawLyricsPreview(const MSongSettings& song, MRwRenderer& renderer) {
+  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+  if (!lyrics) return;
+  MRwGenerator generator(&renderer);
+  IMAGE_STRUCT page = *lyrics;  // the picture's bitmap is cached in the record
+  PrepareLyricsScreen(generator, page, 0);
+  DrawSampleRows(song, generator, page, 0);
+  DrawLyricsPicture(generator, page, 0);
+  renderer.RefreshAll();
+}
+
+void DrawPagePreview(const MSongSettings& song, int32_t kind, MRwRenderer& renderer) {
+  const IMAGE_STRUCT* source = song.PageByKind(kind);
+  if (!source) return;
+  MRwGenerator generator(&renderer);
+  IMAGE_STRUCT page = *source;
+  generator.DrawPage(page, false, 0);
+  renderer.RefreshAll();
+}
+
+PreviewStream PagePreviewStream(const MSongSettings& song, int32_t kind) {
+  PreviewStream stream;
+  const IMAGE_STRUCT* source = song.PageByKind(kind);
+  if (!source) return stream;
+  stream.bytes.assign(static_cast<size_t>(kPreviewStreamSeconds) * kStreamBytesPerSecond, 0);
+  MRwGenerator generator(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
+  generator.SetPlayerSampleRate(song.SampleRate());
+  IMAGE_STRUCT page = *source;
+  int offset = 0;
+  if (kind == LyricsPage) {
+    offset += PrepareLyricsScreen(generator, page, offset);
+    offset += DrawSampleRows(song, generator, page, offset);
+    offset += DrawLyricsPicture(generator, page, offset);
+  } else {
+    offset += generator.DrawPage(page, kind == TitlePage, offset);
+  }
+  stream.endOffset = static_cast<uint32_t>(std::min<size_t>(offset, stream.bytes.size()));
+  return stream;
+}
+
+}  // namespace lf

@@ -1,0 +1,137 @@
+#include "core/timing/lyric_placement.h"
+
+#include "core/song/song_settings.h"
+#include "core/timing/placement_preview.h"
+
+namespace lf {
+
+LyricPlacement::LyricPlacement(MSongSettings& song, PlacementPreview* preview) : m_song(song), m_preview(preview) {}
+
+bool LyricPlacement::AtEnd() const { return m_cursor >= m_song.WordCount(); }
+
+void LyricPlacement::Open() {
+  m_song.GenerateKaraokeLineList(true, false);
+  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  StartPlacement();
+}
+
+void LyricPlacement::StartPlacement() {
+  m_cursor = 0;
+  m_openWord = kNoWord;
+  m_placedThisRun.clear();
+  ShowCursorPage();
+}
+
+void LyricPlacement::PlaceWord(SampleTime t) {
+  if (!AtEnd()) {
+    MKaraokeWord& word = *m_song.Word(m_cursor);
+    word.m_startTime = t;
+    if (word.m_line) word.m_line->m_placed = true;
+    if (MKaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+    m_openWord = m_cursor++;
+    m_placedThisRun.push_back(m_openWord);
+    SkipSingerTwoLine();
+    ShowAfterPlacing();
+  }
+  // A tap past the last word changes no time but still counts as a change.
+  m_song.SetModified(true);
+}
+
+// Singer-2 lines are not tapped: they take their times from the line before
+// them. Every one in a row is passed over, since taps on them would be overwritten.
+void LyricPlacement::SkipSingerTwoLine() {
+  const MKaraokeWord* open = m_song.Word(m_openWord);
+  if (!open || !m_song.IsDuet()) return;
+  while (!AtEnd()) {
+    MKaraokeLine* line = m_song.Word(m_cursor)->m_line;
+    if (!line || line == open->m_line || !line->m_singer2) return;
+    line->m_placed = true;
+    m_cursor += static_cast<int>(line->m_words.size());
+  }
+}
+
+void LyricPlacement::ShowAfterPlacing() {
+  if (!m_preview) return;
+  const MKaraokeWord* open = m_song.Word(m_openWord);
+  if (AtEnd()) {
+    m_preview->SweepWord(m_openWord);
+    return;
+  }
+  const MKaraokeWord* next = m_song.Word(m_cursor);
+  if (open && open->m_line && next->m_line && open->m_line->m_page == next->m_line->m_page) {
+    m_preview->SweepWord(m_openWord);
+  } else {
+    m_preview->DrawPageOf(m_cursor);
+  }
+  m_preview->MarkNextWord(m_cursor);
+}
+
+void LyricPlacement::ShowCursorPage() {
+  if (!m_preview || m_song.WordCount() == 0) return;
+  const int word = AtEnd() ? m_song.WordCount() - 1 : m_cursor;
+  m_preview->DrawPageOf(word);
+  // The page as it stands in this run: what was tapped on it is swept.
+  const int page = m_song.Word(word)->m_line ? m_song.Word(word)->m_line->m_page : 0;
+  for (int placed : m_placedThisRun) {
+    const MKaraokeWord* w = m_song.Word(placed);
+    if (w->m_line && w->m_line->m_page == page) m_preview->SweepWord(placed);
+  }
+  if (!AtEnd()) m_preview->MarkNextWord(m_cursor);
+}
+
+void LyricPlacement::PauseSweep(SampleTime t) {
+  if (MKaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+  m_openWord = kNoWord;
+}
+
+void LyricPlacement::EndPlacement(int sampleRate) {
+  if (MKaraokeWord* open = m_song.Word(m_openWord))
+    open->m_endTime = open->m_startTime + (sampleRate > 0 ? sampleRate : kDefaultSampleRate);
+  m_openWord = kNoWord;
+  if (m_song.IsDuet()) TimeSecondLines(m_song);
+}
+
+bool LyricPlacement::StepBack() {
+  if (m_placedThisRun.empty()) return false;
+  const int last = m_placedThisRun.back();
+  m_placedThisRun.pop_back();
+  MKaraokeWord& word = *m_song.Word(last);
+  const SampleTime tap = word.m_startTime;
+  word.m_startTime = 0;
+  word.m_endTime = 0;
+  if (MKaraokeLine* line = word.m_line) {
+    bool anyPlaced = false;
+    for (const MKaraokeWord* w : line->m_words) anyPlaced |= w->IsPlaced();
+    line->m_placed = anyPlaced;
+  }
+  m_cursor = last;
+  m_openWord = kNoWord;
+  // The word before is open again only when this tap was what ended it (not a pause).
+  if (!m_placedThisRun.empty()) {
+    const int before = m_placedThisRun.back();
+    if (m_song.Word(before)->m_endTime == tap) m_openWord = before;
+  }
+  ShowCursorPage();
+  m_song.SetModified(true);
+  return true;
+}
+
+void TimeSecondLines(MSongSettings& song) {
+  const MKaraokeLine* remembered = nullptr;
+  for (int l = 0; l < song.LineCount(); ++l) {
+    MKaraokeLine& line = *song.Line(l);
+    if (line.m_singer2 && remembered) {
+      const int64_t o = remembered->FirstWord()->m_startTime;
+      const int64_t h = remembered->LastWord()->m_endTime;
+      const int64_t k = static_cast<int64_t>(line.m_words.size());
+      line.m_startTime = static_cast<SampleTime>(o);
+      for (int64_t i = 0; i < k; ++i) {
+        line.m_words[i]->m_startTime = static_cast<SampleTime>(o + i * (h - o) / k);
+        line.m_words[i]->m_endTime = static_cast<SampleTime>(o + (i + 1) * (h - o) / k);
+      }
+    }
+    if (line.HasWords()) remembered = &line;
+  }
+}
+
+}  // namespace lf

@@ -1,0 +1,43 @@
+#pragma once
+// What Adjust Lyrics draws and snaps to, worked out once per music file: the
+// envelope (the loudest sample of each packet's span) and the onsets.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/timing/onset_detector.h"
+
+namespace lf {
+
+struct MusicAnalysis {
+  int sampleRate = 0;
+  int samplesPerPacket = 0;
+  std::vector<uint16_t> peaks;  // 0..32768 per packet, from the music's first frame
+  std::vector<Onset> onsets;    // in frame order
+
+  // The loudest peak of packets [from, to), 0 outside the music.
+  uint16_t PeakOver(int64_t fromPacket, int64_t toPacket) const;
+};
+
+// Reads the WAV file at `path` once; null when it cannot be read.
+std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path);
+
+// The analyses of the music files met while the program runs, each worked
+// out on a worker thread the first time it is asked for.
+class MusicAnalysisCache {
+ public:
+  static MusicAnalysisCache& Instance();
+  // The analysis when it is ready; otherwise starts it (once) and answers null.
+  std::shared_ptr<const MusicAnalysis> Get(const std::string& path);
+  // Waits for the analysis (tests and the command line).
+  std::shared_ptr<const MusicAnalysis> Wait(const std::string& path);
+
+ private:
+  struct Impl;
+  MusicAnalysisCache();
+  ~MusicAnalysisCache();
+  std::unique_ptr<Impl> m;
+};
+
+}  // namespace lf

@@ -1,0 +1,247 @@
+#include "core/timing/nudge_session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/song/song_build.h"
+#include "core/song/song_settings.h"
+#include "core/timing/music_analysis.h"
+#include "core/timing/onset_snap.h"
+
+namespace lf {
+
+NudgeSession::NudgeSession(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview)
+    : m_song(song), m_player(player), m_preview(preview) {}
+
+NudgeSession::~NudgeSession() {
+  m_player.Stop();
+  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  m_player.SetTempoChange(0);
+}
+
+int NudgeSession::SampleRate() const { return m_song.SampleRate(); }
+
+void NudgeSession::Open() {
+  const bool wasModified = m_song.IsModified();
+  m_song.GenerateKaraokeLineList(true, false);
+  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  m_page = 0;
+  m_mode = NudgeMode::Stopped;
+  if (const int first = m_song.FirstWordOfPage(m_page); first >= 0) Select(first);
+  m_song.CalcWordRectangles();
+  Redraw();
+  m_song.Settings().loopPlay = 1;
+  m_song.SetModified(wasModified);
+}
+
+void NudgeSession::Redraw() {
+  if (m_preview) m_song.DrawPage(*m_preview, m_page);
+}
+
+void NudgeSession::Select(int word) {
+  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  const MKaraokeWord* w = m_song.Word(word);
+  m_selected = w ? word : -1;
+  if (!w) return;
+  m_song.SelectWord(word, true);
+  if (w->m_line) m_page = w->m_line->m_page;
+}
+
+// --- keys ---------------------------------------------------------------------------
+
+bool NudgeSession::KeyDown(TimingKey key, bool ctrl) {
+  const bool stopped = m_mode == NudgeMode::Stopped;
+  switch (key) {
+    case TimingKey::Space:
+      if (m_mode != NudgeMode::Loop && m_held.Press(key)) AuditionPlay();
+      return true;
+    case TimingKey::N:
+      if (ctrl) return false;
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) AdjustPlay();
+      return true;
+    case TimingKey::Comma:
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) ctrl ? NudgeEndEarlier() : NudgeStartEarlier();
+      return true;
+    case TimingKey::Period:
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) ctrl ? NudgeEndLater() : NudgeStartLater();
+      return true;
+    case TimingKey::S:
+      if (ctrl) return false;
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) Snap();
+      return true;
+    case TimingKey::PageUp:
+      if (stopped && Controls().previousPage) PreviousPage();
+      return true;
+    case TimingKey::PageDown:
+      if (stopped && Controls().nextPage) NextPage();
+      return true;
+    case TimingKey::Left:
+      if (stopped) SelectPrevious();
+      return true;
+    case TimingKey::Right:
+      if (stopped) SelectNext();
+      return true;
+    case TimingKey::L:
+      return !ctrl;
+    default:
+      return false;
+  }
+}
+
+void NudgeSession::KeyUp(TimingKey key) { m_held.Release(key); }
+
+// --- selecting ----------------------------------------------------------------------
+
+void NudgeSession::Click(int x, int y, int width, int height, bool shift) {
+  if (m_mode != NudgeMode::Stopped || width <= 0 || height <= 0) return;
+  const int bx = x * kScreenWidth / width - kTileWidth, by = y * kScreenHeight / height - kTileHeight;
+  const int word = m_song.WordAtPoint(bx, by, m_page);
+  if (word >= 0) Select(word);
+  else if (!shift) Select(-1);
+  Redraw();
+}
+
+void NudgeSession::SelectPrevious() {
+  const MKaraokeWord* w = m_song.Word(m_selected);
+  const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
+  Select(onPage ? std::max(m_selected - 1, 0) : m_song.FirstWordOfPage(m_page));
+  Redraw();
+}
+
+void NudgeSession::SelectNext() {
+  const MKaraokeWord* w = m_song.Word(m_selected);
+  const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
+  Select(onPage ? std::min(m_selected + 1, m_song.WordCount() - 1) : m_song.FirstWordOfPage(m_page));
+  Redraw();
+}
+
+void NudgeSession::PreviousPage() {
+  m_page = std::max(m_page - 1, 0);
+  Select(m_song.FirstWordOfPage(m_page));
+  Redraw();
+}
+
+void NudgeSession::NextPage() {
+  m_page = std::min(m_page + 1, m_song.LastPage());
+  Select(m_song.FirstWordOfPage(m_page));
+  Redraw();
+}
+
+// --- nudging ------------------------------------------------------------------------
+
+void NudgeSession::NudgeStartEarlier() {
+  lf::NudgeStartEarlier(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+}
+void NudgeSession::NudgeStartLater() {
+  lf::NudgeStartLater(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+}
+void NudgeSession::NudgeEndEarlier() {
+  lf::NudgeEndEarlier(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+}
+void NudgeSession::NudgeEndLater() {
+  lf::NudgeEndLater(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+}
+
+bool NudgeSession::Snap() {
+  const auto analysis = MusicAnalysisCache::Instance().Get(m_song.WorkingMusicPath());
+  return analysis && SnapWordStart(m_song, m_selected, analysis->onsets, analysis->sampleRate);
+}
+
+// --- playing ------------------------------------------------------------------------
+
+// Compiles the song and plays from the area start to its end, moved by half
+// the sweep advance.
+bool NudgeSession::Play(bool areaOn) {
+  const PlayAreaSpan area = PlayArea(m_song, m_selected, areaOn, SampleRate());
+  if (!m_song.RwMemory()) m_song.AllocateRwMemory(m_song.MusicLengthAtLoad() == 0);
+  if (!m_song.RwMemory()) return false;
+  // The whole song, not just from the area on: the player shows the screen as
+  // the stream has it at the play start, lines drawn earlier and words swept.
+  const SongBuild build = CompileLaidOutSong(m_song);
+  if (!build) return false;
+  m_leadIn = build.result.leadIn;
+  const int64_t advance = int64_t{m_song.Settings().sweepAdvance} * (SampleRate() / 100) / 2;
+  const int64_t musicEnd = int64_t{m_leadIn} + m_song.MusicLength() / std::max(m_song.MusicBytesPerFrame(), 1);
+  const int64_t start = std::max<int64_t>(area.start + m_leadIn + advance, 0);
+  if (start >= musicEnd) return false;
+  const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
+  m_playStart = static_cast<int32_t>(start);
+  m_player.SetTempoChange(0);
+  return m_player.Play({m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
+                       static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+}
+
+void NudgeSession::StopPlaying() {
+  m_player.Stop();
+  m_mode = NudgeMode::Stopped;
+}
+
+void NudgeSession::AuditionPlay() {
+  if (m_mode == NudgeMode::Stopped) {
+    m_mode = NudgeMode::Audition;
+    if (!Play(false)) m_mode = NudgeMode::Stopped;
+  } else if (m_mode == NudgeMode::Audition) {
+    const int32_t position = m_player.Position();
+    StopPlaying();
+    // The word being sung when it stopped; the selection stays when none was.
+    if (const int word = m_song.WordAtTime(position - m_leadIn); word >= 0) Select(word);
+    Redraw();
+  }
+}
+
+void NudgeSession::AdjustPlay() {
+  if (m_mode == NudgeMode::Stopped) {
+    if (m_selected < 0) return;
+    m_mode = NudgeMode::Loop;
+    if (!Play(m_song.Settings().loopPlay == 1)) m_mode = NudgeMode::Stopped;
+  } else if (m_mode == NudgeMode::Loop) {
+    StopPlaying();
+    Redraw();
+  }
+}
+
+void NudgeSession::OnEndNotice() {
+  if (m_mode != NudgeMode::Loop) return;
+  m_player.Stop();
+  if (!Play(m_song.Settings().loopPlay == 1)) {
+    m_mode = NudgeMode::Stopped;
+    Redraw();
+  }
+}
+
+void NudgeSession::Tick() {
+  if (m_mode == NudgeMode::Audition && m_player.ReachedEnd()) AuditionPlay();
+}
+
+void NudgeSession::AssignSinger(int singer) {
+  const MKaraokeWord* w = m_song.Word(m_selected);
+  const IMAGE_STRUCT* lyrics = m_song.PageByKind(LyricsPage);
+  if (!w || !w->m_line || !lyrics || singer < 0 || singer > 2) return;
+  const MTextTypeVer5& duet = lyrics->m_duetColors;
+  w->m_line->m_colorIndex = singer == 0 ? duet.m_singer1Color : singer == 1 ? duet.m_singer2Color : duet.m_bothColor;
+  Redraw();
+  m_song.SetModified(true);
+}
+
+NudgeControls NudgeSession::Controls() const {
+  NudgeControls c;
+  const bool stopped = m_mode == NudgeMode::Stopped;
+  const bool selected = m_song.Word(m_selected) != nullptr;
+  c.pageButtons = c.adjustArea = stopped;
+  c.auditionGroup = m_mode != NudgeMode::Loop;
+  c.adjustHint = selected && m_mode != NudgeMode::Audition;
+  c.singersShown = m_song.IsDuet();
+  c.singersEnabled = c.singersShown && stopped && selected;
+  if (selected && m_song.Word(m_selected)->m_line) {
+    const int color = m_song.Word(m_selected)->m_line->m_colorIndex;
+    c.singerChecked = color == ColorIndexSinger1 ? 0 : color == ColorIndexSinger2 ? 1 : color == ColorIndexDuet ? 2 : -1;
+  }
+  c.previousPage = stopped && m_page > 0;
+  c.nextPage = stopped && m_page < m_song.LastPage();
+  char text[32];
+  std::snprintf(text, sizeof text, "%d of %d", m_page + 1, m_song.LastPage() + 1);
+  c.pageText = text;
+  return c;
+}
+
+}  // namespace lf

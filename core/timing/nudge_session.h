@@ -1,0 +1,93 @@
+#pragma once
+// NudgeSession: the Adjust Lyrics page without its widgets. One word is
+// selected on the preview; its start and end move by the adjust step, and
+// the song plays either from the word on (audition) or in a loop over the
+// play area around it, recompiled at every pass so each change is heard.
+#include <string>
+
+#include "core/timing/timing_key.h"
+#include "core/timing/timing_player.h"
+#include "core/timing/word_nudge.h"
+
+namespace lf {
+
+class MSongSettings;
+class MRwRenderer;
+
+enum class NudgeMode : int { Stopped = 0, Audition = 1, Loop = 2 };
+
+struct NudgeControls {
+  bool pageButtons = true, adjustArea = true;
+  bool auditionGroup = true;
+  bool adjustHint = false;
+  bool singersShown = false, singersEnabled = false;
+  int singerChecked = -1;  // 0 "&1", 1 "&2", 2 "&Both", -1 none
+  bool previousPage = false, nextPage = false;
+  std::string pageText;    // "%d of %d"
+};
+
+class NudgeSession {
+ public:
+  // `preview` (optional, not owned) shows the page and the played graphics.
+  NudgeSession(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview = nullptr);
+  // Leaving the page: no word stays selected, the tempo is back to normal.
+  ~NudgeSession();
+
+  // Opening leaves the project's changed flag as it was.
+  void Open();
+
+  // A key as it arrives (`ctrl`: Ctrl is down); true when the page keeps it.
+  bool KeyDown(TimingKey key, bool ctrl);
+  void KeyUp(TimingKey key);
+
+  // A left click at (x, y) on a preview of `width` x `height`, while stopped.
+  void Click(int x, int y, int width, int height, bool shift);
+  void SelectPrevious();
+  void SelectNext();
+  void PreviousPage();
+  void NextPage();
+
+  void NudgeStartEarlier();
+  void NudgeStartLater();
+  void NudgeEndEarlier();
+  void NudgeEndLater();
+  // The selected word's start onto the strongest onset near it; false while
+  // the music's analysis is not ready or no onset is near.
+  bool Snap();
+
+  void AuditionPlay();
+  void AdjustPlay();
+  // The player reached the end of a loop pass (call on the page's thread).
+  void OnEndNotice();
+  // Every 100 ms: an audition that played to the end stops.
+  void Tick();
+  // 0 singer 1, 1 singer 2, 2 both: the selected word's line takes that colour.
+  void AssignSinger(int singer);
+
+  int SelectedWord() const { return m_selected; }
+  int CurrentPage() const { return m_page; }
+  NudgeMode Mode() const { return m_mode; }
+  int32_t LeadIn() const { return m_leadIn; }
+  int32_t PlayStart() const { return m_playStart; }
+  NudgeControls Controls() const;
+  // Shows the current page with the selection underlined.
+  void Redraw();
+
+ private:
+  void Select(int word);
+  bool Play(bool areaOn);
+  void StopPlaying();
+  int SampleRate() const;
+
+  MSongSettings& m_song;
+  ITimingPlayer& m_player;
+  MRwRenderer* m_preview;
+  HeldKeys m_held;
+  NudgeMode m_mode = NudgeMode::Stopped;
+  int m_selected = -1;
+  int m_page = 0;
+  int32_t m_leadIn = 0;
+  int32_t m_playStart = 0;
+};
+
+}  // namespace lf

@@ -1,0 +1,93 @@
+#include "core/timing/placement_session.h"
+
+#include "core/song/song_settings.h"
+#include "core/timing/timing_player.h"
+
+namespace lf {
+
+PlacementSession::PlacementSession(MSongSettings& song, ITimingPlayer& player, PlacementPreview* preview)
+    : m_song(song), m_player(player), m_placement(song, preview) {}
+
+void PlacementSession::Open() {
+  m_placement.Open();
+  m_player.SetTempoChange(m_tempo.TempoChange());
+}
+
+bool PlacementSession::Playing() const { return m_placing && m_player.IsPlaying(); }
+
+bool PlacementSession::KeyDown(TimingKey key) {
+  switch (key) {
+    case TimingKey::Home:
+      if (!m_placing && !m_player.IsPlaying()) Start();
+      return true;
+    case TimingKey::Space:
+      if (Playing() && m_held.Press(key)) PlaceWord();
+      return true;
+    case TimingKey::Ctrl:
+      if (Playing() && m_held.Press(key)) Pause();
+      return true;
+    case TimingKey::Backspace:
+      if (Playing() && m_held.Press(key)) StepBack();
+      return true;
+    case TimingKey::End:
+      if (Playing()) Stop();
+      return true;
+    case TimingKey::Enter:
+    case TimingKey::Escape:
+      return true;  // the page does not close
+    default:
+      return false;
+  }
+}
+
+void PlacementSession::KeyUp(TimingKey key) { m_held.Release(key); }
+
+bool PlacementSession::Start() {
+  if (m_placing) return false;
+  m_placement.StartPlacement();
+  m_player.SetTempoChange(m_tempo.TempoChange());
+  if (!m_player.Play({m_song.WorkingMusicPath(), nullptr, 0, 0}, false, 0, 0)) return false;
+  m_placing = true;
+  m_held.ReleaseAll();
+  return true;
+}
+
+void PlacementSession::PlaceWord() {
+  if (m_placing) m_placement.PlaceWord(m_player.Position());
+}
+
+void PlacementSession::Pause() {
+  if (m_placing) m_placement.PauseSweep(m_player.Position());
+}
+
+bool PlacementSession::StepBack() { return m_placing && m_placement.StepBack(); }
+
+void PlacementSession::Stop() {
+  if (!m_placing) return;
+  m_player.Stop();
+  m_placing = false;
+  m_hasRun = true;
+  m_placement.EndPlacement(m_song.SampleRate());
+}
+
+void PlacementSession::Tick() {
+  if (m_placing && m_player.ReachedEnd()) Stop();
+}
+
+bool PlacementSession::StepTempo(int steps) {
+  if (m_placing || !m_tempo.Step(steps)) return false;
+  m_player.SetTempoChange(m_tempo.TempoChange());
+  return true;
+}
+
+PlacementControls PlacementSession::Controls() const {
+  PlacementControls c;
+  c.start = !m_placing;
+  c.startText = m_hasRun ? "Restart (Home)" : "Start (Home)";
+  c.placeWord = c.pause = c.stop = m_placing;
+  c.tempo = c.editLyrics = c.settings = !m_placing;
+  c.adjustAndFinal = !m_placing && m_song.HasPlacedLyrics();
+  return c;
+}
+
+}  // namespace lf

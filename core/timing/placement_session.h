@@ -1,0 +1,65 @@
+#pragma once
+// PlacementSession: the Place Lyrics page without its widgets. Keys and
+// buttons come in here; the session plays the music, reads the heard
+// position at each key press and hands it to the placement rules, and says
+// which controls are enabled. The page only maps keys and shows the result.
+#include <string>
+
+#include "core/timing/lyric_placement.h"
+#include "core/timing/placement_tempo.h"
+#include "core/timing/timing_key.h"
+
+namespace lf {
+
+class ITimingPlayer;
+class MSongSettings;
+class PlacementPreview;
+
+struct PlacementControls {
+  bool start = true;
+  std::string startText = "Start (Home)";
+  bool placeWord = false, pause = false, stop = false;
+  bool tempo = true;
+  bool editLyrics = true, settings = true;
+  bool adjustAndFinal = false;  // "&Adjust Lyrics" and "&Play Final"
+};
+
+class PlacementSession {
+ public:
+  PlacementSession(MSongSettings& song, ITimingPlayer& player, PlacementPreview* preview = nullptr);
+
+  // Opening the page: lines laid out, first word marked, tempo 100 %.
+  void Open();
+  // A key as it arrives; true when the page keeps it from other handling.
+  bool KeyDown(TimingKey key);
+  void KeyUp(TimingKey key);
+  // The buttons. Start answers false when the music cannot play.
+  bool Start();
+  void PlaceWord();
+  void Pause();
+  void Stop();
+  bool StepBack();
+  // Every 100 ms while placing: the end of the music ends the run.
+  void Tick();
+  // Refused (false) outside 50-100 % or while placing.
+  bool StepTempo(int steps);
+
+  bool IsPlacing() const { return m_placing; }
+  bool HasRun() const { return m_hasRun; }
+  const PlacementTempo& Tempo() const { return m_tempo; }
+  const LyricPlacement& Placement() const { return m_placement; }
+  PlacementControls Controls() const;
+
+ private:
+  bool Playing() const;
+
+  MSongSettings& m_song;
+  ITimingPlayer& m_player;
+  LyricPlacement m_placement;
+  PlacementTempo m_tempo;
+  HeldKeys m_held;
+  bool m_placing = false;
+  bool m_hasRun = false;
+};
+
+}  // namespace lf

@@ -1,0 +1,41 @@
+#pragma once
+// What the timing pages need of a player: start a range of the music (with
+// or without graphics), stop, and tell the position the listener hears now.
+// CdgTimingPlayer puts the CD+G player behind it; tests use a fake clock.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/cdg/shared_stream.h"
+
+namespace lf {
+
+struct TimingPlaySource {
+  std::string wavPath;              // the working music file
+  SharedStream stream;              // the compiled song, or null for audio only
+  size_t streamSize = 0;            // the bytes of it used (empty packets follow)
+  int32_t leadIn = 0;               // silent frames before the music
+};
+
+class ITimingPlayer {
+ public:
+  virtual ~ITimingPlayer() = default;
+
+  // Plays `source` from `start` to `end` (0 or less: the end of the music),
+  // graphics too when `withGraphics`. False when the sound cannot start.
+  virtual bool Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) = 0;
+  // Stops and closes the music; no end notice follows.
+  virtual void Stop() = 0;
+  virtual bool IsPlaying() const = 0;
+  // Sample frames the listener has heard, lead-in included.
+  virtual int32_t Position() const = 0;
+  // True once a play ran to its end by itself (the stop event); the next Play clears it.
+  virtual bool ReachedEnd() const = 0;
+  // Percent, -50 to 0; the music plays slower with its pitch kept.
+  virtual void SetTempoChange(int percent) = 0;
+  // Called, possibly from the player's own thread, when a play reaches its end.
+  virtual void SetEndNotice(std::function<void()> notice) = 0;
+};
+
+}  // namespace lf

@@ -1,0 +1,139 @@
+#pragma once
+// CLyricforgeApp: everything that lives as long as the desktop program: the
+// song, the project's music state, the folders and flags, the main window,
+// and the page commands and project flows (lyricforge_app.cpp: start-up,
+// pages, title, closing; project_flows.cpp: New, Open, Close, Save, Save As;
+// shell_commands.cpp: menu commands).
+#include <QDialog>
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/audio/music_state.h"
+#include "desktop/rules/menu_rules.h"
+#include "desktop/rules/project_lock_keeper.h"
+#include "desktop/rules/recent_projects.h"
+#include "desktop/rules/window_placement.h"
+#include "desktop/pages/shell.h"
+
+namespace lf {
+
+class CMainFrame;
+class IFileDialogs;
+class ISettings;
+
+// The stored folders of the file dialogs.
+struct Folders {
+  std::string lyrics, project, music, graphics;
+};
+
+class CLyricforgeApp : public QObject, public IShell {
+  Q_OBJECT
+
+ public:
+  // Creates the song (an empty project) and the main window, not yet shown.
+  explicit CLyricforgeApp(ISettings& settings);
+  ~CLyricforgeApp() override;
+  static CLyricforgeApp* Instance();
+
+  // Start-up from the first page on: a folder argument is the music folder,
+  // a project argument is opened; then the window is placed and shown.
+  void Start(const std::string& argument = {});
+  // A second start handed over its argument: come forward, open a project.
+  void HandOver(const std::string& argument);
+
+  CMainFrame& MainWindow() { return *m_frame; }
+  ISettings& Settings() { return m_settings; }
+  void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
+
+  // --- pages and state ----------------------------------------------------------
+  bool ShowPage(PageId page);
+  PageId CurrentPage() const { return m_currentPage; }
+  bool ConfirmCloseProject();
+  void UpdateTitle();
+  ShellState State() const;
+  void RefreshCommands();
+
+  // --- project flows (project_flows.cpp) ------------------------------------------
+  void NewProject();
+  void OpenProject();
+  // The Open flow from the chosen file on; false when the project did not load.
+  bool OpenProjectFile(const std::string& path);
+  // A recent project from the File menu: the Open flow with its save question;
+  // one that is gone is said so and taken off the list.
+  void OpenRecentProject(const std::string& path);
+  void CloseProject();
+  bool SaveProject();
+  bool SaveProjectAs();
+  void Exit();
+
+  // --- menu commands (shell_commands.cpp) -----------------------------------------
+  void ToggleAutoSave();
+  void ExportSong();
+  void RestoreDefaultColorsCommand();
+  void OpenManual();
+  void ShowAbout();
+
+  bool AutoSave() const { return m_autoSave; }
+  bool ProjectOpened() const { return m_projectOpened; }
+  void SetExportRunning(bool running);
+  const Folders& StoredFolders() const { return m_folders; }
+  Folders& StoredFolders() { return m_folders; }
+  const RecentProjects& Recent() const { return m_recent; }
+
+  // --- IShell ------------------------------------------------------------------------
+  MSongSettings& Song() override;
+  const MusicState& Music() const override { return m_music; }
+  void PageCommand(PageId page) override;
+  void EditSettings() override;
+  void AddMusic() override;
+  std::optional<LyricsImport> FindLyrics() override;
+  bool IsPlaying() const override;
+  bool CanPlace() const override { return State().CanPlace(); }
+  bool HasPlacedLyrics() const override { return State().HasPlacedLyrics(); }
+  bool ExportRunning() const override { return m_exportRunning; }
+  bool IsPageCommandEnabled(PageId page) const override;
+  bool IsSettingsEnabled() const override;
+  void CommandStateChanged() override { RefreshCommands(); }
+
+  // Prepares `musicPath` as the project's music: the working file, its
+  // format, the output buffer. False (with the reason in Music()) on failure.
+  bool PrepareProjectMusic(const std::string& musicPath);
+
+  // Shows the export dialog; tests answer it in their own way.
+  std::function<bool(QDialog&)> RunExportDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
+
+  // True once the window may close (ConfirmCloseProject agreed).
+  bool AllowWindowClose();
+
+ signals:
+  // Start-up placed and showed the main window (a project argument opens after it).
+  void WindowShown();
+
+ private:
+  void ReadFolders();
+  void WriteFolders();
+  void AddRecentProject(const std::string& path);
+  void StopPlayer();
+  void AskAboutMissingMusic(bool prepared);
+  void ResetToNewProject();
+  // Claims the lock of `path`; tells the user who holds it when another program does.
+  std::optional<ProjectLockKeeper::Claim> ClaimProjectLock(const std::string& path, bool savingOverIt);
+
+  ISettings& m_settings;
+  std::unique_ptr<CMainFrame> m_frame;
+  std::unique_ptr<IFileDialogs> m_dialogs;
+  MusicState m_music;
+  ProjectLockKeeper m_lock;  // the open project's
+  Folders m_folders;
+  RecentProjects m_recent;
+  PageId m_currentPage = PageId::None;
+  bool m_autoSave = false;
+  bool m_projectOpened = false;
+  bool m_exportRunning = false;
+  ShellState m_stateAtExport;  // what State() says while the export's worker has the song
+  bool m_closeConfirmed = false;
+};
+
+}  // namespace lf

@@ -1,0 +1,137 @@
+// The menu commands of the application object that are not project flows.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QUrl>
+#include <filesystem>
+
+#include "desktop/dialogs/file_dialogs.h"
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
+#include "desktop/pages/page_registry.h"
+#include "core/audio/mp3_encoder.h"
+#include "core/song/song_settings.h"
+#include "core/lyrics/lyrics_file_filters.h"
+#include "core/platform/outcome.h"
+#include "core/platform/message_sink.h"
+#include "core/platform/paths.h"
+#include "core/platform/settings.h"
+#include "core/export/song_export.h"
+#include "desktop/rules/about_text.h"
+#include "desktop/rules/default_colors.h"
+#include "desktop/rules/export_save_choice.h"
+#include "desktop/dialogs/export_dialog.h"
+#include "desktop/dialogs/progress_window.h"
+
+namespace lf {
+
+void CLyricforgeApp::ToggleAutoSave() {
+  m_autoSave = !m_autoSave;
+  m_settings.SetInt("Settings", "AutoSave", m_autoSave ? 1 : 0);
+  RefreshCommands();
+}
+
+void CLyricforgeApp::RestoreDefaultColorsCommand() { RestoreDefaultColors(m_settings); }
+
+void CLyricforgeApp::AddMusic() {
+  int filterIndex = m_settings.Int("Settings", kMusicFileIndexKey, 0);
+  const std::vector<FileFilter> filters = MusicFileFilters(IsMp3EncoderBound());
+  for (bool again = true; again;) {
+    again = false;
+    const auto path = m_dialogs->ChooseFile(kMusicChooserTitle, m_folders.music, filters, filterIndex);
+    if (!path) return;
+    if (PrepareProjectMusic(*path)) {
+      m_settings.SetInt("Settings", kMusicFileIndexKey, filterIndex);
+      m_folders.music = m_music.musicFolder;
+      Song().SetMusicPath(*path);
+    } else {
+      again = ShowMessage("There is a problem with the selected audio file:\n\n" + m_music.musicErrorText +
+                              "\nWould you like to choose another file?",
+                          "Find Music", MessageIcon::Error, MessageButtons::YesNo,
+                          MessageAnswer::Yes) == MessageAnswer::Yes;
+    }
+  }
+  RefreshCommands();
+}
+
+std::optional<LyricsImport> CLyricforgeApp::FindLyrics() {
+  std::vector<FileFilter> filters;
+  for (const LyricsFileFilter& f : kLyricsFileFilters) filters.push_back({std::string(f.text), std::string(f.patterns)});
+  const std::string indexKey(kLyricFileIndexKey);
+  int filterIndex = m_settings.Int("Settings", indexKey, 0);
+  const auto path = m_dialogs->ChooseFile(std::string(kLyricsChooserTitle), m_folders.lyrics, filters, filterIndex);
+  if (!path) return std::nullopt;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  m_settings.SetInt("Settings", indexKey, filterIndex);
+  m_folders.lyrics = path->substr(0, path->find_last_of('/') + 1);
+  LyricsImport import = ImportLyricsFile(*path);
+  QApplication::restoreOverrideCursor();
+  if (!import.Ok()) {
+    ShowOutcome(import.outcome);
+    return std::nullopt;
+  }
+  return import;
+}
+
+void CLyricforgeApp::EditSettings() {
+  if (!IsSettingsEnabled()) return;
+  MSongSettings copy;
+  copy.Copy(Song());
+  std::unique_ptr<QDialog> dialog(CreateSongSettingsDialog(copy, m_frame.get()));
+  if (!dialog || dialog->exec() != QDialog::Accepted) return;
+  Song().Copy(copy);
+  Song().SetModified(true);
+  ShowPage(m_currentPage);
+}
+
+void CLyricforgeApp::OpenManual() {
+  const std::filesystem::path start = std::filesystem::path(DataFolder()) / "manual" / "index.html";
+  std::error_code ec;
+  if (!std::filesystem::exists(start, ec) ||
+      !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(start.string())))) {
+    ShowMessage("The manual cannot be opened: " + start.string(), "Lyricforge", MessageIcon::Error);
+  }
+}
+
+}  // namespace lf
+
+#include <QMessageBox>
+
+namespace lf {
+
+void CLyricforgeApp::ShowAbout() {
+  QMessageBox::about(m_frame.get(), tr("About Lyricforge"),
+                     tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
+}
+
+void CLyricforgeApp::ExportSong() {
+  if (!EnabledCommands(State()).exportSong) return;
+  StopPlayer();  // the export reads the song's buffer and the working file the player uses
+  const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
+  CDlgExport dialog(m_settings, IsMp3EncoderBound(), music, Song().Artist(), Song().Title(), m_frame.get());
+  if (!RunExportDialog(dialog)) return;
+  if (dialog.Artist() != Song().Artist() || dialog.Title() != Song().Title()) {
+    Song().SetArtist(dialog.Artist());
+    Song().SetTitle(dialog.Title());
+    Song().SetModified(true);
+  }
+  SongExportRequest request;
+  request.type = dialog.Choices().Type();
+  request.bitRate = dialog.BitRate();
+  request.zip = dialog.Choices().Zip();
+  request.lrc = dialog.Lrc();
+  const ExportSaveChoice save = ExportSaveChoiceFor(request.type, request.zip);
+  const auto path = m_dialogs->ChooseFileToSave(save.title, m_folders.music, save.filter, save.suffix);
+  if (!path) return;
+  request.outputPath = *path;
+  m_folders.music = path->substr(0, path->find_last_of('/') + 1);
+
+  SetExportRunning(true);
+  CProgressWindow progress(tr(save.progressCaption), true, m_frame.get());
+  ExportOutcome outcome;
+  progress.RunWhile([&] { outcome = lf::ExportSong(Song(), request, DefaultAudioExportServices(), progress); });
+  SetExportRunning(false);
+  ShowOutcome(outcome);
+}
+
+}  // namespace lf

@@ -1,0 +1,64 @@
+#include "desktop/app/single_instance.h"
+
+#include <QCryptographicHash>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <unistd.h>
+
+namespace lf {
+namespace {
+
+// The first instance answers every handover with this byte, after taking it.
+constexpr char kTaken = '!';
+
+}  // namespace
+
+CSingleInstance::CSingleInstance(const QString& key, QObject* parent) : QObject(parent) {
+  const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+  m_name = QString("lyricforge-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+}
+
+CSingleInstance::~CSingleInstance() = default;
+
+bool CSingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
+  QLocalSocket socket;
+  socket.connectToServer(m_name);
+  if (!socket.waitForConnected(timeoutMs)) return false;
+  QByteArray message = argument.toUtf8();
+  message.append('\n');
+  socket.write(message);
+  if (!socket.waitForBytesWritten(timeoutMs)) return false;
+  // The answer says the first instance is alive and has the argument.
+  while (socket.bytesAvailable() < 1)
+    if (!socket.waitForReadyRead(timeoutMs)) return false;
+  return socket.read(1) == QByteArray(1, kTaken);
+}
+
+bool CSingleInstance::Listen() {
+  m_server = new QLocalServer(this);
+  m_server->setSocketOptions(QLocalServer::UserAccessOption);
+  if (!m_server->listen(m_name)) {
+    // A socket file left by a program that crashed: nobody answered on it.
+    QLocalServer::removeServer(m_name);
+    if (!m_server->listen(m_name)) return false;
+  }
+  connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::Accept);
+  return true;
+}
+
+void CSingleInstance::Accept() {
+  while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    auto take = [this, socket] {
+      if (!socket->canReadLine()) return;
+      const QString argument = QString::fromUtf8(socket->readLine()).chopped(1);
+      socket->write(QByteArray(1, kTaken));
+      socket->flush();
+      emit ArgumentReceived(argument);
+    };
+    connect(socket, &QLocalSocket::readyRead, this, take);
+    take();  // the line may have come with the connection
+  }
+}
+
+}  // namespace lf

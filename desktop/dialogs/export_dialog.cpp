@@ -1,0 +1,150 @@
+#include "desktop/dialogs/export_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+namespace lf {
+namespace {
+
+struct TypeChoice {
+  ExportType type;
+  const char* label;
+};
+constexpr TypeChoice kTypeButtons[] = {
+    {ExportType::Bin, "BIN (.wav + .cdg in one file)"},
+    {ExportType::WmaG, "WMA+G (.wma && .cdg in two files)"},
+    {ExportType::Mp3G, "MP3+G (.mp3 && .cdg in two files)"},
+    {ExportType::Mp4, "MP4 video (.mp4 with the graphics and the music)"},
+};
+
+bool PairedAudio(ExportType type) { return type == ExportType::WmaG || type == ExportType::Mp3G; }
+
+}  // namespace
+
+CDlgExport::CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat& music, const std::string& artist,
+                       const std::string& title, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_music(music) {
+  setWindowTitle(tr("Export Song File"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(tr("Select the Export type and other settings and click \"Export\"."), this));
+
+  auto* typeBox = new QGroupBox(this);
+  auto* typeLayout = new QVBoxLayout(typeBox);
+  m_types = new QButtonGroup(this);
+  for (const TypeChoice& b : kTypeButtons) {
+    auto* button = new QRadioButton(tr(b.label), typeBox);
+    m_types->addButton(button, int(b.type));
+    typeLayout->addWidget(button);
+  }
+  TypeButton(ExportType::Mp3G)->setEnabled(mp3Available);
+  layout->addWidget(typeBox);
+
+  auto* listRow = new QHBoxLayout;
+  m_listLabel = new QLabel(tr("Compression ratio:"), this);
+  m_list = new QComboBox(this);
+  listRow->addWidget(m_listLabel);
+  listRow->addWidget(m_list, 1);
+  layout->addLayout(listRow);
+
+  auto* lrcRow = new QHBoxLayout;
+  m_lrc = new QCheckBox(tr("Create Lyric File (.lrc file)"), this);
+  m_simple = new QRadioButton(tr("Simple"), this);
+  m_enhanced = new QRadioButton(tr("Enhanced"), this);
+  m_enhanced->setChecked(true);
+  lrcRow->addWidget(m_lrc);
+  lrcRow->addWidget(m_simple);
+  lrcRow->addWidget(m_enhanced);
+  layout->addLayout(lrcRow);
+  m_zip = new QCheckBox(tr("Zip files together (.zip file)"), this);
+  layout->addWidget(m_zip);
+
+  auto* form = new QFormLayout;
+  m_artist = new QLineEdit(QString::fromStdString(artist), this);
+  m_title = new QLineEdit(QString::fromStdString(title), this);
+  form->addRow(tr("&Artist:"), m_artist);
+  form->addRow(tr("&Title:"), m_title);
+  layout->addLayout(form);
+
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(tr("&Export"), QDialogButtonBox::AcceptRole)->setObjectName("export");
+  buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CDlgExport::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CDlgExport::reject);
+  layout->addWidget(buttons);
+
+  m_choices.Open(settings, mp3Available, music);
+  m_zip->setChecked(m_choices.Zip());
+  ShowChoices();
+  connect(m_types, &QButtonGroup::idClicked, this, [this](int id) { ChangeType(ExportType(id)); });
+  connect(m_list, &QComboBox::currentIndexChanged, this, [this](int index) { m_choices.Select(index); });
+  connect(m_lrc, &QCheckBox::toggled, this, [this] { ShowChoices(); });
+}
+
+QRadioButton* CDlgExport::TypeButton(ExportType type) const {
+  return qobject_cast<QRadioButton*>(m_types->button(int(type)));
+}
+
+void CDlgExport::ChangeType(ExportType type) {
+  const std::string refusal = m_choices.ChangeType(type, m_music);
+  ShowChoices();
+  if (!refusal.empty())
+    ShowTip(TypeButton(ExportType::Bin), tr(kBinNotAllowedTitle), QString::fromStdString(refusal).trimmed());
+}
+
+void CDlgExport::ShowChoices() {
+  const ExportType type = m_choices.Type();
+  TypeButton(type)->setChecked(true);
+  const QSignalBlocker block(m_list);
+  m_list->clear();
+  for (const std::string& entry : m_choices.Entries()) m_list->addItem(QString::fromStdString(entry));
+  m_list->setCurrentIndex(m_choices.Selection());
+  m_list->setEnabled(m_choices.ListEnabled());
+  m_listLabel->setEnabled(m_choices.ListEnabled());
+  // A lyric file and a zip go with the audio-and-graphics pairs only.
+  m_lrc->setEnabled(PairedAudio(type));
+  m_simple->setEnabled(PairedAudio(type) && m_lrc->isChecked());
+  m_enhanced->setEnabled(PairedAudio(type) && m_lrc->isChecked());
+  m_zip->setEnabled(PairedAudio(type));
+}
+
+void CDlgExport::ShowTip(QWidget* at, const QString& title, const QString& text) {
+  m_lastTip = title + ": " + text;
+  QToolTip::showText(at->mapToGlobal(QPoint(at->width() / 2, at->height())),
+                     "<b>" + title.toHtmlEscaped() + "</b><br>" + text.toHtmlEscaped().replace("\n", "<br>"), at);
+}
+
+void CDlgExport::accept() {
+  m_choices.SetZip(m_zip->isChecked() && PairedAudio(m_choices.Type()));
+  const std::string refusal = m_choices.Confirm(m_settings);
+  if (!refusal.empty()) {
+    m_list->setFocus();
+    ShowTip(m_list, tr(kRatioTitle), QString::fromStdString(refusal));
+    return;
+  }
+  QDialog::accept();
+}
+
+int CDlgExport::BitRate() const {
+  return m_choices.Type() == ExportType::WmaG ? m_choices.WmaBitRate() : m_choices.Mp3BitRate();
+}
+
+LrcStyle CDlgExport::Lrc() const {
+  if (!PairedAudio(m_choices.Type()) || !m_lrc->isChecked()) return LrcStyle::None;
+  return m_simple->isChecked() ? LrcStyle::Simple : LrcStyle::Enhanced;
+}
+
+std::string CDlgExport::Artist() const { return m_artist->text().toStdString(); }
+std::string CDlgExport::Title() const { return m_title->text().toStdString(); }
+
+}  // namespace lf

@@ -1,0 +1,61 @@
+#pragma once
+// CDlgExport, "Export Song File": the export type, its compression, the lyric
+// file, zipping, artist and title. Its rules live in ExportChoices; this adds
+// the widgets and the balloon tips.
+#include <QDialog>
+#include <string>
+
+#include "core/export/export_choices.h"
+#include "core/export/lrc_writer.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace lf {
+
+class CDlgExport : public QDialog {
+  Q_OBJECT
+
+ public:
+  CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat& music, const std::string& artist,
+             const std::string& title, QWidget* parent = nullptr);
+
+  const ExportChoices& Choices() const { return m_choices; }
+  int BitRate() const;
+  LrcStyle Lrc() const;
+  std::string Artist() const;
+  std::string Title() const;
+  // The last balloon tip shown ("" when none): tests read it.
+  const QString& LastTip() const { return m_lastTip; }
+
+  QRadioButton* TypeButton(ExportType type) const;
+  QComboBox* CompressionList() const { return m_list; }
+
+ public slots:
+  void accept() override;
+
+ private:
+  void ChangeType(ExportType type);
+  void ShowChoices();
+  void ShowTip(QWidget* at, const QString& title, const QString& text);
+
+  ISettings& m_settings;
+  MusicFormat m_music;
+  ExportChoices m_choices;
+  QButtonGroup* m_types = nullptr;
+  QLabel* m_listLabel = nullptr;
+  QComboBox* m_list = nullptr;
+  QCheckBox* m_lrc = nullptr;
+  QRadioButton* m_simple = nullptr;
+  QRadioButton* m_enhanced = nullptr;
+  QCheckBox* m_zip = nullptr;
+  QLineEdit* m_artist = nullptr;
+  QLineEdit* m_title = nullptr;
+  QString m_lastTip;
+};
+
+}  // namespace lf

@@ -1,0 +1,69 @@
+// lyricforge: the desktop program. `lyricforge [PROJECT.lfp | FOLDER]`.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
+#include "desktop/app/single_instance.h"
+#include "core/audio/mp3_encoder.h"
+#include "core/playback/cdg_player.h"
+#include "core/song/song_settings.h"
+#include "settings_store/qsettings_store.h"
+#include "desktop/rules/window_title.h"
+#include "desktop/app/message_box_sink.h"
+#include "desktop/app/splash_window.h"
+
+namespace {
+
+// Paths handed to another instance must not depend on this one's folder.
+QString AbsoluteArgument(int argc, char** argv) {
+  if (argc < 2) return {};
+  return QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName(lf::kApplicationName);
+  QApplication::setOrganizationName("Orvandel");
+  QApplication::setApplicationVersion(LYRICFORGE_VERSION);
+
+  auto store = std::make_unique<lf::QtSettingsStore>();
+  const QString argument = AbsoluteArgument(argc, argv);
+  lf::CSingleInstance instance(QString::fromStdString(store->Path()));
+  if (instance.HandOverToFirst(argument)) return 0;
+  instance.Listen();
+
+  // Shown while the program loads; the main window's first showing closes it.
+  std::unique_ptr<lf::CSplashWindow> splash;
+  if (lf::CSplashWindow::Wanted()) {
+    splash = std::make_unique<lf::CSplashWindow>();
+    splash->Start();
+  }
+
+  lf::ISettings& settings = *store;
+  lf::SetAppSettings(std::move(store));
+  lf::SetMessageSink(std::make_unique<lf::QtMessageSink>());
+  lf::LoadMp3Encoder();
+
+  int code = 0;
+  {
+    lf::CLyricforgeApp app(settings);
+    QObject::connect(&instance, &lf::CSingleInstance::ArgumentReceived, &app,
+                     [&app](const QString& handed) { app.HandOver(handed.toStdString()); });
+    QObject::connect(&app, &lf::CLyricforgeApp::WindowShown, &app, [&app, &splash] {
+      if (splash) splash->finish(&app.MainWindow());
+      splash.reset();
+    });
+    app.Start(argument.toStdString());
+    splash.reset();
+    code = QApplication::exec();
+  }
+  lf::MCdgPlayer::DestroyGlobal();
+  lf::DestroySong();
+  lf::UnloadMp3Encoder();
+  return code;
+}

@@ -1,0 +1,256 @@
+#include "desktop/pages/adjust_lyrics_page.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/song/song_settings.h"
+#include "core/timing/cdg_timing_player.h"
+#include "core/timing/music_analysis.h"
+#include "core/timing/nudge_session.h"
+#include "desktop/pages/key_mapping.h"
+#include "desktop/dialogs/play_area_dialog.h"
+#include "desktop/widgets/preview_frame.h"
+#include "desktop/widgets/waveform_strip.h"
+#include "desktop/widgets/cdg_view.h"
+#include "desktop/pages/page_buttons.h"
+
+namespace lf {
+
+namespace {
+
+QColor ColorOf(Colorref c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+void Paint(QPushButton* button, const QColor& color) {
+  button->setStyleSheet(QString("QPushButton { background: %1; }").arg(color.name()));
+}
+
+}  // namespace
+
+CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
+    : CPage(PageId::AdjustLyrics, shell, parent),
+      m_preview(new CPreviewFrame(this)),
+      m_audition(new QPushButton(tr("Audition Play (Sb)"), this)),
+      m_adjust(new QPushButton(tr("Adjust Play (n)"), this)),
+      m_area(new QPushButton(tr("&Adjust Area..."), this)),
+      m_snap(new QPushButton(tr("Snap (S)"), this)),
+      m_wave(new CWaveformStrip(this)),
+      m_auditionGroup(new QGroupBox(tr("Audition Play"), this)),
+      m_adjustGroup(new QGroupBox(tr("Adjust Highlighting"), this)),
+      m_singerGroup(new QGroupBox(tr("Assign Singers to Lines"), this)),
+      m_singers{new QPushButton(tr("&1"), this), new QPushButton(tr("&2"), this), new QPushButton(tr("&Both"), this)},
+      m_pageText(new QLabel(this)),
+      m_previousPage(new QPushButton(this)),
+      m_nextPage(new QPushButton(this)),
+      m_timer(new QTimer(this)) {
+  MSongSettings& song = Shell().Song();
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
+  m_session = std::make_unique<NudgeSession>(song, *m_player, &m_preview->Renderer());
+  m_audition->setObjectName("audition");
+  m_adjust->setObjectName("adjustPlay");
+  m_pageText->setObjectName("pageText");
+  Paint(m_area, Qt::cyan);
+  m_previousPage->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+  m_nextPage->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+  for (QPushButton* arrow : {m_previousPage, m_nextPage}) Paint(arrow, Qt::green);
+
+  auto* audition = new QVBoxLayout(m_auditionGroup);
+  audition->addWidget(m_audition);
+  auto* adjust = new QVBoxLayout(m_adjustGroup);
+  adjust->addWidget(m_adjust);
+  adjust->addWidget(m_area);
+  auto* hint = new QHBoxLayout;
+  hint->addWidget(new QLabel(tr("Start:       < >\nEnd: ctrl+< >"), m_adjustGroup), 1);
+  hint->addWidget(m_snap);
+  adjust->addLayout(hint);
+  m_snap->setObjectName("snap");
+  auto* singers = new QVBoxLayout(m_singerGroup);
+  auto* singerRow = new QHBoxLayout;
+  for (int i = 0; i < 3; ++i) {
+    m_singers[i]->setCheckable(true);
+    singerRow->addWidget(m_singers[i]);
+    connect(m_singers[i], &QPushButton::clicked, this, [this, i] {
+      m_session->AssignSinger(i);
+      ShowControls();
+    });
+  }
+  singers->addLayout(singerRow);
+  auto* singerHint = new QLabel(tr("Click a word then a singer button to assign to that line."), m_singerGroup);
+  singerHint->setWordWrap(true);
+  singers->addWidget(singerHint);
+  auto* pages = new QHBoxLayout;
+  pages->addWidget(new QLabel(tr("Pg #"), this));
+  pages->addWidget(m_previousPage);
+  pages->addWidget(m_pageText);
+  pages->addWidget(m_nextPage);
+
+  auto* side = new QVBoxLayout;
+  side->setSpacing(7);
+  side->addWidget(m_auditionGroup);
+  side->addWidget(m_adjustGroup);
+  side->addWidget(m_singerGroup);
+  side->addLayout(pages);
+  side->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(7);
+  auto* shown = new QVBoxLayout;
+  shown->setSpacing(7);
+  shown->addWidget(m_preview);
+  shown->addWidget(m_wave);
+  shown->addStretch(1);
+  top->addLayout(shown, 1);
+  top->addLayout(side);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(11, 11, 11, 11);
+  layout->setSpacing(7);
+  layout->addLayout(top, 1);
+  layout->addWidget(new CPageButtons(shell, PageId::AdjustLyrics, CPageButtons::Layout::Row, this));
+
+  connect(m_audition, &QPushButton::clicked, this, [this] { Run(&NudgeSession::AuditionPlay); });
+  connect(m_adjust, &QPushButton::clicked, this, [this] { Run(&NudgeSession::AdjustPlay); });
+  connect(m_previousPage, &QPushButton::clicked, this, [this] { Run(&NudgeSession::PreviousPage); });
+  connect(m_nextPage, &QPushButton::clicked, this, [this] { Run(&NudgeSession::NextPage); });
+  connect(m_area, &QPushButton::clicked, this, [this] { EditArea(); });
+  connect(m_snap, &QPushButton::clicked, this, [this] {
+    m_session->Snap();
+    UpdateWave();
+  });
+  // Often enough for the play position to move smoothly across the strip.
+  connect(m_timer, &QTimer::timeout, this, [this] {
+    const NudgeMode before = m_session->Mode();
+    m_session->Tick();
+    if (m_session->Mode() != before) ShowControls();
+    if (!m_wave->HasAnalysis()) UpdateWave();
+    m_wave->SetPosition(m_session->Mode() == NudgeMode::Stopped ? -1 : m_player->Position() - m_session->LeadIn());
+  });
+  m_preview->View()->installEventFilter(this);
+  // The end of a loop pass is told on the player's thread; the next pass starts here.
+  m_player->SetEndNotice([this] {
+    QMetaObject::invokeMethod(this, [this] {
+      m_session->OnEndNotice();
+      if (m_session->Mode() != NudgeMode::Loop) ShowControls();
+    }, Qt::QueuedConnection);
+  });
+}
+
+CAdjustLyricsPage::~CAdjustLyricsPage() { m_player->SetEndNotice({}); }
+
+void CAdjustLyricsPage::Enter() {
+  m_session->Open();
+  if (const IMAGE_STRUCT* lyrics = Shell().Song().PageByKind(LyricsPage)) {
+    const auto colors = MSongSettings::PageColors(*lyrics);
+    const MTextTypeVer5& duet = lyrics->m_duetColors;
+    const int indices[3] = {duet.m_singer1Color, duet.m_singer2Color, duet.m_bothColor};
+    for (int i = 0; i < 3; ++i) Paint(m_singers[i], ColorOf(colors[indices[i] & 15]));
+  }
+  m_timer->start(40);
+  ShowControls();
+}
+
+void CAdjustLyricsPage::Leave() {
+  m_timer->stop();
+  m_player->SetEndNotice({});
+  m_player->Stop();
+}
+
+void CAdjustLyricsPage::Run(void (NudgeSession::*action)()) {
+  (m_session.get()->*action)();
+  ShowControls();
+}
+
+void CAdjustLyricsPage::EditArea() {
+  CPlayAreaDialog dialog(Shell().Song(), this);
+  dialog.exec();
+  ShowControls();
+}
+
+bool CAdjustLyricsPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_preview->View() && event->type() == QEvent::MouseButtonPress) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton) {
+      const QPoint at = mouse->position().toPoint();
+      m_session->Click(at.x(), at.y(), m_preview->View()->width(), m_preview->View()->height(),
+                       mouse->modifiers() & Qt::ShiftModifier);
+      ShowControls();
+      return true;
+    }
+  }
+  return CPage::eventFilter(watched, event);
+}
+
+bool CAdjustLyricsPage::KeyDown(QKeyEvent* event) {
+  const std::optional<TimingKey> key = TimingKeyOf(*event);
+  if (!key) return false;
+  if (event->isAutoRepeat()) return *key != TimingKey::Home && *key != TimingKey::End;
+  if (*key == TimingKey::Space) m_audition->setFocus();
+  if (*key == TimingKey::N && !CtrlDown(*event)) {
+    m_adjust->setFocus();
+    if (m_session->Mode() != NudgeMode::Audition) m_adjust->setDown(true);
+  }
+  const NudgeMode before = m_session->Mode();
+  const int selected = m_session->SelectedWord();
+  const bool used = m_session->KeyDown(*key, CtrlDown(*event));
+  if (m_session->Mode() != before || m_session->SelectedWord() != selected) ShowControls();
+  else UpdateWave();
+  return used;
+}
+
+bool CAdjustLyricsPage::KeyUp(QKeyEvent* event) {
+  const std::optional<TimingKey> key = TimingKeyOf(*event);
+  if (!key || event->isAutoRepeat()) return false;
+  m_session->KeyUp(*key);
+  if (*key == TimingKey::N) m_adjust->setDown(false);
+  return false;
+}
+
+void CAdjustLyricsPage::RefreshCommands() {
+  CPage::RefreshCommands();
+  ApplyControls();
+}
+
+void CAdjustLyricsPage::ShowControls() {
+  ApplyControls();
+  Shell().CommandStateChanged();
+}
+
+void CAdjustLyricsPage::ApplyControls() {
+  const NudgeControls c = m_session->Controls();
+  const NudgeMode mode = m_session->Mode();
+  m_area->setEnabled(c.adjustArea);
+  m_auditionGroup->setEnabled(c.auditionGroup);
+  m_adjustGroup->setEnabled(c.adjustHint || mode == NudgeMode::Loop);
+  m_audition->setIcon(style()->standardIcon(mode == NudgeMode::Audition ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+  m_adjust->setIcon(style()->standardIcon(mode == NudgeMode::Loop ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+  m_adjust->setEnabled(mode != NudgeMode::Audition && m_session->SelectedWord() >= 0);
+  m_singerGroup->setVisible(c.singersShown);
+  for (int i = 0; i < 3; ++i) {
+    m_singers[i]->setEnabled(c.singersEnabled);
+    m_singers[i]->setChecked(c.singerChecked == i);
+  }
+  m_previousPage->setEnabled(c.previousPage);
+  m_nextPage->setEnabled(c.nextPage);
+  m_pageText->setText(QString::fromStdString(c.pageText));
+  m_snap->setEnabled(c.adjustHint);
+  UpdateWave();
+}
+
+// The play area around the selected word, with the word's start and end marked.
+void CAdjustLyricsPage::UpdateWave() {
+  MSongSettings& song = Shell().Song();
+  if (!m_wave->HasAnalysis() && !song.WorkingMusicPath().empty())
+    m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.WorkingMusicPath()));
+  const MKaraokeWord* word = song.Word(m_session->SelectedWord());
+  if (!word) return;
+  const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.SampleRate());
+  const int64_t margin = song.SampleRate() / 4;
+  m_wave->Show(std::max<int64_t>(area.start - margin, 0), area.end.value_or(word->m_endTime) + margin,
+               word->m_startTime, word->m_endTime);
+}
+
+}  // namespace lf

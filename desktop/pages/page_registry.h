@@ -1,0 +1,21 @@
+#pragma once
+// Which widget each page is. One line per page in page_registry.cpp.
+#include "desktop/pages/page.h"
+
+namespace lf {
+
+// A new page widget for `id`, parented to `parent`; null for PageId::None.
+CPage* CreatePage(PageId id, IShell& shell, QWidget* parent);
+
+}  // namespace lf
+
+class QDialog;
+
+namespace lf {
+
+class MSongSettings;
+
+// The song settings dialog working on `copy`; null while there is none.
+QDialog* CreateSongSettingsDialog(MSongSettings& copy, QWidget* parent);
+
+}  // namespace lf

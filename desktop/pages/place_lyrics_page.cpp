@@ -1,0 +1,169 @@
+#include "desktop/pages/place_lyrics_page.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/song/song_settings.h"
+#include "core/timing/cdg_timing_player.h"
+#include "core/timing/placement_preview.h"
+#include "core/timing/placement_session.h"
+#include "desktop/pages/key_mapping.h"
+#include "desktop/widgets/preview_frame.h"
+#include "desktop/pages/page_buttons.h"
+
+namespace lf {
+
+CPlaceLyricsPage::CPlaceLyricsPage(IShell& shell, QWidget* parent)
+    : CPage(PageId::PlaceLyrics, shell, parent),
+      m_preview(new CPreviewFrame(this)),
+      m_start(new QPushButton(tr("Start (Home)"), this)),
+      m_placeWord(new QPushButton(tr("Place Word (SB)"), this)),
+      m_pause(new QPushButton(tr("Pause (Ctrl)"), this)),
+      m_stop(new QPushButton(tr("Stop (End)"), this)),
+      m_tempo(new QSpinBox(this)),
+      m_timer(new QTimer(this)) {
+  MSongSettings& song = Shell().Song();
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
+  m_placementPreview = std::make_unique<PlacementPreview>(song, m_preview->Renderer());
+  m_session = std::make_unique<PlacementSession>(song, *m_player, m_placementPreview.get());
+
+  m_tempo->setRange(50, 100);
+  m_tempo->setSingleStep(5);
+  m_tempo->setSuffix("%");
+  m_tempo->setValue(100);
+  if (auto* box = m_tempo->findChild<QLineEdit*>()) box->setReadOnly(true);  // changed by its arrows only
+  m_tempo->setStyleSheet("QSpinBox { background: white; }");
+  m_tempo->setObjectName("tempo");
+  m_start->setObjectName("start");
+  m_placeWord->setObjectName("placeWord");
+  m_pause->setObjectName("pause");
+  m_stop->setObjectName("stop");
+
+  auto* controls = new QHBoxLayout;
+  controls->setSpacing(7);
+  for (QPushButton* button : {m_start, m_placeWord, m_pause, m_stop}) {
+    button->setMinimumWidth(button->sizeHint().width());  // the labels stay whole in a narrow window
+    controls->addWidget(button);
+  }
+  controls->addStretch(1);
+  controls->addWidget(new QLabel(tr("Tempo:"), this));
+  controls->addWidget(m_tempo);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(11, 11, 11, 11);
+  layout->setSpacing(7);
+  layout->addWidget(m_preview, 1);
+  layout->addLayout(controls);
+  layout->addWidget(new CPageButtons(shell, PageId::PlaceLyrics, CPageButtons::Layout::Row, this));
+
+  connect(m_start, &QPushButton::clicked, this, [this] { Start(); });
+  connect(m_placeWord, &QPushButton::clicked, this, [this] { m_session->PlaceWord(); });
+  connect(m_pause, &QPushButton::clicked, this, [this] { m_session->Pause(); });
+  connect(m_stop, &QPushButton::clicked, this, [this] {
+    m_session->Stop();
+    ShowControls();
+  });
+  connect(m_tempo, &QSpinBox::valueChanged, this, [this](int percent) { TempoEdited(percent); });
+  connect(m_timer, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+CPlaceLyricsPage::~CPlaceLyricsPage() = default;
+
+void CPlaceLyricsPage::Enter() {
+  m_session->Open();
+  ShowControls();
+}
+
+void CPlaceLyricsPage::Leave() {
+  m_timer->stop();
+  m_session->Stop();
+}
+
+void CPlaceLyricsPage::Start() {
+  if (!m_session->Start()) {
+    ShowControls();
+    return;
+  }
+  m_timer->start(100);
+  m_placeWord->setFocus();
+  ShowControls();
+}
+
+void CPlaceLyricsPage::Tick() {
+  m_session->Tick();
+  if (!m_session->IsPlacing()) {
+    m_timer->stop();
+    ShowControls();
+  }
+}
+
+void CPlaceLyricsPage::TempoEdited(int percent) {
+  const int steps = (percent - m_session->Tempo().Percent()) / PlacementTempo::kPercentPerStep;
+  if (steps != 0 && !m_session->StepTempo(steps)) {
+    const QSignalBlocker block(m_tempo);
+    m_tempo->setValue(m_session->Tempo().Percent());
+  }
+}
+
+QPushButton* CPlaceLyricsPage::ButtonFor(int key) const {
+  switch (key) {
+    case Qt::Key_Space: return m_placeWord;
+    case Qt::Key_Control: return m_pause;
+    case Qt::Key_End: return m_stop;
+    default: return nullptr;
+  }
+}
+
+bool CPlaceLyricsPage::KeyDown(QKeyEvent* event) {
+  const std::optional<TimingKey> key = TimingKeyOf(*event);
+  if (!key) return false;
+  if (event->isAutoRepeat()) return *key != TimingKey::Home || m_session->IsPlacing();
+  const bool wasPlacing = m_session->IsPlacing();
+  // The session reads the heard position now, as the key arrives.
+  const bool used = m_session->KeyDown(*key);
+  if (QPushButton* button = ButtonFor(event->key()); button && wasPlacing) button->setDown(true);
+  if (*key == TimingKey::Home && m_session->IsPlacing() && !wasPlacing) {
+    m_timer->start(100);
+    m_placeWord->setFocus();
+  }
+  if (wasPlacing != m_session->IsPlacing()) ShowControls();
+  return used;
+}
+
+bool CPlaceLyricsPage::KeyUp(QKeyEvent* event) {
+  const std::optional<TimingKey> key = TimingKeyOf(*event);
+  if (!key || event->isAutoRepeat()) return key.has_value();
+  m_session->KeyUp(*key);
+  if (QPushButton* button = ButtonFor(event->key())) button->setDown(false);
+  return true;
+}
+
+void CPlaceLyricsPage::RefreshCommands() {
+  CPage::RefreshCommands();
+  ApplyControls();
+}
+
+// The page's buttons, then the shell's, which follow whether the music plays.
+void CPlaceLyricsPage::ShowControls() {
+  ApplyControls();
+  Shell().CommandStateChanged();
+}
+
+void CPlaceLyricsPage::ApplyControls() {
+  const PlacementControls c = m_session->Controls();
+  m_start->setEnabled(c.start);
+  m_start->setText(QString::fromStdString(c.startText));
+  m_placeWord->setEnabled(c.placeWord);
+  m_pause->setEnabled(c.pause);
+  m_stop->setEnabled(c.stop);
+  m_tempo->setEnabled(c.tempo);
+  if (!m_session->IsPlacing() && m_start->isEnabled() && !m_start->hasFocus()) m_start->setFocus();
+}
+
+}  // namespace lf

@@ -1,0 +1,54 @@
+#pragma once
+// CPlaceLyricsPage: the music plays and the author taps Space as each word
+// begins. The rules live in PlacementSession; this page maps keys and
+// buttons to it, reads them at once (the tap's time is the position heard at
+// the key press, not at the next timer tick) and shows its controls.
+#include <memory>
+
+#include "desktop/pages/page.h"
+
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace lf {
+
+class CdgTimingPlayer;
+class CPreviewFrame;
+class PlacementPreview;
+class PlacementSession;
+
+class CPlaceLyricsPage : public CPage {
+  Q_OBJECT
+
+ public:
+  CPlaceLyricsPage(IShell& shell, QWidget* parent = nullptr);
+  ~CPlaceLyricsPage() override;
+
+  void Enter() override;
+  void Leave() override;
+  bool KeyDown(QKeyEvent* event) override;
+  bool KeyUp(QKeyEvent* event) override;
+  void RefreshCommands() override;
+
+ private:
+  void Start();
+  void Tick();
+  void TempoEdited(int percent);
+  void ShowControls();
+  void ApplyControls();
+  QPushButton* ButtonFor(int key) const;
+
+  CPreviewFrame* m_preview;
+  QPushButton* m_start;
+  QPushButton* m_placeWord;
+  QPushButton* m_pause;
+  QPushButton* m_stop;
+  QSpinBox* m_tempo;
+  QTimer* m_timer;
+  std::unique_ptr<CdgTimingPlayer> m_player;
+  std::unique_ptr<PlacementPreview> m_placementPreview;
+  std::unique_ptr<PlacementSession> m_session;
+};
+
+}  // namespace lf

@@ -1,0 +1,11 @@
+#pragma once
+// "Restore Default Colors": forgets the user's sixteen default page colours,
+// so new projects take the built-in ones again.
+#include "core/platform/settings.h"
+
+namespace lf {
+
+// Deletes the stored default colours (AllColorSettings()) from "Settings".
+void RestoreDefaultColors(ISettings& settings);
+
+}  // namespace lf

@@ -1,0 +1,108 @@
+#include "core/export/export_choices.h"
+
+#include <gtest/gtest.h>
+
+namespace lf {
+namespace {
+
+const MusicFormat kCd{44100, 2, 16};
+
+TEST(ExportChoicesTest, SwitchingTypesKeepsTheNearestRateWithoutLosingQuality) {
+  MemorySettings settings;
+  settings.SetInt("Settings", kExportTypeKey, int(ExportType::WmaG));
+  settings.SetInt("Settings", kExportRatioWmaKey, 96);
+  ExportChoices choices;
+  choices.Open(settings, true, kCd);
+  EXPECT_EQ(choices.SelectedEntry(), "96k");
+
+  EXPECT_EQ(choices.ChangeType(ExportType::Mp3G, kCd), "");
+  EXPECT_EQ(choices.SelectedEntry(), "112k");
+  EXPECT_EQ(choices.WmaBitRate(), 96);
+
+  choices.Select(0);  // 320k
+  choices.ChangeType(ExportType::WmaG, kCd);
+  EXPECT_EQ(choices.SelectedEntry(), "192k");  // no entry reaches 320
+  EXPECT_EQ(choices.Mp3BitRate(), 320);
+  EXPECT_EQ(choices.Entries().size(), 4u);
+}
+
+// MP4 has no compression list: the audio rate outlives a visit to it, and a
+// stored MP4 opens as MP4.
+TEST(ExportChoicesTest, Mp4IsATypeWithoutACompressionList) {
+  MemorySettings settings;
+  settings.SetInt("Settings", kExportTypeKey, int(ExportType::Mp3G));
+  settings.SetInt("Settings", kExportRatioMp3Key, 160);
+  ExportChoices choices;
+  choices.Open(settings, true, kCd);
+  EXPECT_EQ(choices.ChangeType(ExportType::Mp4, kCd), "");
+  EXPECT_FALSE(choices.ListEnabled());
+  choices.ChangeType(ExportType::Mp3G, kCd);
+  EXPECT_EQ(choices.SelectedEntry(), "160k");
+  choices.ChangeType(ExportType::Mp4, kCd);
+  EXPECT_EQ(choices.Confirm(settings), "");
+  EXPECT_EQ(settings.Int("Settings", kExportTypeKey, -1), int(ExportType::Mp4));
+  EXPECT_EQ(settings.Int("Settings", kExportRatioMp3Key, -1), 160);
+  choices.Open(settings, true, kCd);
+  EXPECT_EQ(choices.Type(), ExportType::Mp4);
+  EXPECT_FALSE(choices.ListEnabled());
+}
+
+TEST(ExportChoicesTest, BinRefusalTextsNameEveryReason) {
+  EXPECT_EQ(BinNotAllowedText(44100, 2, 16), "");
+  EXPECT_EQ(BinNotAllowedText(48000, 2, 16),
+            "BIN is not allowed because\nthe Audio Sample Rate is not 44,100.\n");
+  EXPECT_EQ(BinNotAllowedText(22050, 1, 8),
+            "BIN is not allowed because\nthe Audio Sample Rate is not 44,100"
+            "\nand the Audio is not Stereo (2 Channels)"
+            "\nand the Bits Per Sample is not 16.\n");
+  EXPECT_EQ(BinNotAllowedText(44100, 1, 16), "BIN is not allowed because\nthe Audio is not Stereo (2 Channels).\n");
+  EXPECT_EQ(BinNotAllowedText(44100, 2, 8), "BIN is not allowed because\nthe Bits Per Sample is not 16.\n");
+}
+
+TEST(ExportChoicesTest, RefusedBinFallsBackToThePreviousType) {
+  MemorySettings settings;
+  ExportChoices choices;
+  choices.Open(settings, true, MusicFormat{48000, 2, 16});  // stored BIN is refused at once
+  EXPECT_EQ(choices.Type(), ExportType::WmaG);
+  EXPECT_TRUE(choices.ListEnabled());
+  EXPECT_EQ(choices.SelectedEntry(), "128k");
+
+  choices.ChangeType(ExportType::Mp3G, MusicFormat{48000, 2, 16});
+  EXPECT_NE(choices.ChangeType(ExportType::Bin, MusicFormat{48000, 2, 16}), "");
+  EXPECT_EQ(choices.Type(), ExportType::Mp3G);
+
+  EXPECT_EQ(choices.ChangeType(ExportType::Bin, kCd), "");
+  EXPECT_EQ(choices.Type(), ExportType::Bin);
+  EXPECT_FALSE(choices.ListEnabled());
+}
+
+TEST(ExportChoicesTest, ConfirmNeedsARatioAndStoresTheChoices) {
+  MemorySettings settings;
+  settings.SetInt("Settings", kExportTypeKey, int(ExportType::Mp3G));
+  ExportChoices choices;
+  choices.Open(settings, false, kCd);  // no MP3 encoder: MP3+G becomes WMA+G
+  EXPECT_EQ(choices.Type(), ExportType::WmaG);
+  choices.Select(-1);
+  EXPECT_EQ(choices.Confirm(settings), kRatioMissingText);
+  choices.Select(1);  // 160k
+  choices.SetZip(true);
+  EXPECT_EQ(choices.Confirm(settings), "");
+  EXPECT_EQ(settings.Int("Settings", kExportTypeKey, -1), 1);
+  EXPECT_EQ(settings.Int("Settings", kExportRatioWmaKey, -1), 160);
+  EXPECT_EQ(settings.Int("Settings", kExportRatioMp3Key, -1), 128);
+  EXPECT_EQ(settings.Int("Settings", kExportZipKey, -1), 1);
+}
+
+TEST(ExportChoicesTest, WmaProfileNumbersAndEntryValues) {
+  EXPECT_EQ(WmaProfileNumber(96), 23);
+  EXPECT_EQ(WmaProfileNumber(128), 24);
+  EXPECT_EQ(WmaProfileNumber(160), 25);
+  EXPECT_EQ(WmaProfileNumber(192), 26);
+  EXPECT_EQ(WmaProfileNumber(100), 24);
+  EXPECT_EQ(EntryValue("144k"), 144);
+  EXPECT_EQ(EntryValue("k"), 0);
+  EXPECT_EQ(SelectEntryFor(CompressionEntries(ExportType::Mp3G), 150), 4);  // 160k
+}
+
+}  // namespace
+}  // namespace lf

@@ -1,0 +1,71 @@
+// Mutated project files through the loader, the line layout and the compiler:
+// nothing may read outside its buffers (run under `make sanitize`), and a
+// project that loads holds only values a song can use.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "core/song/binary_reader.h"
+#include "core/song/song_compiler.h"
+#include "core/song/song_settings.h"
+#include "core/platform/settings.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/fuzz_input.h"
+
+namespace lf {
+namespace {
+
+// A project with something in each part: texts, pages, timed lines and words.
+std::string SeedProject(const std::string& path) {
+  MSongSettings song(path);
+  song.ResetSongDefaults();
+  song.SetRawLyrics("Twin*kle twinkle little star\n&how I wonder\n^\n!what you are\ncaf\xC3\xA9 &&rock");
+  song.SetTitle("Title");
+  song.SetArtist("Artist");
+  song.PageByKind(TitlePage)->m_enabled = 1;
+  song.PageByKind(TitlePage)->m_pageText = "Title\nArtist";
+  song.GenerateKaraokeLineList(true, true);
+  for (int i = 0; i < song.WordCount(); ++i) {
+    song.Word(i)->m_startTime = 44100 * (i + 1);
+    song.Word(i)->m_endTime = 44100 * (i + 1) + 30000;
+  }
+  EXPECT_TRUE(song.SaveProject());
+  return test::ReadFileBytes(path);
+}
+
+TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
+  SetAppSettings(std::make_unique<MemorySettings>());
+  test::TempDir dir;
+  const std::string seed = SeedProject(dir.File("seed.lfp"));
+  std::string hugePages = seed;  // lines per page 0x20000004: once a minute-long, 4 GB layout
+  StoreInt32(reinterpret_cast<uint8_t*>(&hugePages[8]), 0x20000004);
+  // The page blocks are mostly picture bytes: the texts before them and the
+  // lines after them are where the counts and indices are.
+  constexpr size_t kHead = 400, kTail = 3000;
+  ASSERT_GT(seed.size(), kHead + kTail);
+
+  std::mt19937 rng(18181818);
+  MSongSettings song(dir.File("fuzz.lfp"));
+  std::vector<uint8_t> buffer(60 * 300 * 24);
+  const int n = test::FuzzIterations(150);
+  int loaded = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::string& base = i % 5 == 0 ? hugePages : seed;
+    std::string head = base.substr(0, kHead), middle = base.substr(kHead, base.size() - kHead - kTail),
+                tail = base.substr(base.size() - kTail);
+    if (i % 3 != 1) head = test::Mutate(head, rng);
+    if (i % 3 != 0) tail = test::Mutate(tail, rng);
+    test::WriteFileBytes(dir.File("fuzz.lfp"), head + middle + tail);
+    if (!song.LoadProject()) continue;
+    ++loaded;
+    ASSERT_GE(song.LinesPerPage(), 1) << "iteration " << i;
+    ASSERT_LE(song.LinesPerPage(), kDrawRows) << "iteration " << i;
+    song.GenerateKaraokeLineList(true, true);
+    if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
+  }
+  EXPECT_GT(loaded, 0) << "the mutations never left a loadable project";
+}
+
+}  // namespace
+}  // namespace lf

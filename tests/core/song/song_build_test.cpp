@@ -1,0 +1,145 @@
+#include "core/song/song_build.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "core/song/song_settings.h"
+#include "core/platform/settings.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/media_fixture.h"
+#include "tests/support/wav_fixture.h"
+
+namespace lf {
+namespace {
+
+constexpr int kRate = 44100;
+
+// Asks for cancel once it has been polled `polls` times; keeps what it was told.
+class CancelAfter : public IProgress {
+ public:
+  explicit CancelAfter(long polls) : m_polls(polls) {}
+  void Report(int percent) override { reports.push_back(percent); }
+  bool CancelRequested() const override { return ++m_seen > m_polls; }
+  long Seen() const { return m_seen; }
+  std::vector<int> reports;
+
+ private:
+  long m_polls;
+  mutable long m_seen = 0;
+};
+
+// Everything a build could change in the song and beside it.
+struct SongState {
+  std::vector<std::tuple<SampleTime, SampleTime>> lineTimes, wordTimes;
+  int32_t intro = 0;
+  uint32_t credits = 0, musicLength = 0;
+  std::vector<uint8_t> buffer;
+  std::string workingMusic;
+
+  static SongState Of(const MSongSettings& song) {
+    SongState s;
+    for (const auto& line : song.Lines()) {
+      s.lineTimes.emplace_back(line->m_startTime, line->m_endTime);
+      for (const MKaraokeWord* word : line->m_words) s.wordTimes.emplace_back(word->m_startTime, word->m_endTime);
+    }
+    s.intro = song.IntroLength();
+    s.credits = song.CreditsLength();
+    s.musicLength = song.MusicLength();
+    s.buffer.assign(song.RwMemory(), song.RwMemory() + song.RwMemorySize());
+    s.workingMusic = test::ReadFileBytes(song.WorkingMusicPath());
+    return s;
+  }
+  bool operator==(const SongState&) const = default;
+};
+
+// A six-second song whose last words and credits run past its music, so a
+// finished build lengthens the working music.
+class SongBuildTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetAppSettings(std::make_unique<MemorySettings>());
+    m_song.ResetSongDefaults();
+    test::WriteToneWav(m_dir.File("music.wav"), 6.0);
+    m_song.SetMusicPath(m_dir.File("music.wav"));
+    m_song.PageByKind(TitlePage)->m_enabled = 1;
+    m_song.PageByKind(CreditsPage)->m_enabled = 1;
+    m_song.SetRawLyrics("one two three\nfour five");
+    m_song.GenerateKaraokeLineList(false, true);
+    for (int i = 0; i < m_song.WordCount(); ++i) {
+      m_song.Word(i)->m_startTime = (1 + i) * kRate;
+      m_song.Word(i)->m_endTime = (1 + i) * kRate + kRate / 2;
+      m_song.Word(i)->m_line->m_placed = true;
+    }
+    m_context.workingFolder = m_work.Path();
+  }
+
+  test::TempDir m_dir, m_work;
+  MSongSettings m_song{"/tmp/none.lfp"};
+  MusicPreparationContext m_context;
+};
+
+TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
+  MusicState music;
+  ASSERT_TRUE(PrepareSongMusic(m_song, m_context, music)) << music.musicErrorText;
+  m_song.GenerateKaraokeLineList(true, true);  // the layout every build starts with
+  const SongState before = SongState::Of(m_song);
+
+  const long cancelPolls[] = {0, 1, 40, 400, 4000};
+  for (long polls : cancelPolls) {
+    SCOPED_TRACE(polls);
+    CancelAfter progress(polls);
+    const SongBuild cancelled = CompileSongStream(m_song, &progress);
+    EXPECT_EQ(cancelled.reason, Reason::Cancelled);
+    EXPECT_EQ(cancelled.stream, nullptr);
+    EXPECT_TRUE(SongState::Of(m_song) == before) << "times, lengths, buffer or working music changed";
+  }
+
+  // The same build left alone runs to the end, past every cancel point above.
+  CancelAfter never(1L << 40);
+  const SongBuild built = CompileSongStream(m_song, &never);
+  ASSERT_TRUE(built) << built.detail;
+  EXPECT_GT(never.Seen(), cancelPolls[std::size(cancelPolls) - 1]);
+  EXPECT_TRUE(std::is_sorted(never.reports.begin(), never.reports.end()));
+  EXPECT_EQ(never.reports.back(), 100);
+  EXPECT_GT(m_song.MusicLength(), before.musicLength) << "the credits run past the music";
+  ASSERT_EQ(built.stream->size(), m_song.RwMemorySize()) << "the stream follows the lengthened buffer";
+  EXPECT_LE(built.UsedBytes(), built.stream->size());
+
+  // The build writes what the song's own compilation writes, and a later build
+  // leaves the stream a player holds as it was.
+  const std::vector<uint8_t> held = *built.stream;
+  const CompileResult direct = CompileWholeSong(m_song);
+  EXPECT_EQ(direct.endOffset, built.result.endOffset);
+  EXPECT_EQ(direct.leadIn, built.result.leadIn);
+  EXPECT_TRUE(std::equal(held.begin(), held.end(), m_song.RwMemory()));
+  m_song.Word(0)->m_startTime += kRate;
+  ASSERT_TRUE(CompileSongStream(m_song));
+  EXPECT_EQ(*built.stream, held);
+}
+
+TEST_F(SongBuildTest, MusicThatCannotBePreparedFailsBeforeAnythingIsCompiled) {
+  test::WriteFileBytes(m_dir.File("words.mp3"), "not music at all");
+  struct Case { std::string music; Reason reason; };
+  const Case cases[] = {{m_dir.File("missing.wav"), Reason::NotFound}, {m_dir.File("words.mp3"), Reason::BadInput}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.music);
+    m_song.SetMusicPath(c.music);
+    const SongBuild build = BuildSong(m_song, m_context);
+    EXPECT_EQ(build.reason, c.reason);
+    EXPECT_FALSE(build.text.empty()) << "the music error text is the message";
+    EXPECT_EQ(build.stream, nullptr);
+    EXPECT_EQ(m_song.IntroLength(), 0) << "nothing was compiled";
+  }
+  // Without music the stream is sized to the lyrics.
+  m_song.SetMusicPath("");
+  m_song.SetWorkingMusicPath("");
+  const SongBuild lyricsOnly = BuildSong(m_song, m_context);
+  ASSERT_TRUE(lyricsOnly) << lyricsOnly.detail;
+  EXPECT_GT(lyricsOnly.result.endOffset, 0u);
+  EXPECT_EQ(lyricsOnly.UsedBytes(), lyricsOnly.result.endOffset);
+}
+
+}  // namespace
+}  // namespace lf

@@ -1,0 +1,236 @@
+#include "core/timing/lyric_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "core/playback/rw_renderer.h"
+#include "core/song/song_settings.h"
+#include "core/timing/placement_preview.h"
+#include "core/timing/placement_session.h"
+#include "fake_timing_player.h"
+#include "core/platform/message_sink.h"
+#include "core/platform/settings.h"
+
+namespace lf {
+namespace {
+
+constexpr SampleTime kSecond = 44100;
+constexpr SampleTime Seconds(double s) { return static_cast<SampleTime>(s * kSecond); }
+
+using Span = std::pair<SampleTime, SampleTime>;
+
+class PlacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetAppSettings(std::make_unique<MemorySettings>());
+    m_song.ResetSongDefaults();
+    m_song.SetMusicPath("/tmp/music.wav");
+  }
+  void Lyrics(const std::string& text, int singerMode = 1) {
+    m_song.Settings().singerMode = singerMode;
+    m_song.SetRawLyrics(text);
+    m_session.Open();
+  }
+  // Space pressed and released at `seconds` of heard music.
+  void Tap(double seconds) {
+    m_player.position = Seconds(seconds);
+    m_session.KeyDown(TimingKey::Space);
+    m_session.KeyUp(TimingKey::Space);
+  }
+  void Key(TimingKey key, double seconds) {
+    m_player.position = Seconds(seconds);
+    m_session.KeyDown(key);
+    m_session.KeyUp(key);
+  }
+  std::vector<Span> Spans() const {
+    std::vector<Span> spans;
+    for (int i = 0; i < m_song.WordCount(); ++i) spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    return spans;
+  }
+
+  ScopedMessageRecorder m_recorder;
+  MSongSettings m_song{"/tmp/none.lfp"};
+  test::FakeTimingPlayer m_player;
+  PlacementSession m_session{m_song, m_player};
+};
+
+TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<TimingKey, double>> keys;
+    std::vector<Span> spans;
+  };
+  const std::vector<Case> cases = {
+      {"three taps then Stop",
+       {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0}, {TimingKey::End, 2.5}},
+       {{44100, 66150}, {66150, 88200}, {88200, 132300}}},
+      {"Ctrl ends the open word for a gap",
+       {{TimingKey::Space, 1.0}, {TimingKey::Ctrl, 1.2}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0},
+        {TimingKey::End, 2.1}},
+       {{Seconds(1.0), Seconds(1.2)}, {Seconds(1.5), Seconds(2.0)}, {Seconds(2.0), Seconds(3.0)}}},
+      {"Ctrl with no open word changes nothing",
+       {{TimingKey::Ctrl, 0.5}, {TimingKey::Space, 1.0}, {TimingKey::End, 1.1}},
+       {{Seconds(1.0), Seconds(2.0)}, {0, 0}, {0, 0}}},
+      {"Backspace takes the last tap back and reopens the word before",
+       {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.3}, {TimingKey::Backspace, 1.4}, {TimingKey::Space, 1.5},
+        {TimingKey::Space, 2.0}, {TimingKey::End, 2.5}},
+       {{Seconds(1.0), Seconds(1.5)}, {Seconds(1.5), Seconds(2.0)}, {Seconds(2.0), Seconds(3.0)}}},
+      {"a tap after the last word changes no time",
+       {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0}, {TimingKey::Space, 2.2},
+        {TimingKey::End, 2.5}},
+       {{44100, 66150}, {66150, 88200}, {88200, 132300}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Lyrics("one two three");
+    ASSERT_TRUE(m_session.Start());
+    m_song.SetModified(false);
+    for (auto [key, at] : c.keys) Key(key, at);
+    EXPECT_FALSE(m_session.IsPlacing());
+    EXPECT_FALSE(m_player.playing);
+    EXPECT_EQ(Spans(), c.spans);
+    EXPECT_TRUE(m_song.IsModified());
+    m_song.SetRawLyrics("");
+    m_song.GenerateKaraokeLineList(false, false);
+  }
+}
+
+TEST_F(PlacementTest, HeldKeysActOncePerPressAndOnlyWhilePlaying) {
+  Lyrics("one two three");
+  m_player.position = Seconds(1);
+  m_session.KeyDown(TimingKey::Space);  // not placing yet: nothing
+  m_session.KeyUp(TimingKey::Space);
+  EXPECT_EQ(m_song.Word(0)->m_startTime, 0);
+
+  ASSERT_TRUE(m_session.KeyDown(TimingKey::Home));
+  EXPECT_TRUE(m_session.IsPlacing());
+  m_session.KeyDown(TimingKey::Space);
+  m_player.position = Seconds(1.2);
+  m_session.KeyDown(TimingKey::Space);  // auto-repeat of the held key
+  m_session.KeyDown(TimingKey::Space);
+  EXPECT_EQ(m_session.Placement().Cursor(), 1);
+  m_session.KeyUp(TimingKey::Space);
+  m_session.KeyDown(TimingKey::Space);
+  EXPECT_EQ(m_session.Placement().Cursor(), 2);
+  EXPECT_EQ(m_song.Word(1)->m_startTime, Seconds(1.2));
+
+  EXPECT_TRUE(m_session.KeyDown(TimingKey::Enter));  // kept from the dialog, no effect
+  EXPECT_TRUE(m_session.KeyDown(TimingKey::Escape));
+  EXPECT_TRUE(m_session.IsPlacing());
+  EXPECT_FALSE(m_session.KeyDown(TimingKey::N));
+}
+
+TEST_F(PlacementTest, DuetPassesOverSingerTwoLinesAndTimesThemAtTheEnd) {
+  Lyrics("one two\n&three four", 2);
+  m_session.Start();
+  Tap(10);
+  EXPECT_EQ(m_session.Placement().Cursor(), 1);
+  Tap(11);
+  EXPECT_TRUE(m_session.Placement().AtEnd());  // the singer-2 line was passed over
+  EXPECT_TRUE(m_song.Line(1)->m_placed);
+  Key(TimingKey::End, 12);
+  EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(10), Seconds(11)}, {Seconds(11), Seconds(12)},
+                                        {Seconds(10), Seconds(11)}, {Seconds(11), Seconds(12)}}));
+  EXPECT_EQ(m_song.Line(1)->m_startTime, Seconds(10));
+}
+
+TEST_F(PlacementTest, ConsecutiveSingerTwoLinesAreAllPassedOver) {
+  Lyrics("one two\n&three\n&four five\nsix", 2);
+  m_session.Start();
+  Tap(1);
+  Tap(2);
+  EXPECT_EQ(m_session.Placement().Cursor(), 5);  // at "six"
+  Tap(3);
+  Key(TimingKey::End, 3.5);
+  EXPECT_EQ(m_song.Word(2)->m_startTime, Seconds(1));  // "three" spans the line before it
+  EXPECT_EQ(m_song.Word(2)->m_endTime, Seconds(3));
+  EXPECT_EQ(m_song.Word(3)->m_startTime, Seconds(1));  // "four five" spans "three"
+  EXPECT_EQ(m_song.Word(4)->m_endTime, Seconds(3));
+}
+
+TEST_F(PlacementTest, RestartOverwritesOnlyTheWordsTappedAgain) {
+  Lyrics("a b c d e f");
+  m_session.Start();
+  for (int i = 0; i < 6; ++i) Tap(1 + i);
+  Key(TimingKey::End, 7.5);
+  const std::vector<Span> first = Spans();
+  EXPECT_EQ(m_session.Controls().startText, "Restart (Home)");
+
+  Key(TimingKey::Home, 0);
+  Tap(1.5);
+  Tap(2.5);
+  Key(TimingKey::End, 3);
+  std::vector<Span> expected = first;
+  expected[0] = {Seconds(1.5), Seconds(2.5)};
+  expected[1] = {Seconds(2.5), Seconds(3.5)};
+  EXPECT_EQ(Spans(), expected);
+}
+
+TEST_F(PlacementTest, EndOfMusicEndsPlacingAndWordsNeverReachedKeepTheirTimes) {
+  Lyrics("one two three");
+  m_song.Word(2)->m_startTime = Seconds(50);
+  m_song.Word(2)->m_endTime = Seconds(51);
+  m_session.Start();
+  Tap(1);
+  m_session.Tick();
+  EXPECT_TRUE(m_session.IsPlacing());
+  m_player.Finish();
+  m_session.Tick();
+  EXPECT_FALSE(m_session.IsPlacing());
+  EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(1), Seconds(2)}, {0, 0}, {Seconds(50), Seconds(51)}}));
+  EXPECT_TRUE(m_session.Controls().adjustAndFinal);
+}
+
+TEST_F(PlacementTest, NoSoundLeavesThePageIdle) {
+  Lyrics("one two");
+  m_player.soundWorks = false;
+  EXPECT_FALSE(m_session.Start());
+  EXPECT_FALSE(m_session.IsPlacing());
+  EXPECT_TRUE(m_session.Controls().start);
+  Tap(1);
+  EXPECT_EQ(m_song.Word(0)->m_startTime, 0);
+}
+
+TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {
+  struct Case {
+    int steps;
+    bool accepted;
+    int percent;
+  };
+  // Applied one after the other, from 100 %.
+  const Case cases[] = {{1, false, 100}, {-1, true, 95}, {-9, true, 50}, {-1, false, 50}, {10, true, 100}, {1, false, 100}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(m_session.StepTempo(c.steps), c.accepted) << c.steps;
+    EXPECT_EQ(m_session.Tempo().Percent(), c.percent);
+    EXPECT_EQ(m_player.tempoChange, c.percent - 100);
+  }
+  m_session.StepTempo(-3);
+  EXPECT_EQ(m_session.Tempo().Text(), "85%");
+}
+
+TEST_F(PlacementTest, PreviewUnderlinesTheNextWordAndSweepsPlacedOnes) {
+  Lyrics("one two\nthree");
+  MRwRenderer renderer;
+  PlacementPreview preview(m_song, renderer);
+  LyricPlacement placement(m_song, &preview);
+  placement.Open();
+  auto count = [&](int color) {
+    int n = 0;
+    for (uint8_t p : renderer.VisibleIndices()) n += p == color;
+    return n;
+  };
+  const int underlinedText = count(ColorIndexSinger1);
+  EXPECT_GT(underlinedText, 0);
+  EXPECT_EQ(count(ColorIndexSweep), 0);
+  placement.PlaceWord(Seconds(1));
+  const int swept = count(ColorIndexSweep);
+  EXPECT_GT(swept, 0);
+  placement.StepBack();  // the page as before the tap
+  EXPECT_EQ(count(ColorIndexSweep), 0);
+  EXPECT_EQ(count(ColorIndexSinger1), underlinedText);
+}
+
+}  // namespace
+}  // namespace lf

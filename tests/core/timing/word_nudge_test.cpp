@@ -1,0 +1,273 @@
+#include "core/timing/word_nudge.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <vector>
+
+#include "core/song/song_settings.h"
+#include "core/timing/nudge_session.h"
+#include "core/timing/play_area_settings.h"
+#include "fake_timing_player.h"
+#include "core/platform/message_sink.h"
+#include "core/platform/settings.h"
+#include "tests/support/media_fixture.h"
+
+namespace lf {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr SampleTime kStep = 8820;  // 200 ms
+
+using Span = std::pair<SampleTime, SampleTime>;
+
+class NudgeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetAppSettings(std::make_unique<MemorySettings>());
+    m_song.ResetSongDefaults();
+  }
+  // Lays `text` out and gives word i the span spans[i].
+  void Song(const std::string& text, const std::vector<Span>& spans, int singerMode = 1) {
+    m_song.Settings().singerMode = singerMode;
+    m_song.SetRawLyrics(text);
+    m_song.GenerateKaraokeLineList(false, false);
+    ASSERT_EQ(m_song.WordCount(), static_cast<int>(spans.size()));
+    for (size_t i = 0; i < spans.size(); ++i) {
+      m_song.Word(static_cast<int>(i))->m_startTime = spans[i].first;
+      m_song.Word(static_cast<int>(i))->m_endTime = spans[i].second;
+      m_song.Word(static_cast<int>(i))->m_line->m_placed = true;
+    }
+  }
+  std::vector<Span> Spans() const {
+    std::vector<Span> spans;
+    for (int i = 0; i < m_song.WordCount(); ++i) spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    return spans;
+  }
+
+  ScopedMessageRecorder m_recorder;
+  MSongSettings m_song{"/tmp/none.lfp"};
+};
+
+TEST_F(NudgeTest, EachNudgeStopsAtItsNeighbour) {
+  using Nudge = void (*)(MSongSettings&, int, SampleTime);
+  struct Case {
+    const char* name;
+    Nudge nudge;
+    int word;
+    std::vector<Span> before, after;
+  };
+  const std::vector<Case> cases = {
+      {"start later by one step", &NudgeStartLater, 1,
+       {{44100, 88200}, {88200, 132300}}, {{44100, 97020}, {97020, 132300}}},
+      {"start later stops at the word's end", &NudgeStartLater, 1,
+       {{44100, 88200}, {88200, 90000}}, {{44100, 90000}, {90000, 90000}}},
+      {"start later leaves a gap before it alone", &NudgeStartLater, 1,
+       {{44100, 50000}, {88200, 132300}}, {{44100, 50000}, {97020, 132300}}},
+      {"start earlier cuts the word before", &NudgeStartEarlier, 1,
+       {{44100, 88200}, {88200, 132300}}, {{44100, 79380}, {79380, 132300}}},
+      {"start earlier stops at the start of the word before", &NudgeStartEarlier, 1,
+       {{84000, 88200}, {88200, 132300}}, {{84000, 84000}, {84000, 132300}}},
+      {"the first word stops at 0", &NudgeStartEarlier, 0, {{4000, 88200}, {88200, 132300}}, {{0, 88200}, {88200, 132300}}},
+      {"end earlier stops at the start", &NudgeEndEarlier, 0, {{44100, 50000}, {88200, 132300}}, {{44100, 44100}, {88200, 132300}}},
+      {"end later pushes the next start", &NudgeEndLater, 0,
+       {{44100, 88200}, {88200, 132300}}, {{44100, 97020}, {97020, 132300}}},
+      {"end later stops at the end of the next word", &NudgeEndLater, 0,
+       {{44100, 88200}, {88200, 90000}}, {{44100, 90000}, {90000, 90000}}},
+      {"the last word is bounded by the largest time", &NudgeEndLater, 1,
+       {{44100, 88200}, {88200, INT32_MAX - 100}}, {{44100, 88200}, {88200, INT32_MAX}}},
+      {"no such word: nothing", &NudgeEndLater, 5, {{44100, 88200}, {88200, 132300}}, {{44100, 88200}, {88200, 132300}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Song("one two", c.before);
+    m_song.SetModified(false);
+    c.nudge(m_song, c.word, kStep);
+    EXPECT_EQ(Spans(), c.after);
+    EXPECT_EQ(m_song.IsModified(), c.word < 2);
+  }
+  EXPECT_EQ(AdjustStepFrames(SongSettingsBlock{}, kRate), kStep);
+}
+
+TEST_F(NudgeTest, PlayAreaCountsWholeWordsOrSeconds) {
+  // a hap*py day now so on: "hap" ends at '*', "py" joins it.
+  std::vector<Span> spans;
+  for (int i = 0; i < 7; ++i) spans.push_back({(i + 1) * kRate, (i + 2) * kRate});
+  Song("a hap*py day now so on", spans);
+  struct Case {
+    const char* name;
+    int word;
+    bool beforeSeconds, afterSeconds;
+    int32_t before, after;
+    SampleTime start, end;
+  };
+  const Case cases[] = {
+      {"three words each way, happy counted once", 4, false, false, 3000, 3000, 1 * kRate, 8 * kRate},
+      {"one word after a reaches the end of happy", 0, false, false, 1000, 1000, 1 * kRate, 4 * kRate},
+      {"never before the first word", 1, false, false, 4000, 0, 1 * kRate, 3 * kRate},
+      {"never past the last word", 5, false, false, 0, 9000, 6 * kRate, 8 * kRate},
+      {"seconds on both sides", 3, true, true, 1500, 2500, 4 * kRate - 66150, 5 * kRate + 110250},
+      {"seconds never below 0", 0, true, false, 9500, 0, 0, 2 * kRate},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SongSettingsBlock& s = m_song.Settings();
+    s.playBeforeInSeconds = c.beforeSeconds;
+    s.playAfterInSeconds = c.afterSeconds;
+    s.playBeforeAmount = c.before;
+    s.playAfterAmount = c.after;
+    const PlayAreaSpan area = PlayArea(m_song, c.word, true, kRate);
+    EXPECT_EQ(area.start, c.start);
+    EXPECT_EQ(area.end, c.end);
+  }
+  const PlayAreaSpan off = PlayArea(m_song, 3, false, kRate);
+  EXPECT_EQ(off.start, 4 * kRate);
+  EXPECT_FALSE(off.end.has_value());
+}
+
+TEST_F(NudgeTest, PlayAreaOfSingerTwoLinesReachesAcrossTheLineBefore) {
+  // one two / &three four / five six: in duet mode the singer-2 line is sung with the line before it.
+  std::vector<Span> spans;
+  for (int i = 0; i < 6; ++i) spans.push_back({(i + 1) * kRate, (i + 2) * kRate});
+  Song("one two\n&three four\nfive six", spans, 2);
+  ASSERT_TRUE(m_song.Line(1)->m_singer2);
+  struct Case {
+    bool seconds;
+    int32_t amount;
+    SampleTime start, end;
+  };
+  const Case cases[] = {{false, 1000, 1 * kRate, 7 * kRate}, {true, 1000, 3 * kRate, 6 * kRate}};
+  for (const Case& c : cases) {
+    SongSettingsBlock& s = m_song.Settings();
+    s.playBeforeInSeconds = s.playAfterInSeconds = c.seconds;
+    s.playBeforeAmount = s.playAfterAmount = c.amount;
+    const PlayAreaSpan area = PlayArea(m_song, 3, true, kRate);  // "four"
+    EXPECT_EQ(area.start, c.start) << c.seconds;
+    EXPECT_EQ(area.end, c.end) << c.seconds;
+  }
+}
+
+TEST_F(NudgeTest, AreaDialogEditsACopyAndAlwaysMarksTheProjectChanged) {
+  m_song.Settings().playBeforeInSeconds = 1;
+  m_song.SetModified(false);
+  {
+    PlayAreaSettingsEdit cancelled(m_song);
+    cancelled.TypeArea("9");
+  }
+  EXPECT_TRUE(m_song.IsModified());
+  EXPECT_EQ(m_song.Settings().playBeforeInSeconds, 0);
+  EXPECT_EQ(m_song.Settings().playBeforeAmount, 3000);
+
+  PlayAreaSettingsEdit edit(m_song);
+  EXPECT_EQ(edit.AreaText(), "3");
+  EXPECT_EQ(edit.StepText(), "0.20");
+  struct Step {
+    int steps;
+    const char* area;
+  };
+  for (Step s : {Step{1, "4"}, Step{1, "4"}, Step{-5, "2"}}) {
+    edit.StepArea(s.steps);
+    EXPECT_EQ(edit.AreaText(), s.area);
+  }
+  EXPECT_EQ(edit.Edited().playAfterAmount, 2000);
+  edit.TypeStep("0.29");
+  EXPECT_EQ(edit.Edited().adjustStep, 290);
+  edit.TypeStep("-0.3");
+  edit.LeaveStepBox();
+  EXPECT_EQ(edit.StepText(), "0.30");
+  edit.StepStep(20);
+  EXPECT_EQ(edit.Edited().adjustStep, 1000);
+  edit.Accept();
+  EXPECT_EQ(m_song.Settings().adjustStep, 1000);
+  EXPECT_EQ(m_song.Settings().playBeforeAmount, 2000);
+}
+
+// The session on a fake clock, with a real working music file to compile against.
+class NudgeSessionTest : public NudgeTest {
+ protected:
+  static void SetUpTestSuite() {
+    // One file per process: ctest runs this suite's tests side by side.
+    s_wav = (std::filesystem::temp_directory_path() /
+             ("lyricforge_nudge_session_test_" + std::to_string(::getpid()) + ".wav")).string();
+    test::WriteToneWav(s_wav, 20.0, kRate, 2, 16, 330.0);
+  }
+  static void TearDownTestSuite() { std::filesystem::remove(s_wav); }
+  void SetUp() override {
+    NudgeTest::SetUp();
+    m_song.SetMusicPath(s_wav);
+    m_song.SetWorkingMusicPath(s_wav);
+    std::vector<Span> spans;
+    for (int i = 0; i < 6; ++i) spans.push_back({(3 + i) * kRate, (4 + i) * kRate});
+    Song("one two three\nfour five six", spans);
+    m_song.SetModified(false);
+    m_session.Open();
+  }
+
+  static inline std::string s_wav;
+  test::FakeTimingPlayer m_player;
+  NudgeSession m_session{m_song, m_player};
+};
+
+TEST_F(NudgeSessionTest, OpensOnTheFirstWordWithoutMarkingAChange) {
+  EXPECT_FALSE(m_song.IsModified());
+  EXPECT_EQ(m_session.SelectedWord(), 0);
+  EXPECT_TRUE(m_song.Word(0)->IsSelected());
+  EXPECT_EQ(m_song.Settings().loopPlay, 1);
+  m_session.KeyDown(TimingKey::Right, false);
+  m_session.KeyDown(TimingKey::Right, false);
+  EXPECT_EQ(m_session.SelectedWord(), 2);
+  m_session.KeyDown(TimingKey::Period, false);
+  m_session.KeyDown(TimingKey::Period, false);  // held: once
+  m_session.KeyUp(TimingKey::Period);
+  m_session.KeyDown(TimingKey::Comma, true);
+  EXPECT_EQ(Spans()[2], Span(5 * kRate + kStep, 6 * kRate - kStep));
+  EXPECT_TRUE(m_song.IsModified());
+}
+
+TEST_F(NudgeSessionTest, LoopPlayStartsEarlyByHalfTheSweepAdvanceAndReplaysEachPass) {
+  m_session.KeyDown(TimingKey::Right, false);  // "two": the area runs from "one" (3 words back, clipped) to "five"
+  ASSERT_TRUE(m_session.KeyDown(TimingKey::N, false));
+  ASSERT_EQ(m_session.Mode(), NudgeMode::Loop);
+  ASSERT_EQ(m_player.plays.size(), 1u);
+  const int32_t leadIn = m_session.LeadIn();
+  EXPECT_EQ(m_player.plays[0].start, 3 * kRate + leadIn - 4410);
+  EXPECT_EQ(m_player.plays[0].end, 8 * kRate + leadIn - 4410);
+  EXPECT_TRUE(m_player.plays[0].withGraphics);
+
+  m_session.KeyUp(TimingKey::Space);
+  m_session.KeyDown(TimingKey::Space, false);  // ignored in loop play
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Loop);
+  m_session.KeyDown(TimingKey::Comma, false);  // corrections go on while looping
+  m_player.Finish();
+  m_session.OnEndNotice();
+  ASSERT_EQ(m_player.plays.size(), 2u);
+  EXPECT_EQ(m_player.plays[1].start, 3 * kRate + leadIn - 4410);  // "one" is the floor for "two"
+  EXPECT_EQ(m_song.Word(1)->m_startTime, 4 * kRate - kStep);
+  m_session.KeyUp(TimingKey::N);
+  m_session.KeyDown(TimingKey::N, false);
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Stopped);
+  EXPECT_FALSE(m_player.playing);
+}
+
+TEST_F(NudgeSessionTest, AuditionSelectsTheWordHeardWhenItStops) {
+  m_session.KeyDown(TimingKey::Space, false);
+  ASSERT_EQ(m_session.Mode(), NudgeMode::Audition);
+  EXPECT_EQ(m_player.plays[0].end, 0);  // to the end of the music
+  EXPECT_FALSE(m_session.Controls().pageButtons);
+  m_session.KeyDown(TimingKey::N, false);  // ignored in audition
+  m_session.KeyDown(TimingKey::Period, false);
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Audition);
+  EXPECT_EQ(m_song.Word(0)->m_startTime, 3 * kRate);
+  m_player.position = m_session.LeadIn() + 7 * kRate + 100;  // inside "five"
+  m_session.KeyUp(TimingKey::Space);
+  m_session.KeyDown(TimingKey::Space, false);
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Stopped);
+  EXPECT_EQ(m_session.SelectedWord(), 4);
+  EXPECT_EQ(m_session.CurrentPage(), 0);
+  EXPECT_TRUE(m_session.Controls().pageButtons);
+}
+
+}  // namespace
+}  // namespace lf

@@ -1,0 +1,81 @@
+#pragma once
+// One desktop application per test, offscreen, with scripted answers and an
+// in-memory store.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <cstdlib>
+#include <memory>
+
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
+#include "core/song/song_settings.h"
+#include "tests/desktop/support/scripted_dialogs.h"
+#include "core/platform/settings.h"
+#include "tests/support/cli_runner.h"
+
+namespace lf::test {
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The working music file goes to the temporary folder: this test's own.
+    const char* tmp = std::getenv("TMPDIR");
+    m_previousTmp = tmp ? tmp : "";
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    SetAppSettings(std::make_unique<MemorySettings>());
+    auto sink = std::make_unique<ScriptedMessages>();
+    messages = sink.get();
+    m_previousSink = SetMessageSink(std::move(sink));
+    MakeApp();
+  }
+  void TearDown() override {
+    app.reset();
+    SetMessageSink(std::move(m_previousSink));
+    if (m_previousTmp.empty()) unsetenv("TMPDIR");
+    else setenv("TMPDIR", m_previousTmp.c_str(), 1);
+  }
+  void MakeApp() {
+    app.reset();
+    app = std::make_unique<CLyricforgeApp>(AppSettings());
+    auto d = std::make_unique<ScriptedFileDialogs>();
+    dialogs = d.get();
+    app->SetFileDialogs(std::move(d));
+  }
+  std::string Title() const { return app->MainWindow().windowTitle().toStdString(); }
+  MSongSettings& Song() { return app->Song(); }
+  // A saved project at `name` in the test's folder, with `lyrics`, not modified.
+  std::string SavedProject(const std::string& name, const std::string& lyrics) {
+    const std::string path = dir.File(name);
+    Song().SetRawLyrics(lyrics);
+    dialogs->paths.push_back(path);
+    EXPECT_TRUE(app->SaveProjectAs());
+    return path;
+  }
+
+  // Music of a few seconds, prepared as the project's through Add Music.
+  void AddToneMusic(const std::string& name = "tone.wav") {
+    WriteFileBytes(dir.File(name), ToneWav(44100, 16, 2, 44100 * 3));
+    dialogs->paths.push_back(dir.File(name));
+    app->AddMusic();
+  }
+  // Lyrics with their first word placed.
+  void PlaceFirstWord(const std::string& lyrics = "Twinkle twinkle little star") {
+    Song().SetRawLyrics(lyrics);
+    Song().GenerateKaraokeLineList(true, true);
+    Song().Word(0)->m_startTime = 44100;
+    Song().Word(0)->m_endTime = 50000;
+    app->RefreshCommands();
+  }
+
+  TempDir dir;
+  std::unique_ptr<CLyricforgeApp> app;
+  ScriptedMessages* messages = nullptr;
+  ScriptedFileDialogs* dialogs = nullptr;
+
+ private:
+  std::unique_ptr<IMessageSink> m_previousSink;
+  std::string m_previousTmp;
+};
+
+}  // namespace lf::test

@@ -1,0 +1,227 @@
+// The Edit Lyrics page, offscreen: typing, formatting, the preview's page
+// arrows, import, the music bar, and hostile input.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QSlider>
+#include <QSplitter>
+#include <QTest>
+#include <QToolButton>
+
+#include "desktop/pages/edit_lyrics_page.h"
+#include "desktop/widgets/simple_edit_ctrl.h"
+#include "tests/desktop/pages/pages_fixture.h"
+#include "tests/support/wav_fixture.h"
+
+namespace lf::test {
+namespace {
+
+class EditLyricsPageTest : public PagesTest {
+ protected:
+  void Open(const std::string& lyrics = {}) {
+    shell.song.SetRawLyrics(lyrics);
+    page = std::make_unique<CEditLyricsDlg>(shell);
+    page->resize(900, 600);
+    page->show();
+    page->Enter();
+  }
+  // Key presses, one a character; characters beyond ASCII come as the text
+  // of a key event, as an input method hands them over.
+  void Type(const QString& keys) {
+    for (QChar c : keys) {
+      if (c == '\n') {
+        QTest::keyClick(page->Editor(), Qt::Key_Return);
+      } else if (c.unicode() < 128) {
+        QTest::keyClick(page->Editor(), c.toLatin1());
+      } else {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(page->Editor(), &press);
+      }
+    }
+    page->FlushPendingLayout();
+  }
+  QString Label() const { return page->PageNumber()->text(); }
+  // Runs the event loop until `done` or `ms` pass.
+  template <typename Done>
+  bool WaitFor(Done&& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) QTest::qWait(20);
+    return done();
+  }
+  std::unique_ptr<CEditLyricsDlg> page;
+};
+
+TEST_F(EditLyricsPageTest, TypingLaysOutPagesAndTheLabelFollows) {
+  Open();
+  EXPECT_EQ(Label(), " 1 of  1");
+  EXPECT_FALSE(page->PreviousPageButton()->isEnabled());
+  EXPECT_FALSE(page->NextPageButton()->isEnabled());
+  page->Editor()->setFocus();
+  Type("one two\nthree\n^\nfour caf\u00e9");
+  EXPECT_EQ(shell.song.RawLyrics(), "one two\nthree\n^\nfour caf\xC3\xA9");
+  EXPECT_EQ(Label(), " 1 of  2");
+  EXPECT_TRUE(page->NextPageButton()->isEnabled());
+  EXPECT_TRUE(shell.song.IsModified());
+
+  QTest::mouseClick(page->NextPageButton(), Qt::LeftButton);
+  EXPECT_EQ(Label(), " 2 of  2");
+  EXPECT_FALSE(page->NextPageButton()->isEnabled());
+  // The preview shows page 2's line: something other than background in the text rows.
+  const auto screen = page->PreviewRenderer().VisibleIndices();
+  EXPECT_NE(std::count(screen.begin(), screen.end(), ColorIndexSinger1), 0);
+
+  // Removing the marker takes the page away and the preview back to page 1.
+  page->Editor()->SetUtf8Text("one two\nthree");
+  page->FlushPendingLayout();
+  EXPECT_EQ(Label(), " 1 of  1");
+}
+
+TEST_F(EditLyricsPageTest, FormattingIsOneUndoStepEach) {
+  Open("i think i CAN\n  'twas");
+  CSimpleEditCtrl* editor = page->Editor();
+  page->RunFormatCommand(FormatCommand::CapitalizeFirstWord);
+  EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
+  page->RunFormatCommand(FormatCommand::Lowercase);
+  EXPECT_EQ(editor->toPlainText(), "i think i can\n  'twas");
+  page->FlushPendingLayout();
+  EXPECT_EQ(shell.song.RawLyrics(), "i think i can\n  'twas");
+  editor->undo();
+  EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
+  editor->undo();
+  EXPECT_EQ(editor->toPlainText(), "i think i CAN\n  'twas");
+  editor->redo();
+  EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
+  page->FlushPendingLayout();
+  EXPECT_EQ(shell.song.RawLyrics(), "I think I can\n  'Twas");
+
+  // A selection keeps its place and only its characters change.
+  QTextCursor cursor = editor->textCursor();
+  cursor.setPosition(2);
+  cursor.setPosition(7, QTextCursor::KeepAnchor);
+  editor->setTextCursor(cursor);
+  page->RunFormatCommand(FormatCommand::Capitalize);
+  EXPECT_EQ(editor->toPlainText(), "I THINK I can\n  'Twas");
+  EXPECT_EQ(editor->textCursor().selectedText(), "THINK");
+}
+
+TEST_F(EditLyricsPageTest, ContextMenuFollowsSelectionAndContent) {
+  Open();
+  auto labels = [&] {
+    std::unique_ptr<QMenu> menu(page->Editor()->BuildContextMenu());
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+      if (a->menu())
+        for (QAction* f : a->menu()->actions()) out << f->text() + (f->isEnabled() ? "" : "-");
+      else if (!a->isSeparator())
+        out << a->text() + (a->isEnabled() ? "" : "-");
+    }
+    return out;
+  };
+  QApplication::clipboard()->clear();
+  EXPECT_EQ(labels(), QStringList({"Undo-", "Redo-", "Cut-", "Copy-", "Paste-", "Clear-", "Select All-",
+                                   "Capitalize All-", "Lowercase All-", "Capitalize First Word-"}));
+  page->Editor()->setPlainText("hello world");
+  QTextCursor cursor = page->Editor()->textCursor();
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);
+  page->Editor()->setTextCursor(cursor);
+  EXPECT_EQ(labels(), QStringList({"Undo-", "Redo-", "Cut", "Copy", "Paste-", "Clear", "Select All",
+                                   "Capitalize Selection", "Lowercase Selection", "Capitalize First Word"}));
+  page->Editor()->selectAll();
+  QApplication::clipboard()->setText("x");
+  const QStringList whole = labels();
+  EXPECT_EQ(whole[4], "Paste");
+  EXPECT_EQ(whole[6], "Select All-");
+  EXPECT_EQ(whole[7], "Capitalize All");
+}
+
+TEST_F(EditLyricsPageTest, ImportReplacesTheTextOrLeavesItWithTheMessage) {
+  Open("typed words");
+  const std::string good = shell.folder.File("song.txt");
+  WriteFileBytes(good, "First line\r\nSecond line\r\n");
+  shell.lyricsFile = good;
+  page->ImportLyrics();
+  EXPECT_EQ(page->Editor()->toPlainText(), "First line\nSecond line\n");
+  EXPECT_EQ(shell.song.RawLyrics(), "First line\nSecond line\n");
+  ASSERT_GE(shell.song.LineCount(), 2);
+  EXPECT_EQ(shell.song.Line(1)->m_text, "Second line");
+
+  const std::string empty = shell.folder.File("empty.txt");
+  WriteFileBytes(empty, "");
+  shell.lyricsFile = empty;
+  page->ImportLyrics();
+  EXPECT_EQ(recorder.Sink().Count(), 1);
+  EXPECT_NE(recorder.Sink().LastText().find("contained no Lyrics"), std::string::npos);
+  EXPECT_EQ(page->Editor()->toPlainText(), "First line\nSecond line\n");
+  EXPECT_EQ(shell.song.RawLyrics(), "First line\nSecond line\n");
+}
+
+// How long these take is measured in bench/edit_preview_bench.cpp; here the
+// editor and the song must simply agree afterwards.
+TEST_F(EditLyricsPageTest, HugePastesJunkAndLongLinesKeepEditorAndSongInStep) {
+  Open();
+  std::string big;
+  while (big.size() < 5 * 1024 * 1024) big += "la la la la la la la la la la la la la la\n";
+  std::string junk(4096, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) % 256);
+  const std::string longLine(10000, 'w');
+  for (const std::string& text : {big, junk, longLine}) {
+    QApplication::clipboard()->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    page->Editor()->selectAll();
+    page->Editor()->paste();
+    page->FlushPendingLayout();
+    EXPECT_FALSE(page->Editor()->toPlainText().isEmpty()) << text.size();
+    EXPECT_EQ(shell.song.RawLyrics(), page->Editor()->Utf8Text()) << text.size();
+  }
+}
+
+TEST_F(EditLyricsPageTest, MusicBarPlaysDragsAndEnds) {
+  shell.AddToneMusic(2.0, "Rock & Roll.wav");
+  Open("la la");
+  EXPECT_EQ(page->MusicName()->text(), "Rock && Roll.wav");
+  EXPECT_EQ(page->TimeLabel()->text(), "0:00/0:02");
+  QSlider* slider = page->Slider();
+  EXPECT_EQ(slider->maximum(), 600);
+  EXPECT_EQ(slider->singleStep(), 900);
+  EXPECT_EQ(slider->pageStep(), 4500);
+
+  page->Play();
+  ASSERT_TRUE(page->IsPlaying()) << recorder.Sink().LastText();
+  EXPECT_TRUE(shell.IsPlaying());
+  EXPECT_TRUE(WaitFor([&] { return slider->value() > 0; }, 2000));
+
+  // A drag stops the music and plays on from where the slider is dropped.
+  slider->setSliderDown(true);
+  emit slider->sliderPressed();
+  EXPECT_FALSE(MCdgPlayer::Global()->IsPlaying());
+  slider->setValue(450);
+  emit slider->sliderMoved(450);
+  EXPECT_EQ(page->TimeLabel()->text(), "0:02/0:02");  // 1.5 s rounds to 2
+  slider->setSliderDown(false);
+  emit slider->sliderReleased();
+  EXPECT_TRUE(page->IsPlaying());
+  EXPECT_GE(MCdgPlayer::Global()->Position(), 450 * 147);
+
+  // At the end the stop event brings the bar back to the start.
+  EXPECT_TRUE(WaitFor([&] { return !page->IsPlaying(); }, 3000));
+  EXPECT_EQ(slider->value(), 0);
+  EXPECT_EQ(page->TimeLabel()->text(), "0:00/0:02");
+}
+
+TEST_F(EditLyricsPageTest, SplitIsStoredOnLeaving) {
+  AppSettings().SetDouble("Settings", "EditLyricsSplit", 0.3);
+  Open();
+  const QList<int> sizes = page->Splitter()->sizes();
+  EXPECT_NEAR(double(sizes[0]) / (sizes[0] + sizes[1]), 0.3, 0.05);
+  page->Splitter()->setSizes({600, 200});
+  page->Leave();
+  EXPECT_NEAR(AppSettings().Double("Settings", "EditLyricsSplit", 0), 0.75, 0.05);
+}
+
+}  // namespace
+}  // namespace lf::test
