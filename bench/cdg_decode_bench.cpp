@@ -1,18 +1,17 @@
 // Decoding speed of a five-minute packet stream: our decoder and renderer
 // against FFmpeg's CD+G decoder on the same file.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "core/cdg/cdg_packet.h"
 #include "core/cdg/cdg_stream_file.h"
@@ -139,7 +138,8 @@ bool RunFfmpeg(const std::string& path) {
 // FFmpeg runs as a separate program, so its time includes starting up; the
 // time for a one-packet file is reported too, and the ratio without it.
 void BM_VersusFfmpeg(benchmark::State& state) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("lf-cdg-bench-" + std::to_string(getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("lf-cdg-bench-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string full = (dir / "five_minutes.cdg").string(), tiny = (dir / "one_packet.cdg").string();
   std::string error;

@@ -27,8 +27,7 @@ void PlaceEveryWord(MSongSettings& song, StartOf startOf, int length) {
 void CompileRepeatedly(benchmark::State& state, MSongSettings& song, int seconds) {
   std::vector<uint8_t> stream(static_cast<size_t>(kStreamBytesPerSecond) * seconds, 0);
   for (auto _ : state) {
-    CompileResult result =
-        CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
+    CompileResult result = CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
     benchmark::DoNotOptimize(result);
   }
 }
@@ -57,7 +56,8 @@ void BuildFourMinuteSong(MSongSettings& song) {
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
   // 300 words over four minutes, from 5 s on.
-  PlaceEveryWord(song, [](int i) { return 44100 * 5 + i * 33000; }, 28000);
+  PlaceEveryWord(
+      song, [](int i) { return 44100 * 5 + i * 33000; }, 28000);
 }
 
 void BM_CompileFourMinuteSong(benchmark::State& state) {
@@ -75,11 +75,11 @@ void BM_CompileThreeThousandDenseLines(benchmark::State& state) {
   MSongSettings song;
   song.ResetSongDefaults();
   std::string text;
-  for (int line = 0; line < 3000; ++line)
-    text += "word" + std::to_string(line) + " and more words here\n";
+  for (int line = 0; line < 3000; ++line) text += "word" + std::to_string(line) + " and more words here\n";
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
-  PlaceEveryWord(song, [](int i) { return 44100 + (i / 6) * 30870 + (i % 6) * 5000; }, 4500);
+  PlaceEveryWord(
+      song, [](int i) { return 44100 + (i / 6) * 30870 + (i % 6) * 5000; }, 4500);
   CompileRepeatedly(state, song, 2200);
   state.SetLabel("3,000 lines, 18,000 words (goal: under 1 s)");
 }
@@ -96,7 +96,8 @@ void BM_CompileOneLineOfTwentyThousandWords(benchmark::State& state) {
   for (int w = 0; w < 20000; ++w) text += w ? " la" : "la";
   song.SetRawLyrics(text);
   song.GenerateKaraokeLineList(false, true);
-  PlaceEveryWord(song, [](int i) { return 44100 + i * 441; }, 400);
+  PlaceEveryWord(
+      song, [](int i) { return 44100 + i * 441; }, 400);
   CompileRepeatedly(state, song, 400);
   state.SetLabel("1 line, 20,000 words, outlined");
 }

@@ -52,7 +52,8 @@ void RunAgainst(benchmark::State& state, const std::string& exportCmd, const std
 
 void BM_Mp3gExportVsLame(benchmark::State& state) {
   DemoProject demo;
-  RunAgainst(state, kCli + " export " + demo.project + " --format mp3g --bitrate 128 -o " + demo.dir.File("out.mp3") + kQuiet,
+  RunAgainst(state,
+             kCli + " export " + demo.project + " --format mp3g --bitrate 128 -o " + demo.dir.File("out.mp3") + kQuiet,
              "lame --quiet --cbr -b 128 " + demo.wav + " " + demo.dir.File("lame.mp3") + kQuiet, "lame_s");
 }
 BENCHMARK(BM_Mp3gExportVsLame)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "core/audio/wav_out_file.h"
+#include "core/platform/paths.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/song_settings.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/nudge_session.h"
-#include "core/platform/paths.h"
 
 namespace {
 
@@ -114,7 +114,8 @@ void BM_AreaCompile(benchmark::State& state) {
   song.AllocateRwMemory(true);
   TimeSong(song);
   uint32_t end = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(song.WriteRwMemory(song.RwMemory(), song.RwMemorySize(), end, 105 * kRate));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(song.WriteRwMemory(song.RwMemory(), song.RwMemorySize(), end, 105 * kRate));
 }
 BENCHMARK(BM_AreaCompile)->Unit(benchmark::kMillisecond);
 

@@ -12,9 +12,9 @@
 
 #include "core/audio/wav_out_file.h"
 #include "core/cdg/cdg_packet.h"
+#include "core/platform/paths.h"
 #include "core/playback/cdg_player.h"
 #include "core/playback/rw_renderer.h"
-#include "core/platform/paths.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ std::vector<uint8_t> Stream() {
   lf::CdgTileRows rows;
   rows.bits.fill(0x2A);
   for (size_t k = 0; k * lf::kPacketSize < stream.size(); k += 4) {
-    const lf::CdgPacket p = k % 3000 == 0 ? lf::MakeMemoryPreset(1, 0)
-                                          : lf::MakeTileBlock(lf::CdgInstruction::TileBlockXor, 0, k % 16, 1 + k % 16,
-                                                              1 + k % 48, rows);
+    const lf::CdgPacket p =
+        k % 3000 == 0 ? lf::MakeMemoryPreset(1, 0)
+                      : lf::MakeTileBlock(lf::CdgInstruction::TileBlockXor, 0, k % 16, 1 + k % 16, 1 + k % 48, rows);
     std::memcpy(&stream[k * lf::kPacketSize], &p, lf::kPacketSize);
   }
   return stream;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/song/song_settings.h"
 #include "core/platform/paths.h"
+#include "core/song/song_settings.h"
 
 namespace {
 

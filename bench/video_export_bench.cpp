@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "core/audio/pcm_source.h"
-#include "core/playback/rw_renderer.h"
-#include "core/playback/cdg_decoder.h"
 #include "core/export/video_export.h"
 #include "core/platform/paths.h"
+#include "core/playback/cdg_decoder.h"
+#include "core/playback/rw_renderer.h"
 #include "support/versus_tool.h"
 
 namespace {
@@ -98,8 +98,8 @@ struct Material {
                                ":flags=neighbor,pad=" + std::to_string(l.width) + ":" + std::to_string(l.height) + ":" +
                                std::to_string(l.left) + ":" + std::to_string(l.top);
     return "cat " + frames + " | ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s 300x216 -r " +
-           std::to_string(job.video.fps) + " -i pipe:0 -i " + wav + " -vf " + filter + " -af adelay=" +
-           std::to_string(job.leadIn) + "S:all=1 -c:v libx264 -preset " + job.video.preset + " -crf " +
+           std::to_string(job.video.fps) + " -i pipe:0 -i " + wav + " -vf " + filter +
+           " -af adelay=" + std::to_string(job.leadIn) + "S:all=1 -c:v libx264 -preset " + job.video.preset + " -crf " +
            std::to_string(job.video.crf) + " -pix_fmt yuv420p -c:a aac -b:a 192k -movflags +faststart -shortest " +
            output;
   }

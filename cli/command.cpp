@@ -44,8 +44,7 @@ void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector
   if (std::string clash = OutputClash(inputs, outputs); !clash.empty()) throw CliError(kExitOutput, clash);
 }
 
-Args::Args(std::vector<std::string> args, std::vector<std::string> flagNames,
-           std::vector<std::string> optionNames) {
+Args::Args(std::vector<std::string> args, std::vector<std::string> flagNames, std::vector<std::string> optionNames) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];

@@ -13,10 +13,10 @@ namespace lf::cli {
 // Exit codes: 0 success; the rest say what kind of failure it was.
 enum ExitCode : int {
   kExitOk = 0,
-  kExitFailure = 1,   // the operation itself failed
-  kExitUsage = 2,     // bad arguments
-  kExitInput = 3,     // an input file is missing or cannot be read
-  kExitOutput = 4,    // an output file cannot be written
+  kExitFailure = 1,  // the operation itself failed
+  kExitUsage = 2,    // bad arguments
+  kExitInput = 3,    // an input file is missing or cannot be read
+  kExitOutput = 4,   // an output file cannot be written
 };
 
 // Thrown by commands; main() prints the message as one line and exits with the code.
@@ -30,8 +30,7 @@ struct CliError : std::runtime_error {
 // starts with "--".
 class Args {
  public:
-  Args(std::vector<std::string> args, std::vector<std::string> flagNames,
-       std::vector<std::string> optionNames);
+  Args(std::vector<std::string> args, std::vector<std::string> flagNames, std::vector<std::string> optionNames);
 
   bool Flag(const std::string& name) const;
   std::optional<std::string> Option(const std::string& name) const;
@@ -72,5 +71,7 @@ void RefuseOutputClash(const std::vector<std::string>& inputs, const std::vector
 
 }  // namespace lf::cli
 
-#define LF_CLI_COMMAND(ident, name, usage, fn) \
-  static const ::lf::cli::CommandRegistrar lf_cli_command_##ident{::lf::cli::Command{name, usage, fn}}
+#define LF_CLI_COMMAND(ident, name, usage, fn)                      \
+  static const ::lf::cli::CommandRegistrar lf_cli_command_##ident { \
+    ::lf::cli::Command { name, usage, fn }                          \
+  }

@@ -6,8 +6,8 @@
 #include "cli/json.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
-#include "core/platform/staged_output.h"
 #include "core/platform/paths.h"
+#include "core/platform/staged_output.h"
 
 namespace lf::cli {
 
@@ -48,10 +48,11 @@ int RunCompile(const std::vector<std::string>& argv) {
         .EndObject();
     std::printf("%s\n", json.Text().c_str());
   } else {
-    std::printf("%s: %u bytes (%.2f s), lead-in %d frames; it plays in step with exported audio "
-                "(export), not with the original music\n",
-                output.c_str(), compiled.result.endOffset, compiled.result.endOffset / double(kStreamBytesPerSecond),
-                compiled.result.leadIn);
+    std::printf(
+        "%s: %u bytes (%.2f s), lead-in %d frames; it plays in step with exported audio "
+        "(export), not with the original music\n",
+        output.c_str(), compiled.result.endOffset, compiled.result.endOffset / double(kStreamBytesPerSecond),
+        compiled.result.leadIn);
   }
   return kExitOk;
 }

@@ -48,12 +48,16 @@ Fields FieldsOf(const CdgPacket& p) {
               {"row", p.TileRow()},         {"column", p.TileColumn()}, {"rows", rows}};
     }
     case CdgInstruction::ScrollPreset:
-      return {{"fill", p.ScrollFillColor()},       {"hcommand", p.ScrollHCommand()},
-              {"hoffset", p.ScrollHOffset()},      {"vcommand", p.ScrollVCommand()},
+      return {{"fill", p.ScrollFillColor()},
+              {"hcommand", p.ScrollHCommand()},
+              {"hoffset", p.ScrollHOffset()},
+              {"vcommand", p.ScrollVCommand()},
               {"voffset", p.ScrollVOffset()}};
     case CdgInstruction::ScrollCopy:
-      return {{"hcommand", p.ScrollHCommand()}, {"hoffset", p.ScrollHOffset()},
-              {"vcommand", p.ScrollVCommand()}, {"voffset", p.ScrollVOffset()}};
+      return {{"hcommand", p.ScrollHCommand()},
+              {"hoffset", p.ScrollHOffset()},
+              {"vcommand", p.ScrollVCommand()},
+              {"voffset", p.ScrollVOffset()}};
     case CdgInstruction::LoadColorTableLow:
     case CdgInstruction::LoadColorTableHigh: {
       std::string colors;
@@ -100,19 +104,25 @@ int RunDump(const std::vector<std::string>& argv) {
     const std::string name = known ? known : "Unknown";
     const Fields fields = FieldsOf(p);
     if (json) {
-      out.BeginObject().Field("slot", static_cast<int64_t>(slot)).Field("time", static_cast<double>(slot) / kPacketsPerSecond);
+      out.BeginObject()
+          .Field("slot", static_cast<int64_t>(slot))
+          .Field("time", static_cast<double>(slot) / kPacketsPerSecond);
       out.Field("instruction", name).Field("code", static_cast<int>(p.InstructionCode()));
       for (const auto& [key, value] : fields) {
-        if (const int* n = std::get_if<int>(&value)) out.Field(key, *n);
-        else out.Field(key, std::get<std::string>(value));
+        if (const int* n = std::get_if<int>(&value))
+          out.Field(key, *n);
+        else
+          out.Field(key, std::get<std::string>(value));
       }
       out.EndObject();
     } else {
       text += std::to_string(slot) + " " + TimeText(slot) + " " + name;
       for (const auto& [key, value] : fields) {
         text += " " + key + "=";
-        if (const int* n = std::get_if<int>(&value)) text += std::to_string(*n);
-        else text += std::get<std::string>(value);
+        if (const int* n = std::get_if<int>(&value))
+          text += std::to_string(*n);
+        else
+          text += std::get<std::string>(value);
       }
       text += "\n";
     }

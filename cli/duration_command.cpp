@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/music_preparation.h"
 #include "cli/command.h"
+#include "core/audio/music_preparation.h"
 
 namespace lf::cli {
 

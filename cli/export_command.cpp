@@ -7,9 +7,9 @@
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
-#include "core/platform/paths.h"
 #include "core/export/export_formats.h"
 #include "core/export/song_export.h"
+#include "core/platform/paths.h"
 #include "core/platform/settings.h"
 
 namespace lf::cli {
@@ -142,7 +142,8 @@ int RunExport(const std::vector<std::string>& arguments) {
     // The failure is told once, on one line: the user's message, then why.
     const std::string message = OneLine(outcome.text);
     std::string line = message.empty() ? outcome.detail : message;
-    if (!message.empty() && !outcome.detail.empty() && OneLine(outcome.detail) != message) line += " (" + outcome.detail + ")";
+    if (!message.empty() && !outcome.detail.empty() && OneLine(outcome.detail) != message)
+      line += " (" + outcome.detail + ")";
     const bool unusableInput = outcome.reason == Reason::BadInput || outcome.reason == Reason::NotFound;
     throw CliError(unusableInput ? kExitInput : kExitOutput, line);
   }
@@ -154,6 +155,7 @@ int RunExport(const std::vector<std::string>& arguments) {
 
 LF_CLI_COMMAND(export_song, "export",
                "export P.lfp --format bin|mp3g|wmag|mp4 [--bitrate K] [--zip] [--lrc simple|enhanced] "
-               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--visible] -o PATH", RunExport);
+               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--visible] -o PATH",
+               RunExport);
 
 }  // namespace lf::cli

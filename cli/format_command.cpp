@@ -14,8 +14,8 @@ int RunFormat(const std::vector<std::string>& arguments) {
   const std::string projectPath = args.Positional(0, "project");
   const std::string name = args.Positional(1, "case command");
   static const std::map<std::string, FormatCommand> kCommands = {{"capitalize", FormatCommand::Capitalize},
-                                                                  {"lowercase", FormatCommand::Lowercase},
-                                                                  {"first-word", FormatCommand::CapitalizeFirstWord}};
+                                                                 {"lowercase", FormatCommand::Lowercase},
+                                                                 {"first-word", FormatCommand::CapitalizeFirstWord}};
   const auto command = kCommands.find(name);
   if (command == kCommands.end())
     throw CliError(kExitUsage, "the case command is capitalize, lowercase or first-word, not " + name);

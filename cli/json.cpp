@@ -10,10 +10,26 @@ void JsonWriter::Separate() {
   m_needComma = false;
 }
 
-JsonWriter& JsonWriter::BeginObject() { Separate(); m_out += '{'; return *this; }
-JsonWriter& JsonWriter::EndObject() { m_out += '}'; m_needComma = true; return *this; }
-JsonWriter& JsonWriter::BeginArray() { Separate(); m_out += '['; return *this; }
-JsonWriter& JsonWriter::EndArray() { m_out += ']'; m_needComma = true; return *this; }
+JsonWriter& JsonWriter::BeginObject() {
+  Separate();
+  m_out += '{';
+  return *this;
+}
+JsonWriter& JsonWriter::EndObject() {
+  m_out += '}';
+  m_needComma = true;
+  return *this;
+}
+JsonWriter& JsonWriter::BeginArray() {
+  Separate();
+  m_out += '[';
+  return *this;
+}
+JsonWriter& JsonWriter::EndArray() {
+  m_out += ']';
+  m_needComma = true;
+  return *this;
+}
 
 JsonWriter& JsonWriter::Key(std::string_view key) {
   String(key);
@@ -27,11 +43,21 @@ JsonWriter& JsonWriter::String(std::string_view value) {
   m_out += '"';
   for (unsigned char c : value) {
     switch (c) {
-      case '"': m_out += "\\\""; break;
-      case '\\': m_out += "\\\\"; break;
-      case '\n': m_out += "\\n"; break;
-      case '\r': m_out += "\\r"; break;
-      case '\t': m_out += "\\t"; break;
+      case '"':
+        m_out += "\\\"";
+        break;
+      case '\\':
+        m_out += "\\\\";
+        break;
+      case '\n':
+        m_out += "\\n";
+        break;
+      case '\r':
+        m_out += "\\r";
+        break;
+      case '\t':
+        m_out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -67,7 +93,17 @@ JsonWriter& JsonWriter::Number(double value) {
   return *this;
 }
 
-JsonWriter& JsonWriter::Bool(bool value) { Separate(); m_out += value ? "true" : "false"; m_needComma = true; return *this; }
-JsonWriter& JsonWriter::Null() { Separate(); m_out += "null"; m_needComma = true; return *this; }
+JsonWriter& JsonWriter::Bool(bool value) {
+  Separate();
+  m_out += value ? "true" : "false";
+  m_needComma = true;
+  return *this;
+}
+JsonWriter& JsonWriter::Null() {
+  Separate();
+  m_out += "null";
+  m_needComma = true;
+  return *this;
+}
 
 }  // namespace lf::cli

@@ -20,8 +20,7 @@ std::string LineFlags(const MKaraokeLine& line) {
 }
 
 std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
-  if (word.m_firstChar < 0 || word.Length() == 0 ||
-      static_cast<size_t>(word.m_lastChar) >= line.m_text.size())
+  if (word.m_firstChar < 0 || word.Length() == 0 || static_cast<size_t>(word.m_lastChar) >= line.m_text.size())
     return {};
   return line.m_text.substr(static_cast<size_t>(word.m_firstChar), static_cast<size_t>(word.Length()));
 }
@@ -61,12 +60,11 @@ void PrintJson(const MSongSettings& song) {
 
 void PrintText(const MSongSettings& song) {
   for (const auto& line : song.Lines()) {
-    std::printf("%d:%d colour %d %d-%d [%s] %s\n", line->m_page, line->m_lineInPage,
-                line->m_colorIndex, line->m_startTime, line->m_endTime, LineFlags(*line).c_str(),
-                line->m_text.c_str());
+    std::printf("%d:%d colour %d %d-%d [%s] %s\n", line->m_page, line->m_lineInPage, line->m_colorIndex,
+                line->m_startTime, line->m_endTime, LineFlags(*line).c_str(), line->m_text.c_str());
     for (const MKaraokeWord* word : line->m_words)
-      std::printf("    %d-%d %d-%d flags %u %s\n", word->m_firstChar, word->m_lastChar,
-                  word->m_startTime, word->m_endTime, word->m_flags, WordText(*line, *word).c_str());
+      std::printf("    %d-%d %d-%d flags %u %s\n", word->m_firstChar, word->m_lastChar, word->m_startTime,
+                  word->m_endTime, word->m_flags, WordText(*line, *word).c_str());
   }
 }
 
@@ -74,8 +72,10 @@ int RunLines(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json", "--raw"}, {});
   MSongSettings& song = LoadSongProject(args.Positional(0, "project file"));
   song.GenerateKaraokeLineList(true, !args.Flag("--raw"));
-  if (args.Flag("--json")) PrintJson(song);
-  else PrintText(song);
+  if (args.Flag("--json"))
+    PrintJson(song);
+  else
+    PrintText(song);
   return kExitOk;
 }
 

@@ -4,9 +4,7 @@
 
 namespace lf::cli {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 LyricsImport ImportLyricsFileOrThrow(const std::string& path) {
   LyricsImport import = ImportLyricsFile(path);
@@ -18,10 +16,14 @@ LyricsImport ImportLyricsFileOrThrow(const std::string& path) {
 
 const char* LyricsFileKindName(LyricsFileKind kind) {
   switch (kind) {
-    case LyricsFileKind::Text: return "text";
-    case LyricsFileKind::Lrc: return "lrc";
-    case LyricsFileKind::Midi: return "midi";
-    case LyricsFileKind::Unknown: break;
+    case LyricsFileKind::Text:
+      return "text";
+    case LyricsFileKind::Lrc:
+      return "lrc";
+    case LyricsFileKind::Midi:
+      return "midi";
+    case LyricsFileKind::Unknown:
+      break;
   }
   return "unknown";
 }

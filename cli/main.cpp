@@ -36,7 +36,8 @@ int Fail(const std::string& who, const std::string& message, int code) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> all(argv + 1, argv + argc);
-  if (all.empty()) return Fail("lyricforge-cli", "no command given (lyricforge-cli --help lists them)", lf::cli::kExitUsage);
+  if (all.empty())
+    return Fail("lyricforge-cli", "no command given (lyricforge-cli --help lists them)", lf::cli::kExitUsage);
   const std::string name = all[0];
   if (name == "--help" || name == "-h" || (name == "help" && all.size() == 1)) {
     std::fputs(lf::cli::CommandListText().c_str(), stdout);
@@ -50,7 +51,8 @@ int main(int argc, char** argv) {
   }
   const lf::cli::Command* command = FindCommand(name);
   if (!command)
-    return Fail("lyricforge-cli", "unknown command '" + name + "' (lyricforge-cli --help lists them)", lf::cli::kExitUsage);
+    return Fail("lyricforge-cli", "unknown command '" + name + "' (lyricforge-cli --help lists them)",
+                lf::cli::kExitUsage);
   std::vector<std::string> args(all.begin() + 1, all.end());
   if (AsksForHelp(args)) {
     std::fputs(lf::cli::CommandHelpText(*command).c_str(), stdout);

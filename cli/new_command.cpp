@@ -30,7 +30,8 @@ int RunNew(const std::vector<std::string>& arguments) {
   std::optional<LyricsImport> lyrics;
   if (auto l = args.Option("--lyrics")) lyrics = ImportLyricsFileOrThrow(*l);
 
-  if (std::string problem = OutputPathProblem(path); !problem.empty()) throw CliError(kExitOutput, path + ": " + problem);
+  if (std::string problem = OutputPathProblem(path); !problem.empty())
+    throw CliError(kExitOutput, path + ": " + problem);
   const auto lock = LockSongProject(path, "new");
   MSongSettings& song = NewSongProject(path);
   if (!music.empty()) song.SetMusicPath(music);

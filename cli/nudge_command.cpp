@@ -5,10 +5,10 @@
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
+#include "core/platform/paths.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/onset_snap.h"
 #include "core/timing/word_nudge.h"
-#include "core/platform/paths.h"
 
 namespace lf::cli {
 namespace {
@@ -17,7 +17,8 @@ int WordIndex(const std::string& text, const MSongSettings& song) {
   char* end = nullptr;
   const long n = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || n < 0 || n >= song.WordCount())
-    throw CliError(kExitUsage, "'" + text + "' is not a word of the song (0 to " + std::to_string(song.WordCount() - 1) + ")");
+    throw CliError(kExitUsage,
+                   "'" + text + "' is not a word of the song (0 to " + std::to_string(song.WordCount() - 1) + ")");
   return static_cast<int>(n);
 }
 
@@ -32,10 +33,14 @@ int RunNudge(const std::vector<std::string>& arguments) {
   ScopedTempFolder folder("lyricforge-nudge");
   for (size_t i = 2; i < args.Positionals().size(); ++i) {
     const std::string& move = args.Positionals()[i];
-    if (move == "start+") NudgeStartLater(song, word, step);
-    else if (move == "start-") NudgeStartEarlier(song, word, step);
-    else if (move == "end+") NudgeEndLater(song, word, step);
-    else if (move == "end-") NudgeEndEarlier(song, word, step);
+    if (move == "start+")
+      NudgeStartLater(song, word, step);
+    else if (move == "start-")
+      NudgeStartEarlier(song, word, step);
+    else if (move == "end+")
+      NudgeEndLater(song, word, step);
+    else if (move == "end-")
+      NudgeEndEarlier(song, word, step);
     else if (move == "snap") {
       if (song.WorkingMusicPath().empty()) PrepareProjectMusic(song, folder.Path());
       const auto analysis = MusicAnalysisCache::Instance().Wait(song.WorkingMusicPath());

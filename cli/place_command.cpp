@@ -30,9 +30,12 @@ int RunPlace(const std::vector<std::string>& arguments) {
   placement.Open();
   for (size_t i = 1; i < args.Positionals().size(); ++i) {
     const std::string& tap = args.Positionals()[i];
-    if (tap == "back") placement.StepBack();
-    else if (tap.rfind("pause:", 0) == 0) placement.PauseSweep(Frames(tap.substr(6), rate));
-    else placement.PlaceWord(Frames(tap, rate));
+    if (tap == "back")
+      placement.StepBack();
+    else if (tap.rfind("pause:", 0) == 0)
+      placement.PauseSweep(Frames(tap.substr(6), rate));
+    else
+      placement.PlaceWord(Frames(tap, rate));
   }
   placement.EndPlacement(rate);
   SaveSongProject(song);

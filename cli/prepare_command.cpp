@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/music_preparation.h"
 #include "cli/command.h"
 #include "cli/json.h"
+#include "core/audio/music_preparation.h"
 #include "core/platform/paths.h"
 #include "core/platform/progress.h"
 

@@ -7,10 +7,10 @@
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "core/cdg/cdg_stream_file.h"
+#include "core/platform/paths.h"
 #include "core/playback/png_writer.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
-#include "core/platform/paths.h"
 
 namespace lf::cli {
 

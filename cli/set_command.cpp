@@ -79,26 +79,45 @@ IMAGE_STRUCT& PageOf(MSongSettings& song, int32_t kind) {
 
 void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, int32_t kind) {
   auto page = [kind](MSongSettings& song) -> IMAGE_STRUCT& { return PageOf(song, kind); };
-  keys[name + ".enabled"] = [=](MSongSettings& s, const std::string& v) { page(s).m_enabled = Boolean(name + ".enabled", v); };
-  keys[name + ".hold"] = [=](MSongSettings& s, const std::string& v) { page(s).m_holdTime = Integer(name + ".hold", v, 0, 360000); };
-  keys[name + ".draw"] = [=](MSongSettings& s, const std::string& v) { page(s).m_drawTransition = Transition(name + ".draw", v); };
-  keys[name + ".erase"] = [=](MSongSettings& s, const std::string& v) { page(s).m_eraseTransition = Transition(name + ".erase", v); };
-  keys[name + ".placement"] = [=](MSongSettings& s, const std::string& v) { page(s).m_placement = Placement(name + ".placement", v); };
+  keys[name + ".enabled"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_enabled = Boolean(name + ".enabled", v);
+  };
+  keys[name + ".hold"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_holdTime = Integer(name + ".hold", v, 0, 360000);
+  };
+  keys[name + ".draw"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_drawTransition = Transition(name + ".draw", v);
+  };
+  keys[name + ".erase"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_eraseTransition = Transition(name + ".erase", v);
+  };
+  keys[name + ".placement"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_placement = Placement(name + ".placement", v);
+  };
   keys[name + ".font"] = [=](MSongSettings& s, const std::string& v) { page(s).m_style.SetFaceName(v); };
-  keys[name + ".size"] = [=](MSongSettings& s, const std::string& v) { page(s).m_style.m_height = Integer(name + ".size", v, 1, 192); };
+  keys[name + ".size"] = [=](MSongSettings& s, const std::string& v) {
+    page(s).m_style.m_height = Integer(name + ".size", v, 1, 192);
+  };
   keys[name + ".text"] = [=](MSongSettings& s, const std::string& v) { page(s).m_pageText = Unescape(v); };
 
-  const std::map<std::string, int> roles =
-      kind == LyricsPage
-          ? std::map<std::string, int>{{"background", ColorIndexBackground}, {"border", ColorIndexBorder},
-                                       {"singer1", ColorIndexSinger1}, {"singer2", ColorIndexSinger2},
-                                       {"duet", ColorIndexDuet}, {"outline", ColorIndexOutline},
-                                       {"sweep", ColorIndexSweep}, {"fixed", ColorIndexFixed}}
-          : std::map<std::string, int>{{"background", ColorIndexBackground}, {"border", ColorIndexBorder},
-                                       {"text", ColorIndexSinger1}, {"outline", ColorIndexOutline}};
+  const std::map<std::string, int> roles = kind == LyricsPage
+                                               ? std::map<std::string, int>{{"background", ColorIndexBackground},
+                                                                            {"border", ColorIndexBorder},
+                                                                            {"singer1", ColorIndexSinger1},
+                                                                            {"singer2", ColorIndexSinger2},
+                                                                            {"duet", ColorIndexDuet},
+                                                                            {"outline", ColorIndexOutline},
+                                                                            {"sweep", ColorIndexSweep},
+                                                                            {"fixed", ColorIndexFixed}}
+                                               : std::map<std::string, int>{{"background", ColorIndexBackground},
+                                                                            {"border", ColorIndexBorder},
+                                                                            {"text", ColorIndexSinger1},
+                                                                            {"outline", ColorIndexOutline}};
   for (const auto& [role, index] : roles) {
     const std::string key = name + ".color." + role;
-    keys[key] = [=](MSongSettings& s, const std::string& v) { page(s).m_picture.SetPaletteColor(index, Color(key, v)); };
+    keys[key] = [=](MSongSettings& s, const std::string& v) {
+      page(s).m_picture.SetPaletteColor(index, Color(key, v));
+    };
   }
 }
 
@@ -111,12 +130,16 @@ std::map<std::string, Setter> Keys() {
     s.SetLinesPerPage(static_cast<int>(Integer("linesPerPage", v, 1, kDrawRows)));
   };
   keys["sweepMode"] = [](MSongSettings& s, const std::string& v) {
-    s.Settings().sweepMode = v == "text" ? 0 : v == "background" ? 1 : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
+    s.Settings().sweepMode = v == "text"         ? 0
+                             : v == "background" ? 1
+                                                 : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
   };
   keys["sweepAdvance"] = [](MSongSettings& s, const std::string& v) {
     s.Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
   };
-  keys["sweepEntireWord"] = [](MSongSettings& s, const std::string& v) { s.SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
+  keys["sweepEntireWord"] = [](MSongSettings& s, const std::string& v) {
+    s.SetSweepEntireWord(Boolean("sweepEntireWord", v));
+  };
   keys["eraseFromBottom"] = [](MSongSettings& s, const std::string& v) {
     s.SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
   };
@@ -128,8 +151,7 @@ std::map<std::string, Setter> Keys() {
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
   };
   const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};
-  for (int k = 0; k < 3; ++k)
-    keys[labels[k]] = [k](MSongSettings& s, const std::string& v) { s.SetDuetLabel(k, v); };
+  for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](MSongSettings& s, const std::string& v) { s.SetDuetLabel(k, v); };
   AddPageKeys(keys, "titlePage", TitlePage);
   AddPageKeys(keys, "lyricsPage", LyricsPage);
   AddPageKeys(keys, "creditsPage", CreditsPage);
@@ -163,7 +185,8 @@ int RunSet(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-LF_CLI_COMMAND(set, "set", "set P.lfp KEY=VALUE... (singerMode, linesPerPage, sweepMode, sweepAdvance, "
+LF_CLI_COMMAND(set, "set",
+               "set P.lfp KEY=VALUE... (singerMode, linesPerPage, sweepMode, sweepAdvance, "
                "sweepEntireWord, eraseFromBottom, artist, title, music, duet.singer1|singer2|both, "
                "titlePage|lyricsPage|creditsPage .enabled|.hold|.draw|.erase|.placement|.font|.size|.text|.color.ROLE)",
                RunSet);

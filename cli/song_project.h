@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "core/song/song_settings.h"
 #include "core/platform/project_lock.h"
+#include "core/song/song_settings.h"
 
 namespace lf::cli {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/wav_file.h"
 #include "cli/command.h"
+#include "core/audio/wav_file.h"
 
 namespace lf::cli {
 namespace {
@@ -30,14 +30,16 @@ using Line = std::vector<Word>;
 
 const std::vector<Line>& Song() {
   static const std::vector<Line> song = [] {
-    const Line first{{"Twinkle,", {{60, 1}, {60, 1}}}, {"twinkle,", {{67, 1}, {67, 1}}},
-                     {"little", {{69, 1}, {69, 1}}}, {"star,", {{67, 2}}}};
-    const Line second{{"How", {{65, 1}}}, {"I", {{65, 1}}}, {"wonder", {{64, 1}, {64, 1}}},
+    const Line first{{"Twinkle,", {{60, 1}, {60, 1}}},
+                     {"twinkle,", {{67, 1}, {67, 1}}},
+                     {"little", {{69, 1}, {69, 1}}},
+                     {"star,", {{67, 2}}}};
+    const Line second{{"How", {{65, 1}}},  {"I", {{65, 1}}},   {"wonder", {{64, 1}, {64, 1}}},
                       {"what", {{62, 1}}}, {"you", {{62, 1}}}, {"are!", {{60, 2}}}};
-    const Line third{{"Up", {{67, 1}}}, {"above", {{67, 1}, {65, 1}}}, {"the", {{65, 1}}},
-                     {"world", {{64, 1}}}, {"so", {{64, 1}}}, {"high,", {{62, 2}}}};
-    const Line fourth{{"Like", {{67, 1}}}, {"a", {{67, 1}}}, {"diamond", {{65, 1}, {65, 1}}},
-                      {"in", {{64, 1}}}, {"the", {{64, 1}}}, {"sky.", {{62, 2}}}};
+    const Line third{{"Up", {{67, 1}}}, {"above", {{67, 1}, {65, 1}}}, {"the", {{65, 1}}}, {"world", {{64, 1}}},
+                     {"so", {{64, 1}}}, {"high,", {{62, 2}}}};
+    const Line fourth{{"Like", {{67, 1}}}, {"a", {{67, 1}}},   {"diamond", {{65, 1}, {65, 1}}},
+                      {"in", {{64, 1}}},   {"the", {{64, 1}}}, {"sky.", {{62, 2}}}};
     return std::vector<Line>{first, second, third, fourth, first, second};
   }();
   return song;
@@ -149,6 +151,7 @@ int Run(const std::vector<std::string>& argv) {
 }  // namespace
 
 LF_CLI_COMMAND(synth_demo, "synth-demo",
-               "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc] [--verses N]   the demo song's music (and timed lyrics)", Run);
+               "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc] [--verses N]   the demo song's music (and timed lyrics)",
+               Run);
 
 }  // namespace lf::cli

@@ -4,16 +4,16 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "desktop/app/lyricforge_app.h"
-#include "desktop/app/main_frame.h"
-#include "desktop/app/single_instance.h"
 #include "core/audio/mp3_encoder.h"
 #include "core/playback/cdg_player.h"
 #include "core/song/song_settings.h"
-#include "settings_store/qsettings_store.h"
-#include "desktop/rules/window_title.h"
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
 #include "desktop/app/message_box_sink.h"
+#include "desktop/app/single_instance.h"
 #include "desktop/app/splash_window.h"
+#include "desktop/rules/window_title.h"
+#include "settings_store/qsettings_store.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include "core/audio/audio_play.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <strings.h>
 #include <vector>
 
 #include "core/audio/sound_device.h"
@@ -81,8 +82,7 @@ ResultCode CAudioPlay::ReadHeader(const std::string& path, AudioHeaderAttributes
     read("WM/Publisher", "Could not get the Brand attribute", &attributes->publisher);
     read("WM/AlbumTitle", "Could not get the DiscId attribute", &attributes->albumTitle);
     read("WM/Track", "Could not get the Track attribute", &attributes->track);
-    if (attributes->track.empty())
-      read("WM/TrackNumber", "Could not get the Track attribute", &attributes->track);
+    if (attributes->track.empty()) read("WM/TrackNumber", "Could not get the Track attribute", &attributes->track);
   }
   if (!m_streaming) {
     m_duration100ns = m_reader.Duration100ns();
@@ -102,8 +102,7 @@ ResultCode CAudioPlay::OutputFormatStep(bool toFile) {
     return r;
   }
   m_format = format;
-  if (toFile && m_duration100ns > 0)
-    m_bytesExpected = Duration() * m_format.sampleRate * m_format.BlockAlign() / 1000;
+  if (toFile && m_duration100ns > 0) m_bytesExpected = Duration() * m_format.sampleRate * m_format.BlockAlign() / 1000;
   const char* refusal = nullptr;
   if (!m_acceptAnyRate && m_format.sampleRate != 44100)
     refusal = "Input stream is not 44,100 samples per second";

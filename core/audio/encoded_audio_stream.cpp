@@ -82,8 +82,9 @@ bool EncodedAudioStream::Open(AVFormatContext* format, const AudioStreamSettings
                            static_cast<int>(inRate), 0, nullptr);
   av_channel_layout_uninit(&inLayout);
   if (rc < 0 || (rc = swr_init(s.resampler)) < 0)
-    return m_error = "The audio cannot be converted to " + std::to_string(outRate) + " Hz stereo: " +
-                     FfmpegErrorText(rc), false;
+    return m_error =
+               "The audio cannot be converted to " + std::to_string(outRate) + " Hz stereo: " + FfmpegErrorText(rc),
+           false;
 
   s.fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, 2, s.codec->frame_size * 4);
   s.frame = av_frame_alloc();
@@ -129,8 +130,8 @@ bool EncodedAudioStream::Write(const uint8_t* pcm, std::size_t frames) {
     return m_error = "Out of memory.", false;
 
   uint8_t** out = nullptr;
-  int rc = av_samples_alloc_array_and_samples(&out, nullptr, 2, outCapacity > 0 ? outCapacity : 1,
-                                              AV_SAMPLE_FMT_FLTP, 0);
+  int rc =
+      av_samples_alloc_array_and_samples(&out, nullptr, 2, outCapacity > 0 ? outCapacity : 1, AV_SAMPLE_FMT_FLTP, 0);
   if (rc < 0) return m_error = FfmpegErrorText(rc), false;
   const uint8_t* in[1] = {pcm};
   const int converted = swr_convert(s.resampler, out, outCapacity, pcm ? in : nullptr, static_cast<int>(frames));

@@ -13,9 +13,9 @@ struct AVFormatContext;
 namespace lf {
 
 struct AudioStreamSettings {
-  std::string encoder;      // FFmpeg's encoder name ("wmav2", "aac")
-  int bitRate = 128000;     // bit/s
-  int outRate = 44100;      // 0: the source's rate when the encoder takes it, else 44,100
+  std::string encoder;              // FFmpeg's encoder name ("wmav2", "aac")
+  int bitRate = 128000;             // bit/s
+  int outRate = 44100;              // 0: the source's rate when the encoder takes it, else 44,100
   bool leadingSilentFrame = false;  // one encoder frame of silence first (decoders that play from the second)
 };
 

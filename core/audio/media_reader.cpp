@@ -1,9 +1,9 @@
 #include "core/audio/media_reader.h"
 
-#include "core/platform/local_media_input.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "core/platform/local_media_input.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -132,8 +132,7 @@ struct MediaReader::Impl {
     const int block = out.BlockAlign();
     dst.resize(static_cast<size_t>(maxOut) * block);
     uint8_t* planes[1] = {dst.data()};
-    int got = swr_convert(swr, planes, maxOut, f ? const_cast<const uint8_t**>(f->extended_data) : nullptr,
-                          inSamples);
+    int got = swr_convert(swr, planes, maxOut, f ? const_cast<const uint8_t**>(f->extended_data) : nullptr, inSamples);
     if (got < 0) return got;
     dst.resize(static_cast<size_t>(got) * block);
     return static_cast<int64_t>(dst.size());
@@ -295,7 +294,8 @@ int64_t MediaReader::ReadPcm(std::vector<uint8_t>& out, int64_t* time100ns) {
         av_frame_unref(m->frame);
         if (got < 0) return kResultFail;
         m->DropBeforeTarget(out, t);
-        m->nextTime100ns = t + static_cast<int64_t>(out.size() / m->out.BlockAlign()) * kTicksPerSecond / m->out.sampleRate;
+        m->nextTime100ns =
+            t + static_cast<int64_t>(out.size() / m->out.BlockAlign()) * kTicksPerSecond / m->out.sampleRate;
         if (out.empty()) continue;
         if (time100ns) *time100ns = t;
         return static_cast<int64_t>(out.size());

@@ -36,8 +36,7 @@ void ReportDownloadFailed() {
   m.text = std::string("We were unable to download the file: \"") + kHelperName +
            "\".\n\nPlease use the link below to reach a page on getting the MP3 encoder tools "
            "(on Linux, install the package that provides \"" +
-           LameLibrary::Instance().LibraryName() + "\"), then come back here and click \"OK\".\n\n" +
-           kEncoderHelpLink;
+           LameLibrary::Instance().LibraryName() + "\"), then come back here and click \"OK\".\n\n" + kEncoderHelpLink;
   m.icon = MessageIcon::Information;
   m.checkBox = "&Don't show me this again.";
   ShowWithCheckBox(m, kHideMissingKey);
@@ -62,8 +61,8 @@ void ReportIncompleteLibrary() {
   m.text = "A copy of \"" + LameLibrary::Instance().LibraryName() +
            "\" was found on this computer that does not include support for all of the features "
            "that Orvandel products require. If you keep this copy, Orvandel products will have no "
-           "MP3 support.\n\nSee " + std::string(kEncoderHelpLink) +
-           " for help.\n\nUntil then, MP3 and ZIP files are excluded from processing.";
+           "MP3 support.\n\nSee " +
+           std::string(kEncoderHelpLink) + " for help.\n\nUntil then, MP3 and ZIP files are excluded from processing.";
   m.icon = MessageIcon::Warning;
   m.checkBox = "&Don't show this message again.";
   ShowWithCheckBox(m, kHideVersionKey);

@@ -37,9 +37,8 @@ void SetMp3EncoderLibraryName(const std::string& name);
 // title and artist when given. Progress goes
 // 0..100. True when the MP3 file was completed; otherwise no file is left at
 // mp3Path (an earlier file there stays untouched) and *error says why.
-bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps,
-                    IProgress* progress, const std::string& title, const std::string& artist,
-                    int64_t leadInFrames, int64_t musicSilenceFrames, int64_t tailFrames,
-                    std::string* error = nullptr);
+bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, IProgress* progress,
+                    const std::string& title, const std::string& artist, int64_t leadInFrames,
+                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error = nullptr);
 
 }  // namespace lf

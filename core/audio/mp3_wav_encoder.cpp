@@ -9,8 +9,8 @@
 #include "core/audio/lame_library.h"
 #include "core/audio/mp3_encoder.h"
 #include "core/audio/pcm_source.h"
-#include "core/platform/staged_output.h"
 #include "core/platform/progress.h"
+#include "core/platform/staged_output.h"
 #include "core/platform/text_encoding.h"
 
 namespace lf {
@@ -201,11 +201,10 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
     lastPercent = percent;
 
     const std::size_t frames = ToStereo16(piece.data(), n, format, pcm.data());
-    const int written = e.encodeInterleaved(flags, pcm.data(), static_cast<int>(frames), mp3.data(),
-                                            static_cast<int>(mp3.size()));
+    const int written =
+        e.encodeInterleaved(flags, pcm.data(), static_cast<int>(frames), mp3.data(), static_cast<int>(mp3.size()));
     if (written < 0) return Fail(error, "The MP3 encoder failed (code " + std::to_string(written) + ").");
-    if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(written), file.get()) !=
-        static_cast<std::size_t>(written))
+    if (std::fwrite(mp3.data(), 1, static_cast<std::size_t>(written), file.get()) != static_cast<std::size_t>(written))
       return Fail(error, "Unable to write \"" + mp3Path + "\" (disk full?).");
     if (delivered >= total) break;
   }

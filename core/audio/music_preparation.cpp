@@ -69,8 +69,7 @@ bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_
   ok = ok && length >= kCanonicalWavHeaderBytes && std::fseek(f, 0, SEEK_SET) == 0;
   if (ok) {
     *dataBytes = length - kCanonicalWavHeaderBytes;
-    ok = WriteCanonicalWavHeader(f, static_cast<uint32_t>(state.sampleRate),
-                                 static_cast<uint16_t>(state.bitsPerSample),
+    ok = WriteCanonicalWavHeader(f, static_cast<uint32_t>(state.sampleRate), static_cast<uint16_t>(state.bitsPerSample),
                                  static_cast<uint16_t>(state.channelCount)) &&
          PatchWavSizes(f, static_cast<uint32_t>(*dataBytes));
   }
@@ -195,7 +194,7 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
   next.workingIsMusic = context.wavWhereItLies && next.extension == "wav" && WavDataIsWhole(path);
   const std::string working = next.workingIsMusic ? path : WorkingMusicFilePath(folder);
   const std::string partial = next.workingIsMusic ? std::string() : PartialPath(working);  // nothing to write
-  Reason reason = next.workingIsMusic      ? ReadWavFormat(path, next)
+  Reason reason = next.workingIsMusic       ? ReadWavFormat(path, next)
                   : next.extension == "wav" ? CopyToPartialFile(path, partial, next)
                                             : DecodeToPartialFile(path, partial, next, context);
   if (reason == Reason::None && !IsCarriedMusicFormat(next.sampleRate, next.bitsPerSample, next.channelCount))

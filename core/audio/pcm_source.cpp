@@ -1,11 +1,11 @@
 #include "core/audio/pcm_source.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <strings.h>
 
 namespace lf {
 
@@ -26,8 +26,8 @@ bool HasWavExtension(const std::string& path) {
 
 // The first bytes of a RIFF form, whatever the form type.
 bool StartsLikeRiff(const uint8_t* head, std::size_t n) {
-  return n >= 4 && (std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 ||
-                    std::memcmp(head, "RF64", 4) == 0);
+  return n >= 4 &&
+         (std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RIFX", 4) == 0 || std::memcmp(head, "RF64", 4) == 0);
 }
 
 }  // namespace

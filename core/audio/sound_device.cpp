@@ -51,9 +51,9 @@ struct SoundDevice::Impl {
   bool playing = false;
 
   uint64_t written = 0;
-  uint64_t consumed = 0;       // handed to the device
-  uint64_t periodBase = 0;     // consumed before the latest callback
-  uint64_t periodBytes = 0;    // sound bytes that the latest callback handed over
+  uint64_t consumed = 0;     // handed to the device
+  uint64_t periodBase = 0;   // consumed before the latest callback
+  uint64_t periodBytes = 0;  // sound bytes that the latest callback handed over
   Clock::time_point periodStart;
   bool anyPeriod = false;
   mutable uint64_t heardFloor = 0;  // positions never go back

@@ -16,7 +16,8 @@ uint8_t* WavFileBase::ScratchBuffer(std::size_t n) {
 
 std::string WavFileBase::UnsupportedWidthText(int bits) {
   return "\nOnly 8/16 bit sample WAV files supported in integer compilation. "
-         "Can't open WAV file with " + std::to_string(bits) + " bit sample format. ";
+         "Can't open WAV file with " +
+         std::to_string(bits) + " bit sample format. ";
 }
 
 }  // namespace lf

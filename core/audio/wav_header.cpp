@@ -7,8 +7,8 @@ namespace lf {
 uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 
 void WriteLe16(uint8_t* p, uint16_t value) {
@@ -25,9 +25,18 @@ namespace {
 class FieldWriter {
  public:
   explicit FieldWriter(uint8_t* out) : m_out(out) {}
-  void Tag(const FourCC& tag) { std::memcpy(m_out + m_pos, tag.data(), 4); m_pos += 4; }
-  void U16(uint16_t v) { WriteLe16(m_out + m_pos, v); m_pos += 2; }
-  void U32(uint32_t v) { WriteLe32(m_out + m_pos, v); m_pos += 4; }
+  void Tag(const FourCC& tag) {
+    std::memcpy(m_out + m_pos, tag.data(), 4);
+    m_pos += 4;
+  }
+  void U16(uint16_t v) {
+    WriteLe16(m_out + m_pos, v);
+    m_pos += 2;
+  }
+  void U32(uint32_t v) {
+    WriteLe32(m_out + m_pos, v);
+    m_pos += 4;
+  }
   int Position() const { return m_pos; }
 
  private:

@@ -8,8 +8,7 @@
 
 namespace lf {
 
-static_assert(std::endian::native == std::endian::little,
-              "16-bit samples are read straight into the caller's buffer");
+static_assert(std::endian::native == std::endian::little, "16-bit samples are read straight into the caller's buffer");
 
 namespace {
 

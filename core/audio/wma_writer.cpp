@@ -1,14 +1,15 @@
 #include "core/audio/wma_writer.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "core/audio/pcm_source.h"
 #include "core/audio/wma_audio_encoder.h"
-#include "core/platform/staged_output.h"
 #include "core/platform/progress.h"
+#include "core/platform/staged_output.h"
 #include "core/platform/text_encoding.h"
 
 namespace lf {
@@ -72,8 +73,7 @@ class EvenProgress {
 };
 
 // Feeds frames of silence in pieces of at most one second.
-bool WriteSilence(WmaAudioEncoder& encoder, std::vector<uint8_t>& buffer, const PcmFormat& format,
-                  uint64_t frames) {
+bool WriteSilence(WmaAudioEncoder& encoder, std::vector<uint8_t>& buffer, const PcmFormat& format, uint64_t frames) {
   const std::size_t block = static_cast<std::size_t>(format.BlockAlign());
   const std::size_t pieceFrames = buffer.size() / block;
   // Unsigned 8-bit PCM is silent at 128.
@@ -99,16 +99,21 @@ void AddWmaAttribute(const std::string& name, int type, const std::string& value
 
 int WmaProfileBitRate(int profileNumber) {
   switch (profileNumber) {
-    case 23: return 96000;
-    case 24: return 128000;
-    case 25: return 160000;
-    case 26: return 192000;
-    default: return 0;
+    case 23:
+      return 96000;
+    case 24:
+      return 128000;
+    case 25:
+      return 160000;
+    case 26:
+      return 192000;
+    default:
+      return 0;
   }
 }
 
-int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber,
-                   IProgress* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error) {
+int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber, IProgress* progress,
+                   int64_t leadInFrames, int64_t tailFrames, std::string* error) {
   const auto metadata = TakeAttributes();
   const int bitRate = WmaProfileBitRate(profileNumber);
   if (bitRate == 0)

@@ -51,15 +51,15 @@ class MBitmap {
 
   // --- stored form -----------------------------------------------------------
   static constexpr size_t kHeaderBytes = 40;
-  static constexpr size_t kPaletteBytes = kColorCount * 4;                 // 64
-  static constexpr size_t kColorPixelBytes = size_t(kMaxPixels) * 4;       // 221184
+  static constexpr size_t kPaletteBytes = kColorCount * 4;                         // 64
+  static constexpr size_t kColorPixelBytes = size_t(kMaxPixels) * 4;               // 221184
   static constexpr size_t kIndexPixelBytes = size_t(kIndexRowBytes) * kMaxHeight;  // 27648
   static constexpr size_t kPaletteOffset = kHeaderBytes;
-  static constexpr size_t kColorPixelOffset = kPaletteOffset + kPaletteBytes;          // 104
-  static constexpr size_t kIndexPixelOffset = kColorPixelOffset + kColorPixelBytes;    // 221288
-  static constexpr size_t kStaleOffset = kIndexPixelOffset + kIndexPixelBytes;         // 248936
-  static constexpr size_t kLastModeOffset = kStaleOffset + 4;                          // 248940
-  static constexpr size_t kStoredSize = kLastModeOffset + 4;                           // 248944
+  static constexpr size_t kColorPixelOffset = kPaletteOffset + kPaletteBytes;        // 104
+  static constexpr size_t kIndexPixelOffset = kColorPixelOffset + kColorPixelBytes;  // 221288
+  static constexpr size_t kStaleOffset = kIndexPixelOffset + kIndexPixelBytes;       // 248936
+  static constexpr size_t kLastModeOffset = kStaleOffset + 4;                        // 248940
+  static constexpr size_t kStoredSize = kLastModeOffset + 4;                         // 248944
 
   MBitmap();
   virtual ~MBitmap();

@@ -29,12 +29,10 @@ CdgTileRows Stripes(int row, int column) {
 
 std::vector<uint8_t> MakeDemoStream() {
   std::vector<uint8_t> stream(static_cast<size_t>(kDemoSlots) * kPacketSize, 0);
-  const Colorref low[8] = {MakeRgb(0, 0, 0),       MakeRgb(255, 0, 0),   MakeRgb(255, 136, 0),
-                           MakeRgb(255, 255, 0),   MakeRgb(0, 204, 0),   MakeRgb(0, 136, 255),
-                           MakeRgb(102, 0, 204),   MakeRgb(255, 255, 255)};
-  const Colorref high[8] = {MakeRgb(68, 68, 68),   MakeRgb(0, 255, 255), MakeRgb(255, 0, 255),
-                            MakeRgb(34, 34, 119),  MakeRgb(255, 255, 255), MakeRgb(17, 17, 17),
-                            MakeRgb(255, 221, 0),  MakeRgb(0, 0, 51)};
+  const Colorref low[8] = {MakeRgb(0, 0, 0),   MakeRgb(255, 0, 0),   MakeRgb(255, 136, 0), MakeRgb(255, 255, 0),
+                           MakeRgb(0, 204, 0), MakeRgb(0, 136, 255), MakeRgb(102, 0, 204), MakeRgb(255, 255, 255)};
+  const Colorref high[8] = {MakeRgb(68, 68, 68),    MakeRgb(0, 255, 255), MakeRgb(255, 0, 255), MakeRgb(34, 34, 119),
+                            MakeRgb(255, 255, 255), MakeRgb(17, 17, 17),  MakeRgb(255, 221, 0), MakeRgb(0, 0, 51)};
   Put(stream, 0, MakeLoadColorTable(CdgInstruction::LoadColorTableLow, low));
   Put(stream, 1, MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, high));
   Put(stream, 2, MakeMemoryPreset(15, 0));
@@ -44,8 +42,8 @@ std::vector<uint8_t> MakeDemoStream() {
   for (int row = 1; row <= kDrawRows; ++row) {
     for (int column = 1; column <= kDrawColumns; ++column) {
       const int ring = std::min({row - 1, kDrawRows - row, column - 1, kDrawColumns - column});
-      Put(stream, slot++, MakeTileBlock(CdgInstruction::TileBlockNormal, 15, 1 + ring % 7, row, column,
-                                        Stripes(row, column)));
+      Put(stream, slot++,
+          MakeTileBlock(CdgInstruction::TileBlockNormal, 15, 1 + ring % 7, row, column, Stripes(row, column)));
     }
   }
   // A sweep across the middle row with XOR tiles, then the page scrolls up one row.

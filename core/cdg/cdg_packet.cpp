@@ -43,8 +43,8 @@ CdgPacket MakeBorderPreset(int color) {
   return p;
 }
 
-CdgPacket MakeTileBlock(CdgInstruction kind, int color0, int color1, int row, int column,
-                        const CdgTileRows& rows, int channel) {
+CdgPacket MakeTileBlock(CdgInstruction kind, int color0, int color1, int row, int column, const CdgTileRows& rows,
+                        int channel) {
   CdgPacket p = Blank(kind);
   p.data[0] = static_cast<uint8_t>((color0 & 0x0F) | (((channel >> 2) & 3) << 4));
   p.data[1] = static_cast<uint8_t>((color1 & 0x0F) | ((channel & 3) << 4));
@@ -54,8 +54,7 @@ CdgPacket MakeTileBlock(CdgInstruction kind, int color0, int color1, int row, in
   return p;
 }
 
-CdgPacket MakeScroll(CdgInstruction kind, int fillColor, int hCommand, int hOffset, int vCommand,
-                     int vOffset) {
+CdgPacket MakeScroll(CdgInstruction kind, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
   CdgPacket p = Blank(kind);
   p.data[0] = kind == CdgInstruction::ScrollPreset ? (fillColor & 0x0F) : 0;
   p.data[1] = static_cast<uint8_t>(((hCommand << 4) & 0x30) | (hOffset & 7));
@@ -77,15 +76,24 @@ CdgPacket MakeLoadColorTable(CdgInstruction kind, const Colorref* colors) {
 
 const char* InstructionName(uint8_t code) {
   switch (static_cast<CdgInstruction>(code)) {
-    case CdgInstruction::MemoryPreset: return "MemoryPreset";
-    case CdgInstruction::BorderPreset: return "BorderPreset";
-    case CdgInstruction::TileBlockNormal: return "TileBlockNormal";
-    case CdgInstruction::ScrollPreset: return "ScrollPreset";
-    case CdgInstruction::ScrollCopy: return "ScrollCopy";
-    case CdgInstruction::DefineTransparentColor: return "DefineTransparentColor";
-    case CdgInstruction::LoadColorTableLow: return "LoadColorTableLow";
-    case CdgInstruction::LoadColorTableHigh: return "LoadColorTableHigh";
-    case CdgInstruction::TileBlockXor: return "TileBlockXor";
+    case CdgInstruction::MemoryPreset:
+      return "MemoryPreset";
+    case CdgInstruction::BorderPreset:
+      return "BorderPreset";
+    case CdgInstruction::TileBlockNormal:
+      return "TileBlockNormal";
+    case CdgInstruction::ScrollPreset:
+      return "ScrollPreset";
+    case CdgInstruction::ScrollCopy:
+      return "ScrollCopy";
+    case CdgInstruction::DefineTransparentColor:
+      return "DefineTransparentColor";
+    case CdgInstruction::LoadColorTableLow:
+      return "LoadColorTableLow";
+    case CdgInstruction::LoadColorTableHigh:
+      return "LoadColorTableHigh";
+    case CdgInstruction::TileBlockXor:
+      return "TileBlockXor";
   }
   return nullptr;
 }

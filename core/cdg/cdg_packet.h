@@ -11,14 +11,14 @@ namespace lf {
 
 // --- packet stream ----------------------------------------------------------
 inline constexpr int kPacketSize = 24;
-inline constexpr int kPacketsPerSecond = 300;        // 75 sectors/s * 4 packets/sector
+inline constexpr int kPacketsPerSecond = 300;                                  // 75 sectors/s * 4 packets/sector
 inline constexpr int kStreamBytesPerSecond = kPacketSize * kPacketsPerSecond;  // 7200
 inline constexpr int kDefaultSampleRate = 44100;
 inline constexpr int kSamplesPerPacket = kDefaultSampleRate / kPacketsPerSecond;  // 147
 
 // --- BIN sectors --------------------------------------------------------------
 inline constexpr int kBinSectorSize = 2448;
-inline constexpr int kBinAudioBytes = 2352;          // a CD sector's audio: 588 frames of 16-bit stereo
+inline constexpr int kBinAudioBytes = 2352;  // a CD sector's audio: 588 frames of 16-bit stereo
 inline constexpr int kBinPacketsPerSector = 4;
 inline constexpr int kBinSectorsPerSecond = 75;
 
@@ -116,10 +116,9 @@ static_assert(sizeof(CdgPacket) == kPacketSize, "a packet is 24 bytes");
 // --- building -------------------------------------------------------------------
 CdgPacket MakeMemoryPreset(int color, int repeat);
 CdgPacket MakeBorderPreset(int color);
-CdgPacket MakeTileBlock(CdgInstruction kind, int color0, int color1, int row, int column,
-                        const CdgTileRows& rows, int channel = 0);
-CdgPacket MakeScroll(CdgInstruction kind, int fillColor, int hCommand, int hOffset,
-                     int vCommand, int vOffset);
+CdgPacket MakeTileBlock(CdgInstruction kind, int color0, int color1, int row, int column, const CdgTileRows& rows,
+                        int channel = 0);
+CdgPacket MakeScroll(CdgInstruction kind, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset);
 CdgPacket MakeDefineTransparentColor(int color);
 // `colors` are 8 values 0x00BBGGRR; components are stored as value / 17.
 CdgPacket MakeLoadColorTable(CdgInstruction kind, const Colorref* colors);

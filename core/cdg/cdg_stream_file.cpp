@@ -31,9 +31,8 @@ CdgReadResult Fail(CdgFileError error, std::string message) { return CdgReadResu
 CdgReadResult CheckCdgStream(const std::string& name, const std::vector<uint8_t>& bytes) {
   if (bytes.empty()) return Fail(CdgFileError::kEmpty, "'" + name + "' is empty");
   if (bytes.size() < size_t(kPacketSize)) {
-    return Fail(CdgFileError::kPartialPacket,
-                "'" + name + "' is " + std::to_string(bytes.size()) +
-                    " bytes long, shorter than one 24-byte CD+G packet");
+    return Fail(CdgFileError::kPartialPacket, "'" + name + "' is " + std::to_string(bytes.size()) +
+                                                  " bytes long, shorter than one 24-byte CD+G packet");
   }
   const size_t packets = bytes.size() / kPacketSize;
   size_t graphics = 0, instructions = 0, empty = 0;

@@ -12,9 +12,7 @@ Palette16 GreyPalette() {
 
 MDrawBitmap::MDrawBitmap() : m_palette(GreyPalette()) {}
 
-MDrawBitmap::MDrawBitmap(const Palette16& palette, int fillIndex) : m_palette(palette) {
-  Fill(fillIndex);
-}
+MDrawBitmap::MDrawBitmap(const Palette16& palette, int fillIndex) : m_palette(palette) { Fill(fillIndex); }
 
 uint8_t MDrawBitmap::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return 0;

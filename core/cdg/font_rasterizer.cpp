@@ -107,8 +107,8 @@ class FontSystem {
     if (found != m_files.end()) return found->second;
     std::ifstream in(path, std::ios::binary);
     if (!in) return nullptr;
-    auto data = std::make_shared<std::vector<uint8_t>>(std::istreambuf_iterator<char>(in),
-                                                        std::istreambuf_iterator<char>());
+    auto data =
+        std::make_shared<std::vector<uint8_t>>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (data->empty()) return nullptr;
     m_files[path] = data;
     return data;
@@ -199,8 +199,8 @@ struct SizedFace {
   bool Open(FontSystem& system, const ResolvedFace& resolved) {
     data = system.FileData(resolved.path);
     if (!data) return false;
-    if (FT_New_Memory_Face(system.Library(), data->data(), static_cast<FT_Long>(data->size()), resolved.index,
-                           &face) != 0) {
+    if (FT_New_Memory_Face(system.Library(), data->data(), static_cast<FT_Long>(data->size()), resolved.index, &face) !=
+        0) {
       face = nullptr;
       return false;
     }
@@ -209,7 +209,8 @@ struct SizedFace {
 
   bool IsBold() const {
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    return (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 || (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+    return (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ||
+           (os2 && os2->version != 0xFFFF && os2->usWeightClass >= 600);
   }
   bool IsItalic() const { return (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0; }
 
@@ -218,7 +219,8 @@ struct SizedFace {
     if (FT_Set_Char_Size(face, 0, ppem26, 72, 72) != 0) return false;
     slant = synthItalic;
     if (synthBold)  // FreeType's own strength: an em / 24, whole pixels
-      emboldenStrength = std::max<FT_Pos>(64, (FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24 + 32) & ~63);
+      emboldenStrength =
+          std::max<FT_Pos>(64, (FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24 + 32) & ~63);
     hbFont = hb_ft_font_create_referenced(face);
     hb_ft_font_set_load_flags(hbFont, kLoadFlags);
     return true;
@@ -356,8 +358,7 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
   impl->ascent = std::clamp(static_cast<int>(std::lround(double(cellAscent) * height / cellUnits)), 0, height);
   impl->descent = height - impl->ascent;
   const FT_Fixed xScale = face->size->metrics.x_scale, yScale = face->size->metrics.y_scale;
-  if (hasOs2 && os2->xAvgCharWidth > 0)
-    impl->averageWidth = RoundPixels(FT_MulFix(os2->xAvgCharWidth, xScale));
+  if (hasOs2 && os2->xAvgCharWidth > 0) impl->averageWidth = RoundPixels(FT_MulFix(os2->xAvgCharWidth, xScale));
   impl->underline = request.underline;
   const FT_Pos underlinePosition = FT_MulFix(face->underline_position, yScale);
   const FT_Pos underlineThickness = FT_MulFix(face->underline_thickness, yScale);
@@ -382,14 +383,12 @@ std::vector<InstalledFamily> MFontRasterizer::InstalledFamilies() {
     for (int i = 0; i < fonts->nfont; ++i) {
       FcCharSet* charset = nullptr;
       const bool latin = FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &charset) == FcResultMatch &&
-                         charset != nullptr && FcCharSetHasChar(charset, 'A') &&
-                         FcCharSetHasChar(charset, 'z');
+                         charset != nullptr && FcCharSetHasChar(charset, 'A') && FcCharSetHasChar(charset, 'z');
       // A face can carry several family names ("DejaVu Sans" and "DejaVu
       // Sans Condensed"); each is a name the user may pick.
       FcChar8* family = nullptr;
       for (int n = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
-        if (family != nullptr && *family != 0)
-          families.push_back({reinterpret_cast<const char*>(family), latin});
+        if (family != nullptr && *family != 0) families.push_back({reinterpret_cast<const char*>(family), latin});
     }
     FcFontSetDestroy(fonts);
   }
@@ -406,9 +405,7 @@ std::string MFontRasterizer::FamilyName() const { return m->resolved.family; }
 bool MFontRasterizer::SyntheticBold() const { return m->resolved.needBold; }
 bool MFontRasterizer::SyntheticItalic() const { return m->resolved.needItalic; }
 
-bool MFontRasterizer::HasCharacter(char32_t codePoint) const {
-  return FT_Get_Char_Index(m->main.face, codePoint) != 0;
-}
+bool MFontRasterizer::HasCharacter(char32_t codePoint) const { return FT_Get_Char_Index(m->main.face, codePoint) != 0; }
 
 namespace {
 
@@ -458,8 +455,10 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
     for (unsigned i = 0; i < count; ++i) {
       const SizedFace* face = &m->FaceFor(infos[i].codepoint);
       const unsigned end = i + 1 < count ? infos[i + 1].cluster : static_cast<unsigned>(length);
-      if (!spans.empty() && spans.back().face == face) spans.back().end = end;
-      else spans.push_back({face, infos[i].cluster, end});
+      if (!spans.empty() && spans.back().face == face)
+        spans.back().end = end;
+      else
+        spans.push_back({face, infos[i].cluster, end});
       if (spans.back().firstDeciding == FaceSpan::kNoCharacter && DecidesScript(infos[i].codepoint))
         spans.back().firstDeciding = infos[i].cluster;
     }

@@ -21,8 +21,8 @@ class MDrawBitmap;
 class MInkMask;
 
 struct FontRequest {
-  std::string face;     // family name, e.g. "Arial"
-  int height = 12;      // > 0 cell height; < 0 em height; 0 a default size
+  std::string face;  // family name, e.g. "Arial"
+  int height = 12;   // > 0 cell height; < 0 em height; 0 a default size
   bool bold = false;
   bool italic = false;
   bool underline = false;
@@ -30,8 +30,8 @@ struct FontRequest {
 
 // A rendered glyph: one bit per pixel, most significant bit leftmost.
 struct GlyphImage {
-  int left = 0;   // from the pen position to the first column
-  int top = 0;    // from the baseline up to the first row
+  int left = 0;  // from the pen position to the first column
+  int top = 0;   // from the baseline up to the first row
   int width = 0;
   int rows = 0;
   int pitch = 0;  // bytes per row
@@ -41,14 +41,14 @@ struct GlyphImage {
 // A line of text shaped once and drawable many times (outline stamps).
 struct MTextRun {
   struct Glyph {
-    int x = 0;  // pen position in pixels from the run's origin
-    int y = 0;  // downward shift from the baseline
+    int x = 0;                          // pen position in pixels from the run's origin
+    int y = 0;                          // downward shift from the baseline
     const GlyphImage* image = nullptr;  // owned by the rasterizer's cache
-    unsigned cluster = 0;       // byte offset in the shaped text of its character
-    int advance = 0;            // pixels the pen moves on
-    bool breakUnsafe = false;   // the text cut before this glyph shapes differently
-    bool startsFace = false;    // first glyph of a stretch drawn from another face
-    bool scriptDecided = false;  // its stretch's script is set by an earlier character (or none)
+    unsigned cluster = 0;               // byte offset in the shaped text of its character
+    int advance = 0;                    // pixels the pen moves on
+    bool breakUnsafe = false;           // the text cut before this glyph shapes differently
+    bool startsFace = false;            // first glyph of a stretch drawn from another face
+    bool scriptDecided = false;         // its stretch's script is set by an earlier character (or none)
   };
   std::vector<Glyph> glyphs;
   int width = 0;  // advance width in pixels
@@ -71,13 +71,13 @@ class MFontRasterizer {
   MFontRasterizer(const MFontRasterizer&) = delete;
   MFontRasterizer& operator=(const MFontRasterizer&) = delete;
 
-  int Height() const;            // ascent + descent
+  int Height() const;  // ascent + descent
   int Ascent() const;
   int Descent() const;
   int AverageCharWidth() const;
-  std::string FamilyName() const;   // of the face actually used
-  bool SyntheticBold() const;       // emboldened because the family has no bold face
-  bool SyntheticItalic() const;     // slanted because it has no italic face
+  std::string FamilyName() const;  // of the face actually used
+  bool SyntheticBold() const;      // emboldened because the family has no bold face
+  bool SyntheticItalic() const;    // slanted because it has no italic face
   bool HasCharacter(char32_t codePoint) const;
 
   // Shapes UTF-8 text (invalid bytes show as the replacement glyph).

@@ -8,8 +8,8 @@ namespace lf {
 namespace {
 
 constexpr const char* kTransitionNames[kTransitionCount] = {
-    "Fill Right",   "Fill Left",   "Fill Down",      "Fill Up", "Scroll Right", "Scroll Left",
-    "Scroll Down",  "Scroll Up",   "Block Dissolve", "Fade In", "Fade Out",
+    "Fill Right",  "Fill Left", "Fill Down",      "Fill Up", "Scroll Right", "Scroll Left",
+    "Scroll Down", "Scroll Up", "Block Dissolve", "Fade In", "Fade Out",
 };
 constexpr const char* kPlacementNames[kPlacementCount] = {"Top", "Center", "Bottom", "Tiled", "Stretched"};
 
@@ -78,7 +78,8 @@ void IMAGE_STRUCT::WritePageBlock(uint8_t* out) const {
 
 bool IMAGE_STRUCT::ReadPageBlock(const uint8_t* data, size_t size, std::string* error) {
   if (!data || size < kPageBlockSize) {
-    if (error) *error = "page block too short: " + std::to_string(size) + " of " + std::to_string(kPageBlockSize) + " bytes";
+    if (error)
+      *error = "page block too short: " + std::to_string(size) + " of " + std::to_string(kPageBlockSize) + " bytes";
     return false;
   }
   const uint8_t hasPicture = data[kHasPictureOffset];

@@ -67,24 +67,24 @@ class IMAGE_STRUCT {
   // picture fields are unusable gets an empty picture instead.
   bool ReadPageBlock(const uint8_t* data, size_t size, std::string* error = nullptr);
 
-  int32_t m_kind = 0;           // PageKind
-  int32_t m_reserved0 = 0;      // the second page field, 0 in new projects
-  MTextType m_style;            // style of the page text
-  MBitmap m_picture;            // background picture; its palette is the page's colour table
+  int32_t m_kind = 0;       // PageKind
+  int32_t m_reserved0 = 0;  // the second page field, 0 in new projects
+  MTextType m_style;        // style of the page text
+  MBitmap m_picture;        // background picture; its palette is the page's colour table
   int32_t m_placement = PlacementTop;
-  uint8_t m_hasPicture = 0;     // 1: the picture is drawn
-  int32_t m_pictureMode = 1;    // dithering mode when the picture becomes a bitmap
+  uint8_t m_hasPicture = 0;   // 1: the picture is drawn
+  int32_t m_pictureMode = 1;  // dithering mode when the picture becomes a bitmap
   int32_t m_drawTransition = FillDown;
   int32_t m_eraseTransition = FillDown;
   int32_t m_backgroundColor = 15;  // colour index
   int32_t m_borderColor = 11;      // colour index
   int32_t m_reserved[3] = {0, 0, 0};
-  int32_t m_lyricsArea = 0;     // 0 whole screen, 50 lower half, 75 lowest quarter
-  int32_t m_holdTime = 200;     // hundredths of a second
+  int32_t m_lyricsArea = 0;  // 0 whole screen, 50 lower half, 75 lowest quarter
+  int32_t m_holdTime = 200;  // hundredths of a second
   uint8_t m_enabled = 1;
   MTextTypeVer5 m_duetColors;
-  MTextTypeVer6 m_extraLines;   // styles of lines 2, 3, ... of the page text
-  std::string m_pageText;       // lines separated by line feeds
+  MTextTypeVer6 m_extraLines;  // styles of lines 2, 3, ... of the page text
+  std::string m_pageText;      // lines separated by line feeds
 };
 
 }  // namespace lf

@@ -38,7 +38,8 @@ void MInkMask::FillRect(int left, int top, int right, int bottom, uint8_t value)
   right = std::min(right, m_area.right);
   bottom = std::min(bottom, m_area.bottom);
   if (left >= right || top >= bottom) return;
-  for (int y = top; y < bottom; ++y) std::fill(RowFrom(y) + (left - m_area.left), RowFrom(y) + (right - m_area.left), value);
+  for (int y = top; y < bottom; ++y)
+    std::fill(RowFrom(y) + (left - m_area.left), RowFrom(y) + (right - m_area.left), value);
 }
 
 // A square widening is a widening of the rows followed by one of the columns.

@@ -1,8 +1,8 @@
 #include "core/cdg/picture_decoder.h"
 
-#include "core/platform/local_media_input.h"
-
 #include <algorithm>
+
+#include "core/platform/local_media_input.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -67,29 +67,34 @@ bool JpegSize(const uint8_t* data, int size, int& width, int& height) {
 AVPixelFormat PlainFormat(AVPixelFormat format, bool& fullRange) {
   fullRange = true;
   switch (format) {
-    case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
+    case AV_PIX_FMT_YUVJ420P:
+      return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+      return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+      return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+      return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+      return AV_PIX_FMT_YUV411P;
     default:
       fullRange = false;
       return format;
   }
 }
 
-bool ScalePlanes(const uint8_t* const* srcData, const int* srcLinesize, int width, int height,
-                 AVPixelFormat format, bool fullRange, int toWidth, int toHeight, std::vector<uint32_t>& out) {
+bool ScalePlanes(const uint8_t* const* srcData, const int* srcLinesize, int width, int height, AVPixelFormat format,
+                 bool fullRange, int toWidth, int toHeight, std::vector<uint32_t>& out) {
   if (width <= 0 || height <= 0 || toWidth <= 0 || toHeight <= 0) return false;
-  SwsContext* sws = sws_getContext(width, height, format, toWidth, toHeight, AV_PIX_FMT_BGRA, SWS_BICUBIC,
-                                   nullptr, nullptr, nullptr);
+  SwsContext* sws =
+      sws_getContext(width, height, format, toWidth, toHeight, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (!sws) return false;
   if (fullRange) {
     int* invTable = nullptr;
     int* table = nullptr;
     int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-    if (sws_getColorspaceDetails(sws, &invTable, &srcRange, &table, &dstRange, &brightness, &contrast,
-                                 &saturation) >= 0)
+    if (sws_getColorspaceDetails(sws, &invTable, &srcRange, &table, &dstRange, &brightness, &contrast, &saturation) >=
+        0)
       sws_setColorspaceDetails(sws, invTable, 1, table, dstRange, brightness, contrast, saturation);
   }
   out.assign(static_cast<size_t>(toWidth) * toHeight, 0);
@@ -213,8 +218,8 @@ bool PictureDecoder::Open(const std::string& path) {
     }
   }
   if (!haveFrame) return finish(false, path + ": the picture is damaged or too large");
-  if (frame->width <= 0 || frame->height <= 0 || frame->width > kMaxSourceSide ||
-      frame->height > kMaxSourceSide || int64_t(frame->width) * frame->height > kMaxSourcePixels)
+  if (frame->width <= 0 || frame->height <= 0 || frame->width > kMaxSourceSide || frame->height > kMaxSourceSide ||
+      int64_t(frame->width) * frame->height > kMaxSourcePixels)
     return finish(false, path + ": the picture is too large");
   return finish(true, {});
 }
@@ -229,8 +234,8 @@ bool PictureDecoder::Scale(int width, int height, std::vector<uint32_t>& out) {
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
   bool isYuvOrGray = desc && !(desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL));
   if (isYuvOrGray && m->frame->color_range == AVCOL_RANGE_JPEG) fullRange = true;
-  if (!ScalePlanes(m->frame->data, m->frame->linesize, m->frame->width, m->frame->height, format, fullRange,
-                   width, height, out)) {
+  if (!ScalePlanes(m->frame->data, m->frame->linesize, m->frame->width, m->frame->height, format, fullRange, width,
+                   height, out)) {
     m_error = "the picture cannot be converted";
     return false;
   }

@@ -68,8 +68,7 @@ int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {
   if (colors16 == nullptr) return 0;
   MirrorToPreview([&](IPreviewTarget& t) { t.LoadColors(0, kColorCount, colors16); });
   int written = WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors16), offset);
-  written += WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors16 + 8),
-                         offset + written);
+  written += WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors16 + 8), offset + written);
   return written;
 }
 
@@ -88,14 +87,12 @@ int MRwGenerator::SetBorder(int colorIndex, int offset) {
 
 int MRwGenerator::EmitScroll(int hCommand, int hOffset, int vCommand, int vOffset, int offset) {
   if (!HasOutput() || Aborted()) return 0;
-  return WritePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, hCommand, hOffset, vCommand, vOffset),
-                     offset);
+  return WritePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, hCommand, hOffset, vCommand, vOffset), offset);
 }
 
 int MRwGenerator::FillCell(int tileColumn, int tileRow, int colorIndex, int offset) {
   const CdgTileRows blank{};
-  return WritePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, colorIndex, colorIndex, tileRow,
-                                   tileColumn, blank),
+  return WritePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, colorIndex, colorIndex, tileRow, tileColumn, blank),
                      offset);
 }
 
@@ -105,8 +102,7 @@ bool CellInBitmap(int cellColumn, int cellRow) {
   return cellColumn >= 0 && cellColumn < kDrawColumns && cellRow >= 0 && cellRow < kDrawRows;
 }
 
-CdgTileRows MaskOf(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int index,
-                   bool& any) {
+CdgTileRows MaskOf(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int index, bool& any) {
   CdgTileRows rows;
   any = false;
   const int x0 = cellColumn * kTileWidth;
@@ -122,8 +118,8 @@ CdgTileRows MaskOf(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int i
 }
 }  // namespace
 
-int MRwGenerator::EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow,
-                             int tileColumn, int tileRow, int offset) {
+int MRwGenerator::EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow,
+                             int offset) {
   if (!CellInBitmap(cellColumn, cellRow) || Aborted()) return 0;
   std::array<int, kColorCount> counts{};
   const int x0 = cellColumn * kTileWidth;
@@ -138,33 +134,29 @@ int MRwGenerator::EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cell
   if (second == kColorCount) second = first;
 
   bool any = false;
-  int written = WritePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, first, second, tileRow,
-                                          tileColumn, MaskOf(bitmap, cellColumn, cellRow, second, any)),
+  int written = WritePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, first, second, tileRow, tileColumn,
+                                          MaskOf(bitmap, cellColumn, cellRow, second, any)),
                             offset);
   for (int h = second + 1; h < kColorCount; ++h) {
     if (counts[h] == 0) continue;
     if (Aborted()) break;
-    written += WritePacket(MakeTileBlock(CdgInstruction::TileBlockXor, 0, h ^ first, tileRow,
-                                         tileColumn, MaskOf(bitmap, cellColumn, cellRow, h, any)),
+    written += WritePacket(MakeTileBlock(CdgInstruction::TileBlockXor, 0, h ^ first, tileRow, tileColumn,
+                                         MaskOf(bitmap, cellColumn, cellRow, h, any)),
                            offset + written);
   }
   return written;
 }
 
-std::optional<CdgPacket> MRwGenerator::MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn,
-                                                        int cellRow, int tileColumn, int tileRow,
-                                                        int color, int base) const {
+std::optional<CdgPacket> MRwGenerator::MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn, int cellRow,
+                                                        int tileColumn, int tileRow, int color, int base) const {
   if (!CellInBitmap(cellColumn, cellRow)) return std::nullopt;
   bool any = false;
   const CdgTileRows rows = MaskOf(bitmap, cellColumn, cellRow, color & 0x0F, any);
   if (!any) return std::nullopt;
-  return MakeTileBlock(CdgInstruction::TileBlockXor, 0, (base ^ color) & 0x0F, tileRow, tileColumn,
-                       rows);
+  return MakeTileBlock(CdgInstruction::TileBlockXor, 0, (base ^ color) & 0x0F, tileRow, tileColumn, rows);
 }
 
-int MRwGenerator::ColorIndexOf(const MDrawBitmap& bitmap, Colorref color) {
-  return bitmap.NearestIndex(color);
-}
+int MRwGenerator::ColorIndexOf(const MDrawBitmap& bitmap, Colorref color) { return bitmap.NearestIndex(color); }
 
 void MRwGenerator::PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex) {
   if (m_renderer == nullptr) return;

@@ -19,9 +19,9 @@
 #include "core/cdg/free_slot_finder.h"
 #include "core/cdg/image_struct.h"
 #include "core/cdg/picture_bitmap.h"
-#include "core/cdg/text_type.h"
 #include "core/cdg/preview_target.h"
 #include "core/cdg/screen_geometry.h"
+#include "core/cdg/text_type.h"
 
 namespace lf {
 
@@ -84,13 +84,11 @@ class MRwGenerator {
   // --- cells ------------------------------------------------------------------
   // The tiles reproducing one 6 x 12 cell of `bitmap`: a TileBlockNormal of
   // its two lowest colours, then one TileBlockXor per further colour.
-  int EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn,
-                 int tileRow, int offset);
+  int EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow, int offset);
   // A TileBlockXor turning pixels of colour `base` into `color` where the
   // cell has `color`; nothing when the cell has no such pixel.
-  std::optional<CdgPacket> MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn,
-                                            int cellRow, int tileColumn, int tileRow,
-                                            int color, int base) const;
+  std::optional<CdgPacket> MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn,
+                                            int tileRow, int color, int base) const;
   // The palette index `bitmap` stores `color` as (the nearest entry).
   static int ColorIndexOf(const MDrawBitmap& bitmap, Colorref color);
 
@@ -102,57 +100,50 @@ class MRwGenerator {
   // --- text -------------------------------------------------------------------
   // Lays out line `lineNumber` of `lineCount` in band `band` of
   // `linesPerPage` bands, measured with `font`; returns the bottom.
-  int LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text,
-                 const MTextType& style, int lineCount, int lineNumber,
-                 const MTextTypeVer6* lineStyles, TextRect& rect) const;
+  int LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text, const MTextType& style,
+                 int lineCount, int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const;
   // Draws `text` (lines separated by line feeds) into `bitmap` in the colours
   // `colors16` (each mapped to the bitmap's nearest palette entry).
-  void RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
-                  const MTextType& style, const Colorref* colors16, TextRect* outRect,
-                  const MTextTypeVer6* lineStyles);
+  void RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text, const MTextType& style,
+                  const Colorref* colors16, TextRect* outRect, const MTextTypeVer6* lineStyles);
   // Draws the first last + 1 characters of `text`, '&'s removed as
   // RenderText removes them; reports the rectangle of characters
   // first .. last. Character indices are byte indices into `text`. Only the
   // cells of that rectangle (CellsOf) are drawn: a word costs the word.
-  void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
-                       const MTextType& style, const Colorref* colors16, TextRect* outRect,
-                       int first, int last);
+  void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text, const MTextType& style,
+                       const Colorref* colors16, TextRect* outRect, int first, int last);
 
   // Packets painting the line over tiles of the background colour.
-  int DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style,
-               int backgroundIndex, int offset);
+  int DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style, int backgroundIndex,
+               int offset);
   // Packets painting the line's cells in the background colour.
-  int EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style,
-                int backgroundIndex, int offset);
+  int EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style, int backgroundIndex,
+                int offset);
   // XOR tiles recolouring characters first .. last in `sweepIndex`, spread
   // evenly from `startOffset` to `endOffset`.
-  int SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
-                const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode,
-                int startOffset, int endOffset, TextRect* outRect);
+  int SweepText(int linesPerPage, int band, std::string_view text, int first, int last, const MTextType& style,
+                int backgroundIndex, int sweepIndex, bool boxMode, int startOffset, int endOffset, TextRect* outRect);
 
   // --- pictures and pages ------------------------------------------------------
   // A drawing bitmap with the picture's palette, filled with
   // `backgroundIndex`, with the picture placed on it (ImagePlacement).
-  std::unique_ptr<MDrawBitmap> PlaceImage(const PictureBitmap& picture, int placement,
-                                          int backgroundIndex) const;
+  std::unique_ptr<MDrawBitmap> PlaceImage(const PictureBitmap& picture, int placement, int backgroundIndex) const;
   // The packets of one transition (TransitionType) revealing `bitmap`; an
   // unknown transition writes nothing and returns 0. Covers the top
   // ScreenPercent() of the screen.
-  int EmitTransition(const MDrawBitmap& bitmap, int transition, const Colorref* colors16,
-                     int backgroundIndex, int offset);
+  int EmitTransition(const MDrawBitmap& bitmap, int transition, const Colorref* colors16, int backgroundIndex,
+                     int offset);
   // Places `picture` and emits it; 0 when `picture` is null.
-  int DrawImage(const PictureBitmap* picture, int placement, int transition,
-                const Colorref* colors16, int backgroundIndex, int offset);
+  int DrawImage(const PictureBitmap* picture, int placement, int transition, const Colorref* colors16,
+                int backgroundIndex, int offset);
   // Places `picture`, draws `text` over it in the picture's colours, emits.
-  int DrawImageWithText(const PictureBitmap* picture, int placement, int transition,
-                        const Colorref* colors16, int backgroundIndex, int linesPerPage, int band,
-                        std::string_view text, const MTextType& style, int offset,
-                        const MTextTypeVer6* lineStyles);
+  int DrawImageWithText(const PictureBitmap* picture, int placement, int transition, const Colorref* colors16,
+                        int backgroundIndex, int linesPerPage, int band, std::string_view text, const MTextType& style,
+                        int offset, const MTextTypeVer6* lineStyles);
   // `text` on a plain background of `backgroundIndex`, emitted with the
   // transition; an empty text paints the background only.
-  int DrawTextPage(int linesPerPage, int band, std::string_view text, const MTextType& style,
-                   int transition, int backgroundIndex, const Colorref* colors16, int offset,
-                   const MTextTypeVer6* lineStyles);
+  int DrawTextPage(int linesPerPage, int band, std::string_view text, const MTextType& style, int transition,
+                   int backgroundIndex, const Colorref* colors16, int offset, const MTextTypeVer6* lineStyles);
   // A whole page: colour table, clear, border, picture or text with the draw
   // transition, the hold time, and (when `eraseAfterwards`) the erase
   // transition. Returns 0 when the page's picture cannot be made a bitmap.
@@ -191,9 +182,8 @@ class MRwGenerator {
   // `text` shaped for sweeping in `font`, kept while the sweeps stay on it.
   const MSweptLine& SweptLineFor(const MFontRasterizer& font, std::string_view text);
   // LayoutText for a text already measured as `textWidth` pixels wide.
-  int LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth,
-                     const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
-                     TextRect& rect) const;
+  int LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth, const MTextType& style,
+                     int lineCount, int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const;
 
   IPreviewTarget* m_renderer = nullptr;
   int64_t UsableSlots() const;
@@ -225,8 +215,7 @@ class MRwGenerator {
   int DissolveTransition(const MDrawBitmap& bitmap, int offset);
   int HorizontalScroll(const MDrawBitmap& bitmap, bool right, int offset);
   int VerticalScroll(const MDrawBitmap& bitmap, bool down, int offset);
-  int FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16,
-                     int backgroundIndex, int offset);
+  int FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16, int backgroundIndex, int offset);
   void PreviewRows(const MDrawBitmap& bitmap, int rows);
 };
 

@@ -8,8 +8,8 @@
 namespace lf {
 
 int MRwGenerator::DrawImageWithText(const PictureBitmap* picture, int placement, int transition,
-                                    const Colorref* colors16, int backgroundIndex, int linesPerPage,
-                                    int band, std::string_view text, const MTextType& style, int offset,
+                                    const Colorref* colors16, int backgroundIndex, int linesPerPage, int band,
+                                    std::string_view text, const MTextType& style, int offset,
                                     const MTextTypeVer6* lineStyles) {
   if (!picture) return 0;
   auto bitmap = PlaceImage(*picture, placement, backgroundIndex);
@@ -44,12 +44,11 @@ int MRwGenerator::DrawPage(IMAGE_STRUCT& page, bool eraseAfterwards, int offset)
     std::unique_ptr<PictureBitmap> picture = page.m_picture.ToBitmap(page.m_pictureMode);
     if (!picture) return 0;
     if (page.m_pageText.empty())
-      total += DrawImage(picture.get(), page.m_placement, page.m_drawTransition, colors.data(),
-                         page.m_backgroundColor, offset + total);
+      total += DrawImage(picture.get(), page.m_placement, page.m_drawTransition, colors.data(), page.m_backgroundColor,
+                         offset + total);
     else
       total += DrawImageWithText(picture.get(), page.m_placement, page.m_drawTransition, colors.data(),
-                                 page.m_backgroundColor, 1, 0, page.m_pageText, page.m_style, offset + total,
-                                 nullptr);
+                                 page.m_backgroundColor, 1, 0, page.m_pageText, page.m_style, offset + total, nullptr);
   } else {
     total += DrawTextPage(1, 0, page.m_pageText, page.m_style, page.m_drawTransition, page.m_backgroundColor,
                           colors.data(), offset + total, &page.m_extraLines);

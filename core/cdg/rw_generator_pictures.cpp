@@ -51,8 +51,8 @@ void MRwGenerator::PreviewRows(const MDrawBitmap& bitmap, int rows) {
   PreviewCopy(bitmap, TextRect{0, 0, MDrawBitmap::kWidth, std::clamp(rows, 0, int(MDrawBitmap::kHeight))});
 }
 
-int MRwGenerator::DrawImage(const PictureBitmap* picture, int placement, int transition,
-                            const Colorref* colors16, int backgroundIndex, int offset) {
+int MRwGenerator::DrawImage(const PictureBitmap* picture, int placement, int transition, const Colorref* colors16,
+                            int backgroundIndex, int offset) {
   if (!picture) return 0;
   auto bitmap = PlaceImage(*picture, placement, backgroundIndex);
   PreviewRows(*bitmap, ScreenPercent() * MDrawBitmap::kHeight / 100);

@@ -66,8 +66,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
 TextRect Shifted(const TextRect& r, int d) { return {r.left + d, r.top + d, r.right + d, r.bottom + d}; }
 
 TextRect Clamped(const TextRect& r) {
-  return {std::clamp(r.left, 0, kDrawWidth), std::clamp(r.top, 0, kDrawHeight),
-          std::clamp(r.right, 0, kDrawWidth), std::clamp(r.bottom, 0, kDrawHeight)};
+  return {std::clamp(r.left, 0, kDrawWidth), std::clamp(r.top, 0, kDrawHeight), std::clamp(r.right, 0, kDrawWidth),
+          std::clamp(r.bottom, 0, kDrawHeight)};
 }
 
 int ColorOf(const MDrawBitmap& bitmap, const Colorref* colors16, int colorIndex) {
@@ -113,21 +113,21 @@ const MSweptLine& MRwGenerator::SweptLineFor(const MFontRasterizer& font, std::s
   if (!m_sweptLine || m_sweptLine->font != &font || m_sweptLine->line != text) {
     std::vector<size_t> drawnAt;
     std::string drawn = RemoveAmpersands(text, &drawnAt);
-    m_sweptLine.reset(new MSweptLine{&font, std::string(text), std::move(drawnAt), MShapedLine(font, std::move(drawn))});
+    m_sweptLine.reset(
+        new MSweptLine{&font, std::string(text), std::move(drawnAt), MShapedLine(font, std::move(drawn))});
   }
   return *m_sweptLine;
 }
 
-int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int band,
-                             std::string_view text, const MTextType& style, int lineCount,
-                             int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const {
-  return LayoutMeasured(font, linesPerPage, band, font.Measure(text), style, lineCount, lineNumber, lineStyles,
-                        rect);
+int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text,
+                             const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
+                             TextRect& rect) const {
+  return LayoutMeasured(font, linesPerPage, band, font.Measure(text), style, lineCount, lineNumber, lineStyles, rect);
 }
 
 int MRwGenerator::LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth,
-                                 const MTextType& style, int lineCount, int lineNumber,
-                                 const MTextTypeVer6* lineStyles, TextRect& rect) const {
+                                 const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
+                                 TextRect& rect) const {
   uint32_t flags = style.m_flags;
   int height = style.m_height;
   int hAlign = style.m_hAlign;
@@ -145,16 +145,28 @@ int MRwGenerator::LayoutMeasured(const MFontRasterizer& font, int linesPerPage, 
     h += grow;
   }
   switch (hAlign) {
-    case kAlignCenter: rect.left = (kDrawWidth - w) / 2; break;
-    case kAlignRight: rect.left = kDrawWidth - w; break;
-    default: rect.left = 0; break;
+    case kAlignCenter:
+      rect.left = (kDrawWidth - w) / 2;
+      break;
+    case kAlignRight:
+      rect.left = kDrawWidth - w;
+      break;
+    default:
+      rect.left = 0;
+      break;
   }
   const int bandHeight = kDrawHeight / std::max(linesPerPage, 1);
   const int j = lineNumber, m = lineCount, b = band;
   switch (style.m_vAlign) {
-    case kAlignVCenter: rect.top = j * h + b * bandHeight + (bandHeight - m * h) / 2; break;
-    case kAlignBottom: rect.top = b * bandHeight + bandHeight + j * h - m * h; break;
-    default: rect.top = j * h + b * bandHeight; break;
+    case kAlignVCenter:
+      rect.top = j * h + b * bandHeight + (bandHeight - m * h) / 2;
+      break;
+    case kAlignBottom:
+      rect.top = b * bandHeight + bandHeight + j * h - m * h;
+      break;
+    default:
+      rect.top = j * h + b * bandHeight;
+      break;
   }
   rect.right = rect.left + w + (m_trailingSpace == 1 ? font.AverageCharWidth() : 0);
   rect.bottom = rect.top + std::min(h, bandHeight);
@@ -210,7 +222,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
   if (m > 1) {  // stack the measured lines as one block
     int total = 0;
     for (const Line& line : lines) total += line.rect.Height();
-    int top = style.m_vAlign == kAlignVCenter ? (kDrawHeight - total) / 2
+    int top = style.m_vAlign == kAlignVCenter  ? (kDrawHeight - total) / 2
               : style.m_vAlign == kAlignBottom ? kDrawHeight - total
                                                : 0;
     for (Line& line : lines) {
@@ -238,9 +250,9 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
   if (outRect != nullptr) *outRect = Clamped(Shifted(lines.back().rect, -lines.back().shift));
 }
 
-void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band,
-                                   std::string_view text, const MTextType& style,
-                                   const Colorref* colors16, TextRect* outRect, int first, int last) {
+void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                                   const MTextType& style, const Colorref* colors16, TextRect* outRect, int first,
+                                   int last) {
   if (outRect != nullptr) *outRect = TextRect{};
   if (text.empty() || colors16 == nullptr) return;
   const MFontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
@@ -347,8 +359,8 @@ int MRwGenerator::EraseText(int linesPerPage, int band, std::string_view text, c
 }
 
 int MRwGenerator::SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
-                            const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode,
-                            int startOffset, int endOffset, TextRect* outRect) {
+                            const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode, int startOffset,
+                            int endOffset, TextRect* outRect) {
   if (text.empty() || Aborted()) return 0;
   const Palette16 grey = GreyPalette();
   MDrawBitmap bitmap(grey, backgroundIndex);
@@ -384,8 +396,7 @@ int MRwGenerator::SweepText(int linesPerPage, int band, std::string_view text, i
   std::vector<CdgPacket> tiles;
   ForEachCell(rect, [&](int column, int row) {
     if (Aborted()) return false;
-    if (auto tile = MakeColorXorTile(bitmap, column, row, column + 1, row + 1, sweep, base))
-      tiles.push_back(*tile);
+    if (auto tile = MakeColorXorTile(bitmap, column, row, column + 1, row + 1, sweep, base)) tiles.push_back(*tile);
     return true;
   });
 

@@ -45,9 +45,7 @@ constexpr int kLastVStepCell = kVStepCells * kMaxVOffset;
 }  // namespace
 
 // Rows 0 .. CoveredRows() - 1 are drawn by the top-down orders.
-int MRwGenerator::CoveredRows() const {
-  return std::clamp(m_screenPercent * kDrawRows / 100, 0, kDrawRows);
-}
+int MRwGenerator::CoveredRows() const { return std::clamp(m_screenPercent * kDrawRows / 100, 0, kDrawRows); }
 
 // The first row of the bottom-up orders (Fill Up, Scroll Down).
 int MRwGenerator::LastCoveredRow() const {
@@ -115,9 +113,8 @@ int MRwGenerator::FillTransition(const MDrawBitmap& bitmap, int transition, int 
 }
 
 int MRwGenerator::DissolveTransition(const MDrawBitmap& bitmap, int offset) {
-  uint32_t seed = m_dissolveSeed
-                      ? *m_dissolveSeed
-                      : uint32_t(std::chrono::system_clock::now().time_since_epoch().count());
+  uint32_t seed =
+      m_dissolveSeed ? *m_dissolveSeed : uint32_t(std::chrono::system_clock::now().time_since_epoch().count());
   DissolveRandom random(seed);
   std::array<bool, kCellCount> visited{};
   const int rows = CoveredRows();
@@ -214,8 +211,8 @@ int MRwGenerator::VerticalScroll(const MDrawBitmap& bitmap, bool down, int offse
 // Fade In draws the picture while every colour equals the background colour,
 // then moves each entry towards its own colour in eight steps; Fade Out moves
 // every entry to the background colour and draws nothing.
-int MRwGenerator::FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16,
-                                 int backgroundIndex, int offset) {
+int MRwGenerator::FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16, int backgroundIndex,
+                                 int offset) {
   if (!colors16) return 0;
   const Colorref background = colors16[backgroundIndex & 0x0F];
   std::array<Colorref, kColorCount> table{};

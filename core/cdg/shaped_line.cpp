@@ -32,9 +32,9 @@ MShapedLine::MShapedLine(const MFontRasterizer& font, std::string text)
 size_t MShapedLine::GlyphsBefore(size_t at) const {
   if (at >= m_text.size()) return m_run.glyphs.size();
   const auto& glyphs = m_run.glyphs;
-  return static_cast<size_t>(std::partition_point(glyphs.begin(), glyphs.end(),
-                                                  [at](const MTextRun::Glyph& g) { return g.cluster < at; }) -
-                             glyphs.begin());
+  return static_cast<size_t>(
+      std::partition_point(glyphs.begin(), glyphs.end(), [at](const MTextRun::Glyph& g) { return g.cluster < at; }) -
+      glyphs.begin());
 }
 
 // HarfBuzz marks where a cut changes the shaping, but it assumes the text
@@ -62,9 +62,10 @@ MTextRun MShapedLine::Reaching(size_t count, int x, int left, int right, int mar
   const size_t first = static_cast<size_t>(
       std::partition_point(begin, end, [&](int inkRight) { return x + inkRight + margin <= left; }) - begin);
   const auto leftBegin = m_inkLeftMin.begin();
-  const size_t last = static_cast<size_t>(
-      std::partition_point(leftBegin, leftBegin + static_cast<std::ptrdiff_t>(count),
-                           [&](int inkLeft) { return x + inkLeft - margin < right; }) - leftBegin);
+  const size_t last =
+      static_cast<size_t>(std::partition_point(leftBegin, leftBegin + static_cast<std::ptrdiff_t>(count),
+                                               [&](int inkLeft) { return x + inkLeft - margin < right; }) -
+                          leftBegin);
   for (size_t i = first; i < last; ++i) {
     const MTextRun::Glyph& glyph = m_run.glyphs[i];
     const GlyphImage& image = *glyph.image;

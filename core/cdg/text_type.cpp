@@ -19,11 +19,10 @@ void MTextType::SetFaceName(std::string_view face) {
 }
 
 bool MTextType::operator==(const MTextType& other) const {
-  return std::strncmp(m_faceName, other.m_faceName, kFaceNameSize) == 0 &&
-         m_color == other.m_color && m_height == other.m_height && m_flags == other.m_flags &&
-         m_hAlign == other.m_hAlign && m_vAlign == other.m_vAlign &&
-         m_outlineColor == other.m_outlineColor && m_backgroundBox == other.m_backgroundBox &&
-         m_backgroundColor == other.m_backgroundColor;
+  return std::strncmp(m_faceName, other.m_faceName, kFaceNameSize) == 0 && m_color == other.m_color &&
+         m_height == other.m_height && m_flags == other.m_flags && m_hAlign == other.m_hAlign &&
+         m_vAlign == other.m_vAlign && m_outlineColor == other.m_outlineColor &&
+         m_backgroundBox == other.m_backgroundBox && m_backgroundColor == other.m_backgroundColor;
 }
 
 void MTextTypeVer6::Add(const MLineStyle& style, int position) {
@@ -33,8 +32,7 @@ void MTextTypeVer6::Add(const MLineStyle& style, int position) {
     m_lines.insert(m_lines.begin() + position, style);
 }
 
-void MTextTypeVer6::Add(int color, int height, uint32_t flags, std::string_view faceName,
-                        int hAlign, int position) {
+void MTextTypeVer6::Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign, int position) {
   Add(MLineStyle{color, height, flags, std::string(faceName), hAlign}, position);
 }
 

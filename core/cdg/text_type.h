@@ -47,15 +47,15 @@ class MTextType {
 
   bool operator==(const MTextType& other) const;
 
-  char m_faceName[kFaceNameSize];   // zero-terminated
-  int32_t m_color = 0;              // colour index of the text
-  int32_t m_height = 12;            // font cell height in drawing-bitmap pixels
-  uint32_t m_flags = 0;             // kTextBold | kTextItalic | kTextOutline | kTextUnderline
-  int32_t m_hAlign = kAlignLeft;    // kAlignCenter, kAlignLeft, kAlignRight
-  int32_t m_vAlign = kAlignTop;     // kAlignVCenter, kAlignTop, kAlignBottom
-  int32_t m_outlineColor = 0;       // colour index of the outline
-  int32_t m_backgroundBox = 0;      // 1: text on an opaque box of the background colour
-  int32_t m_backgroundColor = 0;    // box colour index (and the base colour of a sweep)
+  char m_faceName[kFaceNameSize];  // zero-terminated
+  int32_t m_color = 0;             // colour index of the text
+  int32_t m_height = 12;           // font cell height in drawing-bitmap pixels
+  uint32_t m_flags = 0;            // kTextBold | kTextItalic | kTextOutline | kTextUnderline
+  int32_t m_hAlign = kAlignLeft;   // kAlignCenter, kAlignLeft, kAlignRight
+  int32_t m_vAlign = kAlignTop;    // kAlignVCenter, kAlignTop, kAlignBottom
+  int32_t m_outlineColor = 0;      // colour index of the outline
+  int32_t m_backgroundBox = 0;     // 1: text on an opaque box of the background colour
+  int32_t m_backgroundColor = 0;   // box colour index (and the base colour of a sweep)
 };
 
 // The text colours of the duet parts.
@@ -94,8 +94,7 @@ class MTextTypeVer6 {
 
   // Inserts at `position`; a negative or too large position appends.
   void Add(const MLineStyle& style, int position = -1);
-  void Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign,
-           int position = -1);
+  void Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign, int position = -1);
   void RemoveAt(int index);
   void Clear() { m_lines.clear(); }
   int Count() const { return static_cast<int>(m_lines.size()); }

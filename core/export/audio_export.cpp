@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/export/cdg_file.h"
-#include "core/platform/staged_output.h"
 #include "core/export/zip_archive.h"
+#include "core/platform/staged_output.h"
 
 namespace lf {
 
@@ -36,8 +36,10 @@ AudioExportPaths PathsOf(const AudioExportJob& job) {
 ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, IProgress& progress) {
   const bool wma = job.type == ExportType::WmaG;
   const std::string audioError = wma ? "Unable to create WMA file." : "Unable to create MP3 file.";
-  if (job.type != ExportType::Mp3G && job.type != ExportType::WmaG) return Fail(audioError, "not an audio export type", Reason::Failed);
-  if (!services.encode) return Fail(audioError, wma ? "WMA encoding is not available" : "MP3 encoding is not available", Reason::Failed);
+  if (job.type != ExportType::Mp3G && job.type != ExportType::WmaG)
+    return Fail(audioError, "not an audio export type", Reason::Failed);
+  if (!services.encode)
+    return Fail(audioError, wma ? "WMA encoding is not available" : "MP3 encoding is not available", Reason::Failed);
   if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Fail(audioError, problem);
 
   const AudioExportPaths paths = PathsOf(job);
@@ -54,8 +56,8 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
   if (!paths.zip.empty()) zip = std::make_unique<StagedOutput>(paths.zip);
 
   progress.SetCaption(kCompressingCaption);
-  EncodeRequest request{job.type, job.workingWavPath, audio.TempPath(), job.bitRate,
-                        job.title, job.artist, job.leadIn, job.musicSilence, job.tail};
+  EncodeRequest request{job.type,   job.workingWavPath, audio.TempPath(), job.bitRate, job.title,
+                        job.artist, job.leadIn,         job.musicSilence, job.tail};
   std::string encodeError;
   if (!services.encode(request, progress, encodeError) || !std::filesystem::exists(audio.TempPath())) {
     return Fail(audioError, encodeError.empty() ? "the encoder could not write " + paths.audio : encodeError);

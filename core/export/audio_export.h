@@ -37,7 +37,7 @@ AudioExportServices DefaultAudioExportServices();
 
 struct AudioExportJob {
   ExportType type = ExportType::Mp3G;
-  std::string outputPath;      // the audio file, or the zip file when `zip`
+  std::string outputPath;  // the audio file, or the zip file when `zip`
   bool zip = false;
   std::string workingWavPath;  // the prepared music
   std::string musicPath;       // the project's own music: never overwritten
@@ -45,8 +45,8 @@ struct AudioExportJob {
   std::string title;
   std::string artist;
   int leadIn = 0;
-  int musicSilence = 0;        // silence the song counts past the working music's end
-  int tail = 0;                // the song's credits length
+  int musicSilence = 0;             // silence the song counts past the working music's end
+  int tail = 0;                     // the song's credits length
   const uint8_t* stream = nullptr;  // the song's output buffer
   int streamSize = 0;
   // Lyric file: the song's lines with their word times.

@@ -90,15 +90,16 @@ void TakeSubcode(const BinExportJob& job, int64_t pos, uint8_t* out, int bytes) 
 }  // namespace
 
 ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
-  if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty()) return Refuse(Reason::WriteFailed, problem);
-  if (SameFile(job.outputPath, job.workingWavPath)) return Refuse(Reason::WriteFailed, "the BIN file would overwrite the music");
+  if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty())
+    return Refuse(Reason::WriteFailed, problem);
+  if (SameFile(job.outputPath, job.workingWavPath))
+    return Refuse(Reason::WriteFailed, "the BIN file would overwrite the music");
 
   WavInFile wav(job.workingWavPath);
   if (!wav.IsOpen()) {
     return Refuse(Reason::Failed, "cannot read the working music file " + job.workingWavPath);
   }
-  if (std::string refusal = BinNotAllowedText(int(wav.SampleRate()), int(wav.ChannelCount()),
-                                              int(wav.BitsPerSample()));
+  if (std::string refusal = BinNotAllowedText(int(wav.SampleRate()), int(wav.ChannelCount()), int(wav.BitsPerSample()));
       !refusal.empty()) {
     return Refuse(Reason::BadInput, refusal);
   }
@@ -161,7 +162,8 @@ ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
   const bool closeFailed = std::fclose(file) != 0;
   if (cancelled) return ExportOutcome::Cancelled();  // `staged` removes the partial file
   if (reader.ReadFailed()) return Refuse(Reason::Failed, "cannot read the working music file " + job.workingWavPath);
-  if (writeFailed || closeFailed) return Refuse(Reason::WriteFailed, "cannot write " + job.outputPath + " (disk full?)");
+  if (writeFailed || closeFailed)
+    return Refuse(Reason::WriteFailed, "cannot write " + job.outputPath + " (disk full?)");
   std::string error;
   if (!staged.Commit(&error)) return Refuse(Reason::WriteFailed, error);
   if (lastPercent < 100) progress.Report(100);

@@ -13,7 +13,7 @@
 namespace lf {
 
 inline constexpr int kBinBlockAudioBytes = 13 * kBinAudioBytes;  // 30,576: one block
-inline constexpr int kBinBlockSubcodeBytes = 13 * 96;           // 1,248: its subcode
+inline constexpr int kBinBlockSubcodeBytes = 13 * 96;            // 1,248: its subcode
 
 struct BinExportJob {
   std::string outputPath;

@@ -14,9 +14,12 @@ const std::vector<std::string>& CompressionEntries(ExportType type) {
   static const std::vector<std::string> mp3{"320k", "256k", "224k", "192k", "160k", "144k", "128k", "112k"};
   static const std::vector<std::string> none;
   switch (type) {
-    case ExportType::WmaG: return wma;
-    case ExportType::Mp3G: return mp3;
-    default: return none;
+    case ExportType::WmaG:
+      return wma;
+    case ExportType::Mp3G:
+      return mp3;
+    default:
+      return none;
   }
 }
 
@@ -41,10 +44,14 @@ int SelectEntryFor(const std::vector<std::string>& entries, int value) {
 
 int WmaProfileNumber(int bitRate) {
   switch (bitRate) {
-    case 96: return 23;
-    case 160: return 25;
-    case 192: return 26;
-    default: return 24;
+    case 96:
+      return 23;
+    case 160:
+      return 25;
+    case 192:
+      return 26;
+    default:
+      return 24;
   }
 }
 
@@ -94,9 +101,15 @@ void ExportChoices::ApplyType(ExportType type) {
 
   int value = m_selection >= 0 ? EntryValue(m_entries[size_t(m_selection)]) : kDefaultExportBitRate;
   if (m_previousType == ExportType::WmaG) {
-    if (m_selection >= 0) m_wmaBitRate = value; else value = m_wmaBitRate;
+    if (m_selection >= 0)
+      m_wmaBitRate = value;
+    else
+      value = m_wmaBitRate;
   } else if (m_previousType == ExportType::Mp3G) {
-    if (m_selection >= 0) m_mp3BitRate = value; else value = m_mp3BitRate;
+    if (m_selection >= 0)
+      m_mp3BitRate = value;
+    else
+      value = m_mp3BitRate;
   }
   m_entries = CompressionEntries(type);
   m_selection = SelectEntryFor(m_entries, value);

@@ -10,7 +10,7 @@
 namespace lf {
 
 struct ExportFormat {
-  const char* name;       // as `export --format` takes it
+  const char* name;  // as `export --format` takes it
   ExportType type;
   const char* extension;  // of the file the export writes, with its dot
 };

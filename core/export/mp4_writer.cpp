@@ -19,7 +19,7 @@ namespace lf {
 
 namespace {
 
-constexpr std::array<const char*, 10> kPresets{"ultrafast", "superfast", "veryfast", "faster", "fast",
+constexpr std::array<const char*, 10> kPresets{"ultrafast", "superfast", "veryfast", "faster",   "fast",
                                                "medium",    "slow",      "slower",   "veryslow", "placebo"};
 // Black in limited-range YUV.
 constexpr uint8_t kBlackLuma = 16, kNeutralChroma = 128;

@@ -17,11 +17,11 @@ inline constexpr int kVideoAudioBitRate = 192000;
 struct Mp4Settings {
   int width = 1280, height = 720;  // even
   int fps = 30;
-  int crf = kDefaultVideoCrf;      // 0 (lossless) .. 51
+  int crf = kDefaultVideoCrf;  // 0 (lossless) .. 51
   std::string preset = kDefaultVideoPreset;
   // Where painted rows go: the picture's left edge, top edge and width in the frame (even).
   int pictureLeft = 0, pictureTop = 0, pictureWidth = 0;
-  uint32_t audioRate = 44100;      // the PCM that WriteAudio takes
+  uint32_t audioRate = 44100;  // the PCM that WriteAudio takes
   int audioChannels = 2, audioBits = 16;
   std::string title, artist;
 };

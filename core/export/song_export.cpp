@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "core/audio/wav_file.h"
+#include "core/platform/staged_output.h"
 #include "core/song/song_build.h"
 #include "core/song/song_settings.h"
-#include "core/platform/staged_output.h"
 
 namespace lf {
 
@@ -14,10 +14,14 @@ namespace {
 
 std::string CreateError(ExportType type) {
   switch (type) {
-    case ExportType::Bin: return "Unable to create BIN file.";
-    case ExportType::WmaG: return "Unable to create WMA file.";
-    case ExportType::Mp4: return "Unable to create MP4 file.";
-    default: return "Unable to create MP3 file.";
+    case ExportType::Bin:
+      return "Unable to create BIN file.";
+    case ExportType::WmaG:
+      return "Unable to create WMA file.";
+    case ExportType::Mp4:
+      return "Unable to create MP4 file.";
+    default:
+      return "Unable to create MP3 file.";
   }
 }
 
@@ -80,7 +84,8 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
   const std::string createError = CreateError(request.type);
   const std::string working = song.WorkingMusicPath();
   WavInFile music(working);
-  if (working.empty() || !music.IsOpen()) return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
+  if (working.empty() || !music.IsOpen())
+    return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
   if (bin) {
     const std::string refusal = BinNotAllowedText(int(music.SampleRate()), music.ChannelCount(), music.BitsPerSample());
     if (!refusal.empty()) return Refuse(Reason::BadInput, refusal, kBinNotAllowedTitle, refusal);
@@ -94,14 +99,15 @@ ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, 
   CancelOnlyProgress compileProgress(progress);
   const SongBuild compiled = CompileSongStream(song, &compileProgress);
   if (compiled.reason == Reason::Cancelled) return ExportOutcome::Cancelled();
-  if (!compiled) return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled: " + compiled.detail);
+  if (!compiled)
+    return Refuse(Reason::Failed, createError, "Error", "the song could not be compiled: " + compiled.detail);
   const int leadIn = compiled.result.leadIn;
   const int endOffset = int(compiled.result.endOffset);
 
   ExportOutcome outcome;
   if (bin) {
-    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()), endOffset,
-                     leadIn, song.MusicLength()};
+    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()),
+                     endOffset,          leadIn,  song.MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
   } else if (request.type == ExportType::Mp4) {

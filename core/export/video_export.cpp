@@ -5,10 +5,10 @@
 
 #include "core/audio/padded_pcm.h"
 #include "core/audio/pcm_source.h"
-#include "core/playback/rw_renderer.h"
-#include "core/playback/cdg_decoder.h"
 #include "core/export/video_canvas.h"
 #include "core/platform/staged_output.h"
+#include "core/playback/cdg_decoder.h"
+#include "core/playback/rw_renderer.h"
 
 namespace lf {
 
@@ -53,7 +53,8 @@ class VideoRun {
         m_canvas(layout),
         m_audio(music, job.leadIn, job.musicSilence + job.tail),
         m_pcm(size_t(music.Format().sampleRate) / 10 * size_t(music.Format().BlockAlign())),
-        m_rate(music.Format().sampleRate), m_block(music.Format().BlockAlign()) {
+        m_rate(music.Format().sampleRate),
+        m_block(music.Format().BlockAlign()) {
     m_renderer.SetHoldDisplay(true);  // nothing is attached to it: no repaints to work out
   }
 

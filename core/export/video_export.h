@@ -38,9 +38,9 @@ struct VideoExportJob {
   std::string musicPath;       // the project's own music: never overwritten
   std::string title;
   std::string artist;
-  int leadIn = 0;        // silent sample frames before the music
-  int musicSilence = 0;  // silence the song counts past the working music's end
-  int tail = 0;          // and after it (the credits)
+  int leadIn = 0;                   // silent sample frames before the music
+  int musicSilence = 0;             // silence the song counts past the working music's end
+  int tail = 0;                     // and after it (the credits)
   const uint8_t* stream = nullptr;  // the song's output buffer
   int streamSize = 0;
   VideoOptions video;

@@ -21,11 +21,11 @@ const std::vector<VideoFrameSize>& VideoFrameSizes();
 std::optional<VideoFrameSize> VideoFrameSizeNamed(const std::string& name);
 
 struct VideoLayout {
-  int width = 0, height = 0;              // the frame
-  int sourceLeft = 0, sourceTop = 0;      // the part of the screen shown
+  int width = 0, height = 0;          // the frame
+  int sourceLeft = 0, sourceTop = 0;  // the part of the screen shown
   int sourceWidth = 0, sourceHeight = 0;
-  int scale = 0;                          // a screen pixel becomes scale x scale frame pixels
-  int left = 0, top = 0;                  // the enlarged picture's place in the frame (even, for 4:2:0)
+  int scale = 0;          // a screen pixel becomes scale x scale frame pixels
+  int left = 0, top = 0;  // the enlarged picture's place in the frame (even, for 4:2:0)
   int PictureWidth() const { return sourceWidth * scale; }
   int PictureHeight() const { return sourceHeight * scale; }
   bool Fits() const { return scale >= 1; }

@@ -1,9 +1,9 @@
 #pragma once
 // Copies the times of an LRC file onto the song's words, so that a song
 // imported from LRC starts out placed.
+#include "core/lyrics/lrc_file.h"
 #include "core/song/karaoke_line_list.h"
 #include "core/song/song_settings.h"
-#include "core/lyrics/lrc_file.h"
 
 namespace lf {
 

@@ -4,8 +4,8 @@
 // them their times) go, the text is laid out afresh, and the timings of an
 // LRC file are copied onto its words, so that the song starts out placed;
 // its [ar:] and [ti:] fill the song's artist and title when they are empty.
-#include "core/song/song_settings.h"
 #include "core/lyrics/lyrics_import.h"
+#include "core/song/song_settings.h"
 
 namespace lf {
 

@@ -100,9 +100,10 @@ std::string FormatLyricsText(std::string_view text, size_t start, size_t end, Fo
   const std::vector<Char> chars = Decode(text);
   // Character positions of the range's ends (a range end inside a character
   // takes in that whole character).
-  const auto first = static_cast<size_t>(
-      std::lower_bound(chars.begin(), chars.end(), start, [](const Char& c, size_t at) { return c.offset + c.length <= at; }) -
-      chars.begin());
+  const auto first =
+      static_cast<size_t>(std::lower_bound(chars.begin(), chars.end(), start,
+                                           [](const Char& c, size_t at) { return c.offset + c.length <= at; }) -
+                          chars.begin());
   const auto last = static_cast<size_t>(
       std::lower_bound(chars.begin(), chars.end(), end, [](const Char& c, size_t at) { return c.offset < at; }) -
       chars.begin());
@@ -123,9 +124,15 @@ std::string FormatCommandLabel(FormatCommand command, bool partialSelection, boo
   const char* scope = partialSelection ? " Selection" : " All";
   std::string label;
   switch (command) {
-    case FormatCommand::Capitalize: label = std::string("&Capitalize") + scope; break;
-    case FormatCommand::Lowercase: label = std::string("&Lowercase") + scope; break;
-    case FormatCommand::CapitalizeFirstWord: label = "Capitalize &First Word"; break;
+    case FormatCommand::Capitalize:
+      label = std::string("&Capitalize") + scope;
+      break;
+    case FormatCommand::Lowercase:
+      label = std::string("&Lowercase") + scope;
+      break;
+    case FormatCommand::CapitalizeFirstWord:
+      label = "Capitalize &First Word";
+      break;
   }
   if (!withMnemonic) label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
   return label;

@@ -108,8 +108,7 @@ LyricsImport ImportLyricsFile(const std::string& path) {
 
   if (!lineError.empty())
     return Fail(std::move(r), Reason::BadInput, LyricsLineError(lineError), MessageIcon::Error, path);
-  if (r.text.empty())
-    return Fail(std::move(r), Reason::BadInput, kLyricsNoLyricsError, MessageIcon::Error, path);
+  if (r.text.empty()) return Fail(std::move(r), Reason::BadInput, kLyricsNoLyricsError, MessageIcon::Error, path);
   return r;
 }
 

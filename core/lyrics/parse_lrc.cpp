@@ -1,8 +1,8 @@
 #include "core/lyrics/parse_lrc.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "core/lyrics/decode_lyrics_text.h"
@@ -11,9 +11,7 @@ namespace lf {
 
 namespace {
 
-bool IsWhite(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
+bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -70,8 +68,10 @@ TagTime ReadTagTime(std::string_view content, int32_t& ms) {
   if (p >= content.size() || !IsDigit(content[p])) return TagTime::Unreadable;
   const int64_t seconds = ReadDigits(content, p);
   int64_t fraction = 0;
-  if (p < content.size() && (content[p] == '.' || content[p] == ',')) fraction = ReadFractionMs(content, ++p);
-  else if (p < content.size() && content[p] == ':') ReadDigits(content, ++p);
+  if (p < content.size() && (content[p] == '.' || content[p] == ','))
+    fraction = ReadFractionMs(content, ++p);
+  else if (p < content.size() && content[p] == ':')
+    ReadDigits(content, ++p);
   if (p != content.size()) return TagTime::Unreadable;
   ms = ClampTime(minutes * 60'000 + seconds * 1000 + fraction);
   return TagTime::Time;
@@ -96,14 +96,22 @@ void ReadIdTag(std::string_view content, LrcFile& lrc) {
   for (char& c : key)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   const std::string_view value = content.substr(colon + 1);
-  if (key == "ar") lrc.artist = value;
-  else if (key == "al") lrc.album = value;
-  else if (key == "ti") lrc.title = value;
-  else if (key == "au") lrc.author = value;
-  else if (key == "by") lrc.creator = value;
-  else if (key == "re") lrc.tool = value;
-  else if (key == "ve") lrc.toolVersion = value;
-  else if (key == "offset") lrc.offset = ReadSigned(value);
+  if (key == "ar")
+    lrc.artist = value;
+  else if (key == "al")
+    lrc.album = value;
+  else if (key == "ti")
+    lrc.title = value;
+  else if (key == "au")
+    lrc.author = value;
+  else if (key == "by")
+    lrc.creator = value;
+  else if (key == "re")
+    lrc.tool = value;
+  else if (key == "ve")
+    lrc.toolVersion = value;
+  else if (key == "offset")
+    lrc.offset = ReadSigned(value);
   else if (key == "length") {
     const std::string_view v = TrimLeft(value);
     const size_t sep = v.find(':');
@@ -174,8 +182,8 @@ std::string SquareWordTagsToAngle(std::string_view s) {
 
 // One timed line before it takes its place in time order.
 struct TimedLine {
-  int32_t time = 0;        // its line tag
-  std::string text;        // as it joins the lyric text, word tags included, ended by LF
+  int32_t time = 0;  // its line tag
+  std::string text;  // as it joins the lyric text, word tags included, ended by LF
   LrcLine line;
   bool endsFromTags = false;  // read once the file had shown a word tag
 };
@@ -386,8 +394,10 @@ size_t ParseLrc(std::string_view data, std::string& text, LrcFile& lrc, std::str
   // Repeated lines join the others in time order; equal times keep file order.
   std::stable_sort(st.lines.begin(), st.lines.end(),
                    [](const TimedLine& a, const TimedLine& b) { return a.time < b.time; });
-  if (st.enhanced) MendEnhancedEnds(st.lines);
-  else SpreadWords(st.lines);
+  if (st.enhanced)
+    MendEnhancedEnds(st.lines);
+  else
+    SpreadWords(st.lines);
   ApplyOffset(lrc.offset, st.lines);
 
   std::string all_text;

@@ -131,7 +131,8 @@ std::vector<TimedText> LyricTexts(const std::vector<Track>& tracks) {
   std::vector<TimedText> lyrics;
   for (const Track& t : tracks) lyrics.insert(lyrics.end(), t.lyrics.begin(), t.lyrics.end());
   if (!lyrics.empty()) {
-    std::stable_sort(lyrics.begin(), lyrics.end(), [](const TimedText& a, const TimedText& b) { return a.tick < b.tick; });
+    std::stable_sort(lyrics.begin(), lyrics.end(),
+                     [](const TimedText& a, const TimedText& b) { return a.tick < b.tick; });
     return lyrics;
   }
   const Track* chosen = nullptr;

@@ -8,15 +8,23 @@ namespace lf {
 
 class Event {
  public:
-  explicit Event(bool manualReset, bool initiallySet = false)
-      : m_manualReset(manualReset), m_set(initiallySet) {}
+  explicit Event(bool manualReset, bool initiallySet = false) : m_manualReset(manualReset), m_set(initiallySet) {}
 
   void Set() {
-    { std::lock_guard lock(m_mutex); m_set = true; }
+    {
+      std::lock_guard lock(m_mutex);
+      m_set = true;
+    }
     m_cv.notify_all();
   }
-  void Reset() { std::lock_guard lock(m_mutex); m_set = false; }
-  bool IsSet() const { std::lock_guard lock(m_mutex); return m_set; }
+  void Reset() {
+    std::lock_guard lock(m_mutex);
+    m_set = false;
+  }
+  bool IsSet() const {
+    std::lock_guard lock(m_mutex);
+    return m_set;
+  }
 
   // Waits until set; an auto-reset event is cleared by the waiter it wakes.
   void Wait() {

@@ -11,8 +11,7 @@ namespace lf {
 
 // The demuxers of the music the program decodes and of the pictures it reads.
 inline constexpr const char* kAudioDemuxers = "mp3,asf,mov,ogg,flac,wav,w64,aac,matroska,aiff";
-inline constexpr const char* kPictureDemuxers =
-    "image2,bmp_pipe,jpeg_pipe,gif,gif_pipe,tiff_pipe,png_pipe";
+inline constexpr const char* kPictureDemuxers = "image2,bmp_pipe,jpeg_pipe,gif,gif_pipe,tiff_pipe,png_pipe";
 
 // avformat_open_input on `path` made absolute, under the rules above. Returns
 // FFmpeg's result (negative on failure); `*format` is null after a failure.

@@ -27,7 +27,7 @@ struct Outcome {
   std::string text;     // the message as the user sees it; empty when nothing is to be shown
   std::string caption;  // its title
   MessageIcon icon = MessageIcon::None;
-  std::string detail;   // context for one error line or a log (which file, which step); not shown in a box
+  std::string detail;  // context for one error line or a log (which file, which step); not shown in a box
 
   bool Ok() const { return reason == Reason::None; }
   explicit operator bool() const { return Ok(); }
@@ -38,7 +38,9 @@ struct Outcome {
     return {reason, std::move(text), std::move(caption), icon, std::move(detail)};
   }
   // Nothing to show the user (a cancel, a quiet failure); `detail` says what happened.
-  static Outcome Quiet(Reason reason, std::string detail) { return {reason, {}, {}, MessageIcon::None, std::move(detail)}; }
+  static Outcome Quiet(Reason reason, std::string detail) {
+    return {reason, {}, {}, MessageIcon::None, std::move(detail)};
+  }
 };
 
 // The front end's part: shows the outcome's message through the message sink

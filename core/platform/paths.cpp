@@ -5,11 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <mutex>
-
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
 

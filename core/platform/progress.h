@@ -39,7 +39,9 @@ class FunctionProgress : public IProgress {
  public:
   explicit FunctionProgress(std::function<void(int)> report, std::function<bool()> cancel = {})
       : m_report(std::move(report)), m_cancel(std::move(cancel)) {}
-  void Report(int percent) override { if (m_report) m_report(percent); }
+  void Report(int percent) override {
+    if (m_report) m_report(percent);
+  }
   bool CancelRequested() const override { return m_cancel && m_cancel(); }
 
  private:

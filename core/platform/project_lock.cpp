@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -99,8 +99,10 @@ std::string ProjectLockHolder(const std::string& projectPath) {
   const int fd = open(ProjectLockPath(projectPath).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return "";
   std::string holder;
-  if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) holder = ReadHolder(fd);
-  else flock(fd, LOCK_UN);
+  if (flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+    holder = ReadHolder(fd);
+  else
+    flock(fd, LOCK_UN);
   close(fd);
   return holder;
 }

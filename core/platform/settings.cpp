@@ -14,8 +14,7 @@ int ISettings::Int(const std::string& group, const std::string& key, int fallbac
   return static_cast<int>(n);
 }
 
-std::string ISettings::String(const std::string& group, const std::string& key,
-                              const std::string& fallback) const {
+std::string ISettings::String(const std::string& group, const std::string& key, const std::string& fallback) const {
   auto v = Value(group, key);
   return v ? *v : fallback;
 }

@@ -38,8 +38,7 @@ std::string CutUtf8(const std::string& text, size_t bytes) {
 
 std::string TempNameFor(const fs::path& finalPath) {
   static std::atomic<unsigned> counter{0};
-  const std::string prefix =
-      kStagingPrefix + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-";
+  const std::string prefix = kStagingPrefix + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-";
   const size_t limit = NameLimit(finalPath.parent_path());
   std::string stem = finalPath.stem().string();
   std::string extension = finalPath.extension().string();

@@ -20,13 +20,15 @@ void MCdgDecoder::Decode(const CdgPacket& packet, MRwRenderer& r) {
       if (packet.TileChannel() > 1) break;  // only channels 0 and 1 are shown
       const bool isXor = packet.InstructionCode() == static_cast<uint8_t>(CdgInstruction::TileBlockXor);
       const int row = packet.TileRow(), column = packet.TileColumn();
-      if (isXor) r.XorTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
-      else r.DrawTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
+      if (isXor)
+        r.XorTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
+      else
+        r.DrawTile(row, column, packet.TileColor0(), packet.TileColor1(), packet.TileBits());
       break;
     }
     case CdgInstruction::ScrollPreset:
-      r.ScrollPreset(packet.ScrollFillColor(), packet.ScrollHCommand(), packet.ScrollHOffset(),
-                     packet.ScrollVCommand(), packet.ScrollVOffset());
+      r.ScrollPreset(packet.ScrollFillColor(), packet.ScrollHCommand(), packet.ScrollHOffset(), packet.ScrollVCommand(),
+                     packet.ScrollVOffset());
       break;
     case CdgInstruction::ScrollCopy:
       r.ScrollCopy(packet.ScrollHCommand(), packet.ScrollHOffset(), packet.ScrollVCommand(), packet.ScrollVOffset());

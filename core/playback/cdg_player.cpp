@@ -1,7 +1,5 @@
 #include "core/playback/cdg_player.h"
 
-#include "core/cdg/packet_time.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,11 +9,12 @@
 #include "core/audio/sound_device.h"
 #include "core/audio/tempo_pitch_processor.h"
 #include "core/audio/wav_file.h"
-#include "core/playback/rw_player.h"
-#include "core/playback/rw_renderer.h"
+#include "core/cdg/packet_time.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/platform/thread_priority.h"
+#include "core/playback/rw_player.h"
+#include "core/playback/rw_renderer.h"
 
 namespace lf {
 
@@ -33,9 +32,7 @@ void JoinUnlessSelf(std::thread& t) {
 }  // namespace
 
 MCdgPlayer::MCdgPlayer(MRwRenderer* renderer, const PlaybackClock& clock)
-    : m_renderer(renderer ? renderer->Handle() : nullptr),
-      m_clock(clock),
-      m_device(std::make_unique<SoundDevice>()) {}
+    : m_renderer(renderer ? renderer->Handle() : nullptr), m_clock(clock), m_device(std::make_unique<SoundDevice>()) {}
 
 MCdgPlayer::~MCdgPlayer() {
   Stop();
@@ -161,8 +158,10 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   m_endNotified = false;
   m_playStartMs = m_clock.NowMs();
   m_state = kPlaying;
-  if (flags & kPlayAudio) m_readerThread = std::thread([this, start = m_startSample] { ReaderThread(start); });
-  else m_stoppedEvent.Set();  // no reader to stop
+  if (flags & kPlayAudio)
+    m_readerThread = std::thread([this, start = m_startSample] { ReaderThread(start); });
+  else
+    m_stoppedEvent.Set();  // no reader to stop
   m_playbackThread = std::thread([this] { PlaybackThread(); });
   return true;
 }
@@ -312,8 +311,8 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
       std::fill(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(frames * channels), 0);
     }
     if (frames < chunkFrames && m_wav) {
-      const int got = m_wav->ReadSamples(chunk.data() + frames * channels,
-                                         static_cast<int>((chunkFrames - frames) * channels));
+      const int got =
+          m_wav->ReadSamples(chunk.data() + frames * channels, static_cast<int>((chunkFrames - frames) * channels));
       frames += static_cast<size_t>(std::max(got, 0)) / channels;
     }
     position += static_cast<int64_t>(frames);
@@ -355,7 +354,8 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
 double MCdgPlayer::PositionAt(uint64_t heard) const {
   const uint64_t bytes = heard - std::min(heard, m_lastHeard);
   // What was heard was played at the tempo now set: it stands for that much more or less music.
-  return m_exactPosition + static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
+  return m_exactPosition +
+         static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
 }
 
 int32_t MCdgPlayer::Position() const {
@@ -384,7 +384,8 @@ void MCdgPlayer::UpdatePosition() {
     m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
   }
   // One more chunk may be written for each chunk played.
-  m_bytesAllowed = static_cast<uint64_t>(m_chunkBytes) * (1 + heard / static_cast<uint64_t>(m_chunkBytes)) + m_leadBytes;
+  m_bytesAllowed =
+      static_cast<uint64_t>(m_chunkBytes) * (1 + heard / static_cast<uint64_t>(m_chunkBytes)) + m_leadBytes;
   m_dataWantedEvent.Set();
   m_readerWake.Set();
 }
@@ -493,8 +494,10 @@ void MCdgPlayer::SetPaused(bool paused) {
   int expected = paused ? kPlaying : kPaused;
   if (!m_state.compare_exchange_strong(expected, paused ? kPaused : kPlaying)) return;
   std::lock_guard lock(m_bufferMutex);
-  if (paused) m_device->Pause();
-  else m_device->Play();
+  if (paused)
+    m_device->Pause();
+  else
+    m_device->Play();
 }
 
 void MCdgPlayer::Stop() {

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "core/cdg/cdg_packet.h"
+#include "core/platform/event.h"
 #include "core/playback/packet_stream.h"
 #include "core/playback/playback_clock.h"
-#include "core/platform/event.h"
 
 namespace lf {
 
@@ -80,8 +80,7 @@ class MCdgPlayer {
   // the end). False when the audio cannot be set up; LastError() says why.
   // With graphics, the renderer shows the screen as it stands at the start
   // before Play returns; the music is sought there, not read up to it.
-  bool Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback = {},
-            uintptr_t userValue = 0);
+  bool Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback = {}, uintptr_t userValue = 0);
   void Stop();
   // Holds the sound and the graphics where they are; Play is not needed to resume.
   void SetPaused(bool paused);
@@ -203,8 +202,8 @@ class MCdgPlayer {
   Event m_finishedEvent{true};
   Event m_dataWantedEvent{true};
   Event m_playEndedEvent{true};
-  Event m_notifyEvent{false};    // a chunk was heard; also wakes the playback thread on Stop
-  Event m_readerWake{false};     // room for another chunk, or Stop
+  Event m_notifyEvent{false};     // a chunk was heard; also wakes the playback thread on Stop
+  Event m_readerWake{false};      // room for another chunk, or Stop
   Event m_firstChunkEvent{true};  // the reader has written its first chunk (or ended)
 
   std::thread m_readerThread;

@@ -1,11 +1,11 @@
 #include "core/playback/png_writer.h"
 
-#include "core/platform/staged_output.h"
-
 #include <png.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "core/platform/staged_output.h"
 
 namespace lf {
 

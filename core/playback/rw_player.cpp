@@ -1,13 +1,12 @@
 #include "core/playback/rw_player.h"
 
-#include "core/cdg/packet_time.h"
-
 #include <algorithm>
 #include <chrono>
 
-#include "core/playback/rw_renderer.h"
+#include "core/cdg/packet_time.h"
 #include "core/platform/settings.h"
 #include "core/platform/thread_priority.h"
+#include "core/playback/rw_renderer.h"
 
 namespace lf {
 
@@ -160,8 +159,10 @@ bool MRwPlayer::DrawDue(const PacketStream& stream, int32_t position, bool first
   return m_renderer->Use([&](MRwRenderer& r) {
     m_decoder.DecodeSlots(stream->data(), stream->size(), from, to, r, &m_stopRequested);
     // A player started late draws everything up to its position unseen and shows it at once.
-    if (firstPass) r.RefreshAll();
-    else r.Present();
+    if (firstPass)
+      r.RefreshAll();
+    else
+      r.Present();
   });
 }
 

@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "core/cdg/cdg_packet.h"
+#include "core/platform/event.h"
 #include "core/playback/cdg_decoder.h"
 #include "core/playback/packet_stream.h"
 #include "core/playback/playback_clock.h"
-#include "core/platform/event.h"
 
 namespace lf {
 

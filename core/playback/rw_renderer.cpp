@@ -28,13 +28,17 @@ void ShiftRow(const uint8_t* src, uint8_t* dst, int dx, bool wrap, uint8_t fill)
     std::memcpy(dst, src, kScreenWidth);
   } else if (dx > 0) {
     std::memcpy(dst + dx, src, kScreenWidth - dx);
-    if (wrap) std::memcpy(dst, src + kScreenWidth - dx, dx);
-    else std::memset(dst, fill, dx);
+    if (wrap)
+      std::memcpy(dst, src + kScreenWidth - dx, dx);
+    else
+      std::memset(dst, fill, dx);
   } else {
     const int n = -dx;
     std::memcpy(dst, src + n, kScreenWidth - n);
-    if (wrap) std::memcpy(dst + kScreenWidth - n, src, n);
-    else std::memset(dst + kScreenWidth - n, fill, n);
+    if (wrap)
+      std::memcpy(dst + kScreenWidth - n, src, n);
+    else
+      std::memset(dst + kScreenWidth - n, fill, n);
   }
 }
 

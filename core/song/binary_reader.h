@@ -34,8 +34,7 @@ class BinaryReader {
 
 // Little-endian fields from a byte block.
 inline int32_t LoadInt32(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                              uint32_t(p[3]) << 24);
+  return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
 }
 inline void StoreInt32(uint8_t* p, int32_t value) {
   const auto v = static_cast<uint32_t>(value);

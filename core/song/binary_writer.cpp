@@ -6,8 +6,7 @@
 
 namespace lf {
 
-BinaryWriter::BinaryWriter(const std::string& path)
-    : m_file(path, std::ios::binary | std::ios::trunc) {}
+BinaryWriter::BinaryWriter(const std::string& path) : m_file(path, std::ios::binary | std::ios::trunc) {}
 
 void BinaryWriter::Write(const void* data, size_t count) {
   if (!m_good || count == 0) return;

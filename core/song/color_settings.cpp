@@ -1,7 +1,7 @@
 #include "core/song/color_settings.h"
 
-#include "core/song/sample_time.h"
 #include "core/platform/settings.h"
+#include "core/song/sample_time.h"
 
 namespace lf {
 namespace {
@@ -32,10 +32,14 @@ std::span<const ColorSetting> AllColorSettings() { return kAllColors; }
 std::span<const ColorSetting> ColorSettingsOf(int32_t pageKind) {
   const std::span<const ColorSetting> all = kAllColors;
   switch (pageKind) {
-    case TitlePage: return all.subspan(0, 4);
-    case CreditsPage: return all.subspan(4, 4);
-    case LyricsPage: return all.subspan(8, 8);
-    default: return {};
+    case TitlePage:
+      return all.subspan(0, 4);
+    case CreditsPage:
+      return all.subspan(4, 4);
+    case LyricsPage:
+      return all.subspan(8, 8);
+    default:
+      return {};
   }
 }
 

@@ -17,9 +17,9 @@ struct WordRect {
 class MKaraokeWord {
  public:
   enum Flags : uint32_t {
-    kSelected = 1,        // highlighted on a timing screen
-    kSyllableBreak = 2,   // ends at a '*'
-    kJoinsPrevious = 4,   // continues the previous word without a space
+    kSelected = 1,       // highlighted on a timing screen
+    kSyllableBreak = 2,  // ends at a '*'
+    kJoinsPrevious = 4,  // continues the previous word without a space
   };
 
   virtual ~MKaraokeWord() = default;

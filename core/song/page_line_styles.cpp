@@ -114,7 +114,8 @@ bool ApplyPageTextChange(IMAGE_STRUCT& page, std::string_view newText) {
   } else {
     const bool firstGoes = kept == 0;
     const MLineStyle pageStyle = styles.front();
-    styles.erase(styles.begin() + static_cast<long>(kept), styles.begin() + static_cast<long>(kept + oldBlock - newBlock));
+    styles.erase(styles.begin() + static_cast<long>(kept),
+                 styles.begin() + static_cast<long>(kept + oldBlock - newBlock));
     if (firstGoes) {
       // The next line's style becomes the page style, its colour in entry 12.
       page.m_picture.SetPaletteColor(pageStyle.color, page.m_picture.PaletteColor(styles.front().color));

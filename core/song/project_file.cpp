@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/platform/outcome.h"
+#include "core/platform/staged_output.h"
+#include "core/platform/text_encoding.h"
 #include "core/song/binary_reader.h"
 #include "core/song/binary_writer.h"
 #include "core/song/music_location.h"
 #include "core/song/song_settings.h"
-#include "core/platform/outcome.h"
-#include "core/platform/staged_output.h"
-#include "core/platform/text_encoding.h"
 
 namespace lf {
 namespace {
@@ -117,8 +117,8 @@ bool ProjectLoader::LoadExtraLineStyles(IMAGE_STRUCT& page) {
   for (int32_t i = 0; i < count; ++i) {
     int32_t color, height, flags, hAlign;
     std::string face;
-    if (!m_in.ReadInt32(color) || !m_in.ReadInt32(height) || !m_in.ReadInt32(flags) ||
-        !m_in.ReadInt32(hAlign) || !ReadText(m_in, face) || face.empty())
+    if (!m_in.ReadInt32(color) || !m_in.ReadInt32(height) || !m_in.ReadInt32(flags) || !m_in.ReadInt32(hAlign) ||
+        !ReadText(m_in, face) || face.empty())
       return false;
     page.m_extraLines.Add(color, height, static_cast<uint32_t>(flags), face, hAlign);
   }
@@ -128,8 +128,7 @@ bool ProjectLoader::LoadExtraLineStyles(IMAGE_STRUCT& page) {
 bool ProjectLoader::LoadPage() {
   IMAGE_STRUCT page;
   std::vector<uint8_t> block(kPageBlockSize);
-  if (!m_in.Read(block.data(), block.size()) || !page.ReadPageBlock(block.data(), block.size()))
-    return false;
+  if (!m_in.Read(block.data(), block.size()) || !page.ReadPageBlock(block.data(), block.size())) return false;
   page.m_style.SetFaceName(ToUtf8(page.m_style.FaceName()));
   page.m_duetColors = MTextTypeVer5{};
   if (m_version == 500 && !m_in.Skip(kOldPageExtraSize)) return false;
@@ -147,9 +146,8 @@ bool ProjectLoader::LoadLine() {
   KaraokeLineList& list = m_song.LineList();
   MKaraokeLine& line = list.AddLine();
   uint8_t placed, newPage;
-  if (!m_in.ReadInt32(line.m_page) || !m_in.ReadInt32(line.m_startTime) ||
-      !m_in.ReadInt32(line.m_endTime) || !m_in.ReadInt32(line.m_lineInPage) ||
-      !m_in.ReadUInt8(placed) || !m_in.ReadUInt8(newPage))
+  if (!m_in.ReadInt32(line.m_page) || !m_in.ReadInt32(line.m_startTime) || !m_in.ReadInt32(line.m_endTime) ||
+      !m_in.ReadInt32(line.m_lineInPage) || !m_in.ReadUInt8(placed) || !m_in.ReadUInt8(newPage))
     return false;
   line.m_placed = placed != 0;
   line.m_newPage = newPage != 0;
@@ -338,7 +336,8 @@ Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
     if (settings.version < kOldestProjectVersion) return refuse(Reason::BadInput, kProjectTooOld);
     // Every layout divides by the lines per page, and a page has rows for no
     // more: a file outside that is damaged (and would lay out without end).
-    if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows) return refuse(Reason::BadInput, kProjectCorrupted);
+    if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows)
+      return refuse(Reason::BadInput, kProjectCorrupted);
     song.Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version, path);
@@ -350,8 +349,7 @@ Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
   } catch (const std::exception& e) {
     char text[1200];
     std::snprintf(text, sizeof text,
-                  "Error opening Project file:\n\n%.1024s\n\nThe file most likely has been corrupted.",
-                  e.what());
+                  "Error opening Project file:\n\n%.1024s\n\nThe file most likely has been corrupted.", e.what());
     return Outcome::Failure(Reason::BadInput, text, kCaption, MessageIcon::Error, path);
   }
 }

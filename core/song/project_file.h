@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/cdg/image_struct.h"
-#include "core/song/song_settings_block.h"
 #include "core/platform/outcome.h"
+#include "core/song/song_settings_block.h"
 
 namespace lf {
 
@@ -18,7 +18,7 @@ class MSongSettings;
 inline constexpr int32_t kOldestProjectVersion = 400;
 inline constexpr size_t kSettingsBlockSize = 52;
 inline constexpr size_t kPageBlockSize = IMAGE_STRUCT::kPageBlockSize;  // 249172
-inline constexpr size_t kOldPageExtraSize = 16;  // version 500 only
+inline constexpr size_t kOldPageExtraSize = 16;                         // version 500 only
 
 inline constexpr const char* kProjectCannotOpen = "Cannot open the project file.";
 inline constexpr const char* kProjectCorrupted = "The project file has been corrupted.";

@@ -12,9 +12,7 @@ using SampleTime = int32_t;
 // Whole sample frames per CD+G packet at `rate` (rate / 300, what music
 // preparation reports); a missing rate counts as 44100. Times become slots
 // through packet_time.h, which stays exact where 300 does not divide the rate.
-inline constexpr int SamplesPerPacket(int rate) {
-  return (rate > 0 ? rate : kDefaultSampleRate) / kPacketsPerSecond;
-}
+inline constexpr int SamplesPerPacket(int rate) { return (rate > 0 ? rate : kDefaultSampleRate) / kPacketsPerSecond; }
 
 // Palette indices with a fixed role in lyrics pages.
 inline constexpr int ColorIndexFixed = 8;

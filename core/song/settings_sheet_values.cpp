@@ -29,9 +29,12 @@ std::optional<int> ParseHoldSeconds(std::string_view text) {
   // Digits with at most one decimal point, and at least one digit.
   int points = 0, digits = 0;
   for (char c : text) {
-    if (c == '.') ++points;
-    else if (c >= '0' && c <= '9') ++digits;
-    else return std::nullopt;
+    if (c == '.')
+      ++points;
+    else if (c >= '0' && c <= '9')
+      ++digits;
+    else
+      return std::nullopt;
   }
   if (points > 1 || digits == 0) return std::nullopt;
   double seconds = 0;  // from_chars ignores the locale, as a typed "2.5" must

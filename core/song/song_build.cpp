@@ -48,15 +48,17 @@ SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress, const Com
 
   CompileOptions withProgress = options;
   if (progress) {
-    withProgress.abort = [progress, abort = options.abort] { return progress->CancelRequested() || (abort && abort()); };
+    withProgress.abort = [progress, abort = options.abort] {
+      return progress->CancelRequested() || (abort && abort());
+    };
     withProgress.progress = [progress](int percent) { progress->Report(percent); };
   }
   // Compiled apart from the song's buffer, so a cancel or a failure leaves no partial stream anywhere.
   auto buffer = std::make_shared<std::vector<uint8_t>>(withMusic ? song.RwMemorySize() : LyricsOnlyBufferSize(song));
   SongBuild build;
   try {
-    build.result = CompileSong(song, buffer->data(), static_cast<uint32_t>(buffer->size()), kCompileEverything,
-                               withProgress);
+    build.result =
+        CompileSong(song, buffer->data(), static_cast<uint32_t>(buffer->size()), kCompileEverything, withProgress);
   } catch (const std::exception& e) {
     return Outcome::Quiet(Reason::Failed, e.what());
   }

@@ -13,9 +13,9 @@
 
 #include "core/audio/music_preparation.h"
 #include "core/cdg/shared_stream.h"
-#include "core/song/song_compiler.h"
 #include "core/platform/outcome.h"
 #include "core/platform/progress.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 

@@ -15,9 +15,9 @@ namespace lf {
 namespace {
 
 // How the lyrics page is timed around the sung words, in seconds (and hundredths).
-constexpr int kFirstPageLeadSeconds = 2;       // the first page appears this long before its first word
-constexpr int kLastPageTailSeconds = 2;        // the last page stays this long after its last word
-constexpr int kTitleHoldHundredths = 400;      // a title page keeps the screen 4 s longer before the lyrics
+constexpr int kFirstPageLeadSeconds = 2;         // the first page appears this long before its first word
+constexpr int kLastPageTailSeconds = 2;          // the last page stays this long after its last word
+constexpr int kTitleHoldHundredths = 400;        // a title page keeps the screen 4 s longer before the lyrics
 constexpr int kCreditsAfterLastWordSeconds = 4;  // the credits page starts this long after the last word
 // A line swapped on the next page for a line of the same row must leave a gap
 // as long as its last word (plus this many frames), but never more than kMaxSwapGapSeconds.
@@ -69,8 +69,7 @@ struct RowPlacement {
 
 class SongCompiler {
  public:
-  SongCompiler(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
-               const CompileOptions& options)
+  SongCompiler(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime, const CompileOptions& options)
       : m_song(song),
         m_generator(buffer, static_cast<int32_t>(std::min<uint32_t>(size, INT32_MAX))),
         m_fromTime(fromTime),
@@ -111,9 +110,7 @@ class SongCompiler {
 
   RowPlacement RowOf(const MKaraokeLine& line) const;
   size_t TableIndex(int page, int row) const { return static_cast<size_t>(page) * m_linesPerPage + row; }
-  bool InTable(int page, int row) const {
-    return page >= 0 && page < m_pageCount && row >= 0 && row < m_linesPerPage;
-  }
+  bool InTable(int page, int row) const { return page >= 0 && page < m_pageCount && row >= 0 && row < m_linesPerPage; }
 
   void Report(int percent) const {
     if (m_progress) m_progress(percent);
@@ -249,12 +246,11 @@ void SongCompiler::BuildHiliteEnd() {
     const MKaraokeLine* next = i + 1 < lines.size() ? lines[i + 1].get() : nullptr;
     // A line replaced on the next page by a line sung soon after must leave
     // room for the swap: its last word is cut short to make the gap.
-    if (next && next->HasWords() && next->m_page != line.m_page &&
-        next->m_lineInPage == line.m_lineInPage) {
+    if (next && next->HasWords() && next->m_page != line.m_page && next->m_lineInPage == line.m_lineInPage) {
       const int64_t j = last.m_endTime;
       const int64_t k = next->FirstWord()->m_startTime;
-      const int64_t gap = std::min<int64_t>(j - last.m_startTime + kSwapGapExtraFrames,
-                                            int64_t(kMaxSwapGapSeconds) * m_rate);
+      const int64_t gap =
+          std::min<int64_t>(j - last.m_startTime + kSwapGapExtraFrames, int64_t(kMaxSwapGapSeconds) * m_rate);
       if (k - j < gap) last.m_endTime = static_cast<SampleTime>(j + (k - j) - gap);
     }
     if (InTable(line.m_page, line.m_lineInPage))
@@ -333,9 +329,9 @@ void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
       if (word->m_startTime == 0 || word->m_startTime < m_fromTime) continue;
       const int start = OffsetOf(word->m_startTime);
       const int end = m_song.SweepEntireWord() ? start + 1 : OffsetOf(word->m_endTime);
-      m_generator.SweepText(place.rows, place.row, line->m_text, word->m_firstChar, word->m_lastChar,
-                            style, lyrics.m_backgroundColor, settings.sweepColorIndex,
-                            settings.sweepMode == 1, start, end, nullptr);
+      m_generator.SweepText(place.rows, place.row, line->m_text, word->m_firstChar, word->m_lastChar, style,
+                            lyrics.m_backgroundColor, settings.sweepColorIndex, settings.sweepMode == 1, start, end,
+                            nullptr);
     }
   }
 }
@@ -390,8 +386,8 @@ void SongCompiler::DrawCredits() {
 void SongCompiler::FitMusicLength() {
   if (m_song.WorkingMusicPath().empty()) return;
   const int64_t streamBytes = m_e - StreamOffsetAt(m_leadIn, m_rate);
-  int64_t musicBytes = MulDivRound(streamBytes, static_cast<int64_t>(m_song.MusicBytesPerFrame()) * m_rate,
-                                   kStreamBytesPerSecond);
+  int64_t musicBytes =
+      MulDivRound(streamBytes, static_cast<int64_t>(m_song.MusicBytesPerFrame()) * m_rate, kStreamBytesPerSecond);
   if (musicBytes < m_song.MusicLengthAtLoad()) musicBytes = m_song.MusicLengthAtLoad();
   musicBytes = std::clamp<int64_t>(musicBytes, 0, std::numeric_limits<uint32_t>::max());
   if (musicBytes != m_song.MusicLength()) m_song.LengthenMusic(static_cast<uint32_t>(musicBytes));
@@ -423,7 +419,8 @@ CompileResult SongCompiler::Run() {
     Report(80);
     WriteDrawsAndErases(*lyrics);
     DrawLyricsPicture(*lyrics);
-    m_e = static_cast<int>(StreamOffsetAt(m_shift + int64_t(kCreditsAfterLastWordSeconds) * m_rate + m_lastEnd, m_rate));
+    m_e =
+        static_cast<int>(StreamOffsetAt(m_shift + int64_t(kCreditsAfterLastWordSeconds) * m_rate + m_lastEnd, m_rate));
   }
 
   DrawCredits();
@@ -452,8 +449,7 @@ CompileResult CompileWholeSong(MSongSettings& song, const CompileOptions& option
   return CompileSong(song, song.RwMemory(), song.RwMemorySize(), kCompileEverything, options);
 }
 
-int32_t MSongSettings::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset,
-                                     SampleTime fromTime) {
+int32_t MSongSettings::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime) {
   const CompileResult result = CompileSong(*this, buffer, size, fromTime);
   endOffset = result.endOffset;
   return result.leadIn;

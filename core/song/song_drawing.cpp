@@ -11,10 +11,18 @@ void MSongSettings::LyricsRow(int lineInPage, int& row, int& rows) const {
   const IMAGE_STRUCT* lyrics = PageByKind(LyricsPage);
   const int area = lyrics ? lyrics->m_lyricsArea : 0;
   switch (area) {
-    case 0: rows = n, row = lineInPage; break;
-    case 50: rows = 2 * n, row = n + lineInPage; break;
-    case 75: rows = 4 * n, row = 3 * n + lineInPage; break;
-    default: rows = n, row = 0; break;
+    case 0:
+      rows = n, row = lineInPage;
+      break;
+    case 50:
+      rows = 2 * n, row = n + lineInPage;
+      break;
+    case 75:
+      rows = 4 * n, row = 3 * n + lineInPage;
+      break;
+    default:
+      rows = n, row = 0;
+      break;
   }
 }
 
@@ -36,8 +44,7 @@ void MSongSettings::CalcWordRectangles() {
       MTextType style = lyrics->m_style;
       TextRect rect;
       generator.SweepText(rows, row, line->m_text, word->m_firstChar, word->m_lastChar, style,
-                          lyrics->m_backgroundColor, sweepColor, m_settings.sweepMode == 1, 0, 0,
-                          &rect);
+                          lyrics->m_backgroundColor, sweepColor, m_settings.sweepMode == 1, 0, 0, &rect);
       word->m_rect = {rect.left, rect.top, rect.right, rect.bottom};
     }
   }
@@ -85,8 +92,7 @@ void MSongSettings::DrawPage(MRwRenderer& renderer, int page) const {
 }
 
 void MSongSettings::DrawLinesAtTime(MRwRenderer& renderer, SampleTime t) const {
-  DrawLines(*this, renderer,
-            [t](const MKaraokeLine& line) { return line.m_startTime < t && t < line.m_endTime; });
+  DrawLines(*this, renderer, [t](const MKaraokeLine& line) { return line.m_startTime < t && t < line.m_endTime; });
 }
 
 }  // namespace lf

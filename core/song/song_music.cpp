@@ -11,7 +11,7 @@
 namespace lf {
 namespace {
 
-constexpr uint32_t kExtraBytes = 1344;      // 56 packets more
+constexpr uint32_t kExtraBytes = 1344;  // 56 packets more
 constexpr int kCopyBlockSamples = 1 << 16;
 
 // Copies the music of `in` into a new file at `path`, cut or lengthened with
@@ -56,7 +56,8 @@ bool MSongSettings::MeasureWorkingMusic(bool remember) {
   if (m_workingMusicPath.empty()) return false;
   WavInFile wav(m_workingMusicPath);
   // Music preparation refuses such files; a working file changed behind its back is no music either.
-  if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount())) return false;
+  if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount()))
+    return false;
   m_sampleRate = static_cast<int>(wav.SampleRate());
   m_bitsPerSample = wav.BitsPerSample();
   m_channels = wav.ChannelCount();
@@ -71,7 +72,8 @@ bool MSongSettings::MeasureWorkingMusic(bool remember) {
 size_t MSongSettings::RwMemoryBytesForMusic() const {
   const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
   const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
-  const uint64_t size = uint64_t(musicPackets + int64_t{kRwMemorySpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
+  const uint64_t size =
+      uint64_t(musicPackets + int64_t{kRwMemorySpareSeconds} * kPacketsPerSecond) * kPacketSize + kExtraBytes;
   return static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX));
 }
 

@@ -95,9 +95,7 @@ void MSongSettings::SetDuetLabel(int index, std::string label) {
   m_observers.Notify(SongChange::DuetLabels);
 }
 
-int MSongSettings::DuetDisplayDuration() {
-  return AppSettings().Int("Settings", "DuetDisplayDuration", 300);
-}
+int MSongSettings::DuetDisplayDuration() { return AppSettings().Int("Settings", "DuetDisplayDuration", 300); }
 
 void MSongSettings::SetDuetDisplayDuration(int hundredths) {
   AppSettings().SetInt("Settings", "DuetDisplayDuration", hundredths);
@@ -118,15 +116,11 @@ const IMAGE_STRUCT* MSongSettings::PageByKind(int32_t kind) const {
   return const_cast<MSongSettings*>(this)->PageByKind(kind);
 }
 
-void MSongSettings::AddPage(const IMAGE_STRUCT& page) {
-  m_pages.push_back(std::make_unique<IMAGE_STRUCT>(page));
-}
+void MSongSettings::AddPage(const IMAGE_STRUCT& page) { m_pages.push_back(std::make_unique<IMAGE_STRUCT>(page)); }
 
 void MSongSettings::RemoveAllPages() { m_pages.clear(); }
 
-std::array<Colorref, kColorCount> MSongSettings::PageColors(const IMAGE_STRUCT& page) {
-  return page.PageColors();
-}
+std::array<Colorref, kColorCount> MSongSettings::PageColors(const IMAGE_STRUCT& page) { return page.PageColors(); }
 
 // --- lines and words -------------------------------------------------------------
 
@@ -178,8 +172,10 @@ int MSongSettings::WordAtPoint(int x, int y, int page) const {
 
 void MSongSettings::SelectWord(int index, bool on) {
   if (MKaraokeWord* w = Word(index)) {
-    if (on) w->m_flags |= MKaraokeWord::kSelected;
-    else w->m_flags &= ~uint32_t(MKaraokeWord::kSelected);
+    if (on)
+      w->m_flags |= MKaraokeWord::kSelected;
+    else
+      w->m_flags &= ~uint32_t(MKaraokeWord::kSelected);
   }
 }
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "core/cdg/image_struct.h"
+#include "core/platform/outcome.h"
+#include "core/platform/zeroed_buffer.h"
 #include "core/song/karaoke_line_list.h"
 #include "core/song/sample_time.h"
 #include "core/song/song_change.h"
 #include "core/song/song_settings_block.h"
-#include "core/platform/outcome.h"
-#include "core/platform/zeroed_buffer.h"
 
 namespace lf {
 

@@ -4,8 +4,7 @@
 
 namespace lf {
 
-CdgTimingPlayer::CdgTimingPlayer(MRwRenderer* preview, int sampleRate, int samplesPerPacket)
-    : m_preview(preview) {
+CdgTimingPlayer::CdgTimingPlayer(MRwRenderer* preview, int sampleRate, int samplesPerPacket) : m_preview(preview) {
   MCdgPlayer* player = MCdgPlayer::Global();
   if (!player) player = MCdgPlayer::CreateGlobal(preview);
   player->SetRenderer(preview);

@@ -5,8 +5,8 @@
 #include <memory>
 #include <mutex>
 
-#include "core/timing/timing_player.h"
 #include "core/platform/event.h"
+#include "core/timing/timing_player.h"
 
 namespace lf {
 

@@ -131,8 +131,8 @@ void FinalPlayback::RedrawPreview(int from, int to) {
     first = 0;
   }
   MCdgDecoder decoder;
-  decoder.DecodeSlots(m_source.stream->data(), m_source.streamSize, static_cast<size_t>(first), static_cast<size_t>(to) + 1,
-                      *m_preview);
+  decoder.DecodeSlots(m_source.stream->data(), m_source.streamSize, static_cast<size_t>(first),
+                      static_cast<size_t>(to) + 1, *m_preview);
   m_preview->RefreshAll();
 }
 

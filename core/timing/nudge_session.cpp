@@ -96,8 +96,10 @@ void NudgeSession::Click(int x, int y, int width, int height, bool shift) {
   if (m_mode != NudgeMode::Stopped || width <= 0 || height <= 0) return;
   const int bx = x * kScreenWidth / width - kTileWidth, by = y * kScreenHeight / height - kTileHeight;
   const int word = m_song.WordAtPoint(bx, by, m_page);
-  if (word >= 0) Select(word);
-  else if (!shift) Select(-1);
+  if (word >= 0)
+    Select(word);
+  else if (!shift)
+    Select(-1);
   Redraw();
 }
 
@@ -234,7 +236,10 @@ NudgeControls NudgeSession::Controls() const {
   c.singersEnabled = c.singersShown && stopped && selected;
   if (selected && m_song.Word(m_selected)->m_line) {
     const int color = m_song.Word(m_selected)->m_line->m_colorIndex;
-    c.singerChecked = color == ColorIndexSinger1 ? 0 : color == ColorIndexSinger2 ? 1 : color == ColorIndexDuet ? 2 : -1;
+    c.singerChecked = color == ColorIndexSinger1   ? 0
+                      : color == ColorIndexSinger2 ? 1
+                      : color == ColorIndexDuet    ? 2
+                                                   : -1;
   }
   c.previousPage = stopped && m_page > 0;
   c.nextPage = stopped && m_page < m_song.LastPage();

@@ -23,7 +23,7 @@ struct NudgeControls {
   bool singersShown = false, singersEnabled = false;
   int singerChecked = -1;  // 0 "&1", 1 "&2", 2 "&Both", -1 none
   bool previousPage = false, nextPage = false;
-  std::string pageText;    // "%d of %d"
+  std::string pageText;  // "%d of %d"
 };
 
 class NudgeSession {

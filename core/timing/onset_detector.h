@@ -9,8 +9,8 @@
 namespace lf {
 
 struct Onset {
-  int64_t frame = 0;     // sample frame where the sound begins
-  float strength = 0;    // the detection function's value there
+  int64_t frame = 0;   // sample frame where the sound begins
+  float strength = 0;  // the detection function's value there
 };
 
 class OnsetDetector {

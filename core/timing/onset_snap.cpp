@@ -16,9 +16,12 @@ bool SnapWordStart(MSongSettings& song, int word, const std::vector<Onset>& onse
     if (std::llabs(onset.frame - w->m_startTime) <= reach && (!best || onset.strength > best->strength)) best = &onset;
   if (!best) return false;
   const int64_t move = best->frame - w->m_startTime;
-  if (move > 0) NudgeStartLater(song, word, static_cast<SampleTime>(move));
-  else if (move < 0) NudgeStartEarlier(song, word, static_cast<SampleTime>(-move));
-  else song.SetModified(true);
+  if (move > 0)
+    NudgeStartLater(song, word, static_cast<SampleTime>(move));
+  else if (move < 0)
+    NudgeStartEarlier(song, word, static_cast<SampleTime>(-move));
+  else
+    song.SetModified(true);
   return true;
 }
 

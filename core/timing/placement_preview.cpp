@@ -27,8 +27,8 @@ void PlacementPreview::Sweep(int word, bool underline) {
   const int color = underline ? m_song.LineColor(line) : m_song.Settings().sweepColorIndex;
   const bool box = !underline && m_song.Settings().sweepMode == 1;
   MRwGenerator generator(&m_renderer);
-  generator.SweepText(rows, row, line.m_text, w->m_firstChar, w->m_lastChar, style, lyrics->m_backgroundColor,
-                      color, box, 0, 0, nullptr);
+  generator.SweepText(rows, row, line.m_text, w->m_firstChar, w->m_lastChar, style, lyrics->m_backgroundColor, color,
+                      box, 0, 0, nullptr);
 }
 
 }  // namespace lf

@@ -40,8 +40,10 @@ void PlayAreaSettingsEdit::TypeArea(const std::string& text) { SetArea(std::atof
 
 void PlayAreaSettingsEdit::StepArea(int steps) {
   const double shown = m_copy.playBeforeAmount / 1000.0;
-  if (InSeconds()) SetArea(std::clamp(shown + 0.5 * steps, 0.0, 9.5));
-  else SetArea(std::clamp(std::floor(shown) + steps, 2.0, 4.0));
+  if (InSeconds())
+    SetArea(std::clamp(shown + 0.5 * steps, 0.0, 9.5));
+  else
+    SetArea(std::clamp(std::floor(shown) + steps, 2.0, 4.0));
 }
 
 std::string PlayAreaSettingsEdit::StepText() const { return Format("%.2f", m_copy.adjustStep / 1000.0); }

@@ -7,8 +7,22 @@
 namespace lf {
 
 enum class TimingKey : int {
-  Home, End, Space, Ctrl, Enter, Escape, Backspace,
-  Comma, Period, N, L, S, Left, Right, PageUp, PageDown,
+  Home,
+  End,
+  Space,
+  Ctrl,
+  Enter,
+  Escape,
+  Backspace,
+  Comma,
+  Period,
+  N,
+  L,
+  S,
+  Left,
+  Right,
+  PageUp,
+  PageDown,
   Count
 };
 

@@ -12,10 +12,10 @@
 namespace lf {
 
 struct TimingPlaySource {
-  std::string wavPath;              // the working music file
-  SharedStream stream;              // the compiled song, or null for audio only
-  size_t streamSize = 0;            // the bytes of it used (empty packets follow)
-  int32_t leadIn = 0;               // silent frames before the music
+  std::string wavPath;    // the working music file
+  SharedStream stream;    // the compiled song, or null for audio only
+  size_t streamSize = 0;  // the bytes of it used (empty packets follow)
+  int32_t leadIn = 0;     // silent frames before the music
 };
 
 class ITimingPlayer {

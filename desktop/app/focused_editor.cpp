@@ -32,16 +32,30 @@ FocusedEditorState MultiLineState(MultiLine* edit) {
 template <typename Editor>
 void Run(Editor* edit, EditAction action) {
   switch (action) {
-    case EditAction::Undo: edit->undo(); break;
-    case EditAction::Redo: edit->redo(); break;
-    case EditAction::Cut: edit->cut(); break;
-    case EditAction::Copy: edit->copy(); break;
-    case EditAction::Paste: edit->paste(); break;
-    case EditAction::Clear:
-      if constexpr (std::is_same_v<Editor, QLineEdit>) edit->del();
-      else edit->textCursor().removeSelectedText();
+    case EditAction::Undo:
+      edit->undo();
       break;
-    case EditAction::SelectAll: edit->selectAll(); break;
+    case EditAction::Redo:
+      edit->redo();
+      break;
+    case EditAction::Cut:
+      edit->cut();
+      break;
+    case EditAction::Copy:
+      edit->copy();
+      break;
+    case EditAction::Paste:
+      edit->paste();
+      break;
+    case EditAction::Clear:
+      if constexpr (std::is_same_v<Editor, QLineEdit>)
+        edit->del();
+      else
+        edit->textCursor().removeSelectedText();
+      break;
+    case EditAction::SelectAll:
+      edit->selectAll();
+      break;
   }
 }
 
@@ -67,9 +81,12 @@ FocusedEditorState ReadEditorState(QWidget* focus) {
 }
 
 void RunEditAction(QWidget* focus, EditAction action) {
-  if (auto* line = qobject_cast<QLineEdit*>(focus)) Run(line, action);
-  else if (auto* text = qobject_cast<QTextEdit*>(focus)) Run(text, action);
-  else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) Run(plain, action);
+  if (auto* line = qobject_cast<QLineEdit*>(focus))
+    Run(line, action);
+  else if (auto* text = qobject_cast<QTextEdit*>(focus))
+    Run(text, action);
+  else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
+    Run(plain, action);
 }
 
 }  // namespace lf

@@ -4,16 +4,16 @@
 #include <QFileInfo>
 #include <filesystem>
 
-#include "desktop/dialogs/file_dialogs.h"
-#include "desktop/app/main_frame.h"
-#include "desktop/pages/page_registry.h"
 #include "core/audio/music_preparation.h"
-#include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
-#include "desktop/rules/window_title.h"
+#include "core/playback/cdg_player.h"
+#include "core/song/song_settings.h"
+#include "desktop/app/main_frame.h"
+#include "desktop/dialogs/file_dialogs.h"
 #include "desktop/dialogs/progress_window.h"
+#include "desktop/pages/page_registry.h"
+#include "desktop/rules/window_title.h"
 
 namespace lf {
 namespace {
@@ -57,9 +57,7 @@ CLyricforgeApp::~CLyricforgeApp() {
 
 CLyricforgeApp* CLyricforgeApp::Instance() { return g_app; }
 
-void CLyricforgeApp::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
-  m_dialogs = std::move(dialogs);
-}
+void CLyricforgeApp::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) { m_dialogs = std::move(dialogs); }
 
 MSongSettings& CLyricforgeApp::Song() { return lf::Song(); }
 
@@ -159,11 +157,16 @@ ShellState CLyricforgeApp::State() const {
 bool CLyricforgeApp::IsPageCommandEnabled(PageId page) const {
   const CommandEnables e = EnabledCommands(State());
   switch (page) {
-    case PageId::EditLyrics: return e.editLyrics;
-    case PageId::PlaceLyrics: return e.placeLyrics;
-    case PageId::AdjustLyrics: return e.adjustLyrics;
-    case PageId::PlayFinal: return e.playFinal;
-    case PageId::None: break;
+    case PageId::EditLyrics:
+      return e.editLyrics;
+    case PageId::PlaceLyrics:
+      return e.placeLyrics;
+    case PageId::AdjustLyrics:
+      return e.adjustLyrics;
+    case PageId::PlayFinal:
+      return e.playFinal;
+    case PageId::None:
+      break;
   }
   return false;
 }
@@ -195,7 +198,9 @@ bool CLyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
     window->show();
     context.progress = window.get();
   };
-  context.closeProgress = [&] { if (window) window->hide(); };
+  context.closeProgress = [&] {
+    if (window) window->hide();
+  };
   context.processMessages = [] { QCoreApplication::processEvents(); };
   // openProgress runs inside PrepareMusic; the pointer it sets is read from there on.
   // A failure leaves the music that was prepared before, and its working file, in place.

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "core/audio/music_state.h"
+#include "desktop/pages/shell.h"
 #include "desktop/rules/menu_rules.h"
 #include "desktop/rules/project_lock_keeper.h"
 #include "desktop/rules/recent_projects.h"
 #include "desktop/rules/window_placement.h"
-#include "desktop/pages/shell.h"
 
 namespace lf {
 

@@ -7,9 +7,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "core/platform/paths.h"
 #include "desktop/app/focused_editor.h"
 #include "desktop/app/lyricforge_app.h"
-#include "core/platform/paths.h"
 #include "desktop/dialogs/lyrics_placed_notice.h"
 
 namespace lf {
@@ -20,8 +20,7 @@ CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
   setWindowIcon(QIcon(QString::fromStdString(DataFolder() + "/lyricforge.png")));
   m_menu = BuildMainMenu(menuBar(), app);
   m_menu.autoSave->setChecked(app.AutoSave());
-  for (QMenu* menu : {m_menu.file, m_menu.edit})
-    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenu);
+  for (QMenu* menu : {m_menu.file, m_menu.edit}) connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenu);
   // The Edit items follow the focused editor. Alt+E hands the focus to the
   // menu bar before the menu shows, so menus never count as the editor.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -70,8 +69,10 @@ WindowPlacement CMainFrame::Placement() const {
 
 void CMainFrame::ApplyPlacement(const WindowPlacement& p) {
   setGeometry(p.left, p.top, p.Width(), p.Height());
-  if (p.maximized) showMaximized();
-  else showNormal();
+  if (p.maximized)
+    showMaximized();
+  else
+    showNormal();
 }
 
 void CMainFrame::BringForward() {
@@ -86,8 +87,10 @@ void CMainFrame::ShowLyricsPlacedNotice() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (m_app.AllowWindowClose()) event->accept();
-  else event->ignore();
+  if (m_app.AllowWindowClose())
+    event->accept();
+  else
+    event->ignore();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "desktop/app/main_menu.h"
-#include "desktop/rules/window_placement.h"
 #include "desktop/pages/page.h"
+#include "desktop/rules/window_placement.h"
 
 namespace lf {
 

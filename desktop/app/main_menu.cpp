@@ -8,10 +8,10 @@
 #include <QMenuBar>
 #include <QUrl>
 
+#include "core/platform/settings.h"
 #include "desktop/app/focused_editor.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
-#include "core/platform/settings.h"
 #include "desktop/rules/recent_projects.h"
 
 namespace lf {
@@ -99,8 +99,8 @@ MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
   };
   m.capitalize = Add(format, "&Capitalize All", {}, &app, [=] { formatCommand(FormatCommand::Capitalize); });
   m.lowercase = Add(format, "&Lowercase All", {}, &app, [=] { formatCommand(FormatCommand::Lowercase); });
-  m.capitalizeFirstWord = Add(format, "Capitalize &First Word", {}, &app,
-                              [=] { formatCommand(FormatCommand::CapitalizeFirstWord); });
+  m.capitalizeFirstWord =
+      Add(format, "Capitalize &First Word", {}, &app, [=] { formatCommand(FormatCommand::CapitalizeFirstWord); });
   m.edit->addSeparator();
   m.settings = Add(m.edit, "&Settings...", {}, &app, [&app] { app.EditSettings(); });
   m.restoreColors = Add(m.edit, "Restore &Default Colors", {}, &app, [&app] { app.RestoreDefaultColorsCommand(); });

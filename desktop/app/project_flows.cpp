@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "desktop/dialogs/file_dialogs.h"
-#include "desktop/app/lyricforge_app.h"
-#include "desktop/app/main_frame.h"
-#include "core/song/song_settings.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/outcome.h"
+#include "core/song/song_settings.h"
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
+#include "desktop/dialogs/file_dialogs.h"
 
 namespace lf {
 namespace {
@@ -41,8 +41,7 @@ void CLyricforgeApp::OpenProject() {
   OpenProjectFile(*path);
 }
 
-std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const std::string& path,
-                                                                        bool savingOverIt) {
+std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const std::string& path, bool savingOverIt) {
   std::string holder;
   auto claim = m_lock.ClaimLock(path, &holder);
   if (!claim)
@@ -104,7 +103,8 @@ void CLyricforgeApp::AskAboutMissingMusic(bool prepared) {
            "\n Would you like to select a different\nmusic file now?\n";
     caption = "Error in Music File";
   } else if (!std::filesystem::exists(Song().MusicPath(), ec)) {
-    text = "The music file associated with this\nproject cannot be found.  Would you\nlike to select a music file now?\n";
+    text =
+        "The music file associated with this\nproject cannot be found.  Would you\nlike to select a music file now?\n";
     caption = "Music File Not Found";
   } else {
     return;

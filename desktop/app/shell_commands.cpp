@@ -5,23 +5,23 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "desktop/dialogs/file_dialogs.h"
-#include "desktop/app/lyricforge_app.h"
-#include "desktop/app/main_frame.h"
-#include "desktop/pages/page_registry.h"
 #include "core/audio/mp3_encoder.h"
-#include "core/song/song_settings.h"
+#include "core/export/song_export.h"
 #include "core/lyrics/lyrics_file_filters.h"
-#include "core/platform/outcome.h"
 #include "core/platform/message_sink.h"
+#include "core/platform/outcome.h"
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
-#include "core/export/song_export.h"
+#include "core/song/song_settings.h"
+#include "desktop/app/lyricforge_app.h"
+#include "desktop/app/main_frame.h"
+#include "desktop/dialogs/export_dialog.h"
+#include "desktop/dialogs/file_dialogs.h"
+#include "desktop/dialogs/progress_window.h"
+#include "desktop/pages/page_registry.h"
 #include "desktop/rules/about_text.h"
 #include "desktop/rules/default_colors.h"
 #include "desktop/rules/export_save_choice.h"
-#include "desktop/dialogs/export_dialog.h"
-#include "desktop/dialogs/progress_window.h"
 
 namespace lf {
 
@@ -56,7 +56,8 @@ void CLyricforgeApp::AddMusic() {
 
 std::optional<LyricsImport> CLyricforgeApp::FindLyrics() {
   std::vector<FileFilter> filters;
-  for (const LyricsFileFilter& f : kLyricsFileFilters) filters.push_back({std::string(f.text), std::string(f.patterns)});
+  for (const LyricsFileFilter& f : kLyricsFileFilters)
+    filters.push_back({std::string(f.text), std::string(f.patterns)});
   const std::string indexKey(kLyricFileIndexKey);
   int filterIndex = m_settings.Int("Settings", indexKey, 0);
   const auto path = m_dialogs->ChooseFile(std::string(kLyricsChooserTitle), m_folders.lyrics, filters, filterIndex);
@@ -100,8 +101,9 @@ void CLyricforgeApp::OpenManual() {
 namespace lf {
 
 void CLyricforgeApp::ShowAbout() {
-  QMessageBox::about(m_frame.get(), tr("About Lyricforge"),
-                     tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
+  QMessageBox::about(
+      m_frame.get(), tr("About Lyricforge"),
+      tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
 }
 
 void CLyricforgeApp::ExportSong() {

@@ -1,9 +1,10 @@
 #include "desktop/app/single_instance.h"
 
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <unistd.h>
 
 namespace lf {
 namespace {

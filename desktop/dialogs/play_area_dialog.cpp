@@ -48,14 +48,27 @@ CPlayAreaDialog::CPlayAreaDialog(MSongSettings& song, QWidget* parent)
   m_area->setObjectName("area");
   m_step->setObjectName("step");
   auto* grid = new QGridLayout;
-  auto* areaText = new QLabel(tr("Number of words to play before and after the selected word when loop playing over it."), this);
-  auto* stepText = new QLabel(tr("Adjust Amount sets how far in seconds the highlighted word moves with each Start (< >) or End (Ctrl + < >) key press."), this);
+  auto* areaText =
+      new QLabel(tr("Number of words to play before and after the selected word when loop playing over it."), this);
+  auto* stepText = new QLabel(tr("Adjust Amount sets how far in seconds the highlighted word moves with each Start (< "
+                                 ">) or End (Ctrl + < >) key press."),
+                              this);
   for (QLabel* label : {areaText, stepText}) label->setWordWrap(true);
   grid->addWidget(m_area, 0, 0);
-  grid->addWidget(UpDown(this, [this](int s) { m_edit->StepArea(s); ShowValues(); }), 0, 1);
+  grid->addWidget(UpDown(this,
+                         [this](int s) {
+                           m_edit->StepArea(s);
+                           ShowValues();
+                         }),
+                  0, 1);
   grid->addWidget(areaText, 0, 2);
   grid->addWidget(m_step, 1, 0);
-  grid->addWidget(UpDown(this, [this](int s) { m_edit->StepStep(s); ShowValues(); }), 1, 1);
+  grid->addWidget(UpDown(this,
+                         [this](int s) {
+                           m_edit->StepStep(s);
+                           ShowValues();
+                         }),
+                  1, 1);
   grid->addWidget(stepText, 1, 2);
   grid->setColumnStretch(2, 1);
 

@@ -33,7 +33,8 @@ void CProgressWindow::Report(int percent) {
   m_percent = std::clamp(percent, 0, 100);
   if (m_updatePosted.exchange(true)) return;
   QMetaObject::invokeMethod(
-      this, [this] {
+      this,
+      [this] {
         m_updatePosted = false;
         m_bar->setValue(m_percent);
       },
@@ -42,7 +43,8 @@ void CProgressWindow::Report(int percent) {
 
 void CProgressWindow::SetCaption(const std::string& caption) {
   const QString text = QString::fromStdString(caption);
-  QMetaObject::invokeMethod(this, [this, text] { setWindowTitle(text); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, text] { setWindowTitle(text); }, Qt::QueuedConnection);
 }
 
 int CProgressWindow::Percent() const { return m_percent; }

@@ -14,12 +14,12 @@
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/nudge_session.h"
-#include "desktop/pages/key_mapping.h"
 #include "desktop/dialogs/play_area_dialog.h"
+#include "desktop/pages/key_mapping.h"
+#include "desktop/pages/page_buttons.h"
+#include "desktop/widgets/cdg_view.h"
 #include "desktop/widgets/preview_frame.h"
 #include "desktop/widgets/waveform_strip.h"
-#include "desktop/widgets/cdg_view.h"
-#include "desktop/pages/page_buttons.h"
 
 namespace lf {
 
@@ -132,10 +132,13 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   m_preview->View()->installEventFilter(this);
   // The end of a loop pass is told on the player's thread; the next pass starts here.
   m_player->SetEndNotice([this] {
-    QMetaObject::invokeMethod(this, [this] {
-      m_session->OnEndNotice();
-      if (m_session->Mode() != NudgeMode::Loop) ShowControls();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          m_session->OnEndNotice();
+          if (m_session->Mode() != NudgeMode::Loop) ShowControls();
+        },
+        Qt::QueuedConnection);
   });
 }
 
@@ -196,8 +199,10 @@ bool CAdjustLyricsPage::KeyDown(QKeyEvent* event) {
   const NudgeMode before = m_session->Mode();
   const int selected = m_session->SelectedWord();
   const bool used = m_session->KeyDown(*key, CtrlDown(*event));
-  if (m_session->Mode() != before || m_session->SelectedWord() != selected) ShowControls();
-  else UpdateWave();
+  if (m_session->Mode() != before || m_session->SelectedWord() != selected)
+    ShowControls();
+  else
+    UpdateWave();
   return used;
 }
 

@@ -13,16 +13,16 @@
 
 #include "core/audio/music_preparation.h"
 #include "core/audio/music_state.h"
-#include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
 #include "core/lyrics/apply_lyrics_import.h"
-#include "desktop/rules/edit_lyrics_labels.h"
 #include "core/lyrics/lyrics_import.h"
-#include "desktop/widgets/simple_edit_ctrl.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
-#include "desktop/widgets/cdg_view.h"
+#include "core/playback/cdg_player.h"
+#include "core/song/song_settings.h"
 #include "desktop/pages/page_buttons.h"
+#include "desktop/rules/edit_lyrics_labels.h"
+#include "desktop/widgets/cdg_view.h"
+#include "desktop/widgets/simple_edit_ctrl.h"
 
 namespace lf {
 namespace {
@@ -147,11 +147,12 @@ void CEditLyricsDlg::BuildControls() {
   connect(m_slider, &QSlider::sliderReleased, this, &CEditLyricsDlg::OnSliderReleased);
   // Keyboard moves of the slider (arrows, page keys) land at once.
   connect(m_slider, &QSlider::actionTriggered, this, [this](int) {
-    if (!m_slider->isSliderDown()) QTimer::singleShot(0, this, [this] {
-      OnSliderPressed();
-      OnSliderMoved(m_slider->value());
-      OnSliderReleased();
-    });
+    if (!m_slider->isSliderDown())
+      QTimer::singleShot(0, this, [this] {
+        OnSliderPressed();
+        OnSliderMoved(m_slider->value());
+        OnSliderReleased();
+      });
   });
   connect(m_timer, &QTimer::timeout, this, &CEditLyricsDlg::OnTimer);
   connect(m_layoutTimer, &QTimer::timeout, this, &CEditLyricsDlg::RefreshPagePreview);
@@ -283,7 +284,8 @@ void CEditLyricsDlg::Play() {
   MCdgPlayer* player = MCdgPlayer::Global();
   if (!player) player = MCdgPlayer::CreateGlobal(nullptr);
   player->SetSource(music.workingFilePath, nullptr, 0);
-  if (music.sampleRate > 0 && music.samplesPerPacket > 0) player->SetSampleRate(music.sampleRate, music.samplesPerPacket);
+  if (music.sampleRate > 0 && music.samplesPerPacket > 0)
+    player->SetSampleRate(music.sampleRate, music.samplesPerPacket);
   m_stopEvent.Reset();
   player->SetStopEvent(&m_stopEvent);
   if (!player->Play(MCdgPlayer::kPlayAudio, static_cast<int32_t>(m_position), 0)) {
@@ -376,8 +378,14 @@ bool CEditLyricsDlg::KeyDown(QKeyEvent* event) {
     case Qt::Key_Space:
       if (!event->isAutoRepeat()) m_playing ? Stop() : Play();
       return true;
-    case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_End: case Qt::Key_Home:
-    case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
       if (focus == m_play && m_slider->isEnabled()) m_slider->setFocus();
       return false;
     default:

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "core/playback/rw_renderer.h"
-#include "desktop/rules/music_bar.h"
 #include "core/platform/event.h"
+#include "core/playback/rw_renderer.h"
 #include "desktop/pages/page.h"
+#include "desktop/rules/music_bar.h"
 
 class QLabel;
 class QPushButton;
@@ -98,7 +98,7 @@ class CEditLyricsDlg : public CPage {
   bool m_playing = false;
   bool m_dragging = false;
   bool m_duetNoticeShown = false;  // the duet-in-solo notice applies and was shown
-  int64_t m_position = 0;  // sample frames
+  int64_t m_position = 0;          // sample frames
   MusicBarScale m_scale;
   std::string m_scaledFile;  // the working file m_scale was measured from
   Event m_stopEvent{true};

@@ -12,13 +12,13 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "desktop/pages/settings_page_support.h"
-#include "desktop/pages/text_style_controls.h"
 #include "core/song/color_choice.h"
 #include "core/song/lines_per_page_rule.h"
 #include "core/song/page_line_styles.h"
 #include "core/song/page_picture.h"
 #include "core/song/settings_sheet_values.h"
+#include "desktop/pages/settings_page_support.h"
+#include "desktop/pages/text_style_controls.h"
 #include "desktop/widgets/color_button.h"
 
 namespace lf {
@@ -150,8 +150,12 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
     if (const auto path = ChoosePictureFile(this)) LoadPicture(*path);
   });
   connect(m_picture.remove, &QPushButton::clicked, this, &CLyricsPageSettings::RemovePicture);
-  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
-  connect(m_draw, &QComboBox::activated, this, [this](int k) { Page().m_drawTransition = m_draw->itemData(k).toInt(); });
+  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) {
+    Page().m_placement = p;
+    RedrawPreview();
+  });
+  connect(m_draw, &QComboBox::activated, this,
+          [this](int k) { Page().m_drawTransition = m_draw->itemData(k).toInt(); });
   connect(m_column.play, &QPushButton::clicked, this, [this] {
     RedrawPreview();
     m_column.preview->Play(PagePreviewStream(m_copy, LyricsPage));

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "core/song/color_choice.h"
-#include "desktop/pages/settings_page_support.h"
 #include "core/song/song_settings.h"
+#include "desktop/pages/settings_page_support.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -72,7 +72,7 @@ class CLyricsPageSettings : public QWidget {
   CColorButton* m_sweep = nullptr;
   CColorButton* m_fixed = nullptr;
   QComboBox* m_draw = nullptr;
-  PictureRows m_picture;  // "Browse...", "Remove", "Display:"
+  PictureRows m_picture;   // "Browse...", "Remove", "Display:"
   PreviewColumn m_column;  // the preview, "&Preview", "Save Colors as default:"
 };
 

@@ -1,7 +1,7 @@
 #include "desktop/pages/page_registry.h"
 
-#include "desktop/pages/edit_lyrics_page.h"
 #include "desktop/pages/adjust_lyrics_page.h"
+#include "desktop/pages/edit_lyrics_page.h"
 #include "desktop/pages/place_lyrics_page.h"
 #include "desktop/pages/play_final_page.h"
 
@@ -36,4 +36,3 @@ CPage* CreatePage(PageId id, IShell& shell, QWidget* parent) {
 }
 
 }  // namespace lf
-

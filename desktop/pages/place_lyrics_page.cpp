@@ -14,8 +14,8 @@
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
 #include "desktop/pages/key_mapping.h"
-#include "desktop/widgets/preview_frame.h"
 #include "desktop/pages/page_buttons.h"
+#include "desktop/widgets/preview_frame.h"
 
 namespace lf {
 
@@ -113,10 +113,14 @@ void CPlaceLyricsPage::TempoEdited(int percent) {
 
 QPushButton* CPlaceLyricsPage::ButtonFor(int key) const {
   switch (key) {
-    case Qt::Key_Space: return m_placeWord;
-    case Qt::Key_Control: return m_pause;
-    case Qt::Key_End: return m_stop;
-    default: return nullptr;
+    case Qt::Key_Space:
+      return m_placeWord;
+    case Qt::Key_Control:
+      return m_pause;
+    case Qt::Key_End:
+      return m_stop;
+    default:
+      return nullptr;
   }
 }
 

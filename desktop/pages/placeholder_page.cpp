@@ -9,11 +9,16 @@ namespace lf {
 
 QString PageTitle(PageId id) {
   switch (id) {
-    case PageId::EditLyrics: return QObject::tr("Edit Lyrics");
-    case PageId::PlaceLyrics: return QObject::tr("Place Lyrics");
-    case PageId::AdjustLyrics: return QObject::tr("Adjust Lyrics");
-    case PageId::PlayFinal: return QObject::tr("Play Final");
-    case PageId::None: break;
+    case PageId::EditLyrics:
+      return QObject::tr("Edit Lyrics");
+    case PageId::PlaceLyrics:
+      return QObject::tr("Place Lyrics");
+    case PageId::AdjustLyrics:
+      return QObject::tr("Adjust Lyrics");
+    case PageId::PlayFinal:
+      return QObject::tr("Play Final");
+    case PageId::None:
+      break;
   }
   return {};
 }

@@ -10,12 +10,12 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include "core/platform/message_sink.h"
 #include "core/song/song_settings.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/final_playback.h"
-#include "core/platform/message_sink.h"
-#include "desktop/widgets/preview_frame.h"
 #include "desktop/pages/page_buttons.h"
+#include "desktop/widgets/preview_frame.h"
 
 namespace lf {
 
@@ -90,8 +90,7 @@ void CPlayFinalPage::Enter() {
     renderer.MemoryPreset(lyrics->m_backgroundColor);
     renderer.RefreshAll();
   }
-  if (!m_final->Prepare())
-    ShowMessage(m_final->ErrorText(), "Lyricforge", MessageIcon::Exclamation);
+  if (!m_final->Prepare()) ShowMessage(m_final->ErrorText(), "Lyricforge", MessageIcon::Exclamation);
   const QSignalBlocker block(m_slider);
   m_slider->setRange(0, m_final->SliderMaximum());
   m_slider->setSingleStep(m_final->LineStep());
@@ -151,15 +150,34 @@ bool CPlayFinalPage::KeyDown(QKeyEvent* event) {
         PlayOrPause();
       }
       return true;
-    case Qt::Key_PageUp: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderPageStepSub); return true;
-    case Qt::Key_PageDown: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderPageStepAdd); return true;
-    case Qt::Key_Home: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderToMinimum); return true;
-    case Qt::Key_End: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderToMaximum); return true;
+    case Qt::Key_PageUp:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderPageStepSub);
+      return true;
+    case Qt::Key_PageDown:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+      return true;
+    case Qt::Key_Home:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderToMinimum);
+      return true;
+    case Qt::Key_End:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderToMaximum);
+      return true;
     case Qt::Key_Left:
-    case Qt::Key_Down: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+    case Qt::Key_Down:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      return true;
     case Qt::Key_Right:
-    case Qt::Key_Up: m_slider->setFocus(); m_slider->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
-    default: return false;
+    case Qt::Key_Up:
+      m_slider->setFocus();
+      m_slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -10,12 +10,12 @@
 #include <filesystem>
 
 #include "core/cdg/image_struct.h"
-#include "core/playback/cdg_player.h"
-#include "core/song/page_picture.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
-#include "desktop/widgets/cdg_view.h"
+#include "core/playback/cdg_player.h"
+#include "core/song/page_picture.h"
 #include "desktop/dialogs/progress_window.h"
+#include "desktop/widgets/cdg_view.h"
 
 namespace lf {
 namespace {

@@ -6,13 +6,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/cdg/font_dictionary.h"
+#include "core/platform/settings.h"
+#include "core/song/color_settings.h"
 #include "desktop/dialogs/duet_dialog.h"
 #include "desktop/pages/lyrics_page_settings.h"
 #include "desktop/pages/page_registry.h"
 #include "desktop/pages/text_page_settings.h"
-#include "core/cdg/font_dictionary.h"
-#include "core/song/color_settings.h"
-#include "core/platform/settings.h"
 
 namespace lf {
 namespace {
@@ -48,7 +48,8 @@ CSongSettingsSheet::CSongSettingsSheet(MSongSettings& copy, MSongSettings& song,
   auto* layout = new QVBoxLayout(this);
   m_tabs = new QTabWidget(this);
   m_title = new CTextPageSettings(copy, lf::TitlePage, m_tabs);
-  m_lyrics = new CLyricsPageSettings(copy, [this] { OpenDuetDialog(); }, m_tabs);
+  m_lyrics = new CLyricsPageSettings(
+      copy, [this] { OpenDuetDialog(); }, m_tabs);
   m_credits = new CTextPageSettings(copy, lf::CreditsPage, m_tabs);
   m_tabs->addTab(m_title, tr("Title Page"));
   m_tabs->addTab(m_lyrics, tr("Lyrics"));

@@ -11,21 +11,21 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "desktop/pages/settings_page_support.h"
-#include "desktop/pages/text_style_controls.h"
+#include "core/platform/message_sink.h"
 #include "core/song/color_choice.h"
 #include "core/song/page_line_styles.h"
 #include "core/song/page_picture.h"
 #include "core/song/settings_sheet_values.h"
-#include "desktop/widgets/simple_edit_ctrl.h"
-#include "core/platform/message_sink.h"
+#include "desktop/pages/settings_page_support.h"
+#include "desktop/pages/text_style_controls.h"
 #include "desktop/widgets/color_button.h"
+#include "desktop/widgets/simple_edit_ctrl.h"
 
 namespace lf {
 namespace {
 
 // "Fill Right" ... "Block Dissolve": the transitions a title or credits page draws and erases with.
-constexpr int kPageTransitions[] = {FillRight, FillLeft, FillDown, FillUp, ScrollRight,
+constexpr int kPageTransitions[] = {FillRight,  FillLeft,   FillDown, FillUp,       ScrollRight,
                                     ScrollLeft, ScrollDown, ScrollUp, BlockDissolve};
 
 }  // namespace
@@ -73,7 +73,8 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   m_background->setObjectName("backgroundColor");
   m_border = new CColorButton(tr("&Border:"), this);
   m_border->setObjectName("borderColor");
-  for (QWidget* w : {static_cast<QWidget*>(m_textColor), static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_border)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(m_textColor), static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_border)})
     colors->addWidget(w);
   colors->addStretch();
   left->addLayout(colors);
@@ -138,11 +139,15 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
     });
   connect(m_picture.browse, &QPushButton::clicked, this, &CTextPageSettings::Browse);
   connect(m_picture.remove, &QPushButton::clicked, this, &CTextPageSettings::RemovePicture);
-  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) { Page().m_placement = p; RedrawPreview(); });
+  connect(m_picture.placement, &QComboBox::activated, this, [this](int p) {
+    Page().m_placement = p;
+    RedrawPreview();
+  });
   connect(m_draw, &QComboBox::activated, this, [this](int t) { Page().m_drawTransition = t; });
   connect(m_erase, &QComboBox::activated, this, [this](int t) { Page().m_eraseTransition = t; });
   connect(m_hold, &QLineEdit::editingFinished, this, &CTextPageSettings::HoldTyped);
-  connect(m_column.play, &QPushButton::clicked, this, [this] { m_column.preview->Play(PagePreviewStream(m_copy, m_kind)); });
+  connect(m_column.play, &QPushButton::clicked, this,
+          [this] { m_column.preview->Play(PagePreviewStream(m_copy, m_kind)); });
   RedrawPreview();
 }
 

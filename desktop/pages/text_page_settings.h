@@ -5,8 +5,8 @@
 // drawn as the export draws it.
 #include <QWidget>
 
-#include "desktop/pages/settings_page_support.h"
 #include "core/song/song_settings.h"
+#include "desktop/pages/settings_page_support.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -68,7 +68,7 @@ class CTextPageSettings : public QWidget {
   QComboBox* m_draw = nullptr;
   QComboBox* m_erase = nullptr;
   QLineEdit* m_hold = nullptr;
-  PictureRows m_picture;  // "Browse...", "Remove", "Display:"
+  PictureRows m_picture;   // "Browse...", "Remove", "Display:"
   PreviewColumn m_column;  // the preview, "&Preview", "Save Colors as default:"
 };
 

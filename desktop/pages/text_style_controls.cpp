@@ -34,7 +34,8 @@ CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineL
   m_grid->setContentsMargins(0, 0, 0, 0);
   m_face = new QComboBox(this);
   m_face->setObjectName("face");
-  for (int n = 0; n < FontDictionary().Count(); ++n) m_face->addItem(QString::fromStdString(FontDictionary().NameAt(n)));
+  for (int n = 0; n < FontDictionary().Count(); ++n)
+    m_face->addItem(QString::fromStdString(FontDictionary().NameAt(n)));
   m_size = new QComboBox(this);
   m_size->setObjectName("size");
   m_size->setEditable(true);
@@ -74,7 +75,8 @@ CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineL
   connect(m_face, &QComboBox::currentIndexChanged, this, &CTextStyleControls::Read);
   connect(m_size, &QComboBox::activated, this, &CTextStyleControls::Read);
   connect(m_size->lineEdit(), &QLineEdit::editingFinished, this, &CTextStyleControls::SizeTyped);
-  for (QCheckBox* box : {m_bold, m_italic, m_outline}) connect(box, &QCheckBox::toggled, this, &CTextStyleControls::Read);
+  for (QCheckBox* box : {m_bold, m_italic, m_outline})
+    connect(box, &QCheckBox::toggled, this, &CTextStyleControls::Read);
   connect(m_align, &QButtonGroup::idClicked, this, &CTextStyleControls::Read);
 }
 

@@ -9,7 +9,8 @@ ExportSaveChoice ExportSaveChoiceFor(ExportType type, bool zip) {
     case ExportType::Mp4:
       return {"Export To MP4 Video", {"MP4 Files (*.mp4)", "*.mp4"}, "mp4", "Exporting project to MP4 video..."};
     case ExportType::WmaG:
-    case ExportType::Mp3G: break;
+    case ExportType::Mp3G:
+      break;
   }
   if (zip) return {"Export To Zipped File", {"Zip Files (*.zip)", "*.zip"}, "zip", "Compressing Audio..."};
   if (type == ExportType::Mp3G)

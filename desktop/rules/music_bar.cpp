@@ -11,7 +11,8 @@ MusicBarScale MusicBarScale::For(uint64_t musicBytes, int bytesPerFrame, int sam
   MusicBarScale scale;
   if (bytesPerFrame <= 0 || sampleRate < kPacketsPerSecond) return scale;
   scale.sampleRate = sampleRate;
-  const int64_t packets = PacketSlotAt(static_cast<int64_t>(musicBytes / static_cast<uint64_t>(bytesPerFrame)), sampleRate);
+  const int64_t packets =
+      PacketSlotAt(static_cast<int64_t>(musicBytes / static_cast<uint64_t>(bytesPerFrame)), sampleRate);
   scale.range = static_cast<int>(std::min<int64_t>(packets, INT32_MAX));
   scale.lineStep = 3 * kPacketsPerSecond;
   scale.pageStep = 15 * kPacketsPerSecond;

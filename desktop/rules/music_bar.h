@@ -8,10 +8,10 @@
 namespace lf {
 
 struct MusicBarScale {
-  int range = 0;         // slider maximum in packets (minimum 0)
-  int lineStep = 0;      // packets in 3 seconds
-  int pageStep = 0;      // packets in 15 seconds
-  int totalSeconds = 0;  // playing time of the music in whole seconds
+  int range = 0;           // slider maximum in packets (minimum 0)
+  int lineStep = 0;        // packets in 3 seconds
+  int pageStep = 0;        // packets in 15 seconds
+  int totalSeconds = 0;    // playing time of the music in whole seconds
   int sampleRate = 44100;  // the music's; slider packets are its frames x 300 / rate
 
   // Music of `musicBytes` bytes of sample data; a zero frame size or rate gives no range.

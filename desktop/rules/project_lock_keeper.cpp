@@ -5,14 +5,13 @@
 namespace lf {
 
 std::string ProjectInUseText(const std::string& path, const std::string& holder, bool savingOverIt) {
-  return "The project\n" + QuoteControlCharacters(path) + "\nis in use by " + QuoteControlCharacters(holder) +
-         ".\n\n" +
+  return "The project\n" + QuoteControlCharacters(path) + "\nis in use by " + QuoteControlCharacters(holder) + ".\n\n" +
          (savingOverIt ? "Your project was not saved over it. Choose another name, or close it there first."
                        : "Close it there, then open it again.");
 }
 
 std::optional<ProjectLockKeeper::Claim> ProjectLockKeeper::ClaimLock(const std::string& path,
-                                                                      std::string* holder) const {
+                                                                     std::string* holder) const {
   Claim claim;
   // A second lock of our own on the same file would wait for ourselves.
   if (m_held && m_held->LockPath() == ProjectLockPath(path)) {

@@ -29,7 +29,8 @@ std::string ShortenedInTheMiddle(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash;
   const size_t nameBytes = path.size() - nameStart;
-  if (nameBytes + std::char_traits<char>::length(kEllipsis) >= kLabelPathChars) return kEllipsis + path.substr(nameStart);
+  if (nameBytes + std::char_traits<char>::length(kEllipsis) >= kLabelPathChars)
+    return kEllipsis + path.substr(nameStart);
   size_t keep = kLabelPathChars - nameBytes - std::char_traits<char>::length(kEllipsis);
   while (keep > 0 && (static_cast<unsigned char>(path[keep]) & 0xC0) == 0x80) --keep;
   return path.substr(0, keep) + kEllipsis + path.substr(nameStart);
@@ -58,8 +59,10 @@ RecentProjects RecentProjects::Read(const ISettings& settings) {
 
 void RecentProjects::Write(ISettings& settings) const {
   for (int i = 0; i < kRecentProjectCount; ++i) {
-    if (i < static_cast<int>(m_paths.size())) settings.SetValue(kRecentGroup, RecentKey(i), m_paths[size_t(i)]);
-    else settings.Remove(kRecentGroup, RecentKey(i));
+    if (i < static_cast<int>(m_paths.size()))
+      settings.SetValue(kRecentGroup, RecentKey(i), m_paths[size_t(i)]);
+    else
+      settings.Remove(kRecentGroup, RecentKey(i));
   }
 }
 
@@ -79,7 +82,8 @@ std::string RecentProjectLabel(int index, const std::string& path, const std::st
 }
 
 std::string RecentProjectMissingText(const std::string& path) {
-  return "The project\n" + QuoteControlCharacters(path) + "\ncannot be found. It may have been moved, renamed or deleted.\n\n"
+  return "The project\n" + QuoteControlCharacters(path) +
+         "\ncannot be found. It may have been moved, renamed or deleted.\n\n"
          "It is taken off the list of recent projects.";
 }
 

@@ -1,8 +1,8 @@
 #include "desktop/widgets/cdg_view.h"
 
 #include <QImage>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 
 namespace lf {
 

@@ -13,7 +13,10 @@ QRect FourByThree(int width, int height) {
 }
 
 CPreviewFrame::CPreviewFrame(QWidget* parent)
-    : QWidget(parent), m_renderer(std::make_unique<MRwRenderer>()), m_frame(new QFrame(this)), m_view(new CCdgView(m_frame)) {
+    : QWidget(parent),
+      m_renderer(std::make_unique<MRwRenderer>()),
+      m_frame(new QFrame(this)),
+      m_view(new CCdgView(m_frame)) {
   m_frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   m_view->SetRenderer(m_renderer.get());
   setMinimumSize(kScreenWidth / 2, kScreenHeight / 2);

@@ -26,9 +26,7 @@ CSimpleEditCtrl::CSimpleEditCtrl(QWidget* parent) : QPlainTextEdit(parent) {
 
 std::string CSimpleEditCtrl::Utf8Text() const { return toPlainText().toStdString(); }
 
-void CSimpleEditCtrl::SetUtf8Text(const std::string& text) {
-  setPlainText(QString::fromStdString(text));
-}
+void CSimpleEditCtrl::SetUtf8Text(const std::string& text) { setPlainText(QString::fromStdString(text)); }
 
 bool CSimpleEditCtrl::HasPartialSelection() const {
   const QTextCursor cursor = textCursor();

@@ -30,9 +30,7 @@ void CWaveformStrip::SetPosition(int64_t position) {
   update();
 }
 
-int CWaveformStrip::XOf(int64_t frame) const {
-  return static_cast<int>((frame - m_from) * width() / (m_to - m_from));
-}
+int CWaveformStrip::XOf(int64_t frame) const { return static_cast<int>((frame - m_from) * width() / (m_to - m_from)); }
 
 void CWaveformStrip::paintEvent(QPaintEvent*) {
   QPainter painter(this);

@@ -65,8 +65,10 @@ TEST(CdgCommands, RenderRefusesMissingProjectsAndBadArguments) {
   test::CliResult r = RunCli({"render", dir.File("song.lfp"), "--at", "1", "-o", dir.File("x.png")});
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(Lines(r.err), 1);
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--at", "-1"}, {"--at", "x"}, {"--at", "1", "--scale", "0"}, {"--at", "1", "--scale", "1.5"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--at", "-1"},
+                                              {"--at", "x"},
+                                              {"--at", "1", "--scale", "0"},
+                                              {"--at", "1", "--scale", "1.5"}}) {
     std::vector<std::string> args = {"render", dir.File("a.cdg"), "-o", dir.File("x.png")};
     args.insert(args.end(), bad.begin(), bad.end());
     EXPECT_EQ(RunCli(args).exitCode, 2);
@@ -82,7 +84,8 @@ TEST(CdgCommands, RenderWritesTheScreenAtTheTimeScaled) {
   ASSERT_EQ(RunCli({"demo-stream", "-o", dir.File("demo.cdg")}).exitCode, 0);
   ASSERT_EQ(test::ReadFileBytes(dir.File("demo.cdg")), std::string(demo.begin(), demo.end()));
 
-  const test::CliResult r = RunCli({"render", dir.File("demo.cdg"), "--at", "2.5", "-o", dir.File("f.png"), "--scale", "2"});
+  const test::CliResult r =
+      RunCli({"render", dir.File("demo.cdg"), "--at", "2.5", "-o", dir.File("f.png"), "--scale", "2"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::vector<Colorref> png;
   int w = 0, h = 0;

@@ -16,8 +16,8 @@ size_t LineCount(const std::string& s) { return static_cast<size_t>(std::count(s
 TEST(CliContract, HelpListsEveryCommandAndDescribesEach) {
   const auto list = RunCli({"--help"});
   ASSERT_EQ(list.exitCode, 0);
-  const char* commands[] = {"new", "info", "lines", "import", "set", "compile", "export", "render", "dump",
-                            "duration", "prepare"};
+  const char* commands[] = {"new",    "info",   "lines", "import",   "set",    "compile",
+                            "export", "render", "dump",  "duration", "prepare"};
   for (const char* name : commands) {
     SCOPED_TRACE(name);
     EXPECT_NE(list.out.find(std::string("\n  ") + name + " "), std::string::npos);

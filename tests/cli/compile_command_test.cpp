@@ -27,7 +27,8 @@ long JsonInt(const std::string& json, const std::string& key) {
 std::string MakeDemoProject(const TempDir& dir) {
   const std::string project = dir.File("demo.lfp");
   EXPECT_EQ(RunCli({"synth-demo", "-o", dir.File("demo.wav"), "--lrc", dir.File("demo.lrc")}).exitCode, 0);
-  EXPECT_EQ(RunCli({"new", "-o", project, "--music", dir.File("demo.wav"), "--lyrics", dir.File("demo.lrc")}).exitCode, 0);
+  EXPECT_EQ(RunCli({"new", "-o", project, "--music", dir.File("demo.wav"), "--lyrics", dir.File("demo.lrc")}).exitCode,
+            0);
   EXPECT_EQ(RunCli({"set", project, "titlePage.enabled=1", "titlePage.text=Demo"}).exitCode, 0);
   return project;
 }
@@ -94,9 +95,9 @@ TEST(CompileCommand, ProjectWithoutMusicStillCompilesItsLyrics) {
 TEST(CompileCommand, CreditsPastTheMusicLeaveTheMusicFileAsItWas) {
   TempDir dir;
   const std::string project = MakeDemoProject(dir);
-  ASSERT_EQ(RunCli({"set", project, "creditsPage.enabled=1", "creditsPage.hold=6000", "creditsPage.text=Thanks"})
-                .exitCode,
-            0);
+  ASSERT_EQ(
+      RunCli({"set", project, "creditsPage.enabled=1", "creditsPage.hold=6000", "creditsPage.text=Thanks"}).exitCode,
+      0);
   const auto music = test::ReadFileBytes(dir.File("demo.wav"));
   const auto filesBefore = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
   const CliResult r = RunCli({"compile", project, "-o", dir.File("out.cdg"), "--json"});

@@ -1,9 +1,8 @@
 // The command-line tool never loses work: outputs that would land on inputs,
 // projects that already exist, extensions that do not match what is written,
 // and outputs that are not regular files are refused in one line.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -25,7 +24,8 @@ class FileSafetyCli : public ::testing::Test {
     test::WriteFileBytes(Path("song.wav"), test::ToneWav(44100, 16, 2, 44100));
     test::WriteFileBytes(Path("words.lrc"), "[00:00.50]one two\n[00:00.80]three\n");
     ASSERT_TRUE(test::MakeEncodedTone(Path("song.mp3"), 1.0));
-    ASSERT_EQ(RunCli({"new", "-o", Path("p.lfp"), "--music", Path("song.wav"), "--lyrics", Path("words.lrc")}).exitCode, 0);
+    ASSERT_EQ(RunCli({"new", "-o", Path("p.lfp"), "--music", Path("song.wav"), "--lyrics", Path("words.lrc")}).exitCode,
+              0);
   }
   std::string Path(const std::string& name) const { return dir.File(name); }
   // Every file of the folder with its bytes, to prove a refusal touched nothing.
@@ -43,9 +43,9 @@ TEST_F(FileSafetyCli, RefusalsLeaveEveryFileAsItWas) {
   ASSERT_EQ(RunCli({"new", "-o", Path("mp3.lfp"), "--music", Path("song.mp3")}).exitCode, 0);
   test::WriteFileBytes(Path("notes.lrc"), "[00:01.00]not music\n");
   const std::vector<std::vector<std::string>> refused = {
-      {"new", "-o", Path("p.lfp")},                                            // exists
+      {"new", "-o", Path("p.lfp")},                                             // exists
       {"new", "-o", Path("song.wav"), "--music", Path("song.wav"), "--force"},  // output is the music
-      {"new", "-o", Path("n.lfp"), "--music", Path("notes.lrc")},              // not music
+      {"new", "-o", Path("n.lfp"), "--music", Path("notes.lrc")},               // not music
       {"set", Path("p.lfp"), "music=" + Path("notes.lrc")},
       {"compile", Path("p.lfp"), "-o", Path("p.lfp")},
       {"compile", Path("p.lfp"), "-o", Path("song.wav")},

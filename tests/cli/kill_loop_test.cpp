@@ -11,10 +11,10 @@ namespace {
 
 TEST(KillLoop, KilledRunsLeaveTheOldOrTheNewFileAndNothingElse) {
   int status = -1;
-  const std::string out = test::RunCommand("bash " + test::ShellQuote(std::string(LYRICFORGE_SOURCE_DIR) +
-                                                                     "/scripts/kill-loop.sh") +
-                                               " " LYRICFORGE_CLI_PATH " 5 2>&1",
-                                           &status);
+  const std::string out =
+      test::RunCommand("bash " + test::ShellQuote(std::string(LYRICFORGE_SOURCE_DIR) + "/scripts/kill-loop.sh") +
+                           " " LYRICFORGE_CLI_PATH " 5 2>&1",
+                       &status);
   EXPECT_EQ(status, 0) << out;
   EXPECT_NE(out.find("export: 5 kills"), std::string::npos) << out;
 }

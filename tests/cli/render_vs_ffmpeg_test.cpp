@@ -69,14 +69,14 @@ std::string MixedStream(std::vector<size_t>& checkpoints) {
           1 + rng() % 2);
     if (i % 100 == 50) checkpoints.push_back(s.Slot());
   }
-  const int scrolls[8][2] = {{kScrollLeft, 0}, {kScrollRight, 0}, {0, kScrollUp}, {0, kScrollDown},
-                             {kScrollRight, 0}, {0, kScrollUp}, {kScrollLeft, 0}, {0, kScrollDown}};
+  const int scrolls[8][2] = {{kScrollLeft, 0},  {kScrollRight, 0}, {0, kScrollUp},   {0, kScrollDown},
+                             {kScrollRight, 0}, {0, kScrollUp},    {kScrollLeft, 0}, {0, kScrollDown}};
   for (int i = 0; i < 8; ++i) {
     const auto kind = i % 2 ? CdgInstruction::ScrollCopy : CdgInstruction::ScrollPreset;
     s.Add(MakeScroll(kind, 1 + i, scrolls[i][0], 0, scrolls[i][1], 0), 3);
     for (int k = 0; k < 4; ++k)
-      s.Add(MakeTileBlock(CdgInstruction::TileBlockXor, 0, static_cast<int>(rng() % 16), 1 + static_cast<int>(rng() % 16),
-                          1 + static_cast<int>(rng() % 48), RandomRows(rng)));
+      s.Add(MakeTileBlock(CdgInstruction::TileBlockXor, 0, static_cast<int>(rng() % 16),
+                          1 + static_cast<int>(rng() % 16), 1 + static_cast<int>(rng() % 48), RandomRows(rng)));
     checkpoints.push_back(s.Slot());
   }
   // FFmpeg paints the border into screen memory, where a scroll would bring it into
@@ -88,7 +88,8 @@ std::string MixedStream(std::vector<size_t>& checkpoints) {
   s.Add(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, low), 5);
   s.Add(MakeMemoryPreset(9, 0));
   for (int i = 0; i < 20; ++i)
-    s.Add(MakeTileBlock(CdgInstruction::TileBlockNormal, 9, static_cast<int>(rng() % 16), 1 + i % 16, 1 + i, RandomRows(rng)));
+    s.Add(MakeTileBlock(CdgInstruction::TileBlockNormal, 9, static_cast<int>(rng() % 16), 1 + i % 16, 1 + i,
+                        RandomRows(rng)));
   s.Skip(30);
   return s.Bytes();
 }
@@ -145,7 +146,8 @@ void CompareAt(const TempDir& dir, const std::string& cdg, size_t slotEnd) {
       first = std::min(first, i / 3);
     }
   }
-  EXPECT_EQ(differing, 0u) << "first differing pixel at visible (" << first % kDrawWidth << ", " << first / kDrawWidth << ")";
+  EXPECT_EQ(differing, 0u) << "first differing pixel at visible (" << first % kDrawWidth << ", " << first / kDrawWidth
+                           << ")";
 }
 
 TEST(RenderVsFfmpeg, VisibleAreaMatchesAfterTheSamePackets) {

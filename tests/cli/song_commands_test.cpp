@@ -51,9 +51,9 @@ TEST(SongCommands, SetChangesSettingsAndRefusesUnknownKeys) {
   TempDir dir;
   const std::string project = dir.File("song.lfp");
   ASSERT_EQ(RunCli({"new", "-o", project}).exitCode, 0);
-  auto set = RunCli({"set", project, "singerMode=duet", "linesPerPage=3", "artist=The Band",
-                     "titlePage.enabled=on", "titlePage.hold=350", "titlePage.draw=Fade In",
-                     "lyricsPage.color.sweep=#FF0000", "sweepAdvance=-50"});
+  auto set =
+      RunCli({"set", project, "singerMode=duet", "linesPerPage=3", "artist=The Band", "titlePage.enabled=on",
+              "titlePage.hold=350", "titlePage.draw=Fade In", "lyricsPage.color.sweep=#FF0000", "sweepAdvance=-50"});
   ASSERT_EQ(set.exitCode, 0) << set.err;
   auto info = RunCli({"info", project});
   EXPECT_NE(info.out.find("singer mode: 2 (duet)"), std::string::npos);

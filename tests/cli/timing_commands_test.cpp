@@ -20,14 +20,16 @@ TEST(TimingCommands, PlaceThenNudgeWriteTheTimesThePagesWould) {
       samples[(static_cast<size_t>(at * 44100) + f) * 2] = samples[(static_cast<size_t>(at * 44100) + f) * 2 + 1] =
           static_cast<int16_t>(12000 * std::sin(f * 0.09));
   test::WriteFileBytes(dir.File("music.wav"), test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)},
-                                                                   {"data", test::PcmBytes(samples, 16)}}));
+                                                                  {"data", test::PcmBytes(samples, 16)}}));
   test::WriteFileBytes(dir.File("words.txt"), "one two three");
   const std::string project = dir.File("song.lfp");
-  ASSERT_EQ(RunCli({"new", "-o", project, "--music", dir.File("music.wav"), "--lyrics", dir.File("words.txt")}).exitCode, 0);
+  ASSERT_EQ(
+      RunCli({"new", "-o", project, "--music", dir.File("music.wav"), "--lyrics", dir.File("words.txt")}).exitCode, 0);
 
   const auto placed = RunCli({"place", project, "1.0", "pause:1.2", "1.5", "2.0", "back", "2.2"});
   ASSERT_EQ(placed.exitCode, 0) << placed.err;
-  EXPECT_EQ(test::SavedWordTimes(project), (std::vector<std::pair<long, long>>{{44100, 52920}, {66150, 97020}, {97020, 141120}}));
+  EXPECT_EQ(test::SavedWordTimes(project),
+            (std::vector<std::pair<long, long>>{{44100, 52920}, {66150, 97020}, {97020, 141120}}));
 
   const auto nudged = RunCli({"nudge", project, "1", "start+", "end-", "end-"});
   ASSERT_EQ(nudged.exitCode, 0) << nudged.err;

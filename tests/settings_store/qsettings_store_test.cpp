@@ -28,7 +28,7 @@ class SettingsStoreTest : public ::testing::Test {
 TEST_F(SettingsStoreTest, ValuesOfEveryKindSurviveANewStoreOnTheSameFile) {
   const std::vector<std::pair<std::string, std::string>> strings = {
       {"MusicPath", "/home/ana/Música/"}, {"Commas", "a, b,c"}, {"Equals", "x=y; z"},
-      {"Spaces", "  padded  "},          {"Empty", ""},          {"Quote", "say \"hi\""}};
+      {"Spaces", "  padded  "},           {"Empty", ""},        {"Quote", "say \"hi\""}};
   const std::vector<std::pair<std::string, double>> doubles = {
       {"EditLyricsSplit", 0.5}, {"Third", 1.0 / 3.0}, {"Tiny", -1e-300}, {"Whole", 42.0}};
   {

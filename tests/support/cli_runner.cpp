@@ -1,11 +1,10 @@
 #include "tests/support/cli_runner.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "tests/support/desktop_session.h"
 
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,9 +98,10 @@ bool DesktopSession::StartProgram(const std::string& program, const std::vector<
   m_program = Spawn(argv, Environment());
   if (m_program <= 0) return false;
   int status = 0;
-  const std::string found = RunCommand("DISPLAY=" + m_display +
-                                           " timeout 30 xdotool search --sync --onlyvisible --name '^Lyricforge' 2>/dev/null | head -n 1",
-                                       &status);
+  const std::string found =
+      RunCommand("DISPLAY=" + m_display +
+                     " timeout 30 xdotool search --sync --onlyvisible --name '^Lyricforge' 2>/dev/null | head -n 1",
+                 &status);
   m_window = found.substr(0, found.find('\n'));
   return !m_window.empty();
 }

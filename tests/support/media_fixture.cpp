@@ -8,15 +8,15 @@
 namespace lf::test {
 
 void WriteToneWav(const std::string& wavPath, double seconds, int rate, int channels, int bits, double hz) {
-  WriteFileBytes(wavPath, ToneWav(static_cast<uint32_t>(rate), bits, channels,
-                                  static_cast<uint32_t>(seconds * rate + 0.5), hz));
+  WriteFileBytes(wavPath,
+                 ToneWav(static_cast<uint32_t>(rate), bits, channels, static_cast<uint32_t>(seconds * rate + 0.5), hz));
 }
 
 bool EncodeWithFfmpeg(const std::string& wavPath, const std::string& outPath, const std::string& options) {
   int status = -1;
-  RunCommand("ffmpeg -nostdin -v error -y -i " + ShellQuote(wavPath) + " " + options + " " + ShellQuote(outPath) +
-                 " 2>&1",
-             &status);
+  RunCommand(
+      "ffmpeg -nostdin -v error -y -i " + ShellQuote(wavPath) + " " + options + " " + ShellQuote(outPath) + " 2>&1",
+      &status);
   return status == 0;
 }
 

@@ -16,8 +16,8 @@ std::string ShellQuote(const std::string& s) {
 std::map<std::string, std::string> ProbeFields(const std::string& path, const std::string& entries) {
   std::map<std::string, std::string> fields;
   int status = 0;
-  const std::string out = RunCommand("ffprobe -v error -show_entries " + ShellQuote(entries) +
-                                         " -of default=nw=1 " + ShellQuote(path) + " 2>/dev/null",
+  const std::string out = RunCommand("ffprobe -v error -show_entries " + ShellQuote(entries) + " -of default=nw=1 " +
+                                         ShellQuote(path) + " 2>/dev/null",
                                      &status);
   if (status != 0) return fields;
   std::istringstream lines(out);

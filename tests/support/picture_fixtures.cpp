@@ -20,11 +20,10 @@ PictureFolder::~PictureFolder() {
   if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
 }
 
-std::string PictureFolder::Synthesise(const std::string& name, const std::string& source,
-                                      const std::string& extra) {
+std::string PictureFolder::Synthesise(const std::string& name, const std::string& source, const std::string& extra) {
   std::string file = File(name);
-  std::string command = "ffmpeg -nostdin -y -loglevel error -f lavfi -i '" + source + "' " + extra +
-                        " -frames:v 1 '" + file + "'";
+  std::string command =
+      "ffmpeg -nostdin -y -loglevel error -f lavfi -i '" + source + "' " + extra + " -frames:v 1 '" + file + "'";
   if (std::system(command.c_str()) != 0) return {};
   return file;
 }
@@ -39,8 +38,8 @@ std::string PictureFolder::Write(const std::string& name, const std::string& byt
 std::vector<uint32_t> PictureFolder::ReferencePixels(const std::string& file, int width, int height) {
   std::string raw = File("reference.raw");
   std::string command = "ffmpeg -nostdin -y -loglevel error -i '" + file + "' -vf scale=" + std::to_string(width) +
-                        ":" + std::to_string(height) +
-                        ":flags=bicubic -frames:v 1 -f rawvideo -pix_fmt bgra '" + raw + "'";
+                        ":" + std::to_string(height) + ":flags=bicubic -frames:v 1 -f rawvideo -pix_fmt bgra '" + raw +
+                        "'";
   if (std::system(command.c_str()) != 0) return {};
   std::string bytes = ReadFileBytes(raw);
   if (bytes.size() != size_t(width) * height * 4) return {};

@@ -1,11 +1,12 @@
 #include "tests/support/wav_fixture.h"
 
+#include <sys/wait.h>
+
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace lf::test {
 
@@ -67,8 +68,8 @@ std::string PcmBytes(const std::vector<int16_t>& samples, int bits) {
 
 std::string ToneWav(uint32_t rate, int bits, int channels, uint32_t frames, double hz) {
   const std::string data = PcmBytes(SineSamples(rate, channels, frames, hz), bits);
-  return MakeRiffWave({{"fmt ", FmtBody(static_cast<uint16_t>(channels), rate, static_cast<uint16_t>(bits))},
-                       {"data", data}});
+  return MakeRiffWave(
+      {{"fmt ", FmtBody(static_cast<uint16_t>(channels), rate, static_cast<uint16_t>(bits))}, {"data", data}});
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {

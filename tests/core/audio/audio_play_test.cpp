@@ -92,8 +92,8 @@ TEST(AudioPlayTest, DecodesMp3ToWavWithProgressReachingHundredAtTheEnd) {
   EXPECT_EQ(in.DataBytes(), finalSize - 44);
   // 30 s of 44,100 Hz stereo: the decoder trims the encoder's padding.
   EXPECT_NEAR(static_cast<double>(in.DataBytes()), 30.0 * 44100 * 4, 44100 * 4 * 0.05);
-  const std::string probe = test::RunCommand(
-      "ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 " + test::ShellQuote(wav));
+  const std::string probe = test::RunCommand("ffprobe -v error -show_entries stream=sample_rate,channels -of csv=p=0 " +
+                                             test::ShellQuote(wav));
   EXPECT_EQ(probe, "44100,2\n");
 }
 

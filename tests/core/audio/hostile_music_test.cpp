@@ -1,9 +1,8 @@
 // Music files as a hostile user makes them: layouts that change mid-stream,
 // declared formats no song can carry, names FFmpeg would take for URLs, and
 // scripts that would make FFmpeg open other files.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -33,8 +32,8 @@ Prepared Prepare(const std::string& path, const TempDir& work) {
 }
 
 std::string WavDeclaring(uint32_t rate, uint16_t channels) {
-  return test::MakeRiffWave({{"fmt ", test::FmtBody(channels, rate, 16)},
-                             {"data", std::string(size_t(channels) * 2 * 64, '\0')}});
+  return test::MakeRiffWave(
+      {{"fmt ", test::FmtBody(channels, rate, 16)}, {"data", std::string(size_t(channels) * 2 * 64, '\0')}});
 }
 
 TEST(HostileMusic, FormatsNoSongCanCarryAreRefusedWithTheMusicErrorText) {
@@ -127,7 +126,8 @@ TEST(HostileMusic, CommandsRefuseUncarriedMusicInOneLineInsteadOfCrashing) {
   test::WriteFileBytes(dir.File("words.txt"), "one two\n");
   ASSERT_TRUE(test::MakeEncodedTone(dir.File("s.mp3"), 1.0, 44100, 2));
   ASSERT_TRUE(test::MakeEncodedTone(dir.File("m.mp3"), 1.0, 44100, 1));
-  test::WriteFileBytes(dir.File("sm.mp3"), test::ReadFileBytes(dir.File("s.mp3")) + test::ReadFileBytes(dir.File("m.mp3")));
+  test::WriteFileBytes(dir.File("sm.mp3"),
+                       test::ReadFileBytes(dir.File("s.mp3")) + test::ReadFileBytes(dir.File("m.mp3")));
 
   const auto prepare = test::RunCli({"prepare", dir.File("slow.wav")});
   EXPECT_NE(prepare.exitCode, 0);
@@ -140,7 +140,9 @@ TEST(HostileMusic, CommandsRefuseUncarriedMusicInOneLineInsteadOfCrashing) {
     // The music is replaced after the project took it, as a file changed behind its back.
     const std::string bytes = test::ReadFileBytes(dir.File(music));
     test::WriteFileBytes(dir.File(music), test::ToneWav(44100, 16, 2, 4410));
-    ASSERT_EQ(test::RunCli({"new", "-o", project, "--lyrics", dir.File("words.txt"), "--music", dir.File(music)}).exitCode, 0);
+    ASSERT_EQ(
+        test::RunCli({"new", "-o", project, "--lyrics", dir.File("words.txt"), "--music", dir.File(music)}).exitCode,
+        0);
     test::WriteFileBytes(dir.File(music), bytes);
     const bool good = std::string(music) == "sm.mp3";
     for (const std::vector<std::string>& command :

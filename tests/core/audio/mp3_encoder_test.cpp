@@ -58,9 +58,13 @@ class Mp3EncoderTest : public ::testing::Test {
 TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {
   // Several lengths, so the last frame's padding falls short of and past the
   // encoder delay.
-  struct Case { uint32_t music; int64_t leadIn; int64_t tail; };
-  const Case cases[] = {{44100, 44100, 22050}, {50000, 1000, 700}, {30000, 0, 0}, {66150, 12345, 3000},
-                        {46080, 0, 1152}};
+  struct Case {
+    uint32_t music;
+    int64_t leadIn;
+    int64_t tail;
+  };
+  const Case cases[] = {
+      {44100, 44100, 22050}, {50000, 1000, 700}, {30000, 0, 0}, {66150, 12345, 3000}, {46080, 0, 1152}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.music);
     const std::string wav = Put("tone.wav", test::ToneWav(44100, 16, 2, c.music, 1000.0));
@@ -68,8 +72,9 @@ TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {
     std::string error;
     ASSERT_TRUE(EncodeWavToMp3(wav, mp3, 128, nullptr, "Night Tone", "The Testers", c.leadIn, 0, c.tail, &error))
         << error;
-    const auto f = ProbeFields(mp3, "format=duration,format_name:format_tags=title,artist:stream=codec_name,"
-                                    "sample_rate,channels,bit_rate");
+    const auto f = ProbeFields(mp3,
+                               "format=duration,format_name:format_tags=title,artist:stream=codec_name,"
+                               "sample_rate,channels,bit_rate");
     EXPECT_EQ(f.at("format_name"), "mp3");
     EXPECT_EQ(f.at("codec_name"), "mp3");
     EXPECT_EQ(f.at("sample_rate"), "44100");
@@ -91,7 +96,7 @@ TEST_F(Mp3EncoderTest, TagsAndLengthWithLeadInAndTail) {
     if (c.leadIn > 2000) {
       EXPECT_LT(Rms(pcm, 0, lead - 2000), 30.0);  // silence
     }
-    EXPECT_GT(Rms(pcm, lead + 2000, lead + 2 * c.music - 2000), 8000.0);    // the tone
+    EXPECT_GT(Rms(pcm, lead + 2000, lead + 2 * c.music - 2000), 8000.0);  // the tone
   }
 }
 
@@ -177,8 +182,8 @@ TEST_F(Mp3EncoderTest, BadInputFailsCleanlyAndKeepsTheOldTarget) {
   std::string error;
   EXPECT_FALSE(EncodeWavToMp3(m_dir.File("missing.wav"), target, 128, nullptr, "", "", 0, 0, 0, &error));
   EXPECT_NE(error.find("missing.wav"), std::string::npos);
-  EXPECT_FALSE(EncodeWavToMp3(Put("ok.wav", good), m_dir.File("no/folder/x.mp3"), 128, nullptr, "", "", 0, 0, 0,
-                              &error));
+  EXPECT_FALSE(
+      EncodeWavToMp3(Put("ok.wav", good), m_dir.File("no/folder/x.mp3"), 128, nullptr, "", "", 0, 0, 0, &error));
   EXPECT_EQ(Listing().size(), cases.size() + 2);  // the inputs and out.mp3, nothing half-written
   EXPECT_EQ(Sink().Count(), 0);                   // encoding never puts up a message
 }
@@ -198,8 +203,8 @@ TEST_F(Mp3EncoderTest, LoadingTalksToTheUserOnlyWhenTheLibraryIsMissingOrIncompl
   EXPECT_FALSE(LoadMp3Encoder());  // asked not to be told again
   EXPECT_EQ(Sink().Count(), 1);
   std::string error;
-  EXPECT_FALSE(EncodeWavToMp3(Put("a.wav", test::ToneWav(44100, 16, 2, 100)), m_dir.File("a.mp3"), 128, nullptr,
-                              "", "", 0, 0, 0, &error));
+  EXPECT_FALSE(EncodeWavToMp3(Put("a.wav", test::ToneWav(44100, 16, 2, 100)), m_dir.File("a.mp3"), 128, nullptr, "", "",
+                              0, 0, 0, &error));
   EXPECT_FALSE(fs::exists(m_dir.File("a.mp3")));
 
   // A library without the encoder's functions.

@@ -15,8 +15,8 @@ namespace lf {
 namespace {
 
 std::string WavDeclaring(uint32_t rate, uint16_t channels, uint32_t frames = 64) {
-  return test::MakeRiffWave({{"fmt ", test::FmtBody(channels, rate, 16)},
-                             {"data", std::string(size_t(frames) * channels * 2, '\x11')}});
+  return test::MakeRiffWave(
+      {{"fmt ", test::FmtBody(channels, rate, 16)}, {"data", std::string(size_t(frames) * channels * 2, '\x11')}});
 }
 
 void CheckPrepared(const std::string& path, const test::TempDir& work, int iteration) {
@@ -40,10 +40,9 @@ void CheckPrepared(const std::string& path, const test::TempDir& work, int itera
 TEST(MusicFuzz, MutatedWavFilesArePreparedOrRefused) {
   test::TempDir media, work;
   const std::string seeds[] = {
-      test::ToneWav(44100, 16, 2, 2000), test::ToneWav(22050, 8, 1, 1000),
-      WavDeclaring(1, 2),                // no frame per packet
-      WavDeclaring(1u << 30, 2),         // a rate no buffer can follow
-      WavDeclaring(44100, 65535, 1),     // channels without end
+      test::ToneWav(44100, 16, 2, 2000), test::ToneWav(22050, 8, 1, 1000), WavDeclaring(1, 2),  // no frame per packet
+      WavDeclaring(1u << 30, 2),      // a rate no buffer can follow
+      WavDeclaring(44100, 65535, 1),  // channels without end
   };
   std::mt19937 rng(4242);
   const int n = test::FuzzIterations(300);

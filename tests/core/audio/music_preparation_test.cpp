@@ -144,8 +144,8 @@ TEST_F(MusicPreparationTest, ASecondPreparationReplacesTheFirstWorkingFileOnlyWh
   WriteToneWav(media.File("one.wav"), 1.0);
   test::WriteFileBytes(media.File("words.mp3"), "not music");
   test::WriteFileBytes(media.File("empty.wav"), "");
-  test::WriteFileBytes(media.File("1hz.wav"), test::MakeRiffWave({{"fmt ", test::FmtBody(2, 1, 16)},
-                                                                 {"data", std::string(256, '\0')}}));
+  test::WriteFileBytes(media.File("1hz.wav"),
+                       test::MakeRiffWave({{"fmt ", test::FmtBody(2, 1, 16)}, {"data", std::string(256, '\0')}}));
   struct Case {
     const char* name;
     Reason reason;

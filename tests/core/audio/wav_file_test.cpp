@@ -74,8 +74,8 @@ TEST_F(WavFileTest, WriterLaysOutTheFiftySixByteHeader) {
 }
 
 TEST_F(WavFileTest, EightBitSamplesMapToSixteenBitSteps) {
-  const std::string path = Put("u8.wav", MakeRiffWave({{"fmt ", FmtBody(1, 22050, 8)},
-                                                      {"data", std::string("\x80\x00\xFF\x81\x7F", 5)}}));
+  const std::string path =
+      Put("u8.wav", MakeRiffWave({{"fmt ", FmtBody(1, 22050, 8)}, {"data", std::string("\x80\x00\xFF\x81\x7F", 5)}}));
   WavInFile in(path);
   ASSERT_TRUE(in.IsOpen());
   int16_t v[8] = {};
@@ -130,7 +130,11 @@ TEST_F(WavFileTest, RejectsWhatIsNotAWavFile) {
       {"empty", ""},
       {"text", "This is a text file and not audio at all.\n"},
       {"label above z", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"{bad", "xx"}, {"data", "abcd"}})},
-      {"label below space", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)}, {"\x1f" "bad", "xx"}, {"data", "ab"}})},
+      {"label below space", MakeRiffWave({{"fmt ", FmtBody(2, 44100, 16)},
+                                          {"\x1f"
+                                           "bad",
+                                           "xx"},
+                                          {"data", "ab"}})},
       {"data before fmt", MakeRiffWave({{"data", "abcd"}, {"fmt ", FmtBody(2, 44100, 16)}})},
       {"no fmt", MakeRiffWave({{"data", "abcd"}})},
       {"empty fmt", MakeRiffWave({{"fmt ", ""}, {"data", "abcd"}})},

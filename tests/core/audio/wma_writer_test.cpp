@@ -21,9 +21,7 @@ using test::WriteFileBytes;
 
 class WmaWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    WmaAttributes().clear();
-  }
+  void SetUp() override { WmaAttributes().clear(); }
   RecordingMessageSink& Sink() { return m_recorder.Sink(); }
   std::string Put(const std::string& name, const std::string& bytes) {
     WriteFileBytes(m_dir.File(name), bytes);
@@ -45,8 +43,9 @@ TEST_F(WmaWriterTest, ProfilesGiveWmav2InAsfWithTitleAndAuthor) {
     std::string error;
     ASSERT_EQ(EncodeWavToWma(wma, wav, profile, nullptr, 22050, 11025, &error), 0) << error;
     EXPECT_TRUE(WmaAttributes().empty());
-    const auto f = ProbeFields(wma, "format=format_name,duration:format_tags:stream=codec_name,sample_rate,"
-                                    "channels,bit_rate");
+    const auto f = ProbeFields(wma,
+                               "format=format_name,duration:format_tags:stream=codec_name,sample_rate,"
+                               "channels,bit_rate");
     EXPECT_EQ(f.at("format_name"), "asf");
     EXPECT_EQ(f.at("codec_name"), "wmav2");
     EXPECT_EQ(f.at("sample_rate"), "44100");
@@ -75,12 +74,12 @@ TEST_F(WmaWriterTest, SilenceSitsBeforeAndAfterTheMusic) {
     for (std::size_t i = from; i < to; ++i) sum += double(pcm[i]) * pcm[i];
     return std::sqrt(sum / double(to - from));
   };
-  EXPECT_LT(rms(0, 2 * 40000), 100.0);                     // lead-in: one second of silence
+  EXPECT_LT(rms(0, 2 * 40000), 100.0);  // lead-in: one second of silence
   // The music starts where the lead-in ends, not a codec frame early.
   std::size_t onset = 0;
   while (onset < pcm.size() && std::abs(pcm[onset]) < 2000) ++onset;
   EXPECT_NEAR(double(onset / 2), 44100.0, 64.0);
-  EXPECT_GT(rms(2 * 50000, 2 * 80000), 5000.0);            // the tone
+  EXPECT_GT(rms(2 * 50000, 2 * 80000), 5000.0);                                     // the tone
   EXPECT_LT(rms(2 * 94000, std::min<std::size_t>(pcm.size(), 2 * 130000)), 100.0);  // tail
 }
 

@@ -218,8 +218,7 @@ TEST(MBitmapStore, RoundTripsAndRejectsWhatItCannotHold) {
   EXPECT_EQ(copy.Serialize(), bytes);
   EXPECT_FALSE(copy.IsStale());
   auto restored = copy.ToBitmap(20);  // served from the stored 4-bit pixels
-  for (int y = 0; y < 192; ++y)
-    ASSERT_EQ(std::memcmp(restored->Row(y), original->Row(y), 288), 0) << y;
+  for (int y = 0; y < 192; ++y) ASSERT_EQ(std::memcmp(restored->Row(y), original->Row(y), 288), 0) << y;
 
   MBitmap assigned;
   assigned.Copy(copy);
@@ -288,11 +287,9 @@ TEST_F(MBitmapFiles, PixelFormatVariants) {
     const char* options;
   };
   const Variant variants[] = {
-      {"gray.png", "-pix_fmt gray"},       {"deep.png", "-pix_fmt rgb48be"},
-      {"pal.png", "-pix_fmt pal8"},        {"alpha.png", "-pix_fmt rgba"},
-      {"mono.bmp", "-pix_fmt monob"},      {"lzw.tif", "-compression_algo lzw"},
-      {"full.jpg", "-pix_fmt yuvj444p"},   {"gray.jpg", "-pix_fmt gray"},
-      {"rgb565.bmp", "-pix_fmt rgb565le"},
+      {"gray.png", "-pix_fmt gray"},     {"deep.png", "-pix_fmt rgb48be"}, {"pal.png", "-pix_fmt pal8"},
+      {"alpha.png", "-pix_fmt rgba"},    {"mono.bmp", "-pix_fmt monob"},   {"lzw.tif", "-compression_algo lzw"},
+      {"full.jpg", "-pix_fmt yuvj444p"}, {"gray.jpg", "-pix_fmt gray"},    {"rgb565.bmp", "-pix_fmt rgb565le"},
   };
   for (const Variant& v : variants) {
     SCOPED_TRACE(v.name);

@@ -19,9 +19,8 @@ TEST(CdgFileFuzz, MutatedStreamsAreRefusedOrDecodedSafely) {
   test::TempDir dir;
   const std::vector<uint8_t> demo = MakeDemoStream();
   const std::string seeds[] = {
-      std::string(demo.begin(), demo.end()),
-      std::string(demo.begin(), demo.begin() + 24 * 40),
-      test::ToneWav(44100, 16, 2, 600),       // music is no stream
+      std::string(demo.begin(), demo.end()), std::string(demo.begin(), demo.begin() + 24 * 40),
+      test::ToneWav(44100, 16, 2, 600),         // music is no stream
       std::string(24 * 64, '\0') + "\x09\x01",  // empty slots and a cut packet
   };
   std::mt19937 rng(12121212);

@@ -1,7 +1,8 @@
 #include "core/cdg/cdg_packet.h"
-#include "core/cdg/packet_time.h"
 
 #include <gtest/gtest.h>
+
+#include "core/cdg/packet_time.h"
 
 namespace lf {
 namespace {

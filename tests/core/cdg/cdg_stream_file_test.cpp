@@ -1,8 +1,7 @@
 #include "core/cdg/cdg_stream_file.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 

@@ -91,8 +91,8 @@ class DrawPageTest : public ::testing::Test {
     const char* dir = std::getenv("LYRICFORGE_TEST_PNG_DIR");
     if (!dir) return;
     std::string error;
-    EXPECT_TRUE(WritePng(std::string(dir) + "/" + name + ".png", renderer.DisplayColors(), kScreenWidth,
-                         kScreenHeight, 2, error))
+    EXPECT_TRUE(WritePng(std::string(dir) + "/" + name + ".png", renderer.DisplayColors(), kScreenWidth, kScreenHeight,
+                         2, error))
         << error;
   }
 };
@@ -301,10 +301,10 @@ uint64_t Fnv1a(const std::vector<uint8_t>& bytes, size_t size) {
 // palette, quantisation, placement or transition output shows as a changed
 // checksum, to be reviewed and updated on purpose.
 TEST_F(DrawPageTest, GoldenPictureStreams) {
-  const uint64_t golden[kTransitionCount] = {
-      0x2f3293b89ebfa62ull,  0xc24ed1e362f76b0eull, 0xd6718816d8cd3136ull, 0xa09a6d51d48dd266ull,
-      0xe742931da199847eull, 0x68d29483cc3aa12eull, 0x974b0fd665eb5bcaull, 0xcb16a46bd85405d3ull,
-      0x0b0466e9575a61b6ull, 0xf2be583df330df1bull, 0x6a283bb6b86e1709ull};
+  const uint64_t golden[kTransitionCount] = {0x2f3293b89ebfa62ull,  0xc24ed1e362f76b0eull, 0xd6718816d8cd3136ull,
+                                             0xa09a6d51d48dd266ull, 0xe742931da199847eull, 0x68d29483cc3aa12eull,
+                                             0x974b0fd665eb5bcaull, 0xcb16a46bd85405d3ull, 0x0b0466e9575a61b6ull,
+                                             0xf2be583df330df1bull, 0x6a283bb6b86e1709ull};
   for (int t = 0; t < kTransitionCount; ++t) {
     std::fill(stream.begin(), stream.end(), 0);
     IMAGE_STRUCT page = PicturePage(t);

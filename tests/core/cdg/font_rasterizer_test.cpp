@@ -2,19 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "core/cdg/draw_bitmap.h"
-#include "core/cdg/font_dictionary.h"
-#include "core/playback/png_writer.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
+#include "core/cdg/draw_bitmap.h"
+#include "core/cdg/font_dictionary.h"
+#include "core/playback/png_writer.h"
+
 namespace lf {
 namespace {
 
-std::unique_ptr<MFontRasterizer> Font(const std::string& face, int height, bool bold = false,
-                                      bool italic = false, bool underline = false) {
+std::unique_ptr<MFontRasterizer> Font(const std::string& face, int height, bool bold = false, bool italic = false,
+                                      bool underline = false) {
   return MFontRasterizer::Create(FontRequest{face, height, bold, italic, underline});
 }
 
@@ -101,11 +101,11 @@ TEST(FontRasterizer, Utf8TextAndMissingGlyphs) {
 TEST(FontRasterizer, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
   auto font = Font("Arial", 30);
   ASSERT_TRUE(font);
-  const GlyphImage box = *font->Shape("\xCD\xB8").glyphs.at(0).image;  // U+0378: no face has it
+  const GlyphImage box = *font->Shape("\xCD\xB8").glyphs.at(0).image;                     // U+0378: no face has it
   const char* lines[] = {"\xE4\xBD\xA0\xE5\xA5\xBD\xE4\xB8\x96\xE7\x95\x8C",              // 你好世界
                          "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",  // こんにちは
                          "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",  // 안녕하세요
-                         "Hi \xE6\xBC\xA2\xE5\xAD\x97 ok"};                                    // Hi 漢字 ok
+                         "Hi \xE6\xBC\xA2\xE5\xAD\x97 ok"};                               // Hi 漢字 ok
   MDrawBitmap shown(GreyPalette(), 15);
   int y = 0;
   for (const char* line : lines) {
@@ -127,7 +127,8 @@ TEST(FontRasterizer, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
   // LYRICFORGE_KEEP_PNG=dir keeps the lines for a look.
   if (const char* keep = std::getenv("LYRICFORGE_KEEP_PNG")) {
     std::vector<Colorref> pixels;
-    for (int i = 0; i < MDrawBitmap::kWidth * MDrawBitmap::kHeight; ++i) pixels.push_back(shown.PaletteColor(shown.Pixels()[i]));
+    for (int i = 0; i < MDrawBitmap::kWidth * MDrawBitmap::kHeight; ++i)
+      pixels.push_back(shown.PaletteColor(shown.Pixels()[i]));
     std::string error;
     EXPECT_TRUE(WritePng(std::string(keep) + "/cjk.png", pixels, MDrawBitmap::kWidth, MDrawBitmap::kHeight, 2, error));
   }

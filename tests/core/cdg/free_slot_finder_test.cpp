@@ -1,12 +1,13 @@
 // The free-slot finder must answer exactly what a straight scan of the stream
 // answers, however the slots were filled before and between the questions.
+#include "core/cdg/free_slot_finder.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "core/cdg/cdg_packet.h"
-#include "core/cdg/free_slot_finder.h"
 
 namespace lf {
 namespace {
@@ -17,7 +18,12 @@ int64_t ScanForEmpty(const std::vector<uint8_t>& stream, int64_t slots, int64_t 
 }
 
 TEST(FreeSlotFinderTest, AgreesWithAScanWhileSlotsFillInEveryPattern) {
-  struct Case { const char* name; int slots; int prefilledPercent; int window; };
+  struct Case {
+    const char* name;
+    int slots;
+    int prefilledPercent;
+    int window;
+  };
   const Case cases[] = {
       {"empty stream, writes pile up at one place", 400, 0, 1},
       {"half full, writes scattered", 400, 50, 400},

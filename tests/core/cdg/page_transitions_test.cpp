@@ -228,7 +228,8 @@ TEST_F(Transitions, HorizontalScrollsSlideOnePixelAStep) {
     // The step after row 3 comes right after that row's cell.
     int cellsBefore = 0;
     for (const Slot& s : packets) {
-      if (s.packet.InstructionCode() == uint8_t(CdgInstruction::ScrollCopy) && s.packet.ScrollHOffset() == (t == ScrollRight ? 4 : 1))
+      if (s.packet.InstructionCode() == uint8_t(CdgInstruction::ScrollCopy) &&
+          s.packet.ScrollHOffset() == (t == ScrollRight ? 4 : 1))
         break;
       if (s.packet.InstructionCode() == uint8_t(CdgInstruction::TileBlockNormal)) ++cellsBefore;
     }

@@ -33,8 +33,8 @@ MTextType Style(int height, uint32_t flags = 0, int hAlign = kAlignLeft, int vAl
 }
 
 std::unique_ptr<MFontRasterizer> FontOf(const MTextType& style) {
-  return MFontRasterizer::Create(FontRequest{style.FaceName(), style.m_height, style.IsBold(),
-                                             style.IsItalic(), style.IsUnderlined()});
+  return MFontRasterizer::Create(
+      FontRequest{style.FaceName(), style.m_height, style.IsBold(), style.IsItalic(), style.IsUnderlined()});
 }
 
 struct Stream {
@@ -48,9 +48,7 @@ struct Stream {
       if (!Empty(s)) slots.push_back(s);
     return slots;
   }
-  void Decode(MRwRenderer& renderer) const {
-    DecodeStreamPrefix(renderer, bytes.data(), bytes.size(), kStreamSlots);
-  }
+  void Decode(MRwRenderer& renderer) const { DecodeStreamPrefix(renderer, bytes.data(), bytes.size(), kStreamSlots); }
 };
 
 // Counts the polls of the abort callback made while `run` runs.
@@ -294,14 +292,16 @@ TEST(TextPackets, EmptyTextWritesNothing) {
 // Draws the line onto a cleared screen through the packets and compares the
 // screen with the generator's own drawing of the same text.
 TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
-  for (const MTextType& style : {Style(24, 0, kAlignCenter, kAlignVCenter),
-                                 Style(36, kTextOutline | kTextBold, kAlignLeft, kAlignBottom)}) {
+  for (const MTextType& style :
+       {Style(24, 0, kAlignCenter, kAlignVCenter), Style(36, kTextOutline | kTextBold, kAlignLeft, kAlignBottom)}) {
     Stream s;
     MRwGenerator gen(s.bytes.data(), s.Size());
     int off = gen.ClearScreen(kBackground, 0);
     const int drawStart = off / kPacketSize;
-    const int written = gen.DrawText(1, 0, "Caf\xC3\xA9 stra\xC3\x9F" "e \xD0\x9F\xD1\x80\xD0\xB8", style,
-                                     kBackground, off);
+    const int written = gen.DrawText(1, 0,
+                                     "Caf\xC3\xA9 stra\xC3\x9F"
+                                     "e \xD0\x9F\xD1\x80\xD0\xB8",
+                                     style, kBackground, off);
     const std::vector<int> slots = s.UsedSlots(drawStart);
     ASSERT_FALSE(slots.empty());
     EXPECT_EQ(written, static_cast<int>(slots.size()) * kPacketSize);  // consecutive from the offset
@@ -315,8 +315,10 @@ TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
       const int colour = p.TileColor1() ^ kBackground;
       ASSERT_TRUE(colour == kText || (style.IsOutlined() && colour == kOutline));
       const auto cell = std::pair{p.TileColumn(), p.TileRow()};
-      if (colour == kText) textCells.insert(cell);
-      else EXPECT_EQ(textCells.count(cell), 0u) << "outline after text";
+      if (colour == kText)
+        textCells.insert(cell);
+      else
+        EXPECT_EQ(textCells.count(cell), 0u) << "outline after text";
       EXPECT_GE(p.TileColumn(), 1);
       EXPECT_LE(p.TileColumn(), 48);
       EXPECT_GE(p.TileRow(), 1);
@@ -325,12 +327,14 @@ TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
 
     const Palette16 grey = GreyPalette();
     MDrawBitmap expected(grey, kBackground);
-    gen.RenderText(expected, 1, 0, "Caf\xC3\xA9 stra\xC3\x9F" "e \xD0\x9F\xD1\x80\xD0\xB8", style, grey.data(), nullptr, nullptr);
+    gen.RenderText(expected, 1, 0,
+                   "Caf\xC3\xA9 stra\xC3\x9F"
+                   "e \xD0\x9F\xD1\x80\xD0\xB8",
+                   style, grey.data(), nullptr, nullptr);
     MRwRenderer renderer;
     s.Decode(renderer);
     for (int y = 0; y < 192; ++y)
-      for (int x = 0; x < 288; ++x)
-        ASSERT_EQ(renderer.PixelAt(x + 6, y + 12), expected.Pixel(x, y)) << x << "," << y;
+      for (int x = 0; x < 288; ++x) ASSERT_EQ(renderer.PixelAt(x + 6, y + 12), expected.Pixel(x, y)) << x << "," << y;
   }
 }
 
@@ -351,7 +355,10 @@ TEST(TextPackets, PreviewShowsTheLineAndAPngOfItCanBeWritten) {
   EXPECT_GT(claimed, 0);
   EXPECT_EQ(claimed % kPacketSize, 0);
   style.m_flags = kTextBold | kTextItalic | kTextUnderline;
-  gen.DrawText(4, 1, "Caf\xC3\xA9 stra\xC3\x9F" "e \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", style, kBackground, 0);
+  gen.DrawText(4, 1,
+               "Caf\xC3\xA9 stra\xC3\x9F"
+               "e \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+               style, kBackground, 0);
   style = Style(30, kTextOutline, kAlignCenter, kAlignTop);
   gen.DrawText(4, 2, "R&&B & Soul", style, kBackground, 0);
   TextRect swept;
@@ -416,8 +423,8 @@ TEST(TextSweep, TilesAreSpreadEvenlyOverTheSpan) {
   for (auto [start, end] : {std::pair{0, 2400}, std::pair{4800, 4800}, std::pair{240, 9999}}) {
     Stream s;
     MRwGenerator gen(s.bytes.data(), s.Size());
-    const int written = gen.SweepText(1, 0, "Sweep this line", 0, 14, style, kBackground, kSweep, false,
-                                      start, end, nullptr);
+    const int written =
+        gen.SweepText(1, 0, "Sweep this line", 0, 14, style, kBackground, kSweep, false, start, end, nullptr);
     const std::vector<int> slots = s.UsedSlots();
     const int n = static_cast<int>(slots.size());
     ASSERT_GT(n, 3);
@@ -474,7 +481,7 @@ TEST(TextSweep, SweptCharactersAndOnlyThoseTakeTheSweepColour) {
     MRwGenerator gen(s.bytes.data(), s.Size());
     int off = gen.ClearScreen(kBackground, 0);
     off += gen.DrawText(1, 0, text, style, kBackground, off);
-    gen.SweepText(1, 0, text, 0, 3, style, kBackground, kSweep, false, off, off + 2400, nullptr);  // "Hold"
+    gen.SweepText(1, 0, text, 0, 3, style, kBackground, kSweep, false, off, off + 2400, nullptr);         // "Hold"
     gen.SweepText(1, 0, text, 4, 7, style, kBackground, kSweep, false, off + 2400, off + 4800, nullptr);  // " me "
     MRwRenderer renderer;
     s.Decode(renderer);
@@ -619,8 +626,8 @@ TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
   test::WriteFileBytes(cdg, std::string(reinterpret_cast<const char*>(s.bytes.data()), end * kPacketSize));
   // One frame per graphics packet: keep the last two only.
   const std::string command = "ffmpeg -nostdin -v error -y -f cdg -i '" + cdg + "' -vf \"select='gte(n," +
-                              std::to_string(used.size() - 2) + ")'\" -fps_mode passthrough -pix_fmt rgb24 -f rawvideo '" +
-                              raw + "'";
+                              std::to_string(used.size() - 2) +
+                              ")'\" -fps_mode passthrough -pix_fmt rgb24 -f rawvideo '" + raw + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string frames = test::ReadFileBytes(raw);
   const size_t frame = kScreenWidth * kScreenHeight * 3;

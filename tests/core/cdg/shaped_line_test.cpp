@@ -1,3 +1,5 @@
+#include "core/cdg/shaped_line.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,7 +7,6 @@
 #include <string_view>
 
 #include "core/cdg/font_rasterizer.h"
-#include "core/cdg/shaped_line.h"
 
 namespace lf {
 namespace {
@@ -24,11 +25,15 @@ TEST(ShapedLine, CleanCutsMatchTheTextShapedOnItsOwn) {
       {"Arial", false, "Twinkle, twinkle - fi fl ffi AV To Wa ''quoted''", 0},
       {"DejaVu Serif", true, "Office affluent -> => != office", 0},
       {"DejaVu Sans", false, "Cafe\xCC\x81 n\xCC\x83o e\xCC\x81\xCC\x81 a\xCC\xA3\xCC\x82", 0},
-      {"Arial", false, "\xE3\x81\x8D\xE3\x82\x89 \xE6\x98\x9F\xE3\x82\x88 \xE6\x84\x9B\xE3\x81\x97" "baby \xE7\xA9\xBA", 0},
+      {"Arial", false,
+       "\xE3\x81\x8D\xE3\x82\x89 \xE6\x98\x9F\xE3\x82\x88 \xE6\x84\x9B\xE3\x81\x97"
+       "baby \xE7\xA9\xBA",
+       0},
       {"Noto Sans CJK JP", false, "\xE3\x81\x8D\xE3\x82\x89\xE3\x81\x8D\xE3\x82\x89 AB \xE6\x98\x9F", 0},
       {"Arial", false, "12 34 abc def", 7},
       {"DejaVu Sans", false, "abc \xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 def", 0},
-      {"DejaVu Sans", false, "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 \xD8\xB9\xD9\x84\xD9\x8A\xD9\x83\xD9\x85", std::string::npos},
+      {"DejaVu Sans", false, "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85 \xD8\xB9\xD9\x84\xD9\x8A\xD9\x83\xD9\x85",
+       std::string::npos},
       {"DejaVu Sans", false, "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D", std::string::npos},
   };
   for (const auto& c : cases) {

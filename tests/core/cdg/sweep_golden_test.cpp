@@ -90,25 +90,26 @@ uint64_t CompileLine(const SweepCase& c) {
 }
 
 TEST(SweepGolden, EveryStyleSweepsToTheKnownPackets) {
-  const std::string cjk = "\xE3\x81\x8D\xE3\x82\x89\xE3\x81\x8D\xE3\x82\x89 \xE6\x98\x9F\xE3\x82\x88 "
-                          "\xE6\x84\x9B\xE3\x81\x97\xE3\x81\xA6\xE3\x82\x8B" "baby \xE7\xA9\xBA";
+  const std::string cjk =
+      "\xE3\x81\x8D\xE3\x82\x89\xE3\x81\x8D\xE3\x82\x89 \xE6\x98\x9F\xE3\x82\x88 "
+      "\xE6\x84\x9B\xE3\x81\x97\xE3\x81\xA6\xE3\x82\x8B"
+      "baby \xE7\xA9\xBA";
   const std::string arabic = "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85";
   const std::string hebrew = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
   const std::vector<SweepCase> cases = {
       {"plain, overflowing the screen", Repeat("la", 70), "Arial", 24, 0, kAlignLeft, false, false,
        0xd86938c631635f7fULL},
-      {"outlined, centred", "Twinkle twinkle little star, how I wonder", "Arial", 30, kTextOutline,
-       kAlignCenter, false, false, 0x7222e34ec43bc0b6ULL},
-      {"outlined, right, box mode", "Up above the world so high", "Arial", 20, kTextOutline, kAlignRight, true,
-       false, 0xdd7401f59c88a1baULL},
+      {"outlined, centred", "Twinkle twinkle little star, how I wonder", "Arial", 30, kTextOutline, kAlignCenter, false,
+       false, 0x7222e34ec43bc0b6ULL},
+      {"outlined, right, box mode", "Up above the world so high", "Arial", 20, kTextOutline, kAlignRight, true, false,
+       0xdd7401f59c88a1baULL},
       {"ampersands", "R&B && soul & Rock &&& roll", "Arial", 24, kTextOutline, kAlignLeft, false, false,
        0xc21b7aec151aa9c7ULL},
       {"bold italic underlined", "Like a diamond in the sky, twinkle twinkle", "Arial", 22,
        kTextBold | kTextItalic | kTextUnderline, kAlignLeft, false, false, 0xb152ba1e3c363d12ULL},
       {"underlined box mode", "When the blazing sun is gone", "DejaVu Serif", 18, kTextUnderline | kTextOutline,
        kAlignCenter, true, false, 0x3fd914b81b17e775ULL},
-      {"CJK by character", cjk, "Noto Sans CJK JP", 24, kTextOutline, kAlignCenter, false, true,
-       0x8eb85c882cde27c9ULL},
+      {"CJK by character", cjk, "Noto Sans CJK JP", 24, kTextOutline, kAlignCenter, false, true, 0x8eb85c882cde27c9ULL},
       {"CJK in a Latin face", cjk, "Arial", 20, 0, kAlignLeft, false, false, 0x00719b83206b6777ULL},
       {"many short words, outlined", Repeat("a b", 120), "Arial", 12, kTextOutline, kAlignLeft, false, false,
        0xb7a615d71fd681e3ULL},

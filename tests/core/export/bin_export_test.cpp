@@ -38,7 +38,6 @@ std::vector<uint8_t> MakeStream(int bytes) {
 
 class BinExportTest : public ::testing::Test {
  protected:
-
   ScopedTempFolder m_dir{"bin-export-test"};
   ScopedMessageRecorder m_recorder;
   RecordingMessageSink* m_sink = &m_recorder.Sink();
@@ -90,11 +89,15 @@ TEST_F(BinExportTest, CancelDeletesThePartialFileAndKeepsAnOldOne) {
   WriteRampWav(wav, 44100 * 3);
   auto stream = MakeStream(100000);
   const std::string out = m_dir.File("song.bin");
-  { std::ofstream old(out); old << "old"; }
+  {
+    std::ofstream old(out);
+    old << "old";
+  }
   std::string caption;
   int reports = 0;
   struct CancelAfterTwo : IProgress {
-    int* reports; std::string* caption;
+    int* reports;
+    std::string* caption;
     void Report(int) override { ++*reports; }
     bool CancelRequested() const override { return *reports >= 2; }
     void SetCaption(const std::string& c) override { *caption = c; }
@@ -113,7 +116,10 @@ TEST_F(BinExportTest, MusicThatCannotBeReadToItsEndFailsAndKeepsTheOldFile) {
   WriteRampWav(wav, 44100 * 3);
   auto stream = MakeStream(100000);
   const std::string out = m_dir.File("song.bin");
-  { std::ofstream old(out); old << "old"; }
+  {
+    std::ofstream old(out);
+    old << "old";
+  }
   // The music shrinks to its header once the export has begun reading it.
   FunctionProgress progress([&](int) { std::filesystem::resize_file(wav, 44); });
   BinExportJob job{out, wav, stream.data(), int(stream.size()), 100000, 0};

@@ -22,9 +22,9 @@ double Rms(const std::vector<int16_t>& stereo, double from, double to) {
 TEST(DemoSongTest, NotesStartAtTheLyricTimes) {
   ScopedTempFolder dir("demo-song-test");
   int status = -1;
-  test::RunCommand(std::string(LYRICFORGE_CLI_PATH) + " synth-demo -o " + dir.File("demo.wav") + " --lrc " +
-                       dir.File("demo.lrc"),
-                   &status);
+  test::RunCommand(
+      std::string(LYRICFORGE_CLI_PATH) + " synth-demo -o " + dir.File("demo.wav") + " --lrc " + dir.File("demo.lrc"),
+      &status);
   ASSERT_EQ(status, 0);
   const std::string kept = test::ReadFileBytes(std::string(LYRICFORGE_SOURCE_DIR) + "/resources/demo/twinkle.lrc");
   EXPECT_EQ(test::ReadFileBytes(dir.File("demo.lrc")), kept);
@@ -45,8 +45,8 @@ TEST(DemoSongTest, NotesStartAtTheLyricTimes) {
     EXPECT_GT(Rms(samples, t, t + 0.04), 1.5 * Rms(samples, t - 0.04, t)) << "word at " << t;
     ++words;
   }
-  EXPECT_EQ(words, 4 * 6 + 2 * 4);  // the two "Twinkle" lines hold four words, the others six
-  EXPECT_LT(Rms(samples, 0, 1.9), 1.0);      // silence before the first note
+  EXPECT_EQ(words, 4 * 6 + 2 * 4);       // the two "Twinkle" lines hold four words, the others six
+  EXPECT_LT(Rms(samples, 0, 1.9), 1.0);  // silence before the first note
 }
 
 }  // namespace

@@ -49,8 +49,7 @@ TEST(ExportChoicesTest, Mp4IsATypeWithoutACompressionList) {
 
 TEST(ExportChoicesTest, BinRefusalTextsNameEveryReason) {
   EXPECT_EQ(BinNotAllowedText(44100, 2, 16), "");
-  EXPECT_EQ(BinNotAllowedText(48000, 2, 16),
-            "BIN is not allowed because\nthe Audio Sample Rate is not 44,100.\n");
+  EXPECT_EQ(BinNotAllowedText(48000, 2, 16), "BIN is not allowed because\nthe Audio Sample Rate is not 44,100.\n");
   EXPECT_EQ(BinNotAllowedText(22050, 1, 8),
             "BIN is not allowed because\nthe Audio Sample Rate is not 44,100"
             "\nand the Audio is not Stereo (2 Channels)"

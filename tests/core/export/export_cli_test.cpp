@@ -26,7 +26,8 @@ class ExportCliTest : public ::testing::Test {
   }
   void MakeProject(const std::string& music) {
     int status = -1;
-    Shell(kCli + " new --force -o " + Project() + " --music " + music + " --lyrics " + m_dir.File("lyrics.lrc"), &status);
+    Shell(kCli + " new --force -o " + Project() + " --music " + music + " --lyrics " + m_dir.File("lyrics.lrc"),
+          &status);
     ASSERT_EQ(status, 0);
     Shell(kCli + " set " + Project() + " artist=Traditional 'title=Twinkle, Twinkle, Little Star'", &status);
     ASSERT_EQ(status, 0);
@@ -45,9 +46,11 @@ TEST_F(ExportCliTest, Mp3gPlaysInFfmpegWithItsTags) {
   std::string output = Export("--format mp3g --bitrate 192 --lrc simple -o " + mp3, &status);
   ASSERT_EQ(status, 0) << output;
 
-  const std::string tags =
-      Shell("ffprobe -v error -show_entries format_tags=title,artist:stream=codec_name,bit_rate,sample_rate "
-            "-of default=nw=1 " + mp3, &status);
+  const std::string tags = Shell(
+      "ffprobe -v error -show_entries format_tags=title,artist:stream=codec_name,bit_rate,sample_rate "
+      "-of default=nw=1 " +
+          mp3,
+      &status);
   ASSERT_EQ(status, 0) << tags;
   EXPECT_NE(tags.find("TAG:title=Twinkle, Twinkle, Little Star"), std::string::npos) << tags;
   EXPECT_NE(tags.find("TAG:artist=Traditional"), std::string::npos) << tags;
@@ -82,8 +85,9 @@ TEST_F(ExportCliTest, StoredBitRateIsTheDefault) {
   test::WriteFileBytes(m_dir.File("config/Orvandel/Lyricforge.conf"), "[Settings]\nExportRatioMP3=160\n");
   int status = -1;
   const std::string mp3 = m_dir.File("stored.mp3");
-  std::string output = Shell("XDG_CONFIG_HOME=" + m_dir.File("config") + " " + kCli + " export " + Project() +
-                                 " --format mp3g -o " + mp3, &status);
+  std::string output = Shell(
+      "XDG_CONFIG_HOME=" + m_dir.File("config") + " " + kCli + " export " + Project() + " --format mp3g -o " + mp3,
+      &status);
   ASSERT_EQ(status, 0) << output;
   const std::string probe = Shell("ffprobe -v error -show_entries stream=bit_rate -of default=nw=1 " + mp3, &status);
   EXPECT_NE(probe.find("bit_rate=160000"), std::string::npos) << probe;
@@ -171,8 +175,9 @@ TEST_F(ExportCliTest, ExportedMp3AndLrcMakeTheSameSongAgain) {
   std::string output = Export("--format mp3g --lrc enhanced -o " + m_dir.File("first.mp3"), &status);
   ASSERT_EQ(status, 0) << output;
   const std::string again = m_dir.File("again.lfp");
-  output = Shell(kCli + " new -o " + again + " --music " + m_dir.File("first.mp3") + " --lyrics " +
-                     m_dir.File("first.lrc"), &status);
+  output =
+      Shell(kCli + " new -o " + again + " --music " + m_dir.File("first.mp3") + " --lyrics " + m_dir.File("first.lrc"),
+            &status);
   ASSERT_EQ(status, 0) << output;
   output = Shell(kCli + " export " + again + " --format mp3g --lrc enhanced -o " + m_dir.File("second.mp3"), &status);
   ASSERT_EQ(status, 0) << output;

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "core/song/song_build.h"
-#include "core/song/song_settings.h"
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
+#include "core/song/song_build.h"
+#include "core/song/song_settings.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -73,7 +73,8 @@ struct Format {
   std::vector<const char*> outputs;  // the files it writes, the asked-for one first
 };
 
-const Format kFormats[] = {{ExportType::Bin, "bin", {"song.bin"}}, {ExportType::Mp3G, "mp3g", {"song.mp3", "song.cdg"}}};
+const Format kFormats[] = {{ExportType::Bin, "bin", {"song.bin"}},
+                           {ExportType::Mp3G, "mp3g", {"song.mp3", "song.cdg"}}};
 
 TEST_P(ExportMusicSourceTest, ExportsEqualTheWorkingCopysAndLeaveTheMusicAsItWas) {
   const MusicSource& source = GetParam();
@@ -115,7 +116,9 @@ TEST_P(ExportMusicSourceTest, ExportsEqualTheWorkingCopysAndLeaveTheMusicAsItWas
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, ExportMusicSourceTest, ::testing::ValuesIn(kSources),
-                         [](const ::testing::TestParamInfo<MusicSource>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<MusicSource>& info) {
+                           return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace lf

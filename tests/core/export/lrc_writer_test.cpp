@@ -104,8 +104,7 @@ namespace {
 TEST(LrcWriterTest, TagsAndLinesCannotInjectLines) {
   auto lines = TwoLines();
   lines.lines[0]->m_text = "Twinkle\rtwinkle";
-  const std::string lrc = FormatLrc(lines, LrcStyle::Simple,
-                                    {"A\x01rtist [Live]", "x]\n[00:00.00]INJECTED", 0}, 44100);
+  const std::string lrc = FormatLrc(lines, LrcStyle::Simple, {"A\x01rtist [Live]", "x]\n[00:00.00]INJECTED", 0}, 44100);
   EXPECT_EQ(lrc,
             "[ar:Artist (Live)]\n[ti:x)(00:00.00)INJECTED]\n[re:Lyricforge]\n"
             "[00:01.23]Twinkletwinkle\n[01:00.12]little star\n");

@@ -1,5 +1,4 @@
 #include "core/export/song_export.h"
-#include "core/platform/staged_output.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +6,12 @@
 #include <filesystem>
 
 #include "core/audio/wav_file.h"
+#include "core/platform/message_sink.h"
+#include "core/platform/paths.h"
+#include "core/platform/staged_output.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
 #include "core/song/song_settings.h"
-#include "core/platform/message_sink.h"
-#include "core/platform/paths.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -65,8 +65,9 @@ long FirstSweptSlot(const std::string& cdg) {
     DecodeStreamPrefix(renderer, at, kPacketSize, 1);
     const CdgPacket p = PacketAt(at);
     const uint8_t code = p.InstructionCode();
-    if (!p.IsGraphics() || (code != uint8_t(CdgInstruction::TileBlockNormal) &&
-                            code != uint8_t(CdgInstruction::TileBlockXor)) || p.TileRow() < 0) {
+    if (!p.IsGraphics() ||
+        (code != uint8_t(CdgInstruction::TileBlockNormal) && code != uint8_t(CdgInstruction::TileBlockXor)) ||
+        p.TileRow() < 0) {
       continue;
     }
     for (int y = 0; y < kTileHeight; ++y)
@@ -181,7 +182,10 @@ TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepBehindATitlePage) {
 }
 
 TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {
-  struct Case { int rate, channels; const char* text; };
+  struct Case {
+    int rate, channels;
+    const char* text;
+  };
   for (const Case& c : {Case{48000, 2, "BIN is not allowed because\nthe Audio Sample Rate is not 44,100.\n"},
                         Case{44100, 1, "BIN is not allowed because\nthe Audio is not Stereo (2 Channels).\n"}}) {
     const std::string wav = m_dir.File("other.wav");
@@ -189,7 +193,8 @@ TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {
     auto song = LoadSong(wav);
     NullProgress progress;
     const std::string out = m_dir.File("refused.bin");
-    const ExportOutcome outcome = ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
+    const ExportOutcome outcome =
+        ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
     EXPECT_EQ(outcome.reason, Reason::BadInput);
     EXPECT_EQ(outcome.text, c.text);
     EXPECT_EQ(outcome.caption, "BIN not allowed");

@@ -14,14 +14,14 @@
 #include <regex>
 
 #include "core/audio/padded_pcm.h"
+#include "core/export/video_canvas.h"
+#include "core/platform/message_sink.h"
+#include "core/platform/paths.h"
 #include "core/playback/cdg_decoder.h"
 #include "core/playback/png_writer.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
 #include "core/song/sample_time.h"
-#include "core/export/video_canvas.h"
-#include "core/platform/message_sink.h"
-#include "core/platform/paths.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/media_probe.h"
 #include "tests/support/wav_fixture.h"
@@ -153,10 +153,11 @@ class VideoExportTest : public ::testing::Test {
   void SetUp() override {
     auto samples = test::SineSamples(kRate, 2, uint32_t(kMusicSeconds * kRate), 440.0);
     std::fill(samples.begin(), samples.begin() + long(kToneStart * kRate) * 2, int16_t(0));
-    test::WriteFileBytes(Music(), test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)},
-                                                      {"data", test::PcmBytes(samples, 16)}}));
+    test::WriteFileBytes(
+        Music(), test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)}, {"data", test::PcmBytes(samples, 16)}}));
     test::WriteFileBytes(m_dir.File("lyrics.lrc"), kLyrics);
-    const std::vector<std::string> create{"new", "-o", Project(), "--music", Music(), "--lyrics", m_dir.File("lyrics.lrc")};
+    const std::vector<std::string> create{
+        "new", "-o", Project(), "--music", Music(), "--lyrics", m_dir.File("lyrics.lrc")};
     ASSERT_EQ(test::RunCli(create).exitCode, 0);
     ASSERT_EQ(test::RunCli({"set", Project(), "artist=The Testers", "title=Short Song"}).exitCode, 0);
   }
@@ -256,12 +257,15 @@ TEST_F(VideoExportTest, CliMp4IsH264AndAacWithTagsShowingTheRendererFrames) {
   const std::string mp4 = m_dir.File("song.mp4");
   const test::CliResult result = test::RunCli({"export", Project(), "--format", "mp4", "-o", mp4});
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  const auto probe = test::ProbeFields(mp4, "format=duration:format_tags=title,artist:stream=codec_name,width,height,"
-                                            "r_frame_rate");
+  const auto probe = test::ProbeFields(mp4,
+                                       "format=duration:format_tags=title,artist:stream=codec_name,width,height,"
+                                       "r_frame_rate");
   EXPECT_EQ(probe.at("TAG:title"), "Short Song");
   EXPECT_EQ(probe.at("TAG:artist"), "The Testers");
-  const std::string streams = test::RunCommand("ffprobe -v error -show_entries stream=codec_name,width,height,"
-                                               "r_frame_rate -of csv=p=0 " + ShellQuote(mp4));
+  const std::string streams = test::RunCommand(
+      "ffprobe -v error -show_entries stream=codec_name,width,height,"
+      "r_frame_rate -of csv=p=0 " +
+      ShellQuote(mp4));
   EXPECT_EQ(streams, "h264,1280,720,30/1\naac,0/0\n");
   // The compiler lengthens the music to the end of the stream (8.9 s here).
   EXPECT_NEAR(std::stod(probe.at("duration")), 8.94, 0.1);
@@ -281,7 +285,7 @@ TEST_F(VideoExportTest, CliMp4SweepAndSoundLineUpWithTheMp3g) {
     return long(it - pcm.begin()) / 2;
   };
   EXPECT_NEAR(double(onset(videoSound)), double(onset(mp3Sound)), 0.002 * kRate);  // 2 ms
-  EXPECT_NEAR(double(videoSound.size() / 2), double(mp3Sound.size() / 2), 1024);  // one AAC frame
+  EXPECT_NEAR(double(videoSound.size() / 2), double(mp3Sound.size() / 2), 1024);   // one AAC frame
 
   // The first sweep packet after the page is drawn ("Three", at 1.2 s).
   const std::string cdg = test::ReadFileBytes(m_dir.File("song.cdg"));
@@ -392,9 +396,9 @@ TEST_F(VideoExportTest, FailuresAndCancelLeaveNothingBehind) {
 
 TEST_F(VideoExportTest, CliRefusesUnknownVideoOptionsOnOneLine) {
   const std::vector<std::vector<std::string>> cases{
-      {"--format", "mp4", "--size", "4k"},      {"--format", "mp4", "--fps", "24"},
-      {"--format", "mp4", "--crf", "52"},       {"--format", "mp4", "--preset", "turbo"},
-      {"--format", "mp3g", "--size", "720p"},   {"--format", "mp4", "--bitrate", "128"},
+      {"--format", "mp4", "--size", "4k"},    {"--format", "mp4", "--fps", "24"},
+      {"--format", "mp4", "--crf", "52"},     {"--format", "mp4", "--preset", "turbo"},
+      {"--format", "mp3g", "--size", "720p"}, {"--format", "mp4", "--bitrate", "128"},
   };
   for (const auto& options : cases) {
     std::vector<std::string> args{"export", Project(), "-o", m_dir.File("x.mp4")};

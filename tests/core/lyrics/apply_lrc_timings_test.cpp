@@ -59,8 +59,8 @@ TEST(ApplyLrcTimings, TimesBecomeFramesAtTheSongsRate) {
     SampleTime start, end;
   };
   const Case cases[] = {
-      {44100, "[00:00.00]<00:00.00>first<00:00.50>", 1, 21609},  // time 0 is "not placed": the first frame
-      {44100, "[00:01.234]<00:01.234>x<00:02.00>", 54419, 87759},   // 1.234 s, rounded once
+      {44100, "[00:00.00]<00:00.00>first<00:00.50>", 1, 21609},    // time 0 is "not placed": the first frame
+      {44100, "[00:01.234]<00:01.234>x<00:02.00>", 54419, 87759},  // 1.234 s, rounded once
       {22050, "[00:02.00]<00:02.00>x<00:03.00>", 44100, 65930},
       {48000, "[00:01.00]<00:01.00>x<00:01.50>", 48000, 71520},
   };

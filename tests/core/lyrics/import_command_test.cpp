@@ -12,9 +12,7 @@ using test::TempDir;
 
 const std::string kData = std::string(LYRICFORGE_SOURCE_DIR) + "/tests/core/lyrics/data/";
 
-bool Has(const std::string& haystack, const std::string& needle) {
-  return haystack.find(needle) != std::string::npos;
-}
+bool Has(const std::string& haystack, const std::string& needle) { return haystack.find(needle) != std::string::npos; }
 
 TEST(ImportCommand, LrcCreatesAPlacedProject) {
   TempDir dir;

@@ -7,10 +7,10 @@
 #include <random>
 
 #include "core/lyrics/lyrics_import.h"
-#include "tests/core/lyrics/midi_file_builder.h"
 #include "core/lyrics/parse_lrc.h"
 #include "core/lyrics/scan_midi_lyrics.h"
 #include "core/platform/text_encoding.h"
+#include "tests/core/lyrics/midi_file_builder.h"
 
 namespace lf {
 namespace {

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <cstring>
 #include <random>
 
 #include "core/lyrics/apply_lyrics_import.h"
 #include "core/lyrics/convert_text_lyrics.h"
-#include "tests/core/lyrics/midi_file_builder.h"
 #include "core/platform/paths.h"
+#include "tests/core/lyrics/midi_file_builder.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -66,14 +66,22 @@ TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
   EXPECT_EQ(r.text, "one\ntwo");
 
   // UTF-16 LE with its mark, characters beyond U+00FF included.
-  const std::string utf16("\xFF\xFE" "C\0a\0f\0\xE9\0\r\0\n\0\x16\x04\x19\x20" "s\0", 20);
+  const std::string utf16(
+      "\xFF\xFE"
+      "C\0a\0f\0\xE9\0\r\0\n\0\x16\x04\x19\x20"
+      "s\0",
+      20);
   r = ImportLyricsFile(Write("wide.txt", utf16));
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.text, "Caf\xC3\xA9\n\xD0\x96\xE2\x80\x99s");
 
   // UTF-8 without a mark.
-  r = ImportLyricsFile(Write("utf8.txt", "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\n"));
-  EXPECT_EQ(r.text, "na\xC3\xAFve \xE2\x80\x9C" "dream\xE2\x80\x9D\n");
+  r = ImportLyricsFile(Write("utf8.txt",
+                             "na\xC3\xAFve \xE2\x80\x9C"
+                             "dream\xE2\x80\x9D\n"));
+  EXPECT_EQ(r.text,
+            "na\xC3\xAFve \xE2\x80\x9C"
+            "dream\xE2\x80\x9D\n");
 
   // Everything after an old end-of-file mark is not text.
   r = ImportLyricsFile(Write("dos.txt", "words\r\n\x1A garbage"));

@@ -54,8 +54,12 @@ inline std::string Be32(uint32_t v) {
 
 inline std::string MidiFile(const std::vector<MidiTrack>& tracks, uint16_t format = 1) {
   std::string out = "MThd" + Be32(6);
-  out += {static_cast<char>(format >> 8), static_cast<char>(format), static_cast<char>(tracks.size() >> 8),
-          static_cast<char>(tracks.size()), '\x00', '\x60'};  // 96 ticks a quarter
+  out += {static_cast<char>(format >> 8),
+          static_cast<char>(format),
+          static_cast<char>(tracks.size() >> 8),
+          static_cast<char>(tracks.size()),
+          '\x00',
+          '\x60'};  // 96 ticks a quarter
   for (const auto& t : tracks) out += "MTrk" + Be32(static_cast<uint32_t>(t.Bytes().size())) + t.Bytes();
   return out;
 }

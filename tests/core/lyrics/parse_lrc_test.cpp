@@ -53,7 +53,7 @@ TEST(ParseLrc, TimeTagForms) {
   EXPECT_EQ(firstStart("[00:12:34]a"), 12000);
   EXPECT_EQ(firstStart("[01:02.03]a"), 62030);
   EXPECT_EQ(firstStart("[00:45.00][00:05.00]a"), 5000);  // several tags: the earliest comes first
-  EXPECT_EQ(firstStart("[1:23.45]a"), 83450);             // one-digit minutes
+  EXPECT_EQ(firstStart("[1:23.45]a"), 83450);            // one-digit minutes
   EXPECT_EQ(firstStart("[123:00.00]a"), 7380000);
   EXPECT_EQ(firstStart("[00:99999999999999999999]a"), kLrcMaxTime);  // no overflow
 
@@ -209,17 +209,24 @@ TEST(ParseLrc, WordTimesInTheFormsFoundInTheWild) {
     std::vector<Word> words;  // every line's words, in order
   };
   const Case cases[] = {
-      {"inline square word tags", "[00:05.000] hello [00:06.000] world\r\n", "hello world\n",
+      {"inline square word tags",
+       "[00:05.000] hello [00:06.000] world\r\n",
+       "hello world\n",
        {{"hello", 5000}, {"world", 6000}}},
-      {"syllable tags inside a word", "[00:01.00]<00:01.00>Hel<00:01.40>lo <00:02.00>world<00:02.50>\n",
-       "Hello world\n", {{"Hello", 1000}, {"world", 2000}}},
-      {"positive offset: sooner", "[offset:+500]\n[00:02.00]<00:02.00>a <00:03.00>b<00:04.00>\n", "a b\n",
+      {"syllable tags inside a word",
+       "[00:01.00]<00:01.00>Hel<00:01.40>lo <00:02.00>world<00:02.50>\n",
+       "Hello world\n",
+       {{"Hello", 1000}, {"world", 2000}}},
+      {"positive offset: sooner",
+       "[offset:+500]\n[00:02.00]<00:02.00>a <00:03.00>b<00:04.00>\n",
+       "a b\n",
        {{"a", 1500}, {"b", 2500}}},
       {"negative offset: later", "[offset:-250]\r\n[00:02.00]x\r\n", "x\n", {{"x", 2250}}},
       {"an offset before the music starts", "[offset:3000]\n[00:01.00]x\n", "x\n", {{"x", 0}}},
       {"a repeated line moves its word tags along",
        "[00:20.00][00:10.00]<00:10.00>la <00:10.50>la<00:11.00>\n[00:15.00]<00:15.00>mid<00:16.00>\n",
-       "la la\nmid\nla la\n", {{"la", 10000}, {"la", 10500}, {"mid", 15000}, {"la", 20000}, {"la", 20500}}},
+       "la la\nmid\nla la\n",
+       {{"la", 10000}, {"la", 10500}, {"mid", 15000}, {"la", 20000}, {"la", 20500}}},
       {"comma for the point, one-digit minutes", "[0:01,5]one\n", "one\n", {{"one", 1500}}},
   };
   for (const Case& c : cases) {

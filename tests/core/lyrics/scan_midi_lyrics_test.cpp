@@ -98,7 +98,9 @@ TEST(ScanMidiLyrics, TextEncodings) {
 TEST(ScanMidiLyrics, NotAMidiFileGivesNothing) {
   EXPECT_EQ(ScanMidiLyrics(""), "");
   EXPECT_EQ(ScanMidiLyrics("MThd"), "");
-  EXPECT_EQ(ScanMidiLyrics("RIFF0000WAVEfmt \xFF\x01\x03" "abc and more bytes"), "");
+  EXPECT_EQ(ScanMidiLyrics("RIFF0000WAVEfmt \xFF\x01\x03"
+                           "abc and more bytes"),
+            "");
   MidiTrack t;
   t.Text("words").End();
   std::string file = MidiFile({t});

@@ -22,7 +22,7 @@ struct Layer {
   bool qt;                           // whether it may include Qt
 };
 
-const std::vector<const char*> kCore = {"core/platform", "core/audio", "core/cdg",    "core/playback",
+const std::vector<const char*> kCore = {"core/platform", "core/audio",  "core/cdg",    "core/playback",
                                         "core/song",     "core/lyrics", "core/timing", "core/export"};
 
 std::vector<const char*> CoreAnd(std::vector<const char*> more) {
@@ -52,8 +52,8 @@ const std::vector<Layer>& Layers() {
   return layers;
 }
 
-constexpr const char* kThirdPartyHeaders[] = {"libav", "libsw", "SDL", "ft2build", "freetype", "hb",
-                                              "fontconfig", "SoundTouch", "zip.h", "png.h", "aubio"};
+constexpr const char* kThirdPartyHeaders[] = {"libav",      "libsw",      "SDL",   "ft2build", "freetype", "hb",
+                                              "fontconfig", "SoundTouch", "zip.h", "png.h",    "aubio"};
 
 struct Include {
   std::string where;  // "path:line"
@@ -100,7 +100,8 @@ TEST(IncludeRules, OnlyQtLayersIncludeQt) {
   for (const Layer& layer : Layers()) {
     if (layer.qt) continue;
     for (const Include& inc : Includes(root / layer.folder, false))
-      if (inc.angled && inc.path.size() > 1 && inc.path[0] == 'Q' && std::isupper(static_cast<unsigned char>(inc.path[1])))
+      if (inc.angled && inc.path.size() > 1 && inc.path[0] == 'Q' &&
+          std::isupper(static_cast<unsigned char>(inc.path[1])))
         ADD_FAILURE() << inc.where << " includes " << inc.path << "; " << layer.folder << " links no Qt";
   }
 }
@@ -110,7 +111,8 @@ TEST(IncludeRules, CoreHeadersIncludeNoThirdPartyHeader) {
   for (const Include& inc : Includes(root / "core", true))
     for (const char* header : kThirdPartyHeaders)
       if (inc.angled && inc.path.rfind(header, 0) == 0)
-        ADD_FAILURE() << inc.where << " includes " << inc.path << ", a third-party header only the core's sources may use";
+        ADD_FAILURE() << inc.where << " includes " << inc.path
+                      << ", a third-party header only the core's sources may use";
 }
 
 TEST(IncludeRules, EveryFolderWithSourcesIsALayer) {

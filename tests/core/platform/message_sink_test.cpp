@@ -1,7 +1,8 @@
 #include "core/platform/message_sink.h"
-#include "core/platform/outcome.h"
 
 #include <gtest/gtest.h>
+
+#include "core/platform/outcome.h"
 
 namespace lf {
 namespace {
@@ -13,8 +14,7 @@ TEST(ScopedMessageRecorder, RecordsWhileAliveAndNestsBack) {
     ShowMessage("first", "Caption");
     {
       ScopedMessageRecorder inner;
-      EXPECT_EQ(ShowMessage("second", "Caption", MessageIcon::Question, MessageButtons::YesNo,
-                            MessageAnswer::No),
+      EXPECT_EQ(ShowMessage("second", "Caption", MessageIcon::Question, MessageButtons::YesNo, MessageAnswer::No),
                 MessageAnswer::No);
       EXPECT_EQ(inner.Sink().Count(), 1);
     }
@@ -27,7 +27,10 @@ TEST(ScopedMessageRecorder, RecordsWhileAliveAndNestsBack) {
 
 // The front end shows a failure's message once, and nothing for success or a quiet outcome.
 TEST(ShowOutcome, ShowsOnlyFailuresThatCarryAMessage) {
-  struct Case { Outcome outcome; int shown; };
+  struct Case {
+    Outcome outcome;
+    int shown;
+  };
   const Case cases[] = {
       {Outcome::Success(), 0},
       {Outcome::Quiet(Reason::Cancelled, "cancelled"), 0},

@@ -44,9 +44,8 @@ TEST(ProjectLock, ConcurrentSetsKeepEveryChange) {
   for (int round = 0; round < 6; ++round) {
     const std::string a = "artist=A" + std::to_string(round), t = "title=T" + std::to_string(round);
     int status = -1;
-    test::RunCommand("(" + cli + " set " + project + " " + a + " & " + cli + " set " + project + " " + t +
-                         " & wait) 2>&1",
-                     &status);
+    test::RunCommand(
+        "(" + cli + " set " + project + " " + a + " & " + cli + " set " + project + " " + t + " & wait) 2>&1", &status);
     const auto info = test::RunCli({"info", project});
     EXPECT_NE(info.out.find("A" + std::to_string(round)), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("T" + std::to_string(round)), std::string::npos) << info.out;

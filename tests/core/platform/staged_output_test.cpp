@@ -3,11 +3,10 @@
 // and cleaning up after runs that were killed.
 #include "core/platform/staged_output.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 

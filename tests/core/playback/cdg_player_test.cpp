@@ -2,20 +2,20 @@
 // which consumes audio in real time: positions are checked against the clock.
 #include "core/playback/cdg_player.h"
 
+#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/cdg/cdg_packet.h"
-#include "core/playback/rw_renderer.h"
 #include "core/platform/message_sink.h"
+#include "core/playback/rw_renderer.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/media_fixture.h"
 #include "tests/support/wav_fixture.h"
@@ -194,7 +194,7 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
   EXPECT_GE(player.Position(), 44100);
   ASSERT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-  EXPECT_GT(ms, 450);  // half a second of music, from start to end
+  EXPECT_GT(ms, 450);   // half a second of music, from start to end
   EXPECT_LT(ms, 2000);  // the dummy device starts on its next period, up to 0.4 s away
   EXPECT_TRUE(WaitUntil([&] { return ended == 1; }, 1000ms));
   player.Stop();
@@ -255,8 +255,8 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
   // Left a tone, right its negative: mixing the two gives silence.
   std::vector<int16_t> samples = test::SineSamples(44100, 2, 44100, 440.0);
   for (size_t i = 1; i < samples.size(); i += 2) samples[i] = static_cast<int16_t>(-samples[i - 1]);
-  test::WriteFileBytes(dir.File("anti.wav"),
-                       test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)}, {"data", test::PcmBytes(samples, 16)}}));
+  test::WriteFileBytes(dir.File("anti.wav"), test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)},
+                                                                 {"data", test::PcmBytes(samples, 16)}}));
   std::atomic<int> all{-1}, right{-1}, left{-1}, volume{50};
   player.SetLevelOutputs(&all, &right, &left);
   player.SetSource(dir.File("anti.wav"), nullptr);
@@ -324,8 +324,10 @@ TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
     MCdgPlayer player;
     EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
   }
-  if (old) setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
-  else unsetenv("SDL_AUDIODRIVER");
+  if (old)
+    setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
+  else
+    unsetenv("SDL_AUDIODRIVER");
   EXPECT_EQ(seen->Count(), 1);
   EXPECT_EQ(seen->last.caption, "Sound Device Not Detected");
   EXPECT_EQ(seen->last.text,

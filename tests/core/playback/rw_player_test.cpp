@@ -21,7 +21,9 @@ class CountingView : public IRendererView {
 
 std::vector<uint8_t> EmptyStream(size_t slots) { return std::vector<uint8_t>(slots * kPacketSize, 0); }
 
-void Put(std::vector<uint8_t>& s, size_t slot, const CdgPacket& p) { std::memcpy(&s[slot * kPacketSize], &p, kPacketSize); }
+void Put(std::vector<uint8_t>& s, size_t slot, const CdgPacket& p) {
+  std::memcpy(&s[slot * kPacketSize], &p, kPacketSize);
+}
 
 CdgTileRows Solid() {
   CdgTileRows rows;
@@ -104,8 +106,8 @@ TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
   EXPECT_EQ(r.PixelAt(6, 12), 7);
   EXPECT_EQ(r.PixelAt(6, 24), 2);
   const std::vector<uint8_t> visible = r.VisibleIndices();
-  EXPECT_EQ(visible[0], 7);  // screen (11, 23): the tile's last row and column
-  EXPECT_EQ(visible[1], 2);  // screen (12, 23)
+  EXPECT_EQ(visible[0], 7);           // screen (11, 23): the tile's last row and column
+  EXPECT_EQ(visible[1], 2);           // screen (12, 23)
   EXPECT_EQ(visible[kDrawWidth], 2);  // screen (11, 24)
 }
 

@@ -33,7 +33,8 @@ CdgTileRows Rows(uint8_t value) {
 // A screen with a distinct value in every tile, to see where tiles move.
 void DrawNumberedTiles(MRwRenderer& r) {
   for (int row = 0; row < kTileRows; ++row)
-    for (int column = 0; column < kTileColumns; ++column) r.DrawTile(row, column, (row + column) % 16, (row * 3 + column) % 16, Rows(0x2A));
+    for (int column = 0; column < kTileColumns; ++column)
+      r.DrawTile(row, column, (row + column) % 16, (row * 3 + column) % 16, Rows(0x2A));
 }
 
 TEST(RwRenderer, StartsZeroedAndPresetFillsEveryPixel) {

@@ -5,8 +5,8 @@
 namespace lf {
 namespace {
 
-KaraokeLineList Layout(const std::string& text, bool convert = true, int linesPerPage = 4,
-                       int singerMode = 1, bool* duet = nullptr) {
+KaraokeLineList Layout(const std::string& text, bool convert = true, int linesPerPage = 4, int singerMode = 1,
+                       bool* duet = nullptr) {
   LineLayoutOptions options;
   options.linesPerPage = linesPerPage;
   options.singerMode = singerMode;

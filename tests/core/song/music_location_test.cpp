@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "core/song/song_settings.h"
 #include "core/platform/settings.h"
+#include "core/song/song_settings.h"
 #include "tests/support/cli_runner.h"
 
 namespace fs = std::filesystem;
@@ -25,12 +25,12 @@ TEST(MusicLocation, StoredPathsAndMovedProjects) {
   struct Case {
     std::string stored, expectStored, expectBeside;
   } cases[] = {
-      {latin1, latin1, ""},                                            // names a file: kept as bytes
-      {elsewhere.File("caf\xE9.wav"), elsewhere.File("caf\xE9.wav"), latin1},  // moved: still bytes, found beside
+      {latin1, latin1, ""},                                                      // names a file: kept as bytes
+      {elsewhere.File("caf\xE9.wav"), elsewhere.File("caf\xE9.wav"), latin1},    // moved: still bytes, found beside
       {elsewhere.File("na\xEFve.mp3"), elsewhere.File("na\xC3\xAFve.mp3"), ""},  // Windows text, no file
       {"C:\\Music\\song.mp3", "C:\\Music\\song.mp3", here.File("song.mp3")},
       {elsewhere.File("song.mp3"), elsewhere.File("song.mp3"), here.File("song.mp3")},
-      {here.File("song.mp3"), here.File("song.mp3"), ""},              // where it was: nothing to find
+      {here.File("song.mp3"), here.File("song.mp3"), ""},  // where it was: nothing to find
       {elsewhere.File("gone.mp3"), elsewhere.File("gone.mp3"), ""},
   };
   for (const Case& c : cases) {
@@ -62,7 +62,9 @@ TEST(MusicLocation, TheCommandsUseMusicMovedWithTheProject) {
   test::WriteFileBytes(before.File("tone.wav"), test::ToneWav(44100, 16, 2, 44100));
   test::WriteFileBytes(before.File("w.txt"), "one two\n");
   ASSERT_EQ(test::RunCli({"new", "-o", before.File("p.lfp"), "--music", before.File("tone.wav"), "--lyrics",
-                          before.File("w.txt")}).exitCode, 0);
+                          before.File("w.txt")})
+                .exitCode,
+            0);
   for (const char* name : {"p.lfp", "tone.wav"}) fs::rename(before.File(name), after.File(name));
   const auto compiled = test::RunCli({"compile", after.File("p.lfp"), "-o", after.File("p.cdg")});
   EXPECT_EQ(compiled.exitCode, 0) << compiled.err;

@@ -1,16 +1,15 @@
 #include "core/song/project_file.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
 
-#include "core/song/binary_reader.h"
-#include "core/song/song_settings.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
+#include "core/song/binary_reader.h"
+#include "core/song/song_settings.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/wav_fixture.h"
 
@@ -54,14 +53,22 @@ class FileBuilder {
     return Raw(b);
   }
   // A line entry of `version` with one word over the whole text.
-  FileBuilder& Line(int32_t version, const std::string& text, SampleTime start, int32_t color = 9,
-                    uint8_t singer2 = 1, uint8_t fixed = 0) {
+  FileBuilder& Line(int32_t version, const std::string& text, SampleTime start, int32_t color = 9, uint8_t singer2 = 1,
+                    uint8_t fixed = 0) {
     Int(0).Int(start).Int(start + 1000).Int(0).Byte(1).Byte(0);
     if (version >= 500) Int(color).Byte(singer2);
     if (version >= 601) Byte(fixed);
     Text(text).Int(1);
-    return Int(0).Int(static_cast<int32_t>(text.size()) - 1).Int(start).Int(start + 500)
-        .Int(0).Int(1).Int(2).Int(3).Int(4).Int(4);
+    return Int(0)
+        .Int(static_cast<int32_t>(text.size()) - 1)
+        .Int(start)
+        .Int(start + 500)
+        .Int(0)
+        .Int(1)
+        .Int(2)
+        .Int(3)
+        .Int(4)
+        .Int(4);
   }
   const std::string& Bytes() const { return m_bytes; }
 
@@ -293,8 +300,16 @@ TEST_F(ProjectFileTest, CountsBeyondTheFileAreNotBelieved) {
   }
   FileBuilder emptyFace;  // an extra line style must name a face
   emptyFace.Settings(601).Text("").Text("").Int(0).Int(0).Text("").Text("").Text("").Text("").Text("");
-  emptyFace.Int(1).PageBlock(MSongSettings::DefaultPage(TitlePage)).Int(1).Int(1).Int(2).Int(3).Int(4).Int(0)
-      .Text("").Int(0);
+  emptyFace.Int(1)
+      .PageBlock(MSongSettings::DefaultPage(TitlePage))
+      .Int(1)
+      .Int(1)
+      .Int(2)
+      .Int(3)
+      .Int(4)
+      .Int(0)
+      .Text("")
+      .Int(0);
   EXPECT_FALSE(LoadBytes(emptyFace.Bytes()));
 }
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <random>
 
+#include "core/platform/settings.h"
 #include "core/song/binary_reader.h"
 #include "core/song/song_compiler.h"
 #include "core/song/song_settings.h"
-#include "core/platform/settings.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/fuzz_input.h"
 

@@ -1,6 +1,7 @@
 // The rules of the song settings sheet, on a working copy of a song.
 #include <gtest/gtest.h>
 
+#include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
 #include "core/song/color_choice.h"
@@ -11,7 +12,6 @@
 #include "core/song/settings_preview.h"
 #include "core/song/settings_sheet_values.h"
 #include "core/song/song_compiler.h"
-#include "core/platform/settings.h"
 #include "tests/support/picture_fixtures.h"
 
 namespace lf {
@@ -34,7 +34,12 @@ class SettingsSheetTest : public ::testing::Test {
 };
 
 TEST_F(SettingsSheetTest, LinesPerPageRangeFollowsDuetAndPicture) {
-  struct Case { int mode; bool picture; int before; int min, max, after; };
+  struct Case {
+    int mode;
+    bool picture;
+    int before;
+    int min, max, after;
+  };
   const Case cases[] = {
       {1, false, 4, 2, 6, 4}, {2, false, 2, 3, 6, 3}, {2, false, 6, 3, 6, 6},
       {2, true, 6, 3, 3, 3},  {1, true, 6, 2, 3, 3},  {1, true, 2, 2, 3, 2},
@@ -162,7 +167,10 @@ TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
   lyrics.m_backgroundColor = 2;
   lyrics.m_duetColors.m_singer2Color = 1;
   song.Settings().sweepColorIndex = 3;
-  struct Case { ColorRole role; int entry; };
+  struct Case {
+    ColorRole role;
+    int entry;
+  };
   const Case cases[] = {{ColorRole::Background, 15}, {ColorRole::Border, 11}, {ColorRole::Outline, 13},
                         {ColorRole::Singer1, 12},    {ColorRole::Singer2, 9}, {ColorRole::Both, 10},
                         {ColorRole::Sweep, 14},      {ColorRole::Fixed, 8}};
@@ -260,8 +268,7 @@ TEST_F(SettingsSheetTest, LyricsPreviewRowsFollowTheMode) {
   MRwRenderer renderer;
   DrawLyricsPreview(song, renderer);
   const auto screen = renderer.VisibleIndices();
-  for (int color : {12, 9, 10, 14})
-    EXPECT_NE(std::count(screen.begin(), screen.end(), color), 0) << color;
+  for (int color : {12, 9, 10, 14}) EXPECT_NE(std::count(screen.begin(), screen.end(), color), 0) << color;
 }
 
 // The sheet's title preview is what the exported stream shows once the page is drawn.

@@ -5,8 +5,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/song/song_settings.h"
 #include "core/platform/settings.h"
+#include "core/song/song_settings.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/media_fixture.h"
 #include "tests/support/wav_fixture.h"
@@ -121,7 +121,10 @@ TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
 
 TEST_F(SongBuildTest, MusicThatCannotBePreparedFailsBeforeAnythingIsCompiled) {
   test::WriteFileBytes(m_dir.File("words.mp3"), "not music at all");
-  struct Case { std::string music; Reason reason; };
+  struct Case {
+    std::string music;
+    Reason reason;
+  };
   const Case cases[] = {{m_dir.File("missing.wav"), Reason::NotFound}, {m_dir.File("words.mp3"), Reason::BadInput}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.music);

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "core/cdg/cdg_packet.h"
+#include "core/platform/paths.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
 #include "core/song/song_settings.h"
-#include "core/platform/paths.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -137,9 +137,15 @@ TEST_P(EraseFromBottomTest, RowsOfAPageAreReplacedAsTheCountSays) {
   const SampleTime t0 = Seconds(4), t1 = Seconds(6), t2 = Seconds(8), t3 = Seconds(10);
   std::vector<SampleTime> expected;
   switch (GetParam()) {
-    case 0: expected = {t2, t2, t2, t3}; break;
-    case 1: expected = {t1, t1, t2, t3}; break;
-    default: expected = {t0, t1, t2, t3}; break;
+    case 0:
+      expected = {t2, t2, t2, t3};
+      break;
+    case 1:
+      expected = {t1, t1, t2, t3};
+      break;
+    default:
+      expected = {t0, t1, t2, t3};
+      break;
   }
   for (int row = 0; row < 4; ++row) {
     EXPECT_EQ(song.Line(row)->m_endTime, expected[row]) << "row " << row;

@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "core/audio/wav_file.h"
-#include "core/playback/rw_renderer.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
+#include "core/playback/rw_renderer.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/wav_fixture.h"
 
@@ -170,8 +170,8 @@ TEST_F(SongTest, CopyTakesSettingsAndPagesButNotLinesOrLabels) {
 TEST_F(SongTest, OutputBufferIsSizedFromTheWorkingMusic) {
   test::TempDir dir;
   const std::string wav = dir.File("music.wav");
-  test::WriteFileBytes(wav, test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)},
-                                                {"data", std::string(2351, '\1')}}));
+  test::WriteFileBytes(wav,
+                       test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)}, {"data", std::string(2351, '\1')}}));
   m_song.SetWorkingMusicPath(wav);
   m_song.AllocateRwMemory(false);
   EXPECT_EQ(m_song.MusicLength(), 2351u);
@@ -320,17 +320,43 @@ TEST_F(SongTest, ObserversHearEachChangeOnce) {
   };
   const Step steps[] = {
       {"first mark", [&] { m_song.SetModified(true); }, {C::Modified}},
-      {"marked again", [&] { m_song.SetModified(true); m_song.SetRawLyrics("a b\nc"); }, {}},
+      {"marked again",
+       [&] {
+         m_song.SetModified(true);
+         m_song.SetRawLyrics("a b\nc");
+       },
+       {}},
       {"layout", [&] { m_song.GenerateKaraokeLineList(true, true); }, {C::LinesRebuilt}},
-      {"artist", [&] { m_song.SetArtist("Ann"); m_song.SetArtist("Ann"); }, {C::Artist}},
+      {"artist",
+       [&] {
+         m_song.SetArtist("Ann");
+         m_song.SetArtist("Ann");
+       },
+       {C::Artist}},
       {"title", [&] { m_song.SetTitle("Song"); }, {C::Title}},
-      {"duet labels", [&] { m_song.SetDuetLabel(1, "Bob"); m_song.SetDuetLabel(1, "Bob"); m_song.SetDuetLabel(3, "x"); },
+      {"duet labels",
+       [&] {
+         m_song.SetDuetLabel(1, "Bob");
+         m_song.SetDuetLabel(1, "Bob");
+         m_song.SetDuetLabel(3, "x");
+       },
        {C::DuetLabels}},
       {"save", [&] { ASSERT_TRUE(m_song.SaveProject()); }, {C::Modified}},
-      {"load", [&] { ASSERT_TRUE(m_song.LoadProject()); }, {C::Modified, C::Artist, C::Title, C::DuetLabels, C::LinesRebuilt}},
-      {"reset", [&] { m_song.SetModified(true); m_song.ResetSongDefaults(); },
+      {"load",
+       [&] { ASSERT_TRUE(m_song.LoadProject()); },
+       {C::Modified, C::Artist, C::Title, C::DuetLabels, C::LinesRebuilt}},
+      {"reset",
+       [&] {
+         m_song.SetModified(true);
+         m_song.ResetSongDefaults();
+       },
        {C::Modified, C::LinesRebuilt, C::Modified}},
-      {"removed", [&] { m_song.RemoveObserver(id); m_song.SetTitle("other"); }, {}},
+      {"removed",
+       [&] {
+         m_song.RemoveObserver(id);
+         m_song.SetTitle("other");
+       },
+       {}},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);

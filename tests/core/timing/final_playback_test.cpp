@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/platform/message_sink.h"
+#include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
 #include "core/song/song_settings.h"
 #include "fake_timing_player.h"
-#include "core/platform/message_sink.h"
-#include "core/platform/settings.h"
 #include "tests/support/media_fixture.h"
 
 namespace lf {
@@ -39,7 +39,8 @@ class FinalPlaybackTest : public ::testing::Test {
   static void SetUpTestSuite() {
     // One file per process: ctest runs each test as its own process, side by side.
     s_wav = (std::filesystem::temp_directory_path() /
-             ("lyricforge_final_playback_test_" + std::to_string(getpid()) + ".wav")).string();
+             ("lyricforge_final_playback_test_" + std::to_string(getpid()) + ".wav"))
+                .string();
     test::WriteToneWav(s_wav, 180.0, kRate, 2, 16, 220.0);
   }
   static void TearDownTestSuite() { std::remove(s_wav.c_str()); }

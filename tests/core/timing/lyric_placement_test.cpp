@@ -5,13 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/message_sink.h"
+#include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/song_settings.h"
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
 #include "fake_timing_player.h"
-#include "core/platform/message_sink.h"
-#include "core/platform/settings.h"
 
 namespace lf {
 namespace {
@@ -46,7 +46,8 @@ class PlacementTest : public ::testing::Test {
   }
   std::vector<Span> Spans() const {
     std::vector<Span> spans;
-    for (int i = 0; i < m_song.WordCount(); ++i) spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    for (int i = 0; i < m_song.WordCount(); ++i)
+      spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
     return spans;
   }
 
@@ -67,18 +68,28 @@ TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
        {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0}, {TimingKey::End, 2.5}},
        {{44100, 66150}, {66150, 88200}, {88200, 132300}}},
       {"Ctrl ends the open word for a gap",
-       {{TimingKey::Space, 1.0}, {TimingKey::Ctrl, 1.2}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0},
+       {{TimingKey::Space, 1.0},
+        {TimingKey::Ctrl, 1.2},
+        {TimingKey::Space, 1.5},
+        {TimingKey::Space, 2.0},
         {TimingKey::End, 2.1}},
        {{Seconds(1.0), Seconds(1.2)}, {Seconds(1.5), Seconds(2.0)}, {Seconds(2.0), Seconds(3.0)}}},
       {"Ctrl with no open word changes nothing",
        {{TimingKey::Ctrl, 0.5}, {TimingKey::Space, 1.0}, {TimingKey::End, 1.1}},
        {{Seconds(1.0), Seconds(2.0)}, {0, 0}, {0, 0}}},
       {"Backspace takes the last tap back and reopens the word before",
-       {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.3}, {TimingKey::Backspace, 1.4}, {TimingKey::Space, 1.5},
-        {TimingKey::Space, 2.0}, {TimingKey::End, 2.5}},
+       {{TimingKey::Space, 1.0},
+        {TimingKey::Space, 1.3},
+        {TimingKey::Backspace, 1.4},
+        {TimingKey::Space, 1.5},
+        {TimingKey::Space, 2.0},
+        {TimingKey::End, 2.5}},
        {{Seconds(1.0), Seconds(1.5)}, {Seconds(1.5), Seconds(2.0)}, {Seconds(2.0), Seconds(3.0)}}},
       {"a tap after the last word changes no time",
-       {{TimingKey::Space, 1.0}, {TimingKey::Space, 1.5}, {TimingKey::Space, 2.0}, {TimingKey::Space, 2.2},
+       {{TimingKey::Space, 1.0},
+        {TimingKey::Space, 1.5},
+        {TimingKey::Space, 2.0},
+        {TimingKey::Space, 2.2},
         {TimingKey::End, 2.5}},
        {{44100, 66150}, {66150, 88200}, {88200, 132300}}},
   };
@@ -131,8 +142,10 @@ TEST_F(PlacementTest, DuetPassesOverSingerTwoLinesAndTimesThemAtTheEnd) {
   EXPECT_TRUE(m_session.Placement().AtEnd());  // the singer-2 line was passed over
   EXPECT_TRUE(m_song.Line(1)->m_placed);
   Key(TimingKey::End, 12);
-  EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(10), Seconds(11)}, {Seconds(11), Seconds(12)},
-                                        {Seconds(10), Seconds(11)}, {Seconds(11), Seconds(12)}}));
+  EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(10), Seconds(11)},
+                                        {Seconds(11), Seconds(12)},
+                                        {Seconds(10), Seconds(11)},
+                                        {Seconds(11), Seconds(12)}}));
   EXPECT_EQ(m_song.Line(1)->m_startTime, Seconds(10));
 }
 
@@ -200,7 +213,8 @@ TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {
     int percent;
   };
   // Applied one after the other, from 100 %.
-  const Case cases[] = {{1, false, 100}, {-1, true, 95}, {-9, true, 50}, {-1, false, 50}, {10, true, 100}, {1, false, 100}};
+  const Case cases[] = {{1, false, 100}, {-1, true, 95},  {-9, true, 50},
+                        {-1, false, 50}, {10, true, 100}, {1, false, 100}};
   for (const Case& c : cases) {
     EXPECT_EQ(m_session.StepTempo(c.steps), c.accepted) << c.steps;
     EXPECT_EQ(m_session.Tempo().Percent(), c.percent);

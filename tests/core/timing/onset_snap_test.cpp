@@ -5,10 +5,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "core/song/song_settings.h"
-#include "core/timing/music_analysis.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
+#include "core/song/song_settings.h"
+#include "core/timing/music_analysis.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -31,8 +31,8 @@ class OnsetSnapTest : public ::testing::Test {
         samples[(first + f) * 2] = samples[(first + f) * 2 + 1] = v;
       }
     }
-    test::WriteFileBytes(s_wav, test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)},
-                                                     {"data", test::PcmBytes(samples, 16)}}));
+    test::WriteFileBytes(
+        s_wav, test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)}, {"data", test::PcmBytes(samples, 16)}}));
   }
   static void TearDownTestSuite() { std::filesystem::remove(s_wav); }
 
@@ -46,8 +46,8 @@ TEST_F(OnsetSnapTest, AnalysisFindsEachBurstAndItsEnvelope) {
   ASSERT_EQ(analysis->onsets.size(), std::size(kBursts));
   for (size_t i = 0; i < std::size(kBursts); ++i)
     EXPECT_NEAR(analysis->onsets[i].frame / double(kRate), kBursts[i], 0.010) << i;
-  EXPECT_EQ(analysis->PeakOver(0, 290), 0);                  // silence before the first burst
-  EXPECT_GT(analysis->PeakOver(300, 330), 15000);            // inside it
+  EXPECT_EQ(analysis->PeakOver(0, 290), 0);                        // silence before the first burst
+  EXPECT_GT(analysis->PeakOver(300, 330), 15000);                  // inside it
   EXPECT_EQ(MusicAnalysisCache::Instance().Get(s_wav), analysis);  // worked out once
 }
 

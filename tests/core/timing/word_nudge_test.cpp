@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/platform/message_sink.h"
+#include "core/platform/settings.h"
 #include "core/song/song_settings.h"
 #include "core/timing/nudge_session.h"
 #include "core/timing/play_area_settings.h"
 #include "fake_timing_player.h"
-#include "core/platform/message_sink.h"
-#include "core/platform/settings.h"
 #include "tests/support/media_fixture.h"
 
 namespace lf {
@@ -43,7 +43,8 @@ class NudgeTest : public ::testing::Test {
   }
   std::vector<Span> Spans() const {
     std::vector<Span> spans;
-    for (int i = 0; i < m_song.WordCount(); ++i) spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    for (int i = 0; i < m_song.WordCount(); ++i)
+      spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
     return spans;
   }
 
@@ -60,25 +61,61 @@ TEST_F(NudgeTest, EachNudgeStopsAtItsNeighbour) {
     std::vector<Span> before, after;
   };
   const std::vector<Case> cases = {
-      {"start later by one step", &NudgeStartLater, 1,
-       {{44100, 88200}, {88200, 132300}}, {{44100, 97020}, {97020, 132300}}},
-      {"start later stops at the word's end", &NudgeStartLater, 1,
-       {{44100, 88200}, {88200, 90000}}, {{44100, 90000}, {90000, 90000}}},
-      {"start later leaves a gap before it alone", &NudgeStartLater, 1,
-       {{44100, 50000}, {88200, 132300}}, {{44100, 50000}, {97020, 132300}}},
-      {"start earlier cuts the word before", &NudgeStartEarlier, 1,
-       {{44100, 88200}, {88200, 132300}}, {{44100, 79380}, {79380, 132300}}},
-      {"start earlier stops at the start of the word before", &NudgeStartEarlier, 1,
-       {{84000, 88200}, {88200, 132300}}, {{84000, 84000}, {84000, 132300}}},
-      {"the first word stops at 0", &NudgeStartEarlier, 0, {{4000, 88200}, {88200, 132300}}, {{0, 88200}, {88200, 132300}}},
-      {"end earlier stops at the start", &NudgeEndEarlier, 0, {{44100, 50000}, {88200, 132300}}, {{44100, 44100}, {88200, 132300}}},
-      {"end later pushes the next start", &NudgeEndLater, 0,
-       {{44100, 88200}, {88200, 132300}}, {{44100, 97020}, {97020, 132300}}},
-      {"end later stops at the end of the next word", &NudgeEndLater, 0,
-       {{44100, 88200}, {88200, 90000}}, {{44100, 90000}, {90000, 90000}}},
-      {"the last word is bounded by the largest time", &NudgeEndLater, 1,
-       {{44100, 88200}, {88200, INT32_MAX - 100}}, {{44100, 88200}, {88200, INT32_MAX}}},
-      {"no such word: nothing", &NudgeEndLater, 5, {{44100, 88200}, {88200, 132300}}, {{44100, 88200}, {88200, 132300}}},
+      {"start later by one step",
+       &NudgeStartLater,
+       1,
+       {{44100, 88200}, {88200, 132300}},
+       {{44100, 97020}, {97020, 132300}}},
+      {"start later stops at the word's end",
+       &NudgeStartLater,
+       1,
+       {{44100, 88200}, {88200, 90000}},
+       {{44100, 90000}, {90000, 90000}}},
+      {"start later leaves a gap before it alone",
+       &NudgeStartLater,
+       1,
+       {{44100, 50000}, {88200, 132300}},
+       {{44100, 50000}, {97020, 132300}}},
+      {"start earlier cuts the word before",
+       &NudgeStartEarlier,
+       1,
+       {{44100, 88200}, {88200, 132300}},
+       {{44100, 79380}, {79380, 132300}}},
+      {"start earlier stops at the start of the word before",
+       &NudgeStartEarlier,
+       1,
+       {{84000, 88200}, {88200, 132300}},
+       {{84000, 84000}, {84000, 132300}}},
+      {"the first word stops at 0",
+       &NudgeStartEarlier,
+       0,
+       {{4000, 88200}, {88200, 132300}},
+       {{0, 88200}, {88200, 132300}}},
+      {"end earlier stops at the start",
+       &NudgeEndEarlier,
+       0,
+       {{44100, 50000}, {88200, 132300}},
+       {{44100, 44100}, {88200, 132300}}},
+      {"end later pushes the next start",
+       &NudgeEndLater,
+       0,
+       {{44100, 88200}, {88200, 132300}},
+       {{44100, 97020}, {97020, 132300}}},
+      {"end later stops at the end of the next word",
+       &NudgeEndLater,
+       0,
+       {{44100, 88200}, {88200, 90000}},
+       {{44100, 90000}, {90000, 90000}}},
+      {"the last word is bounded by the largest time",
+       &NudgeEndLater,
+       1,
+       {{44100, 88200}, {88200, INT32_MAX - 100}},
+       {{44100, 88200}, {88200, INT32_MAX}}},
+      {"no such word: nothing",
+       &NudgeEndLater,
+       5,
+       {{44100, 88200}, {88200, 132300}},
+       {{44100, 88200}, {88200, 132300}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -190,7 +227,8 @@ class NudgeSessionTest : public NudgeTest {
   static void SetUpTestSuite() {
     // One file per process: ctest runs this suite's tests side by side.
     s_wav = (std::filesystem::temp_directory_path() /
-             ("lyricforge_nudge_session_test_" + std::to_string(::getpid()) + ".wav")).string();
+             ("lyricforge_nudge_session_test_" + std::to_string(::getpid()) + ".wav"))
+                .string();
     test::WriteToneWav(s_wav, 20.0, kRate, 2, 16, 330.0);
   }
   static void TearDownTestSuite() { std::filesystem::remove(s_wav); }

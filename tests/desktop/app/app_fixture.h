@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/platform/settings.h"
+#include "core/song/song_settings.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
-#include "core/song/song_settings.h"
 #include "tests/desktop/support/scripted_dialogs.h"
-#include "core/platform/settings.h"
 #include "tests/support/cli_runner.h"
 
 namespace lf::test {
@@ -32,8 +32,10 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     app.reset();
     SetMessageSink(std::move(m_previousSink));
-    if (m_previousTmp.empty()) unsetenv("TMPDIR");
-    else setenv("TMPDIR", m_previousTmp.c_str(), 1);
+    if (m_previousTmp.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", m_previousTmp.c_str(), 1);
   }
   void MakeApp() {
     app.reset();

@@ -3,8 +3,8 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "tests/desktop/app/app_fixture.h"
 #include "desktop/dialogs/export_dialog.h"
+#include "tests/desktop/app/app_fixture.h"
 
 namespace lf::test {
 namespace {

@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "tests/desktop/app/app_fixture.h"
 #include "desktop/pages/page_buttons.h"
 #include "desktop/pages/placeholder_page.h"
+#include "tests/desktop/app/app_fixture.h"
 
 namespace lf::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/desktop/app/app_fixture.h"
-#include "desktop/app/single_instance.h"
 #include "core/song/project_file.h"
+#include "desktop/app/single_instance.h"
+#include "tests/desktop/app/app_fixture.h"
 
 namespace lf::test {
 namespace {
@@ -26,10 +26,19 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
     std::function<bool(CLyricforgeApp&)> run;  // true when the project was left
   };
   const Flow flows[] = {
-      {"Close", [](CLyricforgeApp& a) { a.CloseProject(); return a.Song().ProjectPath().empty(); }},
-      {"New", [](CLyricforgeApp& a) { a.NewProject(); return a.Song().ProjectPath().empty(); }},
+      {"Close",
+       [](CLyricforgeApp& a) {
+         a.CloseProject();
+         return a.Song().ProjectPath().empty();
+       }},
+      {"New",
+       [](CLyricforgeApp& a) {
+         a.NewProject();
+         return a.Song().ProjectPath().empty();
+       }},
       {"window close box", [](CLyricforgeApp& a) { return a.AllowWindowClose(); }},
-      {"second start with a project", [](CLyricforgeApp& a) {
+      {"second start with a project",
+       [](CLyricforgeApp& a) {
          const std::string other = a.Song().ProjectPath() + ".other.lfp";
          MSongSettings empty(other);
          empty.ResetSongDefaults();

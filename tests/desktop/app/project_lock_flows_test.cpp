@@ -5,8 +5,8 @@
 
 #include <chrono>
 
-#include "tests/desktop/app/app_fixture.h"
 #include "core/platform/project_lock.h"
+#include "tests/desktop/app/app_fixture.h"
 
 namespace lf::test {
 namespace {

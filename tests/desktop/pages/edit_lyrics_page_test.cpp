@@ -1,5 +1,7 @@
 // The Edit Lyrics page, offscreen: typing, formatting, the preview's page
 // arrows, import, the music bar, and hostile input.
+#include "desktop/pages/edit_lyrics_page.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +14,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "desktop/pages/edit_lyrics_page.h"
 #include "desktop/widgets/simple_edit_ctrl.h"
 #include "tests/desktop/pages/pages_fixture.h"
 #include "tests/support/wav_fixture.h"

@@ -2,22 +2,22 @@
 // What the page and dialog tests share (the QApplication comes from
 // tests/gui_support): a shell around a real song, and synthesised music
 // prepared as the program prepares it.
-#include <QApplication>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <memory>
 #include <string>
 
 #include "core/audio/music_preparation.h"
 #include "core/audio/music_state.h"
-#include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/outcome.h"
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
-#include "tests/support/wav_fixture.h"
+#include "core/playback/cdg_player.h"
+#include "core/song/song_settings.h"
 #include "desktop/pages/shell.h"
+#include "tests/support/wav_fixture.h"
 
 namespace lf::test {
 
@@ -74,9 +74,7 @@ class TestShell : public IShell {
 // Per test: a fresh settings store and messages recorded instead of shown.
 class PagesTest : public ::testing::Test {
  protected:
-  PagesTest() {
-    SetAppSettings(std::make_unique<MemorySettings>());
-  }
+  PagesTest() { SetAppSettings(std::make_unique<MemorySettings>()); }
   ~PagesTest() override { MCdgPlayer::DestroyGlobal(); }
   ScopedMessageRecorder recorder;
   TestShell shell;

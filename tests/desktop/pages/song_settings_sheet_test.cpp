@@ -1,4 +1,6 @@
 // The song settings sheet and the duet dialog, offscreen.
+#include "desktop/pages/song_settings_sheet.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,19 +12,18 @@
 #include <QTest>
 #include <QTimer>
 
-#include "desktop/dialogs/duet_dialog.h"
-#include "desktop/pages/lyrics_page_settings.h"
-#include "desktop/pages/settings_page_support.h"
-#include "desktop/pages/song_settings_sheet.h"
-#include "desktop/pages/text_page_settings.h"
-#include "desktop/pages/text_style_controls.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/color_settings.h"
 #include "core/song/settings_preview.h"
+#include "desktop/dialogs/duet_dialog.h"
+#include "desktop/pages/lyrics_page_settings.h"
+#include "desktop/pages/settings_page_support.h"
+#include "desktop/pages/text_page_settings.h"
+#include "desktop/pages/text_style_controls.h"
+#include "desktop/widgets/color_button.h"
 #include "desktop/widgets/simple_edit_ctrl.h"
 #include "tests/desktop/pages/pages_fixture.h"
 #include "tests/support/picture_fixtures.h"
-#include "desktop/widgets/color_button.h"
 
 namespace lf::test {
 namespace {

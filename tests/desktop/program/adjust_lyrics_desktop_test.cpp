@@ -25,8 +25,10 @@ class TimingPagesDesktopTest : public ::testing::Test {
 #else
     test::WriteToneWav(m_dir.File("music.wav"), 20.0, 44100, 2, 16, 440.0);
     test::WriteFileBytes(m_dir.File("lyrics.txt"), "one two three four\nfive six seven eight\n");
-    ASSERT_EQ(test::RunCli({"new", "-o", m_project, "--music", m_dir.File("music.wav"), "--lyrics",
-                            m_dir.File("lyrics.txt")}).exitCode, 0);
+    ASSERT_EQ(
+        test::RunCli({"new", "-o", m_project, "--music", m_dir.File("music.wav"), "--lyrics", m_dir.File("lyrics.txt")})
+            .exitCode,
+        0);
     ASSERT_EQ(test::RunCli({"place", m_project, "1", "2", "3", "4", "5", "6", "7", "8"}).exitCode, 0);
     m_placed = test::SavedWordTimes(m_project);
     ASSERT_TRUE(m_desktop.StartServer());
@@ -41,8 +43,9 @@ class TimingPagesDesktopTest : public ::testing::Test {
 };
 
 TEST_F(TimingPagesDesktopTest, AdjustLyricsMovesTheThirdWordByKeys) {
-  ASSERT_TRUE(m_desktop.Xdotool("sleep 1 key alt+a sleep 1 key Right sleep 0.1 key Right sleep 0.1 "
-                                "key period sleep 0.1 key period sleep 0.1 key period sleep 0.1 key ctrl+comma"));
+  ASSERT_TRUE(
+      m_desktop.Xdotool("sleep 1 key alt+a sleep 1 key Right sleep 0.1 key Right sleep 0.1 "
+                        "key period sleep 0.1 key period sleep 0.1 key period sleep 0.1 key ctrl+comma"));
   if (const std::string png = ScreenshotPath("adjust_lyrics_loop.png"); !png.empty()) {
     ASSERT_TRUE(m_desktop.Xdotool("key n sleep 1.3"));
     m_desktop.Screenshot(png);

@@ -19,17 +19,18 @@ class DesktopSessionTest : public ::testing::Test {
     if (status != 0) GTEST_SKIP() << "xvfb-run, xdotool or import is missing";
     WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 16, 2, 44100 * 20));
     WriteFileBytes(dir.File("words.txt"), "One two three\nfour five six\n^\nseven eight\n");
-    const CliResult made = RunCli({"new", "-o", project, "--music", dir.File("tone.wav"), "--lyrics", dir.File("words.txt")});
+    const CliResult made =
+        RunCli({"new", "-o", project, "--music", dir.File("tone.wav"), "--lyrics", dir.File("words.txt")});
     ASSERT_EQ(made.exitCode, 0) << made.err;
   }
   // Runs one scenario of the session script; its screenshots land in the folder.
   void Session(const std::string& scenario) {
     int status = 0;
-    const std::string out = RunCommand("timeout 120 xvfb-run -a -s '-screen 0 1100x750x24' bash " +
-                                           std::string(LYRICFORGE_SOURCE_DIR) + "/tests/desktop/program/desktop_session.sh " +
-                                           scenario + " " + LYRICFORGE_GUI_PATH + " " + project + " " + dir.Path() +
-                                           " 2>&1",
-                                       &status);
+    const std::string out =
+        RunCommand("timeout 120 xvfb-run -a -s '-screen 0 1100x750x24' bash " + std::string(LYRICFORGE_SOURCE_DIR) +
+                       "/tests/desktop/program/desktop_session.sh " + scenario + " " + LYRICFORGE_GUI_PATH + " " +
+                       project + " " + dir.Path() + " 2>&1",
+                   &status);
     ASSERT_EQ(status, 0) << out;
   }
   // Distinct colours of a picture file, through ffmpeg's own PNG reader.

@@ -22,10 +22,10 @@ TEST(Install, PutsProgramsDataFolderAndDesktopIntegrationInPlace) {
   TempDir prefix;
   ASSERT_NO_FATAL_FAILURE(InstallInto(prefix));
   int status = 0;
-  for (const char* file : {"bin/lyricforge", "bin/lyricforge-cli", "share/lyricforge/demo/twinkle.lrc",
-                           "share/lyricforge/lyricforge.png",
-                           "share/lyricforge/manual/index.html", "share/applications/lyricforge.desktop",
-                           "share/icons/hicolor/scalable/apps/lyricforge.svg", "share/mime/packages/lyricforge.xml"})
+  for (const char* file :
+       {"bin/lyricforge", "bin/lyricforge-cli", "share/lyricforge/demo/twinkle.lrc", "share/lyricforge/lyricforge.png",
+        "share/lyricforge/manual/index.html", "share/applications/lyricforge.desktop",
+        "share/icons/hicolor/scalable/apps/lyricforge.svg", "share/mime/packages/lyricforge.xml"})
     EXPECT_TRUE(std::filesystem::exists(prefix.File(file))) << file;
 
   const std::string desktop = ReadFileBytes(prefix.File("share/applications/lyricforge.desktop"));
@@ -71,7 +71,8 @@ TEST(Install, ManualPagesLinksAndPicturesAreAllInstalled) {
       ASSERT_TRUE(std::filesystem::exists(folder / target)) << page << " names a missing " << target;
       const std::string anchor = (*m)[4].str();
       if (!anchor.empty()) {
-        EXPECT_NE(read(target).find("id=\"" + anchor + "\""), std::string::npos) << page << " -> " << target << "#" << anchor;
+        EXPECT_NE(read(target).find("id=\"" + anchor + "\""), std::string::npos)
+            << page << " -> " << target << "#" << anchor;
       }
     }
   }

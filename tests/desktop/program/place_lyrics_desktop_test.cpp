@@ -47,7 +47,9 @@ TEST_P(PlaceLyricsDesktopTest, SavedStartsKeepTheGapsBetweenKeyPresses) {
   const std::string project = dir.File("song.lfp");
   test::WriteToneWav(dir.File("music.wav"), 20.0, 44100, 2, 16, 440.0);
   test::WriteFileBytes(dir.File("lyrics.txt"), "one two three four\nfive six seven eight\n");
-  ASSERT_EQ(test::RunCli({"new", "-o", project, "--music", dir.File("music.wav"), "--lyrics", dir.File("lyrics.txt")}).exitCode, 0);
+  ASSERT_EQ(test::RunCli({"new", "-o", project, "--music", dir.File("music.wav"), "--lyrics", dir.File("lyrics.txt")})
+                .exitCode,
+            0);
 
   test::DesktopSession desktop(dir.File("config"));
   ASSERT_TRUE(desktop.StartServer());

@@ -22,8 +22,8 @@ TEST(DesktopProgram, StartsOnAProjectShowsItsNameAndEndsOnAltF4) {
   const std::string output =
       RunCommand("cd '" + dir.Path() + "' && XDG_CONFIG_HOME='" + dir.File("config") + "' TMPDIR='" + dir.Path() +
                      "' timeout 60 xvfb-run -a -s '-screen 0 800x600x24' '" LYRICFORGE_SOURCE_DIR
-                     "/scripts/program-screenshot.sh' '" LYRICFORGE_GUI_PATH "' '" + shot + "' '" + project +
-                     "' 2>&1",
+                     "/scripts/program-screenshot.sh' '" LYRICFORGE_GUI_PATH "' '" +
+                     shot + "' '" + project + "' 2>&1",
                  &status);
   EXPECT_EQ(status, 0) << output;
   EXPECT_NE(output.find("Lyricforge - Starry Night.lfp\n"), std::string::npos) << output;

@@ -2,8 +2,8 @@
 // bar's arithmetic and the page label.
 #include <gtest/gtest.h>
 
-#include "desktop/rules/edit_lyrics_labels.h"
 #include "core/lyrics/format_lyrics_text.h"
+#include "desktop/rules/edit_lyrics_labels.h"
 #include "desktop/rules/music_bar.h"
 #include "tests/support/cli_runner.h"
 
@@ -24,7 +24,7 @@ TEST(FormatLyricsText, CommandsOnSelectionsAndWholeText) {
       {"i think i CAN", 0, 0, CapitalizeFirstWord, "I think I can"},
       {"  'twas", 0, 0, CapitalizeFirstWord, "  'Twas"},
       {"hello WORLD\n  i'm HERE\nit is", 0, 0, CapitalizeFirstWord, "Hello world\n  I'm here\nIt is"},
-      {"aim in it", 0, 0, CapitalizeFirstWord, "Aim in it"},  // only a lone i becomes I
+      {"aim in it", 0, 0, CapitalizeFirstWord, "Aim in it"},   // only a lone i becomes I
       {"one two\nthree", 4, 0, Capitalize, "ONE TWO\nTHREE"},  // end before start: nothing selected
       {"one two\nthree", 4, 9, Capitalize, "one TWO\nThree"},
       {"ONE TWO", 0, 0, Lowercase, "one two"},
@@ -42,10 +42,14 @@ TEST(FormatLyricsText, CommandsOnSelectionsAndWholeText) {
 
 TEST(FormatLyricsText, TextKeepsItsLengthWhereCasesDifferInSize) {
   // U+0131 dotless i upper-cases to a one-byte I; U+1E9E stays.
-  const std::string text = "\xC4\xB1 stra\xC3\x9F" "e";
+  const std::string text =
+      "\xC4\xB1 stra\xC3\x9F"
+      "e";
   const std::string upper = FormatLyricsText(text, 0, 0, Capitalize);
   EXPECT_EQ(upper.size(), text.size());
-  EXPECT_EQ(upper, "\xC4\xB1 STRA\xC3\x9F" "E");
+  EXPECT_EQ(upper,
+            "\xC4\xB1 STRA\xC3\x9F"
+            "E");
 }
 
 TEST(FormatLyricsText, MenuLabelsFollowTheSelection) {

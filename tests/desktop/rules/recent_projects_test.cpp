@@ -59,7 +59,8 @@ TEST(RecentProjects, LabelsAreNumberedMnemonicsWithShortPaths) {
   };
   for (const auto& [index, path, label] : cases) EXPECT_EQ(RecentProjectLabel(index, path, home), label) << path;
   // Messages naming a project keep its name on the one line it was given.
-  for (const std::string& text : {RecentProjectMissingText("/tmp/a\nb.lfp"), ProjectInUseText("/tmp/a\nb.lfp", "x", false)})
+  for (const std::string& text :
+       {RecentProjectMissingText("/tmp/a\nb.lfp"), ProjectInUseText("/tmp/a\nb.lfp", "x", false)})
     EXPECT_NE(text.find("\n/tmp/a\\nb.lfp\n"), std::string::npos) << text;
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/song/song_settings.h"
 #include "core/platform/settings.h"
+#include "core/song/song_settings.h"
 #include "desktop/rules/default_colors.h"
 #include "desktop/rules/menu_rules.h"
 #include "desktop/rules/window_placement.h"
@@ -12,10 +12,8 @@ namespace {
 
 TEST(WindowTitle, NamesTheProjectFileOrUntitled) {
   const std::pair<std::string, std::string> cases[] = {
-      {"", "Lyricforge - Untitled"},
-      {"/home/ana/songs/", "Lyricforge - Untitled"},
-      {"song.lfp", "Lyricforge - song.lfp"},
-      {"/home/ana/My Song.lfp", "Lyricforge - My Song.lfp"},
+      {"", "Lyricforge - Untitled"},         {"/home/ana/songs/", "Lyricforge - Untitled"},
+      {"song.lfp", "Lyricforge - song.lfp"}, {"/home/ana/My Song.lfp", "Lyricforge - My Song.lfp"},
       {"/a/b.c/d", "Lyricforge - d"},
   };
   for (const auto& [path, title] : cases) EXPECT_EQ(WindowTitle(path), title) << path;
@@ -91,8 +89,7 @@ TEST(MenuRules, EditItemsAndFormatLabelsFollowTheFocusedEditor) {
       {"no editor", FocusedEditorState{}, false, false, false, false, false, false, "&Capitalize All"},
       {"part selected", editor(true, false, 10, 2, 5, true), true, true, true, true, true, true,
        "&Capitalize Selection"},
-      {"all selected", editor(true, false, 10, 0, 10, false), true, true, true, false, true, true,
-       "&Capitalize All"},
+      {"all selected", editor(true, false, 10, 0, 10, false), true, true, true, false, true, true, "&Capitalize All"},
       {"nothing selected", editor(true, false, 10, 4, 4, true), true, true, false, true, false, true,
        "&Capitalize All"},
       {"read-only line", editor(false, true, 3, 0, 1, true), true, false, true, false, false, true,
@@ -110,8 +107,8 @@ TEST(MenuRules, EditItemsAndFormatLabelsFollowTheFocusedEditor) {
     EXPECT_EQ(m.selectAll, c.selectAll) << c.name;
     EXPECT_EQ(m.format, c.selectAll) << c.name;
     EXPECT_EQ(m.capitalizeLabel, c.capitalize) << c.name;
-    EXPECT_EQ(m.lowercaseLabel, std::string(c.capitalize) == "&Capitalize All" ? "&Lowercase All"
-                                                                               : "&Lowercase Selection")
+    EXPECT_EQ(m.lowercaseLabel,
+              std::string(c.capitalize) == "&Capitalize All" ? "&Lowercase All" : "&Lowercase Selection")
         << c.name;
   }
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "desktop/dialogs/file_dialogs.h"
 #include "core/platform/message_sink.h"
+#include "desktop/dialogs/file_dialogs.h"
 
 namespace lf::test {
 
