@@ -85,7 +85,7 @@ const std::vector<uint8_t>& Stream() {
 }
 
 // A window that only takes note of what it is told changed.
-class CountingView : public IRendererView {
+class CountingView : public RendererView {
  public:
   void ScreenChanged(const ScreenRect& region) override { area += region.Width() * region.Height(); }
   int64_t area = 0;
@@ -97,10 +97,10 @@ void BM_DecodeFiveMinutesShown(benchmark::State& state) {
   const std::vector<uint8_t>& stream = Stream();
   constexpr size_t kSlotsPerPass = kPacketsPerSecond / 100;
   for (auto _ : state) {
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     CountingView view;
     renderer.AttachView(&view);
-    MCdgDecoder decoder;
+    CdgDecoder decoder;
     for (size_t k = 0; k < kStreamSlots; k += kSlotsPerPass) {
       decoder.DecodeSlots(stream.data(), stream.size(), k, k + kSlotsPerPass, renderer);
       renderer.Present();
@@ -114,7 +114,7 @@ BENCHMARK(BM_DecodeFiveMinutesShown)->Unit(benchmark::kMillisecond);
 void BM_DecodeFiveMinutes(benchmark::State& state) {
   const std::vector<uint8_t>& stream = Stream();
   for (auto _ : state) {
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     DecodeStreamPrefix(renderer, stream.data(), stream.size(), kStreamSlots);
     benchmark::DoNotOptimize(renderer.PixelAt(100, 100));
   }
@@ -159,7 +159,7 @@ void BM_VersusFfmpeg(benchmark::State& state) {
     const double t = SecondsOf([&] {
       CdgStreamFile file;
       if (!ReadCdgStreamFile(full, file)) return;
-      MRwRenderer renderer;
+      CdgRenderer renderer;
       DecodeStreamPrefix(renderer, file.bytes.data(), file.bytes.size(), file.PacketCount());
       benchmark::DoNotOptimize(renderer.PixelAt(100, 100));
     });

@@ -14,9 +14,9 @@ namespace {
 
 // Times every word: word i starts at startOf(i) samples and lasts `length`.
 template <typename StartOf>
-void PlaceEveryWord(MSongSettings& song, StartOf startOf, int length) {
+void PlaceEveryWord(Song& song, StartOf startOf, int length) {
   for (int i = 0; i < song.WordCount(); ++i) {
-    MKaraokeWord* word = song.Word(i);
+    KaraokeWord* word = song.Word(i);
     word->m_startTime = startOf(i);
     word->m_endTime = word->m_startTime + length;
     word->m_line->m_placed = true;
@@ -24,7 +24,7 @@ void PlaceEveryWord(MSongSettings& song, StartOf startOf, int length) {
 }
 
 // The timed loop: the whole song compiled into a stream of `seconds`.
-void CompileRepeatedly(benchmark::State& state, MSongSettings& song, int seconds) {
+void CompileRepeatedly(benchmark::State& state, Song& song, int seconds) {
   std::vector<uint8_t> stream(static_cast<size_t>(kStreamBytesPerSecond) * seconds, 0);
   for (auto _ : state) {
     CompileResult result = CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
@@ -32,10 +32,10 @@ void CompileRepeatedly(benchmark::State& state, MSongSettings& song, int seconds
   }
 }
 
-void BuildFourMinuteSong(MSongSettings& song) {
+void BuildFourMinuteSong(Song& song) {
   song.ResetSongDefaults();
   for (int kind : {TitlePage, CreditsPage}) {
-    IMAGE_STRUCT* page = song.PageByKind(kind);
+    PageRecord* page = song.PageByKind(kind);
     page->m_enabled = 1;
     page->m_drawTransition = FillDown;
     page->m_eraseTransition = FillDown;
@@ -61,7 +61,7 @@ void BuildFourMinuteSong(MSongSettings& song) {
 }
 
 void BM_CompileFourMinuteSong(benchmark::State& state) {
-  MSongSettings song;
+  Song song;
   BuildFourMinuteSong(song);
   CompileRepeatedly(state, song, 420);
   state.SetLabel("60 lines, 300 words, outlined, title and credits");
@@ -72,7 +72,7 @@ BENCHMARK(BM_CompileFourMinuteSong)->Unit(benchmark::kMillisecond);
 // drawing, sweeps and erasing overlap the next ones', so most writes land on
 // taken slots and look for the next free one.
 void BM_CompileThreeThousandDenseLines(benchmark::State& state) {
-  MSongSettings song;
+  Song song;
   song.ResetSongDefaults();
   std::string text;
   for (int line = 0; line < 3000; ++line) text += "word" + std::to_string(line) + " and more words here\n";
@@ -89,7 +89,7 @@ BENCHMARK(BM_CompileThreeThousandDenseLines)->Unit(benchmark::kMillisecond)->Ite
 // a time tag before every word gives: each sweep must cost its word, not the
 // line so far.
 void BM_CompileOneLineOfTwentyThousandWords(benchmark::State& state) {
-  MSongSettings song;
+  Song song;
   song.ResetSongDefaults();
   song.PageByKind(LyricsPage)->m_style.m_flags |= kTextOutline;
   std::string text;

@@ -21,10 +21,10 @@ std::string SongLyrics(int lines) {
 }
 
 void BM_EditPreviewRelayoutAndRedraw(benchmark::State& state) {
-  lf::MSongSettings song;
+  lf::Song song;
   song.ResetSongDefaults();
   const std::string lyrics = SongLyrics(static_cast<int>(state.range(0)));
-  lf::MRwRenderer renderer;
+  lf::CdgRenderer renderer;
   int key = 0;
   for (auto _ : state) {
     // One typed character more each time, as the editor hands it over.
@@ -39,9 +39,9 @@ void BM_EditPreviewRelayoutAndRedraw(benchmark::State& state) {
 BENCHMARK(BM_EditPreviewRelayoutAndRedraw)->Arg(200)->Arg(120000)->Unit(benchmark::kMillisecond);
 
 void BM_LyricsSettingsPreview(benchmark::State& state) {
-  lf::MSongSettings song;
+  lf::Song song;
   song.ResetSongDefaults();
-  lf::MRwRenderer renderer;
+  lf::CdgRenderer renderer;
   for (auto _ : state) lf::DrawLyricsPreview(song, renderer);
 }
 BENCHMARK(BM_LyricsSettingsPreview)->Unit(benchmark::kMillisecond);

@@ -34,7 +34,7 @@ void WriteTone(const std::string& path) {
 }
 
 // Four words a line, one a second, from 5 s to the last minute.
-void TimeSong(lf::MSongSettings& song) {
+void TimeSong(lf::Song& song) {
   std::string text;
   for (int line = 0; line < 55; ++line) text += "la la la la\n";
   song.SetRawLyrics(text);
@@ -50,7 +50,7 @@ void BM_LoopPassGap(benchmark::State& state) {
   lf::ScopedTempFolder folder("lfbench");
   const std::string wav = folder.File("music.wav");
   WriteTone(wav);
-  lf::MSongSettings song(folder.File("song.lfp"));
+  lf::Song song(folder.File("song.lfp"));
   song.ResetSongDefaults();
   song.SetMusicPath(wav);
   song.SetWorkingMusicPath(wav);
@@ -60,7 +60,7 @@ void BM_LoopPassGap(benchmark::State& state) {
   song.Settings().playBeforeInSeconds = song.Settings().playAfterInSeconds = 1;
   song.Settings().playBeforeAmount = song.Settings().playAfterAmount = 300;
 
-  lf::MRwRenderer renderer;
+  lf::CdgRenderer renderer;
   lf::CdgTimingPlayer player(&renderer, kRate, kRate / 300);
   lf::NudgeSession session(song, player, &renderer);
   session.Open();
@@ -108,7 +108,7 @@ void BM_AreaCompile(benchmark::State& state) {
   lf::ScopedTempFolder folder("lfbench");
   const std::string wav = folder.File("music.wav");
   WriteTone(wav);
-  lf::MSongSettings song(folder.File("song.lfp"));
+  lf::Song song(folder.File("song.lfp"));
   song.ResetSongDefaults();
   song.SetWorkingMusicPath(wav);
   song.AllocateRwMemory(true);

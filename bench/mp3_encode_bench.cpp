@@ -43,13 +43,13 @@ struct Material {
   Material() { WriteSong(wav); }
 };
 
-Material& Song() {
+Material& OpenSong() {
   static Material material;
   return material;
 }
 
 void BM_Mp3EncodeVersusLameTool(benchmark::State& state) {
-  const Material& song = Song();
+  const Material& song = OpenSong();
   const std::string ours = song.folder.File("ours.mp3");
   const std::string theirs = song.folder.File("lame.mp3");
   lf::bench::RunVersusTool(

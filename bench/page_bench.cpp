@@ -32,8 +32,8 @@ std::vector<uint32_t> PhotoPixels(int width, int height) {
   return pixels;
 }
 
-IMAGE_STRUCT PhotoPage() {
-  IMAGE_STRUCT page;
+PageRecord PhotoPage() {
+  PageRecord page;
   page.m_kind = TitlePage;
   auto pixels = PhotoPixels(288, 192);
   page.m_picture.SetPicture(288, 192, pixels.data());
@@ -45,12 +45,12 @@ IMAGE_STRUCT PhotoPage() {
 // The whole page into a fresh stream, as the song compiler draws it; the
 // quantisation is cached after the first pass, as it is in a song.
 void BM_DrawPagePhotoFillDown(benchmark::State& state) {
-  IMAGE_STRUCT page = PhotoPage();
+  PageRecord page = PhotoPage();
   std::vector<uint8_t> stream(7200 * 20, 0);
   int64_t packets = 0;
   for (auto _ : state) {
     std::fill(stream.begin(), stream.end(), 0);
-    MRwGenerator generator(stream.data(), int32_t(stream.size()));
+    CdgGenerator generator(stream.data(), int32_t(stream.size()));
     benchmark::DoNotOptimize(generator.DrawPage(page, false, 0));
     for (size_t off = 0; off < stream.size(); off += kPacketSize) packets += stream[off] != 0;
   }
@@ -61,7 +61,7 @@ BENCHMARK(BM_DrawPagePhotoFillDown)->Unit(benchmark::kMillisecond);
 
 // Re-quantising with dithering (a new picture or a new mode).
 void BM_QuantiseDithered(benchmark::State& state) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = PhotoPixels(288, 192);
   picture.SetPicture(288, 192, pixels.data());
   int mode = 1;
@@ -76,7 +76,7 @@ BENCHMARK(BM_QuantiseDithered)->Unit(benchmark::kMillisecond);
 // Palette building of a full-size picture.
 void BM_BuildPalette(benchmark::State& state) {
   auto pixels = PhotoPixels(288, 192);
-  MBitmap picture;
+  Bitmap picture;
   for (auto _ : state) benchmark::DoNotOptimize(picture.SetPicture(288, 192, pixels.data()));
   state.SetItemsProcessed(state.iterations());
 }

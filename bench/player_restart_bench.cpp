@@ -45,7 +45,7 @@ std::vector<uint8_t> Stream() {
   return stream;
 }
 
-bool WaitUntilHeard(const lf::MCdgPlayer& player, Clock::time_point since) {
+bool WaitUntilHeard(const lf::CdgPlayer& player, Clock::time_point since) {
   while (player.Position() <= kStart) {
     if (Clock::now() - since > std::chrono::seconds(2)) return false;
     std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -59,10 +59,10 @@ void BM_StopThenPlay(benchmark::State& state) {
   const std::string wav = folder.File("music.wav");
   WriteTone(wav);
   const std::vector<uint8_t> stream = Stream();
-  lf::MRwRenderer renderer;
-  lf::MCdgPlayer player(&renderer);
+  lf::CdgRenderer renderer;
+  lf::CdgPlayer player(&renderer);
   player.SetSource(wav, stream.data(), stream.size());
-  const int flags = lf::MCdgPlayer::kPlayAudio | lf::MCdgPlayer::kPlayGraphics;
+  const int flags = lf::CdgPlayer::kPlayAudio | lf::CdgPlayer::kPlayGraphics;
   if (!player.Play(flags, kStart, 0) || !WaitUntilHeard(player, Clock::now())) {
     state.SkipWithError("the player did not start");
     return;

@@ -29,13 +29,13 @@ struct Material {
   }
 };
 
-Material& Song() {
+Material& OpenSong() {
   static Material material;
   return material;
 }
 
 void BM_PrepareMp3VersusFfmpegTool(benchmark::State& state) {
-  const Material& song = Song();
+  const Material& song = OpenSong();
   if (!song.ok) {
     state.SkipWithError("the ffmpeg tool could not make the test song");
     return;

@@ -19,7 +19,7 @@ std::string LongLyrics(int lines) {
 }
 
 void BM_GenerateKaraokeLineList(benchmark::State& state) {
-  lf::MSongSettings song;
+  lf::Song song;
   song.ResetSongDefaults();
   song.SetRawLyrics(LongLyrics(static_cast<int>(state.range(0))));
   for (auto _ : state) {
@@ -32,7 +32,7 @@ BENCHMARK(BM_GenerateKaraokeLineList)->Arg(100)->Arg(1000);
 
 void BM_SaveAndLoadProject(benchmark::State& state) {
   lf::ScopedTempFolder folder("lfbench");
-  lf::MSongSettings song(folder.File("song.lfp"));
+  lf::Song song(folder.File("song.lfp"));
   song.ResetSongDefaults();
   song.SetRawLyrics(LongLyrics(200));
   song.GenerateKaraokeLineList(true, true);

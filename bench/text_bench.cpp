@@ -11,8 +11,8 @@ namespace {
 constexpr const char* kLine = "Tonight we sing under the moon";  // 30 characters
 constexpr int kBackground = 15, kSweep = 14;
 
-lf::MTextType LineStyle() {
-  lf::MTextType style;
+lf::TextType BenchLineStyle() {
+  lf::TextType style;
   style.SetFaceName("Arial");
   style.m_height = 24;
   style.m_flags = lf::kTextOutline;
@@ -41,8 +41,8 @@ struct BenchStream {
 
 void BM_DrawText(benchmark::State& state) {
   BenchStream stream;
-  lf::MRwGenerator gen(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
-  const lf::MTextType style = LineStyle();
+  lf::CdgGenerator gen(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
+  const lf::TextType style = BenchLineStyle();
   for (auto _ : state) {
     const int written = gen.DrawText(4, 1, kLine, style, kBackground, stream.Next(lf::kStreamBytesPerSecond));
     benchmark::DoNotOptimize(written);
@@ -53,8 +53,8 @@ BENCHMARK(BM_DrawText);
 
 void BM_SweepText(benchmark::State& state) {
   BenchStream stream;
-  lf::MRwGenerator gen(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
-  const lf::MTextType style = LineStyle();
+  lf::CdgGenerator gen(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
+  const lf::TextType style = BenchLineStyle();
   for (auto _ : state) {
     const int at = stream.Next(lf::kStreamBytesPerSecond);
     const int written = gen.SweepText(4, 1, kLine, 0, 29, style, kBackground, kSweep, false, at,

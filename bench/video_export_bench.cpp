@@ -75,8 +75,8 @@ struct Material {
   // The screens the video shows, raw RGB, for the tool's pipe.
   void WriteFrames() {
     std::FILE* out = std::fopen(frames.c_str(), "wb");
-    lf::MRwRenderer renderer;
-    lf::MCdgDecoder decoder;
+    lf::CdgRenderer renderer;
+    lf::CdgDecoder decoder;
     size_t slot = 0;
     std::vector<uint8_t> rgb(size_t(lf::kScreenWidth) * lf::kScreenHeight * 3);
     for (int64_t frame = 0; out && frame < frameCount; ++frame) {
@@ -105,13 +105,13 @@ struct Material {
   }
 };
 
-Material& Song() {
+Material& OpenSong() {
   static Material material;
   return material;
 }
 
 void BM_Mp4ExportVersusFfmpegPipe(benchmark::State& state) {
-  Material& song = Song();
+  Material& song = OpenSong();
   lf::VideoExportJob job = song.job;
   job.outputPath = song.folder.File("ours.mp4");
   lf::bench::RunVersusTool(

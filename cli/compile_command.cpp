@@ -31,7 +31,7 @@ int RunCompile(const std::vector<std::string>& argv) {
   const std::string project = args.Positional(0, "project file");
   const std::string output = args.Required("-o");
 
-  MSongSettings& song = LoadSongProject(project);
+  Song& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, {output});
   ScopedTempFolder folder("lyricforge-cli");
   const SongBuild compiled = CompileProject(song, folder.Path());

@@ -124,7 +124,7 @@ int RunExport(const std::vector<std::string>& arguments) {
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
 
-  MSongSettings& song = LoadSongProject(project);
+  Song& song = LoadSongProject(project);
   RefuseOutputClash({project, song.MusicPath()}, ExportOutputs(request));
   ScopedTempFolder workFolder("lyricforge-export");
   // Every export reads the music once: a WAV where it lies (never written, its

@@ -20,7 +20,7 @@ int RunFormat(const std::vector<std::string>& arguments) {
   if (command == kCommands.end())
     throw CliError(kExitUsage, "the case command is capitalize, lowercase or first-word, not " + name);
   const auto lock = LockSongProject(projectPath, "format");
-  MSongSettings& song = LoadSongProject(projectPath);
+  Song& song = LoadSongProject(projectPath);
   song.SetRawLyrics(FormatLyricsText(song.RawLyrics(), 0, 0, command->second));
   song.GenerateKaraokeLineList(true, true);
   SaveSongProject(song);

@@ -22,8 +22,7 @@ int RunImport(const std::vector<std::string>& arguments) {
   const LyricsImport import = ImportLyricsFileOrThrow(lyricsPath);
   const auto lock = LockSongProject(projectPath, "import");
   std::error_code ec;
-  MSongSettings& song =
-      std::filesystem::exists(projectPath, ec) ? LoadSongProject(projectPath) : NewSongProject(projectPath);
+  Song& song = std::filesystem::exists(projectPath, ec) ? LoadSongProject(projectPath) : NewSongProject(projectPath);
   ApplyLyricsImport(import, song);
   SaveSongProject(song);
 

@@ -14,7 +14,7 @@ struct ProjectSummary {
   int placedWords = 0;
 };
 
-ProjectSummary Summarise(const MSongSettings& song, int version) {
+ProjectSummary Summarise(const Song& song, int version) {
   ProjectSummary s;
   s.version = version;
   s.pages = song.LineCount() > 0 ? song.LastPage() + 1 : 0;
@@ -26,7 +26,7 @@ ProjectSummary Summarise(const MSongSettings& song, int version) {
 int RunInfo(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json"}, {});
   const std::string& path = args.Positional(0, "project file");
-  const MSongSettings& song = LoadSongProject(path);
+  const Song& song = LoadSongProject(path);
   const int version = ProjectFileVersion(path);  // the file's own, before loading made it current
   const ProjectSummary s = Summarise(song, version);
 

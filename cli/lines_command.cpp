@@ -9,7 +9,7 @@
 namespace lf::cli {
 namespace {
 
-std::string LineFlags(const MKaraokeLine& line) {
+std::string LineFlags(const KaraokeLine& line) {
   std::string flags;
   if (line.m_placed) flags += "placed,";
   if (line.m_newPage) flags += "newpage,";
@@ -19,13 +19,13 @@ std::string LineFlags(const MKaraokeLine& line) {
   return flags;
 }
 
-std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
+std::string WordText(const KaraokeLine& line, const KaraokeWord& word) {
   if (word.m_firstChar < 0 || word.Length() == 0 || static_cast<size_t>(word.m_lastChar) >= line.m_text.size())
     return {};
   return line.m_text.substr(static_cast<size_t>(word.m_firstChar), static_cast<size_t>(word.Length()));
 }
 
-void PrintJson(const MSongSettings& song) {
+void PrintJson(const Song& song) {
   JsonWriter json;
   json.BeginObject().Key("lines").BeginArray();
   for (const auto& line : song.Lines()) {
@@ -42,7 +42,7 @@ void PrintJson(const MSongSettings& song) {
         .Field("end", line->m_endTime)
         .Key("words")
         .BeginArray();
-    for (const MKaraokeWord* word : line->m_words) {
+    for (const KaraokeWord* word : line->m_words) {
       json.BeginObject()
           .Field("text", WordText(*line, *word))
           .Field("first", word->m_firstChar)
@@ -58,11 +58,11 @@ void PrintJson(const MSongSettings& song) {
   std::printf("%s\n", json.Text().c_str());
 }
 
-void PrintText(const MSongSettings& song) {
+void PrintText(const Song& song) {
   for (const auto& line : song.Lines()) {
     std::printf("%d:%d colour %d %d-%d [%s] %s\n", line->m_page, line->m_lineInPage, line->m_colorIndex,
                 line->m_startTime, line->m_endTime, LineFlags(*line).c_str(), line->m_text.c_str());
-    for (const MKaraokeWord* word : line->m_words)
+    for (const KaraokeWord* word : line->m_words)
       std::printf("    %d-%d %d-%d flags %u %s\n", word->m_firstChar, word->m_lastChar, word->m_startTime,
                   word->m_endTime, word->m_flags, WordText(*line, *word).c_str());
   }
@@ -70,7 +70,7 @@ void PrintText(const MSongSettings& song) {
 
 int RunLines(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json", "--raw"}, {});
-  MSongSettings& song = LoadSongProject(args.Positional(0, "project file"));
+  Song& song = LoadSongProject(args.Positional(0, "project file"));
   song.GenerateKaraokeLineList(true, !args.Flag("--raw"));
   if (args.Flag("--json"))
     PrintJson(song);

@@ -33,7 +33,7 @@ int RunNew(const std::vector<std::string>& arguments) {
   if (std::string problem = OutputPathProblem(path); !problem.empty())
     throw CliError(kExitOutput, path + ": " + problem);
   const auto lock = LockSongProject(path, "new");
-  MSongSettings& song = NewSongProject(path);
+  Song& song = NewSongProject(path);
   if (!music.empty()) song.SetMusicPath(music);
   if (lyrics) ApplyLyricsImport(*lyrics, song);
   SaveSongProject(song);

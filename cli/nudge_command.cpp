@@ -13,7 +13,7 @@
 namespace lf::cli {
 namespace {
 
-int WordIndex(const std::string& text, const MSongSettings& song) {
+int WordIndex(const std::string& text, const Song& song) {
   char* end = nullptr;
   const long n = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || n < 0 || n >= song.WordCount())
@@ -25,7 +25,7 @@ int WordIndex(const std::string& text, const MSongSettings& song) {
 int RunNudge(const std::vector<std::string>& arguments) {
   Args args(arguments, {}, {});
   const std::string& path = args.Positional(0, "project file");
-  MSongSettings& song = LoadSongProject(path);
+  Song& song = LoadSongProject(path);
   song.GenerateKaraokeLineList(true, false);
   const int word = WordIndex(args.Positional(1, "word index"), song);
   if (args.Positionals().size() < 3) throw CliError(kExitUsage, "no moves given");

@@ -24,7 +24,7 @@ int RunPlace(const std::vector<std::string>& arguments) {
   Args args(arguments, {}, {});
   const std::string& path = args.Positional(0, "project file");
   if (args.Positionals().size() < 2) throw CliError(kExitUsage, "no taps given");
-  MSongSettings& song = LoadSongProject(path);
+  Song& song = LoadSongProject(path);
   const int rate = song.SampleRate();
   LyricPlacement placement(song);
   placement.Open();

@@ -8,7 +8,7 @@ namespace lf::cli {
 namespace {
 
 // Music that cannot be used is an input error, told in the music error text.
-[[noreturn]] void ThrowMusicFailure(const MSongSettings& song, const Outcome& failed) {
+[[noreturn]] void ThrowMusicFailure(const Song& song, const Outcome& failed) {
   if (failed.text.empty()) throw CliError(kExitInput, failed.detail);
   throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(failed.text, "; "));
 }
@@ -22,7 +22,7 @@ MusicPreparationContext PrivateFolder(const std::string& folder, bool wavWhereIt
 
 }  // namespace
 
-MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder, bool wavWhereItLies) {
+MusicState PrepareProjectMusic(Song& song, const std::string& folder, bool wavWhereItLies) {
   MusicState state;
   if (const Outcome prepared = PrepareSongMusic(song, PrivateFolder(folder, wavWhereItLies), state); !prepared)
     ThrowMusicFailure(song, prepared);
@@ -36,7 +36,7 @@ void CheckMusicFile(const std::string& path) {
     throw CliError(kExitInput, path + ": " + OneLine(prepared.text, "; "));
 }
 
-SongBuild CompileProject(MSongSettings& song, const std::string& folder) {
+SongBuild CompileProject(Song& song, const std::string& folder) {
   // The stream is all a compile gives: a WAV is read where it lies, neither
   // copied nor lengthened on disk.
   if (!song.MusicPath().empty()) PrepareProjectMusic(song, folder, true);

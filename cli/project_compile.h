@@ -12,7 +12,7 @@ namespace lf::cli {
 // Prepares the song's music into `folder` and sizes the song's output buffer;
 // with `wavWhereItLies` a WAV is read-only working music, not copied.
 // Throws a CliError carrying the music error text when it cannot.
-MusicState PrepareProjectMusic(MSongSettings& song, const std::string& folder, bool wavWhereItLies = false);
+MusicState PrepareProjectMusic(Song& song, const std::string& folder, bool wavWhereItLies = false);
 
 // Prepares `path` in a folder of its own, as the song's music is checked when
 // it is set; throws with the music error text when it is no usable music.
@@ -21,6 +21,6 @@ void CheckMusicFile(const std::string& path);
 // Builds the song whole (its music prepared first, when it has one, a WAV
 // read where it lies); the end offset is cut to the stream. Throws a
 // CliError when it cannot.
-SongBuild CompileProject(MSongSettings& song, const std::string& folder);
+SongBuild CompileProject(Song& song, const std::string& folder);
 
 }  // namespace lf::cli

@@ -35,10 +35,10 @@ int RunRender(const std::vector<std::string>& argv) {
   if (scale != std::floor(scale) || scale < 1 || scale > kMaxScale)
     throw CliError(kExitUsage, "--scale takes a whole number from 1 to " + std::to_string(kMaxScale));
 
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   if (EndsWith(input, ".lfp")) {
     // A project is compiled whole, then played up to the position.
-    MSongSettings& song = LoadSongProject(input);
+    Song& song = LoadSongProject(input);
     RefuseOutputClash({input, song.MusicPath()}, {output});
     ScopedTempFolder folder("lyricforge-cli");
     const SongBuild compiled = CompileProject(song, folder.Path());

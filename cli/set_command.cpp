@@ -13,7 +13,7 @@
 namespace lf::cli {
 namespace {
 
-using Setter = std::function<void(MSongSettings&, const std::string&)>;
+using Setter = std::function<void(Song&, const std::string&)>;
 
 [[noreturn]] void BadValue(const std::string& key, const std::string& value, const std::string& expected) {
   throw CliError(kExitUsage, key + ": '" + value + "' is not " + expected);
@@ -71,34 +71,32 @@ std::string Unescape(const std::string& value) {
   return out;
 }
 
-IMAGE_STRUCT& PageOf(MSongSettings& song, int32_t kind) {
-  if (IMAGE_STRUCT* page = song.PageByKind(kind)) return *page;
+PageRecord& PageOf(Song& song, int32_t kind) {
+  if (PageRecord* page = song.PageByKind(kind)) return *page;
   song.AddMissingPages();
   return *song.PageByKind(kind);
 }
 
 void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, int32_t kind) {
-  auto page = [kind](MSongSettings& song) -> IMAGE_STRUCT& { return PageOf(song, kind); };
-  keys[name + ".enabled"] = [=](MSongSettings& s, const std::string& v) {
-    page(s).m_enabled = Boolean(name + ".enabled", v);
-  };
-  keys[name + ".hold"] = [=](MSongSettings& s, const std::string& v) {
+  auto page = [kind](Song& song) -> PageRecord& { return PageOf(song, kind); };
+  keys[name + ".enabled"] = [=](Song& s, const std::string& v) { page(s).m_enabled = Boolean(name + ".enabled", v); };
+  keys[name + ".hold"] = [=](Song& s, const std::string& v) {
     page(s).m_holdTime = Integer(name + ".hold", v, 0, 360000);
   };
-  keys[name + ".draw"] = [=](MSongSettings& s, const std::string& v) {
+  keys[name + ".draw"] = [=](Song& s, const std::string& v) {
     page(s).m_drawTransition = Transition(name + ".draw", v);
   };
-  keys[name + ".erase"] = [=](MSongSettings& s, const std::string& v) {
+  keys[name + ".erase"] = [=](Song& s, const std::string& v) {
     page(s).m_eraseTransition = Transition(name + ".erase", v);
   };
-  keys[name + ".placement"] = [=](MSongSettings& s, const std::string& v) {
+  keys[name + ".placement"] = [=](Song& s, const std::string& v) {
     page(s).m_placement = Placement(name + ".placement", v);
   };
-  keys[name + ".font"] = [=](MSongSettings& s, const std::string& v) { page(s).m_style.SetFaceName(v); };
-  keys[name + ".size"] = [=](MSongSettings& s, const std::string& v) {
+  keys[name + ".font"] = [=](Song& s, const std::string& v) { page(s).m_style.SetFaceName(v); };
+  keys[name + ".size"] = [=](Song& s, const std::string& v) {
     page(s).m_style.m_height = Integer(name + ".size", v, 1, 192);
   };
-  keys[name + ".text"] = [=](MSongSettings& s, const std::string& v) { page(s).m_pageText = Unescape(v); };
+  keys[name + ".text"] = [=](Song& s, const std::string& v) { page(s).m_pageText = Unescape(v); };
 
   const std::map<std::string, int> roles = kind == LyricsPage
                                                ? std::map<std::string, int>{{"background", ColorIndexBackground},
@@ -115,43 +113,39 @@ void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, i
                                                                             {"outline", ColorIndexOutline}};
   for (const auto& [role, index] : roles) {
     const std::string key = name + ".color." + role;
-    keys[key] = [=](MSongSettings& s, const std::string& v) {
-      page(s).m_picture.SetPaletteColor(index, Color(key, v));
-    };
+    keys[key] = [=](Song& s, const std::string& v) { page(s).m_picture.SetPaletteColor(index, Color(key, v)); };
   }
 }
 
 std::map<std::string, Setter> Keys() {
   std::map<std::string, Setter> keys;
-  keys["singerMode"] = [](MSongSettings& s, const std::string& v) {
+  keys["singerMode"] = [](Song& s, const std::string& v) {
     s.Settings().singerMode = v == "solo" ? 1 : v == "duet" ? 2 : static_cast<int>(Integer("singerMode", v, 1, 2));
   };
-  keys["linesPerPage"] = [](MSongSettings& s, const std::string& v) {
+  keys["linesPerPage"] = [](Song& s, const std::string& v) {
     s.SetLinesPerPage(static_cast<int>(Integer("linesPerPage", v, 1, kDrawRows)));
   };
-  keys["sweepMode"] = [](MSongSettings& s, const std::string& v) {
+  keys["sweepMode"] = [](Song& s, const std::string& v) {
     s.Settings().sweepMode = v == "text"         ? 0
                              : v == "background" ? 1
                                                  : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
   };
-  keys["sweepAdvance"] = [](MSongSettings& s, const std::string& v) {
+  keys["sweepAdvance"] = [](Song& s, const std::string& v) {
     s.Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
   };
-  keys["sweepEntireWord"] = [](MSongSettings& s, const std::string& v) {
-    s.SetSweepEntireWord(Boolean("sweepEntireWord", v));
-  };
-  keys["eraseFromBottom"] = [](MSongSettings& s, const std::string& v) {
+  keys["sweepEntireWord"] = [](Song& s, const std::string& v) { s.SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
+  keys["eraseFromBottom"] = [](Song& s, const std::string& v) {
     s.SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
   };
-  keys["artist"] = [](MSongSettings& s, const std::string& v) { s.SetArtist(v); };
-  keys["title"] = [](MSongSettings& s, const std::string& v) { s.SetTitle(v); };
-  keys["music"] = [](MSongSettings& s, const std::string& v) {
+  keys["artist"] = [](Song& s, const std::string& v) { s.SetArtist(v); };
+  keys["title"] = [](Song& s, const std::string& v) { s.SetTitle(v); };
+  keys["music"] = [](Song& s, const std::string& v) {
     std::error_code ec;
     if (!v.empty()) CheckMusicFile(v);
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
   };
   const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};
-  for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](MSongSettings& s, const std::string& v) { s.SetDuetLabel(k, v); };
+  for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](Song& s, const std::string& v) { s.SetDuetLabel(k, v); };
   AddPageKeys(keys, "titlePage", TitlePage);
   AddPageKeys(keys, "lyricsPage", LyricsPage);
   AddPageKeys(keys, "creditsPage", CreditsPage);
@@ -176,7 +170,7 @@ int RunSet(const std::vector<std::string>& arguments) {
   }
 
   const auto lock = LockSongProject(path, "set");
-  MSongSettings& song = LoadSongProject(path);
+  Song& song = LoadSongProject(path);
   for (const auto& [setter, value] : changes) (*setter)(song, value);
   song.SetModified(true);
   SaveSongProject(song);

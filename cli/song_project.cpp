@@ -10,9 +10,9 @@
 namespace lf::cli {
 namespace {
 
-MSongSettings& TheSong(const std::string& path) {
-  if (!CreateSong(path)) Song().SetProjectPath(path);
-  return Song();
+Song& TheSong(const std::string& path) {
+  if (!CreateSong(path)) OpenSong().SetProjectPath(path);
+  return OpenSong();
 }
 
 }  // namespace
@@ -25,8 +25,8 @@ std::unique_ptr<ProjectLock> LockSongProject(const std::string& path, const std:
   return lock;
 }
 
-MSongSettings& LoadSongProject(const std::string& path) {
-  MSongSettings& song = TheSong(path);
+Song& LoadSongProject(const std::string& path) {
+  Song& song = TheSong(path);
   // The loader's message becomes the command's one error line.
   const Outcome loaded = song.LoadProject();
   if (!loaded) {
@@ -42,13 +42,13 @@ MSongSettings& LoadSongProject(const std::string& path) {
   return song;
 }
 
-MSongSettings& NewSongProject(const std::string& path) {
-  MSongSettings& song = TheSong(path);
+Song& NewSongProject(const std::string& path) {
+  Song& song = TheSong(path);
   song.ResetSongDefaults();
   return song;
 }
 
-void SaveSongProject(MSongSettings& song) {
+void SaveSongProject(Song& song) {
   if (!song.SaveProject()) throw CliError(kExitOutput, song.ProjectPath() + ": cannot be written");
 }
 

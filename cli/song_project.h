@@ -16,10 +16,10 @@ std::unique_ptr<ProjectLock> LockSongProject(const std::string& path, const std:
 
 // The program's song, loaded from `path`; a failure throws with the loader's
 // own message.
-MSongSettings& LoadSongProject(const std::string& path);
+Song& LoadSongProject(const std::string& path);
 // The program's song reset to an empty project that will be saved at `path`.
-MSongSettings& NewSongProject(const std::string& path);
-void SaveSongProject(MSongSettings& song);
+Song& NewSongProject(const std::string& path);
+void SaveSongProject(Song& song);
 
 // The version field of a project file (the first four bytes); throws when the
 // file cannot be read.

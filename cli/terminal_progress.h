@@ -8,7 +8,7 @@
 
 namespace lf::cli {
 
-class TerminalProgress : public IProgress {
+class TerminalProgress : public ProgressSink {
  public:
   explicit TerminalProgress(std::FILE* out = stderr);
   ~TerminalProgress() override;  // ends the line

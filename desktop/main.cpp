@@ -33,28 +33,28 @@ int main(int argc, char** argv) {
 
   auto store = std::make_unique<lf::QtSettingsStore>();
   const QString argument = AbsoluteArgument(argc, argv);
-  lf::CSingleInstance instance(QString::fromStdString(store->Path()));
+  lf::SingleInstance instance(QString::fromStdString(store->Path()));
   if (instance.HandOverToFirst(argument)) return 0;
   instance.Listen();
 
   // Shown while the program loads; the main window's first showing closes it.
-  std::unique_ptr<lf::CSplashWindow> splash;
-  if (lf::CSplashWindow::Wanted()) {
-    splash = std::make_unique<lf::CSplashWindow>();
+  std::unique_ptr<lf::SplashWindow> splash;
+  if (lf::SplashWindow::Wanted()) {
+    splash = std::make_unique<lf::SplashWindow>();
     splash->Start();
   }
 
-  lf::ISettings& settings = *store;
+  lf::SettingsStore& settings = *store;
   lf::SetAppSettings(std::move(store));
   lf::SetMessageSink(std::make_unique<lf::QtMessageSink>());
   lf::LoadMp3Encoder();
 
   int code = 0;
   {
-    lf::CLyricforgeApp app(settings);
-    QObject::connect(&instance, &lf::CSingleInstance::ArgumentReceived, &app,
+    lf::LyricforgeApp app(settings);
+    QObject::connect(&instance, &lf::SingleInstance::ArgumentReceived, &app,
                      [&app](const QString& handed) { app.HandOver(handed.toStdString()); });
-    QObject::connect(&app, &lf::CLyricforgeApp::WindowShown, &app, [&app, &splash] {
+    QObject::connect(&app, &lf::LyricforgeApp::WindowShown, &app, [&app, &splash] {
       if (splash) splash->finish(&app.MainWindow());
       splash.reset();
     });
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     splash.reset();
     code = QApplication::exec();
   }
-  lf::MCdgPlayer::DestroyGlobal();
+  lf::CdgPlayer::DestroyGlobal();
   lf::DestroySong();
   lf::UnloadMp3Encoder();
   return code;

@@ -12,7 +12,7 @@ class QSettings;
 
 namespace lf {
 
-class QtSettingsStore : public ISettings {
+class QtSettingsStore : public SettingsStore {
  public:
   // The user's store, found afresh from the environment (tests move it).
   QtSettingsStore();

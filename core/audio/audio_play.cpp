@@ -29,39 +29,39 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 }  // namespace
 
-CAudioPlay::CAudioPlay() : m_device(std::make_unique<SoundDevice>()) {}
+AudioPlayer::AudioPlayer() : m_device(std::make_unique<SoundDevice>()) {}
 
-CAudioPlay::~CAudioPlay() { Close(true); }
+AudioPlayer::~AudioPlayer() { Close(true); }
 
-ResultCode CAudioPlay::Initialize() {
+ResultCode AudioPlayer::Initialize() {
   m_acceptAnyRate = m_acceptAnyWidth = m_acceptAnyChannels = false;
   m_errorText.clear();
   m_initialized = true;
   return kResultOk;
 }
 
-void CAudioPlay::Compose(const std::string& text) {
+void AudioPlayer::Compose(const std::string& text) {
   std::lock_guard lock(m_messageMutex);
   m_lastMessage = text;
 }
 
-std::string CAudioPlay::LastMessage() const {
+std::string AudioPlayer::LastMessage() const {
   std::lock_guard lock(m_messageMutex);
   return m_lastMessage;
 }
 
-void CAudioPlay::SignalState() {
+void AudioPlayer::SignalState() {
   if (m_stateEvent) m_stateEvent->Set();
 }
 
-ResultCode CAudioPlay::OpenFile(const std::string& path) {
+ResultCode AudioPlayer::OpenFile(const std::string& path) {
   m_streaming = path.size() >= 4 && strncasecmp(path.c_str(), "http", 4) == 0;
   ResultCode r = m_reader.Open(path);
   if (Failed(r)) Compose("Could not open the specified file");
   return r;
 }
 
-ResultCode CAudioPlay::ReadHeader(const std::string& path, AudioHeaderAttributes* attributes) {
+ResultCode AudioPlayer::ReadHeader(const std::string& path, AudioHeaderAttributes* attributes) {
   if (!path.empty()) {
     ResultCode r = OpenFile(path);
     if (Failed(r)) return r;
@@ -94,7 +94,7 @@ ResultCode CAudioPlay::ReadHeader(const std::string& path, AudioHeaderAttributes
   return kResultOk;
 }
 
-ResultCode CAudioPlay::OutputFormatStep(bool toFile) {
+ResultCode AudioPlayer::OutputFormatStep(bool toFile) {
   MediaFormat format;
   ResultCode r = m_reader.SelectAudioOutput(&format);
   if (Failed(r)) {
@@ -117,8 +117,8 @@ ResultCode CAudioPlay::OutputFormatStep(bool toFile) {
   return kResultOk;
 }
 
-ResultCode CAudioPlay::Play(const std::string& path, const std::string& outputWavPath, IProgress* progress,
-                            int startCdFrames) {
+ResultCode AudioPlayer::Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
+                             int startCdFrames) {
   if (!m_deviceMutex) {
     ShowMessage("Mutex not initialized before calling \"Play\".", "Lyricforge", MessageIcon::Warning);
     m_deviceMutex = &m_ownDeviceMutex;
@@ -176,7 +176,7 @@ ResultCode CAudioPlay::Play(const std::string& path, const std::string& outputWa
   return kResultOk;
 }
 
-ResultCode CAudioPlay::OpenDevice() {
+ResultCode AudioPlayer::OpenDevice() {
   std::lock_guard lock(*m_deviceMutex);
   if (m_device->IsOpen()) {
     m_device->Close();
@@ -194,13 +194,13 @@ ResultCode CAudioPlay::OpenDevice() {
   return kResultOk;
 }
 
-void CAudioPlay::CloseDevice() {
+void AudioPlayer::CloseDevice() {
   if (!m_deviceMutex) return;
   std::lock_guard lock(*m_deviceMutex);
   if (m_device->IsOpen()) m_device->Close();
 }
 
-void CAudioPlay::ReportProgress(bool complete) {
+void AudioPlayer::ReportProgress(bool complete) {
   if (!m_progress) return;
   int percent;
   if (complete) {
@@ -217,7 +217,7 @@ void CAudioPlay::ReportProgress(bool complete) {
   }
 }
 
-bool CAudioPlay::WriteDecoded(const std::vector<uint8_t>& pcm) {
+bool AudioPlayer::WriteDecoded(const std::vector<uint8_t>& pcm) {
   if (m_bytesWritten + static_cast<int64_t>(pcm.size()) > kMaxWavDataBytes) {
     Compose("The decoded music is too long for a WAV file");
     return false;
@@ -230,7 +230,7 @@ bool CAudioPlay::WriteDecoded(const std::vector<uint8_t>& pcm) {
   return true;
 }
 
-ResultCode CAudioPlay::FinishOutputFile() {
+ResultCode AudioPlayer::FinishOutputFile() {
   ResultCode r = kResultOk;
   if (std::fseek(m_output, 0, SEEK_SET) != 0) r = kResultFail;
   if (Succeeded(r)) {
@@ -247,7 +247,7 @@ ResultCode CAudioPlay::FinishOutputFile() {
   return r;
 }
 
-void CAudioPlay::DecodeToFile() {
+void AudioPlayer::DecodeToFile() {
   SignalState();  // started
   std::vector<uint8_t> pcm;
   ResultCode result = kResultOk;
@@ -281,12 +281,12 @@ void CAudioPlay::DecodeToFile() {
   SignalState();  // end of file: the output is complete and closed
 }
 
-void CAudioPlay::UpdateRemaining() {
+void AudioPlayer::UpdateRemaining() {
   if (m_streaming) return;
   m_remaining100ns = std::max<int64_t>(m_duration100ns - PositionMs() * 10'000, 0);
 }
 
-void CAudioPlay::PlayToDevice() {
+void AudioPlayer::PlayToDevice() {
   {
     std::lock_guard lock(*m_deviceMutex);
     m_device->Play();
@@ -331,14 +331,14 @@ void CAudioPlay::PlayToDevice() {
   SignalState();  // end of file, device closed
 }
 
-void CAudioPlay::StopWorker() {
+void AudioPlayer::StopWorker() {
   if (!m_worker.joinable()) return;
   m_stopRequested = true;
   m_worker.join();
   m_stopRequested = false;
 }
 
-ResultCode CAudioPlay::Close(bool closeDevice) {
+ResultCode AudioPlayer::Close(bool closeDevice) {
   const bool wasRunning = m_worker.joinable();
   StopWorker();
   m_reader.Close();
@@ -351,7 +351,7 @@ ResultCode CAudioPlay::Close(bool closeDevice) {
   return kResultOk;
 }
 
-int64_t CAudioPlay::PositionMs() const {
+int64_t AudioPlayer::PositionMs() const {
   int64_t position = m_start100ns;
   if (m_format.sampleRate > 0 && m_format.BlockAlign() > 0) {
     const int64_t frames = static_cast<int64_t>(m_device->HeardBytes()) / m_format.BlockAlign();
@@ -360,11 +360,11 @@ int64_t CAudioPlay::PositionMs() const {
   return position / 10'000;
 }
 
-int64_t CAudioPlay::RemainingTime() const { return m_remaining100ns; }
+int64_t AudioPlayer::RemainingTime() const { return m_remaining100ns; }
 
-std::string CAudioPlay::RemainingTimeText() const { return FormatRemainingTime(m_remaining100ns); }
+std::string AudioPlayer::RemainingTimeText() const { return FormatRemainingTime(m_remaining100ns); }
 
-std::string CAudioPlay::FormatRemainingTime(int64_t time100ns) {
+std::string AudioPlayer::FormatRemainingTime(int64_t time100ns) {
   const int64_t hundredths = std::max<int64_t>(time100ns, 0) / 100'000;
   const int64_t hours = hundredths / 360'000;
   const int64_t rest = (hundredths / 100) % 3600;

@@ -1,5 +1,5 @@
 #pragma once
-// CAudioPlay: opens a music file (or an http address), reads its descriptive
+// AudioPlayer: opens a music file (or an http address), reads its descriptive
 // attributes and duration, and either decodes it into a WAV file (music
 // preparation) or plays it to the sound device (the duration probe). Decoding
 // runs on a thread of its own; the caller learns of its progress through the
@@ -18,7 +18,7 @@
 namespace lf {
 
 class Event;
-class IProgress;
+class ProgressSink;
 class SoundDevice;
 
 // Descriptive attributes as ReadHeader fills them in.
@@ -30,12 +30,12 @@ struct AudioHeaderAttributes {
   std::string track;  // "WM/Track", else "WM/TrackNumber"
 };
 
-class CAudioPlay {
+class AudioPlayer {
  public:
-  CAudioPlay();
-  virtual ~CAudioPlay();
-  CAudioPlay(const CAudioPlay&) = delete;
-  CAudioPlay& operator=(const CAudioPlay&) = delete;
+  AudioPlayer();
+  virtual ~AudioPlayer();
+  AudioPlayer(const AudioPlayer&) = delete;
+  AudioPlayer& operator=(const AudioPlayer&) = delete;
 
   ResultCode Initialize();
 
@@ -57,7 +57,7 @@ class CAudioPlay {
   // PCM samples; the header is filled in at the end), reporting to `progress`;
   // or, with an empty output path, plays it to the sound device from
   // `startCdFrames` (1/75 s). Returns once decoding or playback has started.
-  ResultCode Play(const std::string& path, const std::string& outputWavPath, IProgress* progress,
+  ResultCode Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
                   int startCdFrames = 0);
   // Stops decoding or playback, closes the file and the device.
   ResultCode Close(bool closeDevice = true);
@@ -126,7 +126,7 @@ class CAudioPlay {
   // Decode-to-file.
   std::FILE* m_output = nullptr;
   std::string m_outputPath;
-  IProgress* m_progress = nullptr;
+  ProgressSink* m_progress = nullptr;
   std::atomic<int64_t> m_bytesWritten{0};
   int64_t m_bytesExpected = 0;
   int m_lastPercent = -1;

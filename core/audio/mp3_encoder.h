@@ -7,7 +7,7 @@
 
 namespace lf {
 
-class IProgress;
+class ProgressSink;
 
 // Opens the encoder library once (again when forceFetch is set), leads the
 // user through the missing- or incomplete-library messages, and binds the
@@ -37,7 +37,7 @@ void SetMp3EncoderLibraryName(const std::string& name);
 // title and artist when given. Progress goes
 // 0..100. True when the MP3 file was completed; otherwise no file is left at
 // mp3Path (an earlier file there stays untouched) and *error says why.
-bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, IProgress* progress,
+bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, ProgressSink* progress,
                     const std::string& title, const std::string& artist, int64_t leadInFrames,
                     int64_t musicSilenceFrames, int64_t tailFrames, std::string* error = nullptr);
 

@@ -127,7 +127,7 @@ bool EnsureEncoderBound() {
 
 }  // namespace
 
-bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, IProgress* progress,
+bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, ProgressSink* progress,
                     const std::string& title, const std::string& artist, int64_t leadInFrames,
                     int64_t musicSilenceFrames, int64_t tailFrames, std::string* error) {
   if (!EnsureEncoderBound())

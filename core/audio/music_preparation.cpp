@@ -82,7 +82,7 @@ bool WriteWorkingHeader(const std::string& path, const MusicState& state, int64_
 Reason DecodeToPartialFile(const std::string& path, const std::string& partial, MusicState& state,
                            const MusicPreparationContext& context) {
   Event stateEvent(true);  // declared first: it outlives the player's thread
-  CAudioPlay player;
+  AudioPlayer player;
   if (Failed(player.Initialize())) {
     state.musicErrorText = kMusicInitError;
     return Reason::Failed;
@@ -220,7 +220,7 @@ namespace {
 
 int64_t ProbeDurationMs(const std::string& path) {
   Event stateEvent(true);
-  CAudioPlay player;
+  AudioPlayer player;
   if (Failed(player.Initialize())) return 0;  // "Audio player initialization has failed."
   player.SetDeviceMutex(&g_durationProbeMutex);
   player.SetStateEvent(&stateEvent);

@@ -11,7 +11,7 @@
 
 namespace lf {
 
-class IProgress;
+class ProgressSink;
 
 inline constexpr const char* kWorkingMusicFileName = "lyricforge_music.wav";
 inline constexpr const char* kMusicFileNotFound = "File not found\n";
@@ -26,7 +26,7 @@ struct MusicPreparationContext {
   // The progress window: opened with its caption, fed percentages from the
   // decoding thread, closed at the end.
   std::function<void(const std::string& caption)> openProgress;
-  IProgress* progress = nullptr;
+  ProgressSink* progress = nullptr;
   std::function<void()> closeProgress;
   // Called on the calling thread while it waits, so the interface stays painted.
   std::function<void()> processMessages;

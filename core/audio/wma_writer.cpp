@@ -57,7 +57,7 @@ std::vector<std::pair<std::string, std::string>> TakeAttributes() {
 // Reports 2, 4, 6 ... up to the share of source frames read.
 class EvenProgress {
  public:
-  EvenProgress(IProgress* progress, uint64_t totalFrames) : m_progress(progress), m_total(totalFrames) {}
+  EvenProgress(ProgressSink* progress, uint64_t totalFrames) : m_progress(progress), m_total(totalFrames) {}
   void Update(uint64_t framesRead) {
     const uint64_t p = m_total ? std::min<uint64_t>(framesRead * 100 / m_total, 100) : 100;
     while (static_cast<uint64_t>(m_last) < p) {
@@ -67,7 +67,7 @@ class EvenProgress {
   }
 
  private:
-  IProgress* m_progress;
+  ProgressSink* m_progress;
   uint64_t m_total;
   int m_last = 0;
 };
@@ -112,8 +112,8 @@ int WmaProfileBitRate(int profileNumber) {
   }
 }
 
-int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber, IProgress* progress,
-                   int64_t leadInFrames, int64_t tailFrames, std::string* error) {
+int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber,
+                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error) {
   const auto metadata = TakeAttributes();
   const int bitRate = WmaProfileBitRate(profileNumber);
   if (bitRate == 0)

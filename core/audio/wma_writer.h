@@ -7,7 +7,7 @@
 
 namespace lf {
 
-class IProgress;
+class ProgressSink;
 
 // Header attributes: 0 a 32-bit number (the value is decimal text), 1 a
 // string (at most 1,024 characters), anything else the value as it is.
@@ -32,7 +32,7 @@ int WmaProfileBitRate(int profileNumber);
 // (source sample frames). Progress sees 2, 4, 6 ... 100. Returns 0 on success
 // and 1 on failure; then *error says why and nothing is left at outputPath
 // (an earlier file there stays untouched).
-int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber, IProgress* progress,
-                   int64_t leadInFrames, int64_t tailFrames, std::string* error = nullptr);
+int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber,
+                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error = nullptr);
 
 }  // namespace lf

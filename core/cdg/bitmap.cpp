@@ -81,16 +81,16 @@ int IndexRowBytes(int width) { return ((width + 7) / 8) * 4; }
 
 }  // namespace
 
-MBitmap::MBitmap() : m_colorPixels(kMaxPixels, 0), m_indexPixels(kIndexPixelBytes, 0) {}
-MBitmap::~MBitmap() = default;
-MBitmap::MBitmap(const MBitmap& other) = default;
-MBitmap& MBitmap::operator=(const MBitmap& other) = default;
+Bitmap::Bitmap() : m_colorPixels(kMaxPixels, 0), m_indexPixels(kIndexPixelBytes, 0) {}
+Bitmap::~Bitmap() = default;
+Bitmap::Bitmap(const Bitmap& other) = default;
+Bitmap& Bitmap::operator=(const Bitmap& other) = default;
 
-void MBitmap::Copy(const MBitmap& other) {
+void Bitmap::Copy(const Bitmap& other) {
   if (this != &other) *this = other;
 }
 
-void MBitmap::Clear() {
+void Bitmap::Clear() {
   m_header = BitmapInfoHeader{};
   m_palette.fill(RgbQuad{});
   std::fill(m_colorPixels.begin(), m_colorPixels.end(), 0u);
@@ -99,7 +99,7 @@ void MBitmap::Clear() {
   m_lastMode = 0;
 }
 
-void MBitmap::FitSize(int width, int height, int& fitWidth, int& fitHeight) {
+void Bitmap::FitSize(int width, int height, int& fitWidth, int& fitHeight) {
   fitWidth = fitHeight = 0;
   if (width <= 0 || height <= 0) return;
   // Single precision, as the sizes have always been computed.
@@ -118,7 +118,7 @@ void MBitmap::FitSize(int width, int height, int& fitWidth, int& fitHeight) {
   }
 }
 
-bool MBitmap::Load(const std::string& path, std::string* error) {
+bool Bitmap::Load(const std::string& path, std::string* error) {
   PictureDecoder decoder;
   std::vector<uint32_t> pixels;
   int fitWidth = 0, fitHeight = 0;
@@ -136,7 +136,7 @@ bool MBitmap::Load(const std::string& path, std::string* error) {
   return true;
 }
 
-bool MBitmap::SetPicture(int width, int height, const uint32_t* argb) {
+bool Bitmap::SetPicture(int width, int height, const uint32_t* argb) {
   if (!argb || width <= 0 || height <= 0) {
     Clear();
     return false;
@@ -154,14 +154,14 @@ bool MBitmap::SetPicture(int width, int height, const uint32_t* argb) {
   return true;
 }
 
-void MBitmap::StorePicture(int width, int height, const std::vector<uint32_t>& pixels) {
+void Bitmap::StorePicture(int width, int height, const std::vector<uint32_t>& pixels) {
   FillHeader(width, height);
   std::copy(pixels.begin(), pixels.end(), m_colorPixels.begin());
   std::fill(m_colorPixels.begin() + static_cast<ptrdiff_t>(pixels.size()), m_colorPixels.end(), 0u);
   BuildPalette();
 }
 
-void MBitmap::FillHeader(int width, int height) {
+void Bitmap::FillHeader(int width, int height) {
   m_header = BitmapInfoHeader{};
   m_header.size = kHeaderBytes;
   m_header.width = width;
@@ -176,7 +176,7 @@ void MBitmap::FillHeader(int width, int height) {
 // The first 11 distinct colours (4 bits a component) fill the palette; a later
 // colour replaces its nearest entry when it lies farther from the other ten
 // than that entry does, which spreads the entries over the picture's range.
-void MBitmap::BuildPalette() {
+void Bitmap::BuildPalette() {
   Rgb entries[kPictureColors];
   int count = 0;
   const int width = Width(), height = Height();
@@ -207,7 +207,7 @@ void MBitmap::BuildPalette() {
   m_stale = 1;
 }
 
-void MBitmap::SetIndexPixel(int x, int y, uint8_t index) {
+void Bitmap::SetIndexPixel(int x, int y, uint8_t index) {
   size_t offset = static_cast<size_t>(Height() - 1 - y) * IndexRowBytes(Width()) + x / 2;
   uint8_t& byte = m_indexPixels[offset];
   if (x % 2 == 0)
@@ -216,13 +216,13 @@ void MBitmap::SetIndexPixel(int x, int y, uint8_t index) {
     byte = uint8_t((byte & 0xF0) | (index & 0x0F));
 }
 
-uint8_t MBitmap::IndexPixel(int x, int y) const {
+uint8_t Bitmap::IndexPixel(int x, int y) const {
   size_t offset = static_cast<size_t>(Height() - 1 - y) * IndexRowBytes(Width()) + x / 2;
   uint8_t byte = m_indexPixels[offset];
   return x % 2 == 0 ? uint8_t(byte >> 4) : uint8_t(byte & 0x0F);
 }
 
-void MBitmap::Quantise(int mode) {
+void Bitmap::Quantise(int mode) {
   Rgb entries[kPictureColors];
   for (int k = 0; k < kPictureColors; ++k) entries[k] = RgbOfEntry(m_palette[k]);
   DitherRandom random(m_ditherSeed);
@@ -245,7 +245,7 @@ void MBitmap::Quantise(int mode) {
   }
 }
 
-std::unique_ptr<PictureBitmap> MBitmap::ToBitmap(int mode) {
+std::unique_ptr<PictureBitmap> Bitmap::ToBitmap(int mode) {
   if (IsEmpty() || Width() > kMaxWidth || Height() > kMaxHeight) return nullptr;
   if (m_stale || mode != m_lastMode) {
     m_lastMode = mode;
@@ -259,19 +259,19 @@ std::unique_ptr<PictureBitmap> MBitmap::ToBitmap(int mode) {
   return bitmap;
 }
 
-Colorref MBitmap::PaletteColor(int index) const {
+Colorref Bitmap::PaletteColor(int index) const {
   if (index < 0 || index >= kColorCount) return 0;
   const RgbQuad& q = m_palette[index];
   return MakeRgb(q.red, q.green, q.blue);
 }
 
-std::array<Colorref, kColorCount> MBitmap::PaletteColors() const {
+std::array<Colorref, kColorCount> Bitmap::PaletteColors() const {
   std::array<Colorref, kColorCount> colors{};
   for (int k = 0; k < kColorCount; ++k) colors[k] = PaletteColor(k);
   return colors;
 }
 
-void MBitmap::SetPaletteColor(int index, Colorref color) {
+void Bitmap::SetPaletteColor(int index, Colorref color) {
   if (index < 0 || index >= kColorCount) return;
   RgbQuad q{BlueOf(color), GreenOf(color), RedOf(color), 0};
   if (m_palette[index] == q) return;
@@ -279,14 +279,14 @@ void MBitmap::SetPaletteColor(int index, Colorref color) {
   m_stale = 1;
 }
 
-uint32_t MBitmap::ColorPixel(int x, int y) const {
+uint32_t Bitmap::ColorPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
   return m_colorPixels[static_cast<size_t>(y) * Width() + x];
 }
 
 // --- stored form ---------------------------------------------------------------
 
-void MBitmap::Serialize(uint8_t* out) const {
+void Bitmap::Serialize(uint8_t* out) const {
   uint8_t* p = out;
   Put32(p, m_header.size);
   Put32(p, uint32_t(m_header.width));
@@ -315,13 +315,13 @@ void MBitmap::Serialize(uint8_t* out) const {
   Put32(p, uint32_t(m_lastMode));
 }
 
-std::vector<uint8_t> MBitmap::Serialize() const {
+std::vector<uint8_t> Bitmap::Serialize() const {
   std::vector<uint8_t> bytes(kStoredSize);
   Serialize(bytes.data());
   return bytes;
 }
 
-bool MBitmap::Deserialize(const uint8_t* data, size_t size, std::string* error) {
+bool Bitmap::Deserialize(const uint8_t* data, size_t size, std::string* error) {
   auto fail = [&](const std::string& why) {
     Clear();
     if (error) *error = why;

@@ -1,5 +1,5 @@
 #pragma once
-// MBitmap: a page's background picture in the form the CD+G screen can show.
+// Bitmap: a page's background picture in the form the CD+G screen can show.
 // At most 288 x 192 pixels, a 16-entry palette of which the picture chooses at
 // most 11 colours, and a cached 4-bit quantisation of the picture. The stored
 // form (Serialize/Deserialize) is the picture's part of a project page block.
@@ -41,7 +41,7 @@ struct RgbQuad {
   bool operator==(const RgbQuad&) const = default;
 };
 
-class MBitmap {
+class Bitmap {
  public:
   static constexpr int kMaxWidth = kDrawWidth;    // 288
   static constexpr int kMaxHeight = kDrawHeight;  // 192
@@ -61,10 +61,10 @@ class MBitmap {
   static constexpr size_t kLastModeOffset = kStaleOffset + 4;                        // 248940
   static constexpr size_t kStoredSize = kLastModeOffset + 4;                         // 248944
 
-  MBitmap();
-  virtual ~MBitmap();
-  MBitmap(const MBitmap& other);
-  MBitmap& operator=(const MBitmap& other);
+  Bitmap();
+  virtual ~Bitmap();
+  Bitmap(const Bitmap& other);
+  Bitmap& operator=(const Bitmap& other);
 
   // Reads a picture file (BMP, JPEG, GIF, TIFF, PNG), shrinks it to fit
   // 288 x 192, builds the palette and keeps the full-colour pixels. A file that
@@ -83,7 +83,7 @@ class MBitmap {
   // the mode changes.
   std::unique_ptr<PictureBitmap> ToBitmap(int mode);
 
-  void Copy(const MBitmap& other);
+  void Copy(const Bitmap& other);
   // Back to the all-zero state of a new picture.
   void Clear();
 

@@ -10,23 +10,23 @@ Palette16 GreyPalette() {
   return palette;
 }
 
-MDrawBitmap::MDrawBitmap() : m_palette(GreyPalette()) {}
+DrawingBitmap::DrawingBitmap() : m_palette(GreyPalette()) {}
 
-MDrawBitmap::MDrawBitmap(const Palette16& palette, int fillIndex) : m_palette(palette) { Fill(fillIndex); }
+DrawingBitmap::DrawingBitmap(const Palette16& palette, int fillIndex) : m_palette(palette) { Fill(fillIndex); }
 
-uint8_t MDrawBitmap::Pixel(int x, int y) const {
+uint8_t DrawingBitmap::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return 0;
   return Row(y)[x];
 }
 
-void MDrawBitmap::SetPixel(int x, int y, int index) {
+void DrawingBitmap::SetPixel(int x, int y, int index) {
   if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return;
   Row(y)[x] = static_cast<uint8_t>(index & 0x0F);
 }
 
-void MDrawBitmap::Fill(int index) { m_pixels.fill(static_cast<uint8_t>(index & 0x0F)); }
+void DrawingBitmap::Fill(int index) { m_pixels.fill(static_cast<uint8_t>(index & 0x0F)); }
 
-void MDrawBitmap::FillRect(int left, int top, int right, int bottom, int index) {
+void DrawingBitmap::FillRect(int left, int top, int right, int bottom, int index) {
   left = std::max(left, 0);
   top = std::max(top, 0);
   right = std::min(right, kWidth);
@@ -36,7 +36,7 @@ void MDrawBitmap::FillRect(int left, int top, int right, int bottom, int index) 
   for (int y = top; y < bottom; ++y) std::fill(Row(y) + left, Row(y) + right, value);
 }
 
-int MDrawBitmap::NearestIndex(Colorref color) const {
+int DrawingBitmap::NearestIndex(Colorref color) const {
   int best = 0;
   long bestDistance = -1;
   for (int i = 0; i < kColorCount; ++i) {

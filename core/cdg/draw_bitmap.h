@@ -1,5 +1,5 @@
 #pragma once
-// MDrawBitmap: the generator's 288 x 192 off-screen picture, one palette index
+// DrawingBitmap: the generator's 288 x 192 off-screen picture, one palette index
 // (0-15) per byte, with a 16-entry palette. Everything the generator draws
 // (text, pictures) goes here first and is then encoded cell by cell.
 #include <array>
@@ -15,15 +15,15 @@ using Palette16 = std::array<Colorref, kColorCount>;
 // is the colour index it stands for.
 Palette16 GreyPalette();
 
-class MDrawBitmap {
+class DrawingBitmap {
  public:
   static constexpr int kWidth = kDrawWidth;    // 288
   static constexpr int kHeight = kDrawHeight;  // 192
 
   // All pixels index 0, grey palette.
-  MDrawBitmap();
+  DrawingBitmap();
   // Filled with `fillIndex` (masked to 0-15).
-  MDrawBitmap(const Palette16& palette, int fillIndex);
+  DrawingBitmap(const Palette16& palette, int fillIndex);
 
   const Palette16& Palette() const { return m_palette; }
   void SetPalette(const Palette16& palette) { m_palette = palette; }

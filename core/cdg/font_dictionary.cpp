@@ -7,23 +7,23 @@
 
 namespace lf {
 
-void MFontDictionary::Build() {
+void FontDictionary::Build() {
   m_faces.clear();
   // Text fonts are reported first and symbol fonts after them, so a name
   // that is both keeps the symbol set, as a later report does.
-  const std::vector<InstalledFamily> families = MFontRasterizer::InstalledFamilies();
+  const std::vector<InstalledFamily> families = FontRasterizer::InstalledFamilies();
   for (const InstalledFamily& family : families)
     if (family.hasLatin && !Contains(family.name)) Add(family.name, kCharsetAnsi);
   for (const InstalledFamily& family : families)
     if (!family.hasLatin) Add(family.name, kCharsetSymbol);
 }
 
-int MFontDictionary::CharsetOf(const std::string& face) const {
+int FontDictionary::CharsetOf(const std::string& face) const {
   auto found = m_faces.find(face);
   return found == m_faces.end() ? -1 : found->second;
 }
 
-std::string MFontDictionary::NameAt(int n) const {
+std::string FontDictionary::NameAt(int n) const {
   if (n < 0 || n >= Count()) return {};
   std::string name = std::next(m_faces.begin(), n)->first;
   if (name.size() > kFontListNameSize - 1) {
@@ -34,11 +34,11 @@ std::string MFontDictionary::NameAt(int n) const {
   return name;
 }
 
-MFontDictionary& FontDictionary() {
-  static MFontDictionary dictionary;
+FontDictionary& SharedFontDictionary() {
+  static FontDictionary dictionary;
   return dictionary;
 }
 
-void MKaraoke_Initialize() { FontDictionary().Build(); }
+void MKaraoke_Initialize() { SharedFontDictionary().Build(); }
 
 }  // namespace lf

@@ -1,5 +1,5 @@
 #pragma once
-// MFontDictionary: the installed font families, by face name in byte-wise
+// FontDictionary: the installed font families, by face name in byte-wise
 // ascending order, each with the character set it was reported under
 // (0 text fonts, 2 symbol fonts). The settings dialogs fill their font lists
 // from it. Built by MKaraoke_Initialize.
@@ -13,7 +13,7 @@ inline constexpr int kCharsetSymbol = 2;
 inline constexpr int kCharsetOem = 255;
 inline constexpr int kFontListNameSize = 32;  // bytes a font list name is copied into
 
-class MFontDictionary {
+class FontDictionary {
  public:
   // Enumerates the scalable fonts installed; replaces what was there.
   void Build();
@@ -35,7 +35,7 @@ class MFontDictionary {
 };
 
 // The engine's dictionary.
-MFontDictionary& FontDictionary();
+FontDictionary& SharedFontDictionary();
 
 // Engine start-up: builds the font dictionary.
 void MKaraoke_Initialize();

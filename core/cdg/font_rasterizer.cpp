@@ -231,7 +231,7 @@ struct SizedFace {
 
 }  // namespace
 
-struct MFontRasterizer::Impl {
+struct FontRasterizer::Impl {
   SizedFace main;
   ResolvedFace resolved;
   FontRequest request;
@@ -248,7 +248,7 @@ struct MFontRasterizer::Impl {
 };
 
 // Control characters and blanks stay with the line's own face.
-const SizedFace& MFontRasterizer::Impl::FaceFor(char32_t codePoint) const {
+const SizedFace& FontRasterizer::Impl::FaceFor(char32_t codePoint) const {
   if (codePoint < 0x20 || codePoint == ' ' || FT_Get_Char_Index(main.face, codePoint) != 0) return main;
   if (auto found = faceOf.find(codePoint); found != faceOf.end()) return *found->second;
   const SizedFace* chosen = &main;  // no face has it: the face's own missing-glyph box
@@ -308,10 +308,10 @@ const GlyphImage& SizedFace::Glyph(uint32_t glyphId) const {
   return image;
 }
 
-MFontRasterizer::MFontRasterizer(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
-MFontRasterizer::~MFontRasterizer() = default;
+FontRasterizer::FontRasterizer(std::unique_ptr<Impl> impl) : m(std::move(impl)) {}
+FontRasterizer::~FontRasterizer() = default;
 
-std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& request) {
+std::unique_ptr<FontRasterizer> FontRasterizer::Create(const FontRequest& request) {
   auto impl = std::make_unique<Impl>();
   FontSystem& system = FontSystem::Instance();
   {
@@ -365,12 +365,12 @@ std::unique_ptr<MFontRasterizer> MFontRasterizer::Create(const FontRequest& requ
   impl->underlineRows = std::max(1, RoundPixels(underlineThickness));
   impl->underlineTop = RoundPixels(-underlinePosition) - impl->underlineRows / 2;
 
-  auto font = std::unique_ptr<MFontRasterizer>(new MFontRasterizer(std::move(impl)));
+  auto font = std::unique_ptr<FontRasterizer>(new FontRasterizer(std::move(impl)));
   if (font->m->averageWidth <= 0) font->m->averageWidth = std::max(1, font->Measure("x"));
   return font;
 }
 
-std::vector<InstalledFamily> MFontRasterizer::InstalledFamilies() {
+std::vector<InstalledFamily> FontRasterizer::InstalledFamilies() {
   std::vector<InstalledFamily> families;
   FontSystem& system = FontSystem::Instance();
   std::lock_guard<std::mutex> lock(system.Lock());
@@ -397,15 +397,15 @@ std::vector<InstalledFamily> MFontRasterizer::InstalledFamilies() {
   return families;
 }
 
-int MFontRasterizer::Height() const { return m->height; }
-int MFontRasterizer::Ascent() const { return m->ascent; }
-int MFontRasterizer::Descent() const { return m->descent; }
-int MFontRasterizer::AverageCharWidth() const { return m->averageWidth; }
-std::string MFontRasterizer::FamilyName() const { return m->resolved.family; }
-bool MFontRasterizer::SyntheticBold() const { return m->resolved.needBold; }
-bool MFontRasterizer::SyntheticItalic() const { return m->resolved.needItalic; }
+int FontRasterizer::Height() const { return m->height; }
+int FontRasterizer::Ascent() const { return m->ascent; }
+int FontRasterizer::Descent() const { return m->descent; }
+int FontRasterizer::AverageCharWidth() const { return m->averageWidth; }
+std::string FontRasterizer::FamilyName() const { return m->resolved.family; }
+bool FontRasterizer::SyntheticBold() const { return m->resolved.needBold; }
+bool FontRasterizer::SyntheticItalic() const { return m->resolved.needItalic; }
 
-bool MFontRasterizer::HasCharacter(char32_t codePoint) const { return FT_Get_Char_Index(m->main.face, codePoint) != 0; }
+bool FontRasterizer::HasCharacter(char32_t codePoint) const { return FT_Get_Char_Index(m->main.face, codePoint) != 0; }
 
 namespace {
 
@@ -440,8 +440,8 @@ bool DecidesScript(hb_codepoint_t codePoint) {
 
 }  // namespace
 
-MTextRun MFontRasterizer::Shape(std::string_view text) const {
-  MTextRun run;
+TextRun FontRasterizer::Shape(std::string_view text) const {
+  TextRun run;
   if (text.empty()) return run;
   const int length = static_cast<int>(text.size());
 
@@ -477,7 +477,7 @@ MTextRun MFontRasterizer::Shape(std::string_view text) const {
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
     run.glyphs.reserve(run.glyphs.size() + count);
     for (unsigned i = 0; i < count; ++i) {
-      MTextRun::Glyph glyph;
+      TextRun::Glyph glyph;
       glyph.x = RoundPixels(pen + positions[i].x_offset);
       glyph.y = -RoundPixels(positions[i].y_offset);
       glyph.image = &span.face->Glyph(infos[i].codepoint);
@@ -502,11 +502,11 @@ namespace {
 
 // The drawing bitmap as a place to draw a run.
 struct BitmapTarget {
-  MDrawBitmap& bitmap;
+  DrawingBitmap& bitmap;
   int Left() const { return 0; }
   int Top() const { return 0; }
-  int Right() const { return MDrawBitmap::kWidth; }
-  int Bottom() const { return MDrawBitmap::kHeight; }
+  int Right() const { return DrawingBitmap::kWidth; }
+  int Bottom() const { return DrawingBitmap::kHeight; }
   uint8_t* RowFrom(int y) { return bitmap.Row(y); }
   void FillRect(int left, int top, int right, int bottom, uint8_t value) {
     bitmap.FillRect(left, top, right, bottom, value);
@@ -516,8 +516,8 @@ struct BitmapTarget {
 // Sets the pixels of `run`'s glyphs, with the cell top-left at (x, y), to
 // `value`, within the target's rectangle.
 template <typename Target>
-void DrawGlyphs(Target& target, int x, int baseline, const MTextRun& run, uint8_t value) {
-  for (const MTextRun::Glyph& glyph : run.glyphs) {
+void DrawGlyphs(Target& target, int x, int baseline, const TextRun& run, uint8_t value) {
+  for (const TextRun::Glyph& glyph : run.glyphs) {
     const GlyphImage& image = *glyph.image;
     const int left = x + glyph.x + image.left;
     const int top = baseline + glyph.y - image.top;
@@ -536,7 +536,7 @@ void DrawGlyphs(Target& target, int x, int baseline, const MTextRun& run, uint8_
 
 }  // namespace
 
-void MFontRasterizer::Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const {
+void FontRasterizer::Draw(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int index) const {
   BitmapTarget target{bitmap};
   const auto value = static_cast<uint8_t>(index & 0x0F);
   DrawGlyphs(target, x, y + m->ascent, run, value);
@@ -546,12 +546,12 @@ void MFontRasterizer::Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& ru
   }
 }
 
-void MFontRasterizer::DrawWidened(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int radius, int index,
-                                  const ScreenRect& clip) const {
+void FontRasterizer::DrawWidened(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int radius, int index,
+                                 const ScreenRect& clip) const {
   const int baseline = y + m->ascent;
   // The rows the run's ink covers, so the mask is no taller than the text.
   int inkTop = y, inkBottom = y;
-  for (const MTextRun::Glyph& glyph : run.glyphs) {
+  for (const TextRun::Glyph& glyph : run.glyphs) {
     const int top = baseline + glyph.y - glyph.image->top;
     if (glyph.image->rows <= 0) continue;
     inkTop = std::min(inkTop, top);
@@ -565,10 +565,10 @@ void MFontRasterizer::DrawWidened(MDrawBitmap& bitmap, int x, int y, const MText
   }
   // Ink up to `radius` outside the painted pixels still reaches them.
   const ScreenRect painted{std::max(clip.left, 0), std::max({clip.top, inkTop - radius, 0}),
-                           std::min(clip.right, static_cast<int>(MDrawBitmap::kWidth)),
-                           std::min({clip.bottom, inkBottom + radius, static_cast<int>(MDrawBitmap::kHeight)})};
+                           std::min(clip.right, static_cast<int>(DrawingBitmap::kWidth)),
+                           std::min({clip.bottom, inkBottom + radius, static_cast<int>(DrawingBitmap::kHeight)})};
   if (painted.IsEmpty()) return;
-  MInkMask mask({painted.left - radius, painted.top - radius, painted.right + radius, painted.bottom + radius});
+  InkMask mask({painted.left - radius, painted.top - radius, painted.right + radius, painted.bottom + radius});
   DrawGlyphs(mask, x, baseline, run, 1);
   if (underline) mask.FillRect(x, underlineTop, x + run.width, underlineTop + m->underlineRows, 1);
   mask.Widen(radius);

@@ -1,5 +1,5 @@
 #pragma once
-// MFontRasterizer: one installed font at one size, found by face name through
+// FontRasterizer: one installed font at one size, found by face name through
 // fontconfig, shaped with HarfBuzz and rasterised by FreeType in monochrome
 // (no anti-aliasing, so every pixel is exactly one palette index). This is the
 // only place that knows those libraries.
@@ -17,8 +17,8 @@
 
 namespace lf {
 
-class MDrawBitmap;
-class MInkMask;
+class DrawingBitmap;
+class InkMask;
 
 struct FontRequest {
   std::string face;  // family name, e.g. "Arial"
@@ -39,7 +39,7 @@ struct GlyphImage {
 };
 
 // A line of text shaped once and drawable many times (outline stamps).
-struct MTextRun {
+struct TextRun {
   struct Glyph {
     int x = 0;                          // pen position in pixels from the run's origin
     int y = 0;                          // downward shift from the baseline
@@ -60,16 +60,16 @@ struct InstalledFamily {
   bool hasLatin = true;  // false for symbol fonts
 };
 
-class MFontRasterizer {
+class FontRasterizer {
  public:
   // Every family name of every outline font installed (unsorted, repeats kept).
   static std::vector<InstalledFamily> InstalledFamilies();
 
   // nullptr when neither the face nor any fallback face can be loaded.
-  static std::unique_ptr<MFontRasterizer> Create(const FontRequest& request);
-  ~MFontRasterizer();
-  MFontRasterizer(const MFontRasterizer&) = delete;
-  MFontRasterizer& operator=(const MFontRasterizer&) = delete;
+  static std::unique_ptr<FontRasterizer> Create(const FontRequest& request);
+  ~FontRasterizer();
+  FontRasterizer(const FontRasterizer&) = delete;
+  FontRasterizer& operator=(const FontRasterizer&) = delete;
 
   int Height() const;  // ascent + descent
   int Ascent() const;
@@ -81,20 +81,20 @@ class MFontRasterizer {
   bool HasCharacter(char32_t codePoint) const;
 
   // Shapes UTF-8 text (invalid bytes show as the replacement glyph).
-  MTextRun Shape(std::string_view text) const;
+  TextRun Shape(std::string_view text) const;
   // Advance width of the text.
   int Measure(std::string_view text) const { return Shape(text).width; }
   // Sets the pixels of `run` (and its underline) to `index`, with the run's
   // cell top-left at (x, y); clipped to the bitmap.
-  void Draw(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int index) const;
+  void Draw(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int index) const;
   // Draws `run` as stamped at every shift of up to `radius` pixels each way
   // (an outline), into the pixels of `clip` only.
-  void DrawWidened(MDrawBitmap& bitmap, int x, int y, const MTextRun& run, int radius, int index,
+  void DrawWidened(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int radius, int index,
                    const ScreenRect& clip) const;
 
  private:
   struct Impl;
-  explicit MFontRasterizer(std::unique_ptr<Impl> impl);
+  explicit FontRasterizer(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> m;
 };
 

@@ -18,7 +18,7 @@ constexpr size_t kPlacementOffset = 249120;
 constexpr size_t kHasPictureOffset = 249124;
 constexpr size_t kPictureModeOffset = 249128;
 constexpr size_t kEnabledOffset = 249168;
-static_assert(IMAGE_STRUCT::kPictureOffset + MBitmap::kStoredSize == kPlacementOffset);
+static_assert(PageRecord::kPictureOffset + Bitmap::kStoredSize == kPlacementOffset);
 
 void Put32(uint8_t* at, uint32_t v) {
   at[0] = uint8_t(v);
@@ -40,15 +40,15 @@ const char* PlacementName(int placement) {
   return placement >= 0 && placement < kPlacementCount ? kPlacementNames[placement] : "";
 }
 
-IMAGE_STRUCT::IMAGE_STRUCT() {
+PageRecord::PageRecord() {
   m_style.m_color = 12;
   m_style.m_outlineColor = 13;
 }
-IMAGE_STRUCT::~IMAGE_STRUCT() = default;
-IMAGE_STRUCT::IMAGE_STRUCT(const IMAGE_STRUCT&) = default;
-IMAGE_STRUCT& IMAGE_STRUCT::operator=(const IMAGE_STRUCT&) = default;
+PageRecord::~PageRecord() = default;
+PageRecord::PageRecord(const PageRecord&) = default;
+PageRecord& PageRecord::operator=(const PageRecord&) = default;
 
-void IMAGE_STRUCT::WritePageBlock(uint8_t* out) const {
+void PageRecord::WritePageBlock(uint8_t* out) const {
   std::memset(out, 0, kPageBlockSize);
   Put32(out + 0, uint32_t(m_kind));
   Put32(out + 4, uint32_t(m_reserved0));
@@ -76,22 +76,22 @@ void IMAGE_STRUCT::WritePageBlock(uint8_t* out) const {
   out[kEnabledOffset] = m_enabled;
 }
 
-bool IMAGE_STRUCT::ReadPageBlock(const uint8_t* data, size_t size, std::string* error) {
+bool PageRecord::ReadPageBlock(const uint8_t* data, size_t size, std::string* error) {
   if (!data || size < kPageBlockSize) {
     if (error)
       *error = "page block too short: " + std::to_string(size) + " of " + std::to_string(kPageBlockSize) + " bytes";
     return false;
   }
   const uint8_t hasPicture = data[kHasPictureOffset];
-  MBitmap picture;
+  Bitmap picture;
   std::string pictureError;
-  if (!picture.Deserialize(data + kPictureOffset, MBitmap::kStoredSize, &pictureError)) {
+  if (!picture.Deserialize(data + kPictureOffset, Bitmap::kStoredSize, &pictureError)) {
     if (hasPicture) {
       if (error) *error = "page picture: " + pictureError;
       return false;
     }
     // The palette still holds the page's colours.
-    const uint8_t* palette = data + kPictureOffset + MBitmap::kPaletteOffset;
+    const uint8_t* palette = data + kPictureOffset + Bitmap::kPaletteOffset;
     for (int k = 0; k < kColorCount; ++k)
       picture.SetPaletteColor(k, MakeRgb(palette[4 * k + 2], palette[4 * k + 1], palette[4 * k]));
   }

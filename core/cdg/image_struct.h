@@ -1,5 +1,5 @@
 #pragma once
-// IMAGE_STRUCT: one page record (title, lyrics or credits page) with its text
+// PageRecord: one page record (title, lyrics or credits page) with its text
 // style, background picture and palette, placement, transitions, colour
 // indices and hold time. The record's fixed part is stored in a project file
 // as one 249172-byte page block (WritePageBlock / ReadPageBlock); the duet
@@ -44,15 +44,15 @@ inline constexpr int kPlacementCount = 5;
 const char* TransitionName(int transition);
 const char* PlacementName(int placement);
 
-class IMAGE_STRUCT {
+class PageRecord {
  public:
   static constexpr size_t kPageBlockSize = 249172;
-  static constexpr size_t kPictureOffset = 176;  // the MBitmap stored form starts here
+  static constexpr size_t kPictureOffset = 176;  // the Bitmap stored form starts here
 
-  IMAGE_STRUCT();
-  virtual ~IMAGE_STRUCT();
-  IMAGE_STRUCT(const IMAGE_STRUCT&);
-  IMAGE_STRUCT& operator=(const IMAGE_STRUCT&);
+  PageRecord();
+  virtual ~PageRecord();
+  PageRecord(const PageRecord&);
+  PageRecord& operator=(const PageRecord&);
 
   // The page's colour table: the picture's palette as 0x00BBGGRR values.
   std::array<Colorref, kColorCount> PageColors() const { return m_picture.PaletteColors(); }
@@ -69,8 +69,8 @@ class IMAGE_STRUCT {
 
   int32_t m_kind = 0;       // PageKind
   int32_t m_reserved0 = 0;  // the second page field, 0 in new projects
-  MTextType m_style;        // style of the page text
-  MBitmap m_picture;        // background picture; its palette is the page's colour table
+  TextType m_style;         // style of the page text
+  Bitmap m_picture;         // background picture; its palette is the page's colour table
   int32_t m_placement = PlacementTop;
   uint8_t m_hasPicture = 0;   // 1: the picture is drawn
   int32_t m_pictureMode = 1;  // dithering mode when the picture becomes a bitmap
@@ -82,9 +82,9 @@ class IMAGE_STRUCT {
   int32_t m_lyricsArea = 0;  // 0 whole screen, 50 lower half, 75 lowest quarter
   int32_t m_holdTime = 200;  // hundredths of a second
   uint8_t m_enabled = 1;
-  MTextTypeVer5 m_duetColors;
-  MTextTypeVer6 m_extraLines;  // styles of lines 2, 3, ... of the page text
-  std::string m_pageText;      // lines separated by line feeds
+  TextTypeVer5 m_duetColors;
+  TextTypeVer6 m_extraLines;  // styles of lines 2, 3, ... of the page text
+  std::string m_pageText;     // lines separated by line feeds
 };
 
 }  // namespace lf

@@ -27,12 +27,12 @@ void WidenLine(const uint8_t* in, uint8_t* out, int count, int stride, int radiu
 
 }  // namespace
 
-MInkMask::MInkMask(const ScreenRect& area) : m_area(area) {
+InkMask::InkMask(const ScreenRect& area) : m_area(area) {
   if (m_area.IsEmpty()) m_area = ScreenRect{};
   m_pixels.assign(static_cast<size_t>(m_area.Width()) * m_area.Height(), 0);
 }
 
-void MInkMask::FillRect(int left, int top, int right, int bottom, uint8_t value) {
+void InkMask::FillRect(int left, int top, int right, int bottom, uint8_t value) {
   left = std::max(left, m_area.left);
   top = std::max(top, m_area.top);
   right = std::min(right, m_area.right);
@@ -43,7 +43,7 @@ void MInkMask::FillRect(int left, int top, int right, int bottom, uint8_t value)
 }
 
 // A square widening is a widening of the rows followed by one of the columns.
-void MInkMask::Widen(int radius) {
+void InkMask::Widen(int radius) {
   if (radius <= 0 || m_pixels.empty()) return;
   const int width = m_area.Width(), height = m_area.Height();
   std::vector<uint8_t> rows(m_pixels.size());
@@ -54,11 +54,11 @@ void MInkMask::Widen(int radius) {
   for (int x = 0; x < width; ++x) WidenLine(&rows[x], &m_pixels[x], height, width, radius);
 }
 
-void MInkMask::PaintOnto(MDrawBitmap& bitmap, const ScreenRect& clip, int index) const {
+void InkMask::PaintOnto(DrawingBitmap& bitmap, const ScreenRect& clip, int index) const {
   const int left = std::max({clip.left, m_area.left, 0});
   const int top = std::max({clip.top, m_area.top, 0});
-  const int right = std::min({clip.right, m_area.right, static_cast<int>(MDrawBitmap::kWidth)});
-  const int bottom = std::min({clip.bottom, m_area.bottom, static_cast<int>(MDrawBitmap::kHeight)});
+  const int right = std::min({clip.right, m_area.right, static_cast<int>(DrawingBitmap::kWidth)});
+  const int bottom = std::min({clip.bottom, m_area.bottom, static_cast<int>(DrawingBitmap::kHeight)});
   const auto value = static_cast<uint8_t>(index & 0x0F);
   for (int y = top; y < bottom; ++y) {
     const uint8_t* from = RowFrom(y) + (left - m_area.left);

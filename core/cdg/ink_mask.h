@@ -1,5 +1,5 @@
 #pragma once
-// MInkMask: which pixels of a rectangle of the drawing bitmap some ink covers,
+// InkMask: which pixels of a rectangle of the drawing bitmap some ink covers,
 // one byte a pixel. Text is drawn into it once and then widened, which sets
 // the same pixels as stamping the text at every shift of up to the widening
 // in each direction.
@@ -10,12 +10,12 @@
 
 namespace lf {
 
-class MDrawBitmap;
+class DrawingBitmap;
 
-class MInkMask {
+class InkMask {
  public:
   // Covers bitmap pixels `area`, which may reach past the bitmap's edges.
-  explicit MInkMask(const ScreenRect& area);
+  explicit InkMask(const ScreenRect& area);
 
   int Left() const { return m_area.left; }
   int Top() const { return m_area.top; }
@@ -30,7 +30,7 @@ class MInkMask {
   // Sets every pixel at most `radius` columns and rows away from a set one.
   void Widen(int radius);
   // Sets the bitmap pixels under set mask pixels to `index`, within `clip`.
-  void PaintOnto(MDrawBitmap& bitmap, const ScreenRect& clip, int index) const;
+  void PaintOnto(DrawingBitmap& bitmap, const ScreenRect& clip, int index) const;
 
  private:
   ScreenRect m_area;

@@ -9,9 +9,9 @@
 
 namespace lf {
 
-class IPreviewTarget {
+class PreviewTarget {
  public:
-  virtual ~IPreviewTarget() = default;
+  virtual ~PreviewTarget() = default;
   // Replaces colour entries first .. first + count - 1.
   virtual void LoadColors(int first, int count, const Colorref* colors) = 0;
   virtual void MemoryPreset(int color) = 0;

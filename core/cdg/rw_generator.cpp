@@ -8,31 +8,31 @@
 
 namespace lf {
 
-struct MRwGenerator::FontCache {
-  std::map<std::string, std::unique_ptr<MFontRasterizer>> fonts;
+struct CdgGenerator::FontCache {
+  std::map<std::string, std::unique_ptr<FontRasterizer>> fonts;
 };
 
-MRwGenerator::MRwGenerator() = default;
+CdgGenerator::CdgGenerator() = default;
 
-MRwGenerator::MRwGenerator(IPreviewTarget* renderer) : m_renderer(renderer) {}
+CdgGenerator::CdgGenerator(PreviewTarget* renderer) : m_renderer(renderer) {}
 
-MRwGenerator::MRwGenerator(uint8_t* stream, int32_t size) { SetStream(stream, size); }
+CdgGenerator::CdgGenerator(uint8_t* stream, int32_t size) { SetStream(stream, size); }
 
-MRwGenerator::~MRwGenerator() = default;
+CdgGenerator::~CdgGenerator() = default;
 
-void MRwGenerator::SetStream(uint8_t* stream, int32_t size) {
+void CdgGenerator::SetStream(uint8_t* stream, int32_t size) {
   m_stream = stream;
   m_streamSize = stream != nullptr && size > 0 ? size : 0;
   m_freeSlots.Reset(m_stream, UsableSlots());
 }
 
 // The last slot is never written: a packet must start before size - 24.
-int64_t MRwGenerator::UsableSlots() const {
+int64_t CdgGenerator::UsableSlots() const {
   const int64_t limit = static_cast<int64_t>(m_streamSize) - kPacketSize;
   return limit > 0 ? (limit + kPacketSize - 1) / kPacketSize : 0;
 }
 
-const MFontRasterizer* MRwGenerator::FontFor(const std::string& face, int height, uint32_t flags) {
+const FontRasterizer* CdgGenerator::FontFor(const std::string& face, int height, uint32_t flags) {
   if (!m_fonts) m_fonts = std::make_unique<FontCache>();
   std::string key = face;
   key += '\n' + std::to_string(height) + '\n' + std::to_string(flags & (kTextBold | kTextItalic | kTextUnderline));
@@ -40,18 +40,18 @@ const MFontRasterizer* MRwGenerator::FontFor(const std::string& face, int height
   if (found != m_fonts->fonts.end()) return found->second.get();
   FontRequest request{face, height, (flags & kTextBold) != 0, (flags & kTextItalic) != 0,
                       (flags & kTextUnderline) != 0};
-  auto font = MFontRasterizer::Create(request);
-  const MFontRasterizer* result = font.get();
+  auto font = FontRasterizer::Create(request);
+  const FontRasterizer* result = font.get();
   if (font) m_fonts->fonts.emplace(key, std::move(font));
   return result;
 }
 
-bool MRwGenerator::Aborted() {
+bool CdgGenerator::Aborted() {
   if (!m_aborted && m_abort && m_abort()) m_aborted = true;
   return m_aborted;
 }
 
-int MRwGenerator::WritePacket(const CdgPacket& packet, int offset) {
+int CdgGenerator::WritePacket(const CdgPacket& packet, int offset) {
   const long long limit = static_cast<long long>(m_streamSize) - kPacketSize;
   if (!HasOutput() || offset < 0 || offset >= limit) return kPacketSize;
   // Offsets are slot addresses; a stray one is taken as the slot it falls in.
@@ -64,33 +64,33 @@ int MRwGenerator::WritePacket(const CdgPacket& packet, int offset) {
   return static_cast<int>(at - offset) + kPacketSize;
 }
 
-int MRwGenerator::LoadColorTable(const Colorref* colors16, int offset) {
+int CdgGenerator::LoadColorTable(const Colorref* colors16, int offset) {
   if (colors16 == nullptr) return 0;
-  MirrorToPreview([&](IPreviewTarget& t) { t.LoadColors(0, kColorCount, colors16); });
+  MirrorToPreview([&](PreviewTarget& t) { t.LoadColors(0, kColorCount, colors16); });
   int written = WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableLow, colors16), offset);
   written += WritePacket(MakeLoadColorTable(CdgInstruction::LoadColorTableHigh, colors16 + 8), offset + written);
   return written;
 }
 
-int MRwGenerator::ClearScreen(int colorIndex, int offset) {
-  MirrorToPreview([&](IPreviewTarget& t) { t.MemoryPreset(colorIndex & 0x0F); });
+int CdgGenerator::ClearScreen(int colorIndex, int offset) {
+  MirrorToPreview([&](PreviewTarget& t) { t.MemoryPreset(colorIndex & 0x0F); });
   int written = 0;
   for (int repeat = 0; repeat < 16; ++repeat)
     written += WritePacket(MakeMemoryPreset(colorIndex, repeat), offset + written);
   return written;
 }
 
-int MRwGenerator::SetBorder(int colorIndex, int offset) {
-  MirrorToPreview([&](IPreviewTarget& t) { t.BorderPreset(colorIndex & 0x0F); });
+int CdgGenerator::SetBorder(int colorIndex, int offset) {
+  MirrorToPreview([&](PreviewTarget& t) { t.BorderPreset(colorIndex & 0x0F); });
   return WritePacket(MakeBorderPreset(colorIndex), offset);
 }
 
-int MRwGenerator::EmitScroll(int hCommand, int hOffset, int vCommand, int vOffset, int offset) {
+int CdgGenerator::EmitScroll(int hCommand, int hOffset, int vCommand, int vOffset, int offset) {
   if (!HasOutput() || Aborted()) return 0;
   return WritePacket(MakeScroll(CdgInstruction::ScrollCopy, 0, hCommand, hOffset, vCommand, vOffset), offset);
 }
 
-int MRwGenerator::FillCell(int tileColumn, int tileRow, int colorIndex, int offset) {
+int CdgGenerator::FillCell(int tileColumn, int tileRow, int colorIndex, int offset) {
   const CdgTileRows blank{};
   return WritePacket(MakeTileBlock(CdgInstruction::TileBlockNormal, colorIndex, colorIndex, tileRow, tileColumn, blank),
                      offset);
@@ -102,7 +102,7 @@ bool CellInBitmap(int cellColumn, int cellRow) {
   return cellColumn >= 0 && cellColumn < kDrawColumns && cellRow >= 0 && cellRow < kDrawRows;
 }
 
-CdgTileRows MaskOf(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int index, bool& any) {
+CdgTileRows MaskOf(const DrawingBitmap& bitmap, int cellColumn, int cellRow, int index, bool& any) {
   CdgTileRows rows;
   any = false;
   const int x0 = cellColumn * kTileWidth;
@@ -118,7 +118,7 @@ CdgTileRows MaskOf(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int i
 }
 }  // namespace
 
-int MRwGenerator::EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow,
+int CdgGenerator::EncodeCell(const DrawingBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow,
                              int offset) {
   if (!CellInBitmap(cellColumn, cellRow) || Aborted()) return 0;
   std::array<int, kColorCount> counts{};
@@ -147,7 +147,7 @@ int MRwGenerator::EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cell
   return written;
 }
 
-std::optional<CdgPacket> MRwGenerator::MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn, int cellRow,
+std::optional<CdgPacket> CdgGenerator::MakeColorXorTile(const DrawingBitmap& bitmap, int cellColumn, int cellRow,
                                                         int tileColumn, int tileRow, int color, int base) const {
   if (!CellInBitmap(cellColumn, cellRow)) return std::nullopt;
   bool any = false;
@@ -156,15 +156,15 @@ std::optional<CdgPacket> MRwGenerator::MakeColorXorTile(const MDrawBitmap& bitma
   return MakeTileBlock(CdgInstruction::TileBlockXor, 0, (base ^ color) & 0x0F, tileRow, tileColumn, rows);
 }
 
-int MRwGenerator::ColorIndexOf(const MDrawBitmap& bitmap, Colorref color) { return bitmap.NearestIndex(color); }
+int CdgGenerator::ColorIndexOf(const DrawingBitmap& bitmap, Colorref color) { return bitmap.NearestIndex(color); }
 
-void MRwGenerator::PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex) {
+void CdgGenerator::PreviewCopy(const DrawingBitmap& bitmap, const TextRect& rect, int transparentIndex) {
   if (m_renderer == nullptr) return;
-  const int left = std::max(rect.left, 0), right = std::min(rect.right, MDrawBitmap::kWidth);
-  const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, MDrawBitmap::kHeight);
+  const int left = std::max(rect.left, 0), right = std::min(rect.right, DrawingBitmap::kWidth);
+  const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, DrawingBitmap::kHeight);
   if (left < right && top < bottom) {
     const ScreenRect area{left + kVisibleLeft, top + kVisibleTop, right + kVisibleLeft, bottom + kVisibleTop};
-    m_renderer->CopyPixels(area, bitmap.Row(top) + left, MDrawBitmap::kWidth, transparentIndex);
+    m_renderer->CopyPixels(area, bitmap.Row(top) + left, DrawingBitmap::kWidth, transparentIndex);
   }
   m_renderer->ShowChanges();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// MRwGenerator: turns drawing requests into CD+G packets. Each operation
+// CdgGenerator: turns drawing requests into CD+G packets. Each operation
 // paints into its own 288 x 192 drawing bitmap, encodes the affected cells
 // into tile packets and writes them into a memory stream of 24-byte slots.
 // Every emitting operation takes a stream offset in bytes and returns the
@@ -25,31 +25,31 @@
 
 namespace lf {
 
-class MFontRasterizer;
-struct MSweptLine;
+class FontRasterizer;
+struct SweptLine;
 
 // A rectangle of drawing-bitmap pixels (right and bottom exclusive).
 using TextRect = ScreenRect;
 
-class MRwGenerator {
+class CdgGenerator {
  public:
   using AbortCallback = std::function<bool()>;
-  using IMAGE_STRUCT = lf::IMAGE_STRUCT;
+  using PageRecord = lf::PageRecord;
 
   // No targets: for the member functions that need no output.
-  MRwGenerator();
+  CdgGenerator();
   // Preview: drawings appear on `renderer` (not owned).
-  explicit MRwGenerator(IPreviewTarget* renderer);
+  explicit CdgGenerator(PreviewTarget* renderer);
   // Compilation into `stream` (not owned) of `size` bytes, whose empty
   // slots are zero.
-  MRwGenerator(uint8_t* stream, int32_t size);
-  virtual ~MRwGenerator();
-  MRwGenerator(const MRwGenerator&) = delete;
-  MRwGenerator& operator=(const MRwGenerator&) = delete;
+  CdgGenerator(uint8_t* stream, int32_t size);
+  virtual ~CdgGenerator();
+  CdgGenerator(const CdgGenerator&) = delete;
+  CdgGenerator& operator=(const CdgGenerator&) = delete;
 
   // --- targets and options ----------------------------------------------------
-  void SetRenderer(IPreviewTarget* renderer) { m_renderer = renderer; }
-  IPreviewTarget* Renderer() const { return m_renderer; }
+  void SetRenderer(PreviewTarget* renderer) { m_renderer = renderer; }
+  PreviewTarget* Renderer() const { return m_renderer; }
   // A preview generator may be given a stream too, to play the preview later.
   void SetStream(uint8_t* stream, int32_t size);
   uint8_t* Stream() const { return m_stream; }
@@ -84,70 +84,70 @@ class MRwGenerator {
   // --- cells ------------------------------------------------------------------
   // The tiles reproducing one 6 x 12 cell of `bitmap`: a TileBlockNormal of
   // its two lowest colours, then one TileBlockXor per further colour.
-  int EncodeCell(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow, int offset);
+  int EncodeCell(const DrawingBitmap& bitmap, int cellColumn, int cellRow, int tileColumn, int tileRow, int offset);
   // A TileBlockXor turning pixels of colour `base` into `color` where the
   // cell has `color`; nothing when the cell has no such pixel.
-  std::optional<CdgPacket> MakeColorXorTile(const MDrawBitmap& bitmap, int cellColumn, int cellRow, int tileColumn,
+  std::optional<CdgPacket> MakeColorXorTile(const DrawingBitmap& bitmap, int cellColumn, int cellRow, int tileColumn,
                                             int tileRow, int color, int base) const;
   // The palette index `bitmap` stores `color` as (the nearest entry).
-  static int ColorIndexOf(const MDrawBitmap& bitmap, Colorref color);
+  static int ColorIndexOf(const DrawingBitmap& bitmap, Colorref color);
 
   // Copies `rect` of `bitmap` onto the preview target's screen (pixel
   // (x, y) to (x + 6, y + 12)) and shows it. No target: no-op.
   // Pixels of index `transparentIndex` (when 0-15) are left as they are.
-  void PreviewCopy(const MDrawBitmap& bitmap, const TextRect& rect, int transparentIndex = -1);
+  void PreviewCopy(const DrawingBitmap& bitmap, const TextRect& rect, int transparentIndex = -1);
 
   // --- text -------------------------------------------------------------------
   // Lays out line `lineNumber` of `lineCount` in band `band` of
   // `linesPerPage` bands, measured with `font`; returns the bottom.
-  int LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text, const MTextType& style,
-                 int lineCount, int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const;
+  int LayoutText(const FontRasterizer& font, int linesPerPage, int band, std::string_view text, const TextType& style,
+                 int lineCount, int lineNumber, const TextTypeVer6* lineStyles, TextRect& rect) const;
   // Draws `text` (lines separated by line feeds) into `bitmap` in the colours
   // `colors16` (each mapped to the bitmap's nearest palette entry).
-  void RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text, const MTextType& style,
-                  const Colorref* colors16, TextRect* outRect, const MTextTypeVer6* lineStyles);
+  void RenderText(DrawingBitmap& bitmap, int linesPerPage, int band, std::string_view text, const TextType& style,
+                  const Colorref* colors16, TextRect* outRect, const TextTypeVer6* lineStyles);
   // Draws the first last + 1 characters of `text`, '&'s removed as
   // RenderText removes them; reports the rectangle of characters
   // first .. last. Character indices are byte indices into `text`. Only the
   // cells of that rectangle (CellsOf) are drawn: a word costs the word.
-  void RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text, const MTextType& style,
+  void RenderSweepText(DrawingBitmap& bitmap, int linesPerPage, int band, std::string_view text, const TextType& style,
                        const Colorref* colors16, TextRect* outRect, int first, int last);
 
   // Packets painting the line over tiles of the background colour.
-  int DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style, int backgroundIndex,
+  int DrawText(int linesPerPage, int band, std::string_view text, const TextType& style, int backgroundIndex,
                int offset);
   // Packets painting the line's cells in the background colour.
-  int EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style, int backgroundIndex,
+  int EraseText(int linesPerPage, int band, std::string_view text, const TextType& style, int backgroundIndex,
                 int offset);
   // XOR tiles recolouring characters first .. last in `sweepIndex`, spread
   // evenly from `startOffset` to `endOffset`.
-  int SweepText(int linesPerPage, int band, std::string_view text, int first, int last, const MTextType& style,
+  int SweepText(int linesPerPage, int band, std::string_view text, int first, int last, const TextType& style,
                 int backgroundIndex, int sweepIndex, bool boxMode, int startOffset, int endOffset, TextRect* outRect);
 
   // --- pictures and pages ------------------------------------------------------
   // A drawing bitmap with the picture's palette, filled with
   // `backgroundIndex`, with the picture placed on it (ImagePlacement).
-  std::unique_ptr<MDrawBitmap> PlaceImage(const PictureBitmap& picture, int placement, int backgroundIndex) const;
+  std::unique_ptr<DrawingBitmap> PlaceImage(const PictureBitmap& picture, int placement, int backgroundIndex) const;
   // The packets of one transition (TransitionType) revealing `bitmap`; an
   // unknown transition writes nothing and returns 0. Covers the top
   // ScreenPercent() of the screen.
-  int EmitTransition(const MDrawBitmap& bitmap, int transition, const Colorref* colors16, int backgroundIndex,
+  int EmitTransition(const DrawingBitmap& bitmap, int transition, const Colorref* colors16, int backgroundIndex,
                      int offset);
   // Places `picture` and emits it; 0 when `picture` is null.
   int DrawImage(const PictureBitmap* picture, int placement, int transition, const Colorref* colors16,
                 int backgroundIndex, int offset);
   // Places `picture`, draws `text` over it in the picture's colours, emits.
   int DrawImageWithText(const PictureBitmap* picture, int placement, int transition, const Colorref* colors16,
-                        int backgroundIndex, int linesPerPage, int band, std::string_view text, const MTextType& style,
-                        int offset, const MTextTypeVer6* lineStyles);
+                        int backgroundIndex, int linesPerPage, int band, std::string_view text, const TextType& style,
+                        int offset, const TextTypeVer6* lineStyles);
   // `text` on a plain background of `backgroundIndex`, emitted with the
   // transition; an empty text paints the background only.
-  int DrawTextPage(int linesPerPage, int band, std::string_view text, const MTextType& style, int transition,
-                   int backgroundIndex, const Colorref* colors16, int offset, const MTextTypeVer6* lineStyles);
+  int DrawTextPage(int linesPerPage, int band, std::string_view text, const TextType& style, int transition,
+                   int backgroundIndex, const Colorref* colors16, int offset, const TextTypeVer6* lineStyles);
   // A whole page: colour table, clear, border, picture or text with the draw
   // transition, the hold time, and (when `eraseAfterwards`) the erase
   // transition. Returns 0 when the page's picture cannot be made a bitmap.
-  int DrawPage(IMAGE_STRUCT& page, bool eraseAfterwards, int offset);
+  int DrawPage(PageRecord& page, bool eraseAfterwards, int offset);
 
   // Block Dissolve draws its order from the clock unless a seed is fixed here
   // (reproducible streams, tests).
@@ -178,14 +178,14 @@ class MRwGenerator {
   // The font for a face, height and style flags, or nullptr when no face at
   // all can be loaded. Fonts are kept for the generator's life: a song
   // compilation draws hundreds of lines in a handful of styles.
-  const MFontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
+  const FontRasterizer* FontFor(const std::string& face, int height, uint32_t flags);
   // `text` shaped for sweeping in `font`, kept while the sweeps stay on it.
-  const MSweptLine& SweptLineFor(const MFontRasterizer& font, std::string_view text);
+  const SweptLine& SweptLineFor(const FontRasterizer& font, std::string_view text);
   // LayoutText for a text already measured as `textWidth` pixels wide.
-  int LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth, const MTextType& style,
-                     int lineCount, int lineNumber, const MTextTypeVer6* lineStyles, TextRect& rect) const;
+  int LayoutMeasured(const FontRasterizer& font, int linesPerPage, int band, int textWidth, const TextType& style,
+                     int lineCount, int lineNumber, const TextTypeVer6* lineStyles, TextRect& rect) const;
 
-  IPreviewTarget* m_renderer = nullptr;
+  PreviewTarget* m_renderer = nullptr;
   int64_t UsableSlots() const;
 
   uint8_t* m_stream = nullptr;
@@ -196,7 +196,7 @@ class MRwGenerator {
   int m_trailingSpace = 1;
   int m_screenPercent = 100;
   std::unique_ptr<FontCache> m_fonts;
-  std::unique_ptr<MSweptLine> m_sweptLine;
+  std::unique_ptr<SweptLine> m_sweptLine;
   std::optional<uint32_t> m_dissolveSeed;
   int m_playerSampleRate = 0;
 
@@ -211,12 +211,13 @@ class MRwGenerator {
   // Transitions (rw_generator_transitions.cpp).
   int CoveredRows() const;
   int LastCoveredRow() const;
-  int FillTransition(const MDrawBitmap& bitmap, int transition, int offset);
-  int DissolveTransition(const MDrawBitmap& bitmap, int offset);
-  int HorizontalScroll(const MDrawBitmap& bitmap, bool right, int offset);
-  int VerticalScroll(const MDrawBitmap& bitmap, bool down, int offset);
-  int FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16, int backgroundIndex, int offset);
-  void PreviewRows(const MDrawBitmap& bitmap, int rows);
+  int FillTransition(const DrawingBitmap& bitmap, int transition, int offset);
+  int DissolveTransition(const DrawingBitmap& bitmap, int offset);
+  int HorizontalScroll(const DrawingBitmap& bitmap, bool right, int offset);
+  int VerticalScroll(const DrawingBitmap& bitmap, bool down, int offset);
+  int FadeTransition(const DrawingBitmap& bitmap, bool fadeIn, const Colorref* colors16, int backgroundIndex,
+                     int offset);
+  void PreviewRows(const DrawingBitmap& bitmap, int rows);
 };
 
 }  // namespace lf

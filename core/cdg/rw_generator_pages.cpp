@@ -7,32 +7,32 @@
 
 namespace lf {
 
-int MRwGenerator::DrawImageWithText(const PictureBitmap* picture, int placement, int transition,
+int CdgGenerator::DrawImageWithText(const PictureBitmap* picture, int placement, int transition,
                                     const Colorref* colors16, int backgroundIndex, int linesPerPage, int band,
-                                    std::string_view text, const MTextType& style, int offset,
-                                    const MTextTypeVer6* lineStyles) {
+                                    std::string_view text, const TextType& style, int offset,
+                                    const TextTypeVer6* lineStyles) {
   if (!picture) return 0;
   auto bitmap = PlaceImage(*picture, placement, backgroundIndex);
   // The text takes the placed picture's own colours.
   const Palette16 pictureColors = bitmap->Palette();
   RenderText(*bitmap, linesPerPage, band, text, style, pictureColors.data(), nullptr, lineStyles);
-  PreviewRows(*bitmap, MDrawBitmap::kHeight);
+  PreviewRows(*bitmap, DrawingBitmap::kHeight);
   return EmitTransition(*bitmap, transition, colors16, backgroundIndex, offset);
 }
 
-int MRwGenerator::DrawTextPage(int linesPerPage, int band, std::string_view text, const MTextType& style,
-                               int transition, int backgroundIndex, const Colorref* colors16, int offset,
-                               const MTextTypeVer6* lineStyles) {
+int CdgGenerator::DrawTextPage(int linesPerPage, int band, std::string_view text, const TextType& style, int transition,
+                               int backgroundIndex, const Colorref* colors16, int offset,
+                               const TextTypeVer6* lineStyles) {
   if (!colors16) return 0;
   Palette16 palette{};
   std::copy(colors16, colors16 + kColorCount, palette.begin());
-  auto bitmap = std::make_unique<MDrawBitmap>(palette, backgroundIndex);
+  auto bitmap = std::make_unique<DrawingBitmap>(palette, backgroundIndex);
   if (!text.empty()) RenderText(*bitmap, linesPerPage, band, text, style, colors16, nullptr, lineStyles);
-  PreviewRows(*bitmap, MDrawBitmap::kHeight);
+  PreviewRows(*bitmap, DrawingBitmap::kHeight);
   return EmitTransition(*bitmap, transition, colors16, backgroundIndex, offset);
 }
 
-int MRwGenerator::DrawPage(IMAGE_STRUCT& page, bool eraseAfterwards, int offset) {
+int CdgGenerator::DrawPage(PageRecord& page, bool eraseAfterwards, int offset) {
   const std::array<Colorref, kColorCount> colors = page.PageColors();
   int total = 0;
   for (int pass = 0; pass < 2; ++pass) {

@@ -1,4 +1,4 @@
-// The text operations of MRwGenerator: layout of a line, drawing of page
+// The text operations of CdgGenerator: layout of a line, drawing of page
 // texts and lyric lines, and the packets that draw, erase and sweep a line.
 #include <algorithm>
 #include <optional>
@@ -70,7 +70,7 @@ TextRect Clamped(const TextRect& r) {
           std::clamp(r.bottom, 0, kDrawHeight)};
 }
 
-int ColorOf(const MDrawBitmap& bitmap, const Colorref* colors16, int colorIndex) {
+int ColorOf(const DrawingBitmap& bitmap, const Colorref* colors16, int colorIndex) {
   return bitmap.NearestIndex(colors16[colorIndex & 0x0F]);
 }
 
@@ -79,13 +79,13 @@ int ColorOf(const MDrawBitmap& bitmap, const Colorref* colors16, int colorIndex)
 // on its own would be. Taken from the line's one shaping where it cuts
 // cleanly, shaped again where it does not.
 struct SweepGlyphs {
-  std::optional<MShapedLine> ownText, ownPrefix;
-  const MShapedLine* text = nullptr;
+  std::optional<ShapedLine> ownText, ownPrefix;
+  const ShapedLine* text = nullptr;
   size_t textCount = 0;
-  const MShapedLine* prefix = nullptr;
+  const ShapedLine* prefix = nullptr;
   size_t prefixCount = 0;
 
-  SweepGlyphs(const MFontRasterizer& font, const MShapedLine& line, size_t end, size_t start) {
+  SweepGlyphs(const FontRasterizer& font, const ShapedLine& line, size_t end, size_t start) {
     const std::string_view drawn = line.Text();
     const bool cleanEnd = line.CutsCleanlyAt(end), cleanStart = line.CutsCleanlyAt(start);
     text = cleanEnd ? &line : &ownText.emplace(font, std::string(drawn.substr(0, end)));
@@ -97,7 +97,7 @@ struct SweepGlyphs {
 
 }  // namespace
 
-TextRect MRwGenerator::CellsOf(const TextRect& rect) {
+TextRect CdgGenerator::CellsOf(const TextRect& rect) {
   TextRect cells{kDrawWidth, kDrawHeight, 0, 0};
   ForEachCell(rect, [&](int column, int row) {
     cells.left = std::min(cells.left, column * kTileWidth);
@@ -109,30 +109,29 @@ TextRect MRwGenerator::CellsOf(const TextRect& rect) {
   return cells;
 }
 
-const MSweptLine& MRwGenerator::SweptLineFor(const MFontRasterizer& font, std::string_view text) {
+const SweptLine& CdgGenerator::SweptLineFor(const FontRasterizer& font, std::string_view text) {
   if (!m_sweptLine || m_sweptLine->font != &font || m_sweptLine->line != text) {
     std::vector<size_t> drawnAt;
     std::string drawn = RemoveAmpersands(text, &drawnAt);
-    m_sweptLine.reset(
-        new MSweptLine{&font, std::string(text), std::move(drawnAt), MShapedLine(font, std::move(drawn))});
+    m_sweptLine.reset(new SweptLine{&font, std::string(text), std::move(drawnAt), ShapedLine(font, std::move(drawn))});
   }
   return *m_sweptLine;
 }
 
-int MRwGenerator::LayoutText(const MFontRasterizer& font, int linesPerPage, int band, std::string_view text,
-                             const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
+int CdgGenerator::LayoutText(const FontRasterizer& font, int linesPerPage, int band, std::string_view text,
+                             const TextType& style, int lineCount, int lineNumber, const TextTypeVer6* lineStyles,
                              TextRect& rect) const {
   return LayoutMeasured(font, linesPerPage, band, font.Measure(text), style, lineCount, lineNumber, lineStyles, rect);
 }
 
-int MRwGenerator::LayoutMeasured(const MFontRasterizer& font, int linesPerPage, int band, int textWidth,
-                                 const MTextType& style, int lineCount, int lineNumber, const MTextTypeVer6* lineStyles,
+int CdgGenerator::LayoutMeasured(const FontRasterizer& font, int linesPerPage, int band, int textWidth,
+                                 const TextType& style, int lineCount, int lineNumber, const TextTypeVer6* lineStyles,
                                  TextRect& rect) const {
   uint32_t flags = style.m_flags;
   int height = style.m_height;
   int hAlign = style.m_hAlign;
   if (lineNumber >= 1 && lineStyles != nullptr && lineStyles->Count() >= lineNumber) {
-    const MLineStyle entry = lineStyles->At(lineNumber - 1);
+    const LineStyle entry = lineStyles->At(lineNumber - 1);
     flags = entry.flags;
     height = entry.height;
     hAlign = entry.hAlign;
@@ -173,9 +172,9 @@ int MRwGenerator::LayoutMeasured(const MFontRasterizer& font, int linesPerPage, 
   return rect.bottom;
 }
 
-void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
-                              const MTextType& style, const Colorref* colors16, TextRect* outRect,
-                              const MTextTypeVer6* lineStyles) {
+void CdgGenerator::RenderText(DrawingBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                              const TextType& style, const Colorref* colors16, TextRect* outRect,
+                              const TextTypeVer6* lineStyles) {
   if (outRect != nullptr) *outRect = TextRect{};
   if (text.empty() || colors16 == nullptr) return;
 
@@ -183,7 +182,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
     std::string text;
     int color = 0;
     uint32_t flags = 0;
-    const MFontRasterizer* font = nullptr;
+    const FontRasterizer* font = nullptr;
     TextRect rect;
     int shift = 0;
   };
@@ -192,7 +191,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
   const int t = style.OutlineThickness();
   std::vector<Line> lines(m);
 
-  const MFontRasterizer* current = nullptr;
+  const FontRasterizer* current = nullptr;
   for (int j = 0; j < m; ++j) {
     Line& line = lines[j];
     const bool fromList = j >= 1 && lineStyles != nullptr && !lineStyles->IsEmpty();
@@ -201,7 +200,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
     line.color = style.m_color;
     line.flags = style.m_flags;
     if (fromList) {
-      const MLineStyle entry = lineStyles->At(j - 1);
+      const LineStyle entry = lineStyles->At(j - 1);
       line.color = entry.color;
       height = entry.height;
       line.flags = entry.flags;
@@ -209,7 +208,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
     }
     // A font that cannot be made leaves the previous one in use.
     if (j == 0 || fromList) {
-      if (const MFontRasterizer* font = FontFor(face, height, line.flags)) current = font;
+      if (const FontRasterizer* font = FontFor(face, height, line.flags)) current = font;
     }
     line.font = current;
     if (current == nullptr) continue;
@@ -237,7 +236,7 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
   const int boxIndex = ColorOf(bitmap, colors16, style.m_backgroundColor);
   for (const Line& line : lines) {
     if (line.font == nullptr) continue;
-    const MTextRun run = line.font->Shape(line.text);
+    const TextRun run = line.font->Shape(line.text);
     const int x = line.rect.left, y = line.rect.top;
     if (style.m_backgroundBox == 1)  // opaque text background: the text's own cell
       bitmap.FillRect(x, y, x + run.width, y + line.font->Height(), boxIndex);
@@ -250,19 +249,19 @@ void MRwGenerator::RenderText(MDrawBitmap& bitmap, int linesPerPage, int band, s
   if (outRect != nullptr) *outRect = Clamped(Shifted(lines.back().rect, -lines.back().shift));
 }
 
-void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int band, std::string_view text,
-                                   const MTextType& style, const Colorref* colors16, TextRect* outRect, int first,
+void CdgGenerator::RenderSweepText(DrawingBitmap& bitmap, int linesPerPage, int band, std::string_view text,
+                                   const TextType& style, const Colorref* colors16, TextRect* outRect, int first,
                                    int last) {
   if (outRect != nullptr) *outRect = TextRect{};
   if (text.empty() || colors16 == nullptr) return;
-  const MFontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
+  const FontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
   if (font == nullptr) return;
   const int t = style.IsOutlined() ? style.OutlineThickness() : 0;
 
   // The sweep covers the line as DrawText drew it: '&'s removed, character
   // positions moved onto the drawn text.
-  const MSweptLine& line = SweptLineFor(*font, text);
-  const MShapedLine& drawn = line.drawn;
+  const SweptLine& line = SweptLineFor(*font, text);
+  const ShapedLine& drawn = line.drawn;
   const size_t length = drawn.Text().size();
   size_t end = length;
   if (last >= 0 && static_cast<size_t>(last) < text.size()) end = line.drawnAt[EndAfter(text, last)];
@@ -288,7 +287,7 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
   const TextRect swept = Clamped(Shifted(rect, -t));
   // Only the swept cells are cut into tiles: glyphs that cannot reach them are not drawn.
   const TextRect cells = CellsOf(swept);
-  const auto reaching = [&](const MShapedLine& shaped, size_t count, int margin) {
+  const auto reaching = [&](const ShapedLine& shaped, size_t count, int margin) {
     return shaped.Reaching(count, x, cells.left, cells.right, margin);
   };
 
@@ -308,11 +307,11 @@ void MRwGenerator::RenderSweepText(MDrawBitmap& bitmap, int linesPerPage, int ba
   if (outRect != nullptr) *outRect = swept;
 }
 
-int MRwGenerator::DrawText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+int CdgGenerator::DrawText(int linesPerPage, int band, std::string_view text, const TextType& style,
                            int backgroundIndex, int offset) {
   if (text.empty() || Aborted()) return 0;
   const Palette16 grey = GreyPalette();
-  MDrawBitmap bitmap(grey, backgroundIndex);
+  DrawingBitmap bitmap(grey, backgroundIndex);
   TextRect rect;
   RenderText(bitmap, linesPerPage, band, text, style, grey.data(), &rect, nullptr);
   PreviewCopy(bitmap, rect);
@@ -334,11 +333,11 @@ int MRwGenerator::DrawText(int linesPerPage, int band, std::string_view text, co
   return written;
 }
 
-int MRwGenerator::EraseText(int linesPerPage, int band, std::string_view text, const MTextType& style,
+int CdgGenerator::EraseText(int linesPerPage, int band, std::string_view text, const TextType& style,
                             int backgroundIndex, int offset) {
   if (text.empty() || Aborted()) return 0;
   const Palette16 grey = GreyPalette();
-  MDrawBitmap bitmap(grey, backgroundIndex);
+  DrawingBitmap bitmap(grey, backgroundIndex);
   TextRect rect;
   RenderText(bitmap, linesPerPage, band, text, style, grey.data(), &rect, nullptr);
 
@@ -358,14 +357,14 @@ int MRwGenerator::EraseText(int linesPerPage, int band, std::string_view text, c
   return written;
 }
 
-int MRwGenerator::SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
-                            const MTextType& style, int backgroundIndex, int sweepIndex, bool boxMode, int startOffset,
+int CdgGenerator::SweepText(int linesPerPage, int band, std::string_view text, int first, int last,
+                            const TextType& style, int backgroundIndex, int sweepIndex, bool boxMode, int startOffset,
                             int endOffset, TextRect* outRect) {
   if (text.empty() || Aborted()) return 0;
   const Palette16 grey = GreyPalette();
-  MDrawBitmap bitmap(grey, backgroundIndex);
+  DrawingBitmap bitmap(grey, backgroundIndex);
 
-  MTextType preview = style, output = style;
+  TextType preview = style, output = style;
   if (boxMode) {
     preview.m_backgroundBox = 1;
     preview.m_backgroundColor = sweepIndex;

@@ -45,14 +45,14 @@ constexpr int kLastVStepCell = kVStepCells * kMaxVOffset;
 }  // namespace
 
 // Rows 0 .. CoveredRows() - 1 are drawn by the top-down orders.
-int MRwGenerator::CoveredRows() const { return std::clamp(m_screenPercent * kDrawRows / 100, 0, kDrawRows); }
+int CdgGenerator::CoveredRows() const { return std::clamp(m_screenPercent * kDrawRows / 100, 0, kDrawRows); }
 
 // The first row of the bottom-up orders (Fill Up, Scroll Down).
-int MRwGenerator::LastCoveredRow() const {
+int CdgGenerator::LastCoveredRow() const {
   return std::clamp(m_screenPercent * (kDrawRows - 1) / 100, 0, kDrawRows - 1);
 }
 
-int MRwGenerator::EmitTransition(const MDrawBitmap& bitmap, int transition, const Colorref* colors16,
+int CdgGenerator::EmitTransition(const DrawingBitmap& bitmap, int transition, const Colorref* colors16,
                                  int backgroundIndex, int offset) {
   switch (transition) {
     case FillRight:
@@ -79,7 +79,7 @@ int MRwGenerator::EmitTransition(const MDrawBitmap& bitmap, int transition, cons
   }
 }
 
-int MRwGenerator::FillTransition(const MDrawBitmap& bitmap, int transition, int offset) {
+int CdgGenerator::FillTransition(const DrawingBitmap& bitmap, int transition, int offset) {
   int written = 0;
   auto cell = [&](int column, int row) {
     if (Aborted()) return false;
@@ -112,7 +112,7 @@ int MRwGenerator::FillTransition(const MDrawBitmap& bitmap, int transition, int 
   return written;
 }
 
-int MRwGenerator::DissolveTransition(const MDrawBitmap& bitmap, int offset) {
+int CdgGenerator::DissolveTransition(const DrawingBitmap& bitmap, int offset) {
   uint32_t seed =
       m_dissolveSeed ? *m_dissolveSeed : uint32_t(std::chrono::system_clock::now().time_since_epoch().count());
   DissolveRandom random(seed);
@@ -143,7 +143,7 @@ int MRwGenerator::DissolveTransition(const MDrawBitmap& bitmap, int offset) {
 // The picture slides in sideways: each column is drawn into tile column 0
 // (the border) and moved in by ScrollCopy, with the H offset stepping so that
 // it moves one pixel at a time.
-int MRwGenerator::HorizontalScroll(const MDrawBitmap& bitmap, bool right, int offset) {
+int CdgGenerator::HorizontalScroll(const DrawingBitmap& bitmap, bool right, int offset) {
   const int rows = CoveredRows();
   const int command = right ? kScrollRight : kScrollLeft;
   int written = 0;
@@ -175,7 +175,7 @@ int MRwGenerator::HorizontalScroll(const MDrawBitmap& bitmap, bool right, int of
 
 // The picture slides in vertically: each row is drawn into tile row 0 and
 // moved in by ScrollCopy, the V offset stepping every four cells.
-int MRwGenerator::VerticalScroll(const MDrawBitmap& bitmap, bool down, int offset) {
+int CdgGenerator::VerticalScroll(const DrawingBitmap& bitmap, bool down, int offset) {
   const int command = down ? kScrollDown : kScrollUp;
   int written = 0;
   auto scroll = [&](int vCommand, int vOffset) {
@@ -211,8 +211,8 @@ int MRwGenerator::VerticalScroll(const MDrawBitmap& bitmap, bool down, int offse
 // Fade In draws the picture while every colour equals the background colour,
 // then moves each entry towards its own colour in eight steps; Fade Out moves
 // every entry to the background colour and draws nothing.
-int MRwGenerator::FadeTransition(const MDrawBitmap& bitmap, bool fadeIn, const Colorref* colors16, int backgroundIndex,
-                                 int offset) {
+int CdgGenerator::FadeTransition(const DrawingBitmap& bitmap, bool fadeIn, const Colorref* colors16,
+                                 int backgroundIndex, int offset) {
   if (!colors16) return 0;
   const Colorref background = colors16[backgroundIndex & 0x0F];
   std::array<Colorref, kColorCount> table{};

@@ -5,7 +5,7 @@
 
 namespace lf {
 
-MShapedLine::MShapedLine(const MFontRasterizer& font, std::string text)
+ShapedLine::ShapedLine(const FontRasterizer& font, std::string text)
     : m_text(std::move(text)), m_run(font.Shape(m_text)) {
   const auto& glyphs = m_run.glyphs;
   const size_t n = glyphs.size();
@@ -29,11 +29,11 @@ MShapedLine::MShapedLine(const MFontRasterizer& font, std::string text)
   }
 }
 
-size_t MShapedLine::GlyphsBefore(size_t at) const {
+size_t ShapedLine::GlyphsBefore(size_t at) const {
   if (at >= m_text.size()) return m_run.glyphs.size();
   const auto& glyphs = m_run.glyphs;
   return static_cast<size_t>(
-      std::partition_point(glyphs.begin(), glyphs.end(), [at](const MTextRun::Glyph& g) { return g.cluster < at; }) -
+      std::partition_point(glyphs.begin(), glyphs.end(), [at](const TextRun::Glyph& g) { return g.cluster < at; }) -
       glyphs.begin());
 }
 
@@ -43,19 +43,19 @@ size_t MShapedLine::GlyphsBefore(size_t at) const {
 // were in one buffer) as long as the cut stretch still guesses the same script
 // from its characters; where the face changes it is trusted only beside a
 // space, since only joining scripts look across into the context.
-bool MShapedLine::CutsCleanlyAt(size_t at) const {
+bool ShapedLine::CutsCleanlyAt(size_t at) const {
   if (at == 0 || at >= m_text.size()) return true;
   if (!m_inTextOrder) return false;
   const size_t i = GlyphsBefore(at);
   if (i >= m_run.glyphs.size()) return false;
-  const MTextRun::Glyph& glyph = m_run.glyphs[i];
+  const TextRun::Glyph& glyph = m_run.glyphs[i];
   if (glyph.cluster != at || glyph.breakUnsafe) return false;
   if (glyph.startsFace) return m_text[at - 1] == ' ' || m_text[at] == ' ';
   return glyph.scriptDecided;
 }
 
-MTextRun MShapedLine::Reaching(size_t count, int x, int left, int right, int margin) const {
-  MTextRun run;
+TextRun ShapedLine::Reaching(size_t count, int x, int left, int right, int margin) const {
+  TextRun run;
   run.width = m_pens[count];
   const auto begin = m_inkRightMax.begin(), end = begin + static_cast<std::ptrdiff_t>(count);
   // Glyphs before `first` end left of the columns; from `last` on they start right of them.
@@ -67,7 +67,7 @@ MTextRun MShapedLine::Reaching(size_t count, int x, int left, int right, int mar
                                                [&](int inkLeft) { return x + inkLeft - margin < right; }) -
                           leftBegin);
   for (size_t i = first; i < last; ++i) {
-    const MTextRun::Glyph& glyph = m_run.glyphs[i];
+    const TextRun::Glyph& glyph = m_run.glyphs[i];
     const GlyphImage& image = *glyph.image;
     if (image.width <= 0 || image.rows <= 0) continue;
     const int inkLeft = x + glyph.x + image.left;

@@ -1,5 +1,5 @@
 #pragma once
-// MShapedLine: a line of text shaped once, answering for its prefixes what
+// ShapedLine: a line of text shaped once, answering for its prefixes what
 // shaping them again would: their widths, and which of their glyphs reach a
 // few columns, so a word's sweep costs the word and not the line so far.
 #include <cstddef>
@@ -10,12 +10,12 @@
 
 namespace lf {
 
-class MShapedLine {
+class ShapedLine {
  public:
-  MShapedLine(const MFontRasterizer& font, std::string text);
+  ShapedLine(const FontRasterizer& font, std::string text);
 
   const std::string& Text() const { return m_text; }
-  const MTextRun& Run() const { return m_run; }
+  const TextRun& Run() const { return m_run; }
 
   // Whether text[0, at) and text[at, end) shaped on their own give exactly
   // this line's glyphs before and after `at` (false when unsure).
@@ -27,11 +27,11 @@ class MShapedLine {
   int PenAfter(size_t count) const { return m_pens[count]; }
   // The first `count` glyphs whose ink comes within `margin` columns of
   // [left, right) when the run starts at x; as wide as those `count` glyphs.
-  MTextRun Reaching(size_t count, int x, int left, int right, int margin) const;
+  TextRun Reaching(size_t count, int x, int left, int right, int margin) const;
 
  private:
   std::string m_text;
-  MTextRun m_run;
+  TextRun m_run;
   std::vector<int> m_pens;         // pen before each glyph, and after the last
   std::vector<int> m_inkRightMax;  // rightmost ink edge of glyphs 0 .. i
   std::vector<int> m_inkLeftMin;   // leftmost ink edge of glyphs i .. end

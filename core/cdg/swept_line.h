@@ -1,5 +1,5 @@
 #pragma once
-// MSweptLine: the line a run of word sweeps works on, kept from one word to
+// SweptLine: the line a run of word sweeps works on, kept from one word to
 // the next: the line as given, where each of its bytes lands in the drawn
 // text ('&'s removed), and the drawn text shaped in the sweep's font.
 #include <cstddef>
@@ -10,11 +10,11 @@
 
 namespace lf {
 
-struct MSweptLine {
-  const MFontRasterizer* font = nullptr;
+struct SweptLine {
+  const FontRasterizer* font = nullptr;
   std::string line;
   std::vector<size_t> drawnAt;  // for each byte of `line` and its end
-  MShapedLine drawn;
+  ShapedLine drawn;
 };
 
 }  // namespace lf

@@ -4,9 +4,9 @@
 
 namespace lf {
 
-MTextType::MTextType() { SetFaceName(kDefaultFaceName); }
+TextType::TextType() { SetFaceName(kDefaultFaceName); }
 
-void MTextType::SetFaceName(std::string_view face) {
+void TextType::SetFaceName(std::string_view face) {
   size_t n = face.size();
   if (n > kFaceNameSize - 1) {
     n = kFaceNameSize - 1;
@@ -18,52 +18,52 @@ void MTextType::SetFaceName(std::string_view face) {
   // An embedded zero ends the name, as it would in the stored record.
 }
 
-bool MTextType::operator==(const MTextType& other) const {
+bool TextType::operator==(const TextType& other) const {
   return std::strncmp(m_faceName, other.m_faceName, kFaceNameSize) == 0 && m_color == other.m_color &&
          m_height == other.m_height && m_flags == other.m_flags && m_hAlign == other.m_hAlign &&
          m_vAlign == other.m_vAlign && m_outlineColor == other.m_outlineColor &&
          m_backgroundBox == other.m_backgroundBox && m_backgroundColor == other.m_backgroundColor;
 }
 
-void MTextTypeVer6::Add(const MLineStyle& style, int position) {
+void TextTypeVer6::Add(const LineStyle& style, int position) {
   if (position < 0 || position > Count())
     m_lines.push_back(style);
   else
     m_lines.insert(m_lines.begin() + position, style);
 }
 
-void MTextTypeVer6::Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign, int position) {
-  Add(MLineStyle{color, height, flags, std::string(faceName), hAlign}, position);
+void TextTypeVer6::Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign, int position) {
+  Add(LineStyle{color, height, flags, std::string(faceName), hAlign}, position);
 }
 
-void MTextTypeVer6::RemoveAt(int index) {
+void TextTypeVer6::RemoveAt(int index) {
   if (index >= 0 && index < Count()) m_lines.erase(m_lines.begin() + index);
 }
 
-MLineStyle MTextTypeVer6::At(int index) const {
-  if (index < 0 || index >= Count()) return MLineStyle{};
+LineStyle TextTypeVer6::At(int index) const {
+  if (index < 0 || index >= Count()) return LineStyle{};
   return m_lines[index];
 }
 
-MLineStyle* MTextTypeVer6::Entry(int index) {
+LineStyle* TextTypeVer6::Entry(int index) {
   if (index < 0 || index >= Count()) return nullptr;
   return &m_lines[index];
 }
 
-void MTextTypeVer6::SetColor(int index, int color) {
-  if (MLineStyle* e = Entry(index)) e->color = color;
+void TextTypeVer6::SetColor(int index, int color) {
+  if (LineStyle* e = Entry(index)) e->color = color;
 }
-void MTextTypeVer6::SetHeight(int index, int height) {
-  if (MLineStyle* e = Entry(index)) e->height = height;
+void TextTypeVer6::SetHeight(int index, int height) {
+  if (LineStyle* e = Entry(index)) e->height = height;
 }
-void MTextTypeVer6::SetFlags(int index, uint32_t flags) {
-  if (MLineStyle* e = Entry(index)) e->flags = flags;
+void TextTypeVer6::SetFlags(int index, uint32_t flags) {
+  if (LineStyle* e = Entry(index)) e->flags = flags;
 }
-void MTextTypeVer6::SetFaceName(int index, std::string_view faceName) {
-  if (MLineStyle* e = Entry(index)) e->faceName = std::string(faceName);
+void TextTypeVer6::SetFaceName(int index, std::string_view faceName) {
+  if (LineStyle* e = Entry(index)) e->faceName = std::string(faceName);
 }
-void MTextTypeVer6::SetHAlign(int index, int hAlign) {
-  if (MLineStyle* e = Entry(index)) e->hAlign = hAlign;
+void TextTypeVer6::SetHAlign(int index, int hAlign) {
+  if (LineStyle* e = Entry(index)) e->hAlign = hAlign;
 }
 
 }  // namespace lf

@@ -1,6 +1,6 @@
 #pragma once
-// Text style records: MTextType (one style), MTextTypeVer5 (the three duet
-// colour indices) and MTextTypeVer6 (the styles of a page text's second and
+// Text style records: TextType (one style), TextTypeVer5 (the three duet
+// colour indices) and TextTypeVer6 (the styles of a page text's second and
 // following lines). They are stored field by field in the project file.
 #include <cstdint>
 #include <string>
@@ -27,12 +27,12 @@ inline constexpr int kAlignBottom = 2;
 inline constexpr int kFaceNameSize = 128;  // bytes, terminator included
 inline constexpr const char* kDefaultFaceName = "Arial";
 
-class MTextType {
+class TextType {
  public:
-  MTextType();
-  virtual ~MTextType() = default;
-  MTextType(const MTextType&) = default;
-  MTextType& operator=(const MTextType&) = default;
+  TextType();
+  virtual ~TextType() = default;
+  TextType(const TextType&) = default;
+  TextType& operator=(const TextType&) = default;
 
   // The face name, cut to 127 bytes (never inside a UTF-8 sequence).
   void SetFaceName(std::string_view face);
@@ -45,7 +45,7 @@ class MTextType {
   // Outline thickness in pixels: a tenth of the height, at least one.
   int OutlineThickness() const { return m_height / 10 > 1 ? m_height / 10 : 1; }
 
-  bool operator==(const MTextType& other) const;
+  bool operator==(const TextType& other) const;
 
   char m_faceName[kFaceNameSize];  // zero-terminated
   int32_t m_color = 0;             // colour index of the text
@@ -59,13 +59,13 @@ class MTextType {
 };
 
 // The text colours of the duet parts.
-class MTextTypeVer5 {
+class TextTypeVer5 {
  public:
-  virtual ~MTextTypeVer5() = default;
-  MTextTypeVer5() = default;
-  MTextTypeVer5(const MTextTypeVer5&) = default;
-  MTextTypeVer5& operator=(const MTextTypeVer5&) = default;
-  bool operator==(const MTextTypeVer5&) const = default;
+  virtual ~TextTypeVer5() = default;
+  TextTypeVer5() = default;
+  TextTypeVer5(const TextTypeVer5&) = default;
+  TextTypeVer5& operator=(const TextTypeVer5&) = default;
+  bool operator==(const TextTypeVer5&) const = default;
 
   int32_t m_singer1Color = 12;
   int32_t m_singer2Color = 9;
@@ -73,34 +73,34 @@ class MTextTypeVer5 {
 };
 
 // One extra line's style.
-struct MLineStyle {
+struct LineStyle {
   int32_t color = 0;
   int32_t height = 0;
   uint32_t flags = 0;
   std::string faceName = kDefaultFaceName;
   int32_t hAlign = kAlignLeft;
-  bool operator==(const MLineStyle&) const = default;
+  bool operator==(const LineStyle&) const = default;
 };
 
 // Styles of lines 2, 3, ... of a multi-line page text. Reading past the end
-// gives the default MLineStyle (colour 0, height 0, flags 0, "Arial", left).
-class MTextTypeVer6 {
+// gives the default LineStyle (colour 0, height 0, flags 0, "Arial", left).
+class TextTypeVer6 {
  public:
-  virtual ~MTextTypeVer6() = default;
-  MTextTypeVer6() = default;
-  MTextTypeVer6(const MTextTypeVer6&) = default;
-  MTextTypeVer6& operator=(const MTextTypeVer6&) = default;
-  bool operator==(const MTextTypeVer6& other) const { return m_lines == other.m_lines; }
+  virtual ~TextTypeVer6() = default;
+  TextTypeVer6() = default;
+  TextTypeVer6(const TextTypeVer6&) = default;
+  TextTypeVer6& operator=(const TextTypeVer6&) = default;
+  bool operator==(const TextTypeVer6& other) const { return m_lines == other.m_lines; }
 
   // Inserts at `position`; a negative or too large position appends.
-  void Add(const MLineStyle& style, int position = -1);
+  void Add(const LineStyle& style, int position = -1);
   void Add(int color, int height, uint32_t flags, std::string_view faceName, int hAlign, int position = -1);
   void RemoveAt(int index);
   void Clear() { m_lines.clear(); }
   int Count() const { return static_cast<int>(m_lines.size()); }
   bool IsEmpty() const { return m_lines.empty(); }
 
-  MLineStyle At(int index) const;
+  LineStyle At(int index) const;
   int Color(int index) const { return At(index).color; }
   int Height(int index) const { return At(index).height; }
   uint32_t Flags(int index) const { return At(index).flags; }
@@ -114,11 +114,11 @@ class MTextTypeVer6 {
   void SetFaceName(int index, std::string_view faceName);
   void SetHAlign(int index, int hAlign);
 
-  const std::vector<MLineStyle>& Lines() const { return m_lines; }
+  const std::vector<LineStyle>& Lines() const { return m_lines; }
 
  private:
-  MLineStyle* Entry(int index);
-  std::vector<MLineStyle> m_lines;
+  LineStyle* Entry(int index);
+  std::vector<LineStyle> m_lines;
 };
 
 }  // namespace lf

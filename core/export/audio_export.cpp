@@ -33,7 +33,7 @@ AudioExportPaths PathsOf(const AudioExportJob& job) {
   return p;
 }
 
-ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, IProgress& progress) {
+ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, ProgressSink& progress) {
   const bool wma = job.type == ExportType::WmaG;
   const std::string audioError = wma ? "Unable to create WMA file." : "Unable to create MP3 file.";
   if (job.type != ExportType::Mp3G && job.type != ExportType::WmaG)

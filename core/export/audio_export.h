@@ -30,7 +30,7 @@ struct EncodeRequest {
 // What the pipeline needs from the audio layer; Default...() binds the real encoders.
 struct AudioExportServices {
   // False on failure, with the reason in the string.
-  std::function<bool(const EncodeRequest&, IProgress&, std::string&)> encode;
+  std::function<bool(const EncodeRequest&, ProgressSink&, std::string&)> encode;
   std::function<int64_t(const std::string&)> durationMs;  // GetMediaDuration in ms
 };
 AudioExportServices DefaultAudioExportServices();
@@ -64,6 +64,6 @@ AudioExportPaths PathsOf(const AudioExportJob& job);
 
 // Runs the pipeline. Nothing appears at the final paths unless every step
 // succeeded; a failure carries the message to show ("Unable to create MP3 file.", ...).
-ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, IProgress& progress);
+ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& services, ProgressSink& progress);
 
 }  // namespace lf

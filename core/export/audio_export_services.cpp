@@ -8,7 +8,7 @@ namespace lf {
 
 namespace {
 
-bool EncodeWithRealEncoders(const EncodeRequest& r, IProgress& progress, std::string& error) {
+bool EncodeWithRealEncoders(const EncodeRequest& r, ProgressSink& progress, std::string& error) {
   if (r.type == ExportType::WmaG) {
     WmaAttributes().clear();
     AddWmaAttribute("Title", kWmaAttributeString, r.title);

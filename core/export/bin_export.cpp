@@ -89,7 +89,7 @@ void TakeSubcode(const BinExportJob& job, int64_t pos, uint8_t* out, int bytes) 
 
 }  // namespace
 
-ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress) {
+ExportOutcome ExportBin(const BinExportJob& job, ProgressSink& progress) {
   if (std::string problem = OutputPathProblem(job.outputPath); !problem.empty())
     return Refuse(Reason::WriteFailed, problem);
   if (SameFile(job.outputPath, job.workingWavPath))

@@ -30,6 +30,6 @@ struct BinExportJob {
 // Writes the BIN file. A failure carries "Unable to create BIN file." and leaves
 // no file behind; on cancel sets the caption "Process canceled by user..." and
 // leaves no file behind. An existing file at the path is replaced only on success.
-ExportOutcome ExportBin(const BinExportJob& job, IProgress& progress);
+ExportOutcome ExportBin(const BinExportJob& job, ProgressSink& progress);
 
 }  // namespace lf

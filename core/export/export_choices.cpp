@@ -70,7 +70,7 @@ std::string BinNotAllowedText(int sampleRate, int channels, int bitsPerSample) {
   return "BIN is not allowed because" + reasons + ".\n";
 }
 
-void ExportChoices::Open(const ISettings& settings, bool mp3Available, const MusicFormat& music) {
+void ExportChoices::Open(const SettingsStore& settings, bool mp3Available, const MusicFormat& music) {
   int type = settings.Int(kSettingsGroup, kExportTypeKey, int(ExportType::Bin));
   if (type < int(ExportType::Bin) || type > int(ExportType::Mp4)) type = int(ExportType::Bin);
   if (!mp3Available && type == int(ExportType::Mp3G)) type = int(ExportType::WmaG);
@@ -116,7 +116,7 @@ void ExportChoices::ApplyType(ExportType type) {
   m_previousType = type;
 }
 
-std::string ExportChoices::Confirm(ISettings& settings) {
+std::string ExportChoices::Confirm(SettingsStore& settings) {
   if (m_listEnabled && m_selection < 0) return kRatioMissingText;
   if (m_selection >= 0) {
     const int value = EntryValue(m_entries[size_t(m_selection)]);

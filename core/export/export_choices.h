@@ -47,7 +47,7 @@ class ExportChoices {
  public:
   // Reads the stored choices (defaults when absent); a stored MP3+G becomes
   // WMA+G when MP3 encoding is unavailable. Then runs the type change once.
-  void Open(const ISettings& settings, bool mp3Available, const MusicFormat& music);
+  void Open(const SettingsStore& settings, bool mp3Available, const MusicFormat& music);
 
   // A click on a type button. Returns the "BIN not allowed" text when BIN was
   // refused (the type then falls back), else "".
@@ -56,7 +56,7 @@ class ExportChoices {
 
   // "&Export": returns the "Ratio" text when a compression must be chosen first;
   // otherwise stores the chosen bit rate and writes the four values.
-  std::string Confirm(ISettings& settings);
+  std::string Confirm(SettingsStore& settings);
 
   ExportType Type() const { return m_type; }
   bool ListEnabled() const { return m_listEnabled; }

@@ -14,13 +14,13 @@ void AppendTag(std::string& out, char open, const std::string& time, char close)
   out += close;
 }
 
-const MKaraokeWord* FirstPlacedWord(const MKaraokeLine& line) {
-  for (const MKaraokeWord* w : line.m_words)
+const KaraokeWord* FirstPlacedWord(const KaraokeLine& line) {
+  for (const KaraokeWord* w : line.m_words)
     if (w->IsPlaced()) return w;
   return nullptr;
 }
 
-std::string WordText(const MKaraokeLine& line, const MKaraokeWord& word) {
+std::string WordText(const KaraokeLine& line, const KaraokeWord& word) {
   const int size = int(line.m_text.size());
   const int first = std::max(0, word.m_firstChar);
   const int last = std::min(size - 1, word.m_lastChar);
@@ -53,11 +53,11 @@ std::string LineText(const std::string& text) {
 
 // The line's text with a <time> tag in front of every placed word and one
 // closing it at the last word's end; times are `shift` frames later.
-std::string EnhancedLineText(const MKaraokeLine& line, int rate, int64_t shift) {
+std::string EnhancedLineText(const KaraokeLine& line, int rate, int64_t shift) {
   std::string out;
   int next = 0;  // first character not yet copied
-  const MKaraokeWord* last = nullptr;
-  for (const MKaraokeWord* w : line.m_words) {
+  const KaraokeWord* last = nullptr;
+  for (const KaraokeWord* w : line.m_words) {
     const int first = std::max(next, w->m_firstChar);
     if (first > next && first <= int(line.m_text.size())) out += line.m_text.substr(size_t(next), size_t(first - next));
     if (w->IsPlaced()) AppendTag(out, '<', LrcTimeText(w->m_startTime + shift, rate, kWordTagDigits), '>');
@@ -95,7 +95,7 @@ std::string FormatLrc(const KaraokeLineList& lines, LrcStyle style, const LrcHea
   out += "[re:Lyricforge]\n";
   const int64_t shift = std::max(0, header.leadInFrames);
   for (const auto& line : lines.lines) {
-    const MKaraokeWord* first = FirstPlacedWord(*line);
+    const KaraokeWord* first = FirstPlacedWord(*line);
     if (!first) continue;
     AppendTag(out, '[', LrcTimeText(first->m_startTime + shift, rate), ']');
     out += LineText(style == LrcStyle::Enhanced ? EnhancedLineText(*line, rate, shift) : line->m_text);

@@ -28,7 +28,7 @@ std::string CreateError(ExportType type) {
 // Frames of silence the song counts past the end of its working music's data.
 // A working copy holds them (compiling lengthens it); music read where it lies
 // does not, so its export plays them after the data as part of the music.
-int64_t SilenceNotInWorkingMusic(const MSongSettings& song) {
+int64_t SilenceNotInWorkingMusic(const Song& song) {
   if (!song.WorkingMusicReadOnly()) return 0;
   WavInFile wav(song.WorkingMusicPath());
   const int64_t block = wav.BlockAlign();
@@ -40,7 +40,7 @@ int64_t SilenceNotInWorkingMusic(const MSongSettings& song) {
 // The part the audio and the video jobs share: where to write, the music, the
 // tags, the silence around the music and the compiled stream.
 template <typename Job>
-Job SharedJobPart(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+Job SharedJobPart(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
   Job job;
   job.outputPath = request.outputPath;
   job.workingWavPath = song.WorkingMusicPath();
@@ -55,7 +55,7 @@ Job SharedJobPart(const MSongSettings& song, const SongExportRequest& request, c
   return job;
 }
 
-AudioExportJob AudioJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+AudioExportJob AudioJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
   AudioExportJob job = SharedJobPart<AudioExportJob>(song, request, compiled);
   job.type = request.type;
   job.zip = request.zip;
@@ -66,7 +66,7 @@ AudioExportJob AudioJobOf(const MSongSettings& song, const SongExportRequest& re
   return job;
 }
 
-VideoExportJob VideoJobOf(const MSongSettings& song, const SongExportRequest& request, const SongBuild& compiled) {
+VideoExportJob VideoJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
   VideoExportJob job = SharedJobPart<VideoExportJob>(song, request, compiled);
   job.video = request.video;
   return job;
@@ -78,8 +78,8 @@ ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& 
 
 }  // namespace
 
-ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, const AudioExportServices& services,
-                         IProgress& progress) {
+ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const AudioExportServices& services,
+                         ProgressSink& progress) {
   const bool bin = request.type == ExportType::Bin;
   const std::string createError = CreateError(request.type);
   const std::string working = song.WorkingMusicPath();

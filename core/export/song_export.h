@@ -12,7 +12,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 struct SongExportRequest {
   ExportType type = ExportType::Mp3G;
@@ -26,7 +26,7 @@ struct SongExportRequest {
 // The song must have its working music set (SetWorkingMusicPath, after music
 // preparation). BIN is refused, with the dialog's "BIN not allowed" text, for
 // music that is not 44,100 Hz 16-bit stereo.
-ExportOutcome ExportSong(MSongSettings& song, const SongExportRequest& request, const AudioExportServices& services,
-                         IProgress& progress);
+ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const AudioExportServices& services,
+                         ProgressSink& progress);
 
 }  // namespace lf

@@ -15,7 +15,7 @@ class VideoCanvas {
  public:
   explicit VideoCanvas(const VideoLayout& layout);
 
-  // Takes the whole 300 x 216 screen as shown (MRwRenderer::DisplayColors).
+  // Takes the whole 300 x 216 screen as shown (CdgRenderer::DisplayColors).
   // Returns the bands, top to bottom, holding a changed tile; all of them the first time.
   std::vector<int> Update(const std::vector<Colorref>& screen);
 

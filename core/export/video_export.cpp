@@ -108,9 +108,9 @@ class VideoRun {
  private:
   const VideoExportJob& m_job;
   VideoLayout m_layout;
-  MRwRenderer m_renderer;
+  CdgRenderer m_renderer;
   size_t m_streamSize;
-  MCdgDecoder m_decoder;
+  CdgDecoder m_decoder;
   size_t m_slot = 0;  // the first slot not yet decoded
   VideoCanvas m_canvas;
   PaddedPcm m_audio;
@@ -137,7 +137,7 @@ size_t SlotsBeforeFrame(int64_t frame, int fps) {
   return size_t(frame * kPacketsPerSecond / fps);
 }
 
-ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress) {
+ExportOutcome ExportVideo(const VideoExportJob& job, ProgressSink& progress) {
   const VideoLayout layout = LayOutVideo(job.video.area, job.video.width, job.video.height);
   if (std::string problem = OptionsProblem(job.video, layout); !problem.empty())
     return Fail(problem, Reason::NotAllowed);

@@ -50,6 +50,6 @@ struct VideoExportJob {
 // complete. A failure's outcome tells "Unable to create MP4 file." and why; a
 // cancel sets the caption "Process canceled by user..."; neither leaves a file
 // at the path.
-ExportOutcome ExportVideo(const VideoExportJob& job, IProgress& progress);
+ExportOutcome ExportVideo(const VideoExportJob& job, ProgressSink& progress);
 
 }  // namespace lf

@@ -14,13 +14,13 @@ SampleTime ToSampleTime(int32_t ms, int rate) {
   return static_cast<SampleTime>(std::min<int64_t>(frames, INT32_MAX));
 }
 
-void ApplyLine(const LrcLine& source, MKaraokeLine& line, int rate) {
+void ApplyLine(const LrcLine& source, KaraokeLine& line, int rate) {
   line.m_placed = true;
   size_t search = 0;
   const size_t n = std::min(source.elements.size(), line.m_words.size());
   for (size_t j = 0; j < n; ++j) {
     const LrcElement& e = source.elements[j];
-    MKaraokeWord& word = *line.m_words[j];
+    KaraokeWord& word = *line.m_words[j];
     // Time 0 means "not placed": a word sung from the very start takes the first frame.
     word.m_startTime = std::max<SampleTime>(ToSampleTime(e.start, rate), kFirstPlacedFrame);
     word.m_endTime = e.end > 0 ? std::max(ToSampleTime(e.end, rate), word.m_startTime) : 0;
@@ -45,7 +45,7 @@ void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate)
   for (size_t i = 0; i < n; ++i) ApplyLine(lrc.lines[i], *lines.lines[i], rate);
 }
 
-void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song) {
+void ApplyLrcTimings(const LrcFile& lrc, Song& song) {
   ApplyLrcTimings(lrc, song.LineList(), song.SampleRate());
   song.SetModified(true);
 }

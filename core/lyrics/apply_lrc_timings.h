@@ -21,6 +21,6 @@ void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate 
 
 // The same on the song's lines, after the song has laid out the imported
 // text, at the song's sample rate; marks the song modified.
-void ApplyLrcTimings(const LrcFile& lrc, MSongSettings& song);
+void ApplyLrcTimings(const LrcFile& lrc, Song& song);
 
 }  // namespace lf

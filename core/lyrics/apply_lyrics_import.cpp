@@ -10,7 +10,7 @@ namespace {
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
-int LyricsSampleRate(const MSongSettings& song) {
+int LyricsSampleRate(const Song& song) {
   if (!song.WorkingMusicPath().empty() || song.MusicPath().empty()) return song.SampleRate();
   MediaReader reader;
   MediaFormat format;
@@ -20,14 +20,14 @@ int LyricsSampleRate(const MSongSettings& song) {
 }
 
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
-void TakeNamesFromLrc(const LrcFile& lrc, MSongSettings& song) {
+void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
   if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
   if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
 }
 
 }  // namespace
 
-bool ApplyLyricsImport(const LyricsImport& import, MSongSettings& song) {
+bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
   if (!import.Ok() || import.text.empty()) return false;
   song.SetRawLyrics(import.text);
   song.ClearLines();

@@ -11,6 +11,6 @@ namespace lf {
 
 // `import` must be a successful import (LyricsImport::Ok()); anything else
 // leaves the song as it was and returns false.
-bool ApplyLyricsImport(const LyricsImport& import, MSongSettings& song);
+bool ApplyLyricsImport(const LyricsImport& import, Song& song);
 
 }  // namespace lf

@@ -23,22 +23,22 @@ MessageAnswer RecordingMessageSink::Show(const Message& message) {
 const std::string& RecordingMessageSink::LastText() const { return last.text; }
 
 namespace {
-std::unique_ptr<IMessageSink>& SinkSlot() {
-  static std::unique_ptr<IMessageSink> sink = std::make_unique<StderrMessageSink>();
+std::unique_ptr<MessageSink>& SinkSlot() {
+  static std::unique_ptr<MessageSink> sink = std::make_unique<StderrMessageSink>();
   return sink;
 }
 }  // namespace
 
-IMessageSink& Messages() { return *SinkSlot(); }
+MessageSink& Messages() { return *SinkSlot(); }
 
-std::unique_ptr<IMessageSink> SetMessageSink(std::unique_ptr<IMessageSink> sink) {
+std::unique_ptr<MessageSink> SetMessageSink(std::unique_ptr<MessageSink> sink) {
   auto previous = std::move(SinkSlot());
   SinkSlot() = sink ? std::move(sink) : std::make_unique<StderrMessageSink>();
   return previous;
 }
 
 ScopedMessageRecorder::ScopedMessageRecorder()
-    : m_sink(new RecordingMessageSink), m_previous(SetMessageSink(std::unique_ptr<IMessageSink>(m_sink))) {}
+    : m_sink(new RecordingMessageSink), m_previous(SetMessageSink(std::unique_ptr<MessageSink>(m_sink))) {}
 
 ScopedMessageRecorder::~ScopedMessageRecorder() { SetMessageSink(std::move(m_previous)); }
 

@@ -24,20 +24,20 @@ struct Message {
   bool* checkBoxChecked = nullptr;
 };
 
-class IMessageSink {
+class MessageSink {
  public:
-  virtual ~IMessageSink() = default;
+  virtual ~MessageSink() = default;
   virtual MessageAnswer Show(const Message& message) = 0;
 };
 
 // Prints "caption: text" to standard error and answers the default.
-class StderrMessageSink : public IMessageSink {
+class StderrMessageSink : public MessageSink {
  public:
   MessageAnswer Show(const Message& message) override;
 };
 
 // Keeps every message it is shown (tests read them back).
-class RecordingMessageSink : public IMessageSink {
+class RecordingMessageSink : public MessageSink {
  public:
   MessageAnswer Show(const Message& message) override;
   const std::string& LastText() const;
@@ -51,9 +51,9 @@ class RecordingMessageSink : public IMessageSink {
   int m_count = 0;
 };
 
-IMessageSink& Messages();
+MessageSink& Messages();
 // Installs a sink; returns the previous one so a scope can put it back.
-std::unique_ptr<IMessageSink> SetMessageSink(std::unique_ptr<IMessageSink> sink);
+std::unique_ptr<MessageSink> SetMessageSink(std::unique_ptr<MessageSink> sink);
 
 // Records every message shown while it lives, then puts the previous sink
 // back: commands that turn a message into their own error line, and tests.
@@ -68,7 +68,7 @@ class ScopedMessageRecorder {
 
  private:
   RecordingMessageSink* m_sink;  // owned by the message slot while installed
-  std::unique_ptr<IMessageSink> m_previous;
+  std::unique_ptr<MessageSink> m_previous;
 };
 
 inline MessageAnswer ShowMessage(const std::string& text, const std::string& caption,

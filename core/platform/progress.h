@@ -7,9 +7,9 @@
 
 namespace lf {
 
-class IProgress {
+class ProgressSink {
  public:
-  virtual ~IProgress() = default;
+  virtual ~ProgressSink() = default;
   virtual void Report(int percent) = 0;
   virtual bool CancelRequested() const { return false; }
   // The window's caption ("Compressing Audio...", "Process canceled by user...").
@@ -17,25 +17,25 @@ class IProgress {
 };
 
 // Progress that goes nowhere.
-class NullProgress : public IProgress {
+class NullProgress : public ProgressSink {
  public:
   void Report(int) override {}
 };
 
 // Passes cancel through but keeps the percentages of one step of longer work
 // off another step's window.
-class CancelOnlyProgress : public IProgress {
+class CancelOnlyProgress : public ProgressSink {
  public:
-  explicit CancelOnlyProgress(const IProgress& progress) : m_progress(progress) {}
+  explicit CancelOnlyProgress(const ProgressSink& progress) : m_progress(progress) {}
   void Report(int) override {}
   bool CancelRequested() const override { return m_progress.CancelRequested(); }
 
  private:
-  const IProgress& m_progress;
+  const ProgressSink& m_progress;
 };
 
 // Adapts a plain function; handy in tests and small callers.
-class FunctionProgress : public IProgress {
+class FunctionProgress : public ProgressSink {
  public:
   explicit FunctionProgress(std::function<void(int)> report, std::function<bool()> cancel = {})
       : m_report(std::move(report)), m_cancel(std::move(cancel)) {}

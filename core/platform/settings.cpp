@@ -5,7 +5,7 @@
 
 namespace lf {
 
-int ISettings::Int(const std::string& group, const std::string& key, int fallback) const {
+int SettingsStore::Int(const std::string& group, const std::string& key, int fallback) const {
   auto v = Value(group, key);
   if (!v || v->empty()) return fallback;
   char* end = nullptr;
@@ -14,12 +14,12 @@ int ISettings::Int(const std::string& group, const std::string& key, int fallbac
   return static_cast<int>(n);
 }
 
-std::string ISettings::String(const std::string& group, const std::string& key, const std::string& fallback) const {
+std::string SettingsStore::String(const std::string& group, const std::string& key, const std::string& fallback) const {
   auto v = Value(group, key);
   return v ? *v : fallback;
 }
 
-double ISettings::Double(const std::string& group, const std::string& key, double fallback) const {
+double SettingsStore::Double(const std::string& group, const std::string& key, double fallback) const {
   auto v = Value(group, key);
   if (!v) return fallback;
   double d = 0;
@@ -30,11 +30,11 @@ double ISettings::Double(const std::string& group, const std::string& key, doubl
   return ec == std::errc() && ptr != first ? d : fallback;
 }
 
-void ISettings::SetInt(const std::string& group, const std::string& key, int value) {
+void SettingsStore::SetInt(const std::string& group, const std::string& key, int value) {
   SetValue(group, key, std::to_string(value));
 }
 
-void ISettings::SetDouble(const std::string& group, const std::string& key, double value) {
+void SettingsStore::SetDouble(const std::string& group, const std::string& key, double value) {
   char text[32];
   auto [ptr, ec] = std::to_chars(text, text + sizeof text, value);
   SetValue(group, key, std::string(text, ec == std::errc() ? ptr : text));
@@ -87,15 +87,15 @@ bool MemorySettings::Contains(const std::string& group, const std::string& key) 
 }
 
 namespace {
-std::unique_ptr<ISettings>& SettingsSlot() {
-  static std::unique_ptr<ISettings> settings = std::make_unique<MemorySettings>();
+std::unique_ptr<SettingsStore>& SettingsSlot() {
+  static std::unique_ptr<SettingsStore> settings = std::make_unique<MemorySettings>();
   return settings;
 }
 }  // namespace
 
-ISettings& AppSettings() { return *SettingsSlot(); }
+SettingsStore& AppSettings() { return *SettingsSlot(); }
 
-void SetAppSettings(std::unique_ptr<ISettings> settings) {
+void SetAppSettings(std::unique_ptr<SettingsStore> settings) {
   if (settings) SettingsSlot() = std::move(settings);
 }
 

@@ -17,9 +17,9 @@ namespace lf {
 
 using SettingsBytes = std::vector<uint8_t>;
 
-class ISettings {
+class SettingsStore {
  public:
-  virtual ~ISettings() = default;
+  virtual ~SettingsStore() = default;
   virtual std::optional<std::string> Value(const std::string& group, const std::string& key) const = 0;
   virtual void SetValue(const std::string& group, const std::string& key, const std::string& value) = 0;
   virtual std::optional<SettingsBytes> Bytes(const std::string& group, const std::string& key) const = 0;
@@ -36,7 +36,7 @@ class ISettings {
 };
 
 // Values held in memory only: tests, and runs that must not touch the user's store.
-class MemorySettings : public ISettings {
+class MemorySettings : public SettingsStore {
  public:
   std::optional<std::string> Value(const std::string& group, const std::string& key) const override;
   void SetValue(const std::string& group, const std::string& key, const std::string& value) override;
@@ -55,7 +55,7 @@ class MemorySettings : public ISettings {
 
 // The store the program uses. Starts as a MemorySettings until a front end
 // installs its own (once, at start-up, before other threads run).
-ISettings& AppSettings();
-void SetAppSettings(std::unique_ptr<ISettings> settings);
+SettingsStore& AppSettings();
+void SetAppSettings(std::unique_ptr<SettingsStore> settings);
 
 }  // namespace lf

@@ -6,7 +6,7 @@
 
 namespace lf {
 
-void MCdgDecoder::Decode(const CdgPacket& packet, MRwRenderer& r) {
+void CdgDecoder::Decode(const CdgPacket& packet, CdgRenderer& r) {
   if (!packet.IsGraphics()) return;
   switch (static_cast<CdgInstruction>(packet.InstructionCode())) {
     case CdgInstruction::MemoryPreset:
@@ -49,8 +49,8 @@ void MCdgDecoder::Decode(const CdgPacket& packet, MRwRenderer& r) {
   }
 }
 
-size_t MCdgDecoder::DecodeSlots(const uint8_t* stream, size_t size, size_t from, size_t to, MRwRenderer& renderer,
-                                const std::atomic<bool>* stop) {
+size_t CdgDecoder::DecodeSlots(const uint8_t* stream, size_t size, size_t from, size_t to, CdgRenderer& renderer,
+                               const std::atomic<bool>* stop) {
   const size_t end = std::min(to, stream ? size / kPacketSize : 0);
   size_t k = from;
   for (; k < end; ++k) {
@@ -61,7 +61,7 @@ size_t MCdgDecoder::DecodeSlots(const uint8_t* stream, size_t size, size_t from,
   return std::max(k, from);
 }
 
-void MCdgDecoder::Reset() {
+void CdgDecoder::Reset() {
   m_lastLowTable.fill(0);
   m_lastHighTable.fill(0);
 }

@@ -23,7 +23,7 @@ namespace {
 constexpr auto kPoll = std::chrono::milliseconds(10);
 
 std::mutex g_globalMutex;
-std::unique_ptr<MCdgPlayer> g_globalPlayer;
+std::unique_ptr<CdgPlayer> g_globalPlayer;
 
 void JoinUnlessSelf(std::thread& t) {
   if (t.joinable() && t.get_id() != std::this_thread::get_id()) t.join();
@@ -31,10 +31,10 @@ void JoinUnlessSelf(std::thread& t) {
 
 }  // namespace
 
-MCdgPlayer::MCdgPlayer(MRwRenderer* renderer, const PlaybackClock& clock)
+CdgPlayer::CdgPlayer(CdgRenderer* renderer, const PlaybackClock& clock)
     : m_renderer(renderer ? renderer->Handle() : nullptr), m_clock(clock), m_device(std::make_unique<SoundDevice>()) {}
 
-MCdgPlayer::~MCdgPlayer() {
+CdgPlayer::~CdgPlayer() {
   Stop();
   // A play that ended by itself from its own thread may still be joinable.
   if (m_playbackThread.joinable()) m_playbackThread.join();
@@ -44,61 +44,61 @@ MCdgPlayer::~MCdgPlayer() {
   ++*m_playSerial;  // end notices still on their way find no play to report
 }
 
-MCdgPlayer* MCdgPlayer::CreateGlobal(MRwRenderer* renderer) {
+CdgPlayer* CdgPlayer::CreateGlobal(CdgRenderer* renderer) {
   std::lock_guard lock(g_globalMutex);
   g_globalPlayer.reset();
-  g_globalPlayer = std::make_unique<MCdgPlayer>(renderer);
+  g_globalPlayer = std::make_unique<CdgPlayer>(renderer);
   return g_globalPlayer.get();
 }
 
-MCdgPlayer* MCdgPlayer::Global() {
+CdgPlayer* CdgPlayer::Global() {
   std::lock_guard lock(g_globalMutex);
   return g_globalPlayer.get();
 }
 
-void MCdgPlayer::DestroyGlobal() {
+void CdgPlayer::DestroyGlobal() {
   std::lock_guard lock(g_globalMutex);
   g_globalPlayer.reset();
 }
 
-void MCdgPlayer::SetSource(const std::string& wavPath, PacketStream stream) {
+void CdgPlayer::SetSource(const std::string& wavPath, PacketStream stream) {
   m_wavPath = wavPath;
   m_stream = std::move(stream);
 }
 
-void MCdgPlayer::SetSource(const std::string& wavPath, const uint8_t* stream, size_t size) {
+void CdgPlayer::SetSource(const std::string& wavPath, const uint8_t* stream, size_t size) {
   SetSource(wavPath, stream && size > 0 ? MakePacketStream(std::vector<uint8_t>(stream, stream + size)) : nullptr);
 }
 
-void MCdgPlayer::SetRenderer(MRwRenderer* renderer) {
+void CdgPlayer::SetRenderer(CdgRenderer* renderer) {
   std::shared_ptr<RendererHandle> handle = renderer ? renderer->Handle() : nullptr;
   if (handle == m_renderer) return;
   if (m_rwPlayer) m_rwPlayer.reset();  // stops it; the next play makes one on the new renderer
   m_renderer = std::move(handle);
 }
 
-void MCdgPlayer::SetSampleRate(int sampleRate, int samplesPerPacket) {
+void CdgPlayer::SetSampleRate(int sampleRate, int samplesPerPacket) {
   m_sampleRate = sampleRate > 0 ? sampleRate : 44100;
   m_samplesPerPacket = samplesPerPacket > 0 ? samplesPerPacket : m_sampleRate / 300;
 }
 
-void MCdgPlayer::SetEndDispatcher(Dispatcher dispatcher) {
+void CdgPlayer::SetEndDispatcher(Dispatcher dispatcher) {
   std::lock_guard lock(m_dispatchMutex);
   m_endDispatcher = std::move(dispatcher);
 }
 
-void MCdgPlayer::SetLevelOutputs(std::atomic<int>* all, std::atomic<int>* right, std::atomic<int>* left) {
+void CdgPlayer::SetLevelOutputs(std::atomic<int>* all, std::atomic<int>* right, std::atomic<int>* left) {
   m_levelAll = all;
   m_levelRight = right;
   m_levelLeft = left;
 }
 
-std::string MCdgPlayer::PlayTimeText() const {
+std::string CdgPlayer::PlayTimeText() const {
   std::lock_guard lock(m_textMutex);
   return m_playTimeText;
 }
 
-void MCdgPlayer::SetPlayTime(int32_t position) {
+void CdgPlayer::SetPlayTime(int32_t position) {
   const int32_t length = m_length;
   const int rate = m_sampleRate > 0 ? m_sampleRate.load() : 44100;
   const int seconds = position >= length ? 0 : (length - position) / rate;
@@ -108,7 +108,7 @@ void MCdgPlayer::SetPlayTime(int32_t position) {
   m_playTimeText = text;
 }
 
-bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback, uintptr_t userValue) {
+bool CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback, uintptr_t userValue) {
   // A play still running, or one that ended by itself and left its threads to be joined.
   if (m_state != kStopped || m_playbackThread.joinable() || m_readerThread.joinable()) Stop();
   m_lastError.clear();
@@ -146,7 +146,7 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
         SampleFrameOfSlot(static_cast<int64_t>(StreamSize(m_stream) / kPacketSize), m_sampleRate), INT32_MAX));
   }
   if ((flags & kPlayGraphics) && StreamSize(m_stream) > 0) {
-    if (!m_rwPlayer) m_rwPlayer = std::make_unique<MRwPlayer>(m_renderer, m_clock);
+    if (!m_rwPlayer) m_rwPlayer = std::make_unique<SubcodePlayer>(m_renderer, m_clock);
     m_rwPlayer->SetStream(m_stream);
     m_rwPlayer->SetExternalPosition(&m_position);
     m_rwPlayer->SetPace(RwPlayerPace{[this] { return m_sampleRate.load(); }, [this] { return m_tempoChange.load(); }});
@@ -166,7 +166,7 @@ bool MCdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCall
   return true;
 }
 
-bool MCdgPlayer::SetUpSound() {
+bool CdgPlayer::SetUpSound() {
   if (!m_processor) m_processor = std::make_unique<TempoPitchProcessor>();
   m_processor->SetFormat(44100, 2);
   int channels = 2, rate = 44100, bits = 16;
@@ -220,7 +220,7 @@ bool MCdgPlayer::SetUpSound() {
   return true;
 }
 
-bool MCdgPlayer::OpenDevice(int rate, int channels) {
+bool CdgPlayer::OpenDevice(int rate, int channels) {
   std::lock_guard lock(m_bufferMutex);
   if (m_device->IsOpen() && rate == m_deviceRate && channels == m_deviceChannels) {
     // Opening takes a tenth of a second or more; a stopped device only needs emptying.
@@ -241,7 +241,7 @@ bool MCdgPlayer::OpenDevice(int rate, int channels) {
   return true;
 }
 
-void MCdgPlayer::ReleaseSound() {
+void CdgPlayer::ReleaseSound() {
   {
     std::lock_guard lock(m_bufferMutex);
     m_device->SetNotification(nullptr, 0);
@@ -251,7 +251,7 @@ void MCdgPlayer::ReleaseSound() {
   m_wav.reset();
 }
 
-void MCdgPlayer::ProcessChunk(std::vector<int16_t>& samples) {
+void CdgPlayer::ProcessChunk(std::vector<int16_t>& samples) {
   const size_t frames = samples.size() / static_cast<size_t>(m_channels);
   ApplyChannelMode(samples.data(), frames, m_channels, m_channelMode);
   if (const std::atomic<int>* volume = m_volume) ApplyVolume(samples.data(), samples.size(), volume->load());
@@ -266,7 +266,7 @@ void MCdgPlayer::ProcessChunk(std::vector<int16_t>& samples) {
   }
 }
 
-bool MCdgPlayer::WriteToDevice(const int16_t* samples, size_t count) {
+bool CdgPlayer::WriteToDevice(const int16_t* samples, size_t count) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(samples);
   const size_t total = count * sizeof(int16_t);
   size_t done = 0;
@@ -284,7 +284,7 @@ bool MCdgPlayer::WriteToDevice(const int16_t* samples, size_t count) {
   return true;
 }
 
-void MCdgPlayer::ReaderThread(int32_t startSample) {
+void CdgPlayer::ReaderThread(int32_t startSample) {
   SetCurrentThreadPriority(AppSettings().Int("Default", "AutoPlayCDGDisplayPriority", 1));
   const size_t chunkFrames = static_cast<size_t>(m_chunkBytes / m_blockBytes);
   const size_t channels = static_cast<size_t>(m_channels);
@@ -351,14 +351,14 @@ void MCdgPlayer::ReaderThread(int32_t startSample) {
   m_stoppedEvent.Set();
 }
 
-double MCdgPlayer::PositionAt(uint64_t heard) const {
+double CdgPlayer::PositionAt(uint64_t heard) const {
   const uint64_t bytes = heard - std::min(heard, m_lastHeard);
   // What was heard was played at the tempo now set: it stands for that much more or less music.
   return m_exactPosition +
          static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
 }
 
-int32_t MCdgPlayer::Position() const {
+int32_t CdgPlayer::Position() const {
   if (m_state != kPlaying || !(m_flags & kPlayAudio)) return m_position;
   // Asked between two updates of the playback thread: read the device now.
   std::lock_guard positionLock(m_positionMutex);
@@ -371,7 +371,7 @@ int32_t MCdgPlayer::Position() const {
   return std::max(m_position.load(), static_cast<int32_t>(exact));
 }
 
-void MCdgPlayer::UpdatePosition() {
+void CdgPlayer::UpdatePosition() {
   uint64_t heard;
   {
     std::lock_guard positionLock(m_positionMutex);
@@ -390,7 +390,7 @@ void MCdgPlayer::UpdatePosition() {
   m_readerWake.Set();
 }
 
-void MCdgPlayer::RunWithoutSound() {
+void CdgPlayer::RunWithoutSound() {
   int64_t last = m_playStartMs;
   while (m_state != kStopped) {
     m_notifyEvent.WaitFor(kPoll);
@@ -412,7 +412,7 @@ void MCdgPlayer::RunWithoutSound() {
   FinishPlay(false);
 }
 
-void MCdgPlayer::PlaybackThread() {
+void CdgPlayer::PlaybackThread() {
   SetCurrentThreadPriority(AppSettings().Int("Default", "AutoPlayCDGReadPriority", 0));
   if (m_rwPlayer && (m_flags & kPlayGraphics) && StreamSize(m_stream) > 0) m_rwPlayer->Play(true);
   if (!(m_flags & kPlayAudio)) {
@@ -450,7 +450,7 @@ void MCdgPlayer::PlaybackThread() {
   FinishPlay(reachedEnd);
 }
 
-void MCdgPlayer::FinishPlay(bool reachedEnd) {
+void CdgPlayer::FinishPlay(bool reachedEnd) {
   if (reachedEnd) {
     // The music is over: the reader stops too, and the position stands at the end.
     m_state = kStopped;
@@ -466,7 +466,7 @@ void MCdgPlayer::FinishPlay(bool reachedEnd) {
   if (reachedEnd) NotifyEnd(true);
 }
 
-void MCdgPlayer::NotifyEnd(bool fromPlayerThread) {
+void CdgPlayer::NotifyEnd(bool fromPlayerThread) {
   if (m_endNotified.exchange(true) || !m_endCallback) return;
   Dispatcher dispatcher;
   if (fromPlayerThread) {
@@ -484,13 +484,13 @@ void MCdgPlayer::NotifyEnd(bool fromPlayerThread) {
   });
 }
 
-void MCdgPlayer::WakeThreads() {
+void CdgPlayer::WakeThreads() {
   m_notifyEvent.Set();
   m_readerWake.Set();
   m_firstChunkEvent.Set();
 }
 
-void MCdgPlayer::SetPaused(bool paused) {
+void CdgPlayer::SetPaused(bool paused) {
   int expected = paused ? kPlaying : kPaused;
   if (!m_state.compare_exchange_strong(expected, paused ? kPaused : kPlaying)) return;
   std::lock_guard lock(m_bufferMutex);
@@ -500,7 +500,7 @@ void MCdgPlayer::SetPaused(bool paused) {
     m_device->Play();
 }
 
-void MCdgPlayer::Stop() {
+void CdgPlayer::Stop() {
   const bool active = m_state != kStopped;
   // Play-ended comes first, so that whoever waits for it sees it before the
   // threads report that they finished.

@@ -1,8 +1,8 @@
 #pragma once
-// MCdgPlayer: plays the working music file with a CD+G packet stream. The
+// CdgPlayer: plays the working music file with a CD+G packet stream. The
 // audio goes to the sound device through a ring of 16 chunks, optionally
 // slowed (tempo), shifted (pitch), with a channel mode, volume and level
-// meters; an MRwPlayer follows the position that the listener hears, so the
+// meters; an SubcodePlayer follows the position that the listener hears, so the
 // graphics keep step with the sound. One player exists at a time (the
 // global player).
 //
@@ -25,14 +25,14 @@
 
 namespace lf {
 
-class MRwPlayer;
-class MRwRenderer;
+class SubcodePlayer;
+class CdgRenderer;
 class RendererHandle;
 class SoundDevice;
 class TempoPitchProcessor;
 class WavInFile;
 
-class MCdgPlayer {
+class CdgPlayer {
  public:
   enum PlayFlags : int { kPlayAudio = 1, kPlayGraphics = 2 };
   enum State : int { kStopped = 0, kPaused = 1, kPlaying = 2 };
@@ -49,14 +49,14 @@ class MCdgPlayer {
   // to the GUI thread).
   using Dispatcher = std::function<void(std::function<void()> call)>;
 
-  explicit MCdgPlayer(MRwRenderer* renderer = nullptr, const PlaybackClock& clock = SteadyPlaybackClock());
-  virtual ~MCdgPlayer();
-  MCdgPlayer(const MCdgPlayer&) = delete;
-  MCdgPlayer& operator=(const MCdgPlayer&) = delete;
+  explicit CdgPlayer(CdgRenderer* renderer = nullptr, const PlaybackClock& clock = SteadyPlaybackClock());
+  virtual ~CdgPlayer();
+  CdgPlayer(const CdgPlayer&) = delete;
+  CdgPlayer& operator=(const CdgPlayer&) = delete;
 
   // The global player: creating one destroys the one before.
-  static MCdgPlayer* CreateGlobal(MRwRenderer* renderer);
-  static MCdgPlayer* Global();
+  static CdgPlayer* CreateGlobal(CdgRenderer* renderer);
+  static CdgPlayer* Global();
   static void DestroyGlobal();
 
   // The WAV path (empty: silence at 44,100 Hz stereo) and the packet stream
@@ -65,7 +65,7 @@ class MCdgPlayer {
   // As above, with a copy of `size` bytes at `stream` (callers that hold a
   // buffer of their own).
   void SetSource(const std::string& wavPath, const uint8_t* stream, size_t size);
-  void SetRenderer(MRwRenderer* renderer);
+  void SetRenderer(CdgRenderer* renderer);
   // Silence, in sample frames, that comes before the music; counts in the length.
   void SetLeadIn(int32_t frames) { m_leadIn = frames; }
   // The music's sample rate as prepared (also what the graphics are paced by).
@@ -111,7 +111,7 @@ class MCdgPlayer {
   int SamplesPerPacket() const { return m_samplesPerPacket; }
   int ChunkBytes() const { return m_chunkBytes; }
   int BufferBytes() const { return m_chunkBytes * kChunksInBuffer; }
-  MRwPlayer* GraphicsPlayer() const { return m_rwPlayer.get(); }
+  SubcodePlayer* GraphicsPlayer() const { return m_rwPlayer.get(); }
   const std::string& LastError() const { return m_lastError; }
 
   Event& StoppedEvent() { return m_stoppedEvent; }
@@ -141,7 +141,7 @@ class MCdgPlayer {
   std::shared_ptr<RendererHandle> m_renderer;
   const PlaybackClock& m_clock;
   int64_t m_playStartMs = 0;  // the clock at Play, where a play without sound counts from
-  std::unique_ptr<MRwPlayer> m_rwPlayer;
+  std::unique_ptr<SubcodePlayer> m_rwPlayer;
   std::unique_ptr<SoundDevice> m_device;
   std::unique_ptr<TempoPitchProcessor> m_processor;
   std::unique_ptr<WavInFile> m_wav;

@@ -1,8 +1,8 @@
 #pragma once
-// A window that shows an MRwRenderer's screen, and the frame it paints from.
+// A window that shows an CdgRenderer's screen, and the frame it paints from.
 //
 // How a view works:
-// - It attaches itself with MRwRenderer::AttachView and detaches with
+// - It attaches itself with CdgRenderer::AttachView and detaches with
 //   DetachView before it is destroyed (DetachView waits for a callback that is
 //   already running, so nothing calls a destroyed view).
 // - ScreenChanged arrives on whichever thread feeds the renderer (a player's
@@ -10,7 +10,7 @@
 //   It must return quickly and must not block on the view's own thread: record
 //   the region and ask for a repaint (in Qt: QWidget::update(), or a queued
 //   call), nothing more.
-// - On its own thread the view calls MRwRenderer::Frame() and paints the part
+// - On its own thread the view calls CdgRenderer::Frame() and paints the part
 //   it was told about, scaled from 300 x 216 to its size (ScaleToClient).
 #include <array>
 #include <cstdint>
@@ -30,9 +30,9 @@ struct ScreenFrame {
   Colorref ColorAt(int x, int y) const { return colors[IndexAt(x, y) & 0x0F]; }
 };
 
-class IRendererView {
+class RendererView {
  public:
-  virtual ~IRendererView() = default;
+  virtual ~RendererView() = default;
   // `region` of the 300 x 216 frame changed (screen coordinates, never empty).
   virtual void ScreenChanged(const ScreenRect& region) = 0;
   // The renderer is being destroyed and lets go of this view (on the thread

@@ -15,54 +15,54 @@ constexpr auto kIdleWait = std::chrono::milliseconds(10);
 constexpr double kSamplesPerMs = kDefaultSampleRate / 1000.0;  // 44.1
 }  // namespace
 
-MRwPlayer::MRwPlayer(MRwRenderer* renderer, const PlaybackClock& clock)
-    : MRwPlayer(renderer ? renderer->Handle() : nullptr, clock) {}
+SubcodePlayer::SubcodePlayer(CdgRenderer* renderer, const PlaybackClock& clock)
+    : SubcodePlayer(renderer ? renderer->Handle() : nullptr, clock) {}
 
-MRwPlayer::MRwPlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock)
+SubcodePlayer::SubcodePlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock)
     : m_renderer(std::move(renderer)), m_clock(clock) {}
 
-MRwPlayer::~MRwPlayer() { Stop(); }
+SubcodePlayer::~SubcodePlayer() { Stop(); }
 
-void MRwPlayer::SetStream(PacketStream stream) {
+void SubcodePlayer::SetStream(PacketStream stream) {
   std::lock_guard lock(m_streamMutex);
   m_stream = std::move(stream);
 }
 
-PacketStream MRwPlayer::Stream() {
+PacketStream SubcodePlayer::Stream() {
   std::lock_guard lock(m_streamMutex);
   return m_stream;
 }
 
-void MRwPlayer::SetExternalPosition(const std::atomic<int32_t>* source) {
+void SubcodePlayer::SetExternalPosition(const std::atomic<int32_t>* source) {
   m_externalSource = source;
   m_external = true;
 }
 
-void MRwPlayer::ClearExternalPosition() {
+void SubcodePlayer::ClearExternalPosition() {
   m_external = false;
   m_externalSource = nullptr;
 }
 
-void MRwPlayer::SetPace(RwPlayerPace pace) { m_pace = std::move(pace); }
+void SubcodePlayer::SetPace(RwPlayerPace pace) { m_pace = std::move(pace); }
 
-int MRwPlayer::SampleRate() const {
+int SubcodePlayer::SampleRate() const {
   const int rate = m_pace.sampleRate ? m_pace.sampleRate() : kDefaultSampleRate;
   return rate > 0 ? rate : kDefaultSampleRate;
 }
 
-size_t MRwPlayer::SlotAt(int32_t position) const {
+size_t SubcodePlayer::SlotAt(int32_t position) const {
   return static_cast<size_t>(PacketSlotAt(std::max<int32_t>(position, 0), SampleRate()));
 }
 
-int MRwPlayer::TempoChange() const { return m_pace.tempoChange ? m_pace.tempoChange() : 0; }
+int SubcodePlayer::TempoChange() const { return m_pace.tempoChange ? m_pace.tempoChange() : 0; }
 
-void MRwPlayer::Seek(int32_t position) {
+void SubcodePlayer::Seek(int32_t position) {
   if (m_state != kStopped || m_loopRunning) return;
   position = std::max<int32_t>(position, 0);
   const PacketStream stream = Stream();
   const size_t slot = SlotAt(position);
   if (m_renderer) {
-    m_renderer->Use([&](MRwRenderer& r) {
+    m_renderer->Use([&](CdgRenderer& r) {
       r.Reset();
       m_decoder.Reset();
       if (stream) m_decoder.DecodeSlots(stream->data(), stream->size(), 0, slot, r);
@@ -73,7 +73,7 @@ void MRwPlayer::Seek(int32_t position) {
   m_sought = true;
 }
 
-void MRwPlayer::Play(bool inOwnThread) {
+void SubcodePlayer::Play(bool inOwnThread) {
   if (m_state == kPlaying) return;
   if (m_loopRunning) {
     // Paused with the loop still running: carry on from where it stands
@@ -110,7 +110,7 @@ void MRwPlayer::Play(bool inOwnThread) {
   }
 }
 
-void MRwPlayer::Stop() {
+void SubcodePlayer::Stop() {
   m_state = kStopped;
   m_stopRequested = true;
   m_wake.Set();
@@ -130,12 +130,12 @@ void MRwPlayer::Stop() {
   m_tempoTime = 0;
 }
 
-void MRwPlayer::SetPaused(bool paused) {
+void SubcodePlayer::SetPaused(bool paused) {
   int expected = paused ? kPlaying : kPaused;
   m_state.compare_exchange_strong(expected, paused ? kPaused : kPlaying);
 }
 
-int32_t MRwPlayer::Position() {
+int32_t SubcodePlayer::Position() {
   int32_t position;
   std::lock_guard lock(m_positionMutex);
   if (m_external) {
@@ -152,11 +152,11 @@ int32_t MRwPlayer::Position() {
   return m_highestPosition;
 }
 
-bool MRwPlayer::DrawDue(const PacketStream& stream, int32_t position, bool firstPass) {
+bool SubcodePlayer::DrawDue(const PacketStream& stream, int32_t position, bool firstPass) {
   const size_t from = SlotAt(m_lastPosition);
   const size_t to = SlotAt(position);
   if (!m_renderer) return true;  // nothing to draw on: the position still moves on
-  return m_renderer->Use([&](MRwRenderer& r) {
+  return m_renderer->Use([&](CdgRenderer& r) {
     m_decoder.DecodeSlots(stream->data(), stream->size(), from, to, r, &m_stopRequested);
     // A player started late draws everything up to its position unseen and shows it at once.
     if (firstPass)
@@ -166,7 +166,7 @@ bool MRwPlayer::DrawDue(const PacketStream& stream, int32_t position, bool first
   });
 }
 
-void MRwPlayer::PlayLoop() {
+void SubcodePlayer::PlayLoop() {
   const PacketStream stream = Stream();
   bool firstPass = true;
   if (stream && stream->size() >= static_cast<size_t>(kPacketSize)) {

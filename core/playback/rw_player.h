@@ -1,5 +1,5 @@
 #pragma once
-// MRwPlayer: feeds a packet stream held in memory to an MRwRenderer at 300
+// SubcodePlayer: feeds a packet stream held in memory to an CdgRenderer at 300
 // packets a second, following its own millisecond clock or a sample position
 // owned by someone else (the audio player). Each pass of its loop decodes the
 // packets that became due and presents them as one batch.
@@ -19,7 +19,7 @@
 
 namespace lf {
 
-class MRwRenderer;
+class CdgRenderer;
 class RendererHandle;
 
 // What the player asks of the audio player that owns the pace: the sample
@@ -30,16 +30,16 @@ struct RwPlayerPace {
   std::function<int()> tempoChange;
 };
 
-class MRwPlayer {
+class SubcodePlayer {
  public:
   enum State : int { kStopped = 0, kPaused = 1, kPlaying = 2 };
 
   // The renderer may be destroyed while the player runs: drawing then stops.
-  explicit MRwPlayer(MRwRenderer* renderer, const PlaybackClock& clock = SteadyPlaybackClock());
-  explicit MRwPlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock = SteadyPlaybackClock());
-  virtual ~MRwPlayer();  // stops first
-  MRwPlayer(const MRwPlayer&) = delete;
-  MRwPlayer& operator=(const MRwPlayer&) = delete;
+  explicit SubcodePlayer(CdgRenderer* renderer, const PlaybackClock& clock = SteadyPlaybackClock());
+  explicit SubcodePlayer(std::shared_ptr<RendererHandle> renderer, const PlaybackClock& clock = SteadyPlaybackClock());
+  virtual ~SubcodePlayer();  // stops first
+  SubcodePlayer(const SubcodePlayer&) = delete;
+  SubcodePlayer& operator=(const SubcodePlayer&) = delete;
 
   // The stream to play; Stop forgets it.
   void SetStream(PacketStream stream);
@@ -79,7 +79,7 @@ class MRwPlayer {
 
   std::shared_ptr<RendererHandle> m_renderer;
   const PlaybackClock& m_clock;
-  MCdgDecoder m_decoder;
+  CdgDecoder m_decoder;
   std::thread m_thread;
   std::atomic<int> m_state{kStopped};
   std::atomic<bool> m_loopRunning{false};

@@ -44,7 +44,7 @@ void ShiftRow(const uint8_t* src, uint8_t* dst, int dx, bool wrap, uint8_t fill)
 
 }  // namespace
 
-struct MRwRenderer::Impl {
+struct CdgRenderer::Impl {
   mutable std::mutex mutex;  // screen memory and the state below
   ScreenBuffer buffers[2]{};
   int current = 0;
@@ -61,7 +61,7 @@ struct MRwRenderer::Impl {
   // Held while views are called; recursive so that a view may attach or
   // detach from inside its own callback.
   std::recursive_mutex viewMutex;
-  std::vector<IRendererView*> views;
+  std::vector<RendererView*> views;
 
   uint8_t* Screen() { return buffers[current].data(); }
   const uint8_t* Screen() const { return buffers[current].data(); }
@@ -80,23 +80,23 @@ struct MRwRenderer::Impl {
   }
 };
 
-MRwRenderer::MRwRenderer() : m(std::make_unique<Impl>()), m_handle(new RendererHandle(this)) {}
+CdgRenderer::CdgRenderer() : m(std::make_unique<Impl>()), m_handle(new RendererHandle(this)) {}
 
-MRwRenderer::~MRwRenderer() {
+CdgRenderer::~CdgRenderer() {
   {
     // A player's batch that is running finishes first; later ones never start.
     std::lock_guard lock(m_handle->m_mutex);
     m_handle->m_renderer = nullptr;
   }
   std::lock_guard lock(m->viewMutex);
-  const std::vector<IRendererView*> views = std::move(m->views);
+  const std::vector<RendererView*> views = std::move(m->views);
   m->views.clear();
-  for (IRendererView* view : views) view->Detached();
+  for (RendererView* view : views) view->Detached();
 }
 
 // --- instruction effects -------------------------------------------------------
 
-void MRwRenderer::MemoryPreset(int color) {
+void CdgRenderer::MemoryPreset(int color) {
   std::lock_guard lock(m->mutex);
   if (ValidColor(color)) m->preset = color;
   // The pitch padding is filled too: it is never shown, and one memset is cheapest.
@@ -104,13 +104,13 @@ void MRwRenderer::MemoryPreset(int color) {
   m->dirty = m->dirty.United(kVisibleRect);
 }
 
-void MRwRenderer::BorderPreset(int color) {
+void CdgRenderer::BorderPreset(int color) {
   std::lock_guard lock(m->mutex);
   if (ValidColor(color)) m->border = color;
   m->MarkAll();
 }
 
-void MRwRenderer::LoadColors(int first, int count, const Colorref* colors) {
+void CdgRenderer::LoadColors(int first, int count, const Colorref* colors) {
   std::lock_guard lock(m->mutex);
   for (int i = 0; i < count; ++i) {
     const int index = first + i;
@@ -119,15 +119,15 @@ void MRwRenderer::LoadColors(int first, int count, const Colorref* colors) {
   m->MarkAll();
 }
 
-void MRwRenderer::DrawTile(int row, int column, int color0, int color1, const CdgTileRows& rows) {
+void CdgRenderer::DrawTile(int row, int column, int color0, int color1, const CdgTileRows& rows) {
   TileOp(row, column, color0, color1, rows, false);
 }
 
-void MRwRenderer::XorTile(int row, int column, int color0, int color1, const CdgTileRows& rows) {
+void CdgRenderer::XorTile(int row, int column, int color0, int color1, const CdgTileRows& rows) {
   TileOp(row, column, color0, color1, rows, true);
 }
 
-void MRwRenderer::TileOp(int row, int column, int color0, int color1, const CdgTileRows& rows, bool isXor) {
+void CdgRenderer::TileOp(int row, int column, int color0, int color1, const CdgTileRows& rows, bool isXor) {
   std::lock_guard lock(m->mutex);
   if (!ValidColor(color0) || !ValidColor(color1) || row < 0 || row >= kTileRows || column < 0 ||
       column >= kTileColumns) {
@@ -147,15 +147,15 @@ void MRwRenderer::TileOp(int row, int column, int color0, int color1, const CdgT
   if (row > 0 && column > 0) m->MarkMemoryRect(ScreenRect{x0, y0, x0 + kTileWidth, y0 + kTileHeight});
 }
 
-void MRwRenderer::ScrollPreset(int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
+void CdgRenderer::ScrollPreset(int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
   Scroll(false, fillColor, hCommand, hOffset, vCommand, vOffset);
 }
 
-void MRwRenderer::ScrollCopy(int hCommand, int hOffset, int vCommand, int vOffset) {
+void CdgRenderer::ScrollCopy(int hCommand, int hOffset, int vCommand, int vOffset) {
   Scroll(true, 0, hCommand, hOffset, vCommand, vOffset);
 }
 
-void MRwRenderer::Scroll(bool copy, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
+void CdgRenderer::Scroll(bool copy, int fillColor, int hCommand, int hOffset, int vCommand, int vOffset) {
   const int dx = ShiftOf(hCommand, kTileWidth);
   const int dy = ShiftOf(vCommand, kTileHeight);
   std::lock_guard lock(m->mutex);
@@ -182,21 +182,21 @@ void MRwRenderer::Scroll(bool copy, int fillColor, int hCommand, int hOffset, in
   m->current = 1 - m->current;
 }
 
-void MRwRenderer::SetTransparentColor(int color) {
+void CdgRenderer::SetTransparentColor(int color) {
   std::lock_guard lock(m->mutex);
   if (!ValidColor(color)) return;
   m->transparent = color;
   m->transparentSet = true;
 }
 
-void MRwRenderer::Reset() {
+void CdgRenderer::Reset() {
   std::lock_guard lock(m->mutex);
   m->ResetState();
 }
 
 // --- display ---------------------------------------------------------------------
 
-void MRwRenderer::Present() {
+void CdgRenderer::Present() {
   if (m->hold) return;
   ScreenRect region;
   {
@@ -207,12 +207,12 @@ void MRwRenderer::Present() {
   if (region.IsEmpty()) return;
   std::lock_guard lock(m->viewMutex);
   // A view may detach itself or another from inside its callback.
-  const std::vector<IRendererView*> views = m->views;
-  for (IRendererView* view : views)
+  const std::vector<RendererView*> views = m->views;
+  for (RendererView* view : views)
     if (std::find(m->views.begin(), m->views.end(), view) != m->views.end()) view->ScreenChanged(region);
 }
 
-void MRwRenderer::RefreshRect(const ScreenRect& screenRect) {
+void CdgRenderer::RefreshRect(const ScreenRect& screenRect) {
   {
     std::lock_guard lock(m->mutex);
     m->MarkMemoryRect(screenRect);
@@ -220,7 +220,7 @@ void MRwRenderer::RefreshRect(const ScreenRect& screenRect) {
   Present();
 }
 
-void MRwRenderer::RefreshAll() {
+void CdgRenderer::RefreshAll() {
   {
     std::lock_guard lock(m->mutex);
     m->MarkAll();
@@ -228,17 +228,17 @@ void MRwRenderer::RefreshAll() {
   Present();
 }
 
-void MRwRenderer::SetHoldDisplay(bool hold) { m->hold = hold; }
+void CdgRenderer::SetHoldDisplay(bool hold) { m->hold = hold; }
 
-bool MRwRenderer::HoldDisplay() const { return m->hold; }
+bool CdgRenderer::HoldDisplay() const { return m->hold; }
 
-void MRwRenderer::AttachView(IRendererView* view) {
+void CdgRenderer::AttachView(RendererView* view) {
   if (!view) return;
   std::lock_guard lock(m->viewMutex);
   if (std::find(m->views.begin(), m->views.end(), view) == m->views.end()) m->views.push_back(view);
 }
 
-void MRwRenderer::DetachView(IRendererView* view) {
+void CdgRenderer::DetachView(RendererView* view) {
   // Taking the view mutex waits for a Present that is calling views right now.
   std::lock_guard lock(m->viewMutex);
   const auto it = std::find(m->views.begin(), m->views.end(), view);
@@ -248,7 +248,7 @@ void MRwRenderer::DetachView(IRendererView* view) {
 
 // --- previews --------------------------------------------------------------------------
 
-void MRwRenderer::CopyPixels(const ScreenRect& area, const uint8_t* pixels, int pitch, int transparentIndex) {
+void CdgRenderer::CopyPixels(const ScreenRect& area, const uint8_t* pixels, int pitch, int transparentIndex) {
   const int left = std::max(area.left, 0), right = std::min(area.right, kScreenWidth);
   const int top = std::max(area.top, 0), bottom = std::min(area.bottom, kScreenHeight);
   if (!pixels || left >= right || top >= bottom) return;
@@ -269,7 +269,7 @@ void MRwRenderer::CopyPixels(const ScreenRect& area, const uint8_t* pixels, int 
 
 // --- reading -------------------------------------------------------------------------
 
-ScreenFrame MRwRenderer::Frame() const {
+ScreenFrame CdgRenderer::Frame() const {
   ScreenFrame frame;
   frame.indices.resize(static_cast<size_t>(kScreenWidth) * kScreenHeight);
   std::lock_guard lock(m->mutex);
@@ -285,59 +285,59 @@ ScreenFrame MRwRenderer::Frame() const {
   return frame;
 }
 
-std::vector<uint8_t> MRwRenderer::ScreenSnapshot() const {
+std::vector<uint8_t> CdgRenderer::ScreenSnapshot() const {
   std::lock_guard lock(m->mutex);
   return std::vector<uint8_t>(m->Screen(), m->Screen() + kScreenBytes);
 }
 
-uint8_t MRwRenderer::PixelAt(int x, int y) const {
+uint8_t CdgRenderer::PixelAt(int x, int y) const {
   if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight) return 0;
   std::lock_guard lock(m->mutex);
   return m->Screen()[y * kScreenPitch + x];
 }
 
-std::array<Colorref, kColorCount> MRwRenderer::ColorTable() const {
+std::array<Colorref, kColorCount> CdgRenderer::ColorTable() const {
   std::lock_guard lock(m->mutex);
   return m->colors;
 }
 
-Colorref MRwRenderer::ColorAt(int index) const {
+Colorref CdgRenderer::ColorAt(int index) const {
   if (!ValidColor(index)) return 0;
   std::lock_guard lock(m->mutex);
   return m->colors[index];
 }
 
-int MRwRenderer::PresetColor() const {
+int CdgRenderer::PresetColor() const {
   std::lock_guard lock(m->mutex);
   return m->preset;
 }
 
-int MRwRenderer::BorderColor() const {
+int CdgRenderer::BorderColor() const {
   std::lock_guard lock(m->mutex);
   return m->border;
 }
 
-int MRwRenderer::HOffset() const {
+int CdgRenderer::HOffset() const {
   std::lock_guard lock(m->mutex);
   return m->h;
 }
 
-int MRwRenderer::VOffset() const {
+int CdgRenderer::VOffset() const {
   std::lock_guard lock(m->mutex);
   return m->v;
 }
 
-bool MRwRenderer::TransparentColorSet() const {
+bool CdgRenderer::TransparentColorSet() const {
   std::lock_guard lock(m->mutex);
   return m->transparentSet;
 }
 
-int MRwRenderer::TransparentColor() const {
+int CdgRenderer::TransparentColor() const {
   std::lock_guard lock(m->mutex);
   return m->transparent;
 }
 
-std::vector<uint8_t> MRwRenderer::VisibleIndices() const {
+std::vector<uint8_t> CdgRenderer::VisibleIndices() const {
   std::vector<uint8_t> out(kDrawWidth * kDrawHeight);
   std::lock_guard lock(m->mutex);
   const uint8_t* src = m->Screen() + (kVisibleTop + m->v) * kScreenPitch + kVisibleLeft + m->h;
@@ -345,7 +345,7 @@ std::vector<uint8_t> MRwRenderer::VisibleIndices() const {
   return out;
 }
 
-std::vector<Colorref> MRwRenderer::DisplayColors() const {
+std::vector<Colorref> CdgRenderer::DisplayColors() const {
   const ScreenFrame frame = Frame();
   std::vector<Colorref> out(frame.indices.size());
   std::transform(frame.indices.begin(), frame.indices.end(), out.begin(), [&](uint8_t i) { return frame.colors[i]; });

@@ -1,8 +1,8 @@
 #pragma once
-// MRwRenderer: the CD+G screen in memory (two 300 x 216 buffers of colour
+// CdgRenderer: the CD+G screen in memory (two 300 x 216 buffers of colour
 // indices, row pitch 304), the colour table, and the effect of each graphics
 // instruction. The renderer draws nothing itself: each effect marks the
-// region it changed, and Present() tells the attached views (IRendererView)
+// region it changed, and Present() tells the attached views (RendererView)
 // once what changed since the last Present; they paint from Frame().
 //
 // Threads: one thread may feed instructions while others read the screen.
@@ -23,7 +23,7 @@
 
 namespace lf {
 
-class MRwRenderer;
+class CdgRenderer;
 
 // A renderer that its owner may destroy while another thread uses it: Use()
 // runs `fn` with the renderer alive, or not at all once it is gone. The
@@ -43,18 +43,18 @@ class RendererHandle {
   }
 
  private:
-  friend class MRwRenderer;
-  explicit RendererHandle(MRwRenderer* renderer) : m_renderer(renderer) {}
+  friend class CdgRenderer;
+  explicit RendererHandle(CdgRenderer* renderer) : m_renderer(renderer) {}
   std::mutex m_mutex;
-  MRwRenderer* m_renderer;
+  CdgRenderer* m_renderer;
 };
 
-class MRwRenderer : public IPreviewTarget {
+class CdgRenderer : public PreviewTarget {
  public:
-  MRwRenderer();
-  ~MRwRenderer() override;  // tells every view it is Detached; waits for RendererHandle users
-  MRwRenderer(const MRwRenderer&) = delete;
-  MRwRenderer& operator=(const MRwRenderer&) = delete;
+  CdgRenderer();
+  ~CdgRenderer() override;  // tells every view it is Detached; waits for RendererHandle users
+  CdgRenderer(const CdgRenderer&) = delete;
+  CdgRenderer& operator=(const CdgRenderer&) = delete;
 
   // --- instruction effects (shown at the next Present) ------------------------
   void MemoryPreset(int color) override;
@@ -84,13 +84,13 @@ class MRwRenderer : public IPreviewTarget {
   // packets and then present.
   void SetHoldDisplay(bool hold);
   bool HoldDisplay() const;
-  void AttachView(IRendererView* view);
+  void AttachView(RendererView* view);
   // After it returns no callback to `view` runs or will run (unless called
   // from inside that view's own callback, which then finishes normally).
-  void DetachView(IRendererView* view);
+  void DetachView(RendererView* view);
   std::shared_ptr<RendererHandle> Handle() const { return m_handle; }
 
-  // --- previews (IPreviewTarget) ---------------------------------------------
+  // --- previews (PreviewTarget) ---------------------------------------------
   void CopyPixels(const ScreenRect& area, const uint8_t* pixels, int pitch, int transparentIndex) override;
   void ShowChanges() override { Present(); }
 

@@ -8,9 +8,9 @@
 
 namespace lf {
 
-size_t DecodeStreamPrefix(MRwRenderer& renderer, const uint8_t* stream, size_t size, size_t slotEnd) {
+size_t DecodeStreamPrefix(CdgRenderer& renderer, const uint8_t* stream, size_t size, size_t slotEnd) {
   const size_t slots = std::min(slotEnd, stream ? size / kPacketSize : 0);
-  MCdgDecoder decoder;
+  CdgDecoder decoder;
   decoder.DecodeSlots(stream, size, 0, slots, renderer);
   renderer.RefreshAll();
   return slots;

@@ -6,11 +6,11 @@
 
 namespace lf {
 
-class MRwRenderer;
+class CdgRenderer;
 
 // Decodes slots 0 .. min(slotEnd, stream slots) - 1 into `renderer`.
 // Returns the number of slots decoded.
-size_t DecodeStreamPrefix(MRwRenderer& renderer, const uint8_t* stream, size_t size, size_t slotEnd);
+size_t DecodeStreamPrefix(CdgRenderer& renderer, const uint8_t* stream, size_t size, size_t slotEnd);
 
 // The slot count that a position in seconds stands for: floor(300 x seconds),
 // 0 for negative or not-a-number values.

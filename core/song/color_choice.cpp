@@ -4,10 +4,10 @@
 
 namespace lf {
 
-int ColorEntryOf(const MSongSettings& song, int32_t kind, ColorRole role, int line) {
+int ColorEntryOf(const Song& song, int32_t kind, ColorRole role, int line) {
   switch (role) {
     case ColorRole::Text: {
-      const IMAGE_STRUCT* page = song.PageByKind(kind);
+      const PageRecord* page = song.PageByKind(kind);
       if (kind == LyricsPage || !page) return ColorIndexSinger1;
       const int index = PageLineStyle(*page, line).color;
       return index >= 0 && index < kColorCount ? index : ColorIndexSinger1;
@@ -32,13 +32,13 @@ int ColorEntryOf(const MSongSettings& song, int32_t kind, ColorRole role, int li
   return ColorIndexSinger1;
 }
 
-Colorref CurrentColorOf(const MSongSettings& song, int32_t kind, ColorRole role, int line) {
-  const IMAGE_STRUCT* page = song.PageByKind(kind);
+Colorref CurrentColorOf(const Song& song, int32_t kind, ColorRole role, int line) {
+  const PageRecord* page = song.PageByKind(kind);
   return page ? page->m_picture.PaletteColor(ColorEntryOf(song, kind, role, line)) : 0;
 }
 
-void ApplyColorChoice(MSongSettings& song, int32_t kind, ColorRole role, Colorref color, int line) {
-  IMAGE_STRUCT* page = song.PageByKind(kind);
+void ApplyColorChoice(Song& song, int32_t kind, ColorRole role, Colorref color, int line) {
+  PageRecord* page = song.PageByKind(kind);
   if (!page) return;
   const int entry = ColorEntryOf(song, kind, role, line);
   page->m_picture.SetPaletteColor(entry, color & 0xFFFFFF);

@@ -11,12 +11,12 @@ enum class ColorRole { Text, Background, Border, Outline, Singer1, Singer2, Both
 
 // The palette entry the button of `role` shows and writes; `line` (from 1)
 // is the title or credits line whose "Text:" colour is meant.
-int ColorEntryOf(const MSongSettings& song, int32_t kind, ColorRole role, int line = 1);
+int ColorEntryOf(const Song& song, int32_t kind, ColorRole role, int line = 1);
 
 // The colour the button shows now (0x00BBGGRR).
-Colorref CurrentColorOf(const MSongSettings& song, int32_t kind, ColorRole role, int line = 1);
+Colorref CurrentColorOf(const Song& song, int32_t kind, ColorRole role, int line = 1);
 
 // A confirmed choice of `color` (0x00BBGGRR) on the page of `kind`.
-void ApplyColorChoice(MSongSettings& song, int32_t kind, ColorRole role, Colorref color, int line = 1);
+void ApplyColorChoice(Song& song, int32_t kind, ColorRole role, Colorref color, int line = 1);
 
 }  // namespace lf

@@ -43,14 +43,14 @@ std::span<const ColorSetting> ColorSettingsOf(int32_t pageKind) {
   }
 }
 
-void ApplyStoredColors(IMAGE_STRUCT& page) {
+void ApplyStoredColors(PageRecord& page) {
   for (const ColorSetting& c : ColorSettingsOf(page.m_kind)) {
     const int value = AppSettings().Int("Settings", c.key, static_cast<int>(c.fallback));
     page.m_picture.SetPaletteColor(c.index, static_cast<Colorref>(value) & 0xFFFFFF);
   }
 }
 
-void SaveColorsAsDefault(const IMAGE_STRUCT& page) {
+void SaveColorsAsDefault(const PageRecord& page) {
   for (const ColorSetting& c : ColorSettingsOf(page.m_kind))
     AppSettings().SetInt("Settings", c.key, static_cast<int>(page.m_picture.PaletteColor(c.index)));
 }

@@ -27,10 +27,10 @@ std::span<const ColorSetting> ColorSettingsOf(int32_t pageKind);
 std::span<const ColorSetting> AllColorSettings();
 
 // Fills the page's palette entries from the stored colours of its kind.
-void ApplyStoredColors(IMAGE_STRUCT& page);
+void ApplyStoredColors(PageRecord& page);
 
 // Writes the page's palette entries as the stored defaults of its kind.
-void SaveColorsAsDefault(const IMAGE_STRUCT& page);
+void SaveColorsAsDefault(const PageRecord& page);
 
 // A colour as the CD+G palette shows it: 4 bits a component (value / 17 x 17).
 Colorref RoundToCdgColor(Colorref color);

@@ -10,13 +10,13 @@
 
 namespace lf {
 
-class MKaraokeLine {
+class KaraokeLine {
  public:
-  virtual ~MKaraokeLine() = default;
+  virtual ~KaraokeLine() = default;
 
   bool HasWords() const { return !m_words.empty(); }
-  MKaraokeWord* FirstWord() const { return m_words.empty() ? nullptr : m_words.front(); }
-  MKaraokeWord* LastWord() const { return m_words.empty() ? nullptr : m_words.back(); }
+  KaraokeWord* FirstWord() const { return m_words.empty() ? nullptr : m_words.front(); }
+  KaraokeWord* LastWord() const { return m_words.empty() ? nullptr : m_words.back(); }
 
   int32_t m_page = 0;
   std::string m_text;  // without its leading marker
@@ -24,7 +24,7 @@ class MKaraokeLine {
   SampleTime m_startTime = 0;  // drawn (set by the compiler)
   SampleTime m_endTime = 0;    // erased (set by the compiler)
   int32_t m_lineInPage = 0;
-  std::vector<MKaraokeWord*> m_words;
+  std::vector<KaraokeWord*> m_words;
   bool m_placed = false;   // a word of the line was placed
   bool m_newPage = false;  // a '^' line came before it
   bool m_singer2 = false;  // began with '&' in duet mode

@@ -53,7 +53,7 @@ void NormalizeLyricText(std::string& text) {
   text.erase(0, first);
 }
 
-void SplitLineIntoWords(MKaraokeLine& line, KaraokeLineList& list, bool convertMarkers) {
+void SplitLineIntoWords(KaraokeLine& line, KaraokeLineList& list, bool convertMarkers) {
   std::string& text = line.m_text;
   if (text.empty()) return;
   size_t s = 0;
@@ -62,14 +62,14 @@ void SplitLineIntoWords(MKaraokeLine& line, KaraokeLineList& list, bool convertM
     // Separators are ASCII, so a byte search never lands inside a UTF-8 sequence.
     const size_t sep = text.find_first_of(" *", s);
     const size_t k = (sep == std::string::npos ? text.size() : sep) - s;
-    MKaraokeWord& word = list.AddWord(line);
+    KaraokeWord& word = list.AddWord(line);
     word.m_firstChar = static_cast<int32_t>(s);
     word.m_lastChar = static_cast<int32_t>(s + k) - 1;
-    if (joins) word.m_flags |= MKaraokeWord::kJoinsPrevious;
+    if (joins) word.m_flags |= KaraokeWord::kJoinsPrevious;
     joins = false;
     if (convertMarkers) std::replace(text.begin() + s, text.begin() + s + k, '_', ' ');
     if (s + k < text.size() && text[s + k] == '*') {
-      word.m_flags |= MKaraokeWord::kSyllableBreak;
+      word.m_flags |= KaraokeWord::kSyllableBreak;
       joins = true;
       if (convertMarkers) {
         text.erase(s + k, 1);
@@ -105,7 +105,7 @@ KaraokeLineList LayoutKaraokeLines(const std::string& rawText, const KaraokeLine
     int color = options.defaultColorIndex;
     if (oldLine != old.lines.end()) color = (*oldLine++)->m_colorIndex;
 
-    MKaraokeLine& line = fresh.AddLine();
+    KaraokeLine& line = fresh.AddLine();
     line.m_text = std::move(piece);
     line.m_page = page;
     line.m_lineInPage = row;
@@ -146,8 +146,8 @@ void CarryOverWordTimes(const KaraokeLineList& old, KaraokeLineList& fresh) {
   SampleTime last = 0;
   const size_t pairs = std::min(old.lines.size(), fresh.lines.size());
   for (size_t i = 0; i < pairs; ++i) {
-    const MKaraokeLine& from = *old.lines[i];
-    MKaraokeLine& to = *fresh.lines[i];
+    const KaraokeLine& from = *old.lines[i];
+    KaraokeLine& to = *fresh.lines[i];
     to.m_placed = from.m_placed;
     size_t w = 0;
     for (; w < from.m_words.size() && w < to.m_words.size(); ++w) {

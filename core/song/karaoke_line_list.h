@@ -11,18 +11,18 @@
 namespace lf {
 
 struct KaraokeLineList {
-  std::vector<std::unique_ptr<MKaraokeLine>> lines;
-  std::vector<std::unique_ptr<MKaraokeWord>> words;
+  std::vector<std::unique_ptr<KaraokeLine>> lines;
+  std::vector<std::unique_ptr<KaraokeWord>> words;
 
   // Deletes all words, then all lines.
   void Clear() {
     words.clear();
     lines.clear();
   }
-  MKaraokeLine& AddLine() { return *lines.emplace_back(std::make_unique<MKaraokeLine>()); }
+  KaraokeLine& AddLine() { return *lines.emplace_back(std::make_unique<KaraokeLine>()); }
   // A new word appended to `line` and to the word list.
-  MKaraokeWord& AddWord(MKaraokeLine& line) {
-    auto& word = *words.emplace_back(std::make_unique<MKaraokeWord>());
+  KaraokeWord& AddWord(KaraokeLine& line) {
+    auto& word = *words.emplace_back(std::make_unique<KaraokeWord>());
     word.m_line = &line;
     line.m_words.push_back(&word);
     return word;
@@ -49,7 +49,7 @@ KaraokeLineList LayoutKaraokeLines(const std::string& rawText, const KaraokeLine
 
 // Splits one line's text into words, appending them to `list`; converting
 // removes each '*' and turns each '_' into a space in the line's text.
-void SplitLineIntoWords(MKaraokeLine& line, KaraokeLineList& list, bool convertMarkers);
+void SplitLineIntoWords(KaraokeLine& line, KaraokeLineList& list, bool convertMarkers);
 
 // Gives the words of `fresh` the times of `old` by position (and each line the
 // old line's placed flag); extra words of a line take the last time seen.

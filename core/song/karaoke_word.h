@@ -6,7 +6,7 @@
 
 namespace lf {
 
-class MKaraokeLine;
+class KaraokeLine;
 
 struct WordRect {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -14,7 +14,7 @@ struct WordRect {
   bool operator==(const WordRect&) const = default;
 };
 
-class MKaraokeWord {
+class KaraokeWord {
  public:
   enum Flags : uint32_t {
     kSelected = 1,       // highlighted on a timing screen
@@ -22,7 +22,7 @@ class MKaraokeWord {
     kJoinsPrevious = 4,  // continues the previous word without a space
   };
 
-  virtual ~MKaraokeWord() = default;
+  virtual ~KaraokeWord() = default;
 
   bool IsSelected() const { return m_flags & kSelected; }
   bool IsPlaced() const { return m_startTime != 0; }
@@ -33,8 +33,8 @@ class MKaraokeWord {
   int32_t m_lastChar = -1;     // inclusive
   SampleTime m_startTime = 0;  // 0: not placed
   SampleTime m_endTime = 0;
-  MKaraokeLine* m_line = nullptr;  // the line whose list holds this word
-  WordRect m_rect;                 // drawing-bitmap pixels, from CalcWordRectangles
+  KaraokeLine* m_line = nullptr;  // the line whose list holds this word
+  WordRect m_rect;                // drawing-bitmap pixels, from CalcWordRectangles
   uint32_t m_flags = 0;
 };
 

@@ -4,36 +4,36 @@
 
 namespace lf {
 
-LinesPerPageChoices LinesPerPageChoicesFor(const MSongSettings& song) {
-  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+LinesPerPageChoices LinesPerPageChoicesFor(const Song& song) {
+  const PageRecord* lyrics = song.PageByKind(LyricsPage);
   const bool wholeScreen = !lyrics || lyrics->m_lyricsArea == 0;
   return {song.IsDuet() ? 3 : 2, wholeScreen ? 6 : 3};
 }
 
-int EraseWhenMaximum(const MSongSettings& song, bool sheetOpening) {
+int EraseWhenMaximum(const Song& song, bool sheetOpening) {
   const int spare = sheetOpening || !song.IsDuet() ? 2 : 3;
   return std::max(song.LinesPerPage() - spare, 0);
 }
 
-int ChooseEraseWhen(MSongSettings& song, int count, bool sheetOpening) {
+int ChooseEraseWhen(Song& song, int count, bool sheetOpening) {
   const int stored = std::clamp(count, 0, EraseWhenMaximum(song, sheetOpening));
   song.SetEraseFromBottom(stored);
   return stored;
 }
 
-void RebuildLinesPerPage(MSongSettings& song) {
+void RebuildLinesPerPage(Song& song) {
   const LinesPerPageChoices choices = LinesPerPageChoicesFor(song);
   song.SetLinesPerPage(std::clamp(song.LinesPerPage(), choices.minimum, choices.maximum));
   ChooseEraseWhen(song, song.EraseFromBottom());
 }
 
-void ChooseLinesPerPage(MSongSettings& song, int position) {
+void ChooseLinesPerPage(Song& song, int position) {
   const LinesPerPageChoices choices = LinesPerPageChoicesFor(song);
   song.SetLinesPerPage(choices.minimum + std::clamp(position, 0, choices.Count() - 1));
   ChooseEraseWhen(song, song.EraseFromBottom());
 }
 
-void ChooseSingerMode(MSongSettings& song, int singerMode) {
+void ChooseSingerMode(Song& song, int singerMode) {
   song.Settings().singerMode = singerMode > 1 ? 2 : 1;
   RebuildLinesPerPage(song);
 }

@@ -14,25 +14,25 @@ struct LinesPerPageChoices {
   int PositionOf(int lines) const { return lines - minimum; }
 };
 
-LinesPerPageChoices LinesPerPageChoicesFor(const MSongSettings& song);
+LinesPerPageChoices LinesPerPageChoicesFor(const Song& song);
 
 // The list is rebuilt (the sheet opens, Solo/Duet, a lyrics picture loaded or
 // removed): the song's lines per page is clamped into the choices and stored,
 // and the erase-from-bottom count clamped to what the new count allows.
-void RebuildLinesPerPage(MSongSettings& song);
+void RebuildLinesPerPage(Song& song);
 
 // The entry at `position` is chosen: lines per page = minimum + position,
 // and the erase-from-bottom count is clamped to the new list.
-void ChooseLinesPerPage(MSongSettings& song, int position);
+void ChooseLinesPerPage(Song& song, int position);
 
 // Highest "Erase when" entry: lines per page - 2 (solo) or - 3 (duet). When
 // the sheet opens the list runs to lines per page - 2 in either mode.
-int EraseWhenMaximum(const MSongSettings& song, bool sheetOpening = false);
+int EraseWhenMaximum(const Song& song, bool sheetOpening = false);
 
 // Stores `count` clamped into 0 ... EraseWhenMaximum; returns what was stored.
-int ChooseEraseWhen(MSongSettings& song, int count, bool sheetOpening = false);
+int ChooseEraseWhen(Song& song, int count, bool sheetOpening = false);
 
 // "Solo" (1) or "Duet" (2); rebuilds the lines list.
-void ChooseSingerMode(MSongSettings& song, int singerMode);
+void ChooseSingerMode(Song& song, int singerMode);
 
 }  // namespace lf

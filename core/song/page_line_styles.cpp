@@ -23,31 +23,31 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 // Every line's style, line 1's being the page style.
-std::vector<MLineStyle> AllStyles(const IMAGE_STRUCT& page) {
-  std::vector<MLineStyle> styles{PageLineStyle(page, 1)};
-  for (const MLineStyle& extra : page.m_extraLines.Lines()) styles.push_back(extra);
+std::vector<LineStyle> AllStyles(const PageRecord& page) {
+  std::vector<LineStyle> styles{PageLineStyle(page, 1)};
+  for (const LineStyle& extra : page.m_extraLines.Lines()) styles.push_back(extra);
   return styles;
 }
 
 // The highest colour index from 10 down to 0 that no line style uses.
-int FreeColorIndex(const std::vector<MLineStyle>& styles) {
+int FreeColorIndex(const std::vector<LineStyle>& styles) {
   for (int index = ColorIndexDuet; index >= 0; --index)
-    if (std::none_of(styles.begin() + 1, styles.end(), [index](const MLineStyle& s) { return s.color == index; }))
+    if (std::none_of(styles.begin() + 1, styles.end(), [index](const LineStyle& s) { return s.color == index; }))
       return index;
   return 0;
 }
 
 // A copy of `source`'s style for a new line, with a colour index of its own
 // showing the same colour.
-MLineStyle NewLineStyle(IMAGE_STRUCT& page, const std::vector<MLineStyle>& styles, const MLineStyle& source) {
-  MLineStyle style = source;
+LineStyle NewLineStyle(PageRecord& page, const std::vector<LineStyle>& styles, const LineStyle& source) {
+  LineStyle style = source;
   style.color = FreeColorIndex(styles);
   page.m_picture.SetPaletteColor(style.color, page.m_picture.PaletteColor(source.color));
   return style;
 }
 
-void StoreStyles(IMAGE_STRUCT& page, const std::vector<MLineStyle>& styles) {
-  const MLineStyle& first = styles.front();
+void StoreStyles(PageRecord& page, const std::vector<LineStyle>& styles) {
+  const LineStyle& first = styles.front();
   page.m_style.SetFaceName(first.faceName);
   page.m_style.m_height = first.height;
   page.m_style.m_flags = first.flags;
@@ -66,29 +66,29 @@ int PageTextLineAt(std::string_view text, size_t position) {
   return PageTextLineCount(text.substr(0, std::min(position, text.size())));
 }
 
-MLineStyle PageLineStyle(const IMAGE_STRUCT& page, int line) {
+LineStyle PageLineStyle(const PageRecord& page, int line) {
   if (line <= 1)
     return {page.m_style.m_color, page.m_style.m_height, page.m_style.m_flags, page.m_style.FaceName(),
             page.m_style.m_hAlign};
   return page.m_extraLines.At(line - 2);
 }
 
-void SetPageLineStyle(IMAGE_STRUCT& page, int line, const MLineStyle& style) {
-  std::vector<MLineStyle> styles = AllStyles(page);
+void SetPageLineStyle(PageRecord& page, int line, const LineStyle& style) {
+  std::vector<LineStyle> styles = AllStyles(page);
   if (line < 1 || line > static_cast<int>(styles.size())) return;
   styles[line - 1] = style;
   if (line == 1) styles[0].color = page.m_style.m_color;
   StoreStyles(page, styles);
 }
 
-bool ApplyPageTextChange(IMAGE_STRUCT& page, std::string_view newText) {
+bool ApplyPageTextChange(PageRecord& page, std::string_view newText) {
   if (PageTextLineCount(newText) > kMaxPageTextLines) return false;
   const std::string oldText = page.m_pageText;
   page.m_pageText = std::string(newText);
   if (page.m_hasPicture) return true;
 
   const std::vector<std::string_view> before = SplitLines(oldText), after = SplitLines(newText);
-  std::vector<MLineStyle> styles = AllStyles(page);
+  std::vector<LineStyle> styles = AllStyles(page);
   // A record with too few styles for its text gives the missing lines the last one's.
   while (styles.size() < before.size()) styles.push_back(NewLineStyle(page, styles, styles.back()));
   styles.resize(before.size());
@@ -108,12 +108,12 @@ bool ApplyPageTextChange(IMAGE_STRUCT& page, std::string_view newText) {
       // A line put before line 1 takes the page style; old line 1 moves down
       // with a copy of it, so the page style's colour index stays on line 1.
       const size_t at = std::max<size_t>(same + k, 1);
-      const MLineStyle above = styles[at - 1];
+      const LineStyle above = styles[at - 1];
       styles.insert(styles.begin() + static_cast<long>(at), NewLineStyle(page, styles, above));
     }
   } else {
     const bool firstGoes = kept == 0;
-    const MLineStyle pageStyle = styles.front();
+    const LineStyle pageStyle = styles.front();
     styles.erase(styles.begin() + static_cast<long>(kept),
                  styles.begin() + static_cast<long>(kept + oldBlock - newBlock));
     if (firstGoes) {

@@ -20,12 +20,12 @@ int PageTextLineAt(std::string_view text, size_t position);
 // lines: a new line copies the style of the line above it with a colour
 // index of its own, a removed line's style goes, and when line 1 goes the
 // next line's style becomes the page style.
-bool ApplyPageTextChange(IMAGE_STRUCT& page, std::string_view newText);
+bool ApplyPageTextChange(PageRecord& page, std::string_view newText);
 
 // Style of line `line` (from 1): the page style for line 1.
-MLineStyle PageLineStyle(const IMAGE_STRUCT& page, int line);
+LineStyle PageLineStyle(const PageRecord& page, int line);
 // Stores the style of line `line`; an unknown line is ignored. Line 1's
 // colour index stays the page's.
-void SetPageLineStyle(IMAGE_STRUCT& page, int line, const MLineStyle& style);
+void SetPageLineStyle(PageRecord& page, int line, const LineStyle& style);
 
 }  // namespace lf

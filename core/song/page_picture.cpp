@@ -9,18 +9,18 @@ namespace {
 int FirstKeptEntry(int32_t kind) { return kind == LyricsPage ? ColorIndexFixed : ColorIndexSinger2; }
 }  // namespace
 
-std::optional<MBitmap> DecodePagePicture(const std::string& path, std::string* error) {
-  MBitmap picture;
+std::optional<Bitmap> DecodePagePicture(const std::string& path, std::string* error) {
+  Bitmap picture;
   if (!picture.Load(path, error)) return std::nullopt;
   return picture;
 }
 
-bool PictureNeedsLineStyleWarning(const IMAGE_STRUCT& page) {
+bool PictureNeedsLineStyleWarning(const PageRecord& page) {
   return page.m_kind != LyricsPage && !page.m_extraLines.IsEmpty();
 }
 
-void ApplyPagePicture(MSongSettings& song, int32_t kind, const MBitmap& picture) {
-  IMAGE_STRUCT* page = song.PageByKind(kind);
+void ApplyPagePicture(Song& song, int32_t kind, const Bitmap& picture) {
+  PageRecord* page = song.PageByKind(kind);
   if (!page) return;
   const auto kept = page->m_picture.PaletteColors();
   page->m_picture = picture;
@@ -33,8 +33,8 @@ void ApplyPagePicture(MSongSettings& song, int32_t kind, const MBitmap& picture)
   }
 }
 
-void RemovePagePicture(MSongSettings& song, int32_t kind) {
-  IMAGE_STRUCT* page = song.PageByKind(kind);
+void RemovePagePicture(Song& song, int32_t kind) {
+  PageRecord* page = song.PageByKind(kind);
   if (!page) return;
   // Emptying the picture must not lose the text colours in its palette.
   const auto kept = page->m_picture.PaletteColors();
@@ -47,7 +47,7 @@ void RemovePagePicture(MSongSettings& song, int32_t kind) {
   page->m_borderColor = ColorIndexBorder;
   page->m_style.m_color = ColorIndexSinger1;
   page->m_style.m_outlineColor = ColorIndexOutline;
-  page->m_duetColors = MTextTypeVer5{};
+  page->m_duetColors = TextTypeVer5{};
   RebuildLinesPerPage(song);
 }
 

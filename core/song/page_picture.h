@@ -20,20 +20,20 @@ inline constexpr const char* kPictureFilePatterns = "*.bmp;*.jpg;*.gif;*.tif;*.p
 
 // The picture of `path`, shrunk to fit the screen; nullopt when it cannot be
 // read (`error` then says why). Touches no song: safe on any thread.
-std::optional<MBitmap> DecodePagePicture(const std::string& path, std::string* error = nullptr);
+std::optional<Bitmap> DecodePagePicture(const std::string& path, std::string* error = nullptr);
 
 // A title or credits page with extra line styles asks before a picture
 // replaces them.
-bool PictureNeedsLineStyleWarning(const IMAGE_STRUCT& page);
+bool PictureNeedsLineStyleWarning(const PageRecord& page);
 
 // Gives the page of `kind` the picture: entries 9-15 of its palette keep
 // their colours (the picture's own take 0-8), and on the lyrics page entry
 // 8 too, so fixed lines keep theirs. The lyrics page's lyrics area becomes
 // the lower half, and the lines list is rebuilt.
-void ApplyPagePicture(MSongSettings& song, int32_t kind, const MBitmap& picture);
+void ApplyPagePicture(Song& song, int32_t kind, const Bitmap& picture);
 
 // Takes the picture away. The lyrics page gets back the whole screen and
 // its standard colour indices, and the lines list is rebuilt.
-void RemovePagePicture(MSongSettings& song, int32_t kind);
+void RemovePagePicture(Song& song, int32_t kind);
 
 }  // namespace lf

@@ -55,7 +55,7 @@ int32_t MapIndex(const std::vector<int32_t>& offsets, int32_t index) {
 
 class ProjectLoader {
  public:
-  ProjectLoader(MSongSettings& song, BinaryReader& in, int32_t version, std::string path)
+  ProjectLoader(Song& song, BinaryReader& in, int32_t version, std::string path)
       : m_song(song), m_in(in), m_version(version), m_path(std::move(path)) {}
 
   bool LoadBody();
@@ -63,12 +63,12 @@ class ProjectLoader {
  private:
   bool LoadTexts();
   bool LoadPage();
-  bool LoadExtraLineStyles(IMAGE_STRUCT& page);
+  bool LoadExtraLineStyles(PageRecord& page);
   bool LoadLine();
   // A count from the file, never more items than the rest of the file can hold.
   bool ReadCount(int32_t& count, size_t minimumItemSize);
 
-  MSongSettings& m_song;
+  Song& m_song;
   BinaryReader& m_in;
   const int32_t m_version;
   const std::string m_path;  // the project file, beside which moved music is looked for
@@ -111,7 +111,7 @@ bool ProjectLoader::LoadTexts() {
   return true;
 }
 
-bool ProjectLoader::LoadExtraLineStyles(IMAGE_STRUCT& page) {
+bool ProjectLoader::LoadExtraLineStyles(PageRecord& page) {
   int32_t count;
   if (!ReadCount(count, kExtraStyleMinimum)) return false;
   for (int32_t i = 0; i < count; ++i) {
@@ -126,11 +126,11 @@ bool ProjectLoader::LoadExtraLineStyles(IMAGE_STRUCT& page) {
 }
 
 bool ProjectLoader::LoadPage() {
-  IMAGE_STRUCT page;
+  PageRecord page;
   std::vector<uint8_t> block(kPageBlockSize);
   if (!m_in.Read(block.data(), block.size()) || !page.ReadPageBlock(block.data(), block.size())) return false;
   page.m_style.SetFaceName(ToUtf8(page.m_style.FaceName()));
-  page.m_duetColors = MTextTypeVer5{};
+  page.m_duetColors = TextTypeVer5{};
   if (m_version == 500 && !m_in.Skip(kOldPageExtraSize)) return false;
   page.m_extraLines.Clear();
   if (m_version >= 600 && !LoadExtraLineStyles(page)) return false;
@@ -144,7 +144,7 @@ bool ProjectLoader::LoadPage() {
 
 bool ProjectLoader::LoadLine() {
   KaraokeLineList& list = m_song.LineList();
-  MKaraokeLine& line = list.AddLine();
+  KaraokeLine& line = list.AddLine();
   uint8_t placed, newPage;
   if (!m_in.ReadInt32(line.m_page) || !m_in.ReadInt32(line.m_startTime) || !m_in.ReadInt32(line.m_endTime) ||
       !m_in.ReadInt32(line.m_lineInPage) || !m_in.ReadUInt8(placed) || !m_in.ReadUInt8(newPage))
@@ -173,7 +173,7 @@ bool ProjectLoader::LoadLine() {
   for (int32_t i = 0; i < count; ++i) {
     uint8_t record[kWordRecordSize];
     if (!m_in.Read(record, sizeof record)) return false;
-    MKaraokeWord& word = list.AddWord(line);
+    KaraokeWord& word = list.AddWord(line);
     word.m_firstChar = Get32(record, 0);
     word.m_lastChar = Get32(record, 4);
     word.m_startTime = Get32(record, 8);
@@ -208,7 +208,7 @@ bool ProjectLoader::LoadBody() {
 
 // --- saving -------------------------------------------------------------------
 
-void WritePage(BinaryWriter& out, const IMAGE_STRUCT& page) {
+void WritePage(BinaryWriter& out, const PageRecord& page) {
   std::vector<uint8_t> block(kPageBlockSize);
   page.WritePageBlock(block.data());
   out.Write(block.data(), block.size());
@@ -225,7 +225,7 @@ void WritePage(BinaryWriter& out, const IMAGE_STRUCT& page) {
   out.WriteString(page.m_pageText);
 }
 
-void WriteLine(BinaryWriter& out, const MKaraokeLine& line) {
+void WriteLine(BinaryWriter& out, const KaraokeLine& line) {
   out.WriteInt32(line.m_page);
   out.WriteInt32(line.m_startTime);
   out.WriteInt32(line.m_endTime);
@@ -237,7 +237,7 @@ void WriteLine(BinaryWriter& out, const MKaraokeLine& line) {
   out.WriteUInt8(line.m_fixed ? 1 : 0);
   out.WriteString(line.m_text);
   out.WriteInt32(static_cast<int32_t>(line.m_words.size()));
-  for (const MKaraokeWord* word : line.m_words) {
+  for (const KaraokeWord* word : line.m_words) {
     uint8_t record[kWordRecordSize] = {};
     Put32(record, 0, word->m_firstChar);
     Put32(record, 4, word->m_lastChar);
@@ -252,7 +252,7 @@ void WriteLine(BinaryWriter& out, const MKaraokeLine& line) {
   }
 }
 
-void WriteSong(BinaryWriter& out, const MSongSettings& song) {
+void WriteSong(BinaryWriter& out, const Song& song) {
   uint8_t block[kSettingsBlockSize];
   EncodeSettingsBlock(song.Settings(), block);
   out.Write(block, sizeof block);
@@ -308,7 +308,7 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& b) {
 
 // --- files --------------------------------------------------------------------
 
-bool WriteProjectFile(const MSongSettings& song, const std::string& path) {
+bool WriteProjectFile(const Song& song, const std::string& path) {
   if (path.empty()) return false;
   StagedOutput staged(path);
   BinaryWriter out(staged.TempPath());
@@ -317,7 +317,7 @@ bool WriteProjectFile(const MSongSettings& song, const std::string& path) {
   return out.Close() && staged.Commit();
 }
 
-Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
+Outcome ReadProjectFile(Song& song, const std::string& path) {
   auto refuse = [&path](Reason reason, const char* text) {
     return Outcome::Failure(reason, text, kCaption, MessageIcon::Exclamation, path);
   };
@@ -354,15 +354,15 @@ Outcome ReadProjectFile(MSongSettings& song, const std::string& path) {
   }
 }
 
-// --- MSongSettings ----------------------------------------------------------------
+// --- Song ----------------------------------------------------------------
 
-bool MSongSettings::SaveProject() {
+bool Song::SaveProject() {
   if (!WriteProjectFile(*this, m_projectPath)) return false;
   SetModified(false);
   return true;
 }
 
-Outcome MSongSettings::LoadProject() {
+Outcome Song::LoadProject() {
   m_observers.Hold();  // one notice per kind of change, after the whole file
   Outcome outcome = ReadProjectFile(*this, m_projectPath);
   if (outcome) {

@@ -1,7 +1,7 @@
 #pragma once
 // The project file (.lfp): a flat little-endian record of the song. It begins
 // with the 52-byte settings block, whose first field is the version; versions
-// 400 to 601 are read, 601 is written. MSongSettings::LoadProject and
+// 400 to 601 are read, 601 is written. Song::LoadProject and
 // SaveProject are built on the functions here.
 #include <cstddef>
 #include <cstdint>
@@ -13,12 +13,12 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 inline constexpr int32_t kOldestProjectVersion = 400;
 inline constexpr size_t kSettingsBlockSize = 52;
-inline constexpr size_t kPageBlockSize = IMAGE_STRUCT::kPageBlockSize;  // 249172
-inline constexpr size_t kOldPageExtraSize = 16;                         // version 500 only
+inline constexpr size_t kPageBlockSize = PageRecord::kPageBlockSize;  // 249172
+inline constexpr size_t kOldPageExtraSize = 16;                       // version 500 only
 
 inline constexpr const char* kProjectCannotOpen = "Cannot open the project file.";
 inline constexpr const char* kProjectCorrupted = "The project file has been corrupted.";
@@ -33,9 +33,9 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& block);
 
 // Writes the song to `path` through a temporary file beside it, so that a
 // failed write leaves any previous file whole. False when it cannot be written.
-bool WriteProjectFile(const MSongSettings& song, const std::string& path);
+bool WriteProjectFile(const Song& song, const std::string& path);
 // Reads `path` into the song. A failure carries the message to show (none for
 // a file that ends early) and leaves the song for the caller to reset.
-Outcome ReadProjectFile(MSongSettings& song, const std::string& path);
+Outcome ReadProjectFile(Song& song, const std::string& path);
 
 }  // namespace lf

@@ -15,21 +15,21 @@ std::string SampleText(const char* format, int number) {
 }
 
 // Colour table, border and background, as a lyrics page starts.
-int PrepareLyricsScreen(MRwGenerator& generator, const IMAGE_STRUCT& lyrics, int offset) {
-  const auto colors = MSongSettings::PageColors(lyrics);
+int PrepareLyricsScreen(CdgGenerator& generator, const PageRecord& lyrics, int offset) {
+  const auto colors = Song::PageColors(lyrics);
   int advance = generator.LoadColorTable(colors.data(), offset);
   advance += generator.ClearScreen(lyrics.m_backgroundColor, offset + advance);
   advance += generator.SetBorder(lyrics.m_borderColor, offset + advance);
   return advance;
 }
 
-int DrawSampleRows(const MSongSettings& song, MRwGenerator& generator, const IMAGE_STRUCT& lyrics, int offset) {
+int DrawSampleRows(const Song& song, CdgGenerator& generator, const PageRecord& lyrics, int offset) {
   int advance = 0;
   int row = 0;
   for (const PreviewRow& sample : LyricsPreviewRows(song)) {
     int band, bands;
     song.LyricsRow(row++, band, bands);
-    MTextType style = lyrics.m_style;
+    TextType style = lyrics.m_style;
     style.m_color = sample.colorIndex;
     advance += generator.DrawText(bands, band, sample.text, style, lyrics.m_backgroundColor, offset + advance);
     if (sample.swept && !sample.text.empty())
@@ -41,12 +41,12 @@ int DrawSampleRows(const MSongSettings& song, MRwGenerator& generator, const IMA
 }
 
 // The lyrics picture over its share of the screen, with the draw transition.
-int DrawLyricsPicture(MRwGenerator& generator, IMAGE_STRUCT& lyrics, int offset) {
+int DrawLyricsPicture(CdgGenerator& generator, PageRecord& lyrics, int offset) {
   if (!lyrics.m_hasPicture) return 0;
   int advance = 0;
   generator.SetScreenPercent(lyrics.m_lyricsArea);
   if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
-    const auto colors = MSongSettings::PageColors(lyrics);
+    const auto colors = Song::PageColors(lyrics);
     advance = generator.DrawImage(bitmap.get(), lyrics.m_placement, lyrics.m_drawTransition, colors.data(),
                                   lyrics.m_backgroundColor, offset);
   }
@@ -56,9 +56,9 @@ int DrawLyricsPicture(MRwGenerator& generator, IMAGE_STRUCT& lyrics, int offset)
 
 }  // namespace
 
-std::vector<PreviewRow> LyricsPreviewRows(const MSongSettings& song) {
-  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
-  const MTextTypeVer5 duet = lyrics ? lyrics->m_duetColors : MTextTypeVer5{};
+std::vector<PreviewRow> LyricsPreviewRows(const Song& song) {
+  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  const TextTypeVer5 duet = lyrics ? lyrics->m_duetColors : TextTypeVer5{};
   const int singer1 = lyrics ? lyrics->m_style.m_color : ColorIndexSinger1;
   const bool isDuet = song.IsDuet();
   std::vector<PreviewRow> rows;
@@ -74,34 +74,34 @@ std::vector<PreviewRow> LyricsPreviewRows(const MSongSettings& song) {
   return rows;
 }
 
-void DrawLyricsPreview(const MSongSettings& song, MRwRenderer& renderer) {
-  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+void DrawLyricsPreview(const Song& song, CdgRenderer& renderer) {
+  const PageRecord* lyrics = song.PageByKind(LyricsPage);
   if (!lyrics) return;
-  MRwGenerator generator(&renderer);
-  IMAGE_STRUCT page = *lyrics;  // the picture's bitmap is cached in the record
+  CdgGenerator generator(&renderer);
+  PageRecord page = *lyrics;  // the picture's bitmap is cached in the record
   PrepareLyricsScreen(generator, page, 0);
   DrawSampleRows(song, generator, page, 0);
   DrawLyricsPicture(generator, page, 0);
   renderer.RefreshAll();
 }
 
-void DrawPagePreview(const MSongSettings& song, int32_t kind, MRwRenderer& renderer) {
-  const IMAGE_STRUCT* source = song.PageByKind(kind);
+void DrawPagePreview(const Song& song, int32_t kind, CdgRenderer& renderer) {
+  const PageRecord* source = song.PageByKind(kind);
   if (!source) return;
-  MRwGenerator generator(&renderer);
-  IMAGE_STRUCT page = *source;
+  CdgGenerator generator(&renderer);
+  PageRecord page = *source;
   generator.DrawPage(page, false, 0);
   renderer.RefreshAll();
 }
 
-PreviewStream PagePreviewStream(const MSongSettings& song, int32_t kind) {
+PreviewStream PagePreviewStream(const Song& song, int32_t kind) {
   PreviewStream stream;
-  const IMAGE_STRUCT* source = song.PageByKind(kind);
+  const PageRecord* source = song.PageByKind(kind);
   if (!source) return stream;
   stream.bytes.assign(static_cast<size_t>(kPreviewStreamSeconds) * kStreamBytesPerSecond, 0);
-  MRwGenerator generator(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
+  CdgGenerator generator(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
   generator.SetPlayerSampleRate(song.SampleRate());
-  IMAGE_STRUCT page = *source;
+  PageRecord page = *source;
   int offset = 0;
   if (kind == LyricsPage) {
     offset += PrepareLyricsScreen(generator, page, offset);

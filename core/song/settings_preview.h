@@ -11,7 +11,7 @@
 
 namespace lf {
 
-class MRwRenderer;
+class CdgRenderer;
 
 struct PreviewRow {
   std::string text;
@@ -20,13 +20,13 @@ struct PreviewRow {
 };
 
 // The sample rows of the lyrics preview, one per line of a page.
-std::vector<PreviewRow> LyricsPreviewRows(const MSongSettings& song);
+std::vector<PreviewRow> LyricsPreviewRows(const Song& song);
 
 // Draws the lyrics page's sample rows (and its picture) on `renderer`.
-void DrawLyricsPreview(const MSongSettings& song, MRwRenderer& renderer);
+void DrawLyricsPreview(const Song& song, CdgRenderer& renderer);
 
 // Draws the title or credits page of `kind` as shown once drawn.
-void DrawPagePreview(const MSongSettings& song, int32_t kind, MRwRenderer& renderer);
+void DrawPagePreview(const Song& song, int32_t kind, CdgRenderer& renderer);
 
 // Room the preview streams have: 360 seconds of packets.
 inline constexpr int kPreviewStreamSeconds = 360;
@@ -38,6 +38,6 @@ struct PreviewStream {
 
 // What "Preview" plays: the title page with its erase, the credits page
 // without, or the lyrics page's picture transition over the sample rows.
-PreviewStream PagePreviewStream(const MSongSettings& song, int32_t kind);
+PreviewStream PagePreviewStream(const Song& song, int32_t kind);
 
 }  // namespace lf

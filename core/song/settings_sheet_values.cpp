@@ -48,7 +48,7 @@ std::string HoldText(int hundredths) {
   return text;
 }
 
-int StepSweepAdvance(MSongSettings& song, int steps) {
+int StepSweepAdvance(Song& song, int steps) {
   int& advance = song.Settings().sweepAdvance;
   const long long moved = static_cast<long long>(advance) + static_cast<long long>(steps) * kSweepAdvanceStep;
   advance = static_cast<int>(std::clamp<long long>(moved, kSweepAdvanceMinimum, 0));
@@ -59,9 +59,9 @@ std::string SweepAdvanceText(int advance) { return HoldText(std::abs(advance)); 
 
 int ClampDuetHold(int hundredths) { return std::clamp(hundredths, kDuetHoldMinimum, kDuetHoldMaximum); }
 
-void SaveDuetDialog(MSongSettings& song, const std::string (&labels)[3], int holdHundredths) {
+void SaveDuetDialog(Song& song, const std::string (&labels)[3], int holdHundredths) {
   for (int k = 0; k < 3; ++k) song.SetDuetLabel(k, labels[k]);
-  MSongSettings::SetDuetDisplayDuration(ClampDuetHold(holdHundredths));
+  Song::SetDuetDisplayDuration(ClampDuetHold(holdHundredths));
 }
 
 }  // namespace lf

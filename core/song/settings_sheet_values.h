@@ -28,7 +28,7 @@ inline constexpr int kSweepAdvanceStep = 5;  // hundredths per up-down step
 inline constexpr int kSweepAdvanceMinimum = -500;
 // Moves the song's advance sweep by `steps` steps (negative: earlier), kept
 // within -500 ... 0; returns the new value.
-int StepSweepAdvance(MSongSettings& song, int steps);
+int StepSweepAdvance(Song& song, int steps);
 // The advance as shown: its absolute value in seconds with two decimals.
 std::string SweepAdvanceText(int advance);
 
@@ -41,6 +41,6 @@ int ClampDuetHold(int hundredths);
 // The duet dialog's Save: the three labels into the song, the hold into the
 // stored settings. Both bypass the sheet's working copy, so a Cancel of the
 // sheet keeps them.
-void SaveDuetDialog(MSongSettings& song, const std::string (&labels)[3], int holdHundredths);
+void SaveDuetDialog(Song& song, const std::string (&labels)[3], int holdHundredths);
 
 }  // namespace lf

@@ -12,7 +12,7 @@ namespace {
 
 // A song without music gets room for every word plus the same spare time a
 // music-sized buffer has (kRwMemorySpareSeconds).
-uint32_t LyricsOnlyBufferSize(const MSongSettings& song) {
+uint32_t LyricsOnlyBufferSize(const Song& song) {
   int64_t lastEnd = 0;
   for (int i = 0; i < song.WordCount(); ++i) lastEnd = std::max<int64_t>(lastEnd, song.Word(i)->m_endTime);
   const int64_t packets = PacketSlotAt(lastEnd, song.SampleRate()) + int64_t(kRwMemorySpareSeconds) * kPacketsPerSecond;
@@ -26,7 +26,7 @@ uint32_t SongBuild::UsedBytes() const {
   return std::min<uint32_t>(result.endOffset, static_cast<uint32_t>(stream->size()));
 }
 
-Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& context, MusicState& state) {
+Outcome PrepareSongMusic(Song& song, const MusicPreparationContext& context, MusicState& state) {
   if (Outcome prepared = PrepareMusic(song.MusicPath(), state, context); !prepared) return prepared;
   song.SetWorkingMusicPath(state.workingFilePath, state.workingIsMusic);
   song.AllocateRwMemory(true);
@@ -35,12 +35,12 @@ Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& con
   return Outcome::Success();
 }
 
-SongBuild CompileSongStream(MSongSettings& song, IProgress* progress, const CompileOptions& options) {
+SongBuild CompileSongStream(Song& song, ProgressSink* progress, const CompileOptions& options) {
   song.GenerateKaraokeLineList(true, true);
   return CompileLaidOutSong(song, progress, options);
 }
 
-SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress, const CompileOptions& options) {
+SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOptions& options) {
   const bool withMusic = !song.WorkingMusicPath().empty();
   if (withMusic && song.RwMemorySize() == 0) song.AllocateRwMemory(song.MusicLengthAtLoad() == 0);
   if (withMusic && song.RwMemorySize() == 0)
@@ -69,7 +69,7 @@ SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress, const Com
   return build;
 }
 
-SongBuild BuildSong(MSongSettings& song, const MusicPreparationContext& context, IProgress* progress,
+SongBuild BuildSong(Song& song, const MusicPreparationContext& context, ProgressSink* progress,
                     const CompileOptions& options) {
   MusicState music;
   if (!song.MusicPath().empty()) {

@@ -19,7 +19,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 struct SongBuild : Outcome {
   CompileResult result;  // lead-in and end offset
@@ -36,21 +36,21 @@ struct SongBuild : Outcome {
 // working music and sizes the output buffer from it. Fails with the music
 // error text, or quietly (BadInput, `detail` naming the file) when the working
 // copy cannot be measured.
-Outcome PrepareSongMusic(MSongSettings& song, const MusicPreparationContext& context, MusicState& state);
+Outcome PrepareSongMusic(Song& song, const MusicPreparationContext& context, MusicState& state);
 
 // Lays out the lines and compiles the whole song. With a working music the
 // stream has the size of the song's output buffer (after any lengthening);
 // without music it is sized to the lyrics. `progress` is told 0 to 100 and
 // asked for cancel between packets: a cancelled build hands back no stream
 // and leaves the song's times, lengths, buffer and working music as they were.
-SongBuild CompileSongStream(MSongSettings& song, IProgress* progress = nullptr, const CompileOptions& options = {});
+SongBuild CompileSongStream(Song& song, ProgressSink* progress = nullptr, const CompileOptions& options = {});
 
 // The same compilation of the lines as they are laid out now, for a timing
 // session that holds word indexes across its plays.
-SongBuild CompileLaidOutSong(MSongSettings& song, IProgress* progress = nullptr, const CompileOptions& options = {});
+SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress = nullptr, const CompileOptions& options = {});
 
 // Both steps: music preparation when the song has music, then the compilation.
-SongBuild BuildSong(MSongSettings& song, const MusicPreparationContext& context, IProgress* progress = nullptr,
+SongBuild BuildSong(Song& song, const MusicPreparationContext& context, ProgressSink* progress = nullptr,
                     const CompileOptions& options = {});
 
 }  // namespace lf

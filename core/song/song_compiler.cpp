@@ -33,11 +33,10 @@ int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
 // The song's values a compilation writes, kept so an aborted one can put them back.
 class CompiledTimes {
  public:
-  explicit CompiledTimes(MSongSettings& song)
-      : m_song(song), m_intro(song.IntroLength()), m_credits(song.CreditsLength()) {
+  explicit CompiledTimes(Song& song) : m_song(song), m_intro(song.IntroLength()), m_credits(song.CreditsLength()) {
     for (const auto& line : song.Lines()) {
       m_lines.push_back({line->m_startTime, line->m_endTime});
-      for (const MKaraokeWord* word : line->m_words) m_words.push_back({word->m_startTime, word->m_endTime});
+      for (const KaraokeWord* word : line->m_words) m_words.push_back({word->m_startTime, word->m_endTime});
     }
   }
   void Restore() const {
@@ -45,7 +44,7 @@ class CompiledTimes {
     for (const auto& line : m_song.Lines()) {
       line->m_startTime = m_lines[l].first;
       line->m_endTime = m_lines[l++].second;
-      for (MKaraokeWord* word : line->m_words) {
+      for (KaraokeWord* word : line->m_words) {
         word->m_startTime = m_words[w].first;
         word->m_endTime = m_words[w++].second;
       }
@@ -55,7 +54,7 @@ class CompiledTimes {
   }
 
  private:
-  MSongSettings& m_song;
+  Song& m_song;
   int32_t m_intro;
   uint32_t m_credits;
   std::vector<std::pair<SampleTime, SampleTime>> m_lines, m_words;
@@ -69,7 +68,7 @@ struct RowPlacement {
 
 class SongCompiler {
  public:
-  SongCompiler(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime, const CompileOptions& options)
+  SongCompiler(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime, const CompileOptions& options)
       : m_song(song),
         m_generator(buffer, static_cast<int32_t>(std::min<uint32_t>(size, INT32_MAX))),
         m_fromTime(fromTime),
@@ -93,22 +92,22 @@ class SongCompiler {
   }
   int64_t SampleTimeAt(int64_t offset) const { return SampleFrameAtOffset(offset, m_rate); }
 
-  int ColorPass(const IMAGE_STRUCT& page, int offset);
-  int ColorPassesUntilTenthSecond(const IMAGE_STRUCT& page, int offset);
+  int ColorPass(const PageRecord& page, int offset);
+  int ColorPassesUntilTenthSecond(const PageRecord& page, int offset);
   void DrawTitle();
-  void DrawDuetIntroduction(const IMAGE_STRUCT& lyrics);
+  void DrawDuetIntroduction(const PageRecord& lyrics);
   void ScanPlacedWords();
   void ComputeLeadIn();
   void BuildHiliteEnd();
   void BuildEraseTimes();
   void SetLineTimes();
-  void WriteSweeps(const IMAGE_STRUCT& lyrics);
-  void WriteDrawsAndErases(const IMAGE_STRUCT& lyrics);
-  void DrawLyricsPicture(IMAGE_STRUCT& lyrics);
+  void WriteSweeps(const PageRecord& lyrics);
+  void WriteDrawsAndErases(const PageRecord& lyrics);
+  void DrawLyricsPicture(PageRecord& lyrics);
   void DrawCredits();
   void FitMusicLength();
 
-  RowPlacement RowOf(const MKaraokeLine& line) const;
+  RowPlacement RowOf(const KaraokeLine& line) const;
   size_t TableIndex(int page, int row) const { return static_cast<size_t>(page) * m_linesPerPage + row; }
   bool InTable(int page, int row) const { return page >= 0 && page < m_pageCount && row >= 0 && row < m_linesPerPage; }
 
@@ -116,8 +115,8 @@ class SongCompiler {
     if (m_progress) m_progress(percent);
   }
 
-  MSongSettings& m_song;
-  MRwGenerator m_generator;
+  Song& m_song;
+  CdgGenerator m_generator;
   const SampleTime m_fromTime;
   const int m_rate;
   const int m_hundredth;
@@ -138,8 +137,8 @@ class SongCompiler {
   std::vector<int32_t> m_eraseTimes;
 };
 
-int SongCompiler::ColorPass(const IMAGE_STRUCT& page, int offset) {
-  const auto colors = MSongSettings::PageColors(page);
+int SongCompiler::ColorPass(const PageRecord& page, int offset) {
+  const auto colors = Song::PageColors(page);
   int advance = m_generator.LoadColorTable(colors.data(), offset);
   advance += m_generator.SetBorder(page.m_borderColor, offset + advance);
   advance += m_generator.ClearScreen(page.m_backgroundColor, offset + advance);
@@ -147,7 +146,7 @@ int SongCompiler::ColorPass(const IMAGE_STRUCT& page, int offset) {
 }
 
 // At least two passes, and as many as it takes to fill a tenth of a second.
-int SongCompiler::ColorPassesUntilTenthSecond(const IMAGE_STRUCT& page, int offset) {
+int SongCompiler::ColorPassesUntilTenthSecond(const PageRecord& page, int offset) {
   const int64_t tenth = StreamOffsetAt(int64_t{m_hundredth} * 10, m_rate);
   int passes = 0;
   int e = offset;
@@ -161,7 +160,7 @@ int SongCompiler::ColorPassesUntilTenthSecond(const IMAGE_STRUCT& page, int offs
 }
 
 void SongCompiler::DrawTitle() {
-  IMAGE_STRUCT* title = m_song.PageByKind(TitlePage);
+  PageRecord* title = m_song.PageByKind(TitlePage);
   if (title && title->m_enabled) {
     m_e += ColorPassesUntilTenthSecond(*title, 0);
     m_e += m_generator.DrawPage(*title, true, m_e);
@@ -170,10 +169,10 @@ void SongCompiler::DrawTitle() {
   m_song.SetIntroLength(static_cast<int32_t>(SampleTimeAt(m_e)));
 }
 
-void SongCompiler::DrawDuetIntroduction(const IMAGE_STRUCT& lyrics) {
+void SongCompiler::DrawDuetIntroduction(const PageRecord& lyrics) {
   static constexpr int kLabelColors[3] = {ColorIndexSinger1, ColorIndexSinger2, ColorIndexDuet};
-  const int64_t duration = MSongSettings::DuetDisplayDuration();
-  MTextType style = lyrics.m_style;
+  const int64_t duration = Song::DuetDisplayDuration();
+  TextType style = lyrics.m_style;
   style.m_hAlign = kAlignCenter;
   int o = m_e;
   int row = 1;
@@ -196,7 +195,7 @@ void SongCompiler::ScanPlacedWords() {
   bool any = false;
   for (const auto& line : m_song.Lines()) {
     if (!line->m_placed) continue;
-    for (const MKaraokeWord* word : line->m_words) {
+    for (const KaraokeWord* word : line->m_words) {
       if (word->m_startTime == 0 || word->m_endTime == 0) continue;
       if (!any) {
         m_firstStart = word->m_startTime;
@@ -240,10 +239,10 @@ void SongCompiler::BuildHiliteEnd() {
   m_hiliteEnd.assign(entries, 0);
 
   for (size_t i = 0; i < lines.size(); ++i) {
-    MKaraokeLine& line = *lines[i];
+    KaraokeLine& line = *lines[i];
     if (!line.HasWords()) continue;
-    MKaraokeWord& last = *line.LastWord();
-    const MKaraokeLine* next = i + 1 < lines.size() ? lines[i + 1].get() : nullptr;
+    KaraokeWord& last = *line.LastWord();
+    const KaraokeLine* next = i + 1 < lines.size() ? lines[i + 1].get() : nullptr;
     // A line replaced on the next page by a line sung soon after must leave
     // room for the swap: its last word is cut short to make the gap.
     if (next && next->HasWords() && next->m_page != line.m_page && next->m_lineInPage == line.m_lineInPage) {
@@ -306,15 +305,15 @@ void SongCompiler::SetLineTimes() {
   }
 }
 
-RowPlacement SongCompiler::RowOf(const MKaraokeLine& line) const {
+RowPlacement SongCompiler::RowOf(const KaraokeLine& line) const {
   RowPlacement placement{};
   m_song.LyricsRow(line.m_lineInPage, placement.row, placement.rows);
   return placement;
 }
 
-void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
+void SongCompiler::WriteSweeps(const PageRecord& lyrics) {
   const auto& settings = m_song.Settings();
-  MTextType style = lyrics.m_style;
+  TextType style = lyrics.m_style;
   const auto& lines = m_song.Lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const auto& line = lines[i];
@@ -324,7 +323,7 @@ void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
     if (line->m_fixed || !line->HasWords() || !line->m_placed) continue;
     style.m_color = m_song.LineColor(*line);
     const RowPlacement place = RowOf(*line);
-    for (const MKaraokeWord* word : line->m_words) {
+    for (const KaraokeWord* word : line->m_words) {
       // A word without a time has nothing to sweep (its line is drawn later).
       if (word->m_startTime == 0 || word->m_startTime < m_fromTime) continue;
       const int start = OffsetOf(word->m_startTime);
@@ -338,8 +337,8 @@ void SongCompiler::WriteSweeps(const IMAGE_STRUCT& lyrics) {
 
 // Row by row, the line leaving a row is erased before the next page's line
 // of that row is drawn, so the erase takes the earlier slots.
-void SongCompiler::WriteDrawsAndErases(const IMAGE_STRUCT& lyrics) {
-  MTextType style = lyrics.m_style;
+void SongCompiler::WriteDrawsAndErases(const PageRecord& lyrics) {
+  TextType style = lyrics.m_style;
   const auto& lines = m_song.Lines();
   for (int page = -1; page <= m_lastPage; ++page) {
     for (int row = 0; row < m_linesPerPage; ++row) {
@@ -361,11 +360,11 @@ void SongCompiler::WriteDrawsAndErases(const IMAGE_STRUCT& lyrics) {
   }
 }
 
-void SongCompiler::DrawLyricsPicture(IMAGE_STRUCT& lyrics) {
+void SongCompiler::DrawLyricsPicture(PageRecord& lyrics) {
   if (!lyrics.m_hasPicture) return;
   m_generator.SetScreenPercent(lyrics.m_lyricsArea);
   if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
-    const auto colors = MSongSettings::PageColors(lyrics);
+    const auto colors = Song::PageColors(lyrics);
     m_generator.DrawImage(bitmap.get(), lyrics.m_placement, lyrics.m_drawTransition, colors.data(),
                           lyrics.m_backgroundColor, m_lyricsStart);
   }
@@ -374,7 +373,7 @@ void SongCompiler::DrawLyricsPicture(IMAGE_STRUCT& lyrics) {
 
 void SongCompiler::DrawCredits() {
   const int creditsStart = m_e;
-  IMAGE_STRUCT* credits = m_song.PageByKind(CreditsPage);
+  PageRecord* credits = m_song.PageByKind(CreditsPage);
   if (credits && credits->m_enabled) {
     m_e += ColorPassesUntilTenthSecond(*credits, m_e);
     m_e += m_generator.DrawPage(*credits, false, m_e);
@@ -399,7 +398,7 @@ CompileResult SongCompiler::Run() {
   m_song.SetCreditsLength(0);
   DrawTitle();
 
-  IMAGE_STRUCT* lyrics = m_song.PageByKind(LyricsPage);
+  PageRecord* lyrics = m_song.PageByKind(LyricsPage);
   if (m_song.LineCount() > 0 && lyrics) {
     m_e += ColorPassesUntilTenthSecond(*lyrics, m_e);
     m_lyricsStart = m_e;
@@ -439,17 +438,17 @@ CompileResult SongCompiler::Run() {
 
 }  // namespace
 
-CompileResult CompileSong(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
+CompileResult CompileSong(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
                           const CompileOptions& options) {
   SongCompiler compiler(song, buffer, size, fromTime, options);
   return compiler.Run();
 }
 
-CompileResult CompileWholeSong(MSongSettings& song, const CompileOptions& options) {
+CompileResult CompileWholeSong(Song& song, const CompileOptions& options) {
   return CompileSong(song, song.RwMemory(), song.RwMemorySize(), kCompileEverything, options);
 }
 
-int32_t MSongSettings::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime) {
+int32_t Song::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime) {
   const CompileResult result = CompileSong(*this, buffer, size, fromTime);
   endOffset = result.endOffset;
   return result.leadIn;

@@ -10,7 +10,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 struct CompileOptions {
   // Fixes the order of Block Dissolve transitions (reproducible streams).
@@ -34,10 +34,10 @@ struct CompileResult {
 // when the credits run past the music). An aborted one puts the times and
 // lengths back and leaves the music alone.
 // Throws std::length_error when the timing tables cannot be sized.
-CompileResult CompileSong(MSongSettings& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
+CompileResult CompileSong(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
                           const CompileOptions& options = {});
 
 // Compiles the whole song into its own output buffer.
-CompileResult CompileWholeSong(MSongSettings& song, const CompileOptions& options = {});
+CompileResult CompileWholeSong(Song& song, const CompileOptions& options = {});
 
 }  // namespace lf

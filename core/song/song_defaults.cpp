@@ -7,8 +7,8 @@ namespace lf {
 namespace {
 
 // The record every page of a new project starts from (the title page's).
-IMAGE_STRUCT BasePage() {
-  IMAGE_STRUCT page;
+PageRecord BasePage() {
+  PageRecord page;
   page.m_kind = TitlePage;
   page.m_reserved0 = 0;
   page.m_pageText.clear();
@@ -26,15 +26,15 @@ IMAGE_STRUCT BasePage() {
   page.m_style.m_hAlign = kAlignCenter;
   page.m_style.m_vAlign = kAlignVCenter;
   page.m_style.m_outlineColor = ColorIndexOutline;
-  page.m_duetColors = MTextTypeVer5{};
+  page.m_duetColors = TextTypeVer5{};
   page.m_extraLines.Clear();
   return page;
 }
 
 }  // namespace
 
-IMAGE_STRUCT MSongSettings::DefaultPage(int32_t kind) {
-  IMAGE_STRUCT page = BasePage();
+PageRecord Song::DefaultPage(int32_t kind) {
+  PageRecord page = BasePage();
   page.m_picture.SetPaletteColor(ColorIndexSweep, kDefaultSweepColor);
   // Any kind but title and credits gets the lyrics page.
   page.m_kind = kind == TitlePage || kind == CreditsPage ? kind : LyricsPage;
@@ -46,7 +46,7 @@ IMAGE_STRUCT MSongSettings::DefaultPage(int32_t kind) {
   return page;
 }
 
-void MSongSettings::ResetSongDefaults() {
+void Song::ResetSongDefaults() {
   m_settings = SongSettingsBlock{};
   m_fixedColorIndex = ColorIndexFixed;
   m_musicPath.clear();
@@ -59,7 +59,7 @@ void MSongSettings::ResetSongDefaults() {
   SetModified(false);
 }
 
-void MSongSettings::AddMissingPages() {
+void Song::AddMissingPages() {
   for (int32_t kind : {TitlePage, CreditsPage, LyricsPage})
     if (!PageByKind(kind)) AddPage(DefaultPage(kind));
 }

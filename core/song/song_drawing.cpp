@@ -6,9 +6,9 @@
 
 namespace lf {
 
-void MSongSettings::LyricsRow(int lineInPage, int& row, int& rows) const {
+void Song::LyricsRow(int lineInPage, int& row, int& rows) const {
   const int n = m_settings.linesPerPage;
-  const IMAGE_STRUCT* lyrics = PageByKind(LyricsPage);
+  const PageRecord* lyrics = PageByKind(LyricsPage);
   const int area = lyrics ? lyrics->m_lyricsArea : 0;
   switch (area) {
     case 0:
@@ -26,22 +26,22 @@ void MSongSettings::LyricsRow(int lineInPage, int& row, int& rows) const {
   }
 }
 
-int MSongSettings::LineColor(const MKaraokeLine& line) const {
+int Song::LineColor(const KaraokeLine& line) const {
   if (line.m_fixed) return m_fixedColorIndex;
   return IsDuet() ? line.m_colorIndex : ColorIndexSinger1;
 }
 
-void MSongSettings::CalcWordRectangles() {
-  const IMAGE_STRUCT* lyrics = PageByKind(LyricsPage);
+void Song::CalcWordRectangles() {
+  const PageRecord* lyrics = PageByKind(LyricsPage);
   if (!lyrics) return;
-  MRwRenderer offscreen;
-  MRwGenerator generator(&offscreen);
+  CdgRenderer offscreen;
+  CdgGenerator generator(&offscreen);
   for (const auto& line : m_lines.lines) {
     int row, rows;
     LyricsRow(line->m_lineInPage, row, rows);
     const int sweepColor = LineColor(*line);
-    for (MKaraokeWord* word : line->m_words) {
-      MTextType style = lyrics->m_style;
+    for (KaraokeWord* word : line->m_words) {
+      TextType style = lyrics->m_style;
       TextRect rect;
       generator.SweepText(rows, row, line->m_text, word->m_firstChar, word->m_lastChar, style,
                           lyrics->m_backgroundColor, sweepColor, m_settings.sweepMode == 1, 0, 0, &rect);
@@ -53,8 +53,8 @@ void MSongSettings::CalcWordRectangles() {
 namespace {
 
 // Loads the lyrics colours, sets the border and clears the preview screen.
-void PrepareScreen(MRwGenerator& generator, const IMAGE_STRUCT& lyrics) {
-  const auto colors = MSongSettings::PageColors(lyrics);
+void PrepareScreen(CdgGenerator& generator, const PageRecord& lyrics) {
+  const auto colors = Song::PageColors(lyrics);
   generator.LoadColorTable(colors.data(), 0);
   generator.SetBorder(lyrics.m_borderColor, 0);
   generator.ClearScreen(lyrics.m_backgroundColor, 0);
@@ -63,22 +63,22 @@ void PrepareScreen(MRwGenerator& generator, const IMAGE_STRUCT& lyrics) {
 }  // namespace
 
 template <typename Pick>
-static void DrawLines(const MSongSettings& song, MRwRenderer& renderer, Pick&& pick) {
-  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+static void DrawLines(const Song& song, CdgRenderer& renderer, Pick&& pick) {
+  const PageRecord* lyrics = song.PageByKind(LyricsPage);
   if (!lyrics) return;
-  MRwGenerator generator(&renderer);
+  CdgGenerator generator(&renderer);
   PrepareScreen(generator, *lyrics);
   for (const auto& line : song.Lines()) {
     if (!pick(*line)) continue;
     int row, rows;
     song.LyricsRow(line->m_lineInPage, row, rows);
     const int color = song.LineColor(*line);
-    MTextType style = lyrics->m_style;  // the page's own style stays as it is
+    TextType style = lyrics->m_style;  // the page's own style stays as it is
     style.m_color = color;
     generator.DrawText(rows, row, line->m_text, style, lyrics->m_backgroundColor, 0);
-    for (const MKaraokeWord* word : line->m_words) {
+    for (const KaraokeWord* word : line->m_words) {
       if (!word->IsSelected()) continue;
-      MTextType underlined = style;
+      TextType underlined = style;
       underlined.m_flags |= kTextUnderline;
       generator.SweepText(rows, row, line->m_text, word->m_firstChar, word->m_lastChar, underlined,
                           lyrics->m_backgroundColor, color, false, 0, 0, nullptr);
@@ -87,12 +87,12 @@ static void DrawLines(const MSongSettings& song, MRwRenderer& renderer, Pick&& p
   renderer.RefreshAll();
 }
 
-void MSongSettings::DrawPage(MRwRenderer& renderer, int page) const {
-  DrawLines(*this, renderer, [page](const MKaraokeLine& line) { return line.m_page == page; });
+void Song::DrawPage(CdgRenderer& renderer, int page) const {
+  DrawLines(*this, renderer, [page](const KaraokeLine& line) { return line.m_page == page; });
 }
 
-void MSongSettings::DrawLinesAtTime(MRwRenderer& renderer, SampleTime t) const {
-  DrawLines(*this, renderer, [t](const MKaraokeLine& line) { return line.m_startTime < t && t < line.m_endTime; });
+void Song::DrawLinesAtTime(CdgRenderer& renderer, SampleTime t) const {
+  DrawLines(*this, renderer, [t](const KaraokeLine& line) { return line.m_startTime < t && t < line.m_endTime; });
 }
 
 }  // namespace lf

@@ -52,7 +52,7 @@ bool RewriteResized(const std::string& music, uint32_t bytes) {
 
 }  // namespace
 
-bool MSongSettings::MeasureWorkingMusic(bool remember) {
+bool Song::MeasureWorkingMusic(bool remember) {
   if (m_workingMusicPath.empty()) return false;
   WavInFile wav(m_workingMusicPath);
   // Music preparation refuses such files; a working file changed behind its back is no music either.
@@ -69,7 +69,7 @@ bool MSongSettings::MeasureWorkingMusic(bool remember) {
 
 // Whole sectors of packets for the music (at 44,100 Hz stereo, four packets
 // every 2,352 bytes), at any rate and width, and the spare time.
-size_t MSongSettings::RwMemoryBytesForMusic() const {
+size_t Song::RwMemoryBytesForMusic() const {
   const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
   const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
   const uint64_t size =
@@ -77,12 +77,12 @@ size_t MSongSettings::RwMemoryBytesForMusic() const {
   return static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX));
 }
 
-void MSongSettings::AllocateRwMemory(bool remember) {
+void Song::AllocateRwMemory(bool remember) {
   m_rwMemory.Clear();
   if (MeasureWorkingMusic(remember)) m_rwMemory.Assign(RwMemoryBytesForMusic());
 }
 
-bool MSongSettings::LengthenMusic(uint32_t bytes) {
+bool Song::LengthenMusic(uint32_t bytes) {
   if (m_workingMusicPath.empty()) return false;
   if (m_workingMusicReadOnly) {
     // Whole samples, as a resized file would hold.

@@ -22,35 +22,35 @@ T* At(const std::vector<std::unique_ptr<T>>& list, int index) {
 
 }  // namespace
 
-MSongSettings::MSongSettings(std::string projectPath) : m_projectPath(std::move(projectPath)) {}
+Song::Song(std::string projectPath) : m_projectPath(std::move(projectPath)) {}
 
-MSongSettings::~MSongSettings() = default;
+Song::~Song() = default;
 
-void MSongSettings::SetModified(bool modified) {
+void Song::SetModified(bool modified) {
   if (m_modified == modified) return;
   m_modified = modified;
   if (m_modifiedObserver) m_modifiedObserver(modified);
   m_observers.Notify(SongChange::Modified);
 }
 
-void MSongSettings::SetArtist(std::string artist) {
+void Song::SetArtist(std::string artist) {
   if (artist == m_artist) return;
   m_artist = std::move(artist);
   m_observers.Notify(SongChange::Artist);
 }
 
-void MSongSettings::SetTitle(std::string title) {
+void Song::SetTitle(std::string title) {
   if (title == m_title) return;
   m_title = std::move(title);
   m_observers.Notify(SongChange::Title);
 }
 
-void MSongSettings::ClearLines() {
+void Song::ClearLines() {
   m_lines.Clear();
   m_observers.Notify(SongChange::LinesRebuilt);
 }
 
-void MSongSettings::Copy(const MSongSettings& other) {
+void Song::Copy(const Song& other) {
   if (&other == this) return;
   m_projectPath = other.m_projectPath;
   SetModified(other.m_modified);
@@ -67,64 +67,62 @@ void MSongSettings::Copy(const MSongSettings& other) {
   CalcLineAndPageNumbers();
 }
 
-void MSongSettings::SetLinesPerPage(int linesPerPage) {
+void Song::SetLinesPerPage(int linesPerPage) {
   SetModified(true);
   m_settings.linesPerPage = linesPerPage;
   CalcLineAndPageNumbers();
 }
 
-void MSongSettings::SetRawLyrics(std::string text) {
+void Song::SetRawLyrics(std::string text) {
   m_rawLyrics = std::move(text);
   SetModified(true);
 }
 
-void MSongSettings::SetMusicPath(std::string path) {
+void Song::SetMusicPath(std::string path) {
   m_musicPath = std::move(path);
   AllocateRwMemory(true);
   SetModified(true);
 }
 
-const std::string& MSongSettings::DuetLabel(int index) const {
+const std::string& Song::DuetLabel(int index) const {
   static const std::string kNone;
   return index >= 0 && index < 3 ? m_duetLabels[index] : kNone;
 }
 
-void MSongSettings::SetDuetLabel(int index, std::string label) {
+void Song::SetDuetLabel(int index, std::string label) {
   if (index < 0 || index >= 3 || m_duetLabels[index] == label) return;
   m_duetLabels[index] = std::move(label);
   m_observers.Notify(SongChange::DuetLabels);
 }
 
-int MSongSettings::DuetDisplayDuration() { return AppSettings().Int("Settings", "DuetDisplayDuration", 300); }
+int Song::DuetDisplayDuration() { return AppSettings().Int("Settings", "DuetDisplayDuration", 300); }
 
-void MSongSettings::SetDuetDisplayDuration(int hundredths) {
+void Song::SetDuetDisplayDuration(int hundredths) {
   AppSettings().SetInt("Settings", "DuetDisplayDuration", hundredths);
 }
 
 // --- pages ---------------------------------------------------------------------
 
-IMAGE_STRUCT* MSongSettings::Page(int index) { return At(m_pages, index); }
-const IMAGE_STRUCT* MSongSettings::Page(int index) const { return At(m_pages, index); }
+PageRecord* Song::Page(int index) { return At(m_pages, index); }
+const PageRecord* Song::Page(int index) const { return At(m_pages, index); }
 
-IMAGE_STRUCT* MSongSettings::PageByKind(int32_t kind) {
+PageRecord* Song::PageByKind(int32_t kind) {
   for (auto& page : m_pages)
     if (page->m_kind == kind) return page.get();
   return nullptr;
 }
 
-const IMAGE_STRUCT* MSongSettings::PageByKind(int32_t kind) const {
-  return const_cast<MSongSettings*>(this)->PageByKind(kind);
-}
+const PageRecord* Song::PageByKind(int32_t kind) const { return const_cast<Song*>(this)->PageByKind(kind); }
 
-void MSongSettings::AddPage(const IMAGE_STRUCT& page) { m_pages.push_back(std::make_unique<IMAGE_STRUCT>(page)); }
+void Song::AddPage(const PageRecord& page) { m_pages.push_back(std::make_unique<PageRecord>(page)); }
 
-void MSongSettings::RemoveAllPages() { m_pages.clear(); }
+void Song::RemoveAllPages() { m_pages.clear(); }
 
-std::array<Colorref, kColorCount> MSongSettings::PageColors(const IMAGE_STRUCT& page) { return page.PageColors(); }
+std::array<Colorref, kColorCount> Song::PageColors(const PageRecord& page) { return page.PageColors(); }
 
 // --- lines and words -------------------------------------------------------------
 
-void MSongSettings::GenerateKaraokeLineList(bool keepTimings, bool convertMarkers) {
+void Song::GenerateKaraokeLineList(bool keepTimings, bool convertMarkers) {
   LineLayoutOptions options;
   options.linesPerPage = m_settings.linesPerPage;
   options.singerMode = m_settings.singerMode;
@@ -142,19 +140,19 @@ void MSongSettings::GenerateKaraokeLineList(bool keepTimings, bool convertMarker
   m_observers.Notify(SongChange::LinesRebuilt);
 }
 
-void MSongSettings::CalcLineAndPageNumbers() { lf::CalcLineAndPageNumbers(m_lines, m_settings.linesPerPage); }
+void Song::CalcLineAndPageNumbers() { lf::CalcLineAndPageNumbers(m_lines, m_settings.linesPerPage); }
 
-bool MSongSettings::HasPlacedLyrics() const {
+bool Song::HasPlacedLyrics() const {
   if (m_placedLyricsTest) return m_placedLyricsTest();
   return !m_musicPath.empty() && !m_rawLyrics.empty() && AnyWordPlaced();
 }
 
-MKaraokeLine* MSongSettings::Line(int index) { return At(m_lines.lines, index); }
-const MKaraokeLine* MSongSettings::Line(int index) const { return At(m_lines.lines, index); }
-MKaraokeWord* MSongSettings::Word(int index) { return At(m_lines.words, index); }
-const MKaraokeWord* MSongSettings::Word(int index) const { return At(m_lines.words, index); }
+KaraokeLine* Song::Line(int index) { return At(m_lines.lines, index); }
+const KaraokeLine* Song::Line(int index) const { return At(m_lines.lines, index); }
+KaraokeWord* Song::Word(int index) { return At(m_lines.words, index); }
+const KaraokeWord* Song::Word(int index) const { return At(m_lines.words, index); }
 
-int MSongSettings::WordAtTime(SampleTime t) const {
+int Song::WordAtTime(SampleTime t) const {
   for (int i = 0; i < WordCount(); ++i) {
     const auto& w = *m_lines.words[i];
     if (w.m_startTime <= t && t <= w.m_endTime) return i;
@@ -162,7 +160,7 @@ int MSongSettings::WordAtTime(SampleTime t) const {
   return -1;
 }
 
-int MSongSettings::WordAtPoint(int x, int y, int page) const {
+int Song::WordAtPoint(int x, int y, int page) const {
   for (int i = 0; i < WordCount(); ++i) {
     const auto& w = *m_lines.words[i];
     if (w.m_line && w.m_line->m_page == page && w.m_rect.Contains(x, y)) return i;
@@ -170,34 +168,34 @@ int MSongSettings::WordAtPoint(int x, int y, int page) const {
   return -1;
 }
 
-void MSongSettings::SelectWord(int index, bool on) {
-  if (MKaraokeWord* w = Word(index)) {
+void Song::SelectWord(int index, bool on) {
+  if (KaraokeWord* w = Word(index)) {
     if (on)
-      w->m_flags |= MKaraokeWord::kSelected;
+      w->m_flags |= KaraokeWord::kSelected;
     else
-      w->m_flags &= ~uint32_t(MKaraokeWord::kSelected);
+      w->m_flags &= ~uint32_t(KaraokeWord::kSelected);
   }
 }
 
-int MSongSettings::FirstWordOfPage(int page) const {
+int Song::FirstWordOfPage(int page) const {
   for (int i = 0; i < WordCount(); ++i)
     if (m_lines.words[i]->m_line && m_lines.words[i]->m_line->m_page == page) return i;
   return -1;
 }
 
-int MSongSettings::LastWordOfPage(int page) const {
+int Song::LastWordOfPage(int page) const {
   for (int i = WordCount() - 1; i >= 0; --i)
     if (m_lines.words[i]->m_line && m_lines.words[i]->m_line->m_page == page) return i;
   return -1;
 }
 
-int MSongSettings::LastPage() const {
+int Song::LastPage() const {
   int last = 0;
   for (const auto& line : m_lines.lines) last = std::max(last, int(line->m_page));
   return last;
 }
 
-bool MSongSettings::AnyWordPlaced() const {
+bool Song::AnyWordPlaced() const {
   for (const auto& w : m_lines.words)
     if (w->m_startTime != 0) return true;
   return false;
@@ -206,21 +204,21 @@ bool MSongSettings::AnyWordPlaced() const {
 // --- the program's song ------------------------------------------------------------
 
 namespace {
-std::unique_ptr<MSongSettings>& TheSong() {
-  static std::unique_ptr<MSongSettings> song;
+std::unique_ptr<Song>& TheSong() {
+  static std::unique_ptr<Song> song;
   return song;
 }
 }  // namespace
 
 bool CreateSong(const std::string& projectPath) {
   if (TheSong()) return false;
-  TheSong() = std::make_unique<MSongSettings>(projectPath);
+  TheSong() = std::make_unique<Song>(projectPath);
   return true;
 }
 
 bool HasSong() { return TheSong() != nullptr; }
 
-MSongSettings& Song() {
+Song& OpenSong() {
   if (!TheSong()) throw std::logic_error("the song has not been created");
   return *TheSong();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// MSongSettings: the one karaoke song being authored. Holds the settings
+// Song: the one karaoke song being authored. Holds the settings
 // block, raw lyrics, music path, the three page records, the karaoke lines and
 // words laid out from the lyrics, and the output buffer the compiler fills.
 #include <array>
@@ -19,19 +19,19 @@
 
 namespace lf {
 
-class MRwRenderer;
+class CdgRenderer;
 
 // Full compilations pass this as their from time: everything is written.
 inline constexpr SampleTime kCompileEverything = -1410065407;
 // The output buffer holds this much stream past the music: room for the credits page.
 inline constexpr int kRwMemorySpareSeconds = 180;
 
-class MSongSettings {
+class Song {
  public:
-  explicit MSongSettings(std::string projectPath = {});
-  virtual ~MSongSettings();
-  MSongSettings(const MSongSettings&) = delete;
-  MSongSettings& operator=(const MSongSettings&) = delete;
+  explicit Song(std::string projectPath = {});
+  virtual ~Song();
+  Song(const Song&) = delete;
+  Song& operator=(const Song&) = delete;
 
   // --- project ----------------------------------------------------------------
   const std::string& ProjectPath() const { return m_projectPath; }
@@ -54,7 +54,7 @@ class MSongSettings {
 
   // Copies the settings, texts and pages of `other` (not lines, words, duet
   // labels or the output buffer), then renumbers the lines.
-  void Copy(const MSongSettings& other);
+  void Copy(const Song& other);
 
   // --- settings -----------------------------------------------------------------
   SongSettingsBlock& Settings() { return m_settings; }
@@ -90,20 +90,20 @@ class MSongSettings {
 
   // --- pages --------------------------------------------------------------------
   int PageCount() const { return static_cast<int>(m_pages.size()); }
-  IMAGE_STRUCT* Page(int index);
-  const IMAGE_STRUCT* Page(int index) const;
+  PageRecord* Page(int index);
+  const PageRecord* Page(int index) const;
   // The first page of that kind, or none.
-  IMAGE_STRUCT* PageByKind(int32_t kind);
-  const IMAGE_STRUCT* PageByKind(int32_t kind) const;
-  void AddPage(const IMAGE_STRUCT& page);  // appends a copy
+  PageRecord* PageByKind(int32_t kind);
+  const PageRecord* PageByKind(int32_t kind) const;
+  void AddPage(const PageRecord& page);  // appends a copy
   void RemoveAllPages();
   // Adds a default title, lyrics or credits page for each kind the song lacks
   // (a project file need not hold all three).
   void AddMissingPages();
   // The page record ResetSongDefaults builds for `kind`, colours from the settings.
-  static IMAGE_STRUCT DefaultPage(int32_t kind);
+  static PageRecord DefaultPage(int32_t kind);
   // The 16 colours (0x00BBGGRR) of a page's palette, as the generator takes them.
-  static std::array<Colorref, kColorCount> PageColors(const IMAGE_STRUCT& page);
+  static std::array<Colorref, kColorCount> PageColors(const PageRecord& page);
 
   // --- lines and words ----------------------------------------------------------
   // Rebuilds lines and words from the raw lyrics, keeping word times by position.
@@ -116,15 +116,15 @@ class MSongSettings {
   bool HasPlacedLyrics() const;
 
   int LineCount() const { return static_cast<int>(m_lines.lines.size()); }
-  MKaraokeLine* Line(int index);
-  const MKaraokeLine* Line(int index) const;
-  const std::vector<std::unique_ptr<MKaraokeLine>>& Lines() const { return m_lines.lines; }
+  KaraokeLine* Line(int index);
+  const KaraokeLine* Line(int index) const;
+  const std::vector<std::unique_ptr<KaraokeLine>>& Lines() const { return m_lines.lines; }
   KaraokeLineList& LineList() { return m_lines; }
   const KaraokeLineList& LineList() const { return m_lines; }
 
   int WordCount() const { return static_cast<int>(m_lines.words.size()); }
-  MKaraokeWord* Word(int index);
-  const MKaraokeWord* Word(int index) const;
+  KaraokeWord* Word(int index);
+  const KaraokeWord* Word(int index) const;
   // Index of the first word with start <= t <= end, or -1.
   int WordAtTime(SampleTime t) const;
   // Index of the first word on `page` whose rectangle holds (x, y), or -1.
@@ -140,15 +140,15 @@ class MSongSettings {
   // Lays out every word with the lyrics page's style and stores its rectangle.
   void CalcWordRectangles();
   // Draws the lines of `page` on a preview screen; selected words underlined.
-  void DrawPage(MRwRenderer& renderer, int page) const;
+  void DrawPage(CdgRenderer& renderer, int page) const;
   // Draws every line with start < t < end.
-  void DrawLinesAtTime(MRwRenderer& renderer, SampleTime t) const;
+  void DrawLinesAtTime(CdgRenderer& renderer, SampleTime t) const;
   // Row and row count of a line's row on the lyrics page's lyrics area.
   void LyricsRow(int lineInPage, int& row, int& rows) const;
   // The one rule for a line's text colour, in the editor, the previews and the
   // compiler alike: the fixed colour index for a fixed line, else the line's
   // own colour in a duet and singer 1's in a solo.
-  int LineColor(const MKaraokeLine& line) const;
+  int LineColor(const KaraokeLine& line) const;
 
   // --- music and output buffer (song_music.cpp) ---------------------------------
   // The working copy of the music that AllocateRwMemory measures; set by the
@@ -199,7 +199,7 @@ class MSongSettings {
   SongSettingsBlock m_settings;
   std::string m_rawLyrics;
   std::string m_musicPath;
-  std::vector<std::unique_ptr<IMAGE_STRUCT>> m_pages;
+  std::vector<std::unique_ptr<PageRecord>> m_pages;
   ZeroedBuffer m_rwMemory;  // grows without a second copy when the music is lengthened
   uint32_t m_musicLength = 0;
   uint32_t m_musicLengthAtLoad = 0;
@@ -227,7 +227,7 @@ class MSongSettings {
 bool CreateSong(const std::string& projectPath = {});
 bool HasSong();
 // The song; throws std::logic_error before CreateSong.
-MSongSettings& Song();
+Song& OpenSong();
 void DestroySong();
 
 }  // namespace lf

@@ -4,9 +4,9 @@
 
 namespace lf {
 
-CdgTimingPlayer::CdgTimingPlayer(MRwRenderer* preview, int sampleRate, int samplesPerPacket) : m_preview(preview) {
-  MCdgPlayer* player = MCdgPlayer::Global();
-  if (!player) player = MCdgPlayer::CreateGlobal(preview);
+CdgTimingPlayer::CdgTimingPlayer(CdgRenderer* preview, int sampleRate, int samplesPerPacket) : m_preview(preview) {
+  CdgPlayer* player = CdgPlayer::Global();
+  if (!player) player = CdgPlayer::CreateGlobal(preview);
   player->SetRenderer(preview);
   player->SetSampleRate(sampleRate, samplesPerPacket);
   player->SetStopEvent(&m_stopEvent);
@@ -14,27 +14,27 @@ CdgTimingPlayer::CdgTimingPlayer(MRwRenderer* preview, int sampleRate, int sampl
 
 CdgTimingPlayer::~CdgTimingPlayer() {
   Stop();
-  if (MCdgPlayer* player = MCdgPlayer::Global()) {
+  if (CdgPlayer* player = CdgPlayer::Global()) {
     player->SetTempoChange(0);
     player->SetStopEvent(nullptr);
   }
 }
 
-MCdgPlayer& CdgTimingPlayer::Player() const {
-  MCdgPlayer* player = MCdgPlayer::Global();
-  if (!player) player = MCdgPlayer::CreateGlobal(m_preview);
+CdgPlayer& CdgTimingPlayer::Player() const {
+  CdgPlayer* player = CdgPlayer::Global();
+  if (!player) player = CdgPlayer::CreateGlobal(m_preview);
   return *player;
 }
 
 bool CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) {
-  MCdgPlayer& player = Player();
+  CdgPlayer& player = Player();
   player.Stop();
   m_reachedEnd = false;
   m_stopRequested = false;
   m_stopEvent.Reset();
   player.SetSource(source.wavPath, withGraphics ? source.stream : nullptr);
   player.SetLeadIn(source.leadIn);
-  const int flags = MCdgPlayer::kPlayAudio | (withGraphics ? MCdgPlayer::kPlayGraphics : 0);
+  const int flags = CdgPlayer::kPlayAudio | (withGraphics ? CdgPlayer::kPlayGraphics : 0);
   // Only a play that runs to its end calls back here; Stop has already cleared the state.
   return player.Play(flags, start, end, [this](int, uintptr_t) {
     if (m_stopRequested) return;
@@ -45,7 +45,7 @@ bool CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, in
 }
 
 void CdgTimingPlayer::Stop() {
-  if (MCdgPlayer* player = MCdgPlayer::Global()) {
+  if (CdgPlayer* player = CdgPlayer::Global()) {
     // Marked first so that the callback Stop makes is not taken for the end of the music.
     m_stopRequested = true;
     player->Stop();
@@ -53,12 +53,12 @@ void CdgTimingPlayer::Stop() {
 }
 
 bool CdgTimingPlayer::IsPlaying() const {
-  const MCdgPlayer* player = MCdgPlayer::Global();
+  const CdgPlayer* player = CdgPlayer::Global();
   return player && player->IsPlaying();
 }
 
 int32_t CdgTimingPlayer::Position() const {
-  const MCdgPlayer* player = MCdgPlayer::Global();
+  const CdgPlayer* player = CdgPlayer::Global();
   return player ? player->Position() : 0;
 }
 

@@ -10,13 +10,13 @@
 
 namespace lf {
 
-class MCdgPlayer;
-class MRwRenderer;
+class CdgPlayer;
+class CdgRenderer;
 
-class CdgTimingPlayer : public ITimingPlayer {
+class CdgTimingPlayer : public TimingPlayer {
  public:
   // Makes the global CD+G player when there is none and points it at `preview`.
-  CdgTimingPlayer(MRwRenderer* preview, int sampleRate, int samplesPerPacket);
+  CdgTimingPlayer(CdgRenderer* preview, int sampleRate, int samplesPerPacket);
   // Stops, and puts the tempo back to normal.
   ~CdgTimingPlayer() override;
 
@@ -31,9 +31,9 @@ class CdgTimingPlayer : public ITimingPlayer {
   const std::string& LastError() const;
 
  private:
-  MCdgPlayer& Player() const;
+  CdgPlayer& Player() const;
 
-  MRwRenderer* m_preview;
+  CdgRenderer* m_preview;
   Event m_stopEvent{true};
   std::atomic<bool> m_reachedEnd{false};
   std::atomic<bool> m_stopRequested{false};

@@ -20,7 +20,7 @@ std::string ElapsedTotalText(int64_t position, int64_t total, int sampleRate) {
   return text;
 }
 
-FinalPlayback::FinalPlayback(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview)
+FinalPlayback::FinalPlayback(Song& song, TimingPlayer& player, CdgRenderer* preview)
     : m_song(song), m_player(player), m_preview(preview) {}
 
 int FinalPlayback::SamplesPerPacket() const { return m_song.SamplesPerPacket(); }
@@ -130,7 +130,7 @@ void FinalPlayback::RedrawPreview(int from, int to) {
     m_preview->MemoryPreset(ColorIndexBackground);
     first = 0;
   }
-  MCdgDecoder decoder;
+  CdgDecoder decoder;
   decoder.DecodeSlots(m_source.stream->data(), m_source.streamSize, static_cast<size_t>(first),
                       static_cast<size_t>(to) + 1, *m_preview);
   m_preview->RefreshAll();
@@ -141,9 +141,9 @@ std::string FinalPlayback::PlaceText(int packet) const {
   const int64_t musicTime = position - m_leadIn;
   std::string text = ElapsedTotalText(position, 0, m_song.SampleRate());
   text = text.substr(0, text.find('/'));
-  const MKaraokeLine* sung = nullptr;
+  const KaraokeLine* sung = nullptr;
   for (int i = 0; i < m_song.WordCount(); ++i) {
-    const MKaraokeWord& w = *m_song.Word(i);
+    const KaraokeWord& w = *m_song.Word(i);
     if (w.IsPlaced() && w.m_startTime <= musicTime) sung = w.m_line;
   }
   if (!sung) return text;

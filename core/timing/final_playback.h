@@ -9,8 +9,8 @@
 
 namespace lf {
 
-class MSongSettings;
-class MRwRenderer;
+class Song;
+class CdgRenderer;
 
 // Whole seconds of `position` and `total` sample frames as "m:ss/m:ss".
 std::string ElapsedTotalText(int64_t position, int64_t total, int sampleRate);
@@ -18,7 +18,7 @@ std::string ElapsedTotalText(int64_t position, int64_t total, int sampleRate);
 class FinalPlayback {
  public:
   // `preview` (optional, not owned) is where paused seeks redraw the screen.
-  FinalPlayback(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview = nullptr);
+  FinalPlayback(Song& song, TimingPlayer& player, CdgRenderer* preview = nullptr);
 
   // Lays the lines out and compiles the whole song. False when it cannot
   // (ErrorText says why); the page then stays stopped at 0:00/0:00.
@@ -62,9 +62,9 @@ class FinalPlayback {
   int64_t PositionOfSlot(int64_t slot) const;
   int LastPacket() const;
 
-  MSongSettings& m_song;
-  ITimingPlayer& m_player;
-  MRwRenderer* m_preview;
+  Song& m_song;
+  TimingPlayer& m_player;
+  CdgRenderer* m_preview;
   TimingPlaySource m_source;
   std::string m_error;
   bool m_playing = false;

@@ -5,7 +5,7 @@
 
 namespace lf {
 
-LyricPlacement::LyricPlacement(MSongSettings& song, PlacementPreview* preview) : m_song(song), m_preview(preview) {}
+LyricPlacement::LyricPlacement(Song& song, PlacementPreview* preview) : m_song(song), m_preview(preview) {}
 
 bool LyricPlacement::AtEnd() const { return m_cursor >= m_song.WordCount(); }
 
@@ -24,10 +24,10 @@ void LyricPlacement::StartPlacement() {
 
 void LyricPlacement::PlaceWord(SampleTime t) {
   if (!AtEnd()) {
-    MKaraokeWord& word = *m_song.Word(m_cursor);
+    KaraokeWord& word = *m_song.Word(m_cursor);
     word.m_startTime = t;
     if (word.m_line) word.m_line->m_placed = true;
-    if (MKaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+    if (KaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
     m_openWord = m_cursor++;
     m_placedThisRun.push_back(m_openWord);
     SkipSingerTwoLine();
@@ -40,10 +40,10 @@ void LyricPlacement::PlaceWord(SampleTime t) {
 // Singer-2 lines are not tapped: they take their times from the line before
 // them. Every one in a row is passed over, since taps on them would be overwritten.
 void LyricPlacement::SkipSingerTwoLine() {
-  const MKaraokeWord* open = m_song.Word(m_openWord);
+  const KaraokeWord* open = m_song.Word(m_openWord);
   if (!open || !m_song.IsDuet()) return;
   while (!AtEnd()) {
-    MKaraokeLine* line = m_song.Word(m_cursor)->m_line;
+    KaraokeLine* line = m_song.Word(m_cursor)->m_line;
     if (!line || line == open->m_line || !line->m_singer2) return;
     line->m_placed = true;
     m_cursor += static_cast<int>(line->m_words.size());
@@ -52,12 +52,12 @@ void LyricPlacement::SkipSingerTwoLine() {
 
 void LyricPlacement::ShowAfterPlacing() {
   if (!m_preview) return;
-  const MKaraokeWord* open = m_song.Word(m_openWord);
+  const KaraokeWord* open = m_song.Word(m_openWord);
   if (AtEnd()) {
     m_preview->SweepWord(m_openWord);
     return;
   }
-  const MKaraokeWord* next = m_song.Word(m_cursor);
+  const KaraokeWord* next = m_song.Word(m_cursor);
   if (open && open->m_line && next->m_line && open->m_line->m_page == next->m_line->m_page) {
     m_preview->SweepWord(m_openWord);
   } else {
@@ -73,19 +73,19 @@ void LyricPlacement::ShowCursorPage() {
   // The page as it stands in this run: what was tapped on it is swept.
   const int page = m_song.Word(word)->m_line ? m_song.Word(word)->m_line->m_page : 0;
   for (int placed : m_placedThisRun) {
-    const MKaraokeWord* w = m_song.Word(placed);
+    const KaraokeWord* w = m_song.Word(placed);
     if (w->m_line && w->m_line->m_page == page) m_preview->SweepWord(placed);
   }
   if (!AtEnd()) m_preview->MarkNextWord(m_cursor);
 }
 
 void LyricPlacement::PauseSweep(SampleTime t) {
-  if (MKaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+  if (KaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
   m_openWord = kNoWord;
 }
 
 void LyricPlacement::EndPlacement(int sampleRate) {
-  if (MKaraokeWord* open = m_song.Word(m_openWord))
+  if (KaraokeWord* open = m_song.Word(m_openWord))
     open->m_endTime = open->m_startTime + (sampleRate > 0 ? sampleRate : kDefaultSampleRate);
   m_openWord = kNoWord;
   if (m_song.IsDuet()) TimeSecondLines(m_song);
@@ -95,13 +95,13 @@ bool LyricPlacement::StepBack() {
   if (m_placedThisRun.empty()) return false;
   const int last = m_placedThisRun.back();
   m_placedThisRun.pop_back();
-  MKaraokeWord& word = *m_song.Word(last);
+  KaraokeWord& word = *m_song.Word(last);
   const SampleTime tap = word.m_startTime;
   word.m_startTime = 0;
   word.m_endTime = 0;
-  if (MKaraokeLine* line = word.m_line) {
+  if (KaraokeLine* line = word.m_line) {
     bool anyPlaced = false;
-    for (const MKaraokeWord* w : line->m_words) anyPlaced |= w->IsPlaced();
+    for (const KaraokeWord* w : line->m_words) anyPlaced |= w->IsPlaced();
     line->m_placed = anyPlaced;
   }
   m_cursor = last;
@@ -116,10 +116,10 @@ bool LyricPlacement::StepBack() {
   return true;
 }
 
-void TimeSecondLines(MSongSettings& song) {
-  const MKaraokeLine* remembered = nullptr;
+void TimeSecondLines(Song& song) {
+  const KaraokeLine* remembered = nullptr;
   for (int l = 0; l < song.LineCount(); ++l) {
-    MKaraokeLine& line = *song.Line(l);
+    KaraokeLine& line = *song.Line(l);
     if (line.m_singer2 && remembered) {
       const int64_t o = remembered->FirstWord()->m_startTime;
       const int64_t h = remembered->LastWord()->m_endTime;

@@ -10,7 +10,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 class PlacementPreview;
 
 inline constexpr int kNoWord = -1;
@@ -18,7 +18,7 @@ inline constexpr int kNoWord = -1;
 class LyricPlacement {
  public:
   // `preview` (optional, not owned) follows every step.
-  explicit LyricPlacement(MSongSettings& song, PlacementPreview* preview = nullptr);
+  explicit LyricPlacement(Song& song, PlacementPreview* preview = nullptr);
 
   // Lays the lines out (timings kept, markers as typed), clears the
   // selection and shows the first word as next.
@@ -44,7 +44,7 @@ class LyricPlacement {
   void ShowAfterPlacing();
   void ShowCursorPage();
 
-  MSongSettings& m_song;
+  Song& m_song;
   PlacementPreview* m_preview;
   int m_cursor = 0;
   int m_openWord = kNoWord;
@@ -53,6 +53,6 @@ class LyricPlacement {
 
 // In duet mode, spreads each singer-2 line evenly over the span of the last
 // line with words before it: from its first word's start to its last word's end.
-void TimeSecondLines(MSongSettings& song);
+void TimeSecondLines(Song& song);
 
 }  // namespace lf

@@ -10,7 +10,7 @@
 
 namespace lf {
 
-NudgeSession::NudgeSession(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview)
+NudgeSession::NudgeSession(Song& song, TimingPlayer& player, CdgRenderer* preview)
     : m_song(song), m_player(player), m_preview(preview) {}
 
 NudgeSession::~NudgeSession() {
@@ -40,7 +40,7 @@ void NudgeSession::Redraw() {
 
 void NudgeSession::Select(int word) {
   for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
-  const MKaraokeWord* w = m_song.Word(word);
+  const KaraokeWord* w = m_song.Word(word);
   m_selected = w ? word : -1;
   if (!w) return;
   m_song.SelectWord(word, true);
@@ -104,14 +104,14 @@ void NudgeSession::Click(int x, int y, int width, int height, bool shift) {
 }
 
 void NudgeSession::SelectPrevious() {
-  const MKaraokeWord* w = m_song.Word(m_selected);
+  const KaraokeWord* w = m_song.Word(m_selected);
   const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
   Select(onPage ? std::max(m_selected - 1, 0) : m_song.FirstWordOfPage(m_page));
   Redraw();
 }
 
 void NudgeSession::SelectNext() {
-  const MKaraokeWord* w = m_song.Word(m_selected);
+  const KaraokeWord* w = m_song.Word(m_selected);
   const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
   Select(onPage ? std::min(m_selected + 1, m_song.WordCount() - 1) : m_song.FirstWordOfPage(m_page));
   Redraw();
@@ -216,10 +216,10 @@ void NudgeSession::Tick() {
 }
 
 void NudgeSession::AssignSinger(int singer) {
-  const MKaraokeWord* w = m_song.Word(m_selected);
-  const IMAGE_STRUCT* lyrics = m_song.PageByKind(LyricsPage);
+  const KaraokeWord* w = m_song.Word(m_selected);
+  const PageRecord* lyrics = m_song.PageByKind(LyricsPage);
   if (!w || !w->m_line || !lyrics || singer < 0 || singer > 2) return;
-  const MTextTypeVer5& duet = lyrics->m_duetColors;
+  const TextTypeVer5& duet = lyrics->m_duetColors;
   w->m_line->m_colorIndex = singer == 0 ? duet.m_singer1Color : singer == 1 ? duet.m_singer2Color : duet.m_bothColor;
   Redraw();
   m_song.SetModified(true);

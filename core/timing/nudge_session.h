@@ -11,8 +11,8 @@
 
 namespace lf {
 
-class MSongSettings;
-class MRwRenderer;
+class Song;
+class CdgRenderer;
 
 enum class NudgeMode : int { Stopped = 0, Audition = 1, Loop = 2 };
 
@@ -29,7 +29,7 @@ struct NudgeControls {
 class NudgeSession {
  public:
   // `preview` (optional, not owned) shows the page and the played graphics.
-  NudgeSession(MSongSettings& song, ITimingPlayer& player, MRwRenderer* preview = nullptr);
+  NudgeSession(Song& song, TimingPlayer& player, CdgRenderer* preview = nullptr);
   // Leaving the page: no word stays selected, the tempo is back to normal.
   ~NudgeSession();
 
@@ -79,9 +79,9 @@ class NudgeSession {
   void StopPlaying();
   int SampleRate() const;
 
-  MSongSettings& m_song;
-  ITimingPlayer& m_player;
-  MRwRenderer* m_preview;
+  Song& m_song;
+  TimingPlayer& m_player;
+  CdgRenderer* m_preview;
   HeldKeys m_held;
   NudgeMode m_mode = NudgeMode::Stopped;
   int m_selected = -1;

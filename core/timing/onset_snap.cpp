@@ -7,8 +7,8 @@
 
 namespace lf {
 
-bool SnapWordStart(MSongSettings& song, int word, const std::vector<Onset>& onsets, int sampleRate) {
-  const MKaraokeWord* w = song.Word(word);
+bool SnapWordStart(Song& song, int word, const std::vector<Onset>& onsets, int sampleRate) {
+  const KaraokeWord* w = song.Word(word);
   if (!w) return false;
   const int64_t reach = int64_t{sampleRate} * kSnapReachMs / 1000;
   const Onset* best = nullptr;

@@ -7,7 +7,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 // How far from the start an onset may lie and still be snapped to.
 inline constexpr int kSnapReachMs = 150;
@@ -15,6 +15,6 @@ inline constexpr int kSnapReachMs = 150;
 // Moves word `word`'s start to the strongest of `onsets` within 150 ms of
 // it, under the neighbour rules of the start nudges. False (nothing
 // changes) when the word does not exist or no onset is near.
-bool SnapWordStart(MSongSettings& song, int word, const std::vector<Onset>& onsets, int sampleRate);
+bool SnapWordStart(Song& song, int word, const std::vector<Onset>& onsets, int sampleRate);
 
 }  // namespace lf

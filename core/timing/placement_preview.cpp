@@ -7,7 +7,7 @@
 namespace lf {
 
 void PlacementPreview::DrawPageOf(int word) {
-  if (const MKaraokeWord* w = m_song.Word(word); w && w->m_line) m_song.DrawPage(m_renderer, w->m_line->m_page);
+  if (const KaraokeWord* w = m_song.Word(word); w && w->m_line) m_song.DrawPage(m_renderer, w->m_line->m_page);
 }
 
 void PlacementPreview::MarkNextWord(int word) { Sweep(word, true); }
@@ -15,18 +15,18 @@ void PlacementPreview::MarkNextWord(int word) { Sweep(word, true); }
 void PlacementPreview::SweepWord(int word) { Sweep(word, false); }
 
 void PlacementPreview::Sweep(int word, bool underline) {
-  const MKaraokeWord* w = m_song.Word(word);
-  const IMAGE_STRUCT* lyrics = m_song.PageByKind(LyricsPage);
+  const KaraokeWord* w = m_song.Word(word);
+  const PageRecord* lyrics = m_song.PageByKind(LyricsPage);
   if (!w || !w->m_line || !lyrics) return;
-  const MKaraokeLine& line = *w->m_line;
+  const KaraokeLine& line = *w->m_line;
   int row, rows;
   m_song.LyricsRow(line.m_lineInPage, row, rows);
-  MTextType style = lyrics->m_style;
+  TextType style = lyrics->m_style;
   if (underline) style.m_flags |= kTextUnderline;
   // The mark keeps the word readable: an underline in the text's own colour, never a box.
   const int color = underline ? m_song.LineColor(line) : m_song.Settings().sweepColorIndex;
   const bool box = !underline && m_song.Settings().sweepMode == 1;
-  MRwGenerator generator(&m_renderer);
+  CdgGenerator generator(&m_renderer);
   generator.SweepText(rows, row, line.m_text, w->m_firstChar, w->m_lastChar, style, lyrics->m_backgroundColor, color,
                       box, 0, 0, nullptr);
 }

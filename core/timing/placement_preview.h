@@ -4,12 +4,12 @@
 // into a renderer only; no packets are written.
 namespace lf {
 
-class MSongSettings;
-class MRwRenderer;
+class Song;
+class CdgRenderer;
 
 class PlacementPreview {
  public:
-  PlacementPreview(const MSongSettings& song, MRwRenderer& renderer) : m_song(song), m_renderer(renderer) {}
+  PlacementPreview(const Song& song, CdgRenderer& renderer) : m_song(song), m_renderer(renderer) {}
 
   // The lines of the page that holds word `word`.
   void DrawPageOf(int word);
@@ -21,8 +21,8 @@ class PlacementPreview {
  private:
   void Sweep(int word, bool underline);
 
-  const MSongSettings& m_song;
-  MRwRenderer& m_renderer;
+  const Song& m_song;
+  CdgRenderer& m_renderer;
 };
 
 }  // namespace lf

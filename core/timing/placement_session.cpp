@@ -5,7 +5,7 @@
 
 namespace lf {
 
-PlacementSession::PlacementSession(MSongSettings& song, ITimingPlayer& player, PlacementPreview* preview)
+PlacementSession::PlacementSession(Song& song, TimingPlayer& player, PlacementPreview* preview)
     : m_song(song), m_player(player), m_placement(song, preview) {}
 
 void PlacementSession::Open() {

@@ -11,8 +11,8 @@
 
 namespace lf {
 
-class ITimingPlayer;
-class MSongSettings;
+class TimingPlayer;
+class Song;
 class PlacementPreview;
 
 struct PlacementControls {
@@ -26,7 +26,7 @@ struct PlacementControls {
 
 class PlacementSession {
  public:
-  PlacementSession(MSongSettings& song, ITimingPlayer& player, PlacementPreview* preview = nullptr);
+  PlacementSession(Song& song, TimingPlayer& player, PlacementPreview* preview = nullptr);
 
   // Opening the page: lines laid out, first word marked, tempo 100 %.
   void Open();
@@ -53,8 +53,8 @@ class PlacementSession {
  private:
   bool Playing() const;
 
-  MSongSettings& m_song;
-  ITimingPlayer& m_player;
+  Song& m_song;
+  TimingPlayer& m_player;
   LyricPlacement m_placement;
   PlacementTempo m_tempo;
   HeldKeys m_held;

@@ -19,7 +19,7 @@ std::string Format(const char* format, double value) {
 
 }  // namespace
 
-PlayAreaSettingsEdit::PlayAreaSettingsEdit(MSongSettings& song) : m_song(song), m_copy(song.Settings()) {
+PlayAreaSettingsEdit::PlayAreaSettingsEdit(Song& song) : m_song(song), m_copy(song.Settings()) {
   m_song.Settings().playBeforeInSeconds = 0;
   m_song.Settings().playAfterInSeconds = 0;
   m_song.SetModified(true);

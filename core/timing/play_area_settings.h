@@ -8,13 +8,13 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 class PlayAreaSettingsEdit {
  public:
   // Takes the copy, then sets the song's own area units to words, which
   // marks the project changed even when the dialog is cancelled.
-  explicit PlayAreaSettingsEdit(MSongSettings& song);
+  explicit PlayAreaSettingsEdit(Song& song);
 
   // The words box: before amount in words ("%d"), or in seconds ("%.1f").
   std::string AreaText() const;
@@ -39,7 +39,7 @@ class PlayAreaSettingsEdit {
   bool InSeconds() const { return m_copy.playBeforeInSeconds != 0; }
   void SetArea(double amount);
 
-  MSongSettings& m_song;
+  Song& m_song;
   SongSettingsBlock m_copy;
 };
 

@@ -18,9 +18,9 @@ struct TimingPlaySource {
   int32_t leadIn = 0;     // silent frames before the music
 };
 
-class ITimingPlayer {
+class TimingPlayer {
  public:
-  virtual ~ITimingPlayer() = default;
+  virtual ~TimingPlayer() = default;
 
   // Plays `source` from `start` to `end` (0 or less: the end of the music),
   // graphics too when `withGraphics`. False when the sound cannot start.

@@ -11,39 +11,39 @@ SampleTime AdjustStepFrames(const SongSettingsBlock& settings, int sampleRate) {
   return static_cast<SampleTime>(static_cast<float>(settings.adjustStep) / 1000.0f * static_cast<float>(sampleRate));
 }
 
-void NudgeStartEarlier(MSongSettings& song, int word, SampleTime step) {
-  MKaraokeWord* w = song.Word(word);
+void NudgeStartEarlier(Song& song, int word, SampleTime step) {
+  KaraokeWord* w = song.Word(word);
   if (!w) return;
-  MKaraokeWord* before = song.Word(word - 1);
+  KaraokeWord* before = song.Word(word - 1);
   const int64_t floor = before ? before->m_startTime : 0;
   w->m_startTime = static_cast<SampleTime>(std::max<int64_t>(int64_t{w->m_startTime} - step, floor));
   if (before) before->m_endTime = std::min(before->m_endTime, w->m_startTime);
   song.SetModified(true);
 }
 
-void NudgeStartLater(MSongSettings& song, int word, SampleTime step) {
-  MKaraokeWord* w = song.Word(word);
+void NudgeStartLater(Song& song, int word, SampleTime step) {
+  KaraokeWord* w = song.Word(word);
   if (!w) return;
   const SampleTime old = w->m_startTime;
   w->m_startTime = static_cast<SampleTime>(std::min<int64_t>(int64_t{old} + step, w->m_endTime));
-  if (MKaraokeWord* before = song.Word(word - 1)) {
+  if (KaraokeWord* before = song.Word(word - 1)) {
     // A word that ran up to this one keeps running up to it.
     before->m_endTime = before->m_endTime == old ? w->m_startTime : std::min(before->m_endTime, w->m_startTime);
   }
   song.SetModified(true);
 }
 
-void NudgeEndEarlier(MSongSettings& song, int word, SampleTime step) {
-  MKaraokeWord* w = song.Word(word);
+void NudgeEndEarlier(Song& song, int word, SampleTime step) {
+  KaraokeWord* w = song.Word(word);
   if (!w) return;
   w->m_endTime = static_cast<SampleTime>(std::max<int64_t>(int64_t{w->m_endTime} - step, w->m_startTime));
   song.SetModified(true);
 }
 
-void NudgeEndLater(MSongSettings& song, int word, SampleTime step) {
-  MKaraokeWord* w = song.Word(word);
+void NudgeEndLater(Song& song, int word, SampleTime step) {
+  KaraokeWord* w = song.Word(word);
   if (!w) return;
-  MKaraokeWord* after = song.Word(word + 1);
+  KaraokeWord* after = song.Word(word + 1);
   const int64_t ceiling = after ? after->m_endTime : INT32_MAX;
   w->m_endTime = static_cast<SampleTime>(std::min<int64_t>(int64_t{w->m_endTime} + step, ceiling));
   if (after) after->m_startTime = std::max(after->m_startTime, w->m_endTime);
@@ -52,7 +52,7 @@ void NudgeEndLater(MSongSettings& song, int word, SampleTime step) {
 
 namespace {
 
-int SingerTwoCount(const MKaraokeWord& word) {
+int SingerTwoCount(const KaraokeWord& word) {
   return word.m_line && word.m_line->m_singer2 ? static_cast<int>(word.m_line->m_words.size()) : 0;
 }
 
@@ -61,11 +61,11 @@ SampleTime SecondsToFrames(int32_t thousandths, int sampleRate) {
 }
 
 // k whole words back from `word`: a syllable ending at '*' counts with the one after it.
-SampleTime AreaStartInWords(const MSongSettings& song, int word, int k) {
+SampleTime AreaStartInWords(const Song& song, int word, int k) {
   int n = word - SingerTwoCount(*song.Word(word));
   for (int step = 0; step < k; ++step) {
     --n;
-    while (n >= 0 && (song.Word(n)->m_flags & MKaraokeWord::kSyllableBreak)) --n;
+    while (n >= 0 && (song.Word(n)->m_flags & KaraokeWord::kSyllableBreak)) --n;
   }
   n = std::max(n, 0);
   if (const int count = SingerTwoCount(*song.Word(n))) n = std::max(n - count, 0);
@@ -73,12 +73,12 @@ SampleTime AreaStartInWords(const MSongSettings& song, int word, int k) {
 }
 
 // k whole words on from `word`: a word ends after the syllables joined to it.
-SampleTime AreaEndInWords(const MSongSettings& song, int word, int k) {
+SampleTime AreaEndInWords(const Song& song, int word, int k) {
   const int last = song.WordCount() - 1;
   int m = word + SingerTwoCount(*song.Word(word));
   for (int step = 0; step < k; ++step) {
     ++m;
-    while (m < last && (song.Word(m + 1)->m_flags & MKaraokeWord::kJoinsPrevious)) ++m;
+    while (m < last && (song.Word(m + 1)->m_flags & KaraokeWord::kJoinsPrevious)) ++m;
   }
   m = std::min(m, last);
   if (const int count = SingerTwoCount(*song.Word(m))) m = std::min(m + count, last);
@@ -87,8 +87,8 @@ SampleTime AreaEndInWords(const MSongSettings& song, int word, int k) {
 
 }  // namespace
 
-PlayAreaSpan PlayArea(const MSongSettings& song, int word, bool areaOn, int sampleRate) {
-  const MKaraokeWord* w = song.Word(word);
+PlayAreaSpan PlayArea(const Song& song, int word, bool areaOn, int sampleRate) {
+  const KaraokeWord* w = song.Word(word);
   if (!w) return {};
   if (!areaOn) return {w->m_startTime, std::nullopt};
   const SongSettingsBlock& s = song.Settings();

@@ -7,7 +7,7 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 struct SongSettingsBlock;
 
 // The adjust step in sample frames: milliseconds / 1000 in single precision
@@ -16,10 +16,10 @@ SampleTime AdjustStepFrames(const SongSettingsBlock& settings, int sampleRate);
 
 // Each moves word `word` by `step` frames and marks the song changed;
 // nothing happens for a word that does not exist.
-void NudgeStartEarlier(MSongSettings& song, int word, SampleTime step);
-void NudgeStartLater(MSongSettings& song, int word, SampleTime step);
-void NudgeEndEarlier(MSongSettings& song, int word, SampleTime step);
-void NudgeEndLater(MSongSettings& song, int word, SampleTime step);
+void NudgeStartEarlier(Song& song, int word, SampleTime step);
+void NudgeStartLater(Song& song, int word, SampleTime step);
+void NudgeEndEarlier(Song& song, int word, SampleTime step);
+void NudgeEndLater(Song& song, int word, SampleTime step);
 
 struct PlayAreaSpan {
   SampleTime start = 0;
@@ -29,6 +29,6 @@ struct PlayAreaSpan {
 // The part of the song looped around word `word`: the play-before and
 // play-after amounts, each in words or seconds. With `areaOn` false the
 // span starts at the word (0 without one) and has no end.
-PlayAreaSpan PlayArea(const MSongSettings& song, int word, bool areaOn, int sampleRate);
+PlayAreaSpan PlayArea(const Song& song, int word, bool areaOn, int sampleRate);
 
 }  // namespace lf

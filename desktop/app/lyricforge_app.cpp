@@ -18,7 +18,7 @@
 namespace lf {
 namespace {
 
-CLyricforgeApp* g_app = nullptr;
+LyricforgeApp* g_app = nullptr;
 
 constexpr const char* kGroup = "Settings";
 
@@ -35,39 +35,39 @@ constexpr FolderKey kFolderKeys[] = {
 
 }  // namespace
 
-CLyricforgeApp::CLyricforgeApp(ISettings& settings) : m_settings(settings) {
+LyricforgeApp::LyricforgeApp(SettingsStore& settings) : m_settings(settings) {
   g_app = this;
   if (!HasSong()) CreateSong();
   ResetToNewProject();
-  Song().SetModifiedObserver([this](bool) {
+  OpenSong().SetModifiedObserver([this](bool) {
     UpdateTitle();
     RefreshCommands();
   });
-  m_frame = std::make_unique<CMainFrame>(*this);
+  m_frame = std::make_unique<MainFrame>(*this);
   m_dialogs = std::make_unique<QtFileDialogs>(m_frame.get());
   m_recent = RecentProjects::Read(m_settings);
 }
 
-CLyricforgeApp::~CLyricforgeApp() {
+LyricforgeApp::~LyricforgeApp() {
   StopPlayer();
   m_frame.reset();
-  if (HasSong()) Song().SetModifiedObserver({});
+  if (HasSong()) OpenSong().SetModifiedObserver({});
   if (g_app == this) g_app = nullptr;
 }
 
-CLyricforgeApp* CLyricforgeApp::Instance() { return g_app; }
+LyricforgeApp* LyricforgeApp::Instance() { return g_app; }
 
-void CLyricforgeApp::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) { m_dialogs = std::move(dialogs); }
+void LyricforgeApp::SetFileDialogs(std::unique_ptr<FileDialogs> dialogs) { m_dialogs = std::move(dialogs); }
 
-MSongSettings& CLyricforgeApp::Song() { return lf::Song(); }
+Song& LyricforgeApp::OpenSong() { return lf::OpenSong(); }
 
-void CLyricforgeApp::ResetToNewProject() {
-  Song().SetProjectPath({});
-  Song().ResetSongDefaults();
-  Song().SetModified(false);
+void LyricforgeApp::ResetToNewProject() {
+  OpenSong().SetProjectPath({});
+  OpenSong().ResetSongDefaults();
+  OpenSong().SetModified(false);
 }
 
-void CLyricforgeApp::Start(const std::string& argument) {
+void LyricforgeApp::Start(const std::string& argument) {
   std::error_code ec;
   const bool isFolder = !argument.empty() && std::filesystem::is_directory(argument, ec);
   if (isFolder) m_folders.music = argument;
@@ -82,7 +82,7 @@ void CLyricforgeApp::Start(const std::string& argument) {
   if (!argument.empty() && !isFolder) OpenProjectFile(argument);
 }
 
-void CLyricforgeApp::HandOver(const std::string& argument) {
+void LyricforgeApp::HandOver(const std::string& argument) {
   m_frame->BringForward();
   std::error_code ec;
   if (argument.empty() || std::filesystem::is_directory(argument, ec)) return;
@@ -91,26 +91,26 @@ void CLyricforgeApp::HandOver(const std::string& argument) {
   OpenProjectFile(argument);
 }
 
-bool CLyricforgeApp::ShowPage(PageId page) {
-  CPage* old = m_frame->Page();
+bool LyricforgeApp::ShowPage(PageId page) {
+  PageWidget* old = m_frame->Page();
   if (old && !old->CanLeave()) return false;
   if (old) old->Leave();
   // Play Final only plays: leaving it is no reason to write the project.
-  if (m_autoSave && Song().IsModified() && m_currentPage != PageId::PlayFinal) SaveProject();
+  if (m_autoSave && OpenSong().IsModified() && m_currentPage != PageId::PlayFinal) SaveProject();
   m_currentPage = page;
   m_frame->SetPage(CreatePage(page, *this, nullptr));
-  if (CPage* shown = m_frame->Page()) shown->Enter();
+  if (PageWidget* shown = m_frame->Page()) shown->Enter();
   RefreshCommands();
   return true;
 }
 
-void CLyricforgeApp::UpdateTitle() {
-  if (m_frame) m_frame->setWindowTitle(QString::fromStdString(WindowTitle(Song().ProjectPath())));
+void LyricforgeApp::UpdateTitle() {
+  if (m_frame) m_frame->setWindowTitle(QString::fromStdString(WindowTitle(OpenSong().ProjectPath())));
 }
 
-bool CLyricforgeApp::ConfirmCloseProject() {
+bool LyricforgeApp::ConfirmCloseProject() {
   StopPlayer();
-  if (Song().IsModified()) {
+  if (OpenSong().IsModified()) {
     const MessageAnswer answer =
         ShowMessage("You have made changes to this project.\nDo you want to save it?", "Confirm Closing Project",
                     MessageIcon::Question, MessageButtons::YesNoCancel, MessageAnswer::Yes);
@@ -122,28 +122,28 @@ bool CLyricforgeApp::ConfirmCloseProject() {
   return true;
 }
 
-bool CLyricforgeApp::AllowWindowClose() {
+bool LyricforgeApp::AllowWindowClose() {
   if (m_closeConfirmed) return true;
   if (m_exportRunning) return false;  // the export is writing; ConfirmCloseProject stops a player
   m_closeConfirmed = ConfirmCloseProject();
   return m_closeConfirmed;
 }
 
-bool CLyricforgeApp::IsPlaying() const {
-  const MCdgPlayer* player = MCdgPlayer::Global();
+bool LyricforgeApp::IsPlaying() const {
+  const CdgPlayer* player = CdgPlayer::Global();
   return player && player->IsPlaying();
 }
 
-void CLyricforgeApp::StopPlayer() {
-  if (MCdgPlayer* player = MCdgPlayer::Global(); player && player->IsPlaying()) player->Stop();
+void LyricforgeApp::StopPlayer() {
+  if (CdgPlayer* player = CdgPlayer::Global(); player && player->IsPlaying()) player->Stop();
 }
 
-ShellState CLyricforgeApp::State() const {
+ShellState LyricforgeApp::State() const {
   // The export's worker rebuilds the song's lines: until it ends, the menus
   // and buttons read the facts taken when it started, never the song.
   if (m_exportRunning) return m_stateAtExport;
   ShellState s;
-  const MSongSettings& song = lf::Song();
+  const Song& song = lf::OpenSong();
   s.playing = IsPlaying();
   s.exportRunning = m_exportRunning;
   s.projectPathSet = !song.ProjectPath().empty();
@@ -154,7 +154,7 @@ ShellState CLyricforgeApp::State() const {
   return s;
 }
 
-bool CLyricforgeApp::IsPageCommandEnabled(PageId page) const {
+bool LyricforgeApp::IsPageCommandEnabled(PageId page) const {
   const CommandEnables e = EnabledCommands(State());
   switch (page) {
     case PageId::EditLyrics:
@@ -171,15 +171,15 @@ bool CLyricforgeApp::IsPageCommandEnabled(PageId page) const {
   return false;
 }
 
-bool CLyricforgeApp::IsSettingsEnabled() const { return EnabledCommands(State()).settings; }
+bool LyricforgeApp::IsSettingsEnabled() const { return EnabledCommands(State()).settings; }
 
-void CLyricforgeApp::RefreshCommands() {
+void LyricforgeApp::RefreshCommands() {
   if (!m_frame) return;
   m_frame->RefreshMenu();
-  if (CPage* page = m_frame->Page()) page->RefreshCommands();
+  if (PageWidget* page = m_frame->Page()) page->RefreshCommands();
 }
 
-void CLyricforgeApp::SetExportRunning(bool running) {
+void LyricforgeApp::SetExportRunning(bool running) {
   if (running && !m_exportRunning) {
     m_stateAtExport = State();
     m_stateAtExport.exportRunning = true;
@@ -188,12 +188,12 @@ void CLyricforgeApp::SetExportRunning(bool running) {
   RefreshCommands();
 }
 
-bool CLyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
+bool LyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   MusicPreparationContext context;
   context.workingFolder = DefaultTempFolder();
-  std::unique_ptr<CProgressWindow> window;
+  std::unique_ptr<ProgressWindow> window;
   context.openProgress = [&](const std::string& caption) {
-    window = std::make_unique<CProgressWindow>(QString::fromStdString(caption), true, m_frame.get());
+    window = std::make_unique<ProgressWindow>(QString::fromStdString(caption), true, m_frame.get());
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
     context.progress = window.get();
@@ -206,24 +206,24 @@ bool CLyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   // A failure leaves the music that was prepared before, and its working file, in place.
   const bool ok = PrepareMusic(musicPath, m_music, context).Ok();
   if (ok) {
-    Song().SetWorkingMusicPath(m_music.workingFilePath);
-    Song().AllocateRwMemory(true);
+    OpenSong().SetWorkingMusicPath(m_music.workingFilePath);
+    OpenSong().AllocateRwMemory(true);
   }
   RefreshCommands();
   return ok;
 }
 
-void CLyricforgeApp::ReadFolders() {
+void LyricforgeApp::ReadFolders() {
   for (const FolderKey& f : kFolderKeys) {
     if (auto stored = m_settings.Value(kGroup, f.key)) m_folders.*f.member = *stored;
   }
 }
 
-void CLyricforgeApp::WriteFolders() {
+void LyricforgeApp::WriteFolders() {
   for (const FolderKey& f : kFolderKeys) m_settings.SetValue(kGroup, f.key, m_folders.*f.member);
 }
 
-void CLyricforgeApp::AddRecentProject(const std::string& path) {
+void LyricforgeApp::AddRecentProject(const std::string& path) {
   m_recent.Add(path);
   m_recent.Write(m_settings);
   RefreshCommands();

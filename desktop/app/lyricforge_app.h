@@ -1,5 +1,5 @@
 #pragma once
-// CLyricforgeApp: everything that lives as long as the desktop program: the
+// LyricforgeApp: everything that lives as long as the desktop program: the
 // song, the project's music state, the folders and flags, the main window,
 // and the page commands and project flows (lyricforge_app.cpp: start-up,
 // pages, title, closing; project_flows.cpp: New, Open, Close, Save, Save As;
@@ -19,23 +19,23 @@
 
 namespace lf {
 
-class CMainFrame;
-class IFileDialogs;
-class ISettings;
+class MainFrame;
+class FileDialogs;
+class SettingsStore;
 
 // The stored folders of the file dialogs.
 struct Folders {
   std::string lyrics, project, music, graphics;
 };
 
-class CLyricforgeApp : public QObject, public IShell {
+class LyricforgeApp : public QObject, public PageHost {
   Q_OBJECT
 
  public:
   // Creates the song (an empty project) and the main window, not yet shown.
-  explicit CLyricforgeApp(ISettings& settings);
-  ~CLyricforgeApp() override;
-  static CLyricforgeApp* Instance();
+  explicit LyricforgeApp(SettingsStore& settings);
+  ~LyricforgeApp() override;
+  static LyricforgeApp* Instance();
 
   // Start-up from the first page on: a folder argument is the music folder,
   // a project argument is opened; then the window is placed and shown.
@@ -43,9 +43,9 @@ class CLyricforgeApp : public QObject, public IShell {
   // A second start handed over its argument: come forward, open a project.
   void HandOver(const std::string& argument);
 
-  CMainFrame& MainWindow() { return *m_frame; }
-  ISettings& Settings() { return m_settings; }
-  void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
+  MainFrame& MainWindow() { return *m_frame; }
+  SettingsStore& Settings() { return m_settings; }
+  void SetFileDialogs(std::unique_ptr<FileDialogs> dialogs);
 
   // --- pages and state ----------------------------------------------------------
   bool ShowPage(PageId page);
@@ -82,8 +82,8 @@ class CLyricforgeApp : public QObject, public IShell {
   Folders& StoredFolders() { return m_folders; }
   const RecentProjects& Recent() const { return m_recent; }
 
-  // --- IShell ------------------------------------------------------------------------
-  MSongSettings& Song() override;
+  // --- PageHost ------------------------------------------------------------------------
+  Song& OpenSong() override;
   const MusicState& Music() const override { return m_music; }
   void PageCommand(PageId page) override;
   void EditSettings() override;
@@ -121,9 +121,9 @@ class CLyricforgeApp : public QObject, public IShell {
   // Claims the lock of `path`; tells the user who holds it when another program does.
   std::optional<ProjectLockKeeper::Claim> ClaimProjectLock(const std::string& path, bool savingOverIt);
 
-  ISettings& m_settings;
-  std::unique_ptr<CMainFrame> m_frame;
-  std::unique_ptr<IFileDialogs> m_dialogs;
+  SettingsStore& m_settings;
+  std::unique_ptr<MainFrame> m_frame;
+  std::unique_ptr<FileDialogs> m_dialogs;
   MusicState m_music;
   ProjectLockKeeper m_lock;  // the open project's
   Folders m_folders;

@@ -14,13 +14,13 @@
 
 namespace lf {
 
-CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
+MainFrame::MainFrame(LyricforgeApp& app) : m_app(app) {
   setObjectName("mainFrame");
   setMinimumSize(kMinWindowWidth, kMinWindowHeight);
   setWindowIcon(QIcon(QString::fromStdString(DataFolder() + "/lyricforge.png")));
   m_menu = BuildMainMenu(menuBar(), app);
   m_menu.autoSave->setChecked(app.AutoSave());
-  for (QMenu* menu : {m_menu.file, m_menu.edit}) connect(menu, &QMenu::aboutToShow, this, &CMainFrame::RefreshMenu);
+  for (QMenu* menu : {m_menu.file, m_menu.edit}) connect(menu, &QMenu::aboutToShow, this, &MainFrame::RefreshMenu);
   // The Edit items follow the focused editor. Alt+E hands the focus to the
   // menu bar before the menu shows, so menus never count as the editor.
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -30,15 +30,15 @@ CMainFrame::CMainFrame(CLyricforgeApp& app) : m_app(app) {
   qApp->installEventFilter(this);
 }
 
-CMainFrame::~CMainFrame() {
+MainFrame::~MainFrame() {
   // Closing the window moves the focus: no menu refresh may reach the half-destroyed frame.
   disconnect(qApp, nullptr, this, nullptr);
   qApp->removeEventFilter(this);
   if (m_page) m_page->Leave();
 }
 
-void CMainFrame::SetPage(CPage* page) {
-  CPage* old = m_page;
+void MainFrame::SetPage(PageWidget* page) {
+  PageWidget* old = m_page;
   m_page = page;
   if (page) {
     setCentralWidget(page);  // deletes the widget it held
@@ -49,14 +49,14 @@ void CMainFrame::SetPage(CPage* page) {
   }
 }
 
-void CMainFrame::RefreshMenu() {
+void MainFrame::RefreshMenu() {
   if (!m_menu.file) return;
   m_menu.autoSave->setChecked(m_app.AutoSave());
   m_menu.ShowRecent(m_app.Recent().Paths(), m_app);
   m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(EditTarget())));
 }
 
-WindowPlacement CMainFrame::Placement() const {
+WindowPlacement MainFrame::Placement() const {
   const QRect r = isMaximized() ? normalGeometry() : geometry();
   WindowPlacement p;
   p.left = r.left();
@@ -67,7 +67,7 @@ WindowPlacement CMainFrame::Placement() const {
   return p;
 }
 
-void CMainFrame::ApplyPlacement(const WindowPlacement& p) {
+void MainFrame::ApplyPlacement(const WindowPlacement& p) {
   setGeometry(p.left, p.top, p.Width(), p.Height());
   if (p.maximized)
     showMaximized();
@@ -75,25 +75,25 @@ void CMainFrame::ApplyPlacement(const WindowPlacement& p) {
     showNormal();
 }
 
-void CMainFrame::BringForward() {
+void MainFrame::BringForward() {
   if (isMinimized()) showNormal();
   raise();
   activateWindow();
 }
 
-void CMainFrame::ShowLyricsPlacedNotice() {
-  CLyricsPlacedNotice notice(this);
+void MainFrame::ShowLyricsPlacedNotice() {
+  LyricsPlacedNotice notice(this);
   notice.exec();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainFrame::closeEvent(QCloseEvent* event) {
   if (m_app.AllowWindowClose())
     event->accept();
   else
     event->ignore();
 }
 
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
   const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   // Only the first delivery (to the focused widget) is offered, not the
   // propagation of the same press to its parents.

@@ -1,5 +1,5 @@
 #pragma once
-// CMainFrame: the main window. Holds the menu and the one page shown; offers
+// MainFrame: the main window. Holds the menu and the one page shown; offers
 // every key press to that page first; asks the application before closing.
 #include <QMainWindow>
 #include <QPointer>
@@ -11,18 +11,18 @@
 
 namespace lf {
 
-class CLyricforgeApp;
+class LyricforgeApp;
 
-class CMainFrame : public QMainWindow {
+class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(CLyricforgeApp& app);
-  ~CMainFrame() override;
+  explicit MainFrame(LyricforgeApp& app);
+  ~MainFrame() override;
 
   // Shows `page` in place of the page before, which is deleted.
-  void SetPage(CPage* page);
-  CPage* Page() const { return m_page; }
+  void SetPage(PageWidget* page);
+  PageWidget* Page() const { return m_page; }
   const MainMenu& Menu() const { return m_menu; }
   void RefreshMenu();
   // The widget the Edit items act on: the one with the focus, or the one that
@@ -43,9 +43,9 @@ class CMainFrame : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  CLyricforgeApp& m_app;
+  LyricforgeApp& m_app;
   MainMenu m_menu;
-  CPage* m_page = nullptr;
+  PageWidget* m_page = nullptr;
   QPointer<QWidget> m_editTarget;
 };
 

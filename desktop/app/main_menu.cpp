@@ -54,7 +54,7 @@ QAction* WebAction(const WebItem& item, QObject* parent) {
   return action;
 }
 
-void EditItem(QMenu* menu, QAction*& slot, const char* label, QKeySequence keys, CLyricforgeApp& app,
+void EditItem(QMenu* menu, QAction*& slot, const char* label, QKeySequence keys, LyricforgeApp& app,
               EditAction action) {
   slot = Add(menu, label, keys, &app, [&app, action] { RunEditAction(app.MainWindow().EditTarget(), action); });
   // Keys go to the focused editor itself; the item only mirrors them.
@@ -63,7 +63,7 @@ void EditItem(QMenu* menu, QAction*& slot, const char* label, QKeySequence keys,
 
 }  // namespace
 
-MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
+MainMenu BuildMainMenu(QMenuBar* bar, LyricforgeApp& app) {
   MainMenu m;
   m.file = bar->addMenu(QObject::tr("&File"));
   m.newProject = Add(m.file, "&New", QKeySequence("Ctrl+N"), &app, [&app] { app.NewProject(); });
@@ -95,7 +95,7 @@ MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
   QMenu* format = m.edit->addMenu(QObject::tr("&Format Text"));
   auto formatCommand = [&app](FormatCommand command) {
     if (app.CurrentPage() != PageId::EditLyrics) return;
-    if (CPage* page = app.MainWindow().Page()) page->RunFormatCommand(command);
+    if (PageWidget* page = app.MainWindow().Page()) page->RunFormatCommand(command);
   };
   m.capitalize = Add(format, "&Capitalize All", {}, &app, [=] { formatCommand(FormatCommand::Capitalize); });
   m.lowercase = Add(format, "&Lowercase All", {}, &app, [=] { formatCommand(FormatCommand::Lowercase); });
@@ -120,7 +120,7 @@ MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app) {
   return m;
 }
 
-void MainMenu::ShowRecent(const std::vector<std::string>& paths, CLyricforgeApp& app) {
+void MainMenu::ShowRecent(const std::vector<std::string>& paths, LyricforgeApp& app) {
   if (paths == recentShown) return;
   for (QAction* action : recent) delete action;
   recent.clear();

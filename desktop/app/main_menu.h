@@ -13,7 +13,7 @@ class QMenuBar;
 
 namespace lf {
 
-class CLyricforgeApp;
+class LyricforgeApp;
 
 struct MainMenu {
   QAction *newProject = nullptr, *open = nullptr, *close = nullptr, *save = nullptr, *saveAs = nullptr;
@@ -34,10 +34,10 @@ struct MainMenu {
   // Applies the rules; `editor` is the focused text editor's state.
   void Apply(const CommandEnables& commands, const EditMenuState& editor) const;
   // Lists `paths` (most recent first) as numbered File items that open them.
-  void ShowRecent(const std::vector<std::string>& paths, CLyricforgeApp& app);
+  void ShowRecent(const std::vector<std::string>& paths, LyricforgeApp& app);
 };
 
 // Fills `bar` with the menus and connects every item to `app`.
-MainMenu BuildMainMenu(QMenuBar* bar, CLyricforgeApp& app);
+MainMenu BuildMainMenu(QMenuBar* bar, LyricforgeApp& app);
 
 }  // namespace lf

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace lf {
 
-class QtMessageSink : public IMessageSink {
+class QtMessageSink : public MessageSink {
  public:
   MessageAnswer Show(const Message& message) override;
 };

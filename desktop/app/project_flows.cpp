@@ -27,13 +27,13 @@ void ShowCannotSave(const std::string& path) {
 
 }  // namespace
 
-void CLyricforgeApp::NewProject() {
+void LyricforgeApp::NewProject() {
   if (!EnabledCommands(State()).newProject) return;
   CloseProject();
   ShowPage(PageId::EditLyrics);
 }
 
-void CLyricforgeApp::OpenProject() {
+void LyricforgeApp::OpenProject() {
   if (!EnabledCommands(State()).open) return;
   if (!ConfirmCloseProject()) return;
   const auto path = m_dialogs->ChooseProjectToOpen(m_folders.project);
@@ -41,7 +41,7 @@ void CLyricforgeApp::OpenProject() {
   OpenProjectFile(*path);
 }
 
-std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const std::string& path, bool savingOverIt) {
+std::optional<ProjectLockKeeper::Claim> LyricforgeApp::ClaimProjectLock(const std::string& path, bool savingOverIt) {
   std::string holder;
   auto claim = m_lock.ClaimLock(path, &holder);
   if (!claim)
@@ -50,7 +50,7 @@ std::optional<ProjectLockKeeper::Claim> CLyricforgeApp::ClaimProjectLock(const s
   return claim;
 }
 
-void CLyricforgeApp::OpenRecentProject(const std::string& path) {
+void LyricforgeApp::OpenRecentProject(const std::string& path) {
   if (!EnabledCommands(State()).open) return;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
@@ -64,7 +64,7 @@ void CLyricforgeApp::OpenRecentProject(const std::string& path) {
   OpenProjectFile(path);
 }
 
-bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
+bool LyricforgeApp::OpenProjectFile(const std::string& path) {
   // Another program changing the file: the open project stays as it is.
   auto claim = ClaimProjectLock(path, false);
   if (!claim) return false;
@@ -72,8 +72,8 @@ bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
   m_projectOpened = true;
   m_folders.project = FolderOf(path);
   AddRecentProject(path);
-  Song().SetProjectPath(path);
-  if (const Outcome loaded = Song().LoadProject(); !loaded) {
+  OpenSong().SetProjectPath(path);
+  if (const Outcome loaded = OpenSong().LoadProject(); !loaded) {
     ShowOutcome(loaded);
     // Keep no path to the file that failed, so a Save cannot overwrite it
     // with the empty project.
@@ -81,28 +81,28 @@ bool CLyricforgeApp::OpenProjectFile(const std::string& path) {
     m_lock.Release();
     m_projectOpened = false;
     m_music = MusicState{};
-    Song().SetWorkingMusicPath({});
+    OpenSong().SetWorkingMusicPath({});
     ShowPage(PageId::EditLyrics);
     UpdateTitle();
     return false;
   }
   // The previous project's music is no part of this one, even when this one's fails.
   m_music = MusicState{};
-  Song().SetWorkingMusicPath({});
-  if (!Song().MusicPath().empty()) AskAboutMissingMusic(PrepareProjectMusic(Song().MusicPath()));
+  OpenSong().SetWorkingMusicPath({});
+  if (!OpenSong().MusicPath().empty()) AskAboutMissingMusic(PrepareProjectMusic(OpenSong().MusicPath()));
   ShowPage(PageId::EditLyrics);
   UpdateTitle();
   return true;
 }
 
-void CLyricforgeApp::AskAboutMissingMusic(bool prepared) {
+void LyricforgeApp::AskAboutMissingMusic(bool prepared) {
   std::error_code ec;
   std::string text, caption;
   if (!prepared) {
     text = "The music file associated with this\nproject has an error:\n\n" + m_music.musicErrorText +
            "\n Would you like to select a different\nmusic file now?\n";
     caption = "Error in Music File";
-  } else if (!std::filesystem::exists(Song().MusicPath(), ec)) {
+  } else if (!std::filesystem::exists(OpenSong().MusicPath(), ec)) {
     text =
         "The music file associated with this\nproject cannot be found.  Would you\nlike to select a music file now?\n";
     caption = "Music File Not Found";
@@ -113,14 +113,14 @@ void CLyricforgeApp::AskAboutMissingMusic(bool prepared) {
       MessageAnswer::Yes) {
     AddMusic();
   } else {
-    Song().SetMusicPath({});
+    OpenSong().SetMusicPath({});
   }
 }
 
-void CLyricforgeApp::CloseProject() {
+void LyricforgeApp::CloseProject() {
   if (!ConfirmCloseProject()) return;
   m_music = MusicState{};
-  Song().SetWorkingMusicPath({});
+  OpenSong().SetWorkingMusicPath({});
   ResetToNewProject();
   m_lock.Release();
   ShowPage(PageId::EditLyrics);
@@ -128,26 +128,26 @@ void CLyricforgeApp::CloseProject() {
   m_projectOpened = false;
 }
 
-bool CLyricforgeApp::SaveProject() {
-  if (Song().ProjectPath().empty()) return SaveProjectAs();
-  if (!Song().SaveProject()) {
-    ShowCannotSave(Song().ProjectPath());
+bool LyricforgeApp::SaveProject() {
+  if (OpenSong().ProjectPath().empty()) return SaveProjectAs();
+  if (!OpenSong().SaveProject()) {
+    ShowCannotSave(OpenSong().ProjectPath());
     return false;
   }
   UpdateTitle();
   return true;
 }
 
-bool CLyricforgeApp::SaveProjectAs() {
+bool LyricforgeApp::SaveProjectAs() {
   const auto path = m_dialogs->ChooseProjectToSave(m_folders.project);
   if (!path) return false;
   // Never over a project another program has open; the lock moves only with a save that worked.
   auto claim = ClaimProjectLock(*path, true);
   if (!claim) return false;
-  const std::string previous = Song().ProjectPath();
-  Song().SetProjectPath(*path);
-  if (!Song().SaveProject()) {
-    Song().SetProjectPath(previous);
+  const std::string previous = OpenSong().ProjectPath();
+  OpenSong().SetProjectPath(*path);
+  if (!OpenSong().SaveProject()) {
+    OpenSong().SetProjectPath(previous);
     ShowCannotSave(*path);
     return false;
   }
@@ -159,7 +159,7 @@ bool CLyricforgeApp::SaveProjectAs() {
   return true;
 }
 
-void CLyricforgeApp::Exit() {
+void LyricforgeApp::Exit() {
   if (!EnabledCommands(State()).exit) return;
   if (!ConfirmCloseProject()) return;
   m_closeConfirmed = true;
@@ -167,7 +167,7 @@ void CLyricforgeApp::Exit() {
   QCoreApplication::quit();
 }
 
-void CLyricforgeApp::PageCommand(PageId page) {
+void LyricforgeApp::PageCommand(PageId page) {
   if (!IsPageCommandEnabled(page)) return;
   if (page == PageId::EditLyrics && HasPlacedLyrics()) m_frame->ShowLyricsPlacedNotice();
   if (page == PageId::PlaceLyrics && HasPlacedLyrics() &&

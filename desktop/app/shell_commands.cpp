@@ -25,15 +25,15 @@
 
 namespace lf {
 
-void CLyricforgeApp::ToggleAutoSave() {
+void LyricforgeApp::ToggleAutoSave() {
   m_autoSave = !m_autoSave;
   m_settings.SetInt("Settings", "AutoSave", m_autoSave ? 1 : 0);
   RefreshCommands();
 }
 
-void CLyricforgeApp::RestoreDefaultColorsCommand() { RestoreDefaultColors(m_settings); }
+void LyricforgeApp::RestoreDefaultColorsCommand() { RestoreDefaultColors(m_settings); }
 
-void CLyricforgeApp::AddMusic() {
+void LyricforgeApp::AddMusic() {
   int filterIndex = m_settings.Int("Settings", kMusicFileIndexKey, 0);
   const std::vector<FileFilter> filters = MusicFileFilters(IsMp3EncoderBound());
   for (bool again = true; again;) {
@@ -43,7 +43,7 @@ void CLyricforgeApp::AddMusic() {
     if (PrepareProjectMusic(*path)) {
       m_settings.SetInt("Settings", kMusicFileIndexKey, filterIndex);
       m_folders.music = m_music.musicFolder;
-      Song().SetMusicPath(*path);
+      OpenSong().SetMusicPath(*path);
     } else {
       again = ShowMessage("There is a problem with the selected audio file:\n\n" + m_music.musicErrorText +
                               "\nWould you like to choose another file?",
@@ -54,7 +54,7 @@ void CLyricforgeApp::AddMusic() {
   RefreshCommands();
 }
 
-std::optional<LyricsImport> CLyricforgeApp::FindLyrics() {
+std::optional<LyricsImport> LyricforgeApp::FindLyrics() {
   std::vector<FileFilter> filters;
   for (const LyricsFileFilter& f : kLyricsFileFilters)
     filters.push_back({std::string(f.text), std::string(f.patterns)});
@@ -74,18 +74,18 @@ std::optional<LyricsImport> CLyricforgeApp::FindLyrics() {
   return import;
 }
 
-void CLyricforgeApp::EditSettings() {
+void LyricforgeApp::EditSettings() {
   if (!IsSettingsEnabled()) return;
-  MSongSettings copy;
-  copy.Copy(Song());
+  Song copy;
+  copy.Copy(OpenSong());
   std::unique_ptr<QDialog> dialog(CreateSongSettingsDialog(copy, m_frame.get()));
   if (!dialog || dialog->exec() != QDialog::Accepted) return;
-  Song().Copy(copy);
-  Song().SetModified(true);
+  OpenSong().Copy(copy);
+  OpenSong().SetModified(true);
   ShowPage(m_currentPage);
 }
 
-void CLyricforgeApp::OpenManual() {
+void LyricforgeApp::OpenManual() {
   const std::filesystem::path start = std::filesystem::path(DataFolder()) / "manual" / "index.html";
   std::error_code ec;
   if (!std::filesystem::exists(start, ec) ||
@@ -100,22 +100,22 @@ void CLyricforgeApp::OpenManual() {
 
 namespace lf {
 
-void CLyricforgeApp::ShowAbout() {
+void LyricforgeApp::ShowAbout() {
   QMessageBox::about(
       m_frame.get(), tr("About Lyricforge"),
       tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
 }
 
-void CLyricforgeApp::ExportSong() {
+void LyricforgeApp::ExportSong() {
   if (!EnabledCommands(State()).exportSong) return;
   StopPlayer();  // the export reads the song's buffer and the working file the player uses
   const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
-  CDlgExport dialog(m_settings, IsMp3EncoderBound(), music, Song().Artist(), Song().Title(), m_frame.get());
+  ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Artist(), OpenSong().Title(), m_frame.get());
   if (!RunExportDialog(dialog)) return;
-  if (dialog.Artist() != Song().Artist() || dialog.Title() != Song().Title()) {
-    Song().SetArtist(dialog.Artist());
-    Song().SetTitle(dialog.Title());
-    Song().SetModified(true);
+  if (dialog.Artist() != OpenSong().Artist() || dialog.Title() != OpenSong().Title()) {
+    OpenSong().SetArtist(dialog.Artist());
+    OpenSong().SetTitle(dialog.Title());
+    OpenSong().SetModified(true);
   }
   SongExportRequest request;
   request.type = dialog.Choices().Type();
@@ -129,9 +129,9 @@ void CLyricforgeApp::ExportSong() {
   m_folders.music = path->substr(0, path->find_last_of('/') + 1);
 
   SetExportRunning(true);
-  CProgressWindow progress(tr(save.progressCaption), true, m_frame.get());
+  ProgressWindow progress(tr(save.progressCaption), true, m_frame.get());
   ExportOutcome outcome;
-  progress.RunWhile([&] { outcome = lf::ExportSong(Song(), request, DefaultAudioExportServices(), progress); });
+  progress.RunWhile([&] { outcome = lf::ExportSong(OpenSong(), request, DefaultAudioExportServices(), progress); });
   SetExportRunning(false);
   ShowOutcome(outcome);
 }

@@ -14,14 +14,14 @@ constexpr char kTaken = '!';
 
 }  // namespace
 
-CSingleInstance::CSingleInstance(const QString& key, QObject* parent) : QObject(parent) {
+SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
   const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
   m_name = QString("lyricforge-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
 }
 
-CSingleInstance::~CSingleInstance() = default;
+SingleInstance::~SingleInstance() = default;
 
-bool CSingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
+bool SingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
   QLocalSocket socket;
   socket.connectToServer(m_name);
   if (!socket.waitForConnected(timeoutMs)) return false;
@@ -35,7 +35,7 @@ bool CSingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
   return socket.read(1) == QByteArray(1, kTaken);
 }
 
-bool CSingleInstance::Listen() {
+bool SingleInstance::Listen() {
   m_server = new QLocalServer(this);
   m_server->setSocketOptions(QLocalServer::UserAccessOption);
   if (!m_server->listen(m_name)) {
@@ -43,11 +43,11 @@ bool CSingleInstance::Listen() {
     QLocalServer::removeServer(m_name);
     if (!m_server->listen(m_name)) return false;
   }
-  connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::Accept);
+  connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::Accept);
   return true;
 }
 
-void CSingleInstance::Accept() {
+void SingleInstance::Accept() {
   while (QLocalSocket* socket = m_server->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto take = [this, socket] {

@@ -9,14 +9,14 @@ class QLocalServer;
 
 namespace lf {
 
-class CSingleInstance : public QObject {
+class SingleInstance : public QObject {
   Q_OBJECT
 
  public:
   // `key` tells stores apart (the settings file's path), so test runs with
   // their own store never meet the user's program.
-  explicit CSingleInstance(const QString& key, QObject* parent = nullptr);
-  ~CSingleInstance() override;
+  explicit SingleInstance(const QString& key, QObject* parent = nullptr);
+  ~SingleInstance() override;
 
   // True when a first instance took `argument`: this one should end.
   bool HandOverToFirst(const QString& argument, int timeoutMs = 3000);

@@ -45,14 +45,14 @@ QPixmap SplashPicture() {
 
 }  // namespace
 
-CSplashWindow::CSplashWindow() : QSplashScreen(SplashPicture(), Qt::WindowStaysOnTopHint) {}
+SplashWindow::SplashWindow() : QSplashScreen(SplashPicture(), Qt::WindowStaysOnTopHint) {}
 
-bool CSplashWindow::Wanted() {
+bool SplashWindow::Wanted() {
   const QString platform = QGuiApplication::platformName();
   return platform != "offscreen" && platform != "minimal";
 }
 
-void CSplashWindow::Start() {
+void SplashWindow::Start() {
   setWindowOpacity(0.0);
   show();
   auto* fade = new QPropertyAnimation(this, "windowOpacity", this);

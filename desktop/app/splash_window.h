@@ -1,16 +1,16 @@
 #pragma once
-// CSplashWindow: the About picture shown while the program starts, fading
+// SplashWindow: the About picture shown while the program starts, fading
 // in; closed as soon as the main window is on the screen. Never shown where
 // nobody can see it (offscreen runs, tests).
 #include <QSplashScreen>
 
 namespace lf {
 
-class CSplashWindow : public QSplashScreen {
+class SplashWindow : public QSplashScreen {
   Q_OBJECT
 
  public:
-  CSplashWindow();
+  SplashWindow();
   // False on platforms without a screen to show it on.
   static bool Wanted();
   // Shows it and starts the fade-in.

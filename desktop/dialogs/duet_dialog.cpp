@@ -13,7 +13,7 @@
 
 namespace lf {
 
-MDuetDlg::MDuetDlg(MSongSettings& song, QWidget* parent) : QDialog(parent), m_song(song) {
+DuetDialog::DuetDialog(Song& song, QWidget* parent) : QDialog(parent), m_song(song) {
   setWindowTitle(tr("Duet"));
   setObjectName("duetDialog");
   auto* layout = new QVBoxLayout(this);
@@ -32,7 +32,7 @@ MDuetDlg::MDuetDlg(MSongSettings& song, QWidget* parent) : QDialog(parent), m_so
   m_hold->setDecimals(1);
   m_hold->setRange(kDuetHoldMinimum / 100.0, kDuetHoldMaximum / 100.0);
   m_hold->setSingleStep(0.1);
-  m_hold->setValue(ClampDuetHold(MSongSettings::DuetDisplayDuration()) / 100.0);
+  m_hold->setValue(ClampDuetHold(Song::DuetDisplayDuration()) / 100.0);
   form->addRow(tr("Hold:"), m_hold);
   layout->addLayout(form);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
@@ -41,7 +41,7 @@ MDuetDlg::MDuetDlg(MSongSettings& song, QWidget* parent) : QDialog(parent), m_so
   layout->addWidget(buttons);
 }
 
-void MDuetDlg::accept() {
+void DuetDialog::accept() {
   const std::string labels[3] = {m_labels[0]->text().toStdString(), m_labels[1]->text().toStdString(),
                                  m_labels[2]->text().toStdString()};
   SaveDuetDialog(m_song, labels, static_cast<int>(std::lround(m_hold->value() * 100)));

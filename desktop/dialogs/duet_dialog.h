@@ -1,5 +1,5 @@
 #pragma once
-// MDuetDlg: short descriptions of the two voices of a duet and how long the
+// DuetDialog: short descriptions of the two voices of a duet and how long the
 // introduction shows them. "Save" writes the labels into the song and the
 // hold into "DuetDisplayDuration" at once (the settings sheet's Cancel does
 // not undo them).
@@ -12,11 +12,11 @@ class QLineEdit;
 
 namespace lf {
 
-class MDuetDlg : public QDialog {
+class DuetDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MDuetDlg(MSongSettings& song, QWidget* parent = nullptr);
+  DuetDialog(Song& song, QWidget* parent = nullptr);
 
   QLineEdit* Label(int index) const { return m_labels[index]; }
   QDoubleSpinBox* Hold() const { return m_hold; }
@@ -24,7 +24,7 @@ class MDuetDlg : public QDialog {
   void accept() override;
 
  private:
-  MSongSettings& m_song;
+  Song& m_song;
   QLineEdit* m_labels[3] = {};
   QDoubleSpinBox* m_hold = nullptr;
 };

@@ -32,8 +32,8 @@ bool PairedAudio(ExportType type) { return type == ExportType::WmaG || type == E
 
 }  // namespace
 
-CDlgExport::CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat& music, const std::string& artist,
-                       const std::string& title, QWidget* parent)
+ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const MusicFormat& music,
+                           const std::string& artist, const std::string& title, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_music(music) {
   setWindowTitle(tr("Export Song File"));
   auto* layout = new QVBoxLayout(this);
@@ -79,8 +79,8 @@ CDlgExport::CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(tr("&Export"), QDialogButtonBox::AcceptRole)->setObjectName("export");
   buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
-  connect(buttons, &QDialogButtonBox::accepted, this, &CDlgExport::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &CDlgExport::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
   layout->addWidget(buttons);
 
   m_choices.Open(settings, mp3Available, music);
@@ -91,18 +91,18 @@ CDlgExport::CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat
   connect(m_lrc, &QCheckBox::toggled, this, [this] { ShowChoices(); });
 }
 
-QRadioButton* CDlgExport::TypeButton(ExportType type) const {
+QRadioButton* ExportDialog::TypeButton(ExportType type) const {
   return qobject_cast<QRadioButton*>(m_types->button(int(type)));
 }
 
-void CDlgExport::ChangeType(ExportType type) {
+void ExportDialog::ChangeType(ExportType type) {
   const std::string refusal = m_choices.ChangeType(type, m_music);
   ShowChoices();
   if (!refusal.empty())
     ShowTip(TypeButton(ExportType::Bin), tr(kBinNotAllowedTitle), QString::fromStdString(refusal).trimmed());
 }
 
-void CDlgExport::ShowChoices() {
+void ExportDialog::ShowChoices() {
   const ExportType type = m_choices.Type();
   TypeButton(type)->setChecked(true);
   const QSignalBlocker block(m_list);
@@ -118,13 +118,13 @@ void CDlgExport::ShowChoices() {
   m_zip->setEnabled(PairedAudio(type));
 }
 
-void CDlgExport::ShowTip(QWidget* at, const QString& title, const QString& text) {
+void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& text) {
   m_lastTip = title + ": " + text;
   QToolTip::showText(at->mapToGlobal(QPoint(at->width() / 2, at->height())),
                      "<b>" + title.toHtmlEscaped() + "</b><br>" + text.toHtmlEscaped().replace("\n", "<br>"), at);
 }
 
-void CDlgExport::accept() {
+void ExportDialog::accept() {
   m_choices.SetZip(m_zip->isChecked() && PairedAudio(m_choices.Type()));
   const std::string refusal = m_choices.Confirm(m_settings);
   if (!refusal.empty()) {
@@ -135,16 +135,16 @@ void CDlgExport::accept() {
   QDialog::accept();
 }
 
-int CDlgExport::BitRate() const {
+int ExportDialog::BitRate() const {
   return m_choices.Type() == ExportType::WmaG ? m_choices.WmaBitRate() : m_choices.Mp3BitRate();
 }
 
-LrcStyle CDlgExport::Lrc() const {
+LrcStyle ExportDialog::Lrc() const {
   if (!PairedAudio(m_choices.Type()) || !m_lrc->isChecked()) return LrcStyle::None;
   return m_simple->isChecked() ? LrcStyle::Simple : LrcStyle::Enhanced;
 }
 
-std::string CDlgExport::Artist() const { return m_artist->text().toStdString(); }
-std::string CDlgExport::Title() const { return m_title->text().toStdString(); }
+std::string ExportDialog::Artist() const { return m_artist->text().toStdString(); }
+std::string ExportDialog::Title() const { return m_title->text().toStdString(); }
 
 }  // namespace lf

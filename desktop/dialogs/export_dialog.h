@@ -1,5 +1,5 @@
 #pragma once
-// CDlgExport, "Export Song File": the export type, its compression, the lyric
+// ExportDialog, "Export Song File": the export type, its compression, the lyric
 // file, zipping, artist and title. Its rules live in ExportChoices; this adds
 // the widgets and the balloon tips.
 #include <QDialog>
@@ -17,12 +17,12 @@ class QRadioButton;
 
 namespace lf {
 
-class CDlgExport : public QDialog {
+class ExportDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CDlgExport(ISettings& settings, bool mp3Available, const MusicFormat& music, const std::string& artist,
-             const std::string& title, QWidget* parent = nullptr);
+  ExportDialog(SettingsStore& settings, bool mp3Available, const MusicFormat& music, const std::string& artist,
+               const std::string& title, QWidget* parent = nullptr);
 
   const ExportChoices& Choices() const { return m_choices; }
   int BitRate() const;
@@ -43,7 +43,7 @@ class CDlgExport : public QDialog {
   void ShowChoices();
   void ShowTip(QWidget* at, const QString& title, const QString& text);
 
-  ISettings& m_settings;
+  SettingsStore& m_settings;
   MusicFormat m_music;
   ExportChoices m_choices;
   QButtonGroup* m_types = nullptr;

@@ -11,9 +11,9 @@ class QWidget;
 
 namespace lf {
 
-class IFileDialogs {
+class FileDialogs {
  public:
-  virtual ~IFileDialogs() = default;
+  virtual ~FileDialogs() = default;
   // "Open Lyricforge Project": an existing .lfp file, or nothing on Cancel.
   virtual std::optional<std::string> ChooseProjectToOpen(const std::string& folder) = 0;
   // "Save Lyricforge Project": a path ending in .lfp (asked before overwriting).
@@ -27,7 +27,7 @@ class IFileDialogs {
                                                       const FileFilter& filter, const std::string& suffix) = 0;
 };
 
-class QtFileDialogs : public IFileDialogs {
+class QtFileDialogs : public FileDialogs {
  public:
   explicit QtFileDialogs(QWidget* parent) : m_parent(parent) {}
   std::optional<std::string> ChooseProjectToOpen(const std::string& folder) override;

@@ -28,7 +28,7 @@ QLabel* WrappedLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-CLyricsPlacedNotice::CLyricsPlacedNotice(QWidget* parent) : QDialog(parent) {
+LyricsPlacedNotice::LyricsPlacedNotice(QWidget* parent) : QDialog(parent) {
   setWindowTitle(tr("Lyrics Already Placed"));
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);  // grows and shrinks with the rest
@@ -61,9 +61,9 @@ CLyricsPlacedNotice::CLyricsPlacedNotice(QWidget* parent) : QDialog(parent) {
   SetExpanded(false);
 }
 
-bool CLyricsPlacedNotice::Expanded() const { return !m_rest->isHidden(); }
+bool LyricsPlacedNotice::Expanded() const { return !m_rest->isHidden(); }
 
-void CLyricsPlacedNotice::SetExpanded(bool expanded) {
+void LyricsPlacedNotice::SetExpanded(bool expanded) {
   m_rest->setVisible(expanded);
   m_more->setText(expanded ? tr("<< Less") : tr("More >>"));
 }

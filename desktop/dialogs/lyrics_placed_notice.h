@@ -9,11 +9,11 @@ class QPushButton;
 
 namespace lf {
 
-class CLyricsPlacedNotice : public QDialog {
+class LyricsPlacedNotice : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CLyricsPlacedNotice(QWidget* parent = nullptr);
+  explicit LyricsPlacedNotice(QWidget* parent = nullptr);
 
   bool Expanded() const;
   QPushButton* MoreButton() const { return m_more; }

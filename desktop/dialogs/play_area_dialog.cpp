@@ -39,7 +39,7 @@ QLineEdit* WhiteBox(QWidget* parent, int maxLength) {
 
 }  // namespace
 
-CPlayAreaDialog::CPlayAreaDialog(MSongSettings& song, QWidget* parent)
+PlayAreaDialog::PlayAreaDialog(Song& song, QWidget* parent)
     : QDialog(parent),
       m_edit(std::make_unique<PlayAreaSettingsEdit>(song)),
       m_area(WhiteBox(this, 1)),
@@ -89,16 +89,16 @@ CPlayAreaDialog::CPlayAreaDialog(MSongSettings& song, QWidget* parent)
   resize(460, sizeHint().height());
 }
 
-CPlayAreaDialog::~CPlayAreaDialog() = default;
+PlayAreaDialog::~PlayAreaDialog() = default;
 
-void CPlayAreaDialog::ShowValues() {
+void PlayAreaDialog::ShowValues() {
   const QString area = QString::fromStdString(m_edit->AreaText());
   m_area->setMaxLength(area.size() > 1 ? 4 : 1);  // one digit of words, or seconds as "9.5"
   m_area->setText(area);
   m_step->setText(QString::fromStdString(m_edit->StepText()));
 }
 
-void CPlayAreaDialog::accept() {
+void PlayAreaDialog::accept() {
   m_edit->LeaveStepBox();
   m_edit->Accept();
   QDialog::accept();

@@ -8,15 +8,15 @@ class QLineEdit;
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 class PlayAreaSettingsEdit;
 
-class CPlayAreaDialog : public QDialog {
+class PlayAreaDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CPlayAreaDialog(MSongSettings& song, QWidget* parent = nullptr);
-  ~CPlayAreaDialog() override;
+  PlayAreaDialog(Song& song, QWidget* parent = nullptr);
+  ~PlayAreaDialog() override;
 
   void accept() override;
 

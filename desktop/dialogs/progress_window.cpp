@@ -11,7 +11,7 @@
 
 namespace lf {
 
-CProgressWindow::CProgressWindow(const QString& caption, bool cancellable, QWidget* parent) : QDialog(parent) {
+ProgressWindow::ProgressWindow(const QString& caption, bool cancellable, QWidget* parent) : QDialog(parent) {
   setWindowTitle(caption);
   setModal(false);
   auto* layout = new QVBoxLayout(this);
@@ -29,7 +29,7 @@ CProgressWindow::CProgressWindow(const QString& caption, bool cancellable, QWidg
   }
 }
 
-void CProgressWindow::Report(int percent) {
+void ProgressWindow::Report(int percent) {
   m_percent = std::clamp(percent, 0, 100);
   if (m_updatePosted.exchange(true)) return;
   QMetaObject::invokeMethod(
@@ -41,19 +41,19 @@ void CProgressWindow::Report(int percent) {
       Qt::QueuedConnection);
 }
 
-void CProgressWindow::SetCaption(const std::string& caption) {
+void ProgressWindow::SetCaption(const std::string& caption) {
   const QString text = QString::fromStdString(caption);
   QMetaObject::invokeMethod(
       this, [this, text] { setWindowTitle(text); }, Qt::QueuedConnection);
 }
 
-int CProgressWindow::Percent() const { return m_percent; }
+int ProgressWindow::Percent() const { return m_percent; }
 
-void CProgressWindow::reject() {
+void ProgressWindow::reject() {
   if (m_cancelButton && m_cancelButton->isEnabled()) m_cancelButton->click();
 }
 
-void CProgressWindow::RunWhile(const std::function<void()>& work) {
+void ProgressWindow::RunWhile(const std::function<void()>& work) {
   // Modal while it runs: the rest of the program waits, Cancel still works.
   setWindowModality(Qt::ApplicationModal);
   show();

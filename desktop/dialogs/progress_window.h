@@ -1,6 +1,6 @@
 #pragma once
-// CProgressWindow: a small modeless window with a 0-100 bar and an optional
-// Cancel button, fed by long work through IProgress. Report and
+// ProgressWindow: a small modeless window with a 0-100 bar and an optional
+// Cancel button, fed by long work through ProgressSink. Report and
 // CancelRequested may be called from a worker thread; the bar moves on the
 // GUI thread.
 #include <QDialog>
@@ -14,11 +14,11 @@ class QPushButton;
 
 namespace lf {
 
-class CProgressWindow : public QDialog, public IProgress {
+class ProgressWindow : public QDialog, public ProgressSink {
   Q_OBJECT
 
  public:
-  explicit CProgressWindow(const QString& caption, bool cancellable, QWidget* parent = nullptr);
+  explicit ProgressWindow(const QString& caption, bool cancellable, QWidget* parent = nullptr);
 
   void Report(int percent) override;
   bool CancelRequested() const override { return m_cancel; }

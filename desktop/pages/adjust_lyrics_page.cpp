@@ -33,14 +33,14 @@ void Paint(QPushButton* button, const QColor& color) {
 
 }  // namespace
 
-CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
-    : CPage(PageId::AdjustLyrics, shell, parent),
-      m_preview(new CPreviewFrame(this)),
+AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
+    : PageWidget(PageId::AdjustLyrics, shell, parent),
+      m_preview(new PreviewFrame(this)),
       m_audition(new QPushButton(tr("Audition Play (Sb)"), this)),
       m_adjust(new QPushButton(tr("Adjust Play (n)"), this)),
       m_area(new QPushButton(tr("&Adjust Area..."), this)),
       m_snap(new QPushButton(tr("Snap (S)"), this)),
-      m_wave(new CWaveformStrip(this)),
+      m_wave(new WaveformStrip(this)),
       m_auditionGroup(new QGroupBox(tr("Audition Play"), this)),
       m_adjustGroup(new QGroupBox(tr("Adjust Highlighting"), this)),
       m_singerGroup(new QGroupBox(tr("Assign Singers to Lines"), this)),
@@ -49,7 +49,7 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
       m_previousPage(new QPushButton(this)),
       m_nextPage(new QPushButton(this)),
       m_timer(new QTimer(this)) {
-  MSongSettings& song = Shell().Song();
+  Song& song = Shell().OpenSong();
   m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
   m_session = std::make_unique<NudgeSession>(song, *m_player, &m_preview->Renderer());
   m_audition->setObjectName("audition");
@@ -110,7 +110,7 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   layout->setContentsMargins(11, 11, 11, 11);
   layout->setSpacing(7);
   layout->addLayout(top, 1);
-  layout->addWidget(new CPageButtons(shell, PageId::AdjustLyrics, CPageButtons::Layout::Row, this));
+  layout->addWidget(new PageButtons(shell, PageId::AdjustLyrics, PageButtons::Layout::Row, this));
 
   connect(m_audition, &QPushButton::clicked, this, [this] { Run(&NudgeSession::AuditionPlay); });
   connect(m_adjust, &QPushButton::clicked, this, [this] { Run(&NudgeSession::AdjustPlay); });
@@ -142,13 +142,13 @@ CAdjustLyricsPage::CAdjustLyricsPage(IShell& shell, QWidget* parent)
   });
 }
 
-CAdjustLyricsPage::~CAdjustLyricsPage() { m_player->SetEndNotice({}); }
+AdjustLyricsPage::~AdjustLyricsPage() { m_player->SetEndNotice({}); }
 
-void CAdjustLyricsPage::Enter() {
+void AdjustLyricsPage::Enter() {
   m_session->Open();
-  if (const IMAGE_STRUCT* lyrics = Shell().Song().PageByKind(LyricsPage)) {
-    const auto colors = MSongSettings::PageColors(*lyrics);
-    const MTextTypeVer5& duet = lyrics->m_duetColors;
+  if (const PageRecord* lyrics = Shell().OpenSong().PageByKind(LyricsPage)) {
+    const auto colors = Song::PageColors(*lyrics);
+    const TextTypeVer5& duet = lyrics->m_duetColors;
     const int indices[3] = {duet.m_singer1Color, duet.m_singer2Color, duet.m_bothColor};
     for (int i = 0; i < 3; ++i) Paint(m_singers[i], ColorOf(colors[indices[i] & 15]));
   }
@@ -156,24 +156,24 @@ void CAdjustLyricsPage::Enter() {
   ShowControls();
 }
 
-void CAdjustLyricsPage::Leave() {
+void AdjustLyricsPage::Leave() {
   m_timer->stop();
   m_player->SetEndNotice({});
   m_player->Stop();
 }
 
-void CAdjustLyricsPage::Run(void (NudgeSession::*action)()) {
+void AdjustLyricsPage::Run(void (NudgeSession::*action)()) {
   (m_session.get()->*action)();
   ShowControls();
 }
 
-void CAdjustLyricsPage::EditArea() {
-  CPlayAreaDialog dialog(Shell().Song(), this);
+void AdjustLyricsPage::EditArea() {
+  PlayAreaDialog dialog(Shell().OpenSong(), this);
   dialog.exec();
   ShowControls();
 }
 
-bool CAdjustLyricsPage::eventFilter(QObject* watched, QEvent* event) {
+bool AdjustLyricsPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_preview->View() && event->type() == QEvent::MouseButtonPress) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::LeftButton) {
@@ -184,10 +184,10 @@ bool CAdjustLyricsPage::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  return CPage::eventFilter(watched, event);
+  return PageWidget::eventFilter(watched, event);
 }
 
-bool CAdjustLyricsPage::KeyDown(QKeyEvent* event) {
+bool AdjustLyricsPage::KeyDown(QKeyEvent* event) {
   const std::optional<TimingKey> key = TimingKeyOf(*event);
   if (!key) return false;
   if (event->isAutoRepeat()) return *key != TimingKey::Home && *key != TimingKey::End;
@@ -206,7 +206,7 @@ bool CAdjustLyricsPage::KeyDown(QKeyEvent* event) {
   return used;
 }
 
-bool CAdjustLyricsPage::KeyUp(QKeyEvent* event) {
+bool AdjustLyricsPage::KeyUp(QKeyEvent* event) {
   const std::optional<TimingKey> key = TimingKeyOf(*event);
   if (!key || event->isAutoRepeat()) return false;
   m_session->KeyUp(*key);
@@ -214,17 +214,17 @@ bool CAdjustLyricsPage::KeyUp(QKeyEvent* event) {
   return false;
 }
 
-void CAdjustLyricsPage::RefreshCommands() {
-  CPage::RefreshCommands();
+void AdjustLyricsPage::RefreshCommands() {
+  PageWidget::RefreshCommands();
   ApplyControls();
 }
 
-void CAdjustLyricsPage::ShowControls() {
+void AdjustLyricsPage::ShowControls() {
   ApplyControls();
   Shell().CommandStateChanged();
 }
 
-void CAdjustLyricsPage::ApplyControls() {
+void AdjustLyricsPage::ApplyControls() {
   const NudgeControls c = m_session->Controls();
   const NudgeMode mode = m_session->Mode();
   m_area->setEnabled(c.adjustArea);
@@ -246,11 +246,11 @@ void CAdjustLyricsPage::ApplyControls() {
 }
 
 // The play area around the selected word, with the word's start and end marked.
-void CAdjustLyricsPage::UpdateWave() {
-  MSongSettings& song = Shell().Song();
+void AdjustLyricsPage::UpdateWave() {
+  Song& song = Shell().OpenSong();
   if (!m_wave->HasAnalysis() && !song.WorkingMusicPath().empty())
     m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.WorkingMusicPath()));
-  const MKaraokeWord* word = song.Word(m_session->SelectedWord());
+  const KaraokeWord* word = song.Word(m_session->SelectedWord());
   if (!word) return;
   const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.SampleRate());
   const int64_t margin = song.SampleRate() / 4;

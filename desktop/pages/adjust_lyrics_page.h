@@ -1,5 +1,5 @@
 #pragma once
-// CAdjustLyricsPage: pick a word on the preview, move its start or end with
+// AdjustLyricsPage: pick a word on the preview, move its start or end with
 // "," and "." (Ctrl for the end), and hear it in audition or in a loop over
 // the words around it. The rules live in NudgeSession.
 #include <memory>
@@ -14,16 +14,16 @@ class QTimer;
 namespace lf {
 
 class CdgTimingPlayer;
-class CPreviewFrame;
-class CWaveformStrip;
+class PreviewFrame;
+class WaveformStrip;
 class NudgeSession;
 
-class CAdjustLyricsPage : public CPage {
+class AdjustLyricsPage : public PageWidget {
   Q_OBJECT
 
  public:
-  CAdjustLyricsPage(IShell& shell, QWidget* parent = nullptr);
-  ~CAdjustLyricsPage() override;
+  AdjustLyricsPage(PageHost& shell, QWidget* parent = nullptr);
+  ~AdjustLyricsPage() override;
 
   void Enter() override;
   void Leave() override;
@@ -41,12 +41,12 @@ class CAdjustLyricsPage : public CPage {
   void ApplyControls();
   void UpdateWave();
 
-  CPreviewFrame* m_preview;
+  PreviewFrame* m_preview;
   QPushButton* m_audition;
   QPushButton* m_adjust;
   QPushButton* m_area;
   QPushButton* m_snap;
-  CWaveformStrip* m_wave;
+  WaveformStrip* m_wave;
   QGroupBox* m_auditionGroup;
   QGroupBox* m_adjustGroup;
   QGroupBox* m_singerGroup;

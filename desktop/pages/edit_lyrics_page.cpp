@@ -35,9 +35,9 @@ constexpr int kEditorFontPixels = 22;
 
 // The preview at the screen's 4:3 shape, as large as the space allows, with
 // the page arrows' row centred 7 pixels under it.
-class CPreviewFrame : public QWidget {
+class PreviewFrame : public QWidget {
  public:
-  CPreviewFrame(QWidget* preview, QWidget* footer, QWidget* parent)
+  PreviewFrame(QWidget* preview, QWidget* footer, QWidget* parent)
       : QWidget(parent), m_preview(preview), m_footer(footer) {
     preview->setParent(this);
     footer->setParent(this);
@@ -62,15 +62,15 @@ class CPreviewFrame : public QWidget {
 
 }  // namespace
 
-CEditLyricsDlg::CEditLyricsDlg(IShell& shell, QWidget* parent) : CPage(PageId::EditLyrics, shell, parent) {
+EditLyricsPage::EditLyricsPage(PageHost& shell, QWidget* parent) : PageWidget(PageId::EditLyrics, shell, parent) {
   BuildControls();
 }
 
-CEditLyricsDlg::~CEditLyricsDlg() {
+EditLyricsPage::~EditLyricsPage() {
   if (m_preview) m_preview->SetRenderer(nullptr);
 }
 
-void CEditLyricsDlg::BuildControls() {
+void EditLyricsPage::BuildControls() {
   auto* layout = new QVBoxLayout(this);
 
   auto* bar = new QHBoxLayout;
@@ -96,11 +96,11 @@ void CEditLyricsDlg::BuildControls() {
   layout->addLayout(bar);
 
   m_splitter = new QSplitter(Qt::Horizontal, this);
-  m_editor = new CSimpleEditCtrl(m_splitter);
+  m_editor = new LyricsTextEdit(m_splitter);
   auto* right = new QWidget(m_splitter);
   auto* rightLayout = new QVBoxLayout(right);
   rightLayout->setContentsMargins(2, 0, 0, 0);
-  m_preview = new CCdgView(right);
+  m_preview = new CdgView(right);
   m_preview->setObjectName("lyricsPreview");
   m_preview->SetRenderer(&m_renderer);
   auto* footer = new QWidget(right);
@@ -123,12 +123,12 @@ void CEditLyricsDlg::BuildControls() {
   pages->addWidget(new QLabel(tr("Page:"), footer));
   pages->addWidget(m_pageNumber);
   pages->addWidget(m_next);
-  rightLayout->addWidget(new CPreviewFrame(m_preview, footer, right), 1);
+  rightLayout->addWidget(new PreviewFrame(m_preview, footer, right), 1);
   m_splitter->setStretchFactor(0, 1);
   m_splitter->setStretchFactor(1, 1);
   layout->addWidget(m_splitter, 1);
 
-  m_buttons = new CPageButtons(Shell(), PageId::EditLyrics, CPageButtons::Layout::Row, this);
+  m_buttons = new PageButtons(Shell(), PageId::EditLyrics, PageButtons::Layout::Row, this);
   layout->addWidget(m_buttons);
 
   m_timer = new QTimer(this);
@@ -137,14 +137,14 @@ void CEditLyricsDlg::BuildControls() {
   m_layoutTimer->setSingleShot(true);
   m_layoutTimer->setInterval(0);
 
-  connect(m_import, &QPushButton::clicked, this, &CEditLyricsDlg::ImportLyrics);
-  connect(m_addMusic, &QPushButton::clicked, this, &CEditLyricsDlg::AddMusic);
+  connect(m_import, &QPushButton::clicked, this, &EditLyricsPage::ImportLyrics);
+  connect(m_addMusic, &QPushButton::clicked, this, &EditLyricsPage::AddMusic);
   connect(m_play, &QToolButton::clicked, this, [this] { m_playing ? Stop() : Play(); });
   connect(m_previous, &QToolButton::clicked, this, [this] { MovePage(-1); });
   connect(m_next, &QToolButton::clicked, this, [this] { MovePage(1); });
-  connect(m_slider, &QSlider::sliderPressed, this, &CEditLyricsDlg::OnSliderPressed);
-  connect(m_slider, &QSlider::sliderMoved, this, &CEditLyricsDlg::OnSliderMoved);
-  connect(m_slider, &QSlider::sliderReleased, this, &CEditLyricsDlg::OnSliderReleased);
+  connect(m_slider, &QSlider::sliderPressed, this, &EditLyricsPage::OnSliderPressed);
+  connect(m_slider, &QSlider::sliderMoved, this, &EditLyricsPage::OnSliderMoved);
+  connect(m_slider, &QSlider::sliderReleased, this, &EditLyricsPage::OnSliderReleased);
   // Keyboard moves of the slider (arrows, page keys) land at once.
   connect(m_slider, &QSlider::actionTriggered, this, [this](int) {
     if (!m_slider->isSliderDown())
@@ -154,14 +154,14 @@ void CEditLyricsDlg::BuildControls() {
         OnSliderReleased();
       });
   });
-  connect(m_timer, &QTimer::timeout, this, &CEditLyricsDlg::OnTimer);
-  connect(m_layoutTimer, &QTimer::timeout, this, &CEditLyricsDlg::RefreshPagePreview);
+  connect(m_timer, &QTimer::timeout, this, &EditLyricsPage::OnTimer);
+  connect(m_layoutTimer, &QTimer::timeout, this, &EditLyricsPage::RefreshPagePreview);
   ShowPlayState();
 }
 
-void CEditLyricsDlg::Enter() {
-  MSongSettings& song = Shell().Song();
-  const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+void EditLyricsPage::Enter() {
+  Song& song = Shell().OpenSong();
+  const PageRecord* lyrics = song.PageByKind(LyricsPage);
   if (!lyrics) {
     ShowMessage("There is a problem with the project you opened.", "Lyricforge", MessageIcon::Error);
     song.SetModified(false);
@@ -173,7 +173,7 @@ void CEditLyricsDlg::Enter() {
   font.setBold(true);
   m_editor->setFont(font);
   m_editor->SetUtf8Text(song.RawLyrics());
-  connect(m_editor, &QPlainTextEdit::textChanged, this, &CEditLyricsDlg::OnTextChanged, Qt::UniqueConnection);
+  connect(m_editor, &QPlainTextEdit::textChanged, this, &EditLyricsPage::OnTextChanged, Qt::UniqueConnection);
 
   const double split = std::clamp(AppSettings().Double("Settings", kSplitKey, 0.5), 0.1, 0.9);
   const int width = std::max(m_splitter->width(), 200);
@@ -185,31 +185,31 @@ void CEditLyricsDlg::Enter() {
   m_editor->setFocus();
 }
 
-void CEditLyricsDlg::Leave() {
+void EditLyricsPage::Leave() {
   m_timer->stop();
   FlushPendingLayout();
   if (m_playing) Stop();
-  MCdgPlayer::DestroyGlobal();
+  CdgPlayer::DestroyGlobal();
   const QList<int> sizes = m_splitter->sizes();
   const int total = sizes.value(0) + sizes.value(1);
   if (total > 0) AppSettings().SetDouble("Settings", kSplitKey, double(sizes.value(0)) / total);
 }
 
-void CEditLyricsDlg::OnTextChanged() {
+void EditLyricsPage::OnTextChanged() {
   // The song holds what the editor shows at once; the layout follows on the
   // next pass of the event loop, so a burst of changes lays out once.
-  Shell().Song().SetRawLyrics(m_editor->Utf8Text());
+  Shell().OpenSong().SetRawLyrics(m_editor->Utf8Text());
   m_layoutTimer->start();
 }
 
-void CEditLyricsDlg::FlushPendingLayout() {
+void EditLyricsPage::FlushPendingLayout() {
   if (!m_layoutTimer->isActive()) return;
   m_layoutTimer->stop();
   RefreshPagePreview();
 }
 
-void CEditLyricsDlg::RefreshPagePreview() {
-  MSongSettings& song = Shell().Song();
+void EditLyricsPage::RefreshPagePreview() {
+  Song& song = Shell().OpenSong();
   {
     // The duet-in-solo notice is shown once when it starts to apply, not at
     // every key press while it does.
@@ -239,15 +239,15 @@ void CEditLyricsDlg::RefreshPagePreview() {
   Shell().CommandStateChanged();
 }
 
-void CEditLyricsDlg::MovePage(int delta) {
+void EditLyricsPage::MovePage(int delta) {
   FlushPendingLayout();
   m_currentPage += delta;
   RefreshPagePreview();
 }
 
-bool CEditLyricsDlg::MusicLoaded() const { return !Shell().Music().workingFilePath.empty(); }
+bool EditLyricsPage::MusicLoaded() const { return !Shell().Music().workingFilePath.empty(); }
 
-void CEditLyricsDlg::RefreshMusicControls() {
+void EditLyricsPage::RefreshMusicControls() {
   const bool loaded = MusicLoaded();
   m_play->setEnabled(loaded);
   m_slider->setEnabled(loaded);
@@ -268,27 +268,27 @@ void CEditLyricsDlg::RefreshMusicControls() {
   RefreshTimeLabel();
 }
 
-void CEditLyricsDlg::RefreshTimeLabel() {
+void EditLyricsPage::RefreshTimeLabel() {
   const QString text = QString::fromStdString(m_scale.TimeLabel(m_slider->value()));
   if (m_time->text() != text) m_time->setText(text);
 }
 
-void CEditLyricsDlg::ShowPlayState() {
+void EditLyricsPage::ShowPlayState() {
   m_play->setIcon(style()->standardIcon(m_playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
   m_play->setToolTip(m_playing ? tr("Stop") : tr("Play"));
 }
 
-void CEditLyricsDlg::Play() {
+void EditLyricsPage::Play() {
   if (!MusicLoaded() || m_playing) return;
   const MusicState& music = Shell().Music();
-  MCdgPlayer* player = MCdgPlayer::Global();
-  if (!player) player = MCdgPlayer::CreateGlobal(nullptr);
+  CdgPlayer* player = CdgPlayer::Global();
+  if (!player) player = CdgPlayer::CreateGlobal(nullptr);
   player->SetSource(music.workingFilePath, nullptr, 0);
   if (music.sampleRate > 0 && music.samplesPerPacket > 0)
     player->SetSampleRate(music.sampleRate, music.samplesPerPacket);
   m_stopEvent.Reset();
   player->SetStopEvent(&m_stopEvent);
-  if (!player->Play(MCdgPlayer::kPlayAudio, static_cast<int32_t>(m_position), 0)) {
+  if (!player->Play(CdgPlayer::kPlayAudio, static_cast<int32_t>(m_position), 0)) {
     ShowMessage(player->LastError(), "Lyricforge", MessageIcon::Exclamation);
     return;
   }
@@ -297,8 +297,8 @@ void CEditLyricsDlg::Play() {
   Shell().CommandStateChanged();
 }
 
-void CEditLyricsDlg::Stop() {
-  if (MCdgPlayer* player = MCdgPlayer::Global()) {
+void EditLyricsPage::Stop() {
+  if (CdgPlayer* player = CdgPlayer::Global()) {
     player->Stop();
     player->SetStopEvent(nullptr);
   }
@@ -309,13 +309,13 @@ void CEditLyricsDlg::Stop() {
   }
 }
 
-void CEditLyricsDlg::OnTimer() {
+void EditLyricsPage::OnTimer() {
   if (!m_playing) return;
   if (m_stopEvent.IsSet()) {
     Stop();
     m_position = 0;
     m_slider->setValue(0);
-  } else if (MCdgPlayer* player = MCdgPlayer::Global()) {
+  } else if (CdgPlayer* player = CdgPlayer::Global()) {
     const int32_t position = player->Position();
     if (position != 0 && !m_slider->isSliderDown()) {
       m_position = position;
@@ -325,30 +325,30 @@ void CEditLyricsDlg::OnTimer() {
   RefreshTimeLabel();
 }
 
-void CEditLyricsDlg::OnSliderPressed() {
+void EditLyricsPage::OnSliderPressed() {
   if (!m_playing) return;
   m_dragging = true;
   Stop();
 }
 
-void CEditLyricsDlg::OnSliderMoved(int position) {
+void EditLyricsPage::OnSliderMoved(int position) {
   m_position = m_scale.FramesAt(position);
-  if (MCdgPlayer* player = MCdgPlayer::Global()) player->SetPosition(static_cast<int32_t>(m_position));
+  if (CdgPlayer* player = CdgPlayer::Global()) player->SetPosition(static_cast<int32_t>(m_position));
   m_time->setText(QString::fromStdString(m_scale.TimeLabel(position)));
 }
 
-void CEditLyricsDlg::OnSliderReleased() {
+void EditLyricsPage::OnSliderReleased() {
   m_position = m_scale.FramesAt(m_slider->value());
   if (!m_dragging) return;
   m_dragging = false;
   Play();
 }
 
-void CEditLyricsDlg::ImportLyrics() {
+void EditLyricsPage::ImportLyrics() {
   // The shell chooses the file, imports it and shows any failure.
   const std::optional<LyricsImport> import = Shell().FindLyrics();
   if (!import) return;
-  MSongSettings& song = Shell().Song();
+  Song& song = Shell().OpenSong();
   if (!ApplyLyricsImport(*import, song)) return;
   // Import replaces the text as one undoable step of the editor.
   QTextCursor cursor(m_editor->document());
@@ -361,7 +361,7 @@ void CEditLyricsDlg::ImportLyrics() {
   RefreshPagePreview();
 }
 
-void CEditLyricsDlg::AddMusic() {
+void EditLyricsPage::AddMusic() {
   if (m_playing) Stop();
   Shell().AddMusic();
   m_musicName->setText(QString::fromStdString(MusicNameLabel(Shell().Music().musicFilePath)));
@@ -371,7 +371,7 @@ void CEditLyricsDlg::AddMusic() {
   Shell().CommandStateChanged();
 }
 
-bool CEditLyricsDlg::KeyDown(QKeyEvent* event) {
+bool EditLyricsPage::KeyDown(QKeyEvent* event) {
   QWidget* focus = focusWidget();
   if (focus != m_play && focus != m_slider) return false;
   switch (event->key()) {
@@ -393,10 +393,10 @@ bool CEditLyricsDlg::KeyDown(QKeyEvent* event) {
   }
 }
 
-void CEditLyricsDlg::RunFormatCommand(FormatCommand command) { m_editor->FormatText(command); }
+void EditLyricsPage::RunFormatCommand(FormatCommand command) { m_editor->FormatText(command); }
 
-void CEditLyricsDlg::RefreshCommands() {
-  CPage::RefreshCommands();
+void EditLyricsPage::RefreshCommands() {
+  PageWidget::RefreshCommands();
   // The page's own rule on top of the shell's: settings need a known length.
   if (m_playing) m_buttons->SettingsButton()->setEnabled(false);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// CEditLyricsDlg: the Edit Lyrics page. The lyrics editor on the left; every
+// EditLyricsPage: the Edit Lyrics page. The lyrics editor on the left; every
 // change goes into the song's raw lyrics and is laid out at once, and the
 // right side previews one lyrics page of the result. A bar above imports
 // lyrics, adds music and plays it with a position slider.
@@ -22,17 +22,17 @@ class QToolButton;
 
 namespace lf {
 
-class CCdgView;
-class CPageButtons;
-class CSimpleEditCtrl;
-class MCdgPlayer;
+class CdgView;
+class PageButtons;
+class LyricsTextEdit;
+class CdgPlayer;
 
-class CEditLyricsDlg : public CPage {
+class EditLyricsPage : public PageWidget {
   Q_OBJECT
 
  public:
-  explicit CEditLyricsDlg(IShell& shell, QWidget* parent = nullptr);
-  ~CEditLyricsDlg() override;
+  explicit EditLyricsPage(PageHost& shell, QWidget* parent = nullptr);
+  ~EditLyricsPage() override;
 
   void Enter() override;
   void Leave() override;
@@ -50,9 +50,9 @@ class CEditLyricsDlg : public CPage {
   // Lays the lyrics out now instead of on the next pass of the event loop.
   void FlushPendingLayout();
 
-  CSimpleEditCtrl* Editor() const { return m_editor; }
-  CCdgView* Preview() const { return m_preview; }
-  const MRwRenderer& PreviewRenderer() const { return m_renderer; }
+  LyricsTextEdit* Editor() const { return m_editor; }
+  CdgView* Preview() const { return m_preview; }
+  const CdgRenderer& PreviewRenderer() const { return m_renderer; }
   QLabel* PageNumber() const { return m_pageNumber; }
   QToolButton* PreviousPageButton() const { return m_previous; }
   QToolButton* NextPageButton() const { return m_next; }
@@ -77,8 +77,8 @@ class CEditLyricsDlg : public CPage {
   bool MusicLoaded() const;
   void ShowPlayState();
 
-  CSimpleEditCtrl* m_editor = nullptr;
-  CCdgView* m_preview = nullptr;
+  LyricsTextEdit* m_editor = nullptr;
+  CdgView* m_preview = nullptr;
   QSplitter* m_splitter = nullptr;
   QLabel* m_pageNumber = nullptr;
   QToolButton* m_previous = nullptr;
@@ -89,11 +89,11 @@ class CEditLyricsDlg : public CPage {
   QSlider* m_slider = nullptr;
   QLabel* m_time = nullptr;
   QLabel* m_musicName = nullptr;
-  CPageButtons* m_buttons = nullptr;
+  PageButtons* m_buttons = nullptr;
   QTimer* m_timer = nullptr;
   QTimer* m_layoutTimer = nullptr;
 
-  MRwRenderer m_renderer;
+  CdgRenderer m_renderer;
   int m_currentPage = 0;
   bool m_playing = false;
   bool m_dragging = false;

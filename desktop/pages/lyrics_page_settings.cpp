@@ -35,16 +35,16 @@ QRadioButton* Radio(QWidget* parent, QButtonGroup* group, const QString& label, 
 
 }  // namespace
 
-CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void()> openDuetDialog, QWidget* parent)
+LyricsPageSettings::LyricsPageSettings(Song& copy, std::function<void()> openDuetDialog, QWidget* parent)
     : QWidget(parent), m_copy(copy), m_openDuetDialog(std::move(openDuetDialog)) {
   setObjectName("lyricsPage");
   auto* layout = new QHBoxLayout(this);
   auto* left = new QVBoxLayout;
   layout->addLayout(left, 3);
 
-  m_style = new CTextStyleControls(LyricsPage, tr("Shadow"), this);
+  m_style = new TextStyleControls(LyricsPage, tr("Shadow"), this);
   left->addWidget(m_style);
-  m_shadow = new CColorButton(QString(), this);
+  m_shadow = new ColorButton(QString(), this);
   m_shadow->setObjectName("shadowColor");
   m_style->Grid()->addWidget(m_shadow, 1, 5);
 
@@ -86,12 +86,12 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
 
   auto* colors = new QGridLayout;
   left->addLayout(colors);
-  const std::pair<CColorButton**, const char*> buttons[] = {
+  const std::pair<ColorButton**, const char*> buttons[] = {
       {&m_background, "Bkgnd:"}, {&m_border, "&Border:"}, {&m_singer1, "Singer1:"}, {&m_singer2, "Singer2:"},
       {&m_both, "Both:"},        {&m_sweep, "Sweep:"},    {&m_fixed, "Fixed:"}};
   int n = 0;
   for (const auto& [slot, label] : buttons) {
-    *slot = new CColorButton(tr(label), this);
+    *slot = new ColorButton(tr(label), this);
     (*slot)->setObjectName(QString(label).remove('&').remove(':').toLower() + "Color");
     colors->addWidget(*slot, n / 4, n % 4);
     ++n;
@@ -118,8 +118,8 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   RefreshColors();
   RefreshEnables();
 
-  connect(m_style, &CTextStyleControls::Changed, this, [this](const MLineStyle& style) {
-    MLineStyle stored = style;
+  connect(m_style, &TextStyleControls::Changed, this, [this](const LineStyle& style) {
+    LineStyle stored = style;
     stored.color = Page().m_style.m_color;
     SetPageLineStyle(Page(), 1, stored);
     RedrawPreview();
@@ -141,7 +141,7 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   connect(m_entireWord, &QCheckBox::toggled, this, [this](bool on) { m_copy.SetSweepEntireWord(on); });
   connect(m_erase, &QComboBox::activated, this, [this](int count) { ChooseEraseWhen(m_copy, count); });
   for (const auto& [button, role] : ColorButtons())
-    connect(button, &CColorButton::ColorChosen, this, [this, role = role](Colorref color) {
+    connect(button, &ColorButton::ColorChosen, this, [this, role = role](Colorref color) {
       ApplyColorChoice(m_copy, LyricsPage, role, color);
       RefreshColors();
       RedrawPreview();
@@ -149,7 +149,7 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   connect(m_picture.browse, &QPushButton::clicked, this, [this] {
     if (const auto path = ChoosePictureFile(this)) LoadPicture(*path);
   });
-  connect(m_picture.remove, &QPushButton::clicked, this, &CLyricsPageSettings::RemovePicture);
+  connect(m_picture.remove, &QPushButton::clicked, this, &LyricsPageSettings::RemovePicture);
   connect(m_picture.placement, &QComboBox::activated, this, [this](int p) {
     Page().m_placement = p;
     RedrawPreview();
@@ -163,16 +163,16 @@ CLyricsPageSettings::CLyricsPageSettings(MSongSettings& copy, std::function<void
   RedrawPreview();
 }
 
-IMAGE_STRUCT& CLyricsPageSettings::Page() const { return *m_copy.PageByKind(LyricsPage); }
+PageRecord& LyricsPageSettings::Page() const { return *m_copy.PageByKind(LyricsPage); }
 
-bool CLyricsPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
+bool LyricsPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 
-void CLyricsPageSettings::RedrawPreview() {
+void LyricsPageSettings::RedrawPreview() {
   m_column.preview->StopPlaying();
   DrawLyricsPreview(m_copy, m_column.preview->Renderer());
 }
 
-void CLyricsPageSettings::RebuildLinesList() {
+void LyricsPageSettings::RebuildLinesList() {
   RebuildLinesPerPage(m_copy);
   const LinesPerPageChoices choices = LinesPerPageChoicesFor(m_copy);
   m_lines->clear();
@@ -180,14 +180,14 @@ void CLyricsPageSettings::RebuildLinesList() {
   m_lines->setCurrentIndex(choices.PositionOf(m_copy.LinesPerPage()));
 }
 
-void CLyricsPageSettings::RebuildEraseList(bool sheetOpening) {
+void LyricsPageSettings::RebuildEraseList(bool sheetOpening) {
   const int stored = ChooseEraseWhen(m_copy, m_copy.EraseFromBottom(), sheetOpening);
   m_erase->clear();
   for (int k = 0; k <= EraseWhenMaximum(m_copy, sheetOpening); ++k) m_erase->addItem(QString::number(k));
   m_erase->setCurrentIndex(stored);
 }
 
-void CLyricsPageSettings::ChooseMode(int singerMode) {
+void LyricsPageSettings::ChooseMode(int singerMode) {
   ChooseSingerMode(m_copy, singerMode);
   m_mode->button(m_copy.IsDuet() ? 2 : 1)->setChecked(true);
   RebuildLinesList();
@@ -197,7 +197,7 @@ void CLyricsPageSettings::ChooseMode(int singerMode) {
   if (m_copy.IsDuet() && m_openDuetDialog) m_openDuetDialog();
 }
 
-std::array<std::pair<CColorButton*, ColorRole>, 8> CLyricsPageSettings::ColorButtons() const {
+std::array<std::pair<ColorButton*, ColorRole>, 8> LyricsPageSettings::ColorButtons() const {
   return {{{m_shadow, ColorRole::Outline},
            {m_background, ColorRole::Background},
            {m_border, ColorRole::Border},
@@ -208,11 +208,11 @@ std::array<std::pair<CColorButton*, ColorRole>, 8> CLyricsPageSettings::ColorBut
            {m_fixed, ColorRole::Fixed}}};
 }
 
-void CLyricsPageSettings::RefreshColors() {
+void LyricsPageSettings::RefreshColors() {
   for (const auto& [button, role] : ColorButtons()) button->SetColor(CurrentColorOf(m_copy, LyricsPage, role));
 }
 
-void CLyricsPageSettings::RefreshEnables() {
+void LyricsPageSettings::RefreshEnables() {
   m_singer2->setEnabled(m_copy.IsDuet());
   m_both->setEnabled(m_copy.IsDuet());
   const bool picture = Page().m_hasPicture;
@@ -221,8 +221,8 @@ void CLyricsPageSettings::RefreshEnables() {
     w->setEnabled(picture);
 }
 
-void CLyricsPageSettings::LoadPicture(const std::string& path) {
-  const std::optional<MBitmap> picture = LoadPictureFile(path, this);
+void LyricsPageSettings::LoadPicture(const std::string& path) {
+  const std::optional<Bitmap> picture = LoadPictureFile(path, this);
   if (!picture) return;
   ApplyPagePicture(m_copy, LyricsPage, *picture);
   RebuildLinesList();
@@ -231,7 +231,7 @@ void CLyricsPageSettings::LoadPicture(const std::string& path) {
   RedrawPreview();
 }
 
-void CLyricsPageSettings::RemovePicture() {
+void LyricsPageSettings::RemovePicture() {
   RemovePagePicture(m_copy, LyricsPage);
   RebuildLinesList();
   RebuildEraseList(false);

@@ -1,5 +1,5 @@
 #pragma once
-// CLyricsPageSettings: the "Lyrics" page of the settings sheet. Edits the
+// LyricsPageSettings: the "Lyrics" page of the settings sheet. Edits the
 // working copy's settings block and lyrics page: style, lines per page,
 // singers, sweep, erase rule, colours and the lyrics picture, with a preview
 // of sample rows drawn as the export draws lines.
@@ -20,16 +20,16 @@ class QPushButton;
 
 namespace lf {
 
-class CColorButton;
-class CTextStyleControls;
+class ColorButton;
+class TextStyleControls;
 
-class CLyricsPageSettings : public QWidget {
+class LyricsPageSettings : public QWidget {
   Q_OBJECT
 
  public:
   // `duetTarget` is the song the duet dialog writes its labels into (the
   // program's song, not the copy); `openDuetDialog` shows that dialog.
-  CLyricsPageSettings(MSongSettings& copy, std::function<void()> openDuetDialog, QWidget* parent = nullptr);
+  LyricsPageSettings(Song& copy, std::function<void()> openDuetDialog, QWidget* parent = nullptr);
 
   bool SaveColorsAsDefaultChecked() const;
   void RedrawPreview();
@@ -41,36 +41,36 @@ class CLyricsPageSettings : public QWidget {
   QComboBox* EraseList() const { return m_erase; }
   QDoubleSpinBox* AdvanceSweep() const { return m_advance; }
   QCheckBox* SaveColors() const { return m_column.saveColors; }
-  CColorButton* Singer2Color() const { return m_singer2; }
+  ColorButton* Singer2Color() const { return m_singer2; }
   QPushButton* RemoveButton() const { return m_picture.remove; }
-  CSettingsPreview* Preview() const { return m_column.preview; }
+  SettingsPreview* Preview() const { return m_column.preview; }
 
  private:
-  IMAGE_STRUCT& Page() const;
+  PageRecord& Page() const;
   void RebuildLinesList();
   void RebuildEraseList(bool sheetOpening);
   // Each colour button with the colour it sets.
-  std::array<std::pair<CColorButton*, ColorRole>, 8> ColorButtons() const;
+  std::array<std::pair<ColorButton*, ColorRole>, 8> ColorButtons() const;
   void RefreshColors();
   void RefreshEnables();
 
-  MSongSettings& m_copy;
+  Song& m_copy;
   std::function<void()> m_openDuetDialog;
-  CTextStyleControls* m_style = nullptr;
-  CColorButton* m_shadow = nullptr;
+  TextStyleControls* m_style = nullptr;
+  ColorButton* m_shadow = nullptr;
   QComboBox* m_lines = nullptr;
   QButtonGroup* m_mode = nullptr;
   QButtonGroup* m_sweepMode = nullptr;
   QDoubleSpinBox* m_advance = nullptr;
   QCheckBox* m_entireWord = nullptr;
   QComboBox* m_erase = nullptr;
-  CColorButton* m_background = nullptr;
-  CColorButton* m_border = nullptr;
-  CColorButton* m_singer1 = nullptr;
-  CColorButton* m_singer2 = nullptr;
-  CColorButton* m_both = nullptr;
-  CColorButton* m_sweep = nullptr;
-  CColorButton* m_fixed = nullptr;
+  ColorButton* m_background = nullptr;
+  ColorButton* m_border = nullptr;
+  ColorButton* m_singer1 = nullptr;
+  ColorButton* m_singer2 = nullptr;
+  ColorButton* m_both = nullptr;
+  ColorButton* m_sweep = nullptr;
+  ColorButton* m_fixed = nullptr;
   QComboBox* m_draw = nullptr;
   PictureRows m_picture;   // "Browse...", "Remove", "Display:"
   PreviewColumn m_column;  // the preview, "&Preview", "Save Colors as default:"

@@ -4,16 +4,16 @@
 
 namespace lf {
 
-CPage::CPage(PageId id, IShell& shell, QWidget* parent) : QWidget(parent), m_id(id), m_shell(shell) {}
+PageWidget::PageWidget(PageId id, PageHost& shell, QWidget* parent) : QWidget(parent), m_id(id), m_shell(shell) {}
 
-CPage::~CPage() = default;
+PageWidget::~PageWidget() = default;
 
-bool CPage::KeyDown(QKeyEvent*) { return false; }
+bool PageWidget::KeyDown(QKeyEvent*) { return false; }
 
-bool CPage::KeyUp(QKeyEvent*) { return false; }
+bool PageWidget::KeyUp(QKeyEvent*) { return false; }
 
-void CPage::RefreshCommands() {
-  for (CPageButtons* buttons : findChildren<CPageButtons*>()) buttons->Refresh();
+void PageWidget::RefreshCommands() {
+  for (PageButtons* buttons : findChildren<PageButtons*>()) buttons->Refresh();
 }
 
 }  // namespace lf

@@ -1,5 +1,5 @@
 #pragma once
-// CPage: one page of the main window (Edit Lyrics, Place Lyrics, Adjust
+// PageWidget: one page of the main window (Edit Lyrics, Place Lyrics, Adjust
 // Lyrics, Play Final). The main window holds one page at a time and destroys
 // it on leaving, so a page keeps nothing that must outlive it except what it
 // writes into the song.
@@ -17,15 +17,15 @@ class QKeyEvent;
 
 namespace lf {
 
-class CPage : public QWidget {
+class PageWidget : public QWidget {
   Q_OBJECT
 
  public:
-  CPage(PageId id, IShell& shell, QWidget* parent = nullptr);
-  ~CPage() override;
+  PageWidget(PageId id, PageHost& shell, QWidget* parent = nullptr);
+  ~PageWidget() override;
 
   PageId Id() const { return m_id; }
-  IShell& Shell() const { return m_shell; }
+  PageHost& Shell() const { return m_shell; }
 
   // The page is shown and sized; start timers, load the song's lyrics.
   virtual void Enter() {}
@@ -48,7 +48,7 @@ class CPage : public QWidget {
 
  private:
   PageId m_id;
-  IShell& m_shell;
+  PageHost& m_shell;
 };
 
 }  // namespace lf

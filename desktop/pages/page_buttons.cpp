@@ -20,7 +20,7 @@ constexpr PageButton kPageButtons[] = {
 
 }  // namespace
 
-CPageButtons::CPageButtons(IShell& shell, PageId current, Layout layout, QWidget* parent)
+PageButtons::PageButtons(PageHost& shell, PageId current, Layout layout, QWidget* parent)
     : QWidget(parent), m_shell(shell), m_current(current) {
   auto* box = new QBoxLayout(layout == Layout::Row ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom, this);
   box->setContentsMargins(0, 0, 0, 0);
@@ -45,12 +45,12 @@ CPageButtons::CPageButtons(IShell& shell, PageId current, Layout layout, QWidget
   Refresh();
 }
 
-QPushButton* CPageButtons::Button(PageId page) const {
+QPushButton* PageButtons::Button(PageId page) const {
   const int i = int(page) - 1;
   return i >= 0 && i < 4 ? m_pages[i] : nullptr;
 }
 
-void CPageButtons::Refresh() {
+void PageButtons::Refresh() {
   for (int i = 0; i < 4; ++i) m_pages[i]->setEnabled(m_shell.IsPageCommandEnabled(kPageButtons[i].page));
   m_settings->setEnabled(m_shell.IsSettingsEnabled());
 }

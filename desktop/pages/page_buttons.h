@@ -12,19 +12,19 @@ class QPushButton;
 
 namespace lf {
 
-class CPageButtons : public QWidget {
+class PageButtons : public QWidget {
   Q_OBJECT
 
  public:
   enum class Layout { Row, Column };
-  CPageButtons(IShell& shell, PageId current, Layout layout = Layout::Row, QWidget* parent = nullptr);
+  PageButtons(PageHost& shell, PageId current, Layout layout = Layout::Row, QWidget* parent = nullptr);
 
   void Refresh();
   QPushButton* Button(PageId page) const;
   QPushButton* SettingsButton() const { return m_settings; }
 
  private:
-  IShell& m_shell;
+  PageHost& m_shell;
   PageId m_current;
   QPushButton* m_pages[4] = {};
   QPushButton* m_settings = nullptr;

@@ -8,10 +8,10 @@
 namespace lf {
 namespace {
 
-using PageFactory = CPage* (*)(IShell&, QWidget*);
+using PageFactory = PageWidget* (*)(PageHost&, QWidget*);
 
 template <typename Page>
-CPage* Make(IShell& shell, QWidget* parent) {
+PageWidget* Make(PageHost& shell, QWidget* parent) {
   return new Page(shell, parent);
 }
 
@@ -21,15 +21,15 @@ struct PageEntry {
 };
 
 constexpr PageEntry kPages[] = {
-    {PageId::EditLyrics, Make<CEditLyricsDlg>},
-    {PageId::PlaceLyrics, Make<CPlaceLyricsPage>},
-    {PageId::AdjustLyrics, Make<CAdjustLyricsPage>},
-    {PageId::PlayFinal, Make<CPlayFinalPage>},
+    {PageId::EditLyrics, Make<EditLyricsPage>},
+    {PageId::PlaceLyrics, Make<PlaceLyricsPage>},
+    {PageId::AdjustLyrics, Make<AdjustLyricsPage>},
+    {PageId::PlayFinal, Make<PlayFinalPage>},
 };
 
 }  // namespace
 
-CPage* CreatePage(PageId id, IShell& shell, QWidget* parent) {
+PageWidget* CreatePage(PageId id, PageHost& shell, QWidget* parent) {
   for (const PageEntry& page : kPages)
     if (page.id == id) return page.create(shell, parent);
   return nullptr;

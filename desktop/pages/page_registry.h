@@ -5,7 +5,7 @@
 namespace lf {
 
 // A new page widget for `id`, parented to `parent`; null for PageId::None.
-CPage* CreatePage(PageId id, IShell& shell, QWidget* parent);
+PageWidget* CreatePage(PageId id, PageHost& shell, QWidget* parent);
 
 }  // namespace lf
 
@@ -13,9 +13,9 @@ class QDialog;
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 
 // The song settings dialog working on `copy`; null while there is none.
-QDialog* CreateSongSettingsDialog(MSongSettings& copy, QWidget* parent);
+QDialog* CreateSongSettingsDialog(Song& copy, QWidget* parent);
 
 }  // namespace lf

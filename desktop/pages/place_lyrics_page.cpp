@@ -19,16 +19,16 @@
 
 namespace lf {
 
-CPlaceLyricsPage::CPlaceLyricsPage(IShell& shell, QWidget* parent)
-    : CPage(PageId::PlaceLyrics, shell, parent),
-      m_preview(new CPreviewFrame(this)),
+PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
+    : PageWidget(PageId::PlaceLyrics, shell, parent),
+      m_preview(new PreviewFrame(this)),
       m_start(new QPushButton(tr("Start (Home)"), this)),
       m_placeWord(new QPushButton(tr("Place Word (SB)"), this)),
       m_pause(new QPushButton(tr("Pause (Ctrl)"), this)),
       m_stop(new QPushButton(tr("Stop (End)"), this)),
       m_tempo(new QSpinBox(this)),
       m_timer(new QTimer(this)) {
-  MSongSettings& song = Shell().Song();
+  Song& song = Shell().OpenSong();
   m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
   m_placementPreview = std::make_unique<PlacementPreview>(song, m_preview->Renderer());
   m_session = std::make_unique<PlacementSession>(song, *m_player, m_placementPreview.get());
@@ -60,7 +60,7 @@ CPlaceLyricsPage::CPlaceLyricsPage(IShell& shell, QWidget* parent)
   layout->setSpacing(7);
   layout->addWidget(m_preview, 1);
   layout->addLayout(controls);
-  layout->addWidget(new CPageButtons(shell, PageId::PlaceLyrics, CPageButtons::Layout::Row, this));
+  layout->addWidget(new PageButtons(shell, PageId::PlaceLyrics, PageButtons::Layout::Row, this));
 
   connect(m_start, &QPushButton::clicked, this, [this] { Start(); });
   connect(m_placeWord, &QPushButton::clicked, this, [this] { m_session->PlaceWord(); });
@@ -73,19 +73,19 @@ CPlaceLyricsPage::CPlaceLyricsPage(IShell& shell, QWidget* parent)
   connect(m_timer, &QTimer::timeout, this, [this] { Tick(); });
 }
 
-CPlaceLyricsPage::~CPlaceLyricsPage() = default;
+PlaceLyricsPage::~PlaceLyricsPage() = default;
 
-void CPlaceLyricsPage::Enter() {
+void PlaceLyricsPage::Enter() {
   m_session->Open();
   ShowControls();
 }
 
-void CPlaceLyricsPage::Leave() {
+void PlaceLyricsPage::Leave() {
   m_timer->stop();
   m_session->Stop();
 }
 
-void CPlaceLyricsPage::Start() {
+void PlaceLyricsPage::Start() {
   if (!m_session->Start()) {
     ShowControls();
     return;
@@ -95,7 +95,7 @@ void CPlaceLyricsPage::Start() {
   ShowControls();
 }
 
-void CPlaceLyricsPage::Tick() {
+void PlaceLyricsPage::Tick() {
   m_session->Tick();
   if (!m_session->IsPlacing()) {
     m_timer->stop();
@@ -103,7 +103,7 @@ void CPlaceLyricsPage::Tick() {
   }
 }
 
-void CPlaceLyricsPage::TempoEdited(int percent) {
+void PlaceLyricsPage::TempoEdited(int percent) {
   const int steps = (percent - m_session->Tempo().Percent()) / PlacementTempo::kPercentPerStep;
   if (steps != 0 && !m_session->StepTempo(steps)) {
     const QSignalBlocker block(m_tempo);
@@ -111,7 +111,7 @@ void CPlaceLyricsPage::TempoEdited(int percent) {
   }
 }
 
-QPushButton* CPlaceLyricsPage::ButtonFor(int key) const {
+QPushButton* PlaceLyricsPage::ButtonFor(int key) const {
   switch (key) {
     case Qt::Key_Space:
       return m_placeWord;
@@ -124,7 +124,7 @@ QPushButton* CPlaceLyricsPage::ButtonFor(int key) const {
   }
 }
 
-bool CPlaceLyricsPage::KeyDown(QKeyEvent* event) {
+bool PlaceLyricsPage::KeyDown(QKeyEvent* event) {
   const std::optional<TimingKey> key = TimingKeyOf(*event);
   if (!key) return false;
   if (event->isAutoRepeat()) return *key != TimingKey::Home || m_session->IsPlacing();
@@ -140,7 +140,7 @@ bool CPlaceLyricsPage::KeyDown(QKeyEvent* event) {
   return used;
 }
 
-bool CPlaceLyricsPage::KeyUp(QKeyEvent* event) {
+bool PlaceLyricsPage::KeyUp(QKeyEvent* event) {
   const std::optional<TimingKey> key = TimingKeyOf(*event);
   if (!key || event->isAutoRepeat()) return key.has_value();
   m_session->KeyUp(*key);
@@ -148,18 +148,18 @@ bool CPlaceLyricsPage::KeyUp(QKeyEvent* event) {
   return true;
 }
 
-void CPlaceLyricsPage::RefreshCommands() {
-  CPage::RefreshCommands();
+void PlaceLyricsPage::RefreshCommands() {
+  PageWidget::RefreshCommands();
   ApplyControls();
 }
 
 // The page's buttons, then the shell's, which follow whether the music plays.
-void CPlaceLyricsPage::ShowControls() {
+void PlaceLyricsPage::ShowControls() {
   ApplyControls();
   Shell().CommandStateChanged();
 }
 
-void CPlaceLyricsPage::ApplyControls() {
+void PlaceLyricsPage::ApplyControls() {
   const PlacementControls c = m_session->Controls();
   m_start->setEnabled(c.start);
   m_start->setText(QString::fromStdString(c.startText));

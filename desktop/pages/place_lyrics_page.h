@@ -1,5 +1,5 @@
 #pragma once
-// CPlaceLyricsPage: the music plays and the author taps Space as each word
+// PlaceLyricsPage: the music plays and the author taps Space as each word
 // begins. The rules live in PlacementSession; this page maps keys and
 // buttons to it, reads them at once (the tap's time is the position heard at
 // the key press, not at the next timer tick) and shows its controls.
@@ -14,16 +14,16 @@ class QTimer;
 namespace lf {
 
 class CdgTimingPlayer;
-class CPreviewFrame;
+class PreviewFrame;
 class PlacementPreview;
 class PlacementSession;
 
-class CPlaceLyricsPage : public CPage {
+class PlaceLyricsPage : public PageWidget {
   Q_OBJECT
 
  public:
-  CPlaceLyricsPage(IShell& shell, QWidget* parent = nullptr);
-  ~CPlaceLyricsPage() override;
+  PlaceLyricsPage(PageHost& shell, QWidget* parent = nullptr);
+  ~PlaceLyricsPage() override;
 
   void Enter() override;
   void Leave() override;
@@ -39,7 +39,7 @@ class CPlaceLyricsPage : public CPage {
   void ApplyControls();
   QPushButton* ButtonFor(int key) const;
 
-  CPreviewFrame* m_preview;
+  PreviewFrame* m_preview;
   QPushButton* m_start;
   QPushButton* m_placeWord;
   QPushButton* m_pause;

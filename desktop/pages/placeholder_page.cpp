@@ -23,7 +23,7 @@ QString PageTitle(PageId id) {
   return {};
 }
 
-CPlaceholderPage::CPlaceholderPage(PageId id, IShell& shell, QWidget* parent) : CPage(id, shell, parent) {
+PlaceholderPage::PlaceholderPage(PageId id, PageHost& shell, QWidget* parent) : PageWidget(id, shell, parent) {
   auto* layout = new QVBoxLayout(this);
   auto* title = new QLabel(PageTitle(id), this);
   title->setObjectName("pageTitle");
@@ -32,7 +32,7 @@ CPlaceholderPage::CPlaceholderPage(PageId id, IShell& shell, QWidget* parent) : 
   font.setPointSize(font.pointSize() * 2);
   title->setFont(font);
   layout->addWidget(title, 1);
-  layout->addWidget(new CPageButtons(shell, id, CPageButtons::Layout::Row, this));
+  layout->addWidget(new PageButtons(shell, id, PageButtons::Layout::Row, this));
 }
 
 }  // namespace lf

@@ -5,11 +5,11 @@
 
 namespace lf {
 
-class CPlaceholderPage : public CPage {
+class PlaceholderPage : public PageWidget {
   Q_OBJECT
 
  public:
-  CPlaceholderPage(PageId id, IShell& shell, QWidget* parent = nullptr);
+  PlaceholderPage(PageId id, PageHost& shell, QWidget* parent = nullptr);
 };
 
 // "Edit Lyrics", "Place Lyrics", "Adjust Lyrics", "Play Final".

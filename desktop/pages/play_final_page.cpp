@@ -34,14 +34,14 @@ class JumpToClickStyle : public QProxyStyle {
 
 }  // namespace
 
-CPlayFinalPage::CPlayFinalPage(IShell& shell, QWidget* parent)
-    : CPage(PageId::PlayFinal, shell, parent),
-      m_preview(new CPreviewFrame(this)),
+PlayFinalPage::PlayFinalPage(PageHost& shell, QWidget* parent)
+    : PageWidget(PageId::PlayFinal, shell, parent),
+      m_preview(new PreviewFrame(this)),
       m_play(new QPushButton(tr("Play (SB)"), this)),
       m_slider(new QSlider(Qt::Horizontal, this)),
       m_time(new QLabel("0:00/0:00", this)),
       m_timer(new QTimer(this)) {
-  MSongSettings& song = Shell().Song();
+  Song& song = Shell().OpenSong();
   m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
   m_final = std::make_unique<FinalPlayback>(song, *m_player, &m_preview->Renderer());
 
@@ -64,7 +64,7 @@ CPlayFinalPage::CPlayFinalPage(IShell& shell, QWidget* parent)
   layout->setSpacing(7);
   layout->addWidget(m_preview, 1);
   layout->addLayout(controls);
-  layout->addWidget(new CPageButtons(shell, PageId::PlayFinal, CPageButtons::Layout::Row, this));
+  layout->addWidget(new PageButtons(shell, PageId::PlayFinal, PageButtons::Layout::Row, this));
 
   connect(m_play, &QPushButton::clicked, this, [this] { PlayOrPause(); });
   connect(m_slider, &QSlider::sliderMoved, this, [this](int packet) { SliderMoved(packet); });
@@ -78,13 +78,13 @@ CPlayFinalPage::CPlayFinalPage(IShell& shell, QWidget* parent)
   connect(m_timer, &QTimer::timeout, this, [this] { Tick(); });
 }
 
-CPlayFinalPage::~CPlayFinalPage() = default;
+PlayFinalPage::~PlayFinalPage() = default;
 
-void CPlayFinalPage::Enter() {
-  MSongSettings& song = Shell().Song();
-  if (const IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage)) {
-    MRwRenderer& renderer = m_preview->Renderer();
-    const auto colors = MSongSettings::PageColors(*lyrics);
+void PlayFinalPage::Enter() {
+  Song& song = Shell().OpenSong();
+  if (const PageRecord* lyrics = song.PageByKind(LyricsPage)) {
+    CdgRenderer& renderer = m_preview->Renderer();
+    const auto colors = Song::PageColors(*lyrics);
     renderer.LoadColors(0, kColorCount, colors.data());
     renderer.BorderPreset(lyrics->m_borderColor);
     renderer.MemoryPreset(lyrics->m_backgroundColor);
@@ -100,38 +100,38 @@ void CPlayFinalPage::Enter() {
   ShowState();
 }
 
-void CPlayFinalPage::Leave() {
+void PlayFinalPage::Leave() {
   m_timer->stop();
   if (m_final->IsPlaying()) m_final->PlayOrPause();
 }
 
-void CPlayFinalPage::PlayOrPause() {
+void PlayFinalPage::PlayOrPause() {
   m_final->PlayOrPause();
   ShowState();
   Shell().CommandStateChanged();
 }
 
-void CPlayFinalPage::Tick() {
+void PlayFinalPage::Tick() {
   const bool wasPlaying = m_final->IsPlaying();
   m_final->Tick();
   ShowState();
   if (wasPlaying != m_final->IsPlaying()) Shell().CommandStateChanged();
 }
 
-void CPlayFinalPage::SliderMoved(int packet) {
+void PlayFinalPage::SliderMoved(int packet) {
   m_final->SliderMoved(packet);
   m_time->setText(QString::fromStdString(m_final->Label()));
   if (m_slider->isSliderDown())
     QToolTip::showText(QCursor::pos(), QString::fromStdString(m_final->PlaceText(packet)), m_slider);
 }
 
-void CPlayFinalPage::SliderReleased() {
+void PlayFinalPage::SliderReleased() {
   m_final->SliderReleased();
   QToolTip::hideText();
   ShowState();
 }
 
-void CPlayFinalPage::ShowState() {
+void PlayFinalPage::ShowState() {
   m_play->setText(QString::fromStdString(m_final->ButtonText()));
   m_time->setText(QString::fromStdString(m_final->Label()));
   if (!m_slider->isSliderDown() && m_slider->value() != m_final->SliderPosition()) {
@@ -141,7 +141,7 @@ void CPlayFinalPage::ShowState() {
   }
 }
 
-bool CPlayFinalPage::KeyDown(QKeyEvent* event) {
+bool PlayFinalPage::KeyDown(QKeyEvent* event) {
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
   switch (event->key()) {
     case Qt::Key_Space:

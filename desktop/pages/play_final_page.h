@@ -1,5 +1,5 @@
 #pragma once
-// CPlayFinalPage: the whole song compiled and played with its graphics, with
+// PlayFinalPage: the whole song compiled and played with its graphics, with
 // a slider to move about in it. The arithmetic lives in FinalPlayback.
 #include <memory>
 
@@ -13,15 +13,15 @@ class QTimer;
 namespace lf {
 
 class CdgTimingPlayer;
-class CPreviewFrame;
+class PreviewFrame;
 class FinalPlayback;
 
-class CPlayFinalPage : public CPage {
+class PlayFinalPage : public PageWidget {
   Q_OBJECT
 
  public:
-  CPlayFinalPage(IShell& shell, QWidget* parent = nullptr);
-  ~CPlayFinalPage() override;
+  PlayFinalPage(PageHost& shell, QWidget* parent = nullptr);
+  ~PlayFinalPage() override;
 
   void Enter() override;
   void Leave() override;
@@ -34,7 +34,7 @@ class CPlayFinalPage : public CPage {
   void SliderReleased();
   void ShowState();
 
-  CPreviewFrame* m_preview;
+  PreviewFrame* m_preview;
   QPushButton* m_play;
   QSlider* m_slider;
   QLabel* m_time;

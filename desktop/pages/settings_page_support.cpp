@@ -43,42 +43,42 @@ std::optional<std::string> QtChoosePicture(QWidget* parent) {
 
 }  // namespace
 
-CSettingsPreview::CSettingsPreview(QWidget* parent) : QWidget(parent) {
+SettingsPreview::SettingsPreview(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  m_view = new CCdgView(this);
+  m_view = new CdgView(this);
   m_view->setObjectName("settingsPreview");
   m_view->setMinimumSize(kScreenWidth * 2 / 3, kScreenHeight * 2 / 3);
   m_view->SetRenderer(&m_renderer);
   layout->addWidget(m_view);
 }
 
-CSettingsPreview::~CSettingsPreview() {
+SettingsPreview::~SettingsPreview() {
   StopPlaying();
   m_view->SetRenderer(nullptr);
 }
 
-void CSettingsPreview::Play(PreviewStream stream) {
+void SettingsPreview::Play(PreviewStream stream) {
   StopPlaying();
   m_stream = std::move(stream);
   if (m_stream.endOffset == 0) return;
-  m_player = std::make_unique<MCdgPlayer>(&m_renderer);
+  m_player = std::make_unique<CdgPlayer>(&m_renderer);
   m_player->SetSource({}, m_stream.bytes.data(), m_stream.endOffset);
-  m_player->Play(MCdgPlayer::kPlayGraphics, 0, 0);
+  m_player->Play(CdgPlayer::kPlayGraphics, 0, 0);
 }
 
-void CSettingsPreview::StopPlaying() {
+void SettingsPreview::StopPlaying() {
   if (m_player) m_player->Stop();
   m_player.reset();
 }
 
-bool CSettingsPreview::IsPlaying() const { return m_player && m_player->IsPlaying(); }
+bool SettingsPreview::IsPlaying() const { return m_player && m_player->IsPlaying(); }
 
 PreviewColumn AddPreviewColumn(QWidget* page, QBoxLayout* pageLayout) {
   auto* column = new QVBoxLayout;
   pageLayout->addLayout(column, 2);
   PreviewColumn c;
-  c.preview = new CSettingsPreview(page);
+  c.preview = new SettingsPreview(page);
   column->addWidget(c.preview);
   c.play = new QPushButton(QObject::tr("&Preview"), page);
   c.play->setObjectName("preview");
@@ -124,12 +124,12 @@ std::optional<std::string> ChoosePictureFile(QWidget* parent) {
   return Chooser() ? Chooser()(parent) : QtChoosePicture(parent);
 }
 
-std::optional<MBitmap> LoadPictureFile(const std::string& path, QWidget* parent) {
-  std::optional<MBitmap> picture;
+std::optional<Bitmap> LoadPictureFile(const std::string& path, QWidget* parent) {
+  std::optional<Bitmap> picture;
   std::error_code ec;
   const uintmax_t bytes = std::filesystem::file_size(path, ec);
   if (!ec && bytes > kLargePictureBytes) {
-    CProgressWindow progress(QObject::tr("Loading Picture..."), false, parent);
+    ProgressWindow progress(QObject::tr("Loading Picture..."), false, parent);
     progress.RunWhile([&] { picture = DecodePagePicture(path); });
   } else {
     picture = DecodePagePicture(path);

@@ -22,34 +22,34 @@ class QTimer;
 
 namespace lf {
 
-class CCdgView;
-class MCdgPlayer;
+class CdgView;
+class CdgPlayer;
 
-class CSettingsPreview : public QWidget {
+class SettingsPreview : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CSettingsPreview(QWidget* parent = nullptr);
-  ~CSettingsPreview() override;
+  explicit SettingsPreview(QWidget* parent = nullptr);
+  ~SettingsPreview() override;
 
-  MRwRenderer& Renderer() { return m_renderer; }
-  CCdgView* View() const { return m_view; }
+  CdgRenderer& Renderer() { return m_renderer; }
+  CdgView* View() const { return m_view; }
   // Plays `stream` on the preview at its real speed; stops any earlier play.
   void Play(PreviewStream stream);
   void StopPlaying();
   bool IsPlaying() const;
 
  private:
-  MRwRenderer m_renderer;
-  CCdgView* m_view = nullptr;
+  CdgRenderer m_renderer;
+  CdgView* m_view = nullptr;
   PreviewStream m_stream;
-  std::unique_ptr<MCdgPlayer> m_player;
+  std::unique_ptr<CdgPlayer> m_player;
 };
 
 // The right-hand column of every settings page, added to `pageLayout`: the
 // preview, "&Preview" that plays the page on it, and "Save Colors as default:".
 struct PreviewColumn {
-  CSettingsPreview* preview = nullptr;
+  SettingsPreview* preview = nullptr;
   QPushButton* play = nullptr;
   QCheckBox* saveColors = nullptr;
 };
@@ -78,6 +78,6 @@ std::optional<std::string> ChoosePictureFile(QWidget* parent);
 // Decodes the picture, on a worker thread with the progress window when the
 // file is large. Shows "Please ensure the file is a valid image." and returns
 // nothing when it cannot be read.
-std::optional<MBitmap> LoadPictureFile(const std::string& path, QWidget* parent);
+std::optional<Bitmap> LoadPictureFile(const std::string& path, QWidget* parent);
 
 }  // namespace lf

@@ -1,5 +1,5 @@
 #pragma once
-// IShell: what a page may ask of the application around it. Pages get one at
+// PageHost: what a page may ask of the application around it. Pages get one at
 // construction and keep no other route to the main window.
 #include <optional>
 #include <string>
@@ -8,18 +8,18 @@
 
 namespace lf {
 
-class MSongSettings;
+class Song;
 struct MusicState;
 
 // The four pages, numbered as the program has always numbered them; 0 before
 // the first page is shown.
 enum class PageId : int { None = 0, EditLyrics = 1, PlaceLyrics = 2, AdjustLyrics = 3, PlayFinal = 4 };
 
-class IShell {
+class PageHost {
  public:
-  virtual ~IShell() = default;
+  virtual ~PageHost() = default;
 
-  virtual MSongSettings& Song() = 0;
+  virtual Song& OpenSong() = 0;
   // The project's music as last prepared (working file, format).
   virtual const MusicState& Music() const = 0;
 

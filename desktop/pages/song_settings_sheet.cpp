@@ -39,18 +39,18 @@ std::optional<QRect> BytesRect(const SettingsBytes& bytes) {
 
 }  // namespace
 
-CSongSettingsSheet::CSongSettingsSheet(MSongSettings& copy, MSongSettings& song, QWidget* parent)
+SongSettingsSheet::SongSettingsSheet(Song& copy, Song& song, QWidget* parent)
     : QDialog(parent), m_copy(copy), m_song(song) {
   setWindowTitle(tr("Karaoke Song Settings"));
   setObjectName("songSettings");
   setSizeGripEnabled(true);
-  if (FontDictionary().Count() == 0) MKaraoke_Initialize();
+  if (SharedFontDictionary().Count() == 0) MKaraoke_Initialize();
   auto* layout = new QVBoxLayout(this);
   m_tabs = new QTabWidget(this);
-  m_title = new CTextPageSettings(copy, lf::TitlePage, m_tabs);
-  m_lyrics = new CLyricsPageSettings(
+  m_title = new TextPageSettings(copy, lf::TitlePage, m_tabs);
+  m_lyrics = new LyricsPageSettings(
       copy, [this] { OpenDuetDialog(); }, m_tabs);
-  m_credits = new CTextPageSettings(copy, lf::CreditsPage, m_tabs);
+  m_credits = new TextPageSettings(copy, lf::CreditsPage, m_tabs);
   m_tabs->addTab(m_title, tr("Title Page"));
   m_tabs->addTab(m_lyrics, tr("Lyrics"));
   m_tabs->addTab(m_credits, tr("Credits Page"));
@@ -64,26 +64,26 @@ CSongSettingsSheet::CSongSettingsSheet(MSongSettings& copy, MSongSettings& song,
   RestorePosition();
 }
 
-CSongSettingsSheet::~CSongSettingsSheet() = default;
+SongSettingsSheet::~SongSettingsSheet() = default;
 
-void CSongSettingsSheet::OpenDuetDialog() {
-  MDuetDlg dialog(m_song, this);
+void SongSettingsSheet::OpenDuetDialog() {
+  DuetDialog dialog(m_song, this);
   dialog.exec();
 }
 
-void CSongSettingsSheet::accept() {
+void SongSettingsSheet::accept() {
   if (m_title->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::TitlePage));
   if (m_lyrics->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::LyricsPage));
   if (m_credits->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::CreditsPage));
   QDialog::accept();
 }
 
-void CSongSettingsSheet::done(int result) {
+void SongSettingsSheet::done(int result) {
   SavePosition();
   QDialog::done(result);
 }
 
-void CSongSettingsSheet::RestorePosition() {
+void SongSettingsSheet::RestorePosition() {
   const auto bytes = AppSettings().Bytes("Settings", kPositionKey);
   if (!bytes) return;
   const std::optional<QRect> rect = BytesRect(*bytes);
@@ -92,12 +92,12 @@ void CSongSettingsSheet::RestorePosition() {
   move(rect->topLeft());
 }
 
-void CSongSettingsSheet::SavePosition() {
+void SongSettingsSheet::SavePosition() {
   AppSettings().SetBytes("Settings", kPositionKey, RectBytes(QRect(pos(), size())));
 }
 
-QDialog* CreateSongSettingsDialog(MSongSettings& copy, QWidget* parent) {
-  return new CSongSettingsSheet(copy, HasSong() ? Song() : copy, parent);
+QDialog* CreateSongSettingsDialog(Song& copy, QWidget* parent) {
+  return new SongSettingsSheet(copy, HasSong() ? OpenSong() : copy, parent);
 }
 
 }  // namespace lf

@@ -1,5 +1,5 @@
 #pragma once
-// CSongSettingsSheet: "Karaoke Song Settings", three pages ("Title Page",
+// SongSettingsSheet: "Karaoke Song Settings", three pages ("Title Page",
 // "Lyrics", "Credits Page") over a working copy of the song; it opens on
 // "Lyrics". The caller copies the working copy back on OK. On OK the pages
 // whose "Save Colors as default" is ticked store their colours. The sheet's
@@ -12,21 +12,21 @@ class QTabWidget;
 
 namespace lf {
 
-class CLyricsPageSettings;
-class CTextPageSettings;
+class LyricsPageSettings;
+class TextPageSettings;
 
-class CSongSettingsSheet : public QDialog {
+class SongSettingsSheet : public QDialog {
   Q_OBJECT
 
  public:
   // `song` receives what the duet dialog saves (the program's song).
-  CSongSettingsSheet(MSongSettings& copy, MSongSettings& song, QWidget* parent = nullptr);
-  ~CSongSettingsSheet() override;
+  SongSettingsSheet(Song& copy, Song& song, QWidget* parent = nullptr);
+  ~SongSettingsSheet() override;
 
   QTabWidget* Tabs() const { return m_tabs; }
-  CTextPageSettings* TitlePage() const { return m_title; }
-  CLyricsPageSettings* LyricsPage() const { return m_lyrics; }
-  CTextPageSettings* CreditsPage() const { return m_credits; }
+  TextPageSettings* TitlePage() const { return m_title; }
+  LyricsPageSettings* LyricsPage() const { return m_lyrics; }
+  TextPageSettings* CreditsPage() const { return m_credits; }
 
   void accept() override;
   void done(int result) override;
@@ -36,12 +36,12 @@ class CSongSettingsSheet : public QDialog {
   void SavePosition();
   void OpenDuetDialog();
 
-  MSongSettings& m_copy;
-  MSongSettings& m_song;
+  Song& m_copy;
+  Song& m_song;
   QTabWidget* m_tabs = nullptr;
-  CTextPageSettings* m_title = nullptr;
-  CLyricsPageSettings* m_lyrics = nullptr;
-  CTextPageSettings* m_credits = nullptr;
+  TextPageSettings* m_title = nullptr;
+  LyricsPageSettings* m_lyrics = nullptr;
+  TextPageSettings* m_credits = nullptr;
 };
 
 }  // namespace lf

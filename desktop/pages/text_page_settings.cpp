@@ -30,7 +30,7 @@ constexpr int kPageTransitions[] = {FillRight,  FillLeft,   FillDown, FillUp,   
 
 }  // namespace
 
-CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget* parent)
+TextPageSettings::TextPageSettings(Song& copy, int32_t kind, QWidget* parent)
     : QWidget(parent), m_copy(copy), m_kind(kind) {
   setObjectName(kind == TitlePage ? "titlePage" : "creditsPage");
   auto* layout = new QHBoxLayout(this);
@@ -40,7 +40,7 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   m_enabled = new QCheckBox(tr("Enable this page"), this);
   m_enabled->setObjectName("enabled");
   left->addWidget(m_enabled);
-  m_text = new CSimpleEditCtrl(this);
+  m_text = new LyricsTextEdit(this);
   m_text->setObjectName("pageText");
   m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_text->setMaximumHeight(120);
@@ -52,9 +52,9 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   m_lines->setObjectName("lineNumber");
   grid->addWidget(new QLabel(tr("Line #:"), this), 0, 0);
   grid->addWidget(m_lines, 0, 1);
-  m_style = new CTextStyleControls(kind, tr("Outline"), this);
+  m_style = new TextStyleControls(kind, tr("Outline"), this);
   left->addWidget(m_style);
-  m_outline = new CColorButton(tr("Outline color"), this);
+  m_outline = new ColorButton(tr("Outline color"), this);
   m_outline->setObjectName("outlineColor");
   m_style->Grid()->addWidget(m_outline, 1, 5);
 
@@ -67,11 +67,11 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   left->addLayout(vBox);
 
   auto* colors = new QHBoxLayout;
-  m_textColor = new CColorButton(tr("Text:"), this);
+  m_textColor = new ColorButton(tr("Text:"), this);
   m_textColor->setObjectName("textColor");
-  m_background = new CColorButton(tr("Bkgnd:"), this);
+  m_background = new ColorButton(tr("Bkgnd:"), this);
   m_background->setObjectName("backgroundColor");
-  m_border = new CColorButton(tr("&Border:"), this);
+  m_border = new ColorButton(tr("&Border:"), this);
   m_border->setObjectName("borderColor");
   for (QWidget* w :
        {static_cast<QWidget*>(m_textColor), static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_border)})
@@ -100,7 +100,7 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   m_column = AddPreviewColumn(this, layout);
 
   // Fill the controls from the page, then listen.
-  IMAGE_STRUCT& page = Page();
+  PageRecord& page = Page();
   m_enabled->setChecked(page.m_enabled);
   m_text->SetUtf8Text(page.m_pageText);
   m_picture.placement->setCurrentIndex(page.m_placement);
@@ -114,11 +114,11 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
   RefreshPictureControls();
 
   connect(m_enabled, &QCheckBox::toggled, this, [this](bool on) { Page().m_enabled = on ? 1 : 0; });
-  connect(m_text, &QPlainTextEdit::textChanged, this, &CTextPageSettings::OnTextChanged);
-  connect(m_text, &QPlainTextEdit::cursorPositionChanged, this, &CTextPageSettings::OnCaretMoved);
+  connect(m_text, &QPlainTextEdit::textChanged, this, &TextPageSettings::OnTextChanged);
+  connect(m_text, &QPlainTextEdit::cursorPositionChanged, this, &TextPageSettings::OnCaretMoved);
   connect(m_lines, &QComboBox::activated, this, [this](int index) { ShowLine(index + 1); });
-  connect(m_style, &CTextStyleControls::Changed, this, [this](const MLineStyle& style) {
-    MLineStyle stored = style;
+  connect(m_style, &TextStyleControls::Changed, this, [this](const LineStyle& style) {
+    LineStyle stored = style;
     stored.color = PageLineStyle(Page(), m_line).color;
     SetPageLineStyle(Page(), m_line, stored);
     RedrawPreview();
@@ -127,42 +127,42 @@ CTextPageSettings::CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget*
     Page().m_style.m_vAlign = id;
     RedrawPreview();
   });
-  const std::pair<CColorButton*, ColorRole> roles[] = {{m_textColor, ColorRole::Text},
-                                                       {m_background, ColorRole::Background},
-                                                       {m_border, ColorRole::Border},
-                                                       {m_outline, ColorRole::Outline}};
+  const std::pair<ColorButton*, ColorRole> roles[] = {{m_textColor, ColorRole::Text},
+                                                      {m_background, ColorRole::Background},
+                                                      {m_border, ColorRole::Border},
+                                                      {m_outline, ColorRole::Outline}};
   for (const auto& [button, role] : roles)
-    connect(button, &CColorButton::ColorChosen, this, [this, role = role](Colorref color) {
+    connect(button, &ColorButton::ColorChosen, this, [this, role = role](Colorref color) {
       ApplyColorChoice(m_copy, m_kind, role, color, m_line);
       RefreshColors();
       RedrawPreview();
     });
-  connect(m_picture.browse, &QPushButton::clicked, this, &CTextPageSettings::Browse);
-  connect(m_picture.remove, &QPushButton::clicked, this, &CTextPageSettings::RemovePicture);
+  connect(m_picture.browse, &QPushButton::clicked, this, &TextPageSettings::Browse);
+  connect(m_picture.remove, &QPushButton::clicked, this, &TextPageSettings::RemovePicture);
   connect(m_picture.placement, &QComboBox::activated, this, [this](int p) {
     Page().m_placement = p;
     RedrawPreview();
   });
   connect(m_draw, &QComboBox::activated, this, [this](int t) { Page().m_drawTransition = t; });
   connect(m_erase, &QComboBox::activated, this, [this](int t) { Page().m_eraseTransition = t; });
-  connect(m_hold, &QLineEdit::editingFinished, this, &CTextPageSettings::HoldTyped);
+  connect(m_hold, &QLineEdit::editingFinished, this, &TextPageSettings::HoldTyped);
   connect(m_column.play, &QPushButton::clicked, this,
           [this] { m_column.preview->Play(PagePreviewStream(m_copy, m_kind)); });
   RedrawPreview();
 }
 
-IMAGE_STRUCT& CTextPageSettings::Page() const { return *m_copy.PageByKind(m_kind); }
+PageRecord& TextPageSettings::Page() const { return *m_copy.PageByKind(m_kind); }
 
-bool CTextPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
+bool TextPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 
-void CTextPageSettings::RedrawPreview() {
+void TextPageSettings::RedrawPreview() {
   m_column.preview->StopPlaying();
   DrawPagePreview(m_copy, m_kind, m_column.preview->Renderer());
 }
 
-void CTextPageSettings::OnTextChanged() {
+void TextPageSettings::OnTextChanged() {
   if (m_updating) return;
-  IMAGE_STRUCT& page = Page();
+  PageRecord& page = Page();
   const std::string before = page.m_pageText;
   const std::string text = m_text->Utf8Text();
   if (!ApplyPageTextChange(page, text)) {
@@ -178,36 +178,36 @@ void CTextPageSettings::OnTextChanged() {
   if (text != before) RedrawPreview();
 }
 
-void CTextPageSettings::OnCaretMoved() {
+void TextPageSettings::OnCaretMoved() {
   if (m_updating) return;
   const int line = Page().m_hasPicture ? 1 : m_text->textCursor().blockNumber() + 1;
   if (line != m_line) ShowLine(line);
 }
 
-void CTextPageSettings::RebuildLineList() {
+void TextPageSettings::RebuildLineList() {
   const int count = Page().m_hasPicture ? 1 : PageTextLineCount(Page().m_pageText);
   if (m_lines->count() == count) return;
   m_lines->clear();
   for (int k = 1; k <= count; ++k) m_lines->addItem(QString::number(k));
 }
 
-void CTextPageSettings::ShowLine(int line) {
+void TextPageSettings::ShowLine(int line) {
   m_line = std::clamp(line, 1, std::max(m_lines->count(), 1));
   m_lines->setCurrentIndex(m_line - 1);
   m_style->Show(PageLineStyle(Page(), m_line));
   RefreshColors();
 }
 
-void CTextPageSettings::RefreshColors() {
+void TextPageSettings::RefreshColors() {
   m_textColor->SetColor(CurrentColorOf(m_copy, m_kind, ColorRole::Text, m_line));
   m_background->SetColor(CurrentColorOf(m_copy, m_kind, ColorRole::Background));
   m_border->SetColor(CurrentColorOf(m_copy, m_kind, ColorRole::Border));
   m_outline->SetColor(CurrentColorOf(m_copy, m_kind, ColorRole::Outline));
 }
 
-void CTextPageSettings::RefreshPictureControls() { m_picture.remove->setEnabled(Page().m_hasPicture); }
+void TextPageSettings::RefreshPictureControls() { m_picture.remove->setEnabled(Page().m_hasPicture); }
 
-void CTextPageSettings::Browse() {
+void TextPageSettings::Browse() {
   if (PictureNeedsLineStyleWarning(Page()) &&
       ShowMessage(kPictureLineStylesWarning, "Warning", MessageIcon::Warning, MessageButtons::YesNo,
                   MessageAnswer::Yes) != MessageAnswer::Yes)
@@ -215,8 +215,8 @@ void CTextPageSettings::Browse() {
   if (const auto path = ChoosePictureFile(this)) LoadPicture(*path);
 }
 
-void CTextPageSettings::LoadPicture(const std::string& path) {
-  const std::optional<MBitmap> picture = LoadPictureFile(path, this);
+void TextPageSettings::LoadPicture(const std::string& path) {
+  const std::optional<Bitmap> picture = LoadPictureFile(path, this);
   if (!picture) return;
   ApplyPagePicture(m_copy, m_kind, *picture);
   RebuildLineList();
@@ -225,7 +225,7 @@ void CTextPageSettings::LoadPicture(const std::string& path) {
   RedrawPreview();
 }
 
-void CTextPageSettings::RemovePicture() {
+void TextPageSettings::RemovePicture() {
   RemovePagePicture(m_copy, m_kind);
   RebuildLineList();
   OnCaretMoved();
@@ -234,7 +234,7 @@ void CTextPageSettings::RemovePicture() {
   RedrawPreview();
 }
 
-void CTextPageSettings::HoldTyped() {
+void TextPageSettings::HoldTyped() {
   if (const auto hold = ParseHoldSeconds(m_hold->text().toStdString())) Page().m_holdTime = *hold;
   m_hold->setText(QString::fromStdString(HoldText(Page().m_holdTime)));  // refused input shows the stored hold
 }

@@ -1,5 +1,5 @@
 #pragma once
-// CTextPageSettings: the "Title Page" and "Credits Page" of the settings
+// TextPageSettings: the "Title Page" and "Credits Page" of the settings
 // sheet. Edits the working copy's page of its kind: text with a style per
 // line, colours, picture, placement, transitions and hold, with a preview
 // drawn as the export draws it.
@@ -16,15 +16,15 @@ class QPushButton;
 
 namespace lf {
 
-class CColorButton;
-class CSimpleEditCtrl;
-class CTextStyleControls;
+class ColorButton;
+class LyricsTextEdit;
+class TextStyleControls;
 
-class CTextPageSettings : public QWidget {
+class TextPageSettings : public QWidget {
   Q_OBJECT
 
  public:
-  CTextPageSettings(MSongSettings& copy, int32_t kind, QWidget* parent = nullptr);
+  TextPageSettings(Song& copy, int32_t kind, QWidget* parent = nullptr);
 
   int32_t Kind() const { return m_kind; }
   bool SaveColorsAsDefaultChecked() const;
@@ -32,17 +32,17 @@ class CTextPageSettings : public QWidget {
   void LoadPicture(const std::string& path);  // the Browse flow after the file dialog
   void RemovePicture();
 
-  CSimpleEditCtrl* TextEditor() const { return m_text; }
+  LyricsTextEdit* TextEditor() const { return m_text; }
   QComboBox* LineList() const { return m_lines; }
-  CTextStyleControls* StyleControls() const { return m_style; }
-  CColorButton* TextColor() const { return m_textColor; }
-  CColorButton* BackgroundColor() const { return m_background; }
+  TextStyleControls* StyleControls() const { return m_style; }
+  ColorButton* TextColor() const { return m_textColor; }
+  ColorButton* BackgroundColor() const { return m_background; }
   QLineEdit* HoldField() const { return m_hold; }
   QCheckBox* SaveColors() const { return m_column.saveColors; }
-  CSettingsPreview* Preview() const { return m_column.preview; }
+  SettingsPreview* Preview() const { return m_column.preview; }
 
  private:
-  IMAGE_STRUCT& Page() const;
+  PageRecord& Page() const;
   void OnTextChanged();
   void OnCaretMoved();
   void ShowLine(int line);
@@ -52,18 +52,18 @@ class CTextPageSettings : public QWidget {
   void Browse();
   void HoldTyped();
 
-  MSongSettings& m_copy;
+  Song& m_copy;
   int32_t m_kind;
   int m_line = 1;
   bool m_updating = false;
-  CSimpleEditCtrl* m_text = nullptr;
+  LyricsTextEdit* m_text = nullptr;
   QComboBox* m_lines = nullptr;
-  CTextStyleControls* m_style = nullptr;
+  TextStyleControls* m_style = nullptr;
   QButtonGroup* m_vAlign = nullptr;
-  CColorButton* m_textColor = nullptr;
-  CColorButton* m_background = nullptr;
-  CColorButton* m_border = nullptr;
-  CColorButton* m_outline = nullptr;
+  ColorButton* m_textColor = nullptr;
+  ColorButton* m_background = nullptr;
+  ColorButton* m_border = nullptr;
+  ColorButton* m_outline = nullptr;
   QCheckBox* m_enabled = nullptr;
   QComboBox* m_draw = nullptr;
   QComboBox* m_erase = nullptr;

@@ -28,14 +28,13 @@ QHBoxLayout* RadioRow(QWidget* parent, QButtonGroup* group, std::span<const Radi
   return row;
 }
 
-CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineLabel, QWidget* parent)
-    : QWidget(parent) {
+TextStyleControls::TextStyleControls(int32_t pageKind, const QString& outlineLabel, QWidget* parent) : QWidget(parent) {
   m_grid = new QGridLayout(this);
   m_grid->setContentsMargins(0, 0, 0, 0);
   m_face = new QComboBox(this);
   m_face->setObjectName("face");
-  for (int n = 0; n < FontDictionary().Count(); ++n)
-    m_face->addItem(QString::fromStdString(FontDictionary().NameAt(n)));
+  for (int n = 0; n < SharedFontDictionary().Count(); ++n)
+    m_face->addItem(QString::fromStdString(SharedFontDictionary().NameAt(n)));
   m_size = new QComboBox(this);
   m_size->setObjectName("size");
   m_size->setEditable(true);
@@ -72,15 +71,15 @@ CTextStyleControls::CTextStyleControls(int32_t pageKind, const QString& outlineL
   m_grid->addWidget(new QLabel(pageKind == LyricsPage ? tr("Align:") : tr("Horiz align:"), this), 2, 0);
   m_grid->addLayout(alignRow, 2, 1, 1, 5);
 
-  connect(m_face, &QComboBox::currentIndexChanged, this, &CTextStyleControls::Read);
-  connect(m_size, &QComboBox::activated, this, &CTextStyleControls::Read);
-  connect(m_size->lineEdit(), &QLineEdit::editingFinished, this, &CTextStyleControls::SizeTyped);
+  connect(m_face, &QComboBox::currentIndexChanged, this, &TextStyleControls::Read);
+  connect(m_size, &QComboBox::activated, this, &TextStyleControls::Read);
+  connect(m_size->lineEdit(), &QLineEdit::editingFinished, this, &TextStyleControls::SizeTyped);
   for (QCheckBox* box : {m_bold, m_italic, m_outline})
-    connect(box, &QCheckBox::toggled, this, &CTextStyleControls::Read);
-  connect(m_align, &QButtonGroup::idClicked, this, &CTextStyleControls::Read);
+    connect(box, &QCheckBox::toggled, this, &TextStyleControls::Read);
+  connect(m_align, &QButtonGroup::idClicked, this, &TextStyleControls::Read);
 }
 
-void CTextStyleControls::Show(const MLineStyle& style) {
+void TextStyleControls::Show(const LineStyle& style) {
   m_showing = true;
   m_style = style;
   const QString face = QString::fromStdString(style.faceName);
@@ -94,7 +93,7 @@ void CTextStyleControls::Show(const MLineStyle& style) {
   m_showing = false;
 }
 
-void CTextStyleControls::SizeTyped() {
+void TextStyleControls::SizeTyped() {
   if (!ParseTypedSize(m_size->currentText().toStdString())) {
     m_size->setCurrentText(QString::number(m_style.height));  // refused: the stored size stays
     return;
@@ -102,9 +101,9 @@ void CTextStyleControls::SizeTyped() {
   Read();
 }
 
-void CTextStyleControls::Read() {
+void TextStyleControls::Read() {
   if (m_showing) return;
-  MLineStyle style = m_style;
+  LineStyle style = m_style;
   style.faceName = m_face->currentText().left(kFontListNameSize - 1).toStdString();
   if (const auto size = ParseTypedSize(m_size->currentText().toStdString())) style.height = *size;
   uint32_t flags = style.flags & ~(kTextBold | kTextItalic | kTextOutline);

@@ -1,5 +1,5 @@
 #pragma once
-// CTextStyleControls: face, size, bold/italic/outline and horizontal
+// TextStyleControls: face, size, bold/italic/outline and horizontal
 // alignment of one text style, as the settings pages show them. The face
 // list comes from the engine's font dictionary; a typed size that is not a
 // whole number of up to 2 digits is refused and the shown size put back.
@@ -26,15 +26,15 @@ struct RadioChoice {
 QHBoxLayout* RadioRow(QWidget* parent, QButtonGroup* group, std::span<const RadioChoice> choices,
                       const QString& namePrefix);
 
-class CTextStyleControls : public QWidget {
+class TextStyleControls : public QWidget {
   Q_OBJECT
 
  public:
   // `outlineLabel`: "Outline" on the title and credits pages, "Shadow" on the lyrics page.
-  CTextStyleControls(int32_t pageKind, const QString& outlineLabel, QWidget* parent = nullptr);
+  TextStyleControls(int32_t pageKind, const QString& outlineLabel, QWidget* parent = nullptr);
 
-  void Show(const MLineStyle& style);
-  const MLineStyle& Style() const { return m_style; }
+  void Show(const LineStyle& style);
+  const LineStyle& Style() const { return m_style; }
 
   QComboBox* FaceList() const { return m_face; }
   QComboBox* SizeList() const { return m_size; }
@@ -42,13 +42,13 @@ class CTextStyleControls : public QWidget {
   QGridLayout* Grid() const { return m_grid; }
 
  signals:
-  void Changed(const MLineStyle& style);
+  void Changed(const LineStyle& style);
 
  private:
   void Read();
   void SizeTyped();
 
-  MLineStyle m_style;
+  LineStyle m_style;
   bool m_showing = false;
   QGridLayout* m_grid = nullptr;
   QComboBox* m_face = nullptr;

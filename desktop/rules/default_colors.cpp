@@ -4,7 +4,7 @@
 
 namespace lf {
 
-void RestoreDefaultColors(ISettings& settings) {
+void RestoreDefaultColors(SettingsStore& settings) {
   for (const ColorSetting& colour : AllColorSettings()) settings.Remove("Settings", colour.key);
 }
 

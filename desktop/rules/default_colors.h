@@ -6,6 +6,6 @@
 namespace lf {
 
 // Deletes the stored default colours (AllColorSettings()) from "Settings".
-void RestoreDefaultColors(ISettings& settings);
+void RestoreDefaultColors(SettingsStore& settings);
 
 }  // namespace lf

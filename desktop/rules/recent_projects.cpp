@@ -47,7 +47,7 @@ std::string DoubledAmpersands(const std::string& text) {
 
 }  // namespace
 
-RecentProjects RecentProjects::Read(const ISettings& settings) {
+RecentProjects RecentProjects::Read(const SettingsStore& settings) {
   RecentProjects recent;
   for (int i = 0; i < kRecentProjectCount; ++i) {
     const std::string path = settings.String(kRecentGroup, RecentKey(i), "");
@@ -57,7 +57,7 @@ RecentProjects RecentProjects::Read(const ISettings& settings) {
   return recent;
 }
 
-void RecentProjects::Write(ISettings& settings) const {
+void RecentProjects::Write(SettingsStore& settings) const {
   for (int i = 0; i < kRecentProjectCount; ++i) {
     if (i < static_cast<int>(m_paths.size()))
       settings.SetValue(kRecentGroup, RecentKey(i), m_paths[size_t(i)]);

@@ -6,15 +6,15 @@
 
 namespace lf {
 
-class ISettings;
+class SettingsStore;
 
 inline constexpr int kRecentProjectCount = 4;
 
 class RecentProjects {
  public:
   // The stored list; empty and repeated entries are skipped.
-  static RecentProjects Read(const ISettings& settings);
-  void Write(ISettings& settings) const;
+  static RecentProjects Read(const SettingsStore& settings);
+  void Write(SettingsStore& settings) const;
 
   // `path` becomes the first entry; an older entry of it goes, and the list
   // keeps the four most recent.

@@ -20,7 +20,7 @@ void AppendInt32(SettingsBytes& bytes, int32_t value) {
 
 }  // namespace
 
-WindowPlacement ReadWindowPlacement(const ISettings& settings) {
+WindowPlacement ReadWindowPlacement(const SettingsStore& settings) {
   WindowPlacement placement;
   if (auto bytes = settings.Bytes(kGroup, kRectKey); bytes && bytes->size() == 16) {
     WindowPlacement stored;
@@ -34,7 +34,7 @@ WindowPlacement ReadWindowPlacement(const ISettings& settings) {
   return placement;
 }
 
-void WriteWindowPlacement(ISettings& settings, const WindowPlacement& placement) {
+void WriteWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
   SettingsBytes bytes;
   for (int32_t v : {placement.left, placement.top, placement.right, placement.bottom}) AppendInt32(bytes, v);
   settings.SetBytes(kGroup, kRectKey, bytes);

@@ -21,7 +21,7 @@ inline constexpr int kMinWindowHeight = 488;
 
 // The stored placement; the default (10, 10, 490 x 513, not maximised) for
 // what is missing, and for a rectangle that is not 16 bytes or has no area.
-WindowPlacement ReadWindowPlacement(const ISettings& settings);
-void WriteWindowPlacement(ISettings& settings, const WindowPlacement& placement);
+WindowPlacement ReadWindowPlacement(const SettingsStore& settings);
+void WriteWindowPlacement(SettingsStore& settings, const WindowPlacement& placement);
 
 }  // namespace lf

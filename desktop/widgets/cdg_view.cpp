@@ -20,39 +20,39 @@ QImage FrameImage(const ScreenFrame& frame) {
   return image;
 }
 
-CCdgView::CCdgView(QWidget* parent) : QWidget(parent) {
+CdgView::CdgView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(kScreenWidth / 2, kScreenHeight / 2);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-CCdgView::~CCdgView() { SetRenderer(nullptr); }
+CdgView::~CdgView() { SetRenderer(nullptr); }
 
-void CCdgView::SetRenderer(MRwRenderer* renderer) {
-  MRwRenderer* old = m_renderer.exchange(renderer);
+void CdgView::SetRenderer(CdgRenderer* renderer) {
+  CdgRenderer* old = m_renderer.exchange(renderer);
   if (old == renderer) return;
   if (old) old->DetachView(this);
   if (renderer) renderer->AttachView(this);
   update();
 }
 
-void CCdgView::Detached() {
+void CdgView::Detached() {
   // Only the renderer letting go on its own (it is being destroyed) leaves a
   // pointer to clear; SetRenderer has already replaced it otherwise.
   m_renderer.store(nullptr);
   QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
 }
 
-void CCdgView::ScreenChanged(const ScreenRect& region) {
+void CdgView::ScreenChanged(const ScreenRect& region) {
   std::lock_guard lock(m_changedMutex);
   m_changed |= QRect(region.left, region.top, region.Width(), region.Height());
   if (m_repaintPosted) return;
   m_repaintPosted = true;
   // Queued to the GUI thread; Qt drops it if the view is deleted first.
-  QMetaObject::invokeMethod(this, &CCdgView::RepaintChanged, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, &CdgView::RepaintChanged, Qt::QueuedConnection);
 }
 
-void CCdgView::RepaintChanged() {
+void CdgView::RepaintChanged() {
   QRect changed;
   {
     std::lock_guard lock(m_changedMutex);
@@ -67,15 +67,15 @@ void CCdgView::RepaintChanged() {
   update(QRect(scaled.left, scaled.top, scaled.Width(), scaled.Height()).adjusted(-1, -1, 1, 1));
 }
 
-QImage CCdgView::ScreenImage() const {
-  MRwRenderer* renderer = m_renderer;
+QImage CdgView::ScreenImage() const {
+  CdgRenderer* renderer = m_renderer;
   if (!renderer) return {};
   return FrameImage(renderer->Frame()).scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
-void CCdgView::paintEvent(QPaintEvent* event) {
+void CdgView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  MRwRenderer* renderer = m_renderer;
+  CdgRenderer* renderer = m_renderer;
   if (!renderer) {
     painter.fillRect(event->rect(), Qt::black);
     return;

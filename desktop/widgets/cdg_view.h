@@ -1,5 +1,5 @@
 #pragma once
-// CCdgView: shows an MRwRenderer's 300 x 216 screen scaled to the widget. The
+// CdgView: shows an CdgRenderer's 300 x 216 screen scaled to the widget. The
 // renderer tells it from the player's thread which region changed; the view
 // only gathers that region there and repaints it on the GUI thread from the
 // renderer's frame.
@@ -13,22 +13,22 @@
 
 namespace lf {
 
-class CCdgView : public QWidget, public IRendererView {
+class CdgView : public QWidget, public RendererView {
   Q_OBJECT
 
  public:
-  explicit CCdgView(QWidget* parent = nullptr);
-  ~CCdgView() override;
+  explicit CdgView(QWidget* parent = nullptr);
+  ~CdgView() override;
 
   // Attaches to `renderer` (detaching from the one before); null detaches.
   // A renderer destroyed first lets go of the view itself.
-  void SetRenderer(MRwRenderer* renderer);
-  MRwRenderer* Renderer() const { return m_renderer; }
+  void SetRenderer(CdgRenderer* renderer);
+  CdgRenderer* Renderer() const { return m_renderer; }
 
   // The screen scaled to the view's size, as a paint would draw it now.
   QImage ScreenImage() const;
 
-  // IRendererView, called from the thread that feeds the renderer.
+  // RendererView, called from the thread that feeds the renderer.
   void ScreenChanged(const ScreenRect& region) override;
   void Detached() override;
 
@@ -41,7 +41,7 @@ class CCdgView : public QWidget, public IRendererView {
   // On the GUI thread: repaints what changed since the last call.
   void RepaintChanged();
 
-  std::atomic<MRwRenderer*> m_renderer{nullptr};
+  std::atomic<CdgRenderer*> m_renderer{nullptr};
   std::mutex m_changedMutex;
   QRect m_changed;  // screen coordinates, gathered from the feeding thread
   bool m_repaintPosted = false;

@@ -9,8 +9,8 @@
 namespace lf {
 namespace {
 
-CColorButton::Picker& CurrentPicker() {
-  static CColorButton::Picker picker;
+ColorButton::Picker& CurrentPicker() {
+  static ColorButton::Picker picker;
   return picker;
 }
 
@@ -24,14 +24,14 @@ std::optional<Colorref> QtPicker(Colorref current, QWidget* parent) {
 
 }  // namespace
 
-CColorButton::CColorButton(const QString& label, QWidget* parent) : QPushButton(label, parent) {
-  connect(this, &QPushButton::clicked, this, &CColorButton::Choose);
+ColorButton::ColorButton(const QString& label, QWidget* parent) : QPushButton(label, parent) {
+  connect(this, &QPushButton::clicked, this, &ColorButton::Choose);
   SetColor(0);
 }
 
-void CColorButton::SetPicker(Picker picker) { CurrentPicker() = std::move(picker); }
+void ColorButton::SetPicker(Picker picker) { CurrentPicker() = std::move(picker); }
 
-void CColorButton::SetColor(Colorref color) {
+void ColorButton::SetColor(Colorref color) {
   m_color = color & 0xFFFFFF;
   const Colorref shown = RoundToCdgColor(m_color);
   QPixmap swatch(24, 14);
@@ -46,7 +46,7 @@ void CColorButton::SetColor(Colorref color) {
   setToolTip(tr("%1 as the CD+G palette shows it").arg(hex));
 }
 
-void CColorButton::Choose() {
+void ColorButton::Choose() {
   const Picker& picker = CurrentPicker();
   const std::optional<Colorref> chosen = picker ? picker(m_color, this) : QtPicker(m_color, this);
   if (!chosen) return;

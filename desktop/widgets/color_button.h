@@ -1,5 +1,5 @@
 #pragma once
-// CColorButton: a swatch that opens Qt's colour picker on the current colour.
+// ColorButton: a swatch that opens Qt's colour picker on the current colour.
 // It shows the colour as the CD+G palette will (4 bits a component) and
 // names the rounded value in its tooltip, so the export holds no surprise.
 #include <QPushButton>
@@ -10,11 +10,11 @@
 
 namespace lf {
 
-class CColorButton : public QPushButton {
+class ColorButton : public QPushButton {
   Q_OBJECT
 
  public:
-  explicit CColorButton(const QString& label, QWidget* parent = nullptr);
+  explicit ColorButton(const QString& label, QWidget* parent = nullptr);
 
   // The colour shown (0x00BBGGRR), before rounding.
   void SetColor(Colorref color);

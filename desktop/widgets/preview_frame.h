@@ -11,17 +11,17 @@ class QFrame;
 
 namespace lf {
 
-class CCdgView;
+class CdgView;
 
-class CPreviewFrame : public QWidget {
+class PreviewFrame : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CPreviewFrame(QWidget* parent = nullptr);
-  ~CPreviewFrame() override;
+  explicit PreviewFrame(QWidget* parent = nullptr);
+  ~PreviewFrame() override;
 
-  MRwRenderer& Renderer() { return *m_renderer; }
-  CCdgView* View() const { return m_view; }
+  CdgRenderer& Renderer() { return *m_renderer; }
+  CdgView* View() const { return m_view; }
   bool hasHeightForWidth() const override { return true; }
   int heightForWidth(int width) const override { return width * 3 / 4; }
 
@@ -29,9 +29,9 @@ class CPreviewFrame : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  std::unique_ptr<MRwRenderer> m_renderer;
+  std::unique_ptr<CdgRenderer> m_renderer;
   QFrame* m_frame;
-  CCdgView* m_view;
+  CdgView* m_view;
 };
 
 // The largest rectangle of 4:3 that fits `width` x `height`, at the top left.

@@ -18,23 +18,23 @@ size_t Utf8Offset(const QString& text, int position) {
 
 }  // namespace
 
-CSimpleEditCtrl::CSimpleEditCtrl(QWidget* parent) : QPlainTextEdit(parent) {
+LyricsTextEdit::LyricsTextEdit(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("lyricsEditor");
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setTabChangesFocus(true);  // Tab leaves the editor, as in the rest of the window
 }
 
-std::string CSimpleEditCtrl::Utf8Text() const { return toPlainText().toStdString(); }
+std::string LyricsTextEdit::Utf8Text() const { return toPlainText().toStdString(); }
 
-void CSimpleEditCtrl::SetUtf8Text(const std::string& text) { setPlainText(QString::fromStdString(text)); }
+void LyricsTextEdit::SetUtf8Text(const std::string& text) { setPlainText(QString::fromStdString(text)); }
 
-bool CSimpleEditCtrl::HasPartialSelection() const {
+bool LyricsTextEdit::HasPartialSelection() const {
   const QTextCursor cursor = textCursor();
   return IsPartialSelection(static_cast<size_t>(document()->characterCount() - 1),
                             static_cast<size_t>(cursor.selectionStart()), static_cast<size_t>(cursor.selectionEnd()));
 }
 
-void CSimpleEditCtrl::FormatText(FormatCommand command) {
+void LyricsTextEdit::FormatText(FormatCommand command) {
   const QString text = toPlainText();
   if (text.isEmpty()) return;
   QTextCursor cursor = textCursor();
@@ -56,7 +56,7 @@ void CSimpleEditCtrl::FormatText(FormatCommand command) {
   verticalScrollBar()->setValue(scroll);
 }
 
-QMenu* CSimpleEditCtrl::BuildContextMenu() {
+QMenu* LyricsTextEdit::BuildContextMenu() {
   auto* menu = new QMenu(this);
   const QTextCursor cursor = textCursor();
   const bool selection = cursor.hasSelection();
@@ -91,7 +91,7 @@ QMenu* CSimpleEditCtrl::BuildContextMenu() {
   return menu;
 }
 
-void CSimpleEditCtrl::contextMenuEvent(QContextMenuEvent* event) {
+void LyricsTextEdit::contextMenuEvent(QContextMenuEvent* event) {
   setFocus(Qt::MouseFocusReason);
   QMenu* menu = BuildContextMenu();
   menu->setAttribute(Qt::WA_DeleteOnClose);

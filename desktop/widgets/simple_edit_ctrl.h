@@ -1,5 +1,5 @@
 #pragma once
-// CSimpleEditCtrl: the lyrics editor. A plain multi-line editor (UTF-8 in
+// LyricsTextEdit: the lyrics editor. A plain multi-line editor (UTF-8 in
 // and out) with the context menu of undo, clipboard commands, Select All and
 // the Format Text commands, each of which is one undo step.
 #include <QPlainTextEdit>
@@ -11,11 +11,11 @@ class QMenu;
 
 namespace lf {
 
-class CSimpleEditCtrl : public QPlainTextEdit {
+class LyricsTextEdit : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  explicit CSimpleEditCtrl(QWidget* parent = nullptr);
+  explicit LyricsTextEdit(QWidget* parent = nullptr);
 
   std::string Utf8Text() const;
   // Replaces the whole text without an undo step (opening, import).

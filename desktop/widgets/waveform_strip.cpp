@@ -6,17 +6,17 @@
 
 namespace lf {
 
-CWaveformStrip::CWaveformStrip(QWidget* parent) : QWidget(parent) {
+WaveformStrip::WaveformStrip(QWidget* parent) : QWidget(parent) {
   setMinimumHeight(40);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void CWaveformStrip::SetAnalysis(std::shared_ptr<const MusicAnalysis> analysis) {
+void WaveformStrip::SetAnalysis(std::shared_ptr<const MusicAnalysis> analysis) {
   m_analysis = std::move(analysis);
   update();
 }
 
-void CWaveformStrip::Show(int64_t from, int64_t to, int64_t wordStart, int64_t wordEnd) {
+void WaveformStrip::Show(int64_t from, int64_t to, int64_t wordStart, int64_t wordEnd) {
   m_from = from;
   m_to = std::max(to, from + 1);
   m_wordStart = wordStart;
@@ -24,15 +24,15 @@ void CWaveformStrip::Show(int64_t from, int64_t to, int64_t wordStart, int64_t w
   update();
 }
 
-void CWaveformStrip::SetPosition(int64_t position) {
+void WaveformStrip::SetPosition(int64_t position) {
   if (position == m_position) return;
   m_position = position;
   update();
 }
 
-int CWaveformStrip::XOf(int64_t frame) const { return static_cast<int>((frame - m_from) * width() / (m_to - m_from)); }
+int WaveformStrip::XOf(int64_t frame) const { return static_cast<int>((frame - m_from) * width() / (m_to - m_from)); }
 
-void CWaveformStrip::paintEvent(QPaintEvent*) {
+void WaveformStrip::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), QColor(0x10, 0x18, 0x30));
   if (!m_analysis || m_analysis->samplesPerPacket <= 0 || width() <= 0) {

@@ -1,5 +1,5 @@
 #pragma once
-// CWaveformStrip: the music's envelope over the play area, the selected
+// WaveformStrip: the music's envelope over the play area, the selected
 // word's start and end drawn on it, and the play position moving across.
 // Onsets are what a nudge aims at; the strip shows them.
 #include <QWidget>
@@ -9,11 +9,11 @@ namespace lf {
 
 struct MusicAnalysis;
 
-class CWaveformStrip : public QWidget {
+class WaveformStrip : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CWaveformStrip(QWidget* parent = nullptr);
+  explicit WaveformStrip(QWidget* parent = nullptr);
 
   void SetAnalysis(std::shared_ptr<const MusicAnalysis> analysis);
   bool HasAnalysis() const { return m_analysis != nullptr; }

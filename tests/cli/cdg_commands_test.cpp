@@ -94,7 +94,7 @@ TEST(CdgCommands, RenderWritesTheScreenAtTheTimeScaled) {
   ASSERT_EQ(w, 600);
   ASSERT_EQ(h, 432);
 
-  MRwRenderer expected;
+  CdgRenderer expected;
   DecodeStreamPrefix(expected, demo.data(), demo.size(), 750);
   const std::vector<Colorref> shown = expected.DisplayColors();
   for (int y = 0; y < h; ++y)
@@ -102,7 +102,7 @@ TEST(CdgCommands, RenderWritesTheScreenAtTheTimeScaled) {
   // The border is in the border colour (index 11 of the demo's table).
   EXPECT_EQ(png[0], expected.ColorAt(11));
   // Slot 749 is drawn, slot 750 not: the last tile differs between 2.5 s and a moment later.
-  MRwRenderer later;
+  CdgRenderer later;
   DecodeStreamPrefix(later, demo.data(), demo.size(), 751);
   EXPECT_NE(later.DisplayColors(), shown);
 }

@@ -1,4 +1,4 @@
-// CAudioPlay: decoding compressed music into a WAV file, the header
+// AudioPlayer: decoding compressed music into a WAV file, the header
 // attributes, the acceptance of formats and playback to the (dummy) device.
 #include "core/audio/audio_play.h"
 
@@ -24,7 +24,7 @@ using test::MakeEncodedTone;
 using test::TempDir;
 
 // Waits for the decoder to finish, as music preparation does.
-bool WaitForDecode(const CAudioPlay& player, std::chrono::seconds limit = std::chrono::seconds(60)) {
+bool WaitForDecode(const AudioPlayer& player, std::chrono::seconds limit = std::chrono::seconds(60)) {
   const auto until = std::chrono::steady_clock::now() + limit;
   while (!player.DecodeComplete()) {
     if (std::chrono::steady_clock::now() > until) return false;
@@ -37,7 +37,7 @@ struct Decoder {
   // The event and the mutex outlive the player, whose threads use them.
   Event state{true};
   std::mutex device;
-  CAudioPlay player;
+  AudioPlayer player;
   Decoder(bool acceptAll) {
     EXPECT_EQ(player.Initialize(), kResultOk);
     player.SetAcceptAnySampleRate(acceptAll);
@@ -50,11 +50,11 @@ struct Decoder {
 
 TEST(AudioPlayTest, RemainingTimeText) {
   constexpr int64_t kSecond = 10'000'000;
-  EXPECT_EQ(CAudioPlay::FormatRemainingTime((3600 + 2 * 60 + 5) * kSecond), "1:02:05");
-  EXPECT_EQ(CAudioPlay::FormatRemainingTime((59 * 60 + 59) * kSecond), "59:59");
-  EXPECT_EQ(CAudioPlay::FormatRemainingTime(0), "00:00");
-  EXPECT_EQ(CAudioPlay::FormatRemainingTime(-5 * kSecond), "00:00");
-  EXPECT_EQ(CAudioPlay::FormatRemainingTime(10 * 3600 * kSecond + 61 * kSecond), "10:01:01");
+  EXPECT_EQ(AudioPlayer::FormatRemainingTime((3600 + 2 * 60 + 5) * kSecond), "1:02:05");
+  EXPECT_EQ(AudioPlayer::FormatRemainingTime((59 * 60 + 59) * kSecond), "59:59");
+  EXPECT_EQ(AudioPlayer::FormatRemainingTime(0), "00:00");
+  EXPECT_EQ(AudioPlayer::FormatRemainingTime(-5 * kSecond), "00:00");
+  EXPECT_EQ(AudioPlayer::FormatRemainingTime(10 * 3600 * kSecond + 61 * kSecond), "10:01:01");
 }
 
 // Progress may only say 100 once every byte is on disk and the header is in
@@ -157,7 +157,7 @@ TEST(AudioPlayTest, ReadsHeaderAttributesOfMp3AndWma) {
                               "-metadata album='Rails' -metadata publisher='Orvandel Records' -metadata track=7"));
   ASSERT_TRUE(MakeEncodedTone(wma, 2.0, 44100, 2,
                               "-c:a wmav2 -metadata title='Slow Boat' -metadata album_artist='Harbour Band'"));
-  CAudioPlay player;
+  AudioPlayer player;
   ASSERT_EQ(player.Initialize(), kResultOk);
   AudioHeaderAttributes a;
   ASSERT_EQ(player.ReadHeader(mp3, &a), kResultOk);
@@ -180,7 +180,7 @@ TEST(AudioPlayTest, ReadsHeaderAttributesOfMp3AndWma) {
 }
 
 TEST(AudioPlayTest, AddressesWithAnHttpSchemeAreStreamed) {
-  CAudioPlay player;
+  AudioPlayer player;
   ASSERT_EQ(player.Initialize(), kResultOk);
   std::mutex device;
   player.SetDeviceMutex(&device);

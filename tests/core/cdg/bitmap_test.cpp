@@ -37,27 +37,27 @@ std::vector<uint32_t> Ramp(int width, int height) {
 
 TEST(MBitmapSize, ShrinksToFitButNeverEnlarges) {
   int w = 0, h = 0;
-  MBitmap::FitSize(576, 384, w, h);
+  Bitmap::FitSize(576, 384, w, h);
   EXPECT_EQ(w, 288);
   EXPECT_EQ(h, 192);
-  MBitmap::FitSize(576, 192, w, h);
+  Bitmap::FitSize(576, 192, w, h);
   EXPECT_EQ(w, 288);
   EXPECT_EQ(h, 96);
-  MBitmap::FitSize(100, 50, w, h);
+  Bitmap::FitSize(100, 50, w, h);
   EXPECT_EQ(w, 100);
   EXPECT_EQ(h, 50);
-  MBitmap::FitSize(300, 100, w, h);
+  Bitmap::FitSize(300, 100, w, h);
   EXPECT_EQ(w, 288);
   EXPECT_EQ(h, 96);
-  MBitmap::FitSize(100000, 1, w, h);  // keeps one row rather than vanishing
+  Bitmap::FitSize(100000, 1, w, h);  // keeps one row rather than vanishing
   EXPECT_EQ(w, 288);
   EXPECT_EQ(h, 1);
-  MBitmap::FitSize(0, 10, w, h);
+  Bitmap::FitSize(0, 10, w, h);
   EXPECT_EQ(w, 0);
 }
 
 TEST(MBitmapPalette, FlatColoursFillTheFirstEntriesWithLowBitsCleared) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Bands(90, 30, {Argb(0x12, 0x34, 0x56), Argb(0xFF, 0x0F, 0x80), Argb(0x21, 0xEE, 0x07)});
   ASSERT_TRUE(picture.SetPicture(90, 30, pixels.data()));
   EXPECT_TRUE(picture.IsStale());
@@ -69,7 +69,7 @@ TEST(MBitmapPalette, FlatColoursFillTheFirstEntriesWithLowBitsCleared) {
 }
 
 TEST(MBitmapPalette, ManyColoursSpreadOverElevenEntries) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Ramp(288, 192);
   ASSERT_TRUE(picture.SetPicture(288, 192, pixels.data()));
   // Distinct entries, all on the 4-bit grid, nothing past entry 10.
@@ -90,7 +90,7 @@ TEST(MBitmapPalette, ManyColoursSpreadOverElevenEntries) {
 }
 
 TEST(MBitmapQuantise, ModeZeroTakesTheNearestEntry) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Ramp(120, 80);
   ASSERT_TRUE(picture.SetPicture(120, 80, pixels.data()));
   auto bitmap = picture.ToBitmap(0);
@@ -117,7 +117,7 @@ TEST(MBitmapQuantise, ModeZeroTakesTheNearestEntry) {
 }
 
 TEST(MBitmapQuantise, CachedUntilModeOrPictureChanges) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Ramp(200, 100);
   ASSERT_TRUE(picture.SetPicture(200, 100, pixels.data()));
   auto pixelsOf = [](const PictureBitmap& b) {
@@ -155,17 +155,17 @@ TEST(MBitmapQuantise, CachedUntilModeOrPictureChanges) {
 }
 
 TEST(MBitmapStore, NewPictureIsAllZeros) {
-  MBitmap picture;
+  Bitmap picture;
   EXPECT_TRUE(picture.IsEmpty());
   EXPECT_EQ(picture.ToBitmap(0), nullptr);
   auto bytes = picture.Serialize();
-  ASSERT_EQ(bytes.size(), MBitmap::kStoredSize);
-  EXPECT_EQ(MBitmap::kStoredSize, 249120u - 176u);  // the picture's span in a page block
+  ASSERT_EQ(bytes.size(), Bitmap::kStoredSize);
+  EXPECT_EQ(Bitmap::kStoredSize, 249120u - 176u);  // the picture's span in a page block
   for (uint8_t b : bytes) ASSERT_EQ(b, 0);
 }
 
 TEST(MBitmapStore, LayoutIsByteForByte) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Bands(5, 3, {Argb(0x10, 0x20, 0x30), Argb(0xF0, 0xE0, 0xD0)});
   pixels[0] = 0x80A1B2C3;
   ASSERT_TRUE(picture.SetPicture(5, 3, pixels.data()));
@@ -191,7 +191,7 @@ TEST(MBitmapStore, LayoutIsByteForByte) {
   EXPECT_EQ(Le32(bytes, 104 + 4 * 14), pixels[14]);
   // 4-bit pixels: bottom row first, 4 bytes a row for 5 pixels, even columns high.
   auto bitmap = picture.ToBitmap(0);
-  size_t index = MBitmap::kIndexPixelOffset;
+  size_t index = Bitmap::kIndexPixelOffset;
   EXPECT_EQ(bytes[index + 0] >> 4, bitmap->At(0, 2));
   EXPECT_EQ(bytes[index + 0] & 15, bitmap->At(1, 2));
   EXPECT_EQ(bytes[index + 2] >> 4, bitmap->At(4, 2));
@@ -206,13 +206,13 @@ TEST(MBitmapStore, LayoutIsByteForByte) {
 }
 
 TEST(MBitmapStore, RoundTripsAndRejectsWhatItCannotHold) {
-  MBitmap picture;
+  Bitmap picture;
   auto pixels = Ramp(288, 192);
   ASSERT_TRUE(picture.SetPicture(288, 192, pixels.data()));
   auto original = picture.ToBitmap(20);
   auto bytes = picture.Serialize();
 
-  MBitmap copy;
+  Bitmap copy;
   std::string error;
   ASSERT_TRUE(copy.Deserialize(bytes.data(), bytes.size(), &error)) << error;
   EXPECT_EQ(copy.Serialize(), bytes);
@@ -220,12 +220,12 @@ TEST(MBitmapStore, RoundTripsAndRejectsWhatItCannotHold) {
   auto restored = copy.ToBitmap(20);  // served from the stored 4-bit pixels
   for (int y = 0; y < 192; ++y) ASSERT_EQ(std::memcmp(restored->Row(y), original->Row(y), 288), 0) << y;
 
-  MBitmap assigned;
+  Bitmap assigned;
   assigned.Copy(copy);
   EXPECT_EQ(assigned.Serialize(), bytes);
 
   // One byte short.
-  MBitmap broken;
+  Bitmap broken;
   ASSERT_TRUE(broken.SetPicture(288, 192, pixels.data()));
   EXPECT_FALSE(broken.Deserialize(bytes.data(), bytes.size() - 1, &error));
   EXPECT_FALSE(error.empty());
@@ -240,22 +240,22 @@ TEST(MBitmapStore, RoundTripsAndRejectsWhatItCannotHold) {
     EXPECT_EQ(broken.ToBitmap(0), nullptr);
   }
   // A zero-filled picture (a page without one) reads as empty.
-  std::vector<uint8_t> zeros(MBitmap::kStoredSize, 0);
+  std::vector<uint8_t> zeros(Bitmap::kStoredSize, 0);
   EXPECT_TRUE(broken.Deserialize(zeros.data(), zeros.size()));
   EXPECT_TRUE(broken.IsEmpty());
 }
 
-class MBitmapFiles : public ::testing::Test {
+class BitmapFiles : public ::testing::Test {
  protected:
   test::PictureFolder folder;
 };
 
-TEST_F(MBitmapFiles, LoadsEveryFormatAndShrinksLikeFfmpeg) {
+TEST_F(BitmapFiles, LoadsEveryFormatAndShrinksLikeFfmpeg) {
   for (const char* name : {"pic.png", "pic.jpg", "pic.bmp", "pic.gif", "pic.tif"}) {
     SCOPED_TRACE(name);
     std::string file = folder.Synthesise(name, "testsrc=size=576x384");
     ASSERT_FALSE(file.empty());
-    MBitmap picture;
+    Bitmap picture;
     std::string error;
     ASSERT_TRUE(picture.Load(file, &error)) << error;
     EXPECT_EQ(picture.Width(), 288);
@@ -281,7 +281,7 @@ TEST_F(MBitmapFiles, LoadsEveryFormatAndShrinksLikeFfmpeg) {
   }
 }
 
-TEST_F(MBitmapFiles, PixelFormatVariants) {
+TEST_F(BitmapFiles, PixelFormatVariants) {
   struct Variant {
     const char* name;
     const char* options;
@@ -295,7 +295,7 @@ TEST_F(MBitmapFiles, PixelFormatVariants) {
     SCOPED_TRACE(v.name);
     std::string file = folder.Synthesise(v.name, "testsrc2=size=300x200", v.options);
     ASSERT_FALSE(file.empty());
-    MBitmap picture;
+    Bitmap picture;
     std::string error;
     ASSERT_TRUE(picture.Load(file, &error)) << error;
     EXPECT_EQ(picture.Width(), 288);
@@ -312,7 +312,7 @@ TEST_F(MBitmapFiles, PixelFormatVariants) {
   }
 }
 
-TEST_F(MBitmapFiles, FlatColoursSurviveLoadingExactly) {
+TEST_F(BitmapFiles, FlatColoursSurviveLoadingExactly) {
   // Three bands as a PPM, turned into lossless files by ffmpeg.
   std::string ppm = "P6\n90 40\n255\n";
   const uint8_t bands[3][3] = {{0x12, 0x34, 0x56}, {0xFF, 0x0F, 0x80}, {0x21, 0xEE, 0x07}};
@@ -324,7 +324,7 @@ TEST_F(MBitmapFiles, FlatColoursSurviveLoadingExactly) {
     std::string file = folder.File(name);
     std::string command = "ffmpeg -nostdin -y -loglevel error -i '" + source + "' '" + file + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    MBitmap picture;
+    Bitmap picture;
     ASSERT_TRUE(picture.Load(file));
     EXPECT_EQ(picture.Width(), 90);
     EXPECT_EQ(picture.Height(), 40);
@@ -336,15 +336,15 @@ TEST_F(MBitmapFiles, FlatColoursSurviveLoadingExactly) {
   }
 }
 
-TEST_F(MBitmapFiles, SmallPictureKeepsItsSize) {
+TEST_F(BitmapFiles, SmallPictureKeepsItsSize) {
   std::string file = folder.Synthesise("small.png", "testsrc=size=100x50");
-  MBitmap picture;
+  Bitmap picture;
   ASSERT_TRUE(picture.Load(file));
   EXPECT_EQ(picture.Width(), 100);
   EXPECT_EQ(picture.Height(), 50);
 }
 
-TEST_F(MBitmapFiles, BadFilesGiveAnEmptyPicture) {
+TEST_F(BitmapFiles, BadFilesGiveAnEmptyPicture) {
   std::string png = test::ReadFileBytes(folder.Synthesise("good.png", "testsrc=size=64x48"));
   ASSERT_GT(png.size(), 200u);
   std::string jpg = test::ReadFileBytes(folder.Synthesise("good.jpg", "testsrc=size=64x48"));
@@ -359,7 +359,7 @@ TEST_F(MBitmapFiles, BadFilesGiveAnEmptyPicture) {
   };
   for (const std::string& file : bad) {
     SCOPED_TRACE(file);
-    MBitmap picture;
+    Bitmap picture;
     auto pixels = Ramp(20, 20);
     picture.SetPicture(20, 20, pixels.data());
     std::string error;
@@ -371,7 +371,7 @@ TEST_F(MBitmapFiles, BadFilesGiveAnEmptyPicture) {
   }
 }
 
-TEST_F(MBitmapFiles, HugePicturesAreRefusedOrReducedWithoutExhaustingMemory) {
+TEST_F(BitmapFiles, HugePicturesAreRefusedOrReducedWithoutExhaustingMemory) {
   // A bitmap header claiming 10000 x 10000 with almost no pixel data.
   std::string bmp(54, '\0');
   auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&bmp[at], &v, 4); };
@@ -385,7 +385,7 @@ TEST_F(MBitmapFiles, HugePicturesAreRefusedOrReducedWithoutExhaustingMemory) {
   bmp[26] = 1;
   bmp[28] = 24;
   bmp += std::string(64, '\x7f');
-  MBitmap picture;
+  Bitmap picture;
   EXPECT_FALSE(picture.Load(folder.Write("huge.bmp", bmp)));
   EXPECT_TRUE(picture.IsEmpty());
 

@@ -36,7 +36,7 @@ TEST(CdgFileFuzz, MutatedStreamsAreRefusedOrDecodedSafely) {
       continue;
     }
     ASSERT_EQ(file.bytes.size() % 24, 0u);
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     DecodeStreamPrefix(renderer, file.bytes.data(), file.bytes.size(), file.PacketCount());
     for (Colorref c : renderer.DisplayColors()) ASSERT_EQ(c & 0xFF000000u, 0u);
   }

@@ -15,8 +15,8 @@ namespace {
 constexpr int kStreamBytes = 7200 * 60;
 constexpr int kSetupPackets = 38;  // twice: colour table (2), 16 presets, border
 
-IMAGE_STRUCT MakeTitlePage() {
-  IMAGE_STRUCT page;
+PageRecord MakeTitlePage() {
+  PageRecord page;
   page.m_kind = TitlePage;
   page.m_style.m_height = 26;
   page.m_style.m_flags = kTextBold | kTextOutline;
@@ -48,8 +48,8 @@ std::vector<uint32_t> PhotoPixels(int width, int height) {
   return pixels;
 }
 
-IMAGE_STRUCT PicturePage(int transition) {
-  IMAGE_STRUCT page = MakeTitlePage();
+PageRecord PicturePage(int transition) {
+  PageRecord page = MakeTitlePage();
   auto pixels = PhotoPixels(288, 192);
   EXPECT_TRUE(page.m_picture.SetPicture(288, 192, pixels.data()));
   page.m_picture.SetPaletteColor(15, 0x661100);
@@ -72,8 +72,8 @@ std::vector<Colorref> Expand(const std::array<Colorref, kColorCount>& colors) {
 class DrawPageTest : public ::testing::Test {
  protected:
   std::vector<uint8_t> stream = std::vector<uint8_t>(kStreamBytes, 0);
-  MRwGenerator generator{stream.data(), kStreamBytes};
-  MRwRenderer renderer;
+  CdgGenerator generator{stream.data(), kStreamBytes};
+  CdgRenderer renderer;
 
   void SetUp() override { generator.SetDissolveSeed(5); }
 
@@ -98,7 +98,7 @@ class DrawPageTest : public ::testing::Test {
 };
 
 TEST_F(DrawPageTest, TitlePageEndsOnTheRenderedText) {
-  IMAGE_STRUCT page = MakeTitlePage();
+  PageRecord page = MakeTitlePage();
   int total = generator.DrawPage(page, false, 0);
   auto slots = Slots();
   ASSERT_GT(slots.size(), size_t(kSetupPackets + 768));
@@ -113,8 +113,8 @@ TEST_F(DrawPageTest, TitlePageEndsOnTheRenderedText) {
 
   Play();
   auto colors = page.PageColors();
-  MDrawBitmap expected(Palette16(colors), 15);
-  MRwGenerator painter;
+  DrawingBitmap expected(Palette16(colors), 15);
+  CdgGenerator painter;
   painter.RenderText(expected, 1, 0, page.m_pageText, page.m_style, colors.data(), nullptr, &page.m_extraLines);
   auto visible = renderer.VisibleIndices();
   ASSERT_EQ(visible.size(), size_t(288 * 192));
@@ -133,7 +133,7 @@ TEST_F(DrawPageTest, TitlePageEndsOnTheRenderedText) {
 }
 
 TEST_F(DrawPageTest, HoldEraseAndPlayerRate) {
-  IMAGE_STRUCT page = MakeTitlePage();
+  PageRecord page = MakeTitlePage();
   page.m_pageText.clear();  // a plain background: one packet a cell
   int total = generator.DrawPage(page, false, 0);
   EXPECT_EQ(total, (kSetupPackets + 768 + 600) * kPacketSize);
@@ -164,7 +164,7 @@ TEST_F(DrawPageTest, HoldEraseAndPlayerRate) {
 }
 
 TEST_F(DrawPageTest, PicturePageWithoutABitmapWritesOnlyTheSetUp) {
-  IMAGE_STRUCT page = MakeTitlePage();
+  PageRecord page = MakeTitlePage();
   page.m_hasPicture = 1;  // but the picture is empty
   EXPECT_EQ(generator.DrawPage(page, true, 0), 0);
   EXPECT_EQ(int(Slots().size()), kSetupPackets);
@@ -174,7 +174,7 @@ TEST_F(DrawPageTest, PicturePageEndsOnThePlacedPictureUnderEveryTransition) {
   for (int t = 0; t < kTransitionCount; ++t) {
     SCOPED_TRACE(TransitionName(t));
     std::fill(stream.begin(), stream.end(), 0);
-    IMAGE_STRUCT page = PicturePage(t);
+    PageRecord page = PicturePage(t);
     page.m_placement = t % 2 ? PlacementCenter : PlacementTop;
     int total = generator.DrawPage(page, false, 0);
     EXPECT_EQ(total, (Slots().back() + 1 + 600) * kPacketSize);
@@ -198,7 +198,7 @@ TEST_F(DrawPageTest, PicturePageEndsOnThePlacedPictureUnderEveryTransition) {
 }
 
 TEST_F(DrawPageTest, PictureWithTextUsesThePicturesColours) {
-  IMAGE_STRUCT page = PicturePage(FillRight);
+  PageRecord page = PicturePage(FillRight);
   page.m_pageText = "Credits";
   page.m_style.m_color = 12;
   page.m_picture.SetPaletteColor(12, 0xFFFFFF);
@@ -207,7 +207,7 @@ TEST_F(DrawPageTest, PictureWithTextUsesThePicturesColours) {
   auto picture = page.m_picture.ToBitmap(page.m_pictureMode);
   auto expected = generator.PlaceImage(*picture, page.m_placement, 15);
   auto colors = expected->Palette();
-  MRwGenerator painter;
+  CdgGenerator painter;
   painter.RenderText(*expected, 1, 0, page.m_pageText, page.m_style, colors.data(), nullptr, nullptr);
   auto visible = renderer.VisibleIndices();
   int text = 0;
@@ -224,7 +224,7 @@ TEST_F(DrawPageTest, LoadedPictureFileAsAPage) {
   test::PictureFolder folder;
   std::string file = folder.Synthesise("page.jpg", "testsrc2=size=640x480");
   ASSERT_FALSE(file.empty());
-  IMAGE_STRUCT page = MakeTitlePage();
+  PageRecord page = MakeTitlePage();
   ASSERT_TRUE(page.m_picture.Load(file));
   page.m_hasPicture = 1;
   page.m_pageText.clear();
@@ -256,7 +256,7 @@ TEST_F(DrawPageTest, FfmpegDecodesTheSamePage) {
   for (int t : {FillRight, FillLeft, FillDown, FillUp, BlockDissolve, FadeIn, FadeOut}) {
     SCOPED_TRACE(TransitionName(t));
     std::fill(stream.begin(), stream.end(), 0);
-    IMAGE_STRUCT page = PicturePage(t);
+    PageRecord page = PicturePage(t);
     page.m_picture.SetPaletteColor(11, 0x203040);
     generator.DrawPage(page, false, 0);
     const int lastSlot = Slots().back();
@@ -270,7 +270,7 @@ TEST_F(DrawPageTest, FfmpegDecodesTheSamePage) {
     const std::string frame = test::ReadFileBytes(raw);
     ASSERT_EQ(frame.size(), size_t(kScreenWidth) * kScreenHeight * 3);
 
-    MRwRenderer ours;
+    CdgRenderer ours;
     DecodeStreamPrefix(ours, stream.data(), stream.size(), size_t(lastSlot) + 1);
     const std::vector<Colorref> shown = ours.DisplayColors();
     int differing = 0;
@@ -307,7 +307,7 @@ TEST_F(DrawPageTest, GoldenPictureStreams) {
                                              0xf2be583df330df1bull, 0x6a283bb6b86e1709ull};
   for (int t = 0; t < kTransitionCount; ++t) {
     std::fill(stream.begin(), stream.end(), 0);
-    IMAGE_STRUCT page = PicturePage(t);
+    PageRecord page = PicturePage(t);
     page.m_pictureMode = 3;
     page.m_placement = PlacementCenter;
     generator.DrawPage(page, false, 0);

@@ -13,14 +13,14 @@
 namespace lf {
 namespace {
 
-std::unique_ptr<MFontRasterizer> Font(const std::string& face, int height, bool bold = false, bool italic = false,
-                                      bool underline = false) {
-  return MFontRasterizer::Create(FontRequest{face, height, bold, italic, underline});
+std::unique_ptr<FontRasterizer> Font(const std::string& face, int height, bool bold = false, bool italic = false,
+                                     bool underline = false) {
+  return FontRasterizer::Create(FontRequest{face, height, bold, italic, underline});
 }
 
-int CountIndex(const MDrawBitmap& bitmap, int index) {
+int CountIndex(const DrawingBitmap& bitmap, int index) {
   int n = 0;
-  for (int i = 0; i < MDrawBitmap::kWidth * MDrawBitmap::kHeight; ++i) n += bitmap.Pixels()[i] == index;
+  for (int i = 0; i < DrawingBitmap::kWidth * DrawingBitmap::kHeight; ++i) n += bitmap.Pixels()[i] == index;
   return n;
 }
 
@@ -47,7 +47,7 @@ TEST(FontRasterizer, MissingFaceFallsBackAndStillDraws) {
   auto font = Font("No Such Face At All", 20);
   ASSERT_TRUE(font);
   EXPECT_FALSE(font->FamilyName().empty());
-  MDrawBitmap bitmap(GreyPalette(), 15);
+  DrawingBitmap bitmap(GreyPalette(), 15);
   font->Draw(bitmap, 0, 0, font->Shape("Hello"), 12);
   EXPECT_GT(CountIndex(bitmap, 12), 20);
   auto empty = Font("", 20);
@@ -62,7 +62,7 @@ TEST(FontRasterizer, FamilyWithoutBoldOrItalicIsEmboldenedAndSlanted) {
   EXPECT_TRUE(boldItalic->SyntheticBold());
   EXPECT_TRUE(boldItalic->SyntheticItalic());
   EXPECT_GT(boldItalic->Measure("mmmm"), regular->Measure("mmmm"));
-  MDrawBitmap plain(GreyPalette(), 0), heavy(GreyPalette(), 0);
+  DrawingBitmap plain(GreyPalette(), 0), heavy(GreyPalette(), 0);
   regular->Draw(plain, 0, 0, regular->Shape("mmmm"), 1);
   boldItalic->Draw(heavy, 0, 0, boldItalic->Shape("mmmm"), 1);
   EXPECT_GT(CountIndex(heavy, 1), CountIndex(plain, 1));
@@ -78,17 +78,17 @@ TEST(FontRasterizer, Utf8TextAndMissingGlyphs) {
 
   // Each of these draws something of its own, in a width that grows with it.
   for (const char* text : {"\xC3\xA9", "\xC3\x9F", "\xD0\x9F\xD1\x80\xD0\xB8"}) {
-    MDrawBitmap bitmap(GreyPalette(), 0);
-    const MTextRun run = font->Shape(text);
+    DrawingBitmap bitmap(GreyPalette(), 0);
+    const TextRun run = font->Shape(text);
     EXPECT_GT(run.width, 0) << text;
     font->Draw(bitmap, 10, 10, run, 5);
     EXPECT_GT(CountIndex(bitmap, 5), 10) << text;
   }
   // Characters the face lacks, broken UTF-8 and text running off every
   // edge draw without fault.
-  MDrawBitmap bitmap(GreyPalette(), 0);
+  DrawingBitmap bitmap(GreyPalette(), 0);
   for (const char* text : {"\xE6\xBC\xA2\xE5\xAD\x97", "\xFF\xFE\xC3", "ok\xF0\x9F\x98\x80"}) {
-    const MTextRun run = font->Shape(text);
+    const TextRun run = font->Shape(text);
     font->Draw(bitmap, -5, -7, run, 3);
     font->Draw(bitmap, 280, 185, run, 3);
   }
@@ -106,10 +106,10 @@ TEST(FontRasterizer, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
                          "\xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF",  // こんにちは
                          "\xEC\x95\x88\xEB\x85\x95\xED\x95\x98\xEC\x84\xB8\xEC\x9A\x94",  // 안녕하세요
                          "Hi \xE6\xBC\xA2\xE5\xAD\x97 ok"};                               // Hi 漢字 ok
-  MDrawBitmap shown(GreyPalette(), 15);
+  DrawingBitmap shown(GreyPalette(), 15);
   int y = 0;
   for (const char* line : lines) {
-    const MTextRun run = font->Shape(line);
+    const TextRun run = font->Shape(line);
     for (size_t i = 0; i < run.glyphs.size(); ++i) {
       const GlyphImage& g = *run.glyphs[i].image;
       if (std::count(g.bits.begin(), g.bits.end(), 0) == std::ptrdiff_t(g.bits.size())) continue;  // a blank
@@ -121,16 +121,17 @@ TEST(FontRasterizer, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
     y += font->Height() + 4;
   }
   // The Latin letters are Arial's own.
-  const MTextRun mixed = font->Shape(lines[3]);
+  const TextRun mixed = font->Shape(lines[3]);
   EXPECT_EQ(mixed.glyphs.front().image->bits, font->Shape("H").glyphs.front().image->bits);
 
   // LYRICFORGE_KEEP_PNG=dir keeps the lines for a look.
   if (const char* keep = std::getenv("LYRICFORGE_KEEP_PNG")) {
     std::vector<Colorref> pixels;
-    for (int i = 0; i < MDrawBitmap::kWidth * MDrawBitmap::kHeight; ++i)
+    for (int i = 0; i < DrawingBitmap::kWidth * DrawingBitmap::kHeight; ++i)
       pixels.push_back(shown.PaletteColor(shown.Pixels()[i]));
     std::string error;
-    EXPECT_TRUE(WritePng(std::string(keep) + "/cjk.png", pixels, MDrawBitmap::kWidth, MDrawBitmap::kHeight, 2, error));
+    EXPECT_TRUE(
+        WritePng(std::string(keep) + "/cjk.png", pixels, DrawingBitmap::kWidth, DrawingBitmap::kHeight, 2, error));
   }
 }
 
@@ -140,12 +141,12 @@ TEST(FontRasterizer, MonochromeAndWithinTheMeasuredExtent) {
   // Hinted monochrome advances are whole pixels and do not kern: a text's
   // width is the sum of its characters' widths.
   EXPECT_EQ(font->Measure("AVAV"), 2 * font->Measure("A") + 2 * font->Measure("V"));
-  const MTextRun run = font->Shape("Hello");
-  MDrawBitmap bitmap(GreyPalette(), 15);
+  const TextRun run = font->Shape("Hello");
+  DrawingBitmap bitmap(GreyPalette(), 15);
   font->Draw(bitmap, 20, 30, run, 12);
   int minX = 1000, maxX = -1, minY = 1000, maxY = -1;
-  for (int y = 0; y < MDrawBitmap::kHeight; ++y)
-    for (int x = 0; x < MDrawBitmap::kWidth; ++x) {
+  for (int y = 0; y < DrawingBitmap::kHeight; ++y)
+    for (int x = 0; x < DrawingBitmap::kWidth; ++x) {
       const int v = bitmap.Pixel(x, y);
       ASSERT_TRUE(v == 15 || v == 12) << "anti-aliased pixel " << v;
       if (v == 12) {
@@ -162,8 +163,8 @@ TEST(FontRasterizer, MonochromeAndWithinTheMeasuredExtent) {
 TEST(FontRasterizer, UnderlineRunsTheWidthOfTheText) {
   auto font = Font("Arial", 30, false, false, true);
   ASSERT_TRUE(font);
-  const MTextRun run = font->Shape("ooo");
-  MDrawBitmap bitmap(GreyPalette(), 0);
+  const TextRun run = font->Shape("ooo");
+  DrawingBitmap bitmap(GreyPalette(), 0);
   font->Draw(bitmap, 0, 0, run, 9);
   // Some row below the baseline is solid from the pen start to the advance.
   bool solidRow = false;
@@ -176,7 +177,7 @@ TEST(FontRasterizer, UnderlineRunsTheWidthOfTheText) {
 }
 
 TEST(FontDictionary, ListsInstalledFamiliesInByteOrder) {
-  MFontDictionary dictionary;
+  FontDictionary dictionary;
   dictionary.Build();
   EXPECT_TRUE(dictionary.Contains("Liberation Sans"));
   EXPECT_TRUE(dictionary.Contains("DejaVu Sans"));
@@ -191,7 +192,7 @@ TEST(FontDictionary, ListsInstalledFamiliesInByteOrder) {
   EXPECT_EQ(dictionary.NameAt(-1), "");
   EXPECT_EQ(dictionary.NameAt(dictionary.Count()), "");
 
-  MFontDictionary names;
+  FontDictionary names;
   names.Add("A font family with a rather long name indeed", kCharsetAnsi);
   names.Add("Wingbats", kCharsetAnsi);
   names.Add("Wingbats", kCharsetSymbol);  // reported again: the later set stays
@@ -201,7 +202,7 @@ TEST(FontDictionary, ListsInstalledFamiliesInByteOrder) {
   EXPECT_EQ(names.CharsetOf("Wingbats"), kCharsetSymbol);
 
   MKaraoke_Initialize();
-  EXPECT_EQ(FontDictionary().Count(), dictionary.Count());
+  EXPECT_EQ(SharedFontDictionary().Count(), dictionary.Count());
 }
 
 }  // namespace

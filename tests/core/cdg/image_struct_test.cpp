@@ -27,7 +27,7 @@ TEST(ImageStruct, NamesCoverTheTablesOnly) {
 }
 
 TEST(ImageStruct, Defaults) {
-  IMAGE_STRUCT page;
+  PageRecord page;
   EXPECT_EQ(page.m_kind, 0);
   EXPECT_EQ(page.m_style.FaceName(), "Arial");
   EXPECT_EQ(page.m_style.m_height, 12);
@@ -52,7 +52,7 @@ TEST(ImageStruct, Defaults) {
 }
 
 TEST(ImageStruct, PageBlockLayoutAndRoundTrip) {
-  IMAGE_STRUCT page;
+  PageRecord page;
   page.m_kind = CreditsPage;
   page.m_reserved0 = 7;
   page.m_style.SetFaceName("DejaVu Sans");
@@ -76,7 +76,7 @@ TEST(ImageStruct, PageBlockLayoutAndRoundTrip) {
   page.m_holdTime = 350;
   page.m_enabled = 0;
 
-  std::vector<uint8_t> block(IMAGE_STRUCT::kPageBlockSize, 0xEE);
+  std::vector<uint8_t> block(PageRecord::kPageBlockSize, 0xEE);
   page.WritePageBlock(block.data());
   EXPECT_EQ(Le32(block, 0), 103);
   EXPECT_EQ(Le32(block, 4), 7);
@@ -112,27 +112,27 @@ TEST(ImageStruct, PageBlockLayoutAndRoundTrip) {
   EXPECT_EQ(Le32(block, 249164), 350);
   EXPECT_EQ(block[249168], 0);
 
-  IMAGE_STRUCT back;
+  PageRecord back;
   back.m_pageText = "kept";
   std::string error;
   ASSERT_TRUE(back.ReadPageBlock(block.data(), block.size(), &error)) << error;
-  std::vector<uint8_t> again(IMAGE_STRUCT::kPageBlockSize);
+  std::vector<uint8_t> again(PageRecord::kPageBlockSize);
   back.WritePageBlock(again.data());
   EXPECT_EQ(again, block);
   EXPECT_EQ(back.m_style, page.m_style);
   EXPECT_EQ(back.m_pageText, "kept");
   EXPECT_EQ(back.PageColors(), page.PageColors());
 
-  IMAGE_STRUCT copy = back;
+  PageRecord copy = back;
   EXPECT_EQ(copy.m_picture.Serialize(), back.m_picture.Serialize());
 }
 
 TEST(ImageStruct, DamagedBlocks) {
-  IMAGE_STRUCT page;
+  PageRecord page;
   page.m_picture.SetPaletteColor(12, MakeRgb(255, 255, 255));
-  std::vector<uint8_t> block(IMAGE_STRUCT::kPageBlockSize);
+  std::vector<uint8_t> block(PageRecord::kPageBlockSize);
   page.WritePageBlock(block.data());
-  IMAGE_STRUCT back;
+  PageRecord back;
   EXPECT_FALSE(back.ReadPageBlock(block.data(), block.size() - 1));
 
   // An impossible picture size: refused when the picture is shown, emptied

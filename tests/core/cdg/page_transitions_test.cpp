@@ -70,7 +70,7 @@ std::vector<std::pair<int, int>> NormalTiles(const std::vector<Slot>& packets) {
 class Transitions : public ::testing::Test {
  protected:
   std::vector<uint8_t> stream = std::vector<uint8_t>(kStreamBytes, 0);
-  MRwGenerator generator{stream.data(), kStreamBytes};
+  CdgGenerator generator{stream.data(), kStreamBytes};
   Palette16 colors = TestPalette();
 
   int Emit(const PictureBitmap& picture, int transition, int offset = 0) {
@@ -81,7 +81,7 @@ class Transitions : public ::testing::Test {
 
   // Plays the stream onto a screen that was cleared to `fill`.
   std::vector<uint8_t> Played(int fill = 15) {
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     renderer.MemoryPreset(fill);
     DecodeStreamPrefix(renderer, stream.data(), stream.size(), stream.size() / kPacketSize);
     EXPECT_EQ(renderer.HOffset(), 0);
@@ -297,7 +297,7 @@ TEST_F(Transitions, FadesRampTheColourTable) {
     EXPECT_EQ(c, DecodeTableColor(x, y));
   }
   EXPECT_TRUE(IsTile(packets[2].packet));
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   DecodeStreamPrefix(renderer, stream.data(), stream.size(), stream.size() / kPacketSize);
   for (int k = 0; k < 16; ++k) {
     uint8_t x, y;
@@ -316,7 +316,7 @@ TEST_F(Transitions, FadesRampTheColourTable) {
     EncodeTableColor(colors[3], x, y);
     EXPECT_EQ(packets[0].packet.TableColors()[3], DecodeTableColor(x, y));
   }
-  MRwRenderer faded;
+  CdgRenderer faded;
   DecodeStreamPrefix(faded, stream.data(), stream.size(), stream.size() / kPacketSize);
   uint8_t x, y;
   EncodeTableColor(b, x, y);
@@ -339,7 +339,7 @@ TEST_F(Transitions, UnknownTransitionAndAbort) {
 }
 
 TEST(PlaceImage, Placements) {
-  MRwGenerator generator;
+  CdgGenerator generator;
   // Wider than the drawing area: stretched whatever the placement says.
   PictureBitmap wide(300, 100);
   for (int y = 0; y < 100; ++y)
@@ -381,9 +381,9 @@ TEST(PlaceImage, Placements) {
 }
 
 TEST(DrawImage, PreviewCoversTheScreenPercent) {
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   renderer.MemoryPreset(0);
-  MRwGenerator generator(&renderer);
+  CdgGenerator generator(&renderer);
   generator.SetScreenPercent(50);
   PictureBitmap flat = FlatPicture(288, 192, 9);
   EXPECT_EQ(generator.DrawImage(&flat, PlacementTop, FillDown, TestPalette().data(), 15, 0), 0)

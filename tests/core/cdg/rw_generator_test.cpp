@@ -26,7 +26,7 @@ CdgPacket Marker(int color) { return MakeBorderPreset(color); }
 
 TEST(RwGeneratorPackets, CollidingPacketsGoToFollowingFreeSlots) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
   EXPECT_TRUE(gen.HasOutput());
   EXPECT_EQ(gen.WritePacket(Marker(1), 240), 24);
   EXPECT_EQ(gen.WritePacket(Marker(2), 240), 48);
@@ -43,7 +43,7 @@ TEST(RwGeneratorPackets, EndOfStreamIsNeverPassed) {
   // The generator sees 10 slots of a larger buffer: the rest must stay untouched.
   std::vector<uint8_t> buffer(20 * kPacketSize, 0xEE);
   std::fill(buffer.begin(), buffer.begin() + 10 * kPacketSize, 0);
-  MRwGenerator gen(buffer.data(), 10 * kPacketSize);
+  CdgGenerator gen(buffer.data(), 10 * kPacketSize);
 
   // The last slot (offset 216) is never written; neither is anything past it.
   EXPECT_EQ(gen.WritePacket(Marker(1), 9 * kPacketSize), 24);
@@ -61,23 +61,23 @@ TEST(RwGeneratorPackets, EndOfStreamIsNeverPassed) {
 }
 
 TEST(RwGeneratorPackets, NoStreamMeansNoOutputButTimeStillAdvances) {
-  MRwGenerator gen;
+  CdgGenerator gen;
   EXPECT_FALSE(gen.HasOutput());
   EXPECT_EQ(gen.WritePacket(Marker(1), 0), 24);
   EXPECT_EQ(gen.LoadColorTable(GreyPalette().data(), 0), 48);
   EXPECT_EQ(gen.ClearScreen(3, 0), 16 * 24);
   EXPECT_EQ(gen.SetBorder(3, 0), 24);
   EXPECT_EQ(gen.EmitScroll(1, 5, 0, 0, 0), 0);
-  MRwGenerator empty(nullptr, 4800);
+  CdgGenerator empty(nullptr, 4800);
   EXPECT_FALSE(empty.HasOutput());
   std::vector<uint8_t> buffer(48, 0);
-  MRwGenerator zero(buffer.data(), 0);
+  CdgGenerator zero(buffer.data(), 0);
   EXPECT_FALSE(zero.HasOutput());
 }
 
 TEST(RwGeneratorPackets, ColourTableClearScreenBorderScrollAndFill) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
   Palette16 colors{};
   for (int i = 0; i < 16; ++i) colors[i] = MakeRgb(static_cast<uint8_t>(i * 17), 0, static_cast<uint8_t>(255 - i * 17));
 
@@ -127,8 +127,8 @@ TEST(RwGeneratorPackets, ColourTableClearScreenBorderScrollAndFill) {
   EXPECT_EQ(off, 22 * 24);
 }
 
-MDrawBitmap BitmapWithCell(int column, int row, const std::vector<int>& pixels72) {
-  MDrawBitmap bitmap(GreyPalette(), 0);
+DrawingBitmap BitmapWithCell(int column, int row, const std::vector<int>& pixels72) {
+  DrawingBitmap bitmap(GreyPalette(), 0);
   for (int y = 0; y < kTileHeight; ++y)
     for (int x = 0; x < kTileWidth; ++x)
       bitmap.SetPixel(column * kTileWidth + x, row * kTileHeight + y, pixels72[y * kTileWidth + x]);
@@ -137,8 +137,8 @@ MDrawBitmap BitmapWithCell(int column, int row, const std::vector<int>& pixels72
 
 TEST(RwGeneratorCells, OneColourCellIsOneNormalTile) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
-  const MDrawBitmap bitmap = BitmapWithCell(3, 4, std::vector<int>(72, 7));
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  const DrawingBitmap bitmap = BitmapWithCell(3, 4, std::vector<int>(72, 7));
   EXPECT_EQ(gen.EncodeCell(bitmap, 3, 4, 4, 5, 0), 24);
   ASSERT_EQ(s.Used(), 1);
   const CdgPacket p = s.At(0);
@@ -156,8 +156,8 @@ TEST(RwGeneratorCells, ThreeColoursGiveNormalTileThenXorTileAndReproduceTheCell)
   for (int y = 0; y < 12; ++y) pixels[y * 6] = 5;
   for (int d = 1; d < 6; ++d) pixels[d * 6 + d] = 9;
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
-  const MDrawBitmap bitmap = BitmapWithCell(0, 0, pixels);
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  const DrawingBitmap bitmap = BitmapWithCell(0, 0, pixels);
   EXPECT_EQ(gen.EncodeCell(bitmap, 0, 0, 1, 1, 48), 48);
   ASSERT_EQ(s.Used(), 2);
   const CdgPacket normal = s.At(2), xorTile = s.At(3);
@@ -184,7 +184,7 @@ TEST(RwGeneratorCells, ManyColoursCostOnePacketLessThanColours) {
   std::vector<int> pixels(72);
   for (int i = 0; i < 72; ++i) pixels[i] = 15 - (i % 6);  // colours 10..15
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
   EXPECT_EQ(gen.EncodeCell(BitmapWithCell(47, 15, pixels), 47, 15, 48, 16, 0), 5 * 24);
   EXPECT_EQ(s.At(0).TileColor0(), 10);
   EXPECT_EQ(s.At(0).TileColor1(), 11);
@@ -193,16 +193,16 @@ TEST(RwGeneratorCells, ManyColoursCostOnePacketLessThanColours) {
     EXPECT_EQ(s.At(k).TileColor1(), (11 + k) ^ 10);  // increasing colour order
   }
   // Cells outside the 48 x 16 grid are not read.
-  EXPECT_EQ(gen.EncodeCell(MDrawBitmap(), 48, 0, 1, 1, 0), 0);
-  EXPECT_EQ(gen.EncodeCell(MDrawBitmap(), 0, -1, 1, 1, 0), 0);
+  EXPECT_EQ(gen.EncodeCell(DrawingBitmap(), 48, 0, 1, 1, 0), 0);
+  EXPECT_EQ(gen.EncodeCell(DrawingBitmap(), 0, -1, 1, 1, 0), 0);
 }
 
 TEST(RwGeneratorCells, ColourXorTile) {
   std::vector<int> pixels(72, 15);
   pixels[0] = 12;
   pixels[71] = 12;
-  const MDrawBitmap bitmap = BitmapWithCell(2, 2, pixels);
-  MRwGenerator gen;
+  const DrawingBitmap bitmap = BitmapWithCell(2, 2, pixels);
+  CdgGenerator gen;
   EXPECT_FALSE(gen.MakeColorXorTile(bitmap, 2, 2, 3, 3, 14, 15).has_value());
   const auto tile = gen.MakeColorXorTile(bitmap, 2, 2, 3, 3, 12, 15);
   ASSERT_TRUE(tile.has_value());
@@ -217,22 +217,22 @@ TEST(RwGeneratorCells, ColourXorTile) {
 }
 
 TEST(RwGeneratorCells, ColorIndexOfAnswersTheNearestPaletteEntry) {
-  MDrawBitmap grey(GreyPalette(), 0);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xC0C0C0), 12);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xC4BDC1), 12);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(grey, 0xFFFFFF), 15);
+  DrawingBitmap grey(GreyPalette(), 0);
+  EXPECT_EQ(CdgGenerator::ColorIndexOf(grey, 0xC0C0C0), 12);
+  EXPECT_EQ(CdgGenerator::ColorIndexOf(grey, 0xC4BDC1), 12);
+  EXPECT_EQ(CdgGenerator::ColorIndexOf(grey, 0xFFFFFF), 15);
   Palette16 palette{};
   palette.fill(MakeRgb(0, 0, 0));
   palette[5] = MakeRgb(255, 0, 0);
   palette[9] = MakeRgb(255, 0, 0);  // a duplicate: the first one wins
-  MDrawBitmap picture(palette, 0);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(picture, MakeRgb(200, 30, 30)), 5);
-  EXPECT_EQ(MRwGenerator::ColorIndexOf(picture, MakeRgb(10, 10, 10)), 0);
+  DrawingBitmap picture(palette, 0);
+  EXPECT_EQ(CdgGenerator::ColorIndexOf(picture, MakeRgb(200, 30, 30)), 5);
+  EXPECT_EQ(CdgGenerator::ColorIndexOf(picture, MakeRgb(10, 10, 10)), 0);
 }
 
 TEST(RwGeneratorAbort, StopsThePlacementScanAndEveryLaterOperation) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
+  CdgGenerator gen(s.bytes.data(), static_cast<int32_t>(s.bytes.size()));
   int polls = 0;
   bool fire = false;
   gen.SetAbortCallback([&] {
@@ -248,13 +248,13 @@ TEST(RwGeneratorAbort, StopsThePlacementScanAndEveryLaterOperation) {
   EXPECT_TRUE(gen.Aborted());
   EXPECT_EQ(s.Used(), 2);
   EXPECT_EQ(gen.EmitScroll(0, 0, 0, 0, 480), 0);
-  EXPECT_EQ(gen.EncodeCell(MDrawBitmap(), 0, 0, 1, 1, 480), 0);
+  EXPECT_EQ(gen.EncodeCell(DrawingBitmap(), 0, 0, 1, 1, 480), 0);
   EXPECT_EQ(s.Used(), 2);
 }
 
 TEST(RwGeneratorPreview, PacketOperationsMirrorIntoTheRenderer) {
-  MRwRenderer renderer;
-  MRwGenerator gen(&renderer);
+  CdgRenderer renderer;
+  CdgGenerator gen(&renderer);
   Palette16 colors{};
   for (int i = 0; i < 16; ++i) colors[i] = MakeRgb(static_cast<uint8_t>(i * 17), 34, 51);
   gen.LoadColorTable(colors.data(), 0);
@@ -265,7 +265,7 @@ TEST(RwGeneratorPreview, PacketOperationsMirrorIntoTheRenderer) {
   EXPECT_EQ(renderer.PresetColor(), 4);
   EXPECT_EQ(renderer.BorderColor(), 9);
 
-  MDrawBitmap bitmap(GreyPalette(), 7);
+  DrawingBitmap bitmap(GreyPalette(), 7);
   bitmap.SetPixel(0, 0, 3);
   gen.PreviewCopy(bitmap, TextRect{0, 0, 12, 12});
   EXPECT_EQ(renderer.PixelAt(6, 12), 3);

@@ -19,8 +19,8 @@ namespace {
 constexpr int kBackground = 15, kText = 12, kOutline = 13, kSweep = 14;
 constexpr int kStreamSlots = 3000;
 
-MTextType Style(int height, uint32_t flags = 0, int hAlign = kAlignLeft, int vAlign = kAlignTop) {
-  MTextType style;
+TextType Style(int height, uint32_t flags = 0, int hAlign = kAlignLeft, int vAlign = kAlignTop) {
+  TextType style;
   style.SetFaceName("Arial");
   style.m_height = height;
   style.m_flags = flags;
@@ -32,8 +32,8 @@ MTextType Style(int height, uint32_t flags = 0, int hAlign = kAlignLeft, int vAl
   return style;
 }
 
-std::unique_ptr<MFontRasterizer> FontOf(const MTextType& style) {
-  return MFontRasterizer::Create(
+std::unique_ptr<FontRasterizer> FontOf(const TextType& style) {
+  return FontRasterizer::Create(
       FontRequest{style.FaceName(), style.m_height, style.IsBold(), style.IsItalic(), style.IsUnderlined()});
 }
 
@@ -48,12 +48,12 @@ struct Stream {
       if (!Empty(s)) slots.push_back(s);
     return slots;
   }
-  void Decode(MRwRenderer& renderer) const { DecodeStreamPrefix(renderer, bytes.data(), bytes.size(), kStreamSlots); }
+  void Decode(CdgRenderer& renderer) const { DecodeStreamPrefix(renderer, bytes.data(), bytes.size(), kStreamSlots); }
 };
 
 // Counts the polls of the abort callback made while `run` runs.
 template <typename Run>
-int PollsDuring(MRwGenerator& gen, Run run) {
+int PollsDuring(CdgGenerator& gen, Run run) {
   int polls = 0;
   gen.SetAbortCallback([&] {
     ++polls;
@@ -65,8 +65,8 @@ int PollsDuring(MRwGenerator& gen, Run run) {
 }
 
 TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
-  MRwGenerator gen;
-  const MTextType left = Style(24);
+  CdgGenerator gen;
+  const TextType left = Style(24);
   auto font = FontOf(left);
   ASSERT_TRUE(font);
   const std::string text = "Sing along";
@@ -74,11 +74,11 @@ TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
 
   TextRect r;
   gen.SetTrailingSpace(0);
-  MTextType centre = left;
+  TextType centre = left;
   centre.m_hAlign = kAlignCenter;
   EXPECT_EQ(gen.LayoutText(*font, 1, 0, text, centre, 1, 0, nullptr, r), h);
   EXPECT_EQ(r, (TextRect{(288 - w) / 2, 0, (288 - w) / 2 + w, h}));
-  MTextType right = left;
+  TextType right = left;
   right.m_hAlign = kAlignRight;
   gen.LayoutText(*font, 1, 0, text, right, 1, 0, nullptr, r);
   EXPECT_EQ(r.left, 288 - w);
@@ -94,11 +94,11 @@ TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
   gen.LayoutText(*font, 4, 2, text, left, 2, 1, nullptr, r);
   EXPECT_EQ(r.top, h + 2 * B);
   EXPECT_EQ(r.bottom, r.top + h);
-  MTextType middle = left;
+  TextType middle = left;
   middle.m_vAlign = kAlignVCenter;
   gen.LayoutText(*font, 4, 2, text, middle, 2, 1, nullptr, r);
   EXPECT_EQ(r.top, h + 2 * B + (B - 2 * h) / 2);
-  MTextType bottom = left;
+  TextType bottom = left;
   bottom.m_vAlign = kAlignBottom;
   gen.LayoutText(*font, 4, 2, text, bottom, 2, 1, nullptr, r);
   EXPECT_EQ(r.top, 2 * B + B + h - 2 * h);
@@ -107,7 +107,7 @@ TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
   EXPECT_EQ(r.bottom - r.top, 12);
 
   // Outlined text grows by twice a tenth of the height on each axis.
-  MTextType outlined = Style(40, kTextOutline);
+  TextType outlined = Style(40, kTextOutline);
   auto big = FontOf(outlined);
   gen.SetTrailingSpace(0);
   gen.LayoutText(*big, 1, 0, text, outlined, 1, 0, nullptr, r);
@@ -115,7 +115,7 @@ TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
   EXPECT_EQ(r.Height(), big->Height() + 8);
 
   // Line 1 takes its alignment from the first extra line style.
-  MTextTypeVer6 extra;
+  TextTypeVer6 extra;
   extra.Add(3, 24, 0, "Arial", kAlignRight);
   gen.LayoutText(*font, 1, 0, text, left, 2, 1, &extra, r);
   EXPECT_EQ(r.right, 288);
@@ -125,9 +125,9 @@ TEST(TextLayout, AlignmentsBandsAndTrailingSpace) {
 
 TEST(TextLayout, CentredLineOfWidth100) {
   // Find a text exactly 100 pixels wide, then check the edges 94 and 194.
-  MRwGenerator gen;
+  CdgGenerator gen;
   gen.SetTrailingSpace(0);
-  const MTextType style = Style(20, 0, kAlignCenter);
+  const TextType style = Style(20, 0, kAlignCenter);
   auto font = FontOf(style);
   ASSERT_TRUE(font);
   std::string text;
@@ -147,7 +147,7 @@ TEST(TextLayout, CentredLineOfWidth100) {
 // at every shift of up to the thickness, even where stamps come in from
 // beyond the bitmap's edges; the abort is asked once before it.
 TEST(TextRender, OutlineIsTheTextStampedAtEveryShift) {
-  MRwGenerator gen;
+  CdgGenerator gen;
   gen.SetTrailingSpace(0);
   const Palette16 grey = GreyPalette();
   const struct {
@@ -161,17 +161,17 @@ TEST(TextRender, OutlineIsTheTextStampedAtEveryShift) {
                {30, kTextOutline | kTextBold, kAlignLeft, "Wider than the whole screen is wide, twice"},
                {120, kTextOutline, kAlignLeft, "gjÅ"}};
   for (const auto& c : cases) {
-    const MTextType style = Style(c.height, c.flags, c.hAlign, kAlignBottom);
-    MDrawBitmap drawn(grey, kBackground);
+    const TextType style = Style(c.height, c.flags, c.hAlign, kAlignBottom);
+    DrawingBitmap drawn(grey, kBackground);
     TextRect r;
     EXPECT_EQ(PollsDuring(gen, [&] { gen.RenderText(drawn, 1, 0, c.text, style, grey.data(), &r, nullptr); }), 1)
         << c.height;
 
     auto font = FontOf(style);
     ASSERT_TRUE(font);
-    const MTextRun run = font->Shape(c.text);
+    const TextRun run = font->Shape(c.text);
     const int t = style.OutlineThickness(), x = r.left + t, y = r.top + t;
-    MDrawBitmap stamped(grey, kBackground);
+    DrawingBitmap stamped(grey, kBackground);
     for (int dy = -t; dy <= t; ++dy)
       for (int dx = -t; dx <= t; ++dx) font->Draw(stamped, x + dx, y + dy, run, kOutline);
     font->Draw(stamped, x, y, run, kText);
@@ -183,17 +183,17 @@ TEST(TextRender, OutlineIsTheTextStampedAtEveryShift) {
       }
     EXPECT_GT(outline, 0) << c.text;
   }
-  MDrawBitmap bitmap(grey, kBackground);
+  DrawingBitmap bitmap(grey, kBackground);
   EXPECT_EQ(PollsDuring(gen, [&] { gen.RenderText(bitmap, 1, 0, "Hi", Style(40), grey.data(), nullptr, nullptr); }), 0);
 }
 
 TEST(TextRender, OutlinedTextSurroundsTheTextAndTheRectangleHoldsBoth) {
-  MRwGenerator gen;
+  CdgGenerator gen;
   gen.SetTrailingSpace(0);
   const Palette16 grey = GreyPalette();
-  MDrawBitmap bitmap(grey, kBackground);
+  DrawingBitmap bitmap(grey, kBackground);
   TextRect r;
-  const MTextType style = Style(40, kTextOutline, kAlignCenter, kAlignVCenter);
+  const TextType style = Style(40, kTextOutline, kAlignCenter, kAlignVCenter);
   gen.RenderText(bitmap, 1, 0, "Word", style, grey.data(), &r, nullptr);
   int text = 0, outline = 0;
   for (int y = 0; y < 192; ++y)
@@ -217,16 +217,16 @@ TEST(TextRender, OutlinedTextSurroundsTheTextAndTheRectangleHoldsBoth) {
       }
 }
 
-bool SameBitmaps(const MDrawBitmap& a, const MDrawBitmap& b) {
+bool SameBitmaps(const DrawingBitmap& a, const DrawingBitmap& b) {
   return std::equal(a.Pixels(), a.Pixels() + 288 * 192, b.Pixels());
 }
 
 TEST(TextRender, AmpersandsAreRemovedButADoubledOneStays) {
-  MRwGenerator gen;
+  CdgGenerator gen;
   const Palette16 grey = GreyPalette();
-  const MTextType style = Style(30);
+  const TextType style = Style(30);
   auto render = [&](const std::string& text) {
-    MDrawBitmap bitmap(grey, kBackground);
+    DrawingBitmap bitmap(grey, kBackground);
     gen.RenderText(bitmap, 1, 0, text, style, grey.data(), nullptr, nullptr);
     return bitmap;
   };
@@ -235,27 +235,27 @@ TEST(TextRender, AmpersandsAreRemovedButADoubledOneStays) {
   EXPECT_TRUE(SameBitmaps(render("Rock&"), render("Rock")));
   // "&&" is one literal "&": the same as drawing "R&B" directly.
   auto font = FontOf(style);
-  MDrawBitmap literal(grey, kBackground);
+  DrawingBitmap literal(grey, kBackground);
   font->Draw(literal, 0, 0, font->Shape("R&B"), kText);
   EXPECT_TRUE(SameBitmaps(render("R&&B"), literal));
   EXPECT_FALSE(SameBitmaps(render("R&&B"), render("RB")));
 }
 
 TEST(TextRender, SeveralLinesStackWithTheirOwnStyles) {
-  MRwGenerator gen;
+  CdgGenerator gen;
   gen.SetTrailingSpace(0);
   const Palette16 grey = GreyPalette();
-  MTextType style = Style(20, 0, kAlignCenter, kAlignVCenter);
-  MTextTypeVer6 extra;
+  TextType style = Style(20, 0, kAlignCenter, kAlignVCenter);
+  TextTypeVer6 extra;
   extra.Add(3, 30, kTextBold, "DejaVu Sans", kAlignLeft);
   extra.Add(4, 16, 0, "Liberation Serif", kAlignRight);
-  MDrawBitmap bitmap(grey, kBackground);
+  DrawingBitmap bitmap(grey, kBackground);
   TextRect last;
   gen.RenderText(bitmap, 1, 0, "Title\r\n\nBy someone", style, grey.data(), &last, &extra);
 
   // Line heights 20, 30 (an empty line is drawn as a space) and 16: a block of
   // 66 pixels centred vertically; the last line right-aligned from 30 + 20 + (192 - 66) / 2.
-  auto third = MFontRasterizer::Create(FontRequest{"Liberation Serif", 16, false, false, false});
+  auto third = FontRasterizer::Create(FontRequest{"Liberation Serif", 16, false, false, false});
   const int top = (192 - 66) / 2 + 20 + 30;
   EXPECT_EQ(last, (TextRect{288 - third->Measure("By someone"), top, 288, top + 16}));
   int first = 0, lastColour = 0;
@@ -278,10 +278,10 @@ TEST(TextRender, SeveralLinesStackWithTheirOwnStyles) {
 
 TEST(TextPackets, EmptyTextWritesNothing) {
   Stream s;
-  MRwRenderer renderer;
-  MRwGenerator gen(s.bytes.data(), s.Size());
+  CdgRenderer renderer;
+  CdgGenerator gen(s.bytes.data(), s.Size());
   gen.SetRenderer(&renderer);
-  const MTextType style = Style(24);
+  const TextType style = Style(24);
   TextRect r{1, 2, 3, 4};
   EXPECT_EQ(gen.DrawText(1, 0, "", style, kBackground, 0), 0);
   EXPECT_EQ(gen.EraseText(1, 0, "", style, kBackground, 0), 0);
@@ -292,10 +292,10 @@ TEST(TextPackets, EmptyTextWritesNothing) {
 // Draws the line onto a cleared screen through the packets and compares the
 // screen with the generator's own drawing of the same text.
 TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
-  for (const MTextType& style :
+  for (const TextType& style :
        {Style(24, 0, kAlignCenter, kAlignVCenter), Style(36, kTextOutline | kTextBold, kAlignLeft, kAlignBottom)}) {
     Stream s;
-    MRwGenerator gen(s.bytes.data(), s.Size());
+    CdgGenerator gen(s.bytes.data(), s.Size());
     int off = gen.ClearScreen(kBackground, 0);
     const int drawStart = off / kPacketSize;
     const int written = gen.DrawText(1, 0,
@@ -326,12 +326,12 @@ TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
     }
 
     const Palette16 grey = GreyPalette();
-    MDrawBitmap expected(grey, kBackground);
+    DrawingBitmap expected(grey, kBackground);
     gen.RenderText(expected, 1, 0,
                    "Caf\xC3\xA9 stra\xC3\x9F"
                    "e \xD0\x9F\xD1\x80\xD0\xB8",
                    style, grey.data(), nullptr, nullptr);
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     s.Decode(renderer);
     for (int y = 0; y < 192; ++y)
       for (int x = 0; x < 288; ++x) ASSERT_EQ(renderer.PixelAt(x + 6, y + 12), expected.Pixel(x, y)) << x << "," << y;
@@ -339,8 +339,8 @@ TEST(TextPackets, DrawTextReproducesTheRenderedLineOnScreen) {
 }
 
 TEST(TextPackets, PreviewShowsTheLineAndAPngOfItCanBeWritten) {
-  MRwRenderer renderer;
-  MRwGenerator gen(&renderer);
+  CdgRenderer renderer;
+  CdgGenerator gen(&renderer);
   Palette16 colors = GreyPalette();
   colors[kBackground] = MakeRgb(0, 0, 136);
   colors[kText] = MakeRgb(255, 255, 255);
@@ -349,7 +349,7 @@ TEST(TextPackets, PreviewShowsTheLineAndAPngOfItCanBeWritten) {
   gen.LoadColorTable(colors.data(), 0);
   gen.ClearScreen(kBackground, 0);
   gen.SetBorder(kBackground, 0);
-  MTextType style = Style(24, kTextOutline, kAlignCenter, kAlignTop);
+  TextType style = Style(24, kTextOutline, kAlignCenter, kAlignTop);
   // Without a stream the packets are not stored, yet each still counts 24 bytes.
   const int claimed = gen.DrawText(4, 0, "Hello karaoke!", style, kBackground, 0);
   EXPECT_GT(claimed, 0);
@@ -387,8 +387,8 @@ TEST(TextPackets, PreviewShowsTheLineAndAPngOfItCanBeWritten) {
 
 TEST(TextPackets, EraseTextFillsEveryCellOfTheLine) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), s.Size());
-  const MTextType style = Style(28, kTextOutline, kAlignCenter, kAlignVCenter);
+  CdgGenerator gen(s.bytes.data(), s.Size());
+  const TextType style = Style(28, kTextOutline, kAlignCenter, kAlignVCenter);
   int off = gen.ClearScreen(kBackground, 0);
   off += gen.DrawText(2, 1, "Erase me", style, kBackground, off);
   const int eraseStart = off / kPacketSize;
@@ -408,21 +408,21 @@ TEST(TextPackets, EraseTextFillsEveryCellOfTheLine) {
   }
   EXPECT_EQ(cells.size(), slots.size());
 
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   s.Decode(renderer);
   for (int y = 0; y < 216; ++y)
     for (int x = 0; x < 300; ++x) ASSERT_EQ(renderer.PixelAt(x, y), kBackground) << x << "," << y;
 
   // Without a stream nothing is written and nothing is claimed.
-  MRwGenerator preview(&renderer);
+  CdgGenerator preview(&renderer);
   EXPECT_EQ(preview.EraseText(2, 1, "Erase me", style, kBackground, 0), 0);
 }
 
 TEST(TextSweep, TilesAreSpreadEvenlyOverTheSpan) {
-  const MTextType style = Style(30);
+  const TextType style = Style(30);
   for (auto [start, end] : {std::pair{0, 2400}, std::pair{4800, 4800}, std::pair{240, 9999}}) {
     Stream s;
-    MRwGenerator gen(s.bytes.data(), s.Size());
+    CdgGenerator gen(s.bytes.data(), s.Size());
     const int written =
         gen.SweepText(1, 0, "Sweep this line", 0, 14, style, kBackground, kSweep, false, start, end, nullptr);
     const std::vector<int> slots = s.UsedSlots();
@@ -451,9 +451,9 @@ TEST(TextSweep, TilesAreSpreadEvenlyOverTheSpan) {
 }
 
 TEST(TextSweep, RectangleStartsAtTheLineOrAtTheFirstSweptCharacter) {
-  MRwRenderer renderer;
-  MRwGenerator gen(&renderer);
-  const MTextType style = Style(24, 0, kAlignCenter);
+  CdgRenderer renderer;
+  CdgGenerator gen(&renderer);
+  const TextType style = Style(24, 0, kAlignCenter);
   auto font = FontOf(style);
   const std::string text = "One two three";
   TextRect line, whole, part;
@@ -466,7 +466,7 @@ TEST(TextSweep, RectangleStartsAtTheLineOrAtTheFirstSweptCharacter) {
   EXPECT_EQ(part.right, line.left + font->Measure("One two") + font->AverageCharWidth());
   // Without a renderer the rectangle is not reported.
   Stream s;
-  MRwGenerator output(s.bytes.data(), s.Size());
+  CdgGenerator output(s.bytes.data(), s.Size());
   TextRect untouched{7, 7, 7, 7};
   output.SweepText(1, 0, text, 0, 2, style, kBackground, kSweep, false, 0, 0, &untouched);
   EXPECT_EQ(untouched, (TextRect{7, 7, 7, 7}));
@@ -475,22 +475,22 @@ TEST(TextSweep, RectangleStartsAtTheLineOrAtTheFirstSweptCharacter) {
 // Draw a line, sweep it word by word through the packets, and check that the
 // screen ends with exactly the swept characters in the sweep colour.
 TEST(TextSweep, SweptCharactersAndOnlyThoseTakeTheSweepColour) {
-  for (const MTextType& style : {Style(30), Style(24, kTextOutline | kTextBold)}) {
+  for (const TextType& style : {Style(30), Style(24, kTextOutline | kTextBold)}) {
     const std::string text = "Hold me closer";
     Stream s;
-    MRwGenerator gen(s.bytes.data(), s.Size());
+    CdgGenerator gen(s.bytes.data(), s.Size());
     int off = gen.ClearScreen(kBackground, 0);
     off += gen.DrawText(1, 0, text, style, kBackground, off);
     gen.SweepText(1, 0, text, 0, 3, style, kBackground, kSweep, false, off, off + 2400, nullptr);         // "Hold"
     gen.SweepText(1, 0, text, 4, 7, style, kBackground, kSweep, false, off + 2400, off + 4800, nullptr);  // " me "
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     s.Decode(renderer);
 
     // Expected, from the font alone: glyph pixels of characters 0-7 that
     // no later character covers, at the line's place.
     auto font = FontOf(style);
     const int t = style.IsOutlined() ? style.OutlineThickness() : 0;
-    MDrawBitmap swept(GreyPalette(), 0), line(GreyPalette(), 0);
+    DrawingBitmap swept(GreyPalette(), 0), line(GreyPalette(), 0);
     font->Draw(swept, t, t, font->Shape(text.substr(0, 8)), 1);
     font->Draw(line, t, t, font->Shape(text), 1);
     int sweepCount = 0;
@@ -525,21 +525,21 @@ TEST(TextSweep, LinesWithAmpersandsSweepExactlyTheDrawnText) {
   };
   const char* keep = std::getenv("LYRICFORGE_KEEP_PNG");
   for (const Case& c : cases) {
-    const MTextType style = Style(30, kTextOutline);
+    const TextType style = Style(30, kTextOutline);
     Stream s;
-    MRwGenerator gen(s.bytes.data(), s.Size());
+    CdgGenerator gen(s.bytes.data(), s.Size());
     int off = gen.ClearScreen(kBackground, 0);
     off += gen.DrawText(1, 0, c.text, style, kBackground, off);
     for (const auto& [first, last] : c.words) {
       gen.SweepText(1, 0, c.text, first, last, style, kBackground, kSweep, false, off, off + 600, nullptr);
       off += 600;
     }
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     s.Decode(renderer);
 
     auto font = FontOf(style);
     const int t = style.OutlineThickness();
-    MDrawBitmap line(GreyPalette(), 0);
+    DrawingBitmap line(GreyPalette(), 0);
     font->Draw(line, t, t, font->Shape(c.drawn), 1);
     int sweepCount = 0;
     for (int y = 0; y < 192; ++y)
@@ -562,10 +562,10 @@ TEST(TextSweep, LinesWithAmpersandsSweepExactlyTheDrawnText) {
 }
 
 TEST(TextSweep, PreviewRecoloursOnlyTheSweptLetters) {
-  MRwRenderer renderer;
-  MRwGenerator gen(&renderer);
+  CdgRenderer renderer;
+  CdgGenerator gen(&renderer);
   gen.ClearScreen(kBackground, 0);
-  const MTextType style = Style(28, 0, kAlignCenter, kAlignVCenter);
+  const TextType style = Style(28, 0, kAlignCenter, kAlignVCenter);
   gen.DrawText(1, 0, "Twist and shout", style, kBackground, 0);
   const std::vector<uint8_t> before = renderer.ScreenSnapshot();
   gen.SweepText(1, 0, "Twist and shout", 0, 4, style, kBackground, kSweep, false, 0, 0, nullptr);
@@ -586,16 +586,16 @@ TEST(TextSweep, PreviewRecoloursOnlyTheSweptLetters) {
 
 TEST(TextSweep, BoxModeSweepsTheBoxBehindTheText) {
   const std::string text = "Box";
-  MTextType style = Style(30);
+  TextType style = Style(30);
   Stream s;
-  MRwGenerator gen(s.bytes.data(), s.Size());
+  CdgGenerator gen(s.bytes.data(), s.Size());
   int off = gen.ClearScreen(kBackground, 0);
   off += gen.DrawText(1, 0, text, style, kBackground, off);
   gen.SweepText(1, 0, text, 0, 2, style, kBackground, kSweep, true, off, off, nullptr);
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   s.Decode(renderer);
   auto font = FontOf(style);
-  MDrawBitmap glyphs(GreyPalette(), 0);
+  DrawingBitmap glyphs(GreyPalette(), 0);
   font->Draw(glyphs, 0, 0, font->Shape(text), 1);
   const int w = font->Measure(text), h = font->Height();
   for (int y = 0; y < h; ++y)
@@ -607,7 +607,7 @@ TEST(TextSweep, BoxModeSweepsTheBoxBehindTheText) {
 // FFmpeg's own CD+G decoder shows the same drawn and swept line as our renderer.
 TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), s.Size());
+  CdgGenerator gen(s.bytes.data(), s.Size());
   Palette16 colors = GreyPalette();
   colors[kBackground] = MakeRgb(0, 0, 136);
   colors[kText] = MakeRgb(255, 255, 255);
@@ -615,7 +615,7 @@ TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
   int off = gen.LoadColorTable(colors.data(), 0);
   off += gen.ClearScreen(kBackground, off);
   off += gen.SetBorder(kBackground, off);
-  const MTextType style = Style(26, kTextOutline | kTextItalic, kAlignCenter, kAlignVCenter);
+  const TextType style = Style(26, kTextOutline | kTextItalic, kAlignCenter, kAlignVCenter);
   off += gen.DrawText(2, 1, "Fly me to the moon", style, kBackground, off);
   gen.SweepText(2, 1, "Fly me to the moon", 0, 8, style, kBackground, kSweep, false, off, off + 600, nullptr);
   const std::vector<int> used = s.UsedSlots();
@@ -634,7 +634,7 @@ TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
   ASSERT_GE(frames.size(), frame);
   const auto* last = reinterpret_cast<const uint8_t*>(frames.data() + frames.size() - frame);
 
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   s.Decode(renderer);
   const std::vector<Colorref> ours = renderer.DisplayColors();
   int swept = 0;
@@ -650,7 +650,7 @@ TEST(TextSweep, FfmpegDecoderAgreesWithTheRenderer) {
 
 TEST(TextSweep, AbortStopsTheSweep) {
   Stream s;
-  MRwGenerator gen(s.bytes.data(), s.Size());
+  CdgGenerator gen(s.bytes.data(), s.Size());
   gen.SetAbortCallback([] { return true; });
   EXPECT_EQ(gen.SweepText(1, 0, "Stop", 0, 3, Style(24), kBackground, kSweep, false, 0, 240, nullptr), 0);
   EXPECT_EQ(gen.DrawText(1, 0, "Stop", Style(24), kBackground, 0), 0);

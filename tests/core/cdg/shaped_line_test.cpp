@@ -37,9 +37,9 @@ TEST(ShapedLine, CleanCutsMatchTheTextShapedOnItsOwn) {
       {"DejaVu Sans", false, "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D", std::string::npos},
   };
   for (const auto& c : cases) {
-    auto font = MFontRasterizer::Create(FontRequest{c.face, 24, false, c.italic, false});
+    auto font = FontRasterizer::Create(FontRequest{c.face, 24, false, c.italic, false});
     ASSERT_TRUE(font) << c.face;
-    const MShapedLine line(*font, c.text);
+    const ShapedLine line(*font, c.text);
     const auto& glyphs = line.Run().glyphs;
     EXPECT_EQ(line.PenAfter(glyphs.size()), line.Run().width) << c.text;
     for (size_t at = 0; at <= c.text.size(); ++at) {
@@ -48,7 +48,7 @@ TEST(ShapedLine, CleanCutsMatchTheTextShapedOnItsOwn) {
       }
       if (!line.CutsCleanlyAt(at)) continue;
       const size_t count = line.GlyphsBefore(at);
-      const MTextRun prefix = font->Shape(std::string_view(c.text).substr(0, at));
+      const TextRun prefix = font->Shape(std::string_view(c.text).substr(0, at));
       ASSERT_EQ(prefix.glyphs.size(), count) << c.text << " @" << at;
       EXPECT_EQ(prefix.width, line.PenAfter(count)) << c.text << " @" << at;
       for (size_t i = 0; i < count; ++i) {

@@ -69,8 +69,8 @@ struct SweepCase {
 // Draws the line, sweeps every word in turn, then erases it.
 uint64_t CompileLine(const SweepCase& c) {
   std::vector<uint8_t> stream(static_cast<size_t>(kSlots) * kPacketSize, 0);
-  MRwGenerator gen(stream.data(), static_cast<int32_t>(stream.size()));
-  MTextType style;
+  CdgGenerator gen(stream.data(), static_cast<int32_t>(stream.size()));
+  TextType style;
   style.SetFaceName(c.face);
   style.m_height = c.height;
   style.m_flags = c.flags;

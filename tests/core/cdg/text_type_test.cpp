@@ -8,7 +8,7 @@ namespace lf {
 namespace {
 
 TEST(TextType, DefaultsAndFaceNameLimit) {
-  MTextType style;
+  TextType style;
   EXPECT_EQ(style.FaceName(), "Arial");
   EXPECT_EQ(style.m_color, 0);
   EXPECT_EQ(style.m_height, 12);
@@ -26,14 +26,14 @@ TEST(TextType, DefaultsAndFaceNameLimit) {
   EXPECT_EQ(style.FaceName(), std::string(126, 'a'));
   EXPECT_EQ(style.m_faceName[kFaceNameSize - 1], '\0');
 
-  MTextType copy = style;
+  TextType copy = style;
   EXPECT_EQ(copy, style);
   copy.m_height = 40;
   EXPECT_NE(copy, style);
 }
 
 TEST(TextType, OutlineThickness) {
-  MTextType style;
+  TextType style;
   style.m_height = 40;
   EXPECT_EQ(style.OutlineThickness(), 4);
   style.m_height = 5;
@@ -43,15 +43,15 @@ TEST(TextType, OutlineThickness) {
 }
 
 TEST(TextType, DuetColoursDefault) {
-  MTextTypeVer5 duet;
+  TextTypeVer5 duet;
   EXPECT_EQ(duet.m_singer1Color, 12);
   EXPECT_EQ(duet.m_singer2Color, 9);
   EXPECT_EQ(duet.m_bothColor, 10);
 }
 
 TEST(TextType, ExtraLineListInsertReadAndRangeChecks) {
-  MTextTypeVer6 list;
-  EXPECT_EQ(list.At(0), MLineStyle{});
+  TextTypeVer6 list;
+  EXPECT_EQ(list.At(0), LineStyle{});
   EXPECT_EQ(list.FaceName(3), "Arial");
   EXPECT_EQ(list.HAlign(-1), kAlignLeft);
   EXPECT_EQ(list.Height(0), 0);
@@ -76,7 +76,7 @@ TEST(TextType, ExtraLineListInsertReadAndRangeChecks) {
   EXPECT_EQ(list.FaceName(1), "Liberation Sans");
   EXPECT_EQ(list.Count(), 3);
 
-  MTextTypeVer6 other;
+  TextTypeVer6 other;
   other.Add(1, 1, 0, "Arial", 0);
   other = list;  // copying replaces the whole list
   EXPECT_EQ(other, list);

@@ -32,7 +32,7 @@ std::vector<std::string> FolderNames(const std::string& dir) {
 // and a duration probe that answers a fixed playing time.
 struct FakeAudio {
   AudioExportServices Services() {
-    return {[this](const EncodeRequest& r, IProgress& p, std::string&) {
+    return {[this](const EncodeRequest& r, ProgressSink& p, std::string&) {
               last = r;
               p.Report(100);
               if (!succeed) return false;

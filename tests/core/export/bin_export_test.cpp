@@ -95,7 +95,7 @@ TEST_F(BinExportTest, CancelDeletesThePartialFileAndKeepsAnOldOne) {
   }
   std::string caption;
   int reports = 0;
-  struct CancelAfterTwo : IProgress {
+  struct CancelAfterTwo : ProgressSink {
     int* reports;
     std::string* caption;
     void Report(int) override { ++*reports; }

@@ -48,7 +48,7 @@ class ExportMusicSourceTest : public ::testing::TestWithParam<MusicSource> {
 // the bytes of each of `outputs` (the first is the one the export is asked for).
 std::vector<std::string> ExportFromWorkingCopy(const std::string& project, const std::string& folder, ExportType type,
                                                const std::vector<std::string>& outputs, bool creditsPastMusic) {
-  MSongSettings song(project);
+  Song song(project);
   EXPECT_TRUE(song.LoadProject());
   MusicPreparationContext context;
   context.workingFolder = folder;

@@ -10,7 +10,7 @@ KaraokeLineList TwoLines() {
   KaraokeLineList list;
   auto& a = list.AddLine();
   a.m_text = "Twinkle twinkle";
-  auto add = [&](MKaraokeLine& line, int first, int last, int startCs, int endCs, uint32_t flags = 0) {
+  auto add = [&](KaraokeLine& line, int first, int last, int startCs, int endCs, uint32_t flags = 0) {
     auto& w = list.AddWord(line);
     w.m_firstChar = first;
     w.m_lastChar = last;
@@ -18,8 +18,8 @@ KaraokeLineList TwoLines() {
     w.m_endTime = endCs * 441;
     w.m_flags = flags;
   };
-  add(a, 0, 3, 123, 150, MKaraokeWord::kSyllableBreak);
-  add(a, 4, 6, 151, 199, MKaraokeWord::kJoinsPrevious);
+  add(a, 0, 3, 123, 150, KaraokeWord::kSyllableBreak);
+  add(a, 4, 6, 151, 199, KaraokeWord::kJoinsPrevious);
   add(a, 8, 14, 200, 290);
   auto& unplaced = list.AddLine();
   unplaced.m_text = "not yet timed";
@@ -76,9 +76,9 @@ TEST(LrcWriterTest, OurReaderReadsBackTheSameTimes) {
   EXPECT_EQ(lrc.offset, 0);
   ASSERT_EQ(lrc.lines.size(), 2u);
   auto exportedMs = [](SampleTime t) { return (int64_t{t} + 441 * 10) * 1000 / 44100; };
-  std::vector<const MKaraokeWord*> words;  // "kle" joins "Twin"
+  std::vector<const KaraokeWord*> words;  // "kle" joins "Twin"
   for (const auto& w : lines.words)
-    if (w->IsPlaced() && !(w->m_flags & MKaraokeWord::kJoinsPrevious)) words.push_back(w.get());
+    if (w->IsPlaced() && !(w->m_flags & KaraokeWord::kJoinsPrevious)) words.push_back(w.get());
   std::vector<LrcElement> read;
   for (const auto& l : lrc.lines) read.insert(read.end(), l.elements.begin(), l.elements.end());
   ASSERT_EQ(read.size(), words.size());

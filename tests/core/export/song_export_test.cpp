@@ -38,8 +38,8 @@ class SongExportTest : public ::testing::Test {
   std::string Music() const { return m_dir.File("music.wav"); }
   std::string Project() const { return m_dir.File("demo.lfp"); }
 
-  std::unique_ptr<MSongSettings> LoadSong(const std::string& workingSource) {
-    auto song = std::make_unique<MSongSettings>(Project());
+  std::unique_ptr<Song> LoadSong(const std::string& workingSource) {
+    auto song = std::make_unique<Song>(Project());
     EXPECT_TRUE(song->LoadProject());
     const std::string working = m_dir.File("working.wav");
     fs::copy_file(workingSource, working, fs::copy_options::overwrite_existing);
@@ -59,7 +59,7 @@ class SongExportTest : public ::testing::Test {
 long FirstSweptSlot(const std::string& cdg) {
   const std::string bytes = test::ReadFileBytes(cdg);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   for (size_t slot = 0; slot < bytes.size() / kPacketSize; ++slot) {
     const uint8_t* at = data + slot * kPacketSize;
     DecodeStreamPrefix(renderer, at, kPacketSize, 1);
@@ -100,12 +100,12 @@ double AudioOnsetSeconds(const std::string& audio, const ScopedTempFolder& dir) 
   return -1;
 }
 
-void ExpectSweepInStepWithAudio(MSongSettings& song, const ScopedTempFolder& dir, const std::string& out) {
+void ExpectSweepInStepWithAudio(Song& song, const ScopedTempFolder& dir, const std::string& out) {
   NullProgress progress;
   const ExportOutcome outcome =
       ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None, {}}, DefaultAudioExportServices(), progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
-  const MKaraokeWord* first = song.Word(0);
+  const KaraokeWord* first = song.Word(0);
   ASSERT_NE(first, nullptr);
   ASSERT_EQ(first->m_startTime, int(kFirstNoteSeconds * 44100));
 
@@ -123,7 +123,7 @@ void ExpectSweepInStepWithAudio(MSongSettings& song, const ScopedTempFolder& dir
 // A BIN carries the song in step: its subcode is the stream, its audio the
 // music after the lead-in; the first word's sweep starts at the word's time
 // in that audio plus the sweep advance share.
-void ExpectBinInStep(MSongSettings& song, const ScopedTempFolder& dir) {
+void ExpectBinInStep(Song& song, const ScopedTempFolder& dir) {
   NullProgress progress;
   const std::string out = dir.File("song.bin");
   const ExportOutcome outcome = ExportSong(song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
@@ -144,7 +144,7 @@ void ExpectBinInStep(MSongSettings& song, const ScopedTempFolder& dir) {
   EXPECT_GE(onset, noteFrame);
   EXPECT_LT(onset, noteFrame + 441);  // within the 12 ms attack
 
-  const MKaraokeWord* first = song.Word(0);
+  const KaraokeWord* first = song.Word(0);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->m_startTime, long(kFirstNoteSeconds * 44100));
   const int share = song.Settings().sweepAdvance * 441 / 2;
@@ -161,7 +161,7 @@ TEST_F(SongExportTest, BinKeepsTheSweepInStepWithTheMusic) {
 
 TEST_F(SongExportTest, BinKeepsTheSweepInStepBehindATitlePage) {
   auto song = LoadSong(Music());
-  IMAGE_STRUCT* title = song->PageByKind(101);
+  PageRecord* title = song->PageByKind(101);
   ASSERT_NE(title, nullptr);
   title->m_enabled = 1;
   title->m_holdTime = 300;
@@ -175,7 +175,7 @@ TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepWithTheMusic) {
 
 TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepBehindATitlePage) {
   auto song = LoadSong(Music());
-  IMAGE_STRUCT* title = song->PageByKind(101);
+  PageRecord* title = song->PageByKind(101);
   ASSERT_NE(title, nullptr);
   title->m_enabled = 1;
   ExpectSweepInStepWithAudio(*song, m_dir, m_dir.File("song.mp3"));

@@ -290,8 +290,8 @@ TEST_F(VideoExportTest, CliMp4SweepAndSoundLineUpWithTheMp3g) {
   // The first sweep packet after the page is drawn ("Three", at 1.2 s).
   const std::string cdg = test::ReadFileBytes(m_dir.File("song.cdg"));
   const auto* stream = reinterpret_cast<const uint8_t*>(cdg.data());
-  MRwRenderer renderer;
-  MCdgDecoder decoder;
+  CdgRenderer renderer;
+  CdgDecoder decoder;
   size_t slot = decoder.DecodeSlots(stream, cdg.size(), 0, SlotsBefore(1.0), renderer);
   int row = -1, column = -1;
   for (; slot < cdg.size() / kPacketSize && row < 0; ++slot) {

@@ -24,7 +24,7 @@ TEST(ApplyLrcTimings, WordsTakeTimesAndCharactersByPosition) {
   // The text's final line end leaves an empty last line, which no LRC line times.
   ASSERT_EQ(s.lines.lines.size(), 3u);
   EXPECT_FALSE(s.lines.lines[2]->m_placed);
-  const MKaraokeLine& first = *s.lines.lines[0];
+  const KaraokeLine& first = *s.lines.lines[0];
   EXPECT_TRUE(first.m_placed);
   ASSERT_EQ(first.m_words.size(), 2u);
   EXPECT_EQ(first.m_words[0]->m_startTime, 1234 * 441);
@@ -39,7 +39,7 @@ TEST(ApplyLrcTimings, WordsTakeTimesAndCharactersByPosition) {
 TEST(ApplyLrcTimings, SyllablesOfAnEnhancedLineStayInTheirWords) {
   Imported s("[00:10.00]<00:10.00>Hel<00:10.40>lo <00:11.00>you<00:11.80>\n");
   ApplyLrcTimings(s.lrc, s.lines);
-  const MKaraokeLine& line = *s.lines.lines.at(0);
+  const KaraokeLine& line = *s.lines.lines.at(0);
   ASSERT_EQ(line.m_text, "Hello you");
   ASSERT_EQ(line.m_words.size(), 2u);
   // "Hello" runs from its first syllable to "you"; "you" keeps its own tag.
@@ -67,7 +67,7 @@ TEST(ApplyLrcTimings, TimesBecomeFramesAtTheSongsRate) {
   for (const Case& c : cases) {
     Imported s(c.lrc);
     ApplyLrcTimings(s.lrc, s.lines, c.rate);
-    const MKaraokeWord& w = *s.lines.lines.at(0)->m_words.at(0);
+    const KaraokeWord& w = *s.lines.lines.at(0)->m_words.at(0);
     EXPECT_EQ(w.m_startTime, c.start) << c.lrc;
     EXPECT_EQ(w.m_endTime, c.end) << c.lrc;
   }
@@ -86,7 +86,7 @@ TEST(ApplyLrcTimings, MismatchesLeaveTheRestAlone) {
   // The song has more lines and words than the file, and a word the file does not hold.
   s.lines = LayoutKaraokeLines("uno two\nthree", KaraokeLineList{}, LineLayoutOptions{}, nullptr);
   ApplyLrcTimings(s.lrc, s.lines);
-  const MKaraokeLine& first = *s.lines.lines[0];
+  const KaraokeLine& first = *s.lines.lines[0];
   EXPECT_TRUE(first.m_placed);
   EXPECT_EQ(first.m_words[0]->m_startTime, 100 * 441);
   EXPECT_EQ(first.m_words[0]->m_firstChar, 0);  // "one" is not in "uno two": the layout's characters stay

@@ -220,7 +220,7 @@ TEST_F(LyricsImportTest, LrcTimesAreFramesOfTheSongsMusic) {
     test::WriteFileBytes(music, test::ToneWav(uint32_t(rate), 16, 2, uint32_t(rate) * 3));
     const LyricsImport r = ImportLyricsFile(Write("timed.lrc", "[00:01.00]<00:01.00>one <00:02.00>two<00:02.50>\n"));
     ASSERT_TRUE(r.Ok()) << r.outcome.text;
-    MSongSettings song;
+    Song song;
     song.SetMusicPath(music);
     ASSERT_TRUE(ApplyLyricsImport(r, song));
     EXPECT_EQ(song.LineList().words.at(0)->m_startTime, rate) << rate;
@@ -256,7 +256,7 @@ TEST_F(LyricsImportTest, LrcAsFoundInTheWildArrivesWholeAndInTimeOrder) {
   EXPECT_EQ(ImportLyricsFile(Write("wild8.lrc", utf8)).text, r.text);
 
   // Its title and artist name a song that has none, and leave a named one alone.
-  MSongSettings song;
+  Song song;
   song.SetTitle("Mine");
   ASSERT_TRUE(ApplyLyricsImport(r, song));
   EXPECT_EQ(song.Title(), "Mine");

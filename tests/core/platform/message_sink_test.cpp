@@ -8,7 +8,7 @@ namespace lf {
 namespace {
 
 TEST(ScopedMessageRecorder, RecordsWhileAliveAndNestsBack) {
-  IMessageSink* outside = &Messages();
+  MessageSink* outside = &Messages();
   {
     ScopedMessageRecorder outer;
     ShowMessage("first", "Caption");

@@ -1,4 +1,4 @@
-// MCdgPlayer on the dummy sound driver (SDL_AUDIODRIVER=dummy, set by ctest),
+// CdgPlayer on the dummy sound driver (SDL_AUDIODRIVER=dummy, set by ctest),
 // which consumes audio in real time: positions are checked against the clock.
 #include "core/playback/cdg_player.h"
 
@@ -48,7 +48,7 @@ bool WaitUntil(Pred pred, std::chrono::milliseconds limit) {
 
 // Waits for the position to move off the start, so that measurements begin
 // when sound is really coming out.
-bool WaitForSound(const MCdgPlayer& player, int32_t start) {
+bool WaitForSound(const CdgPlayer& player, int32_t start) {
   return WaitUntil([&] { return player.Position() > start; }, 3000ms);
 }
 
@@ -60,7 +60,7 @@ class CdgPlayerTest : public ::testing::Test {
     return path;
   }
   test::TempDir dir;
-  MCdgPlayer player;
+  CdgPlayer player;
 };
 
 // Over three seconds the position must track the clock. The tolerance of
@@ -68,7 +68,7 @@ class CdgPlayerTest : public ::testing::Test {
 // measurement and the dummy driver's sleep overshoot per 40 ms period.
 TEST_F(CdgPlayerTest, PositionAdvancesWithRealTime) {
   player.SetSource(Tone("five.wav", 5.0), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_EQ(player.Length(), 5 * 44100);
   ASSERT_TRUE(WaitForSound(player, 0));
   const auto t0 = Clock::now();
@@ -88,7 +88,7 @@ TEST_F(CdgPlayerTest, PositionAdvancesWithRealTime) {
 TEST_F(CdgPlayerTest, HalfTempoHalvesTheSpeedOfTheMusic) {
   player.SetSource(Tone("slow.wav", 4.0), nullptr);
   player.SetTempoChange(-50);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   const auto t0 = Clock::now();
   const int32_t p0 = player.Position();
@@ -135,7 +135,7 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
     note("callback");
   };
 
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0, callback, 77));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0, callback, 77));
   ASSERT_TRUE(WaitForSound(player, 0));
   std::atomic<bool> watching{true};
   std::thread watcher([&] {
@@ -150,10 +150,10 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
   watcher.join();
   EXPECT_EQ(order, (std::vector<std::string>{"play ended", "finished", "callback"}));
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(player.State(), MCdgPlayer::kStopped);
+  EXPECT_EQ(player.State(), CdgPlayer::kStopped);
 
   stopEvent.Reset();
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0, callback, 77));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0, callback, 77));
   EXPECT_FALSE(player.PlayEndedEvent().IsSet());
   EXPECT_FALSE(player.FinishedEvent().IsSet());
   EXPECT_EQ(player.PlayTimeText(), "00:00");  // half a second is 0 whole seconds
@@ -171,14 +171,14 @@ TEST_F(CdgPlayerTest, StopRestartAndEndSignalInOrder) {
 TEST_F(CdgPlayerTest, NoThreadIsLeftRunningAfterStop) {
   player.SetSource(Tone("t.wav", 2.0), nullptr);
   // A first play opens the sound system, whose own threads may stay.
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   player.Stop();
   const int before = ThreadCount();
   std::vector<uint8_t> stream(600 * kPacketSize, 0);
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   player.SetRenderer(&renderer);
   player.SetSource(dir.File("t.wav"), MakePacketStream(stream));
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   EXPECT_GE(ThreadCount(), before + 3);  // reader, playback, graphics (and the device's)
   player.Stop();
@@ -190,7 +190,7 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
   player.SetSource(Tone("three.wav", 3.0), nullptr);
   std::atomic<int> ended{0};
   const auto t0 = Clock::now();
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 44100, 66150, [&](int, uintptr_t) { ++ended; }));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 44100, 66150, [&](int, uintptr_t) { ++ended; }));
   EXPECT_GE(player.Position(), 44100);
   ASSERT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
@@ -201,7 +201,7 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
 
   player.SetLeadIn(22050);
   player.SetSource(Tone("short.wav", 0.25), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.Length(), 22050 + 11025);
   ASSERT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   EXPECT_EQ(player.Position(), 33075);
@@ -211,11 +211,11 @@ TEST_F(CdgPlayerTest, StartEndAndLeadIn) {
 
 TEST_F(CdgPlayerTest, PauseHoldsThePositionAndResumeGoesOn) {
   player.SetSource(Tone("p.wav", 3.0), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   std::this_thread::sleep_for(200ms);
   player.SetPaused(true);
-  EXPECT_EQ(player.State(), MCdgPlayer::kPaused);
+  EXPECT_EQ(player.State(), CdgPlayer::kPaused);
   const int32_t held = player.Position();
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(player.Position(), held);
@@ -230,7 +230,7 @@ TEST_F(CdgPlayerTest, PauseHoldsThePositionAndResumeGoesOn) {
 // screen's colour every tenth of a second shows, after the music stopped,
 // the colour of the slot where the sound stopped.
 TEST_F(CdgPlayerTest, GraphicsFollowTheSound) {
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   player.SetRenderer(&renderer);
   std::vector<uint8_t> stream(900 * kPacketSize, 0);
   for (size_t slot = 0; slot < 900; slot += 30) {
@@ -238,7 +238,7 @@ TEST_F(CdgPlayerTest, GraphicsFollowTheSound) {
     std::memcpy(&stream[slot * kPacketSize], &p, kPacketSize);
   }
   player.SetSource(Tone("g.wav", 3.0), MakePacketStream(stream));
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, 0, 0));
   ASSERT_TRUE(WaitForSound(player, 0));
   std::this_thread::sleep_for(700ms);
   const int32_t position = player.Position();
@@ -261,7 +261,7 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
   player.SetLevelOutputs(&all, &right, &left);
   player.SetSource(dir.File("anti.wav"), nullptr);
   player.SetChannelMode(4);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitUntil([&] { return all >= 0; }, 2000ms));
   EXPECT_EQ(all, 0);
   player.Stop();
@@ -269,7 +269,7 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
   player.SetChannelMode(0);
   player.SetVolumeSource(&volume);
   all = -1;
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   ASSERT_TRUE(WaitUntil([&] { return all >= 0; }, 2000ms));
   const int peak = *std::max_element(samples.begin(), samples.end());
   EXPECT_NEAR(all, peak / 4, 2);  // 50 % volume is a quarter of the amplitude
@@ -282,23 +282,23 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
 
 TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
   player.SetSource(dir.File("missing.wav"), nullptr);
-  EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_FALSE(player.LastError().empty());
   test::WriteFileBytes(dir.File("empty.wav"), "");
   player.SetSource(dir.File("empty.wav"), nullptr);
-  EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   player.SetSource(Tone("wide.wav", 0.5, 2, 24), nullptr);
-  EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.LastError(), "Bits per Sample must be 8 or 16");
-  EXPECT_EQ(player.State(), MCdgPlayer::kStopped);
+  EXPECT_EQ(player.State(), CdgPlayer::kStopped);
 
   // Six channels and 8-bit samples play.
   player.SetSource(Tone("six.wav", 0.3, 6), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
   player.SetSource(Tone("eight.wav", 0.3, 1, 8), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
 
@@ -308,7 +308,7 @@ TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
   wav.resize(44 + 11025 * 4);
   test::WriteFileBytes(dir.File("liar.wav"), wav);
   player.SetSource(dir.File("liar.wav"), nullptr);
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.Length(), 11025);
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
@@ -321,8 +321,8 @@ TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
   const std::string saved = old ? old : "";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   {
-    MCdgPlayer player;
-    EXPECT_FALSE(player.Play(MCdgPlayer::kPlayAudio, 0, 0));
+    CdgPlayer player;
+    EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   }
   if (old)
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
@@ -336,12 +336,12 @@ TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
 }
 
 TEST(CdgPlayerGlobalTest, CreatingTheGlobalPlayerReplacesThePreviousOne) {
-  MCdgPlayer* first = MCdgPlayer::CreateGlobal(nullptr);
-  EXPECT_EQ(MCdgPlayer::Global(), first);
-  MCdgPlayer* second = MCdgPlayer::CreateGlobal(nullptr);
-  EXPECT_EQ(MCdgPlayer::Global(), second);
-  MCdgPlayer::DestroyGlobal();
-  EXPECT_EQ(MCdgPlayer::Global(), nullptr);
+  CdgPlayer* first = CdgPlayer::CreateGlobal(nullptr);
+  EXPECT_EQ(CdgPlayer::Global(), first);
+  CdgPlayer* second = CdgPlayer::CreateGlobal(nullptr);
+  EXPECT_EQ(CdgPlayer::Global(), second);
+  CdgPlayer::DestroyGlobal();
+  EXPECT_EQ(CdgPlayer::Global(), nullptr);
 }
 
 }  // namespace

@@ -12,9 +12,9 @@ namespace lf {
 namespace {
 
 // Checks every region it is told and reads the frame as a window would.
-class NullView : public IRendererView {
+class NullView : public RendererView {
  public:
-  explicit NullView(const MRwRenderer& renderer) : m_renderer(renderer) {}
+  explicit NullView(const CdgRenderer& renderer) : m_renderer(renderer) {}
   void ScreenChanged(const ScreenRect& region) override {
     ASSERT_FALSE(region.IsEmpty());
     ASSERT_GE(region.left, 0);
@@ -26,13 +26,13 @@ class NullView : public IRendererView {
   int sum = 0;
 
  private:
-  const MRwRenderer& m_renderer;
+  const CdgRenderer& m_renderer;
 };
 
 TEST(DecoderFuzz, RandomPacketsKeepTheScreenValid) {
   std::mt19937 rng(20240607);
   for (int round = 0; round < 20; ++round) {
-    MRwRenderer r;
+    CdgRenderer r;
     NullView view(r);
     r.AttachView(&view);
     std::vector<uint8_t> stream(2000 * kPacketSize);

@@ -81,15 +81,15 @@ TEST_F(CompiledSong, PlayFromTheMiddleShowsTheRenderedScreenAndPlaysOn) {
   ASSERT_GT(s_stream->size(), static_cast<size_t>(40 * kStreamBytesPerSecond));
   for (const double seconds : {12.0, 20.5, 33.25}) {
     ManualClock clock;
-    MRwRenderer renderer;
-    MCdgPlayer player(&renderer, clock);
+    CdgRenderer renderer;
+    CdgPlayer player(&renderer, clock);
     player.SetSource("", s_stream);
     const int32_t start = static_cast<int32_t>(seconds * kDefaultSampleRate);
     const size_t slot = static_cast<size_t>(start / kSamplesPerPacket);
     const std::vector<Colorref> atStart = RenderedAt(slot), aSecondLater = RenderedAt(slot + kPacketsPerSecond);
     // A screen left over from an earlier play must not show through.
     renderer.MemoryPreset(9);
-    ASSERT_TRUE(player.Play(MCdgPlayer::kPlayGraphics, start, 0));
+    ASSERT_TRUE(player.Play(CdgPlayer::kPlayGraphics, start, 0));
     EXPECT_EQ(renderer.DisplayColors(), atStart) << "as Play returns, at " << seconds << " s";
 
     clock.Advance(1000);
@@ -101,15 +101,15 @@ TEST_F(CompiledSong, PlayFromTheMiddleShowsTheRenderedScreenAndPlaysOn) {
 
 // With the music: sought to the start, the screen follows the sound from there.
 TEST_F(CompiledSong, PlayWithMusicFromTheMiddleShowsWhatIsHeard) {
-  MRwRenderer renderer;
-  MCdgPlayer player(&renderer);
+  CdgRenderer renderer;
+  CdgPlayer player(&renderer);
   player.SetSource(s_dir->File("demo.wav"), s_stream);
   player.SetLeadIn(s_leadIn);
   const int32_t start = 25 * kDefaultSampleRate;
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, start, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, start, 0)) << player.LastError();
   ASSERT_TRUE(WaitUntil([&] { return player.Position() > start + kDefaultSampleRate / 4; }));
   player.SetPaused(true);
-  MRwPlayer& graphics = *player.GraphicsPlayer();
+  SubcodePlayer& graphics = *player.GraphicsPlayer();
   // Paused, the graphics catch up with the held position and stay there.
   ASSERT_TRUE(WaitUntil([&] { return graphics.LastPosition() == player.Position(); }));
   const int32_t heard = graphics.LastPosition();
@@ -122,7 +122,7 @@ TEST_F(CompiledSong, PlayWithMusicFromTheMiddleShowsWhatIsHeard) {
 // that arrives after the next Play began is dropped.
 TEST_F(CompiledSong, EndNoticeGoesThroughTheDispatcherAndStaleOnesAreDropped) {
   ManualClock clock;
-  MCdgPlayer player(nullptr, clock);
+  CdgPlayer player(nullptr, clock);
   std::deque<std::function<void()>> queue;  // the "GUI thread"'s pending calls
   std::mutex queueMutex;
   player.SetEndDispatcher([&](std::function<void()> call) {
@@ -148,7 +148,7 @@ TEST_F(CompiledSong, EndNoticeGoesThroughTheDispatcherAndStaleOnesAreDropped) {
   };
   for (const Case& c : {Case{false, {1}}, Case{true, {}}}) {
     ended.clear();
-    ASSERT_TRUE(player.Play(MCdgPlayer::kPlayGraphics, nearEnd, 0, onEnd, 1));
+    ASSERT_TRUE(player.Play(CdgPlayer::kPlayGraphics, nearEnd, 0, onEnd, 1));
     clock.Advance(1000);
     ASSERT_TRUE(player.FinishedEvent().WaitFor(5000ms));
     ASSERT_TRUE(WaitUntil([&] {
@@ -157,7 +157,7 @@ TEST_F(CompiledSong, EndNoticeGoesThroughTheDispatcherAndStaleOnesAreDropped) {
     }));
     EXPECT_TRUE(ended.empty()) << "not on the player's thread";
     if (c.playAgainFirst) {
-      ASSERT_TRUE(player.Play(MCdgPlayer::kPlayGraphics, 0, 0, onEnd, 2));
+      ASSERT_TRUE(player.Play(CdgPlayer::kPlayGraphics, 0, 0, onEnd, 2));
     }
     runQueue();
     EXPECT_EQ(ended, c.expected) << (c.playAgainFirst ? "stale" : "fresh");

@@ -18,9 +18,9 @@ using namespace std::chrono_literals;
 
 // Like a widget: told on the feeding thread, paints from a frame on its own
 // "GUI" thread, and must never hear from the renderer once detached.
-class PaintingView : public IRendererView {
+class PaintingView : public RendererView {
  public:
-  explicit PaintingView(MRwRenderer& renderer) : m_renderer(&renderer), m_painter([this] { PaintLoop(); }) {}
+  explicit PaintingView(CdgRenderer& renderer) : m_renderer(&renderer), m_painter([this] { PaintLoop(); }) {}
   ~PaintingView() override {
     {
       std::lock_guard lock(m_mutex);
@@ -40,7 +40,7 @@ class PaintingView : public IRendererView {
   }
   // As a widget's destructor or SetRenderer does.
   void Detach() {
-    MRwRenderer* renderer;
+    CdgRenderer* renderer;
     {
       std::lock_guard lock(m_mutex);
       renderer = m_renderer;
@@ -73,7 +73,7 @@ class PaintingView : public IRendererView {
 
   std::mutex m_mutex;
   std::condition_variable m_wake;
-  MRwRenderer* m_renderer;
+  CdgRenderer* m_renderer;
   ScreenRect m_pending;
   bool m_quit = false;
   std::atomic<bool> m_detached{false};
@@ -103,13 +103,13 @@ bool WaitUntil(Pred pred) {
 TEST(RendererLifetime, ViewsDetachAndTheRendererGoesWhileAPlayerFeedsThem) {
   const PacketStream stream = BusyStream();
   for (int round = 0; round < 5; ++round) {
-    auto* renderer = new MRwRenderer;
+    auto* renderer = new CdgRenderer;
     auto first = std::make_unique<PaintingView>(*renderer);
     PaintingView second(*renderer);
     renderer->AttachView(first.get());
     renderer->AttachView(&second);
     std::atomic<int32_t> position{0};
-    MRwPlayer player(renderer);
+    SubcodePlayer player(renderer);
     player.SetStream(stream);
     player.SetExternalPosition(&position);
     player.Play(true);
@@ -130,7 +130,7 @@ TEST(RendererLifetime, ViewsDetachAndTheRendererGoesWhileAPlayerFeedsThem) {
 
     delete renderer;  // the player's next pass finds it gone and ends
     EXPECT_EQ(second.detachedByRenderer, 1);
-    EXPECT_TRUE(WaitUntil([&] { return player.State() == MRwPlayer::kStopped; }));
+    EXPECT_TRUE(WaitUntil([&] { return player.State() == SubcodePlayer::kStopped; }));
     running = false;
     clock.join();
     player.Stop();

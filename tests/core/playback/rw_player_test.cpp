@@ -13,7 +13,7 @@
 namespace lf {
 namespace {
 
-class CountingView : public IRendererView {
+class CountingView : public RendererView {
  public:
   void ScreenChanged(const ScreenRect&) override { ++changes; }
   std::atomic<int> changes{0};
@@ -32,8 +32,8 @@ CdgTileRows Solid() {
 }
 
 TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
-  MRwRenderer r;
-  MCdgDecoder decoder;
+  CdgRenderer r;
+  CdgDecoder decoder;
   auto decode = [&](const CdgPacket& p) { decoder.Decode(p, r); };
   decode(MakeMemoryPreset(6, 0));
   EXPECT_EQ(r.PixelAt(0, 0), 6);
@@ -90,8 +90,8 @@ TEST(RwPlayerDecoder, DispatchesEveryInstruction) {
 // preset burst refills, tiles land at 12 x row whatever the offsets, and the
 // window shows screen pixel (x + H, y + V) at (x, y).
 TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
-  MRwRenderer r;
-  MCdgDecoder decoder;
+  CdgRenderer r;
+  CdgDecoder decoder;
   auto decode = [&](const CdgPacket& p) { decoder.Decode(p, r); };
   decode(MakeMemoryPreset(2, 0));
   decode(MakeTileBlock(CdgInstruction::TileBlockNormal, 6, 6, 3, 3, Solid()));
@@ -112,10 +112,10 @@ TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
 }
 
 TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
-  MRwRenderer r;
+  CdgRenderer r;
   CountingView view;
   r.AttachView(&view);
-  MCdgDecoder decoder;
+  CdgDecoder decoder;
   auto decode = [&](const CdgPacket& p) {
     decoder.Decode(p, r);
     r.Present();
@@ -132,18 +132,18 @@ TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
 }
 
 TEST(RwPlayerDecoder, NoRendererMeansNothingHappens) {
-  MRwPlayer player(nullptr);
+  SubcodePlayer player(nullptr);
   std::vector<uint8_t> stream = EmptyStream(10);
   Put(stream, 1, MakeMemoryPreset(1, 0));
   player.SetStream(MakePacketStream(stream));
   std::atomic<int32_t> samples{1 << 20};
   player.SetExternalPosition(&samples);
   player.Play(false);  // must not crash, and ends after the last slot
-  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(player.State(), SubcodePlayer::kStopped);
 }
 
 TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
-  MRwRenderer r;
+  CdgRenderer r;
   CountingView view;
   r.AttachView(&view);
   std::vector<uint8_t> stream = EmptyStream(600);
@@ -152,11 +152,11 @@ TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
   Put(stream, 300, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 8, 1, 2, Solid()));
   Put(stream, 599, MakeBorderPreset(4));  // the last slot
   std::atomic<int32_t> samples{0};
-  MRwPlayer player(&r);
+  SubcodePlayer player(&r);
   player.SetStream(MakePacketStream(stream));
   player.SetExternalPosition(&samples);
   player.Play(true);
-  EXPECT_EQ(player.State(), MRwPlayer::kPlaying);
+  EXPECT_EQ(player.State(), SubcodePlayer::kPlaying);
 
   auto waitFor = [&](auto done) {
     for (int i = 0; i < 300 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -173,29 +173,29 @@ TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
   samples = 1 << 30;
   EXPECT_TRUE(waitFor([&] { return r.BorderColor() == 4; }));
   player.Stop();
-  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(player.State(), SubcodePlayer::kStopped);
 }
 
 TEST(RwPlayer, FirstPassIsHeldAndShownInOneRefresh) {
-  MRwRenderer r;
+  CdgRenderer r;
   CountingView view;
   r.AttachView(&view);
   std::vector<uint8_t> stream = EmptyStream(300);
   for (int i = 0; i < 100; ++i)
     Put(stream, i, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 1, 1 + i % 16, 1 + i % 48, Solid()));
   std::atomic<int32_t> samples{300 * 147};
-  MRwPlayer player(&r);
+  SubcodePlayer player(&r);
   player.SetStream(MakePacketStream(stream));
   player.SetExternalPosition(&samples);
   player.Play(false);  // on this thread: returns after the last slot
-  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(player.State(), SubcodePlayer::kStopped);
   EXPECT_EQ(view.changes, 1);
 }
 
 TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
-  MRwRenderer r;
+  CdgRenderer r;
   std::atomic<int32_t> samples{5000};
-  MRwPlayer player(&r);
+  SubcodePlayer player(&r);
   player.SetExternalPosition(&samples);
   EXPECT_EQ(player.Position(), 5000);
   samples = 100;
@@ -205,28 +205,28 @@ TEST(RwPlayer, PositionNeverGoesBackAndPauseHoldsIt) {
 
   // Own clock: 44.1 samples a millisecond; paused holds the highest position.
   ManualClock clock;
-  MRwPlayer own(&r, clock);
+  SubcodePlayer own(&r, clock);
   std::vector<uint8_t> stream = EmptyStream(3000);
   own.SetStream(MakePacketStream(stream));
   own.Play(true);
   clock.Advance(50);
   EXPECT_EQ(own.Position(), 2205);
   own.SetPaused(true);
-  EXPECT_EQ(own.State(), MRwPlayer::kPaused);
+  EXPECT_EQ(own.State(), SubcodePlayer::kPaused);
   clock.Advance(30);
   EXPECT_EQ(own.Position(), 2205);
   own.Play(true);  // resumes the paused loop
-  EXPECT_EQ(own.State(), MRwPlayer::kPlaying);
+  EXPECT_EQ(own.State(), SubcodePlayer::kPlaying);
   clock.Advance(20);
   EXPECT_GT(own.Position(), 2205);
   own.Stop();
 }
 
 TEST(RwPlayer, TempoChangeFromThePaceRunsTheClockFaster) {
-  MRwRenderer r;
+  CdgRenderer r;
   std::vector<uint8_t> stream = EmptyStream(30000);
   ManualClock clock;
-  MRwPlayer player(&r, clock);
+  SubcodePlayer player(&r, clock);
   player.SetPace({[] { return 147; }, [] { return 100; }});
   player.SetStream(MakePacketStream(stream));
   player.Play(true);
@@ -244,10 +244,10 @@ TEST(RwPlayer, TempoChangeFromThePaceRunsTheClockFaster) {
 }
 
 TEST(RwPlayer, EmptyStreamEndsAtOnceAndStopForgetsTheStream) {
-  MRwRenderer r;
-  MRwPlayer player(&r);
+  CdgRenderer r;
+  SubcodePlayer player(&r);
   player.Play(false);
-  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(player.State(), SubcodePlayer::kStopped);
   std::vector<uint8_t> stream = EmptyStream(10);
   player.SetStream(MakePacketStream({}));
   player.Play(true);
@@ -257,7 +257,7 @@ TEST(RwPlayer, EmptyStreamEndsAtOnceAndStopForgetsTheStream) {
   std::atomic<int32_t> samples{1 << 20};
   player.SetExternalPosition(&samples);
   player.Play(false);  // the stream was forgotten: nothing to play
-  EXPECT_EQ(player.State(), MRwPlayer::kStopped);
+  EXPECT_EQ(player.State(), SubcodePlayer::kStopped);
 }
 
 TEST(StreamDecode, PrefixStopsBelowTheSlotOfTheTime) {
@@ -272,7 +272,7 @@ TEST(StreamDecode, PrefixStopsBelowTheSlotOfTheTime) {
   std::vector<uint8_t> stream = EmptyStream(20);
   Put(stream, 9, MakeMemoryPreset(1, 0));
   Put(stream, 10, MakeMemoryPreset(2, 0));
-  MRwRenderer a, b;
+  CdgRenderer a, b;
   EXPECT_EQ(DecodeStreamPrefix(a, stream.data(), stream.size(), 10), 10u);
   EXPECT_EQ(a.PixelAt(0, 0), 1);
   EXPECT_EQ(DecodeStreamPrefix(b, stream.data(), stream.size(), 1000), 20u);

@@ -10,7 +10,7 @@ namespace {
 
 // Records the regions the renderer reports, and what a window of `client`
 // size would repaint for each.
-class RecordingView : public IRendererView {
+class RecordingView : public RendererView {
  public:
   explicit RecordingView(ScreenRect client = {0, 0, 300, 216}) : m_client(client) {}
   void ScreenChanged(const ScreenRect& region) override { regions.push_back(region); }
@@ -31,14 +31,14 @@ CdgTileRows Rows(uint8_t value) {
 }
 
 // A screen with a distinct value in every tile, to see where tiles move.
-void DrawNumberedTiles(MRwRenderer& r) {
+void DrawNumberedTiles(CdgRenderer& r) {
   for (int row = 0; row < kTileRows; ++row)
     for (int column = 0; column < kTileColumns; ++column)
       r.DrawTile(row, column, (row + column) % 16, (row * 3 + column) % 16, Rows(0x2A));
 }
 
 TEST(RwRenderer, StartsZeroedAndPresetFillsEveryPixel) {
-  MRwRenderer r;
+  CdgRenderer r;
   std::vector<uint8_t> screen = r.ScreenSnapshot();
   ASSERT_EQ(screen.size(), static_cast<size_t>(kScreenBytes));
   for (uint8_t px : screen) ASSERT_EQ(px, 0);
@@ -50,14 +50,14 @@ TEST(RwRenderer, StartsZeroedAndPresetFillsEveryPixel) {
   r.MemoryPreset(20);
   EXPECT_EQ(r.PresetColor(), 3);
   EXPECT_EQ(r.PixelAt(31, 61), 3);
-  MRwRenderer fresh;
+  CdgRenderer fresh;
   fresh.DrawTile(5, 5, 1, 1, Rows(0));
   fresh.MemoryPreset(63);
   EXPECT_EQ(fresh.PixelAt(31, 61), 0);
 }
 
 TEST(RwRenderer, BorderPresetKeepsScreenMemoryAndLastValidColour) {
-  MRwRenderer r;
+  CdgRenderer r;
   r.BorderPreset(7);
   EXPECT_EQ(r.BorderColor(), 7);
   r.BorderPreset(16);
@@ -73,7 +73,7 @@ TEST(RwRenderer, BorderPresetKeepsScreenMemoryAndLastValidColour) {
 }
 
 TEST(RwRenderer, TileBitsMapLeftmostPixelToBitFive) {
-  MRwRenderer r;
+  CdgRenderer r;
   CdgTileRows rows;
   for (int i = 0; i < kTileHeight; ++i) rows.bits[i] = static_cast<uint8_t>(1 << (5 - i % 6));
   r.DrawTile(2, 3, 4, 9, rows);
@@ -86,7 +86,7 @@ TEST(RwRenderer, TileBitsMapLeftmostPixelToBitFive) {
 }
 
 TEST(RwRenderer, XorTwiceRestoresAndOutOfRangeTilesChangeNothing) {
-  MRwRenderer r;
+  CdgRenderer r;
   DrawNumberedTiles(r);
   const std::vector<uint8_t> before = r.ScreenSnapshot();
   r.XorTile(4, 7, 5, 10, Rows(0x15));
@@ -112,7 +112,7 @@ TEST(RwRenderer, XorTwiceRestoresAndOutOfRangeTilesChangeNothing) {
 }
 
 TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
-  MRwRenderer r;
+  CdgRenderer r;
   RecordingView view({0, 0, 600, 432});
   r.AttachView(&view);
   r.AttachView(&view);  // attached once only
@@ -155,7 +155,7 @@ TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
 }
 
 TEST(RwRenderer, FrameAppliesOffsetsAndFramesWithTheBorder) {
-  MRwRenderer r;
+  CdgRenderer r;
   RecordingView view;
   r.AttachView(&view);
   r.ScrollCopy(0, 5, 0, 11);  // offsets only
@@ -183,7 +183,7 @@ TEST(RwRenderer, FrameAppliesOffsetsAndFramesWithTheBorder) {
 }
 
 TEST(RwRenderer, HoldDisplayDrawsNothingButChangesMemory) {
-  MRwRenderer r;
+  CdgRenderer r;
   RecordingView view;
   r.AttachView(&view);
   r.SetHoldDisplay(true);
@@ -203,7 +203,7 @@ TEST(RwRenderer, HoldDisplayDrawsNothingButChangesMemory) {
 }
 
 TEST(RwRenderer, MemoryPresetMarksTheVisibleAreaAndDetachedViewsHearNothing) {
-  MRwRenderer r;
+  CdgRenderer r;
   RecordingView view({0, 0, 600, 432});
   r.AttachView(&view);
   r.MemoryPreset(5);
@@ -219,7 +219,7 @@ TEST(RwRenderer, MemoryPresetMarksTheVisibleAreaAndDetachedViewsHearNothing) {
   // A renderer destroyed with views attached tells them so, and only them.
   RecordingView late;
   {
-    MRwRenderer gone;
+    CdgRenderer gone;
     gone.AttachView(&late);
     gone.AttachView(&view);
     gone.DetachView(&view);
@@ -229,7 +229,7 @@ TEST(RwRenderer, MemoryPresetMarksTheVisibleAreaAndDetachedViewsHearNothing) {
 }
 
 TEST(RwRenderer, LoadColorsReplacesOnlyTheGivenRange) {
-  MRwRenderer r;
+  CdgRenderer r;
   const Colorref colors[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   r.LoadColors(8, 8, colors);
   EXPECT_EQ(r.ColorAt(7), 0u);
@@ -241,7 +241,7 @@ TEST(RwRenderer, LoadColorsReplacesOnlyTheGivenRange) {
 }
 
 TEST(RwRenderer, ScrollCopyRoundTripsInEveryDirection) {
-  MRwRenderer r;
+  CdgRenderer r;
   DrawNumberedTiles(r);
   const std::vector<uint8_t> before = r.ScreenSnapshot();
   const int pairs[4][4] = {{kScrollLeft, 0, kScrollRight, 0},
@@ -262,7 +262,7 @@ TEST(RwRenderer, ScrollCopyRoundTripsInEveryDirection) {
 }
 
 TEST(RwRenderer, ScrollPresetShiftsAndFillsTheVacatedStrip) {
-  MRwRenderer r;
+  CdgRenderer r;
   DrawNumberedTiles(r);
   const std::vector<uint8_t> before = r.ScreenSnapshot();
   auto old = [&](int x, int y) { return before[y * kScreenPitch + x]; };
@@ -278,7 +278,7 @@ TEST(RwRenderer, ScrollPresetShiftsAndFillsTheVacatedStrip) {
     for (int x = 294; x < 300; ++x) ASSERT_EQ(r.PixelAt(x, y), 9);
   }
 
-  MRwRenderer d;
+  CdgRenderer d;
   DrawNumberedTiles(d);
   d.ScrollPreset(4, 0, 0, kScrollDown, 0);
   EXPECT_EQ(d.PixelAt(40, 12), old(40, 0));
@@ -290,7 +290,7 @@ TEST(RwRenderer, ScrollPresetShiftsAndFillsTheVacatedStrip) {
 }
 
 TEST(RwRenderer, BothScrollCommandsMoveDiagonallyAndThreeMeansNoShift) {
-  MRwRenderer r;
+  CdgRenderer r;
   DrawNumberedTiles(r);
   const std::vector<uint8_t> before = r.ScreenSnapshot();
   auto old = [&](int x, int y) { return before[y * kScreenPitch + x]; };
@@ -305,7 +305,7 @@ TEST(RwRenderer, BothScrollCommandsMoveDiagonallyAndThreeMeansNoShift) {
   EXPECT_EQ(r.PixelAt(296, 0), 2);
   EXPECT_EQ(r.PixelAt(0, 210), 2);
 
-  MRwRenderer t;
+  CdgRenderer t;
   DrawNumberedTiles(t);
   t.ScrollCopy(3, 2, 3, 4);
   EXPECT_EQ(t.ScreenSnapshot(), before);
@@ -314,7 +314,7 @@ TEST(RwRenderer, BothScrollCommandsMoveDiagonallyAndThreeMeansNoShift) {
 }
 
 TEST(RwRenderer, TransparentColourIsRememberedOnly) {
-  MRwRenderer r;
+  CdgRenderer r;
   EXPECT_FALSE(r.TransparentColorSet());
   r.SetTransparentColor(40);
   EXPECT_FALSE(r.TransparentColorSet());
@@ -325,7 +325,7 @@ TEST(RwRenderer, TransparentColourIsRememberedOnly) {
 }
 
 TEST(RwRenderer, ReadersSeeWholeScreensWhileAnotherThreadDecodes) {
-  MRwRenderer r;
+  CdgRenderer r;
   std::atomic<bool> done{false};
   std::thread writer([&] {
     for (int i = 0; i < 400; ++i) {

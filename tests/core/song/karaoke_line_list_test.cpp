@@ -20,7 +20,7 @@ struct Span {
   bool operator==(const Span&) const = default;
 };
 
-std::vector<Span> Spans(const MKaraokeLine& line) {
+std::vector<Span> Spans(const KaraokeLine& line) {
   std::vector<Span> out;
   for (auto* w : line.m_words) out.push_back({w->m_firstChar, w->m_lastChar, w->m_flags});
   return out;

@@ -45,12 +45,12 @@ TEST(MusicLocation, ANonUtf8MusicPathSurvivesLoadAndSave) {
   test::TempDir dir;
   const std::string music = dir.File("caf\xE9.wav");
   test::WriteFileBytes(music, test::ToneWav(44100, 16, 2, 4410));
-  MSongSettings song(dir.File("p.lfp"));
+  Song song(dir.File("p.lfp"));
   song.ResetSongDefaults();
   song.SetMusicPath(music);
   ASSERT_TRUE(song.SaveProject());
   const std::string saved = test::ReadFileBytes(dir.File("p.lfp"));
-  MSongSettings loaded(dir.File("p.lfp"));
+  Song loaded(dir.File("p.lfp"));
   ASSERT_TRUE(loaded.LoadProject());
   EXPECT_EQ(loaded.MusicPath(), music);
   ASSERT_TRUE(loaded.SaveProject());

@@ -47,7 +47,7 @@ class FileBuilder {
     EncodeSettingsBlock(block, reinterpret_cast<uint8_t*>(b.data()));
     return Raw(b);
   }
-  FileBuilder& PageBlock(const IMAGE_STRUCT& page) {
+  FileBuilder& PageBlock(const PageRecord& page) {
     std::string b(kPageBlockSize, '\0');
     page.WritePageBlock(reinterpret_cast<uint8_t*>(b.data()));
     return Raw(b);
@@ -93,7 +93,7 @@ class ProjectFileTest : public ::testing::Test {
   std::string Message() const { return m_loaded.text; }
 
   // A song with something in every part of the file.
-  void FillSong(MSongSettings& song) {
+  void FillSong(Song& song) {
     song.ResetSongDefaults();
     song.Settings().singerMode = 2;
     song.Settings().sweepAdvance = -35;
@@ -107,13 +107,13 @@ class ProjectFileTest : public ::testing::Test {
     song.SetTitle("Title");
     song.SetDuetLabel(0, "Ann");
     song.SetDuetLabel(2, "Both");
-    IMAGE_STRUCT& title = *song.PageByKind(TitlePage);
+    PageRecord& title = *song.PageByKind(TitlePage);
     title.m_pageText = "Line one\nLine two";
     title.m_extraLines.Add(3, 30, kTextItalic, "DejaVu Sans", kAlignRight);
     title.m_enabled = 1;
     std::vector<uint32_t> argb(40 * 20);
     for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | uint32_t(i * 2654435761u);
-    IMAGE_STRUCT& lyrics = *song.PageByKind(LyricsPage);
+    PageRecord& lyrics = *song.PageByKind(LyricsPage);
     lyrics.m_picture.SetPicture(40, 20, argb.data());
     lyrics.m_hasPicture = 1;
     lyrics.m_lyricsArea = 50;
@@ -129,7 +129,7 @@ class ProjectFileTest : public ::testing::Test {
 
   test::TempDir m_dir;
   std::string m_path = m_dir.File("song.lfp");
-  MSongSettings m_song;
+  Song m_song;
   ScopedMessageRecorder m_recorder;
   RecordingMessageSink* m_messages = &m_recorder.Sink();
   Outcome m_loaded;
@@ -155,7 +155,7 @@ TEST_F(ProjectFileTest, EmptyProjectIs96Bytes) {
 }
 
 TEST_F(ProjectFileTest, SavingWhatWasLoadedGivesTheSameBytes) {
-  MSongSettings original(m_path);
+  Song original(m_path);
   FillSong(original);
   ASSERT_TRUE(original.SaveProject());
   const std::string first = test::ReadFileBytes(m_path);
@@ -184,7 +184,7 @@ TEST_F(ProjectFileTest, SavingWhatWasLoadedGivesTheSameBytes) {
 }
 
 TEST_F(ProjectFileTest, Version599HasNoExportTagsOrFixedFlag) {
-  IMAGE_STRUCT lyrics = MSongSettings::DefaultPage(LyricsPage);
+  PageRecord lyrics = Song::DefaultPage(LyricsPage);
   lyrics.m_picture.SetPaletteColor(8, 0x112233);
   FileBuilder f;
   f.Settings(599, 2).Text("la la").Text("m.wav");
@@ -217,7 +217,7 @@ TEST_F(ProjectFileTest, Versions450And500) {
     EXPECT_FALSE(m_song.Line(i)->m_singer2);
   }
 
-  IMAGE_STRUCT title = MSongSettings::DefaultPage(TitlePage);
+  PageRecord title = Song::DefaultPage(TitlePage);
   title.m_holdTime = 345;
   FileBuilder v500;
   v500.Settings(500).Text("x").Text("");
@@ -226,7 +226,7 @@ TEST_F(ProjectFileTest, Versions450And500) {
   ASSERT_TRUE(LoadBytes(v500.Bytes())) << Message();
   EXPECT_EQ(m_song.PageByKind(TitlePage)->m_holdTime, 345);
   EXPECT_EQ(m_song.PageByKind(TitlePage)->m_pageText, "Page text");
-  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_duetColors, MTextTypeVer5{});
+  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_duetColors, TextTypeVer5{});
   EXPECT_EQ(m_song.Line(0)->m_colorIndex, 10);
 }
 
@@ -265,7 +265,7 @@ TEST_F(ProjectFileTest, VersionsOutsideTheRangeAreRefused) {
 // Cut inside the settings block: the corruption message; cut later: a quiet
 // failure that the caller reports.
 TEST_F(ProjectFileTest, TruncatedFilesFail) {
-  MSongSettings original(m_path);
+  Song original(m_path);
   FillSong(original);
   ASSERT_TRUE(original.SaveProject());
   const std::string whole = test::ReadFileBytes(m_path);
@@ -300,22 +300,13 @@ TEST_F(ProjectFileTest, CountsBeyondTheFileAreNotBelieved) {
   }
   FileBuilder emptyFace;  // an extra line style must name a face
   emptyFace.Settings(601).Text("").Text("").Int(0).Int(0).Text("").Text("").Text("").Text("").Text("");
-  emptyFace.Int(1)
-      .PageBlock(MSongSettings::DefaultPage(TitlePage))
-      .Int(1)
-      .Int(1)
-      .Int(2)
-      .Int(3)
-      .Int(4)
-      .Int(0)
-      .Text("")
-      .Int(0);
+  emptyFace.Int(1).PageBlock(Song::DefaultPage(TitlePage)).Int(1).Int(1).Int(2).Int(3).Int(4).Int(0).Text("").Int(0);
   EXPECT_FALSE(LoadBytes(emptyFace.Bytes()));
 }
 
 TEST_F(ProjectFileTest, RandomBytesNeverCrash) {
   std::mt19937 random(1234);
-  MSongSettings original(m_path);
+  Song original(m_path);
   FillSong(original);
   ASSERT_TRUE(original.SaveProject());
   const std::string whole = test::ReadFileBytes(m_path);
@@ -339,7 +330,7 @@ TEST_F(ProjectFileTest, RandomBytesNeverCrash) {
 TEST_F(ProjectFileTest, Windows1252TextIsConvertedAndWordsFollowIt) {
   FileBuilder f;
   f.Settings(450).Text("caf\xE9 ol\xE9").Text("C:\\M\xFAsica\\x.mp3");
-  f.Int(1).PageBlock(MSongSettings::DefaultPage(CreditsPage)).Text("\x93Thanks\x94");
+  f.Int(1).PageBlock(Song::DefaultPage(CreditsPage)).Text("\x93Thanks\x94");
   f.Int(1);
   f.Int(0).Int(0).Int(0).Int(0).Byte(0).Byte(0).Text("caf\xE9 ol\xE9").Int(2);
   f.Int(0).Int(3).Int(5).Int(6).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
@@ -356,7 +347,7 @@ TEST_F(ProjectFileTest, Windows1252TextIsConvertedAndWordsFollowIt) {
 }
 
 TEST_F(ProjectFileTest, AFailedSaveKeepsThePreviousFile) {
-  MSongSettings song(m_path);
+  Song song(m_path);
   FillSong(song);
   ASSERT_TRUE(song.SaveProject());
   const std::string saved = test::ReadFileBytes(m_path);

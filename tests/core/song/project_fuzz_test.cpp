@@ -18,7 +18,7 @@ namespace {
 
 // A project with something in each part: texts, pages, timed lines and words.
 std::string SeedProject(const std::string& path) {
-  MSongSettings song(path);
+  Song song(path);
   song.ResetSongDefaults();
   song.SetRawLyrics("Twin*kle twinkle little star\n&how I wonder\n^\n!what you are\ncaf\xC3\xA9 &&rock");
   song.SetTitle("Title");
@@ -46,7 +46,7 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
   ASSERT_GT(seed.size(), kHead + kTail);
 
   std::mt19937 rng(18181818);
-  MSongSettings song(dir.File("fuzz.lfp"));
+  Song song(dir.File("fuzz.lfp"));
   std::vector<uint8_t> buffer(60 * 300 * 24);
   const int n = test::FuzzIterations(150);
   int loaded = 0;

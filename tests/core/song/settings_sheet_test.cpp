@@ -23,14 +23,14 @@ class SettingsSheetTest : public ::testing::Test {
     SetAppSettings(std::make_unique<MemorySettings>());
     song.ResetSongDefaults();
   }
-  IMAGE_STRUCT& Page(int32_t kind) { return *song.PageByKind(kind); }
-  MBitmap Picture() {
+  PageRecord& Page(int32_t kind) { return *song.PageByKind(kind); }
+  Bitmap Picture() {
     uint32_t pixels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
-    MBitmap picture;
+    Bitmap picture;
     picture.SetPicture(2, 2, pixels);
     return picture;
   }
-  MSongSettings song;
+  Song song;
 };
 
 TEST_F(SettingsSheetTest, LinesPerPageRangeFollowsDuetAndPicture) {
@@ -78,7 +78,7 @@ TEST_F(SettingsSheetTest, EraseWhenListFollowsTheLinesChosen) {
 }
 
 TEST_F(SettingsSheetTest, PictureLoadKeepsTextColoursAndRemoveRestoresIndices) {
-  IMAGE_STRUCT& lyrics = Page(LyricsPage);
+  PageRecord& lyrics = Page(LyricsPage);
   const auto before = lyrics.PageColors();
   lyrics.m_backgroundColor = 3;
   lyrics.m_style.m_color = 4;
@@ -96,7 +96,7 @@ TEST_F(SettingsSheetTest, PictureLoadKeepsTextColoursAndRemoveRestoresIndices) {
   EXPECT_EQ(lyrics.m_lyricsArea, 0);
   EXPECT_EQ(lyrics.m_backgroundColor, ColorIndexBackground);
   EXPECT_EQ(lyrics.m_style.m_color, ColorIndexSinger1);
-  EXPECT_EQ(lyrics.m_duetColors, MTextTypeVer5{});
+  EXPECT_EQ(lyrics.m_duetColors, TextTypeVer5{});
   EXPECT_EQ(lyrics.PageColors()[ColorIndexSinger1], before[ColorIndexSinger1]);  // colours survive removal
 }
 
@@ -120,13 +120,13 @@ TEST_F(SettingsSheetTest, UnreadablePicturesAreRefusedWithAReason) {
 }
 
 TEST_F(SettingsSheetTest, LineStylesFollowTheirLines) {
-  IMAGE_STRUCT& title = Page(TitlePage);
+  PageRecord& title = Page(TitlePage);
   ASSERT_TRUE(ApplyPageTextChange(title, "Title"));
   ASSERT_TRUE(ApplyPageTextChange(title, "Title\nBy"));
   ASSERT_EQ(title.m_extraLines.Count(), 1);
   EXPECT_EQ(title.m_extraLines.Color(0), 10);  // the highest free index, showing line 1's colour
   EXPECT_EQ(title.m_picture.PaletteColor(10), title.m_picture.PaletteColor(ColorIndexSinger1));
-  MLineStyle by = PageLineStyle(title, 2);
+  LineStyle by = PageLineStyle(title, 2);
   by.height = 18;
   SetPageLineStyle(title, 2, by);
 
@@ -145,7 +145,7 @@ TEST_F(SettingsSheetTest, LineStylesFollowTheirLines) {
 
   // When line 1 goes, line 2's style becomes the page style, its colour in entry 12.
   title.m_picture.SetPaletteColor(9, 0x0000FF);
-  MLineStyle me = PageLineStyle(title, 2);
+  LineStyle me = PageLineStyle(title, 2);
   me.height = 40;
   SetPageLineStyle(title, 2, me);
   ASSERT_TRUE(ApplyPageTextChange(title, "Me"));
@@ -163,7 +163,7 @@ TEST_F(SettingsSheetTest, LineStylesFollowTheirLines) {
 }
 
 TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
-  IMAGE_STRUCT& lyrics = Page(LyricsPage);
+  PageRecord& lyrics = Page(LyricsPage);
   lyrics.m_backgroundColor = 2;
   lyrics.m_duetColors.m_singer2Color = 1;
   song.Settings().sweepColorIndex = 3;
@@ -186,7 +186,7 @@ TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
   EXPECT_EQ(song.Settings().sweepColorIndex, 14);
 
   // "Text:" writes the edited line's own entry.
-  IMAGE_STRUCT& credits = Page(CreditsPage);
+  PageRecord& credits = Page(CreditsPage);
   ApplyPageTextChange(credits, "One\nTwo");
   ApplyColorChoice(song, CreditsPage, ColorRole::Text, 0x00FF00, 2);
   EXPECT_EQ(credits.m_picture.PaletteColor(10), 0x00FF00u);
@@ -196,7 +196,7 @@ TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
 }
 
 TEST_F(SettingsSheetTest, CancelLeavesTheSongAndDuetDialogBypassesTheCopy) {
-  MSongSettings copy;
+  Song copy;
   copy.Copy(song);
   ApplyColorChoice(copy, TitlePage, ColorRole::Background, 0x0000FF);
   ChooseSingerMode(copy, 2);
@@ -206,7 +206,7 @@ TEST_F(SettingsSheetTest, CancelLeavesTheSongAndDuetDialogBypassesTheCopy) {
   EXPECT_EQ(Page(TitlePage).m_picture.PaletteColor(15), kDefaultBackgroundColor);
   EXPECT_FALSE(song.IsDuet());
   EXPECT_EQ(song.DuetLabel(1), "Her");
-  EXPECT_EQ(MSongSettings::DuetDisplayDuration(), 1000);  // the hold tops out at 10 s
+  EXPECT_EQ(Song::DuetDisplayDuration(), 1000);  // the hold tops out at 10 s
   // OK: the song takes the copy's settings and pages.
   song.Copy(copy);
   EXPECT_EQ(Page(TitlePage).m_picture.PaletteColor(15), 0x0000FFu);
@@ -265,7 +265,7 @@ TEST_F(SettingsSheetTest, LyricsPreviewRowsFollowTheMode) {
   EXPECT_EQ(rows[3].text, "Sample Both Singers");
   EXPECT_EQ(rows[3].colorIndex, 10);
 
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   DrawLyricsPreview(song, renderer);
   const auto screen = renderer.VisibleIndices();
   for (int color : {12, 9, 10, 14}) EXPECT_NE(std::count(screen.begin(), screen.end(), color), 0) << color;
@@ -273,24 +273,24 @@ TEST_F(SettingsSheetTest, LyricsPreviewRowsFollowTheMode) {
 
 // The sheet's title preview is what the exported stream shows once the page is drawn.
 TEST_F(SettingsSheetTest, TitlePreviewMatchesTheCompiledStream) {
-  IMAGE_STRUCT& title = Page(TitlePage);
+  PageRecord& title = Page(TitlePage);
   title.m_enabled = 1;
   title.m_holdTime = 1000;
   ApplyPageTextChange(title, "My Song\nby Someone");
   ApplyColorChoice(song, TitlePage, ColorRole::Text, 0x3399FF, 2);
-  MRwRenderer preview;
+  CdgRenderer preview;
   DrawPagePreview(song, TitlePage, preview);
 
   song.SetRawLyrics("la la");
   song.GenerateKaraokeLineList(false, true);
   std::vector<uint8_t> stream(kStreamBytesPerSecond * 60, 0);
   CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything, {});
-  MRwRenderer played;
+  CdgRenderer played;
   DecodeStreamPrefix(played, stream.data(), stream.size(), SlotsBefore(8.0));  // inside the hold
   EXPECT_EQ(preview.DisplayColors(), played.DisplayColors());
 
   const PreviewStream previewStream = PagePreviewStream(song, TitlePage);
-  MRwRenderer replayed;
+  CdgRenderer replayed;
   DecodeStreamPrefix(replayed, previewStream.bytes.data(), previewStream.endOffset, SlotsBefore(8.0));
   EXPECT_EQ(preview.DisplayColors(), replayed.DisplayColors());
 }

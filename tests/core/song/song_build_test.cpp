@@ -17,7 +17,7 @@ namespace {
 constexpr int kRate = 44100;
 
 // Asks for cancel once it has been polled `polls` times; keeps what it was told.
-class CancelAfter : public IProgress {
+class CancelAfter : public ProgressSink {
  public:
   explicit CancelAfter(long polls) : m_polls(polls) {}
   void Report(int percent) override { reports.push_back(percent); }
@@ -38,11 +38,11 @@ struct SongState {
   std::vector<uint8_t> buffer;
   std::string workingMusic;
 
-  static SongState Of(const MSongSettings& song) {
+  static SongState Of(const Song& song) {
     SongState s;
     for (const auto& line : song.Lines()) {
       s.lineTimes.emplace_back(line->m_startTime, line->m_endTime);
-      for (const MKaraokeWord* word : line->m_words) s.wordTimes.emplace_back(word->m_startTime, word->m_endTime);
+      for (const KaraokeWord* word : line->m_words) s.wordTimes.emplace_back(word->m_startTime, word->m_endTime);
     }
     s.intro = song.IntroLength();
     s.credits = song.CreditsLength();
@@ -76,7 +76,7 @@ class SongBuildTest : public ::testing::Test {
   }
 
   test::TempDir m_dir, m_work;
-  MSongSettings m_song{"/tmp/none.lfp"};
+  Song m_song{"/tmp/none.lfp"};
   MusicPreparationContext m_context;
 };
 

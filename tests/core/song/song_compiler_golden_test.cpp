@@ -38,21 +38,21 @@ std::vector<uint32_t> BandPicture(int width, int height) {
   return argb;
 }
 
-void BuildGoldenSong(MSongSettings& song) {
+void BuildGoldenSong(Song& song) {
   song.ResetSongDefaults();
   song.Settings().singerMode = 2;
   song.SetDuetLabel(0, "Ann");
   song.SetDuetLabel(1, "Bob");
   song.SetDuetLabel(2, "Both");
 
-  IMAGE_STRUCT* title = song.PageByKind(TitlePage);
+  PageRecord* title = song.PageByKind(TitlePage);
   title->m_enabled = 1;
   title->m_pageText = "Golden Song\nTest Singers";
   title->m_style.m_flags |= kTextOutline;
   title->m_drawTransition = BlockDissolve;
   title->m_holdTime = 150;
 
-  IMAGE_STRUCT* lyrics = song.PageByKind(LyricsPage);
+  PageRecord* lyrics = song.PageByKind(LyricsPage);
   const auto picture = BandPicture(160, 100);
   // A picture brings its own colours; the page keeps its text colours (8-15).
   const auto pageColors = lyrics->m_picture.PaletteColors();
@@ -65,7 +65,7 @@ void BuildGoldenSong(MSongSettings& song) {
   song.SetRawLyrics("Row row row your boat\n&Gent*ly down the stream\n!Mer*ri*ly\nLife is but a dream");
   song.GenerateKaraokeLineList(false, true);
   for (int i = 0; i < song.WordCount(); ++i) {
-    MKaraokeWord* word = song.Word(i);
+    KaraokeWord* word = song.Word(i);
     word->m_startTime = 44100 * 3 + i * 30000;
     word->m_endTime = word->m_startTime + 25000;
     word->m_line->m_placed = true;
@@ -73,7 +73,7 @@ void BuildGoldenSong(MSongSettings& song) {
 }
 
 TEST(SongCompilerGolden, FixedSongCompilesToTheKnownStream) {
-  MSongSettings song;
+  Song song;
   BuildGoldenSong(song);
   std::vector<uint8_t> stream(kStreamBytesPerSecond * 60, 0);
   CompileOptions options;

@@ -32,7 +32,7 @@ class SongCompilerTest : public ::testing::Test {
   // every line holding a timed word is marked placed.
   void Place(const std::vector<double>& starts, double length = 0.4) {
     for (size_t i = 0; i < starts.size() && i < static_cast<size_t>(song.WordCount()); ++i) {
-      MKaraokeWord* word = song.Word(static_cast<int>(i));
+      KaraokeWord* word = song.Word(static_cast<int>(i));
       word->m_startTime = Seconds(starts[i]);
       word->m_endTime = Seconds(starts[i] + length);
       word->m_line->m_placed = true;
@@ -54,13 +54,13 @@ class SongCompilerTest : public ::testing::Test {
     return SIZE_MAX;
   }
 
-  MSongSettings song;
+  Song song;
   std::vector<uint8_t> stream;
 };
 
 TEST_F(SongCompilerTest, SongWithoutLinesHasOnlyItsEnabledPages) {
-  IMAGE_STRUCT* title = song.PageByKind(TitlePage);
-  IMAGE_STRUCT* credits = song.PageByKind(CreditsPage);
+  PageRecord* title = song.PageByKind(TitlePage);
+  PageRecord* credits = song.PageByKind(CreditsPage);
   ASSERT_TRUE(title && credits);
 
   CompileResult nothing = Compile();
@@ -111,7 +111,7 @@ TEST_F(SongCompilerTest, LeadInCoversColourPassesAndSweepAdvance) {
 }
 
 TEST_F(SongCompilerTest, TitlePageShowsFirstLinesSixSecondsAhead) {
-  IMAGE_STRUCT* title = song.PageByKind(TitlePage);
+  PageRecord* title = song.PageByKind(TitlePage);
   title->m_enabled = 1;
   title->m_holdTime = 200;
   title->m_pageText = "Title";
@@ -245,7 +245,7 @@ TEST_F(SongCompilerTest, SweepsKeepTimeAtRatesThatThreeHundredDoesNotDivide) {
     ASSERT_EQ(song.SampleRate(), rate);
     Lyrics("aa wonderful");
     for (int i = 0; i < 2; ++i) {
-      MKaraokeWord* word = song.Word(i);
+      KaraokeWord* word = song.Word(i);
       word->m_startTime = rate * (58 + 2 * i);
       word->m_endTime = rate * (59 + 2 * i);
       word->m_line->m_placed = true;
@@ -268,7 +268,7 @@ TEST_F(SongCompilerTest, RenderedStreamShowsLineSweptToTheCurrentWord) {
   CompileResult result = Compile();
   const int64_t shift = result.leadIn - 4410;
   auto countColour = [&](SampleTime t, int index) {
-    MRwRenderer renderer;
+    CdgRenderer renderer;
     DecodeStreamPrefix(renderer, stream.data(), stream.size(), static_cast<size_t>((t + shift) / 147));
     int n = 0;
     for (int y = kVisibleTop; y < kVisibleBottom; ++y)

@@ -32,7 +32,7 @@ class SongTest : public ::testing::Test {
     m_song.Word(word)->m_endTime = end;
   }
 
-  MSongSettings m_song{"/tmp/none.lfp"};
+  Song m_song{"/tmp/none.lfp"};
   ScopedMessageRecorder m_recorder;
   RecordingMessageSink* m_messages = &m_recorder.Sink();
 };
@@ -49,7 +49,7 @@ TEST_F(SongTest, ResetGivesTitleCreditsLyricsWithStoredColours) {
   EXPECT_EQ(m_song.Settings(), SongSettingsBlock{});
   EXPECT_FALSE(m_song.IsModified());
 
-  const IMAGE_STRUCT& title = *m_song.PageByKind(TitlePage);
+  const PageRecord& title = *m_song.PageByKind(TitlePage);
   EXPECT_EQ(title.m_style.m_height, 26);
   EXPECT_EQ(title.m_style.m_flags, kTextBold);
   EXPECT_EQ(title.m_style.m_hAlign, kAlignCenter);
@@ -61,7 +61,7 @@ TEST_F(SongTest, ResetGivesTitleCreditsLyricsWithStoredColours) {
   EXPECT_EQ(colors[14], 0x00EEFFu);
   EXPECT_EQ(title.m_picture.Palette()[14].red, 255);  // stored blue, green, red
 
-  const IMAGE_STRUCT& lyrics = *m_song.PageByKind(LyricsPage);
+  const PageRecord& lyrics = *m_song.PageByKind(LyricsPage);
   EXPECT_EQ(lyrics.m_style.m_hAlign, kAlignLeft);
   EXPECT_EQ(lyrics.m_style.m_height, 24);
   colors = lyrics.PageColors();
@@ -147,7 +147,7 @@ TEST_F(SongTest, RegenerationKeepsTimesAndWarnsOnceAboutDuetMarkers) {
 }
 
 TEST_F(SongTest, CopyTakesSettingsAndPagesButNotLinesOrLabels) {
-  MSongSettings other("/tmp/other.lfp");
+  Song other("/tmp/other.lfp");
   other.ResetSongDefaults();
   other.Settings().linesPerPage = 2;
   other.SetRawLyrics("x\ny\nz");
@@ -286,7 +286,7 @@ TEST_F(SongTest, WordRectanglesFollowTheWordsAndDrawPageShowsTheLines) {
   EXPECT_GT(c.top, a.top);  // the second row lies lower
   EXPECT_EQ(m_song.WordAtPoint((b.left + b.right) / 2, (b.top + b.bottom) / 2, 0), 1);
 
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   m_song.DrawPage(renderer, 1);  // no lines there: background only
   auto pixels = renderer.VisibleIndices();
   EXPECT_TRUE(std::all_of(pixels.begin(), pixels.end(), [](uint8_t p) { return p == 15; }));
@@ -299,10 +299,10 @@ TEST_F(SongTest, WordRectanglesFollowTheWordsAndDrawPageShowsTheLines) {
 TEST(SongInstance, OnlyOneIsCreated) {
   DestroySong();
   EXPECT_FALSE(HasSong());
-  EXPECT_THROW(Song(), std::logic_error);
+  EXPECT_THROW(OpenSong(), std::logic_error);
   EXPECT_TRUE(CreateSong("/tmp/a.lfp"));
   EXPECT_FALSE(CreateSong("/tmp/b.lfp"));
-  EXPECT_EQ(Song().ProjectPath(), "/tmp/a.lfp");
+  EXPECT_EQ(OpenSong().ProjectPath(), "/tmp/a.lfp");
   DestroySong();
 }
 

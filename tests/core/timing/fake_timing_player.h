@@ -13,7 +13,7 @@ struct PlayCall {
   int32_t start, end;
 };
 
-class FakeTimingPlayer : public ITimingPlayer {
+class FakeTimingPlayer : public TimingPlayer {
  public:
   bool Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) override {
     plays.push_back({withGraphics, start, end});

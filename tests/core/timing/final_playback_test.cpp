@@ -62,7 +62,7 @@ class FinalPlaybackTest : public ::testing::Test {
   }
   // The screen a player decoding the stream it was handed up to `packet` shows.
   std::vector<uint8_t> ScreenAt(int packet) {
-    MRwRenderer expected;
+    CdgRenderer expected;
     const TimingPlaySource& played = m_player.lastSource;
     EXPECT_TRUE(played.stream);
     if (!played.stream) return {};
@@ -72,9 +72,9 @@ class FinalPlaybackTest : public ::testing::Test {
 
   static inline std::string s_wav;
   ScopedMessageRecorder m_recorder;
-  MSongSettings m_song{"/tmp/none.lfp"};
+  Song m_song{"/tmp/none.lfp"};
   test::FakeTimingPlayer m_player;
-  MRwRenderer m_preview;
+  CdgRenderer m_preview;
   FinalPlayback m_final{m_song, m_player, &m_preview};
 };
 
@@ -154,7 +154,7 @@ TEST_F(FinalPlaybackTest, PlaceTextNamesTheLineSungThere) {
 TEST(FinalPlaybackNoMusicTest, CannotPrepareAndStaysStopped) {
   SetAppSettings(std::make_unique<MemorySettings>());
   ScopedMessageRecorder recorder;
-  MSongSettings song{"/tmp/none.lfp"};
+  Song song{"/tmp/none.lfp"};
   song.ResetSongDefaults();
   song.SetRawLyrics("one");
   test::FakeTimingPlayer player;

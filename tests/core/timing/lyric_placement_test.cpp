@@ -52,7 +52,7 @@ class PlacementTest : public ::testing::Test {
   }
 
   ScopedMessageRecorder m_recorder;
-  MSongSettings m_song{"/tmp/none.lfp"};
+  Song m_song{"/tmp/none.lfp"};
   test::FakeTimingPlayer m_player;
   PlacementSession m_session{m_song, m_player};
 };
@@ -226,7 +226,7 @@ TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {
 
 TEST_F(PlacementTest, PreviewUnderlinesTheNextWordAndSweepsPlacedOnes) {
   Lyrics("one two\nthree");
-  MRwRenderer renderer;
+  CdgRenderer renderer;
   PlacementPreview preview(m_song, renderer);
   LyricPlacement placement(m_song, &preview);
   placement.Open();

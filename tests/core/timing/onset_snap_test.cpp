@@ -54,7 +54,7 @@ TEST_F(OnsetSnapTest, AnalysisFindsEachBurstAndItsEnvelope) {
 TEST_F(OnsetSnapTest, SnapMovesTheStartOntoTheNearestBurstUnderTheNudgeRules) {
   SetAppSettings(std::make_unique<MemorySettings>());
   ScopedMessageRecorder recorder;
-  MSongSettings song{"/tmp/none.lfp"};
+  Song song{"/tmp/none.lfp"};
   song.ResetSongDefaults();
   song.SetRawLyrics("one two three four");
   song.GenerateKaraokeLineList(false, false);

@@ -30,7 +30,7 @@ class NudgeTest : public ::testing::Test {
     m_song.ResetSongDefaults();
   }
   // Lays `text` out and gives word i the span spans[i].
-  void Song(const std::string& text, const std::vector<Span>& spans, int singerMode = 1) {
+  void OpenSong(const std::string& text, const std::vector<Span>& spans, int singerMode = 1) {
     m_song.Settings().singerMode = singerMode;
     m_song.SetRawLyrics(text);
     m_song.GenerateKaraokeLineList(false, false);
@@ -49,11 +49,11 @@ class NudgeTest : public ::testing::Test {
   }
 
   ScopedMessageRecorder m_recorder;
-  MSongSettings m_song{"/tmp/none.lfp"};
+  Song m_song{"/tmp/none.lfp"};
 };
 
 TEST_F(NudgeTest, EachNudgeStopsAtItsNeighbour) {
-  using Nudge = void (*)(MSongSettings&, int, SampleTime);
+  using Nudge = void (*)(Song&, int, SampleTime);
   struct Case {
     const char* name;
     Nudge nudge;
@@ -119,7 +119,7 @@ TEST_F(NudgeTest, EachNudgeStopsAtItsNeighbour) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Song("one two", c.before);
+    OpenSong("one two", c.before);
     m_song.SetModified(false);
     c.nudge(m_song, c.word, kStep);
     EXPECT_EQ(Spans(), c.after);
@@ -132,7 +132,7 @@ TEST_F(NudgeTest, PlayAreaCountsWholeWordsOrSeconds) {
   // a hap*py day now so on: "hap" ends at '*', "py" joins it.
   std::vector<Span> spans;
   for (int i = 0; i < 7; ++i) spans.push_back({(i + 1) * kRate, (i + 2) * kRate});
-  Song("a hap*py day now so on", spans);
+  OpenSong("a hap*py day now so on", spans);
   struct Case {
     const char* name;
     int word;
@@ -168,7 +168,7 @@ TEST_F(NudgeTest, PlayAreaOfSingerTwoLinesReachesAcrossTheLineBefore) {
   // one two / &three four / five six: in duet mode the singer-2 line is sung with the line before it.
   std::vector<Span> spans;
   for (int i = 0; i < 6; ++i) spans.push_back({(i + 1) * kRate, (i + 2) * kRate});
-  Song("one two\n&three four\nfive six", spans, 2);
+  OpenSong("one two\n&three four\nfive six", spans, 2);
   ASSERT_TRUE(m_song.Line(1)->m_singer2);
   struct Case {
     bool seconds;
@@ -238,7 +238,7 @@ class NudgeSessionTest : public NudgeTest {
     m_song.SetWorkingMusicPath(s_wav);
     std::vector<Span> spans;
     for (int i = 0; i < 6; ++i) spans.push_back({(3 + i) * kRate, (4 + i) * kRate});
-    Song("one two three\nfour five six", spans);
+    OpenSong("one two three\nfour five six", spans);
     m_song.SetModified(false);
     m_session.Open();
   }

@@ -39,17 +39,17 @@ class AppTest : public ::testing::Test {
   }
   void MakeApp() {
     app.reset();
-    app = std::make_unique<CLyricforgeApp>(AppSettings());
+    app = std::make_unique<LyricforgeApp>(AppSettings());
     auto d = std::make_unique<ScriptedFileDialogs>();
     dialogs = d.get();
     app->SetFileDialogs(std::move(d));
   }
   std::string Title() const { return app->MainWindow().windowTitle().toStdString(); }
-  MSongSettings& Song() { return app->Song(); }
+  Song& OpenSong() { return app->OpenSong(); }
   // A saved project at `name` in the test's folder, with `lyrics`, not modified.
   std::string SavedProject(const std::string& name, const std::string& lyrics) {
     const std::string path = dir.File(name);
-    Song().SetRawLyrics(lyrics);
+    OpenSong().SetRawLyrics(lyrics);
     dialogs->paths.push_back(path);
     EXPECT_TRUE(app->SaveProjectAs());
     return path;
@@ -63,20 +63,20 @@ class AppTest : public ::testing::Test {
   }
   // Lyrics with their first word placed.
   void PlaceFirstWord(const std::string& lyrics = "Twinkle twinkle little star") {
-    Song().SetRawLyrics(lyrics);
-    Song().GenerateKaraokeLineList(true, true);
-    Song().Word(0)->m_startTime = 44100;
-    Song().Word(0)->m_endTime = 50000;
+    OpenSong().SetRawLyrics(lyrics);
+    OpenSong().GenerateKaraokeLineList(true, true);
+    OpenSong().Word(0)->m_startTime = 44100;
+    OpenSong().Word(0)->m_endTime = 50000;
     app->RefreshCommands();
   }
 
   TempDir dir;
-  std::unique_ptr<CLyricforgeApp> app;
+  std::unique_ptr<LyricforgeApp> app;
   ScriptedMessages* messages = nullptr;
   ScriptedFileDialogs* dialogs = nullptr;
 
  private:
-  std::unique_ptr<IMessageSink> m_previousSink;
+  std::unique_ptr<MessageSink> m_previousSink;
   std::string m_previousTmp;
 };
 

@@ -41,8 +41,8 @@ TEST(CdgView, PaintsWhatTheRenderCommandWritesForTheSameMoment) {
     for (const char* at : {"0.5", "3"}) {
       const std::string png = dir.File("ref.png");
       ASSERT_EQ(RunCli({"render", cdg, "--at", at, "-o", png, "--scale", std::to_string(scale)}).exitCode, 0);
-      MRwRenderer renderer;
-      CCdgView view;
+      CdgRenderer renderer;
+      CdgView view;
       view.resize(kScreenWidth * scale, kScreenHeight * scale);
       view.SetRenderer(&renderer);
       DecodeStreamPrefix(renderer, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
@@ -62,8 +62,8 @@ TEST(CdgView, SurvivesResizesAndDetachWhileAThreadFeedsTheRenderer) {
   TempDir dir;
   const std::string bytes = ReadFileBytes(DemoStream(dir));
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  MRwRenderer renderer;
-  auto view = std::make_unique<CCdgView>();
+  CdgRenderer renderer;
+  auto view = std::make_unique<CdgView>();
   view->resize(300, 216);
   view->SetRenderer(&renderer);
   // Shown, so the GUI thread really paints from the renderer while it is fed.
@@ -93,15 +93,15 @@ TEST(CdgView, SurvivesResizesAndDetachWhileAThreadFeedsTheRenderer) {
 TEST(CdgView, SurvivesAPlayerFeedingItWhileResizedAndDetached) {
   TempDir dir;
   const std::string bytes = ReadFileBytes(DemoStream(dir));
-  MRwRenderer renderer;
-  auto view = std::make_unique<CCdgView>();
+  CdgRenderer renderer;
+  auto view = std::make_unique<CdgView>();
   view->resize(300, 216);
   view->SetRenderer(&renderer);
   view->show();
-  MCdgPlayer player(&renderer);
+  CdgPlayer player(&renderer);
   WriteFileBytes(dir.File("tone.wav"), ToneWav(44100, 16, 2, 44100 * 5));
   player.SetSource(dir.File("tone.wav"), reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  ASSERT_TRUE(player.Play(MCdgPlayer::kPlayAudio | MCdgPlayer::kPlayGraphics, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, 0, 0)) << player.LastError();
   // Resized until the song is a second in, when it has drawn something; the
   // deadline only stops a broken player from hanging the test.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);

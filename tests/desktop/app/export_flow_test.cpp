@@ -11,7 +11,7 @@ namespace {
 
 TEST(ExportDialog, RefusesBinForMusicItCannotCarryAndAsksForARatio) {
   MemorySettings settings;
-  CDlgExport dialog(settings, /*mp3Available=*/false, MusicFormat{48000, 2, 16}, "Ana", "Song");
+  ExportDialog dialog(settings, /*mp3Available=*/false, MusicFormat{48000, 2, 16}, "Ana", "Song");
   EXPECT_FALSE(dialog.TypeButton(ExportType::Mp3G)->isEnabled());
   EXPECT_EQ(dialog.Choices().Type(), ExportType::WmaG);  // a stored BIN cannot open for 48 kHz music
   dialog.TypeButton(ExportType::Bin)->click();
@@ -35,11 +35,11 @@ TEST_F(AppTest, ExportWritesTheChosenBinFileAndTakesNewArtistAndTitle) {
   app->Start();
   AddToneMusic();
   PlaceFirstWord();
-  Song().SetModified(false);
+  OpenSong().SetModified(false);
   ASSERT_TRUE(app->State().HasPlacedLyrics());
   bool runningDuringDialog = true;
   app->RunExportDialog = [&](QDialog& d) {
-    auto& dialog = static_cast<CDlgExport&>(d);
+    auto& dialog = static_cast<ExportDialog&>(d);
     runningDuringDialog = app->ExportRunning();
     dialog.TypeButton(ExportType::Bin)->click();
     dialog.findChild<QLineEdit*>()->setText("New Artist");
@@ -58,8 +58,8 @@ TEST_F(AppTest, ExportWritesTheChosenBinFileAndTakesNewArtistAndTitle) {
   const auto size = std::filesystem::file_size(bin);
   EXPECT_EQ(size % 2448, 0u);
   EXPECT_GE(size, 3u * 75 * 2448);  // at least the three seconds of music
-  EXPECT_EQ(Song().Artist(), "New Artist");
-  EXPECT_TRUE(Song().IsModified());
+  EXPECT_EQ(OpenSong().Artist(), "New Artist");
+  EXPECT_TRUE(OpenSong().IsModified());
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ TEST_F(AppTest, StartsUntitledOnEditLyricsAtTheDefaultRectangle) {
   EXPECT_EQ(app->MainWindow().Page()->Id(), PageId::EditLyrics);
   EXPECT_EQ(app->MainWindow().geometry(), QRect(10, 10, 490, 513));
   EXPECT_FALSE(app->MainWindow().isMaximized());
-  EXPECT_FALSE(Song().IsModified());
+  EXPECT_FALSE(OpenSong().IsModified());
 }
 
 TEST_F(AppTest, EveryPageCarriesItsButtonsWithTheirMnemonics) {
@@ -28,7 +28,7 @@ TEST_F(AppTest, EveryPageCarriesItsButtonsWithTheirMnemonics) {
   for (const auto& [page, _] : labels) {
     app->ShowPage(page);
     ASSERT_EQ(app->MainWindow().Page()->Id(), page);
-    auto* buttons = app->MainWindow().Page()->findChild<CPageButtons*>();
+    auto* buttons = app->MainWindow().Page()->findChild<PageButtons*>();
     ASSERT_NE(buttons, nullptr);
     for (const auto& [other, label] : labels) EXPECT_EQ(buttons->Button(other)->text().toStdString(), label);
     EXPECT_EQ(buttons->SettingsButton()->text().toStdString(), "&Settings...");
@@ -60,7 +60,7 @@ TEST_F(AppTest, TitleFollowsSaveAsAndClose) {
   EXPECT_EQ(Title(), "Lyricforge - Moon River.lfp");
   app->CloseProject();
   EXPECT_EQ(Title(), "Lyricforge - Untitled");
-  EXPECT_TRUE(Song().RawLyrics().empty());
+  EXPECT_TRUE(OpenSong().RawLyrics().empty());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace lf::test {
 namespace {
 
 std::string LyricsIn(const std::string& path) {
-  MSongSettings song(path);
+  Song song(path);
   return song.LoadProject() ? song.RawLyrics() : "<unreadable>";
 }
 
@@ -23,28 +23,28 @@ std::string LyricsIn(const std::string& path) {
 TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
   struct Flow {
     const char* name;
-    std::function<bool(CLyricforgeApp&)> run;  // true when the project was left
+    std::function<bool(LyricforgeApp&)> run;  // true when the project was left
   };
   const Flow flows[] = {
       {"Close",
-       [](CLyricforgeApp& a) {
+       [](LyricforgeApp& a) {
          a.CloseProject();
-         return a.Song().ProjectPath().empty();
+         return a.OpenSong().ProjectPath().empty();
        }},
       {"New",
-       [](CLyricforgeApp& a) {
+       [](LyricforgeApp& a) {
          a.NewProject();
-         return a.Song().ProjectPath().empty();
+         return a.OpenSong().ProjectPath().empty();
        }},
-      {"window close box", [](CLyricforgeApp& a) { return a.AllowWindowClose(); }},
+      {"window close box", [](LyricforgeApp& a) { return a.AllowWindowClose(); }},
       {"second start with a project",
-       [](CLyricforgeApp& a) {
-         const std::string other = a.Song().ProjectPath() + ".other.lfp";
-         MSongSettings empty(other);
+       [](LyricforgeApp& a) {
+         const std::string other = a.OpenSong().ProjectPath() + ".other.lfp";
+         Song empty(other);
          empty.ResetSongDefaults();
          empty.SaveProject();
          a.HandOver(other);
-         return a.Song().ProjectPath() == other;
+         return a.OpenSong().ProjectPath() == other;
        }},
   };
   const std::tuple<MessageAnswer, const char*, bool> answers[] = {
@@ -58,8 +58,8 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
       MakeApp();
       app->Start();
       const std::string path = SavedProject("song.lfp", "original");
-      Song().SetRawLyrics("edited");
-      Song().SetModified(true);
+      OpenSong().SetRawLyrics("edited");
+      OpenSong().SetModified(true);
       messages->shown.clear();
       messages->answers = {answer};
       const std::string context = std::string(flow.name) + " answered " + std::to_string(int(answer));
@@ -69,8 +69,8 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
       EXPECT_EQ(messages->shown[0].buttons, MessageButtons::YesNoCancel);
       EXPECT_EQ(LyricsIn(path), onDisk) << context;
       if (!left) {
-        EXPECT_TRUE(Song().IsModified()) << context;
-        EXPECT_EQ(Song().RawLyrics(), "edited") << context;
+        EXPECT_TRUE(OpenSong().IsModified()) << context;
+        EXPECT_EQ(OpenSong().RawLyrics(), "edited") << context;
         EXPECT_EQ(Title(), "Lyricforge - song.lfp") << context;
       }
     }
@@ -79,29 +79,29 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
 
 TEST_F(AppTest, AnUntitledProjectAnsweredYesGoesThroughSaveAsAndStaysWhenThatIsCancelled) {
   app->Start();
-  Song().SetRawLyrics("never saved");
-  Song().SetModified(true);
+  OpenSong().SetRawLyrics("never saved");
+  OpenSong().SetModified(true);
   messages->answers = {MessageAnswer::Yes};
   dialogs->paths = {""};  // Save As cancelled
   app->CloseProject();
   EXPECT_EQ(dialogs->titles, std::vector<std::string>{"Save Lyricforge Project"});
-  EXPECT_TRUE(Song().IsModified());
-  EXPECT_EQ(Song().RawLyrics(), "never saved");
+  EXPECT_TRUE(OpenSong().IsModified());
+  EXPECT_EQ(OpenSong().RawLyrics(), "never saved");
 }
 
 TEST_F(AppTest, ASaveThatCannotWriteSaysSoAndLosesNothing) {
   app->Start();
   const std::string path = SavedProject("kept.lfp", "first");
-  Song().SetRawLyrics("second");
-  Song().SetModified(true);
+  OpenSong().SetRawLyrics("second");
+  OpenSong().SetModified(true);
   WriteFileBytes(dir.File("not-a-folder"), "x");
   dialogs->paths = {dir.File("not-a-folder/new.lfp")};
   EXPECT_FALSE(app->SaveProjectAs());
   ASSERT_EQ(messages->shown.size(), 1u);
   EXPECT_EQ(messages->shown[0].icon, MessageIcon::Error);
   EXPECT_NE(messages->shown[0].text.find("not-a-folder/new.lfp"), std::string::npos);
-  EXPECT_EQ(Song().ProjectPath(), path);
-  EXPECT_TRUE(Song().IsModified());
+  EXPECT_EQ(OpenSong().ProjectPath(), path);
+  EXPECT_TRUE(OpenSong().IsModified());
   EXPECT_EQ(Title(), "Lyricforge - kept.lfp");
   EXPECT_EQ(LyricsIn(path), "first");
 }
@@ -114,8 +114,8 @@ TEST_F(AppTest, AProjectThatFailsToLoadLeavesANewUntitledProjectAndItsFileAlone)
   EXPECT_FALSE(app->OpenProjectFile(broken));
   EXPECT_EQ(messages->shown.size(), 1u);
   EXPECT_EQ(Title(), "Lyricforge - Untitled");
-  EXPECT_TRUE(Song().ProjectPath().empty());
-  EXPECT_FALSE(Song().IsModified());
+  EXPECT_TRUE(OpenSong().ProjectPath().empty());
+  EXPECT_FALSE(OpenSong().IsModified());
   dialogs->paths = {""};
   app->SaveProject();  // asks for a name rather than writing over the file
   EXPECT_EQ(ReadFileBytes(broken), "not a project at all");
@@ -124,7 +124,7 @@ TEST_F(AppTest, AProjectThatFailsToLoadLeavesANewUntitledProjectAndItsFileAlone)
 TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
   app->Start();
   AddToneMusic("gone.wav");
-  ASSERT_FALSE(Song().MusicPath().empty());
+  ASSERT_FALSE(OpenSong().MusicPath().empty());
   const std::string path = SavedProject("music.lfp", "la la la");
   std::filesystem::remove(dir.File("gone.wav"));
 
@@ -139,8 +139,8 @@ TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
       EXPECT_EQ(dialogs->titles, std::vector<std::string>{"Select Music File"});
     } else {
       EXPECT_TRUE(dialogs->titles.empty());
-      EXPECT_TRUE(Song().MusicPath().empty());
-      EXPECT_TRUE(Song().IsModified());
+      EXPECT_TRUE(OpenSong().MusicPath().empty());
+      EXPECT_TRUE(OpenSong().IsModified());
       EXPECT_FALSE(app->IsPageCommandEnabled(PageId::PlaceLyrics));
       EXPECT_FALSE(app->IsSettingsEnabled());
     }
@@ -153,11 +153,11 @@ TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
 TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
   app->Start();
   AddToneMusic("good.wav");
-  const std::string music = Song().MusicPath();
+  const std::string music = OpenSong().MusicPath();
   const std::string working = app->Music().workingFilePath;
   ASSERT_FALSE(working.empty());
   const std::string workingBytes = ReadFileBytes(working);
-  Song().SetRawLyrics("words");
+  OpenSong().SetRawLyrics("words");
   app->RefreshCommands();
   ASSERT_TRUE(app->CanPlace());
 
@@ -166,8 +166,8 @@ TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
   messages->answers = {MessageAnswer::No};  // "choose another file?"
   app->AddMusic();
   EXPECT_EQ(messages->Captions(), std::vector<std::string>{"Find Music"});
-  EXPECT_EQ(Song().MusicPath(), music);
-  EXPECT_EQ(Song().WorkingMusicPath(), working);
+  EXPECT_EQ(OpenSong().MusicPath(), music);
+  EXPECT_EQ(OpenSong().WorkingMusicPath(), working);
   EXPECT_EQ(app->Music().workingFilePath, working);
   EXPECT_EQ(ReadFileBytes(working), workingBytes);
   EXPECT_TRUE(app->CanPlace());
@@ -189,10 +189,10 @@ TEST_F(AppTest, AutoSaveSavesOnEveryPageChangeExceptLeavingPlayFinal) {
   for (const auto& [from, to, saves] : steps) {
     ASSERT_EQ(app->CurrentPage(), from);
     const std::string lyrics = "edit " + std::to_string(++n);
-    Song().SetRawLyrics(lyrics);
-    Song().SetModified(true);
+    OpenSong().SetRawLyrics(lyrics);
+    OpenSong().SetModified(true);
     app->ShowPage(to);
-    EXPECT_EQ(!Song().IsModified(), saves) << n;
+    EXPECT_EQ(!OpenSong().IsModified(), saves) << n;
     EXPECT_EQ(LyricsIn(path) == lyrics, saves) << n;
   }
 }
@@ -216,15 +216,15 @@ TEST_F(AppTest, PlacingAgainOverPlacedLyricsAsksAndEditingShowsTheNotice) {
 TEST(SingleInstance, ASecondStartHandsItsArgumentToTheFirst) {
   TempDir dir;
   const QString key = QString::fromStdString(dir.File("Lyricforge.conf"));
-  CSingleInstance first(key);
+  SingleInstance first(key);
   ASSERT_TRUE(first.Listen());
   QString received;
-  QObject::connect(&first, &CSingleInstance::ArgumentReceived, [&](const QString& a) { received = a; });
+  QObject::connect(&first, &SingleInstance::ArgumentReceived, [&](const QString& a) { received = a; });
 
   bool handedOver = false;
   std::atomic<bool> finished{false};
   std::thread second([&] {
-    handedOver = CSingleInstance(key).HandOverToFirst("/songs/Vãlsa.lfp");
+    handedOver = SingleInstance(key).HandOverToFirst("/songs/Vãlsa.lfp");
     finished = true;
   });
   // The first instance answers from its event loop, which this thread runs.
@@ -237,7 +237,7 @@ TEST(SingleInstance, ASecondStartHandsItsArgumentToTheFirst) {
   EXPECT_TRUE(handedOver);
   EXPECT_EQ(received, QString("/songs/Vãlsa.lfp"));
   // Another store is another program: nobody listens there.
-  EXPECT_FALSE(CSingleInstance(key + "-elsewhere").HandOverToFirst("x", 200));
+  EXPECT_FALSE(SingleInstance(key + "-elsewhere").HandOverToFirst("x", 200));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ std::string Ours() { return "lyricforge (process " + std::to_string(getpid()) + 
 bool HeldByUs(const std::string& path) { return ProjectLockHolder(path).rfind(Ours(), 0) == 0; }
 
 std::string LyricsIn(const std::string& path) {
-  MSongSettings song(path);
+  Song song(path);
   return song.LoadProject() ? song.RawLyrics() : "<unreadable>";
 }
 
@@ -26,25 +26,25 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
   struct Flow {
     const char* name;
     const char* caption;
-    std::function<void(CLyricforgeApp&, ScriptedFileDialogs&, const std::string&)> run;
+    std::function<void(LyricforgeApp&, ScriptedFileDialogs&, const std::string&)> run;
   };
   const Flow flows[] = {
       {"Open", "Open Lyricforge Project",
-       [](CLyricforgeApp& a, ScriptedFileDialogs& d, const std::string& theirs) {
+       [](LyricforgeApp& a, ScriptedFileDialogs& d, const std::string& theirs) {
          d.paths = {theirs};
          a.OpenProject();
        }},
       {"second start", "Open Lyricforge Project",
-       [](CLyricforgeApp& a, ScriptedFileDialogs&, const std::string& theirs) { a.HandOver(theirs); }},
+       [](LyricforgeApp& a, ScriptedFileDialogs&, const std::string& theirs) { a.HandOver(theirs); }},
       {"Save As", "Save Lyricforge Project",
-       [](CLyricforgeApp& a, ScriptedFileDialogs& d, const std::string& theirs) {
+       [](LyricforgeApp& a, ScriptedFileDialogs& d, const std::string& theirs) {
          d.paths = {theirs};
          EXPECT_FALSE(a.SaveProjectAs());
        }},
   };
   const std::string theirs = dir.File("theirs.lfp");
   {
-    MSongSettings other(theirs);
+    Song other(theirs);
     other.ResetSongDefaults();
     other.SetRawLyrics("theirs");
     ASSERT_TRUE(other.SaveProject());
@@ -57,8 +57,8 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
     MakeApp();
     app->Start();
     const std::string mine = SavedProject("mine.lfp", "mine");
-    Song().SetRawLyrics("edited");
-    Song().SetModified(true);
+    OpenSong().SetRawLyrics("edited");
+    OpenSong().SetModified(true);
     messages->shown.clear();
     messages->answers = {MessageAnswer::No};  // the save question, when asked: keep the file as it is
 
@@ -67,9 +67,9 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
     const Message& told = messages->shown.back();
     EXPECT_EQ(told.caption, flow.caption);
     EXPECT_NE(told.text.find(theirs + "\nis in use by lyricforge-cli set (process "), std::string::npos) << told.text;
-    EXPECT_EQ(Song().ProjectPath(), mine);
-    EXPECT_EQ(Song().RawLyrics(), "edited");
-    EXPECT_TRUE(Song().IsModified());
+    EXPECT_EQ(OpenSong().ProjectPath(), mine);
+    EXPECT_EQ(OpenSong().RawLyrics(), "edited");
+    EXPECT_TRUE(OpenSong().IsModified());
     EXPECT_EQ(Title(), "Lyricforge - mine.lfp");
     EXPECT_TRUE(HeldByUs(mine));
     EXPECT_EQ(LyricsIn(theirs), "theirs");
@@ -121,7 +121,7 @@ TEST_F(AppTest, ACommandLineChangeIsRefusedWhileTheProgramHasTheProjectOpen) {
   const CliResult set = RunCli({"set", path, "artist=Someone Else"});
   EXPECT_NE(set.exitCode, 0);
   EXPECT_NE(set.err.find("is in use by " + Ours()), std::string::npos) << set.err;
-  MSongSettings onDisk(path);
+  Song onDisk(path);
   ASSERT_TRUE(onDisk.LoadProject());
   EXPECT_NE(onDisk.Artist(), "Someone Else");
 }

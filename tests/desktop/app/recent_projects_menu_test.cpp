@@ -7,7 +7,7 @@
 namespace lf::test {
 namespace {
 
-std::vector<std::string> RecentLabels(CLyricforgeApp& app) {
+std::vector<std::string> RecentLabels(LyricforgeApp& app) {
   app.RefreshCommands();
   const MainMenu& menu = app.MainWindow().Menu();
   std::vector<std::string> labels;
@@ -31,15 +31,15 @@ TEST_F(AppTest, RecentProjectsOpenFromTheFileMenuThroughTheSaveQuestion) {
   const QList<QAction*> items = menu.file->actions();
   EXPECT_EQ(items.indexOf(menu.recent.back()) + 2, items.indexOf(menu.exit)) << "just above the separator and Exit";
 
-  Song().SetRawLyrics("a, edited");
-  Song().SetModified(true);
+  OpenSong().SetRawLyrics("a, edited");
+  OpenSong().SetModified(true);
   const std::pair<MessageAnswer, std::string> answers[] = {{MessageAnswer::Cancel, a}, {MessageAnswer::No, rock}};
   for (const auto& [answer, openAfter] : answers) {
     messages->shown.clear();
     messages->answers = {answer};
     menu.recent[1]->trigger();
     EXPECT_EQ(messages->Captions(), std::vector<std::string>{"Confirm Closing Project"});
-    EXPECT_EQ(Song().ProjectPath(), openAfter);
+    EXPECT_EQ(OpenSong().ProjectPath(), openAfter);
   }
   EXPECT_EQ(Title(), "Lyricforge - Rock & Roll.lfp");
   ASSERT_EQ(RecentLabels(*app), (std::vector<std::string>{"&1 " + dir.Path() + "/Rock && Roll.lfp", "&2 " + a}));
@@ -49,7 +49,7 @@ TEST_F(AppTest, RecentProjectsOpenFromTheFileMenuThroughTheSaveQuestion) {
   app->MainWindow().Menu().recent[1]->trigger();
   ASSERT_EQ(messages->Captions(), std::vector<std::string>{"Open Lyricforge Project"});
   EXPECT_NE(messages->shown[0].text.find(a + "\ncannot be found"), std::string::npos) << messages->shown[0].text;
-  EXPECT_EQ(Song().ProjectPath(), rock);
+  EXPECT_EQ(OpenSong().ProjectPath(), rock);
   EXPECT_EQ(RecentLabels(*app).size(), 1u);
   EXPECT_FALSE(AppSettings().Contains("Recent File List", "File2"));
 

@@ -25,7 +25,7 @@ class EditLyricsPageTest : public PagesTest {
  protected:
   void Open(const std::string& lyrics = {}) {
     shell.song.SetRawLyrics(lyrics);
-    page = std::make_unique<CEditLyricsDlg>(shell);
+    page = std::make_unique<EditLyricsPage>(shell);
     page->resize(900, 600);
     page->show();
     page->Enter();
@@ -54,7 +54,7 @@ class EditLyricsPageTest : public PagesTest {
     while (!done() && clock.elapsed() < ms) QTest::qWait(20);
     return done();
   }
-  std::unique_ptr<CEditLyricsDlg> page;
+  std::unique_ptr<EditLyricsPage> page;
 };
 
 TEST_F(EditLyricsPageTest, TypingLaysOutPagesAndTheLabelFollows) {
@@ -84,7 +84,7 @@ TEST_F(EditLyricsPageTest, TypingLaysOutPagesAndTheLabelFollows) {
 
 TEST_F(EditLyricsPageTest, FormattingIsOneUndoStepEach) {
   Open("i think i CAN\n  'twas");
-  CSimpleEditCtrl* editor = page->Editor();
+  LyricsTextEdit* editor = page->Editor();
   page->RunFormatCommand(FormatCommand::CapitalizeFirstWord);
   EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
   page->RunFormatCommand(FormatCommand::Lowercase);
@@ -199,14 +199,14 @@ TEST_F(EditLyricsPageTest, MusicBarPlaysDragsAndEnds) {
   // A drag stops the music and plays on from where the slider is dropped.
   slider->setSliderDown(true);
   emit slider->sliderPressed();
-  EXPECT_FALSE(MCdgPlayer::Global()->IsPlaying());
+  EXPECT_FALSE(CdgPlayer::Global()->IsPlaying());
   slider->setValue(450);
   emit slider->sliderMoved(450);
   EXPECT_EQ(page->TimeLabel()->text(), "0:02/0:02");  // 1.5 s rounds to 2
   slider->setSliderDown(false);
   emit slider->sliderReleased();
   EXPECT_TRUE(page->IsPlaying());
-  EXPECT_GE(MCdgPlayer::Global()->Position(), 450 * 147);
+  EXPECT_GE(CdgPlayer::Global()->Position(), 450 * 147);
 
   // At the end the stop event brings the bar back to the start.
   EXPECT_TRUE(WaitFor([&] { return !page->IsPlaying(); }, 3000));

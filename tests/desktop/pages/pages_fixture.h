@@ -21,10 +21,10 @@
 
 namespace lf::test {
 
-class TestShell : public IShell {
+class TestShell : public PageHost {
  public:
   TestShell() { song.ResetSongDefaults(); }
-  MSongSettings& Song() override { return song; }
+  Song& OpenSong() override { return song; }
   const MusicState& Music() const override { return music; }
   void PageCommand(PageId page) override { lastPageCommand = page; }
   void EditSettings() override { ++settingsRuns; }
@@ -41,7 +41,7 @@ class TestShell : public IShell {
     ++addMusicRuns;
     if (onAddMusic) onAddMusic();
   }
-  bool IsPlaying() const override { return MCdgPlayer::Global() && MCdgPlayer::Global()->IsPlaying(); }
+  bool IsPlaying() const override { return CdgPlayer::Global() && CdgPlayer::Global()->IsPlaying(); }
   bool CanPlace() const override { return !IsPlaying() && !music.workingFilePath.empty() && !song.RawLyrics().empty(); }
   bool HasPlacedLyrics() const override { return CanPlace() && song.AnyWordPlaced(); }
   bool ExportRunning() const override { return false; }
@@ -62,7 +62,7 @@ class TestShell : public IShell {
     song.SetMusicPath(path);
   }
 
-  MSongSettings song;
+  Song song;
   MusicState music;
   std::string lyricsFile;  // what the lyric file chooser answers; "" is Cancel
   PageId lastPageCommand = PageId::None;
@@ -75,7 +75,7 @@ class TestShell : public IShell {
 class PagesTest : public ::testing::Test {
  protected:
   PagesTest() { SetAppSettings(std::make_unique<MemorySettings>()); }
-  ~PagesTest() override { MCdgPlayer::DestroyGlobal(); }
+  ~PagesTest() override { CdgPlayer::DestroyGlobal(); }
   ScopedMessageRecorder recorder;
   TestShell shell;
 };

@@ -32,16 +32,16 @@ class SongSettingsSheetTest : public PagesTest {
  protected:
   SongSettingsSheetTest() {
     copy.Copy(shell.song);
-    CColorButton::SetPicker([this](Colorref, QWidget*) { return pick; });
+    ColorButton::SetPicker([this](Colorref, QWidget*) { return pick; });
   }
-  ~SongSettingsSheetTest() override { CColorButton::SetPicker({}); }
-  std::unique_ptr<CSongSettingsSheet> Open() {
-    auto sheet = std::make_unique<CSongSettingsSheet>(copy, shell.song);
+  ~SongSettingsSheetTest() override { ColorButton::SetPicker({}); }
+  std::unique_ptr<SongSettingsSheet> Open() {
+    auto sheet = std::make_unique<SongSettingsSheet>(copy, shell.song);
     sheet->show();
     return sheet;
   }
   // The shell's side of OK: the song takes the copy.
-  void Finish(CSongSettingsSheet& sheet, bool ok) {
+  void Finish(SongSettingsSheet& sheet, bool ok) {
     if (ok) {
       sheet.accept();
       shell.song.Copy(copy);
@@ -49,7 +49,7 @@ class SongSettingsSheetTest : public PagesTest {
       sheet.reject();
     }
   }
-  MSongSettings copy;
+  Song copy;
   std::optional<Colorref> pick = 0x0000FF;
 };
 
@@ -59,7 +59,7 @@ TEST_F(SongSettingsSheetTest, OkTakesTheEditsAndCancelDropsThem) {
     auto sheet = Open();
     EXPECT_EQ(sheet->windowTitle(), "Karaoke Song Settings");
     EXPECT_EQ(sheet->Tabs()->tabText(sheet->Tabs()->currentIndex()), "Lyrics");
-    CTextPageSettings* title = sheet->TitlePage();
+    TextPageSettings* title = sheet->TitlePage();
     title->TextEditor()->setPlainText("New Title\nby Me");
     EXPECT_EQ(title->LineList()->count(), 2);
     title->BackgroundColor()->click();
@@ -69,7 +69,7 @@ TEST_F(SongSettingsSheetTest, OkTakesTheEditsAndCancelDropsThem) {
     title->HoldField()->setText("4.5");
     emit title->HoldField()->editingFinished();
     Finish(*sheet, ok);
-    const IMAGE_STRUCT& page = *shell.song.PageByKind(TitlePage);
+    const PageRecord& page = *shell.song.PageByKind(TitlePage);
     EXPECT_EQ(page.m_pageText, ok ? "New Title\nby Me" : "") << ok;
     EXPECT_EQ(page.m_picture.PaletteColor(15), ok ? 0x0000FFu : kDefaultBackgroundColor) << ok;
     EXPECT_EQ(page.m_holdTime, ok ? 450 : 200) << ok;
@@ -105,7 +105,7 @@ TEST_F(SongSettingsSheetTest, PositionIsRestoredAndKept) {
 TEST_F(SongSettingsSheetTest, DuetDialogWritesTheSongEvenWhenTheSheetIsCancelled) {
   auto sheet = Open();
   QTimer::singleShot(0, [] {
-    auto* dialog = qobject_cast<MDuetDlg*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<DuetDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->Label(0)->placeholderText(), "<Singer 1 voice>");
     dialog->Label(0)->setText("Him");
@@ -121,7 +121,7 @@ TEST_F(SongSettingsSheetTest, DuetDialogWritesTheSongEvenWhenTheSheetIsCancelled
   EXPECT_FALSE(shell.song.IsDuet());
   EXPECT_EQ(shell.song.DuetLabel(0), "Him");
   EXPECT_EQ(shell.song.DuetLabel(1), "Her");
-  EXPECT_EQ(MSongSettings::DuetDisplayDuration(), 420);
+  EXPECT_EQ(Song::DuetDisplayDuration(), 420);
 }
 
 TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
@@ -132,7 +132,7 @@ TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
   ASSERT_FALSE(good.empty());
   ASSERT_FALSE(big.empty());
   auto sheet = Open();
-  CLyricsPageSettings* lyrics = sheet->LyricsPage();
+  LyricsPageSettings* lyrics = sheet->LyricsPage();
   EXPECT_FALSE(lyrics->RemoveButton()->isEnabled());
   lyrics->LoadPicture(big);  // over the worker-thread threshold
   EXPECT_EQ(copy.PageByKind(LyricsPage)->m_hasPicture, 1);
@@ -146,7 +146,7 @@ TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
   EXPECT_EQ(copy.PageByKind(LyricsPage)->m_picture.Width(), width);
 
   // A title page with line styles asks first; No keeps everything.
-  CTextPageSettings* title = sheet->TitlePage();
+  TextPageSettings* title = sheet->TitlePage();
   title->TextEditor()->setPlainText("One\nTwo");
   SetPictureFileChooser([&](QWidget*) { return std::optional<std::string>(good); });
   recorder.Sink().useDefault = false;
@@ -162,7 +162,7 @@ TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
 
 TEST_F(SongSettingsSheetTest, StyleControlsEditTheCaretLine) {
   auto sheet = Open();
-  CTextPageSettings* title = sheet->TitlePage();
+  TextPageSettings* title = sheet->TitlePage();
   title->TextEditor()->setPlainText("One\nTwo");
   QTextCursor cursor = title->TextEditor()->textCursor();
   cursor.movePosition(QTextCursor::End);
@@ -179,9 +179,9 @@ TEST_F(SongSettingsSheetTest, StyleControlsEditTheCaretLine) {
 
 TEST_F(SongSettingsSheetTest, PreviewsAreWhatTheExportDraws) {
   auto sheet = Open();
-  CTextPageSettings* title = sheet->TitlePage();
+  TextPageSettings* title = sheet->TitlePage();
   title->TextEditor()->setPlainText("Preview Me");
-  MRwRenderer expected;
+  CdgRenderer expected;
   DrawPagePreview(copy, TitlePage, expected);
   EXPECT_EQ(title->Preview()->Renderer().DisplayColors(), expected.DisplayColors());
 
@@ -197,7 +197,7 @@ TEST_F(SongSettingsSheetTest, PreviewsAreWhatTheExportDraws) {
   EXPECT_EQ(title->Preview()->Renderer().DisplayColors(), expected.DisplayColors());
 
   // Colour buttons show the colour as the CD+G palette rounds it.
-  CColorButton button("x");
+  ColorButton button("x");
   button.SetColor(0x10FF23);
   EXPECT_TRUE(button.toolTip().startsWith("#22FF00")) << button.toolTip().toStdString();
 }

@@ -137,8 +137,7 @@ TEST(DefaultColors, RestoreDeletesExactlyTheSixteenColourValues) {
   SetAppSettings(std::make_unique<MemorySettings>());
   auto colours = [] {
     std::vector<std::array<Colorref, kColorCount>> all;
-    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage})
-      all.push_back(MSongSettings::PageColors(MSongSettings::DefaultPage(kind)));
+    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage}) all.push_back(Song::PageColors(Song::DefaultPage(kind)));
     return all;
   };
   const auto builtIn = colours();
@@ -148,7 +147,7 @@ TEST(DefaultColors, RestoreDeletesExactlyTheSixteenColourValues) {
       "ColorCreditsBckgnd", "ColorCreditsBorder", "ColorCreditsText",   "ColorCreditsShadow",
       "ColorLyricsBckgnd",  "ColorLyricsBorder",  "ColorLyricsSinger1", "ColorLyricsSinger2",
       "ColorLyricsDuet",    "ColorLyricsShadow",  "ColorLyricsSweep",   "ColorLyricsFixed"};
-  ISettings& settings = AppSettings();
+  SettingsStore& settings = AppSettings();
   for (const char* key : kSixteen) settings.SetInt("Settings", key, 0x010203);
   settings.SetInt("Settings", "ColorLyricsOther", 5);
   settings.SetInt("Default", "ColorTitleBckgnd", 6);

@@ -10,7 +10,7 @@
 
 namespace lf::test {
 
-class ScriptedMessages : public IMessageSink {
+class ScriptedMessages : public MessageSink {
  public:
   MessageAnswer Show(const Message& message) override;
   std::deque<MessageAnswer> answers;  // the default answer once these run out
@@ -18,7 +18,7 @@ class ScriptedMessages : public IMessageSink {
   std::vector<std::string> Captions() const;
 };
 
-class ScriptedFileDialogs : public IFileDialogs {
+class ScriptedFileDialogs : public FileDialogs {
  public:
   std::optional<std::string> ChooseProjectToOpen(const std::string& folder) override;
   std::optional<std::string> ChooseProjectToSave(const std::string& folder) override;
