@@ -54,7 +54,7 @@ void BuildFourMinuteSong(Song& song) {
     text += '\n';
   }
   song.SetRawLyrics(text);
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   // 300 words over four minutes, from 5 s on.
   PlaceEveryWord(
       song, [](int i) { return 44100 * 5 + i * 33000; }, 28000);
@@ -77,7 +77,7 @@ void BM_CompileThreeThousandDenseLines(benchmark::State& state) {
   std::string text;
   for (int line = 0; line < 3000; ++line) text += "word" + std::to_string(line) + " and more words here\n";
   song.SetRawLyrics(text);
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   PlaceEveryWord(
       song, [](int i) { return 44100 + (i / 6) * 30870 + (i % 6) * 5000; }, 4500);
   CompileRepeatedly(state, song, 2200);
@@ -95,7 +95,7 @@ void BM_CompileOneLineOfTwentyThousandWords(benchmark::State& state) {
   std::string text;
   for (int w = 0; w < 20000; ++w) text += w ? " la" : "la";
   song.SetRawLyrics(text);
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   PlaceEveryWord(
       song, [](int i) { return 44100 + i * 441; }, 400);
   CompileRepeatedly(state, song, 400);

@@ -29,7 +29,7 @@ void BM_EditPreviewRelayoutAndRedraw(benchmark::State& state) {
   for (auto _ : state) {
     // One typed character more each time, as the editor hands it over.
     song.SetRawLyrics(lyrics + std::string(1 + key++ % 8, 'a'));
-    song.GenerateKaraokeLineList(true, true);
+    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     song.DrawPage(renderer, song.LastPage() / 2);
     benchmark::DoNotOptimize(renderer.PixelAt(100, 100));
   }

@@ -38,7 +38,7 @@ void TimeSong(lf::Song& song) {
   std::string text;
   for (int line = 0; line < 55; ++line) text += "la la la la\n";
   song.SetRawLyrics(text);
-  song.GenerateKaraokeLineList(false, false);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   for (int i = 0; i < song.WordCount(); ++i) {
     song.Word(i)->m_startTime = (5 + i) * kRate;
     song.Word(i)->m_endTime = (6 + i) * kRate;

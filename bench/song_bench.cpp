@@ -23,7 +23,7 @@ void BM_GenerateKaraokeLineList(benchmark::State& state) {
   song.ResetSongDefaults();
   song.SetRawLyrics(LongLyrics(static_cast<int>(state.range(0))));
   for (auto _ : state) {
-    song.GenerateKaraokeLineList(true, true);
+    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     benchmark::DoNotOptimize(song.WordCount());
   }
   state.counters["words"] = song.WordCount();
@@ -35,7 +35,7 @@ void BM_SaveAndLoadProject(benchmark::State& state) {
   lf::Song song(folder.File("song.lfp"));
   song.ResetSongDefaults();
   song.SetRawLyrics(LongLyrics(200));
-  song.GenerateKaraokeLineList(true, true);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   for (auto _ : state) {
     if (!song.SaveProject() || !song.LoadProject()) state.SkipWithError("save or load failed");
   }

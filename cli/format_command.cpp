@@ -22,7 +22,7 @@ int RunFormat(const std::vector<std::string>& arguments) {
   const auto lock = LockSongProject(projectPath, "format");
   Song& song = LoadSongProject(projectPath);
   song.SetRawLyrics(FormatLyricsText(song.RawLyrics(), 0, 0, command->second));
-  song.GenerateKaraokeLineList(true, true);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   SaveSongProject(song);
   return kExitOk;
 }

@@ -71,7 +71,7 @@ void PrintText(const Song& song) {
 int RunLines(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--json", "--raw"}, {});
   Song& song = LoadSongProject(args.Positional(0, "project file"));
-  song.GenerateKaraokeLineList(true, !args.Flag("--raw"));
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = !args.Flag("--raw")});
   if (args.Flag("--json"))
     PrintJson(song);
   else

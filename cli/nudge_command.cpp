@@ -26,7 +26,7 @@ int RunNudge(const std::vector<std::string>& arguments) {
   Args args(arguments, {}, {});
   const std::string& path = args.Positional(0, "project file");
   Song& song = LoadSongProject(path);
-  song.GenerateKaraokeLineList(true, false);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   const int word = WordIndex(args.Positional(1, "word index"), song);
   if (args.Positionals().size() < 3) throw CliError(kExitUsage, "no moves given");
   const SampleTime step = AdjustStepFrames(song.Settings(), song.SampleRate());

@@ -207,7 +207,9 @@ void Bitmap::BuildPalette() {
   m_stale = 1;
 }
 
-void Bitmap::SetIndexPixel(int x, int y, uint8_t index) {
+void Bitmap::SetIndexPixel(int x, int y, uint8_t index) { WriteIndexPixel(x, y, index); }
+
+void Bitmap::WriteIndexPixel(int x, int y, uint8_t index) const {
   size_t offset = static_cast<size_t>(Height() - 1 - y) * IndexRowBytes(Width()) + x / 2;
   uint8_t& byte = m_indexPixels[offset];
   if (x % 2 == 0)
@@ -222,7 +224,7 @@ uint8_t Bitmap::IndexPixel(int x, int y) const {
   return x % 2 == 0 ? uint8_t(byte >> 4) : uint8_t(byte & 0x0F);
 }
 
-void Bitmap::Quantise(int mode) {
+void Bitmap::Quantise(int mode) const {
   Rgb entries[kPictureColors];
   for (int k = 0; k < kPictureColors; ++k) entries[k] = RgbOfEntry(m_palette[k]);
   DitherRandom random(m_ditherSeed);
@@ -240,12 +242,12 @@ void Bitmap::Quantise(int mode) {
         double threshold = double(random.Next()) * (d2 * 100.0 / mode + d1) / 32767.0;
         chosen = d1 < threshold ? nearest : second;
       }
-      SetIndexPixel(x, y, uint8_t(chosen));
+      WriteIndexPixel(x, y, uint8_t(chosen));
     }
   }
 }
 
-std::unique_ptr<PictureBitmap> Bitmap::ToBitmap(int mode) {
+std::unique_ptr<PictureBitmap> Bitmap::ToBitmap(int mode) const {
   if (IsEmpty() || Width() > kMaxWidth || Height() > kMaxHeight) return nullptr;
   if (m_stale || mode != m_lastMode) {
     m_lastMode = mode;

@@ -81,7 +81,7 @@ class Bitmap {
   // empty picture. `mode` 0 takes the nearest colour; n > 0 dithers with
   // strength n. The quantisation is cached until the picture, the palette or
   // the mode changes.
-  std::unique_ptr<PictureBitmap> ToBitmap(int mode);
+  std::unique_ptr<PictureBitmap> ToBitmap(int mode) const;
 
   void Copy(const Bitmap& other);
   // Back to the all-zero state of a new picture.
@@ -124,16 +124,19 @@ class Bitmap {
   void StorePicture(int width, int height, const std::vector<uint32_t>& pixels);
   void FillHeader(int width, int height);
   void BuildPalette();
-  void Quantise(int mode);
+  void Quantise(int mode) const;
+  void WriteIndexPixel(int x, int y, uint8_t index) const;
   void SetIndexPixel(int x, int y, uint8_t index);
   uint8_t IndexPixel(int x, int y) const;
 
   BitmapInfoHeader m_header;
   std::array<RgbQuad, kColorCount> m_palette{};
   std::vector<uint32_t> m_colorPixels;  // kMaxPixels values, Width() per row
-  std::vector<uint8_t> m_indexPixels;   // kIndexPixelBytes, bottom-up rows
-  uint8_t m_stale = 0;
-  int32_t m_lastMode = 0;
+  // The 16-colour pixels are the colour pixels quantised on demand: kept with
+  // the picture (and stored with it), but worked out again whenever they are stale.
+  mutable std::vector<uint8_t> m_indexPixels;  // kIndexPixelBytes, bottom-up rows
+  mutable uint8_t m_stale = 0;
+  mutable int32_t m_lastMode = 0;
   uint32_t m_ditherSeed = 1;
 };
 

@@ -147,7 +147,7 @@ class CdgGenerator {
   // A whole page: colour table, clear, border, picture or text with the draw
   // transition, the hold time, and (when `eraseAfterwards`) the erase
   // transition. Returns 0 when the page's picture cannot be made a bitmap.
-  int DrawPage(PageRecord& page, bool eraseAfterwards, int offset);
+  int DrawPage(const PageRecord& page, bool eraseAfterwards, int offset);
 
   // Block Dissolve draws its order from the clock unless a seed is fixed here
   // (reproducible streams, tests).

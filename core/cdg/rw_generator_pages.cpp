@@ -32,7 +32,7 @@ int CdgGenerator::DrawTextPage(int linesPerPage, int band, std::string_view text
   return EmitTransition(*bitmap, transition, colors16, backgroundIndex, offset);
 }
 
-int CdgGenerator::DrawPage(PageRecord& page, bool eraseAfterwards, int offset) {
+int CdgGenerator::DrawPage(const PageRecord& page, bool eraseAfterwards, int offset) {
   const std::array<Colorref, kColorCount> colors = page.PageColors();
   int total = 0;
   for (int pass = 0; pass < 2; ++pass) {

@@ -31,7 +31,7 @@ bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
   if (!import.Ok() || import.text.empty()) return false;
   song.SetRawLyrics(import.text);
   song.ClearLines();
-  song.GenerateKaraokeLineList(true, true);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
     ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song));

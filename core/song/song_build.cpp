@@ -36,7 +36,7 @@ Outcome PrepareSongMusic(Song& song, const MusicPreparationContext& context, Mus
 }
 
 SongBuild CompileSongStream(Song& song, ProgressSink* progress, const CompileOptions& options) {
-  song.GenerateKaraokeLineList(true, true);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   return CompileLaidOutSong(song, progress, options);
 }
 
@@ -63,8 +63,14 @@ SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOp
     return Outcome::Quiet(Reason::Failed, e.what());
   }
   if (build.result.aborted) return Outcome::Quiet(Reason::Cancelled, "cancelled");
-  // Lengthening the music grows the song's buffer; the stream follows it (the rest is silence).
-  if (withMusic) buffer->resize(std::max<size_t>(buffer->size(), song.RwMemorySize()), 0);
+  // The song keeps what the compilation worked out: its times, and working
+  // music as long as the stream. Lengthening the music grows the song's
+  // buffer; the stream follows it (the rest is silence).
+  KeepCompiledTimes(song, build.result.times);
+  if (withMusic) {
+    FitWorkingMusic(song, build.result.times);
+    buffer->resize(std::max<size_t>(buffer->size(), song.RwMemorySize()), 0);
+  }
   build.stream = std::move(buffer);
   return build;
 }

@@ -30,36 +30,6 @@ int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
   return product >= 0 ? (product + c / 2) / c : (product - c / 2) / c;
 }
 
-// The song's values a compilation writes, kept so an aborted one can put them back.
-class CompiledTimes {
- public:
-  explicit CompiledTimes(Song& song) : m_song(song), m_intro(song.IntroLength()), m_credits(song.CreditsLength()) {
-    for (const auto& line : song.Lines()) {
-      m_lines.push_back({line->m_startTime, line->m_endTime});
-      for (const KaraokeWord* word : line->m_words) m_words.push_back({word->m_startTime, word->m_endTime});
-    }
-  }
-  void Restore() const {
-    size_t l = 0, w = 0;
-    for (const auto& line : m_song.Lines()) {
-      line->m_startTime = m_lines[l].first;
-      line->m_endTime = m_lines[l++].second;
-      for (KaraokeWord* word : line->m_words) {
-        word->m_startTime = m_words[w].first;
-        word->m_endTime = m_words[w++].second;
-      }
-    }
-    m_song.SetIntroLength(m_intro);
-    m_song.SetCreditsLength(m_credits);
-  }
-
- private:
-  Song& m_song;
-  int32_t m_intro;
-  uint32_t m_credits;
-  std::vector<std::pair<SampleTime, SampleTime>> m_lines, m_words;
-};
-
 // Rows of the lyrics area: the line's row R among N rows.
 struct RowPlacement {
   int rows;
@@ -68,7 +38,7 @@ struct RowPlacement {
 
 class SongCompiler {
  public:
-  SongCompiler(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime, const CompileOptions& options)
+  SongCompiler(const Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime, const CompileOptions& options)
       : m_song(song),
         m_generator(buffer, static_cast<int32_t>(std::min<uint32_t>(size, INT32_MAX))),
         m_fromTime(fromTime),
@@ -80,6 +50,7 @@ class SongCompiler {
     m_generator.SetPlayerSampleRate(m_rate);
     if (options.dissolveSeed) m_generator.SetDissolveSeed(options.dissolveSeed);
     if (options.abort) m_generator.SetAbortCallback(options.abort);
+    TakeTimes();
   }
 
   CompileResult Run();
@@ -103,9 +74,13 @@ class SongCompiler {
   void SetLineTimes();
   void WriteSweeps(const PageRecord& lyrics);
   void WriteDrawsAndErases(const PageRecord& lyrics);
-  void DrawLyricsPicture(PageRecord& lyrics);
+  void DrawLyricsPicture(const PageRecord& lyrics);
   void DrawCredits();
-  void FitMusicLength();
+  void TakeTimes();
+  uint32_t MusicBytesNeeded() const;
+  // The working copies of the song's times the compilation changes.
+  CompiledLineTimes& TimesOf(size_t line) { return m_times.lines[line]; }
+  const CompiledLineTimes& TimesOf(size_t line) const { return m_times.lines[line]; }
 
   RowPlacement RowOf(const KaraokeLine& line) const;
   size_t TableIndex(int page, int row) const { return static_cast<size_t>(page) * m_linesPerPage + row; }
@@ -115,7 +90,8 @@ class SongCompiler {
     if (m_progress) m_progress(percent);
   }
 
-  Song& m_song;
+  const Song& m_song;
+  CompiledTimes m_times;
   CdgGenerator m_generator;
   const SampleTime m_fromTime;
   const int m_rate;
@@ -123,7 +99,7 @@ class SongCompiler {
   const int m_linesPerPage;
   const std::function<void(int)> m_progress;
 
-  int m_e = 0;
+  int m_streamEnd = 0;  // stream offset reached so far
   bool m_titleShown = false;
   int m_lyricsStart = 0;
   int64_t m_firstStart = 0;
@@ -159,14 +135,25 @@ int SongCompiler::ColorPassesUntilTenthSecond(const PageRecord& page, int offset
   return e - offset;
 }
 
+void SongCompiler::TakeTimes() {
+  m_times.lines.reserve(m_song.Lines().size());
+  for (const auto& line : m_song.Lines()) {
+    CompiledLineTimes& times = m_times.lines.emplace_back();
+    times.start = line->m_startTime;
+    times.end = line->m_endTime;
+    times.words.reserve(line->m_words.size());
+    for (const KaraokeWord* word : line->m_words) times.words.push_back({word->m_startTime, word->m_endTime});
+  }
+}
+
 void SongCompiler::DrawTitle() {
-  PageRecord* title = m_song.PageByKind(TitlePage);
+  const PageRecord* title = m_song.PageByKind(TitlePage);
   if (title && title->m_enabled) {
-    m_e += ColorPassesUntilTenthSecond(*title, 0);
-    m_e += m_generator.DrawPage(*title, true, m_e);
+    m_streamEnd += ColorPassesUntilTenthSecond(*title, 0);
+    m_streamEnd += m_generator.DrawPage(*title, true, m_streamEnd);
     m_titleShown = true;
   }
-  m_song.SetIntroLength(static_cast<int32_t>(SampleTimeAt(m_e)));
+  m_times.introLength = static_cast<int32_t>(SampleTimeAt(m_streamEnd));
 }
 
 void SongCompiler::DrawDuetIntroduction(const PageRecord& lyrics) {
@@ -174,39 +161,41 @@ void SongCompiler::DrawDuetIntroduction(const PageRecord& lyrics) {
   const int64_t duration = Song::DuetDisplayDuration();
   TextType style = lyrics.m_style;
   style.m_hAlign = kAlignCenter;
-  int o = m_e;
+  int o = m_streamEnd;
   int row = 1;
   bool first = true;
   for (int k = 0; k < 3; ++k) {
     const std::string& label = m_song.DuetLabel(k);
     if (label.empty()) continue;
     if (first) {
-      m_e += static_cast<int>(StreamOffsetAt(duration * m_hundredth, m_rate));
+      m_streamEnd += static_cast<int>(StreamOffsetAt(duration * m_hundredth, m_rate));
       first = false;
     }
     style.m_color = kLabelColors[k];
     o += m_generator.DrawText(5, row, label, style, lyrics.m_backgroundColor, o);
     ++row;
   }
-  m_lyricsStart = m_e;
+  m_lyricsStart = m_streamEnd;
 }
 
 void SongCompiler::ScanPlacedWords() {
   bool any = false;
-  for (const auto& line : m_song.Lines()) {
-    if (!line->m_placed) continue;
-    for (const KaraokeWord* word : line->m_words) {
-      if (word->m_startTime == 0 || word->m_endTime == 0) continue;
+  const auto& lines = m_song.Lines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const KaraokeLine& line = *lines[i];
+    if (!line.m_placed) continue;
+    for (const WordTimes& word : TimesOf(i).words) {
+      if (word.start == 0 || word.end == 0) continue;
       if (!any) {
-        m_firstStart = word->m_startTime;
-        m_lastEnd = word->m_endTime;
-        m_firstPage = line->m_page;
-        m_lastPage = line->m_page;
+        m_firstStart = word.start;
+        m_lastEnd = word.end;
+        m_firstPage = line.m_page;
+        m_lastPage = line.m_page;
         any = true;
       }
-      m_lastEnd = std::max<int64_t>(m_lastEnd, word->m_endTime);
-      m_firstStart = std::min<int64_t>(m_firstStart, word->m_startTime);
-      m_lastPage = std::max(m_lastPage, line->m_page);
+      m_lastEnd = std::max<int64_t>(m_lastEnd, word.end);
+      m_firstStart = std::min<int64_t>(m_firstStart, word.start);
+      m_lastPage = std::max(m_lastPage, line.m_page);
     }
   }
   if (!any) {
@@ -221,7 +210,7 @@ void SongCompiler::ComputeLeadIn() {
   const int64_t lead = int64_t(kFirstPageLeadSeconds) * m_rate;
   m_firstStart = m_firstStart > lead ? m_firstStart - lead : 0;
   m_shift = static_cast<int64_t>(m_song.Settings().sweepAdvance) * m_hundredth / 2;
-  int64_t d = m_firstStart + m_shift - SampleTimeAt(m_e);
+  int64_t d = m_firstStart + m_shift - SampleTimeAt(m_streamEnd);
   if (m_titleShown) d -= int64_t(kTitleHoldHundredths) * m_hundredth;
   if (d < 0) {
     m_leadIn = -d;
@@ -239,21 +228,19 @@ void SongCompiler::BuildHiliteEnd() {
   m_hiliteEnd.assign(entries, 0);
 
   for (size_t i = 0; i < lines.size(); ++i) {
-    KaraokeLine& line = *lines[i];
+    const KaraokeLine& line = *lines[i];
     if (!line.HasWords()) continue;
-    KaraokeWord& last = *line.LastWord();
+    WordTimes& last = TimesOf(i).words.back();
     const KaraokeLine* next = i + 1 < lines.size() ? lines[i + 1].get() : nullptr;
     // A line replaced on the next page by a line sung soon after must leave
     // room for the swap: its last word is cut short to make the gap.
     if (next && next->HasWords() && next->m_page != line.m_page && next->m_lineInPage == line.m_lineInPage) {
-      const int64_t j = last.m_endTime;
-      const int64_t k = next->FirstWord()->m_startTime;
-      const int64_t gap =
-          std::min<int64_t>(j - last.m_startTime + kSwapGapExtraFrames, int64_t(kMaxSwapGapSeconds) * m_rate);
-      if (k - j < gap) last.m_endTime = static_cast<SampleTime>(j + (k - j) - gap);
+      const int64_t j = last.end;
+      const int64_t k = TimesOf(i + 1).words.front().start;
+      const int64_t gap = std::min<int64_t>(j - last.start + kSwapGapExtraFrames, int64_t(kMaxSwapGapSeconds) * m_rate);
+      if (k - j < gap) last.end = static_cast<SampleTime>(j + (k - j) - gap);
     }
-    if (InTable(line.m_page, line.m_lineInPage))
-      m_hiliteEnd[TableIndex(line.m_page, line.m_lineInPage)] = last.m_endTime;
+    if (InTable(line.m_page, line.m_lineInPage)) m_hiliteEnd[TableIndex(line.m_page, line.m_lineInPage)] = last.end;
   }
 }
 
@@ -292,16 +279,18 @@ void SongCompiler::BuildEraseTimes() {
 }
 
 void SongCompiler::SetLineTimes() {
-  for (const auto& line : m_song.Lines()) {
-    if (!InTable(line->m_page, line->m_lineInPage)) continue;
-    line->m_endTime = m_eraseTimes[TableIndex(line->m_page, line->m_lineInPage)];
-    if (line->m_page > 0) line->m_startTime = m_eraseTimes[TableIndex(line->m_page - 1, line->m_lineInPage)];
+  const auto& lines = m_song.Lines();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const KaraokeLine& line = *lines[i];
+    if (!InTable(line.m_page, line.m_lineInPage)) continue;
+    TimesOf(i).end = m_eraseTimes[TableIndex(line.m_page, line.m_lineInPage)];
+    if (line.m_page > 0) TimesOf(i).start = m_eraseTimes[TableIndex(line.m_page - 1, line.m_lineInPage)];
   }
   const int64_t firstShown = m_firstStart - (m_titleShown ? int64_t(kTitleHoldHundredths) * m_hundredth : 0);
-  for (const auto& line : m_song.Lines()) {
-    if (line->m_page == m_firstPage) line->m_startTime = static_cast<SampleTime>(firstShown);
-    if (line->m_page == m_lastPage)
-      line->m_endTime = static_cast<SampleTime>(m_lastEnd + int64_t(kLastPageTailSeconds) * m_rate);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i]->m_page == m_firstPage) TimesOf(i).start = static_cast<SampleTime>(firstShown);
+    if (lines[i]->m_page == m_lastPage)
+      TimesOf(i).end = static_cast<SampleTime>(m_lastEnd + int64_t(kLastPageTailSeconds) * m_rate);
   }
 }
 
@@ -323,11 +312,13 @@ void SongCompiler::WriteSweeps(const PageRecord& lyrics) {
     if (line->m_fixed || !line->HasWords() || !line->m_placed) continue;
     style.m_color = m_song.LineColor(*line);
     const RowPlacement place = RowOf(*line);
-    for (const KaraokeWord* word : line->m_words) {
+    for (size_t w = 0; w < line->m_words.size(); ++w) {
+      const KaraokeWord* word = line->m_words[w];
+      const WordTimes& times = TimesOf(i).words[w];
       // A word without a time has nothing to sweep (its line is drawn later).
-      if (word->m_startTime == 0 || word->m_startTime < m_fromTime) continue;
-      const int start = OffsetOf(word->m_startTime);
-      const int end = m_song.SweepEntireWord() ? start + 1 : OffsetOf(word->m_endTime);
+      if (times.start == 0 || times.start < m_fromTime) continue;
+      const int start = OffsetOf(times.start);
+      const int end = m_song.SweepEntireWord() ? start + 1 : OffsetOf(times.end);
       m_generator.SweepText(place.rows, place.row, line->m_text, word->m_firstChar, word->m_lastChar, style,
                             lyrics.m_backgroundColor, settings.sweepColorIndex, settings.sweepMode == 1, start, end,
                             nullptr);
@@ -342,25 +333,27 @@ void SongCompiler::WriteDrawsAndErases(const PageRecord& lyrics) {
   const auto& lines = m_song.Lines();
   for (int page = -1; page <= m_lastPage; ++page) {
     for (int row = 0; row < m_linesPerPage; ++row) {
-      for (const auto& line : lines) {
+      for (size_t i = 0; i < lines.size(); ++i) {
+        const auto& line = lines[i];
+        const CompiledLineTimes& times = TimesOf(i);
         if (!line->m_placed || !line->HasWords() || line->m_lineInPage != row) continue;
-        const bool erase = line->m_page == page && line->m_endTime > 0 && line->m_endTime >= m_fromTime;
-        const bool draw = line->m_page == page + 1 && line->m_startTime >= m_fromTime;
+        const bool erase = line->m_page == page && times.end > 0 && times.end >= m_fromTime;
+        const bool draw = line->m_page == page + 1 && times.start >= m_fromTime;
         if (!erase && !draw) continue;
         style.m_color = m_song.LineColor(*line);
         const RowPlacement place = RowOf(*line);
         if (erase)
           m_generator.EraseText(place.rows, place.row, line->m_text, style, lyrics.m_backgroundColor,
-                                OffsetOf(line->m_endTime));
+                                OffsetOf(times.end));
         if (draw)
           m_generator.DrawText(place.rows, place.row, line->m_text, style, lyrics.m_backgroundColor,
-                               OffsetOf(line->m_startTime));
+                               OffsetOf(times.start));
       }
     }
   }
 }
 
-void SongCompiler::DrawLyricsPicture(PageRecord& lyrics) {
+void SongCompiler::DrawLyricsPicture(const PageRecord& lyrics) {
   if (!lyrics.m_hasPicture) return;
   m_generator.SetScreenPercent(lyrics.m_lyricsArea);
   if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
@@ -372,36 +365,33 @@ void SongCompiler::DrawLyricsPicture(PageRecord& lyrics) {
 }
 
 void SongCompiler::DrawCredits() {
-  const int creditsStart = m_e;
-  PageRecord* credits = m_song.PageByKind(CreditsPage);
+  const int creditsStart = m_streamEnd;
+  const PageRecord* credits = m_song.PageByKind(CreditsPage);
   if (credits && credits->m_enabled) {
-    m_e += ColorPassesUntilTenthSecond(*credits, m_e);
-    m_e += m_generator.DrawPage(*credits, false, m_e);
+    m_streamEnd += ColorPassesUntilTenthSecond(*credits, m_streamEnd);
+    m_streamEnd += m_generator.DrawPage(*credits, false, m_streamEnd);
   }
-  m_song.SetCreditsLength(static_cast<uint32_t>(SampleTimeAt(m_e - creditsStart)));
+  m_times.creditsLength = static_cast<uint32_t>(SampleTimeAt(m_streamEnd - creditsStart));
 }
 
 // The working music must last as long as the stream after the lead-in.
-void SongCompiler::FitMusicLength() {
-  if (m_song.WorkingMusicPath().empty()) return;
-  const int64_t streamBytes = m_e - StreamOffsetAt(m_leadIn, m_rate);
+uint32_t SongCompiler::MusicBytesNeeded() const {
+  if (m_song.WorkingMusicPath().empty()) return 0;
+  const int64_t streamBytes = m_streamEnd - StreamOffsetAt(m_leadIn, m_rate);
   int64_t musicBytes =
       MulDivRound(streamBytes, static_cast<int64_t>(m_song.MusicBytesPerFrame()) * m_rate, kStreamBytesPerSecond);
   if (musicBytes < m_song.MusicLengthAtLoad()) musicBytes = m_song.MusicLengthAtLoad();
-  musicBytes = std::clamp<int64_t>(musicBytes, 0, std::numeric_limits<uint32_t>::max());
-  if (musicBytes != m_song.MusicLength()) m_song.LengthenMusic(static_cast<uint32_t>(musicBytes));
+  return static_cast<uint32_t>(std::clamp<int64_t>(musicBytes, 0, std::numeric_limits<uint32_t>::max()));
 }
 
 CompileResult SongCompiler::Run() {
-  const CompiledTimes before(m_song);
   Report(0);
-  m_song.SetCreditsLength(0);
   DrawTitle();
 
-  PageRecord* lyrics = m_song.PageByKind(LyricsPage);
+  const PageRecord* lyrics = m_song.PageByKind(LyricsPage);
   if (m_song.LineCount() > 0 && lyrics) {
-    m_e += ColorPassesUntilTenthSecond(*lyrics, m_e);
-    m_lyricsStart = m_e;
+    m_streamEnd += ColorPassesUntilTenthSecond(*lyrics, m_streamEnd);
+    m_lyricsStart = m_streamEnd;
     if (m_song.IsDuet()) DrawDuetIntroduction(*lyrics);
     ScanPlacedWords();
     ComputeLeadIn();
@@ -418,38 +408,70 @@ CompileResult SongCompiler::Run() {
     Report(80);
     WriteDrawsAndErases(*lyrics);
     DrawLyricsPicture(*lyrics);
-    m_e =
+    m_streamEnd =
         static_cast<int>(StreamOffsetAt(m_shift + int64_t(kCreditsAfterLastWordSeconds) * m_rate + m_lastEnd, m_rate));
   }
 
   DrawCredits();
   CompileResult result;
-  result.endOffset = static_cast<uint32_t>(std::max(0, m_e));
+  result.endOffset = static_cast<uint32_t>(std::max(0, m_streamEnd));
   result.leadIn = static_cast<int32_t>(m_leadIn);
   if (m_generator.Aborted()) {
-    before.Restore();
     result.aborted = true;
     return result;
   }
-  FitMusicLength();
+  m_times.musicBytes = MusicBytesNeeded();
+  result.times = std::move(m_times);
   Report(100);
   return result;
 }
 
 }  // namespace
 
-CompileResult CompileSong(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
+CompileResult CompileSong(const Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
                           const CompileOptions& options) {
   SongCompiler compiler(song, buffer, size, fromTime, options);
   return compiler.Run();
 }
 
+void KeepCompiledTimes(Song& song, const CompiledTimes& times) {
+  const auto& lines = song.Lines();
+  if (times.lines.size() != lines.size()) return;  // compiled from another layout
+  for (size_t i = 0; i < lines.size(); ++i) {
+    KaraokeLine& line = *lines[i];
+    const CompiledLineTimes& compiled = times.lines[i];
+    if (compiled.words.size() != line.m_words.size()) continue;
+    line.m_startTime = compiled.start;
+    line.m_endTime = compiled.end;
+    for (size_t w = 0; w < line.m_words.size(); ++w) {
+      line.m_words[w]->m_startTime = compiled.words[w].start;
+      line.m_words[w]->m_endTime = compiled.words[w].end;
+    }
+  }
+  song.SetIntroLength(times.introLength);
+  song.SetCreditsLength(times.creditsLength);
+}
+
+bool FitWorkingMusic(Song& song, const CompiledTimes& times) {
+  if (song.WorkingMusicPath().empty() || times.musicBytes == song.MusicLength()) return true;
+  return song.LengthenMusic(times.musicBytes);
+}
+
+CompileResult CompileAndKeep(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
+                             const CompileOptions& options) {
+  CompileResult result = CompileSong(song, buffer, size, fromTime, options);
+  if (result.aborted) return result;
+  KeepCompiledTimes(song, result.times);
+  FitWorkingMusic(song, result.times);
+  return result;
+}
+
 CompileResult CompileWholeSong(Song& song, const CompileOptions& options) {
-  return CompileSong(song, song.RwMemory(), song.RwMemorySize(), kCompileEverything, options);
+  return CompileAndKeep(song, song.RwMemory(), song.RwMemorySize(), kCompileEverything, options);
 }
 
 int32_t Song::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime) {
-  const CompileResult result = CompileSong(*this, buffer, size, fromTime);
+  const CompileResult result = CompileAndKeep(*this, buffer, size, fromTime, {});
   endOffset = result.endOffset;
   return result.leadIn;
 }

@@ -122,18 +122,18 @@ std::array<Colorref, kColorCount> Song::PageColors(const PageRecord& page) { ret
 
 // --- lines and words -------------------------------------------------------------
 
-void Song::GenerateKaraokeLineList(bool keepTimings, bool convertMarkers) {
+void Song::GenerateKaraokeLineList(const LineListOptions& list) {
   LineLayoutOptions options;
   options.linesPerPage = m_settings.linesPerPage;
   options.singerMode = m_settings.singerMode;
   options.defaultColorIndex = m_pages.empty() ? ColorIndexSinger1 : m_pages.front()->m_style.m_color;
-  options.convertMarkers = convertMarkers;
+  options.convertMarkers = list.convertMarkers;
   options.hasPlacedLyrics = HasPlacedLyrics();
 
   bool duetInSolo = false;
   KaraokeLineList fresh = LayoutKaraokeLines(m_rawLyrics, m_lines, options, &duetInSolo);
   if (duetInSolo) ShowMessage(kDuetInSoloMessage, "Lyricforge", MessageIcon::Exclamation);
-  if (keepTimings) CarryOverWordTimes(m_lines, fresh);
+  if (list.keepTimings) CarryOverWordTimes(m_lines, fresh);
   m_lines.Clear();
   m_lines = std::move(fresh);
   CalcLineAndPageNumbers();
@@ -142,10 +142,7 @@ void Song::GenerateKaraokeLineList(bool keepTimings, bool convertMarkers) {
 
 void Song::CalcLineAndPageNumbers() { lf::CalcLineAndPageNumbers(m_lines, m_settings.linesPerPage); }
 
-bool Song::HasPlacedLyrics() const {
-  if (m_placedLyricsTest) return m_placedLyricsTest();
-  return !m_musicPath.empty() && !m_rawLyrics.empty() && AnyWordPlaced();
-}
+bool Song::HasPlacedLyrics() const { return !m_musicPath.empty() && !m_rawLyrics.empty() && AnyWordPlaced(); }
 
 KaraokeLine* Song::Line(int index) { return At(m_lines.lines, index); }
 const KaraokeLine* Song::Line(int index) const { return At(m_lines.lines, index); }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ namespace lf {
 class CdgRenderer;
 
 // Full compilations pass this as their from time: everything is written.
-inline constexpr SampleTime kCompileEverything = -1410065407;
+inline constexpr SampleTime kCompileEverything = std::numeric_limits<SampleTime>::min();
 // The output buffer holds this much stream past the music: room for the credits page.
 inline constexpr int kRwMemorySpareSeconds = 180;
 
@@ -106,13 +107,14 @@ class Song {
   static std::array<Colorref, kColorCount> PageColors(const PageRecord& page);
 
   // --- lines and words ----------------------------------------------------------
-  // Rebuilds lines and words from the raw lyrics, keeping word times by position.
-  void GenerateKaraokeLineList(bool keepTimings, bool convertMarkers);
+  struct LineListOptions {
+    bool keepTimings = true;     // carry the word times over by position
+    bool convertMarkers = true;  // turn the singer and fixed-line markers into flags
+  };
+  // Rebuilds lines and words from the raw lyrics.
+  void GenerateKaraokeLineList(const LineListOptions& options);
   void CalcLineAndPageNumbers();
   void ClearLines();
-  // The shell's "project has placed lyrics" test; by default the music
-  // is set, the lyrics are not empty and some word is placed.
-  void SetPlacedLyricsTest(std::function<bool()> test) { m_placedLyricsTest = std::move(test); }
   bool HasPlacedLyrics() const;
 
   int LineCount() const { return static_cast<int>(m_lines.lines.size()); }
@@ -220,7 +222,6 @@ class Song {
   int m_channels = 0;
   std::function<void(bool)> m_modifiedObserver;
   SongObservers m_observers;
-  std::function<bool()> m_placedLyricsTest;
 };
 
 // The program's one song. CreateSong makes it (false when it already exists).

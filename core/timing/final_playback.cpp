@@ -26,7 +26,7 @@ FinalPlayback::FinalPlayback(Song& song, TimingPlayer& player, CdgRenderer* prev
 int FinalPlayback::SamplesPerPacket() const { return m_song.SamplesPerPacket(); }
 
 bool FinalPlayback::Prepare() {
-  m_song.GenerateKaraokeLineList(true, true);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   if (!m_song.RwMemory()) m_song.AllocateRwMemory(m_song.MusicLengthAtLoad() == 0);
   if (!m_song.RwMemory()) {
     m_error = "The song has no music to play.";

@@ -10,7 +10,7 @@ LyricPlacement::LyricPlacement(Song& song, PlacementPreview* preview) : m_song(s
 bool LyricPlacement::AtEnd() const { return m_cursor >= m_song.WordCount(); }
 
 void LyricPlacement::Open() {
-  m_song.GenerateKaraokeLineList(true, false);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
   StartPlacement();
 }

@@ -23,7 +23,7 @@ int NudgeSession::SampleRate() const { return m_song.SampleRate(); }
 
 void NudgeSession::Open() {
   const bool wasModified = m_song.IsModified();
-  m_song.GenerateKaraokeLineList(true, false);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
   m_page = 0;
   m_mode = NudgeMode::Stopped;

@@ -214,7 +214,7 @@ void EditLyricsPage::RefreshPagePreview() {
     // The duet-in-solo notice is shown once when it starts to apply, not at
     // every key press while it does.
     ScopedMessageRecorder recorder;
-    song.GenerateKaraokeLineList(true, true);
+    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     const bool noticed = recorder.Sink().Count() > 0;
     const Message message = recorder.Sink().last;
     if (noticed && !m_duetNoticeShown) QTimer::singleShot(0, [message] { Messages().Show(message); });

@@ -117,7 +117,7 @@ class ProjectFileTest : public ::testing::Test {
     lyrics.m_picture.SetPicture(40, 20, argb.data());
     lyrics.m_hasPicture = 1;
     lyrics.m_lyricsArea = 50;
-    song.GenerateKaraokeLineList(true, true);
+    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     for (int i = 0; i < song.WordCount(); ++i) {
       song.Word(i)->m_startTime = 1000 * (i + 1);
       song.Word(i)->m_endTime = 1000 * (i + 1) + 700;

@@ -25,7 +25,7 @@ std::string SeedProject(const std::string& path) {
   song.SetArtist("Artist");
   song.PageByKind(TitlePage)->m_enabled = 1;
   song.PageByKind(TitlePage)->m_pageText = "Title\nArtist";
-  song.GenerateKaraokeLineList(true, true);
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   for (int i = 0; i < song.WordCount(); ++i) {
     song.Word(i)->m_startTime = 44100 * (i + 1);
     song.Word(i)->m_endTime = 44100 * (i + 1) + 30000;
@@ -61,7 +61,7 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
     ++loaded;
     ASSERT_GE(song.LinesPerPage(), 1) << "iteration " << i;
     ASSERT_LE(song.LinesPerPage(), kDrawRows) << "iteration " << i;
-    song.GenerateKaraokeLineList(true, true);
+    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
   }
   EXPECT_GT(loaded, 0) << "the mutations never left a loadable project";

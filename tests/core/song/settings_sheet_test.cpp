@@ -282,7 +282,7 @@ TEST_F(SettingsSheetTest, TitlePreviewMatchesTheCompiledStream) {
   DrawPagePreview(song, TitlePage, preview);
 
   song.SetRawLyrics("la la");
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   std::vector<uint8_t> stream(kStreamBytesPerSecond * 60, 0);
   CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything, {});
   CdgRenderer played;

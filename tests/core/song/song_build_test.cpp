@@ -66,7 +66,7 @@ class SongBuildTest : public ::testing::Test {
     m_song.PageByKind(TitlePage)->m_enabled = 1;
     m_song.PageByKind(CreditsPage)->m_enabled = 1;
     m_song.SetRawLyrics("one two three\nfour five");
-    m_song.GenerateKaraokeLineList(false, true);
+    m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
     for (int i = 0; i < m_song.WordCount(); ++i) {
       m_song.Word(i)->m_startTime = (1 + i) * kRate;
       m_song.Word(i)->m_endTime = (1 + i) * kRate + kRate / 2;
@@ -83,7 +83,7 @@ class SongBuildTest : public ::testing::Test {
 TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
   MusicState music;
   ASSERT_TRUE(PrepareSongMusic(m_song, m_context, music)) << music.musicErrorText;
-  m_song.GenerateKaraokeLineList(true, true);  // the layout every build starts with
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});  // the layout every build starts with
   const SongState before = SongState::Of(m_song);
 
   const long cancelPolls[] = {0, 1, 40, 400, 4000};
@@ -117,6 +117,36 @@ TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
   m_song.Word(0)->m_startTime += kRate;
   ASSERT_TRUE(CompileSongStream(m_song));
   EXPECT_EQ(*built.stream, held);
+}
+
+// The compiler only reads: the song, its buffer and its working music stay as
+// they were until the caller keeps what the compilation worked out, which
+// then equals a compilation the song keeps at once.
+TEST_F(SongBuildTest, CompilingReadsTheSongAndTheCallerKeepsWhatItWorkedOut) {
+  MusicState music;
+  ASSERT_TRUE(PrepareSongMusic(m_song, m_context, music)) << music.musicErrorText;
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  const SongState before = SongState::Of(m_song);
+
+  std::vector<uint8_t> stream(m_song.RwMemorySize());
+  const CompileResult read =
+      CompileSong(m_song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
+  EXPECT_TRUE(SongState::Of(m_song) == before) << "the compilation wrote into the song";
+  ASSERT_EQ(read.times.lines.size(), static_cast<size_t>(m_song.LineCount()));
+  EXPECT_GT(read.times.musicBytes, before.musicLength) << "the credits run past the music";
+
+  KeepCompiledTimes(m_song, read.times);
+  ASSERT_TRUE(FitWorkingMusic(m_song, read.times));
+  const SongState kept = SongState::Of(m_song);
+  EXPECT_EQ(m_song.MusicLength(), read.times.musicBytes);
+
+  std::vector<uint8_t> second(m_song.RwMemorySize());
+  const CompileResult direct =
+      CompileAndKeep(m_song, second.data(), static_cast<uint32_t>(second.size()), kCompileEverything);
+  EXPECT_EQ(direct.endOffset, read.endOffset);
+  EXPECT_EQ(direct.leadIn, read.leadIn);
+  EXPECT_TRUE(SongState::Of(m_song) == kept) << "keeping the times by hand differs from a kept compilation";
+  EXPECT_TRUE(std::equal(stream.begin(), stream.end(), second.begin()));
 }
 
 TEST_F(SongBuildTest, MusicThatCannotBePreparedFailsBeforeAnythingIsCompiled) {

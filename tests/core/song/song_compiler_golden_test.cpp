@@ -63,7 +63,7 @@ void BuildGoldenSong(Song& song) {
   lyrics->m_placement = PlacementCenter;
 
   song.SetRawLyrics("Row row row your boat\n&Gent*ly down the stream\n!Mer*ri*ly\nLife is but a dream");
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   for (int i = 0; i < song.WordCount(); ++i) {
     KaraokeWord* word = song.Word(i);
     word->m_startTime = 44100 * 3 + i * 30000;

@@ -25,7 +25,7 @@ class SongCompilerTest : public ::testing::Test {
 
   void Lyrics(const std::string& text) {
     song.SetRawLyrics(text);
-    song.GenerateKaraokeLineList(false, true);
+    song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   }
 
   // Gives word i the start starts[i] (seconds) and an end `length` later;
@@ -41,7 +41,7 @@ class SongCompilerTest : public ::testing::Test {
 
   CompileResult Compile(SampleTime from = kCompileEverything) {
     stream.assign(kStreamBytesPerSecond * 120, 0);
-    return CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), from);
+    return CompileAndKeep(song, stream.data(), static_cast<uint32_t>(stream.size()), from);
   }
 
   CdgPacket Slot(size_t slot) const { return PacketAt(stream.data() + slot * kPacketSize); }
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(Counts, EraseFromBottomTest, ::testing::Values(0, 1, 2,
 TEST_F(SongCompilerTest, PageWithoutSungLinesTakesThePreviousPagesLastErase) {
   Lyrics("one\ntwo\n^\nthree\nfour\n^\nfive");
   song.SetLinesPerPage(2);
-  song.GenerateKaraokeLineList(false, true);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   ASSERT_EQ(song.LineCount(), 5);
   // Words of the middle page stay unplaced.
   song.Word(0)->m_startTime = Seconds(3);

@@ -25,7 +25,7 @@ class SongTest : public ::testing::Test {
   // A song of `text`, laid out, with word i placed from start[i] to end[i].
   void Lyrics(const std::string& text) {
     m_song.SetRawLyrics(text);
-    m_song.GenerateKaraokeLineList(true, true);
+    m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   }
   void Time(int word, SampleTime start, SampleTime end) {
     m_song.Word(word)->m_startTime = start;
@@ -115,7 +115,7 @@ TEST_F(SongTest, SettersMarkModifiedAndTellTheObserver) {
   std::vector<bool> seen;
   m_song.SetModifiedObserver([&](bool modified) { seen.push_back(modified); });
   m_song.SetRawLyrics("a\nb\nc");
-  m_song.GenerateKaraokeLineList(true, true);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   EXPECT_TRUE(m_song.IsModified());
   m_song.SetLinesPerPage(2);
   EXPECT_EQ(m_song.Line(2)->m_page, 1);
@@ -134,14 +134,14 @@ TEST_F(SongTest, RegenerationKeepsTimesAndWarnsOnceAboutDuetMarkers) {
   Time(0, 100, 200);
   m_song.Line(0)->m_placed = true;
   m_song.SetRawLyrics("&one two\n&three four");
-  m_song.GenerateKaraokeLineList(true, false);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   EXPECT_EQ(m_messages->Count(), 2);  // once per run
   EXPECT_EQ(m_song.Word(0)->m_startTime, 100);
   EXPECT_TRUE(m_song.Line(0)->m_placed);
   EXPECT_EQ(m_song.Word(1)->m_line, m_song.Line(0));
 
   m_song.Settings().singerMode = 2;
-  m_song.GenerateKaraokeLineList(true, true);
+  m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   EXPECT_EQ(m_messages->Count(), 2);
   EXPECT_TRUE(m_song.Line(0)->m_singer2);
 }
@@ -326,7 +326,9 @@ TEST_F(SongTest, ObserversHearEachChangeOnce) {
          m_song.SetRawLyrics("a b\nc");
        },
        {}},
-      {"layout", [&] { m_song.GenerateKaraokeLineList(true, true); }, {C::LinesRebuilt}},
+      {"layout",
+       [&] { m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true}); },
+       {C::LinesRebuilt}},
       {"artist",
        [&] {
          m_song.SetArtist("Ann");

@@ -52,7 +52,7 @@ class FinalPlaybackTest : public ::testing::Test {
     m_song.SetMusicPath(s_wav);
     m_song.SetWorkingMusicPath(s_wav);
     m_song.SetRawLyrics("one two three\nfour five");
-    m_song.GenerateKaraokeLineList(false, true);
+    m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
     for (int i = 0; i < m_song.WordCount(); ++i) {
       m_song.Word(i)->m_startTime = (1 + 10 * i) * kRate;
       m_song.Word(i)->m_endTime = (2 + 10 * i) * kRate;

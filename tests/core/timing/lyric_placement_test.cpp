@@ -104,7 +104,7 @@ TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
     EXPECT_EQ(Spans(), c.spans);
     EXPECT_TRUE(m_song.IsModified());
     m_song.SetRawLyrics("");
-    m_song.GenerateKaraokeLineList(false, false);
+    m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   }
 }
 

@@ -57,7 +57,7 @@ TEST_F(OnsetSnapTest, SnapMovesTheStartOntoTheNearestBurstUnderTheNudgeRules) {
   Song song{"/tmp/none.lfp"};
   song.ResetSongDefaults();
   song.SetRawLyrics("one two three four");
-  song.GenerateKaraokeLineList(false, false);
+  song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   const auto onsets = MusicAnalysisCache::Instance().Wait(s_wav)->onsets;
   struct Case {
     int word;

@@ -33,7 +33,7 @@ class NudgeTest : public ::testing::Test {
   void OpenSong(const std::string& text, const std::vector<Span>& spans, int singerMode = 1) {
     m_song.Settings().singerMode = singerMode;
     m_song.SetRawLyrics(text);
-    m_song.GenerateKaraokeLineList(false, false);
+    m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
     ASSERT_EQ(m_song.WordCount(), static_cast<int>(spans.size()));
     for (size_t i = 0; i < spans.size(); ++i) {
       m_song.Word(static_cast<int>(i))->m_startTime = spans[i].first;

@@ -64,7 +64,7 @@ class AppTest : public ::testing::Test {
   // Lyrics with their first word placed.
   void PlaceFirstWord(const std::string& lyrics = "Twinkle twinkle little star") {
     OpenSong().SetRawLyrics(lyrics);
-    OpenSong().GenerateKaraokeLineList(true, true);
+    OpenSong().GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     OpenSong().Word(0)->m_startTime = 44100;
     OpenSong().Word(0)->m_endTime = 50000;
     app->RefreshCommands();
