@@ -6,6 +6,7 @@
 #include <regex>
 #include <set>
 
+#include "lyricforge_version.h"
 #include "tests/support/cli_runner.h"
 
 namespace lf::test {
@@ -43,6 +44,17 @@ TEST(Install, PutsProgramsDataFolderAndDesktopIntegrationInPlace) {
   const std::string help = RunCommand("'" + prefix.File("bin/lyricforge-cli") + "' --help", &status);
   EXPECT_EQ(status, 0);
   EXPECT_NE(help.find("compile"), std::string::npos);
+}
+
+// `lyricforge --version` prints its one line and ends without a display to
+// open a window on.
+TEST(Install, DesktopProgramPrintsItsVersionWithoutADisplay) {
+  int status = -1;
+  const std::string out = RunCommand(
+      "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 '" LYRICFORGE_GUI_PATH "' --version 2>&1",
+      &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out, "lyricforge " LYRICFORGE_VERSION "\n");
 }
 
 // Every page the installed manual's index links to is there, and so is every
