@@ -39,14 +39,16 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
          {"back", "takes the last tap back"},
          {"",
           "the last word ends a second after it starts; in duet mode the\n"
-          "singer-2 lines are spread over the lines before them"}}}},
+          "singer-2 lines are spread over the lines before them"}},
+        true}},
       {"nudge",
        {"move one word's start or end by the adjust step, or snap its start to the music",
         {{kProjectFiles}, {}, {nullptr, "start+ start- end+ end- snap"}},
         {{"WORD", "the word's index, from 0, as lines --json lists them"},
          {"start+ start-", "the start one step later or earlier"},
          {"end+ end-", "the end one step later or earlier"},
-         {"snap", "the start onto the strongest onset within 150 ms of it"}}}},
+         {"snap", "the start onto the strongest onset within 150 ms of it"}},
+        true}},
       {"format",
        {"change the case of a project's lyrics, as the editor's Format Text does",
         {{kProjectFiles}, {nullptr, "capitalize lowercase first-word"}},
@@ -60,7 +62,8 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
           "singerMode, linesPerPage, sweepMode, sweepAdvance, sweepEntireWord,\n"
           "eraseFromBottom, artist, title, music, duet.singer1|singer2|both,\n"
           "titlePage|lyricsPage|creditsPage .enabled .hold .draw .erase .placement\n"
-          ".font .size .text .color.ROLE"}}}},
+          ".font .size .text .color.ROLE"}},
+        true}},
       {"compile",
        {"compile the whole song into a .cdg packet stream",
         {{kProjectFiles}},

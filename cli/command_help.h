@@ -26,7 +26,7 @@ struct HelpItem {
   const char* words = nullptr;  // or is one of these words, separated by spaces
 };
 
-// What one of a command's positional arguments names; the last one repeats.
+// What one of a command's positional arguments names.
 struct Operand {
   const char* files = nullptr;
   const char* words = nullptr;
@@ -36,6 +36,7 @@ struct CommandHelp {
   const char* summary;  // one line for the list
   std::vector<Operand> operands;
   std::vector<HelpItem> items;
+  bool lastOperandRepeats = false;  // TAP..., MOVE...
 };
 
 // An option item's name ("-o", "--music") and whether it takes a value; a

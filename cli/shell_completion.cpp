@@ -150,10 +150,11 @@ std::string BashCompletion() {
        "    \"help 0\") _lyricforge_cli_words '" +
        CommandNames() + "' ;;\n";
   for (const Command& c : Commands()) {
-    const std::vector<Operand>& operands = HelpOf(c).operands;
+    const CommandHelp& help = HelpOf(c);
+    const std::vector<Operand>& operands = help.operands;
     for (size_t i = 0; i < operands.size(); ++i) {
-      const std::string pattern =
-          std::string("\"") + c.name + " " + (i + 1 == operands.size() ? "\"*" : std::to_string(i) + "\"");
+      const bool repeats = help.lastOperandRepeats && i + 1 == operands.size();
+      const std::string pattern = std::string("\"") + c.name + " " + (repeats ? "\"*" : std::to_string(i) + "\"");
       s += "    " + pattern + ") " + BashAction(operands[i].files, operands[i].words) + " ;;\n";
     }
   }
@@ -203,7 +204,8 @@ std::string ZshCompletion() {
     }
     for (size_t i = 0; i < help.operands.size(); ++i) {
       const Operand& operand = help.operands[i];
-      const std::string position = i + 1 == help.operands.size() ? "*" : std::to_string(i + 1);
+      const bool repeats = help.lastOperandRepeats && i + 1 == help.operands.size();
+      const std::string position = repeats ? "*" : std::to_string(i + 1);
       s += "        '" + position + ":argument:" + ZshQuoted(ZshAction(operand.files, operand.words)) + "' \\\n";
     }
     s += "        '(- *)--help[describe the command]'\n      ;;\n";

@@ -88,6 +88,22 @@ TEST(InstallTexts, ManualPagesRenderAndDescribeEveryCommandAndOption) {
   EXPECT_EQ(unknown.out, "");
 }
 
+// The completions offer what the help lists; each such option must be one
+// the command's parser takes (given alone it fails, but not as unknown).
+TEST(InstallTexts, EveryOptionTheHelpListsIsOneTheCommandTakes) {
+  for (const std::string& command : ListedCommands()) {
+    for (const std::string& option : HelpOptions(command)) {
+      if (option == "--") continue;
+      SCOPED_TRACE(command + " " + option);
+      const CliResult flag = RunCli({command, option});
+      const CliResult valued = RunCli({command, option, "/nonexistent-folder/x"});
+      EXPECT_EQ(flag.err.find("unknown option"), std::string::npos) << flag.err;
+      EXPECT_EQ(valued.err.find("unknown option"), std::string::npos) << valued.err;
+    }
+  }
+  EXPECT_NE(RunCli({"info", "--nothing"}).err.find("unknown option"), std::string::npos);
+}
+
 class BashCompletion : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -154,6 +170,7 @@ TEST_F(BashCompletion, OffersTheFilesAndWordsEachArgumentTakes) {
       {{"prepare", ""}, music},
       {{"info", ""}, project},
       {{"info", "--json", ""}, project},
+      {{"info", "h.lfp", ""}, {}},
       {{"render", ""}, {"h.lfp", "i.cdg", "songs"}},
       {{"render", "h.lfp", "-o", ""}, {"j.png", "songs"}},
       {{"dump", ""}, {"i.cdg", "songs"}},
