@@ -6,7 +6,7 @@ TSANBUILD  ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build test run bench sanitize tsan clean
+.PHONY: deps build test run bench sanitize tsan package package-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +19,14 @@ build: deps $(BUILD)/build.ninja
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The Debian package (build/lyricforge_VERSION_amd64.deb), and the same with
+# its checks: AppStream, desktop entry, manual pages, lintian.
+package: build
+	cmake --build $(BUILD) --target package
+
+package-check: deps
+	@bash scripts/package-check.sh $(BUILD)
 
 run: deps $(BUILD)/build.ninja
 	@JOBS=$(JOBS) bash scripts/run.sh $(BUILD)

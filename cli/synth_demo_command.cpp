@@ -150,8 +150,6 @@ int Run(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-LF_CLI_COMMAND(synth_demo, "synth-demo",
-               "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc] [--verses N]   the demo song's music (and timed lyrics)",
-               Run);
+LF_CLI_COMMAND(synth_demo, "synth-demo", "synth-demo -o MUSIC.wav [--lrc LYRICS.lrc] [--verses N]", Run);
 
 }  // namespace lf::cli

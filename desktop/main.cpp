@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "core/audio/mp3_encoder.h"
@@ -13,6 +15,7 @@
 #include "desktop/app/single_instance.h"
 #include "desktop/app/splash_window.h"
 #include "desktop/rules/window_title.h"
+#include "lyricforge_version.h"
 #include "settings_store/qsettings_store.h"
 
 namespace {
@@ -23,9 +26,20 @@ QString AbsoluteArgument(int argc, char** argv) {
   return QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
 }
 
+// `lyricforge --version` answers before Qt starts, so it needs no display.
+bool AsksForVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--version") == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AsksForVersion(argc, argv)) {
+    const bool written = std::printf("lyricforge %s\n", LYRICFORGE_VERSION) > 0 && std::fflush(stdout) == 0;
+    return written ? 0 : 1;
+  }
   QApplication qapp(argc, argv);
   QApplication::setApplicationName(lf::kApplicationName);
   QApplication::setOrganizationName("Orvandel");

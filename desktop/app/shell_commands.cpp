@@ -22,6 +22,7 @@
 #include "desktop/rules/about_text.h"
 #include "desktop/rules/default_colors.h"
 #include "desktop/rules/export_save_choice.h"
+#include "lyricforge_version.h"
 
 namespace lf {
 

@@ -9,6 +9,7 @@
 #include "core/platform/paths.h"
 #include "desktop/rules/about_text.h"
 #include "desktop/rules/window_title.h"
+#include "lyricforge_version.h"
 
 namespace lf {
 namespace {

@@ -1,11 +1,14 @@
 // `cmake --install` lays out what a desktop needs: both programs, the data
-// folder beside them, the menu entry, the icon and the .lfp file type.
+// folder beside them, the menu entry, the icons, the .lfp file type, the
+// metainfo, the manual pages and the shell completions.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <regex>
 #include <set>
 
+#include "lyricforge_version.h"
 #include "tests/support/cli_runner.h"
 
 namespace lf::test {
@@ -25,8 +28,25 @@ TEST(Install, PutsProgramsDataFolderAndDesktopIntegrationInPlace) {
   for (const char* file :
        {"bin/lyricforge", "bin/lyricforge-cli", "share/lyricforge/demo/twinkle.lrc", "share/lyricforge/lyricforge.png",
         "share/lyricforge/manual/index.html", "share/applications/lyricforge.desktop",
-        "share/icons/hicolor/scalable/apps/lyricforge.svg", "share/mime/packages/lyricforge.xml"})
+        "share/icons/hicolor/scalable/apps/lyricforge.svg", "share/mime/packages/lyricforge.xml",
+        "share/metainfo/io.github.lyricforge.Lyricforge.metainfo.xml", "share/man/man1/lyricforge.1.gz",
+        "share/man/man1/lyricforge-cli.1.gz", "share/bash-completion/completions/lyricforge-cli",
+        "share/zsh/vendor-completions/_lyricforge-cli", "share/doc/lyricforge/copyright"})
     EXPECT_TRUE(std::filesystem::exists(prefix.File(file))) << file;
+
+  // Each theme size holds a PNG of that size, drawn from the SVG.
+  for (int size : {48, 64, 128, 256}) {
+    const std::string dims = std::to_string(size) + "x" + std::to_string(size);
+    const std::string png = ReadFileBytes(prefix.File("share/icons/hicolor/" + dims + "/apps/lyricforge.png"));
+    ASSERT_GE(png.size(), 24u) << dims;
+    EXPECT_EQ(png.substr(1, 3), "PNG") << dims;
+    const auto be32 = [&](size_t at) {
+      return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+             (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+    };
+    EXPECT_EQ(be32(16), uint32_t(size)) << dims;
+    EXPECT_EQ(be32(20), uint32_t(size)) << dims;
+  }
 
   const std::string desktop = ReadFileBytes(prefix.File("share/applications/lyricforge.desktop"));
   EXPECT_NE(desktop.find("Exec=lyricforge %f\n"), std::string::npos);
@@ -43,6 +63,17 @@ TEST(Install, PutsProgramsDataFolderAndDesktopIntegrationInPlace) {
   const std::string help = RunCommand("'" + prefix.File("bin/lyricforge-cli") + "' --help", &status);
   EXPECT_EQ(status, 0);
   EXPECT_NE(help.find("compile"), std::string::npos);
+}
+
+// `lyricforge --version` prints its one line and ends without a display to
+// open a window on.
+TEST(Install, DesktopProgramPrintsItsVersionWithoutADisplay) {
+  int status = -1;
+  const std::string out = RunCommand(
+      "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb timeout 20 '" LYRICFORGE_GUI_PATH "' --version 2>&1",
+      &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out, "lyricforge " LYRICFORGE_VERSION "\n");
 }
 
 // Every page the installed manual's index links to is there, and so is every
