@@ -6,13 +6,16 @@ TSANBUILD  ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build test run bench sanitize tsan package package-check clean
+.PHONY: deps build test run bench sanitize sanitize-unit tsan package package-check format-check tidy clean
 
 deps:
 	@bash scripts/install-deps.sh
 
+# CI passes CMAKE_ARGS=-DLYRICFORGE_WERROR=ON.
+CMAKE_ARGS ?=
+
 $(BUILD)/build.ninja: CMakeLists.txt
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
@@ -41,6 +44,20 @@ sanitize: deps
 	cmake -S . -B $(SANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLYRICFORGE_SANITIZE=ON -DLYRICFORGE_GUI=OFF
 	cmake --build $(SANBUILD) -j $(JOBS)
 	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The unit tests alone under the same sanitizers (what CI runs).
+sanitize-unit: deps
+	cmake -S . -B $(SANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLYRICFORGE_SANITIZE=ON -DLYRICFORGE_GUI=OFF $(CMAKE_ARGS)
+	cmake --build $(SANBUILD) -j $(JOBS)
+	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit --output-on-failure -j $(JOBS) --timeout 900
+
+# Every source file as .clang-format lays it out.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+# .clang-tidy's checks over the core (needs a configured $(BUILD)).
+tidy: $(BUILD)/build.ninja
+	ls core/*/*.cpp | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet
 
 # The desktop program's offscreen tests under ThreadSanitizer: the CD+G view
 # fed by a thread and by the player while it is resized and let go, with no

@@ -28,6 +28,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
   # whole-program tests: key presses and screenshots under Xvfb
   xdotool x11-utils imagemagick
+  # the source checks of CI: layout and static analysis
+  clang-format clang-tidy
   # the desktop's icons, drawn from the SVG at build time
   librsvg2-bin
   # the manual pages and shell completions the tests read: man, col, bash's and zsh's parsers

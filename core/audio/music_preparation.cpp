@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -243,7 +244,7 @@ int64_t WavDurationMs(const std::string& path) {
   if (!in.IsOpen() || !in.IsDataTruncated() || in.BlockAlign() <= 0 || in.SampleRate() == 0 || in.FormatTag() > 1)
     return in.DurationMs();
   const double frames = static_cast<double>(in.DataBytesInFile() / in.BlockAlign());
-  return static_cast<int64_t>(frames * 1000.0 / in.SampleRate() + 0.5);
+  return std::llround(frames * 1000.0 / in.SampleRate());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace lf {
@@ -161,7 +162,7 @@ uint32_t WavInFile::SampleCount() const {
 
 uint32_t WavInFile::DurationMs() const {
   if (m_header.sampleRate == 0) return 0;
-  return static_cast<uint32_t>(SampleCount() * 1000.0 / m_header.sampleRate + 0.5);
+  return static_cast<uint32_t>(std::llround(SampleCount() * 1000.0 / m_header.sampleRate));
 }
 
 std::size_t WavInFile::ReadDataBytes(uint8_t* buffer, std::size_t count) {

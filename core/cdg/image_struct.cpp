@@ -108,7 +108,7 @@ bool PageRecord::ReadPageBlock(const uint8_t* data, size_t size, std::string* er
   m_style.m_outlineColor = Get32(data + 160);
   m_style.m_backgroundBox = Get32(data + 164);
   m_style.m_backgroundColor = Get32(data + 168);
-  m_picture = std::move(picture);
+  m_picture = picture;
   m_placement = Get32(data + kPlacementOffset);
   m_hasPicture = hasPicture;
   m_pictureMode = Get32(data + kPictureModeOffset);

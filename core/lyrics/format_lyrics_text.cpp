@@ -41,7 +41,7 @@ std::vector<Char> Decode(std::string_view text) {
 }
 
 locale_t Utf8Locale() {
-  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(0));
+  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{nullptr});
   return locale;
 }
 

@@ -108,7 +108,7 @@ void RemoveStaleStagingFiles(const std::string& folder) {
   }
 }
 
-StagedOutput::StagedOutput(std::string finalPath) : m_finalPath(ThroughLinks(finalPath)) {
+StagedOutput::StagedOutput(const std::string& finalPath) : m_finalPath(ThroughLinks(finalPath)) {
   SweepOnce(fs::path(m_finalPath).parent_path());
   m_tempPath = TempNameFor(m_finalPath);
 }

@@ -15,7 +15,7 @@ class StagedOutput {
   // extension treat both alike, and it is recognisable as ours (see
   // IsStagingName): one left by a killed run is removed by the next run that
   // stages a file in the same folder.
-  explicit StagedOutput(std::string finalPath);
+  explicit StagedOutput(const std::string& finalPath);
   ~StagedOutput();  // removes the temporary file unless committed
   StagedOutput(const StagedOutput&) = delete;
   StagedOutput& operator=(const StagedOutput&) = delete;

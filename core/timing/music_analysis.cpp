@@ -40,7 +40,7 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
     for (int f = 0; f < got; ++f) {
       int sum = 0;
       for (int c = 0; c < channels; ++c) {
-        const int s = block[static_cast<size_t>(f * channels + c)];
+        const int s = block[static_cast<size_t>(f) * channels + c];
         sum += s;
         peak = std::max<uint16_t>(peak, static_cast<uint16_t>(std::abs(s)));
       }

@@ -18,8 +18,6 @@
 namespace lf {
 namespace {
 
-LyricforgeApp* g_app = nullptr;
-
 constexpr const char* kGroup = "Settings";
 
 struct FolderKey {
@@ -36,7 +34,6 @@ constexpr FolderKey kFolderKeys[] = {
 }  // namespace
 
 LyricforgeApp::LyricforgeApp(SettingsStore& settings) : m_settings(settings) {
-  g_app = this;
   if (!HasSong()) CreateSong();
   ResetToNewProject();
   OpenSong().SetModifiedObserver([this](bool) {
@@ -52,10 +49,7 @@ LyricforgeApp::~LyricforgeApp() {
   StopPlayer();
   m_frame.reset();
   if (HasSong()) OpenSong().SetModifiedObserver({});
-  if (g_app == this) g_app = nullptr;
 }
-
-LyricforgeApp* LyricforgeApp::Instance() { return g_app; }
 
 void LyricforgeApp::SetFileDialogs(std::unique_ptr<FileDialogs> dialogs) { m_dialogs = std::move(dialogs); }
 

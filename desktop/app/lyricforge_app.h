@@ -35,7 +35,6 @@ class LyricforgeApp : public QObject, public PageHost {
   // Creates the song (an empty project) and the main window, not yet shown.
   explicit LyricforgeApp(SettingsStore& settings);
   ~LyricforgeApp() override;
-  static LyricforgeApp* Instance();
 
   // Start-up from the first page on: a folder argument is the music folder,
   // a project argument is opened; then the window is placed and shown.

@@ -90,7 +90,9 @@ TEST(CdgStreamFile, OnlyPlausibleStreamsInRegularFilesAreRead) {
   for (const Case& c : cases) {
     const CdgReadResult r = CheckCdgStream(c.name, c.bytes);
     EXPECT_EQ(bool(r), c.plausible) << c.name << ": " << r.message;
-    if (!c.plausible) EXPECT_NE(r.message.find("not a CD+G file"), std::string::npos) << r.message;
+    if (!c.plausible) {
+      EXPECT_NE(r.message.find("not a CD+G file"), std::string::npos) << r.message;
+    }
   }
   std::string ls = test::ReadFileBytes("/bin/ls");
   EXPECT_FALSE(CheckCdgStream("ls", std::vector<uint8_t>(ls.begin(), ls.end())));

@@ -32,7 +32,9 @@ TEST(PictureFuzz, MutatedPicturesAreDecodedOrRefused) {
       continue;
     }
     std::vector<uint32_t> pixels;
-    if (decoder.Scale(36, 24, pixels)) ASSERT_EQ(pixels.size(), 36u * 24u);
+    if (decoder.Scale(36, 24, pixels)) {
+      ASSERT_EQ(pixels.size(), 36u * 24u);
+    }
   }
 }
 

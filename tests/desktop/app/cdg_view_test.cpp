@@ -77,7 +77,9 @@ TEST(CdgView, SurvivesResizesAndDetachWhileAThreadFeedsTheRenderer) {
   for (int i = 0; i < 40; ++i) {
     view->resize(300 + i * 7, 216 + i * 5);
     QApplication::processEvents();
-    if (i % 8 == 0) EXPECT_FALSE(view->grab().isNull());
+    if (i % 8 == 0) {
+      EXPECT_FALSE(view->grab().isNull());
+    }
   }
   EXPECT_GT(rounds.load(), 0) << "the feeder ran while the view was attached";
   view->SetRenderer(nullptr);

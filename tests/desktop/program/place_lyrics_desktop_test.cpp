@@ -56,7 +56,9 @@ TEST_P(PlaceLyricsDesktopTest, SavedStartsKeepTheGapsBetweenKeyPresses) {
   ASSERT_TRUE(desktop.StartProgram(LYRICFORGE_APP_PATH, {project})) << "no window on " << desktop.Display();
   ASSERT_TRUE(desktop.Xdotool("sleep 1 key alt+l sleep 1"));
   // The tempo box follows the Start button in the tab order; each Down is 5 % slower.
-  if (tempo < 100) ASSERT_TRUE(desktop.Xdotool("key Tab key --repeat " + std::to_string((100 - tempo) / 5) + " Down"));
+  if (tempo < 100) {
+    ASSERT_TRUE(desktop.Xdotool("key Tab key --repeat " + std::to_string((100 - tempo) / 5) + " Down"));
+  }
 
   std::thread screenshot;
   if (const char* folder = std::getenv("LYRICFORGE_SCREENSHOT_DIR")) {
