@@ -74,8 +74,9 @@ TEST_F(ExportCliTest, Mp3gPlaysInFfmpegWithItsTags) {
   EXPECT_GT(std::stol(frames), 100);
 
   const std::string lrc = test::ReadFileBytes(m_dir.File("out.lrc"));
-  // On the exported audio's timeline: the first line at 2 s of music after a 9,996-frame lead-in.
-  EXPECT_NE(lrc.find("[00:02.22]Twinkle, twinkle, little star,\n"), std::string::npos) << lrc;
+  // On the exported audio's timeline: the first line at 2 s of music after a 9,996-frame lead-in
+  // (2.2267 s, to the nearest hundredth).
+  EXPECT_NE(lrc.find("[00:02.23]Twinkle, twinkle, little star,\n"), std::string::npos) << lrc;
   EXPECT_EQ(lrc.find("[offset:"), std::string::npos) << lrc;
 }
 
