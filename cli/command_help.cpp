@@ -73,6 +73,7 @@ const std::map<std::string, HelpEntry>& HelpEntries() {
         "  --fps N       mp4: 25, 30 (the default) or 60 frames a second\n"
         "  --crf Q       mp4: H.264 quality, 0 (lossless) to 51; 20 by default\n"
         "  --preset P    mp4: H.264 speed, ultrafast ... placebo; veryfast by default\n"
+        "  --audio-bitrate K  mp4: the AAC bit rate, 32 to 320 kbit/s; 192 by default\n"
         "  --visible     mp4: show the 288 x 192 drawing area, without the border\n"}},
       {"render",
        {"draw the screen at a moment of a stream or project as PNG",
