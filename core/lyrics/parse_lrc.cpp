@@ -147,10 +147,35 @@ std::string RemoveWordTags(std::string_view s) {
   return out;
 }
 
+// The code point of the UTF-8 sequence at `pos` (0 past the end; a stray
+// byte stands for itself).
+char32_t CharAt(std::string_view s, size_t pos) {
+  if (pos >= s.size()) return 0;
+  const auto c = static_cast<uint8_t>(s[pos]);
+  const int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+  if (len == 1 || pos + len > s.size()) return c;
+  char32_t cp = c & (0x7F >> len);
+  for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[pos + k]) & 0x3F);
+  return cp;
+}
+
+char32_t LastChar(std::string_view s) {
+  size_t pos = s.size();
+  while (pos > 0 && (static_cast<uint8_t>(s[pos - 1]) & 0xC0) == 0x80) --pos;
+  return pos > 0 ? CharAt(s, pos - 1) : 0;
+}
+
+// Han, kana, Hangul and their full-width forms: scripts written without blanks.
+bool IsCjk(char32_t c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
 // Time tags inside the lyric text written in square brackets are word tags:
 // "hello [00:06.00] world" and "hello[00:06.00]world" read as
 // "hello <00:06.00>world". The blank goes with the tag, so the text keeps one
-// blank between the words.
+// blank between the words; between Chinese, Japanese or Korean characters the
+// tag stays a tag between characters.
 std::string SquareWordTagsToAngle(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -173,8 +198,8 @@ std::string SquareWordTagsToAngle(std::string_view s) {
     while (i < s.size() && IsWhite(s[i])) ++i;
     if (i == s.size())
       out.resize(TrimRight(out).size());  // a closing tag ends the last word
-    else if (!out.empty() && !IsWhite(out.back()))
-      out += ' ';  // a tag between two words separates them
+    else if (!out.empty() && !IsWhite(out.back()) && !IsCjk(LastChar(out)) && !IsCjk(CharAt(s, i)))
+      out += ' ';  // a tag between two words separates them; between characters it cuts them
     out += '<';
     out.append(content);
     out += '>';
@@ -208,30 +233,6 @@ size_t NextCharAfterTags(std::string_view s, size_t pos) {
     pos = gt + 1;
   }
   return pos;
-}
-
-// The code point of the UTF-8 sequence at `pos` (0 past the end; a stray
-// byte stands for itself).
-char32_t CharAt(std::string_view s, size_t pos) {
-  if (pos >= s.size()) return 0;
-  const auto c = static_cast<uint8_t>(s[pos]);
-  const int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
-  if (len == 1 || pos + len > s.size()) return c;
-  char32_t cp = c & (0x7F >> len);
-  for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[pos + k]) & 0x3F);
-  return cp;
-}
-
-char32_t LastChar(std::string_view s) {
-  size_t pos = s.size();
-  while (pos > 0 && (static_cast<uint8_t>(s[pos - 1]) & 0xC0) == 0x80) --pos;
-  return pos > 0 ? CharAt(s, pos - 1) : 0;
-}
-
-// Han, kana, Hangul and their full-width forms: scripts written without blanks.
-bool IsCjk(char32_t c) {
-  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
-         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
 // The words of a line: runs of non-blank characters. A time tag starts a word
