@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <type_traits>
+#include <utility>
 
 #include "core/lyrics/lyrics_punctuation_map.h"
 #include "core/platform/text_encoding.h"
