@@ -85,6 +85,7 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
          {"--crf Q", "mp4: H.264 quality, 0 (lossless) to 51; 20 by default"},
          {"--preset P", "mp4: H.264 speed, ultrafast ... placebo; veryfast by default", nullptr,
           "ultrafast superfast veryfast faster fast medium slow slower veryslow placebo"},
+         {"--audio-bitrate K", "mp4: the AAC bit rate, 32 to 320 kbit/s; 192 by default"},
          {"--visible", "mp4: show the 288 x 192 drawing area, without the border"}}}},
       {"render",
        {"draw the screen at a moment of a stream or project as PNG",

@@ -59,6 +59,18 @@ int ParseBitRate(const Args& args, ExportType type) {
   throw CliError(kExitUsage, "--bitrate for this format is one of " + offered + ", not '" + *text + "'");
 }
 
+// The dialog's list offers rates that MP3 has only at other sample rates;
+// the encoder would silently take another, so the export is refused.
+void RefuseMp3BitRate(int kbps, int sampleRate, const std::optional<std::string>& asked) {
+  const std::vector<int> rates = Mp3BitRatesFor(sampleRate);
+  if (std::find(rates.begin(), rates.end(), kbps) != rates.end()) return;
+  std::string offered;
+  for (const int rate : rates) offered += (offered.empty() ? "" : ", ") + std::to_string(rate);
+  const std::string what = asked ? "'" + *asked + "'" : std::to_string(kbps) + " (the rate last chosen for MP3+G)";
+  throw CliError(kExitUsage, "--bitrate for MP3 of " + std::to_string(sampleRate) + " Hz music is one of " + offered +
+                                 ", not " + what);
+}
+
 LrcStyle ParseLrc(const Args& args, ExportType type) {
   auto text = args.Option("--lrc");
   if (!text) return LrcStyle::None;
@@ -71,7 +83,7 @@ LrcStyle ParseLrc(const Args& args, ExportType type) {
 // The video options; each is refused with the formats it does not belong to.
 VideoOptions ParseVideo(const Args& args, ExportType type) {
   VideoOptions video;
-  const char* names[] = {"--size", "--fps", "--crf", "--preset"};
+  const char* names[] = {"--size", "--fps", "--crf", "--preset", "--audio-bitrate"};
   if (type != ExportType::Mp4) {
     for (const char* name : names)
       if (args.Option(name)) throw CliError(kExitUsage, std::string(name) + " goes with mp4");
@@ -102,13 +114,23 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
       throw CliError(kExitUsage, "--preset takes one of " + std::string(VideoPresetList()) + ", not '" + *text + "'");
     video.preset = *text;
   }
+  if (auto text = args.Option("--audio-bitrate")) {
+    int kbps = -1;
+    for (int k = kMinVideoAudioKbps; k <= kMaxVideoAudioKbps; ++k)
+      if (std::to_string(k) == *text) kbps = k;
+    if (kbps < 0)
+      throw CliError(kExitUsage, "--audio-bitrate takes a whole number of kbit/s from " +
+                                     std::to_string(kMinVideoAudioKbps) + " to " + std::to_string(kMaxVideoAudioKbps) +
+                                     ", not '" + *text + "'");
+    video.audioKbps = kbps;
+  }
   video.area = args.Flag("--visible") ? VideoArea::Visible : VideoArea::Screen;
   return video;
 }
 
 int RunExport(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--zip", "--visible"},
-            {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset"});
+            {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset", "--audio-bitrate"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -131,6 +153,7 @@ int RunExport(const std::vector<std::string>& arguments) {
   // added silence only counted), other music decoded into this run's working copy.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
   PrepareProjectMusic(song, workFolder.Path(), true);
+  if (request.type == ExportType::Mp3G) RefuseMp3BitRate(request.bitRate, song.SampleRate(), args.Option("--bitrate"));
 
   ExportOutcome outcome;
   {
@@ -155,7 +178,7 @@ int RunExport(const std::vector<std::string>& arguments) {
 
 LF_CLI_COMMAND(export_song, "export",
                "export P.lfp --format bin|mp3g|wmag|mp4 [--bitrate K] [--zip] [--lrc simple|enhanced] "
-               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--visible] -o PATH",
+               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--audio-bitrate K] [--visible] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

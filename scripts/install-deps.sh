@@ -18,8 +18,8 @@ packages=(
   libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   # a family without bold or italic faces, for the synthesised-style tests
   fonts-dejavu-extra
-  # faces for Chinese, Japanese and Korean lyrics
-  fonts-noto-cjk
+  # faces for Chinese, Japanese and Korean lyrics, and detecting their encodings
+  fonts-noto-cjk libuchardet-dev
   # onset detection for snapping word starts
   libaubio-dev
   # zip, png

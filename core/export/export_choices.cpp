@@ -1,5 +1,6 @@
 #include "core/export/export_choices.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace lf {
@@ -21,6 +22,16 @@ const std::vector<std::string>& CompressionEntries(ExportType type) {
     default:
       return none;
   }
+}
+
+std::vector<int> Mp3BitRatesFor(int sampleRate) {
+  static const std::vector<int> mpeg1{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  static const std::vector<int> mpeg2{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+  const auto& valid = sampleRate >= 32000 ? mpeg1 : mpeg2;
+  std::vector<int> rates;
+  for (const auto& entry : CompressionEntries(ExportType::Mp3G))
+    if (std::find(valid.begin(), valid.end(), EntryValue(entry)) != valid.end()) rates.push_back(EntryValue(entry));
+  return rates;
 }
 
 int EntryValue(const std::string& entry) {

@@ -24,6 +24,11 @@ inline constexpr const char* kRatioMissingText = "Please select a Compression Ra
 
 // The compression list of a type, in display order ("192k", ...); empty for BIN.
 const std::vector<std::string>& CompressionEntries(ExportType type);
+// The rates of the MP3+G list (kbit/s, in its order) that MP3 has for music at
+// `sampleRate`: MPEG-1 rates from 32 kHz up, MPEG-2 rates below (the list's
+// 144 exists only there). LAME would encode any other at a rate it picks.
+std::vector<int> Mp3BitRatesFor(int sampleRate);
+
 // The leading number of an entry ("112k" -> 112); 0 when it has none.
 int EntryValue(const std::string& entry);
 // Index of the smallest entry not below `value`; the first entry when none qualifies.

@@ -79,7 +79,10 @@ std::string EnhancedLineText(const KaraokeLine& line, int rate, int64_t shift) {
 std::string LrcTimeText(int64_t sampleTime, int sampleRate, int fractionDigits) {
   const bool ms = fractionDigits == 3;
   const int64_t perSecond = ms ? 1000 : 100;
-  const int64_t t = std::max<int64_t>(0, sampleTime) * perSecond / RateOrDefault(sampleRate);
+  // Rounded: a word stored at the frame nearest to 6.513 s lies a fraction of
+  // a frame below it, and is written 6.513, not 6.512.
+  const int64_t rate = RateOrDefault(sampleRate);
+  const int64_t t = (std::max<int64_t>(0, sampleTime) * perSecond + rate / 2) / rate;
   char text[40];
   std::snprintf(text, sizeof text, ms ? "%02lld:%02lld.%03lld" : "%02lld:%02lld.%02lld",
                 static_cast<long long>(t / (60 * perSecond)), static_cast<long long>(t / perSecond % 60),

@@ -21,8 +21,8 @@ struct LrcHeader {
   int leadInFrames = 0;
 };
 
-// "mm:ss.xx" of a sample time at `sampleRate` (hundredths truncated), or with
-// `fractionDigits` 3 "mm:ss.xxx" (milliseconds truncated).
+// "mm:ss.xx" of a sample time at `sampleRate` (to the nearest hundredth), or
+// with `fractionDigits` 3 "mm:ss.xxx" (to the nearest millisecond).
 std::string LrcTimeText(int64_t sampleTime, int sampleRate, int fractionDigits = 2);
 
 // LRC text of the placed lines (lines without a placed word are left out),

@@ -123,7 +123,7 @@ bool Mp4Writer::Open(const std::string& path, const Mp4Settings& settings) {
   s.videoStream->time_base = s.video->time_base;
   s.videoStream->avg_frame_rate = s.video->framerate;
 
-  const AudioStreamSettings audio{"aac", kVideoAudioBitRate, 0, false};
+  const AudioStreamSettings audio{"aac", settings.audioBitRate, 0, false};
   if (!s.audio.Open(s.format, audio, settings.audioRate, settings.audioChannels, settings.audioBits))
     return Fail(s.audio.Error(), 0);
 

@@ -12,7 +12,9 @@ namespace lf {
 
 inline constexpr int kDefaultVideoCrf = 20;
 inline constexpr const char* kDefaultVideoPreset = "veryfast";
-inline constexpr int kVideoAudioBitRate = 192000;
+inline constexpr int kVideoAudioBitRate = 192000;  // bit/s, unless asked otherwise
+// The AAC rates offered (kbit/s): what FFmpeg's AAC encoder gives stereo sound.
+inline constexpr int kMinVideoAudioKbps = 32, kMaxVideoAudioKbps = 320;
 
 struct Mp4Settings {
   int width = 1280, height = 720;  // even
@@ -21,7 +23,8 @@ struct Mp4Settings {
   std::string preset = kDefaultVideoPreset;
   // Where painted rows go: the picture's left edge, top edge and width in the frame (even).
   int pictureLeft = 0, pictureTop = 0, pictureWidth = 0;
-  uint32_t audioRate = 44100;  // the PCM that WriteAudio takes
+  uint32_t audioRate = 44100;             // the PCM that WriteAudio takes
+  int audioBitRate = kVideoAudioBitRate;  // AAC, bit/s
   int audioChannels = 2, audioBits = 16;
   std::string title, artist;
 };

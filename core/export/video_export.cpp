@@ -31,6 +31,9 @@ std::string OptionsProblem(const VideoOptions& video, const VideoLayout& layout)
            " frame cannot hold the screen (even sides, at least " + std::to_string(layout.sourceWidth) + " x " +
            std::to_string(layout.sourceHeight) + ")";
   if (video.crf < 0 || video.crf > 51) return "the quality (crf) " + std::to_string(video.crf) + " is not within 0-51";
+  if (video.audioKbps < kMinVideoAudioKbps || video.audioKbps > kMaxVideoAudioKbps)
+    return "the audio bit rate " + std::to_string(video.audioKbps) + " kbit/s is not within " +
+           std::to_string(kMinVideoAudioKbps) + "-" + std::to_string(kMaxVideoAudioKbps);
   if (!IsVideoPreset(video.preset)) return "the preset '" + video.preset + "' is not one of " + VideoPresetList();
   return "";
 }
@@ -65,6 +68,7 @@ class VideoRun {
     settings.fps = m_job.video.fps;
     settings.crf = m_job.video.crf;
     settings.preset = m_job.video.preset;
+    settings.audioBitRate = m_job.video.audioKbps * 1000;
     settings.pictureLeft = m_layout.left;
     settings.pictureTop = m_layout.top;
     settings.pictureWidth = m_layout.PictureWidth();

@@ -22,6 +22,7 @@ struct VideoOptions {
   int fps = kDefaultVideoFps;
   int crf = kDefaultVideoCrf;
   std::string preset = kDefaultVideoPreset;
+  int audioKbps = kVideoAudioBitRate / 1000;  // AAC, kMinVideoAudioKbps .. kMaxVideoAudioKbps
 };
 
 // The frame rates offered: 25, 30 and 60.

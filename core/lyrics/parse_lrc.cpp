@@ -54,8 +54,8 @@ int64_t ReadFractionMs(std::string_view s, size_t& pos) {
 enum class TagTime { None, Time, Unreadable };
 
 // A tag's content as a time: "m:ss", "mm:ss.f" with any number of minute and
-// fraction digits ("," stands for the point too); of "mm:ss:xx" the third
-// field is not read. Content that starts with a digit and holds a ":" is
+// fraction digits ("," stands for the point too, and so does the ":" of
+// "mm:ss:xx"). Content that starts with a digit and holds a ":" is
 // meant as a time, so anything else of that shape is unreadable.
 TagTime ReadTagTime(std::string_view content, int32_t& ms) {
   content = Trim(content);
@@ -68,10 +68,8 @@ TagTime ReadTagTime(std::string_view content, int32_t& ms) {
   if (p >= content.size() || !IsDigit(content[p])) return TagTime::Unreadable;
   const int64_t seconds = ReadDigits(content, p);
   int64_t fraction = 0;
-  if (p < content.size() && (content[p] == '.' || content[p] == ','))
+  if (p < content.size() && (content[p] == '.' || content[p] == ',' || content[p] == ':'))
     fraction = ReadFractionMs(content, ++p);
-  else if (p < content.size() && content[p] == ':')
-    ReadDigits(content, ++p);
   if (p != content.size()) return TagTime::Unreadable;
   ms = ClampTime(minutes * 60'000 + seconds * 1000 + fraction);
   return TagTime::Time;
@@ -149,9 +147,35 @@ std::string RemoveWordTags(std::string_view s) {
   return out;
 }
 
+// The code point of the UTF-8 sequence at `pos` (0 past the end; a stray
+// byte stands for itself).
+char32_t CharAt(std::string_view s, size_t pos) {
+  if (pos >= s.size()) return 0;
+  const auto c = static_cast<uint8_t>(s[pos]);
+  const int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+  if (len == 1 || pos + len > s.size()) return c;
+  char32_t cp = c & (0x7F >> len);
+  for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<uint8_t>(s[pos + k]) & 0x3F);
+  return cp;
+}
+
+char32_t LastChar(std::string_view s) {
+  size_t pos = s.size();
+  while (pos > 0 && (static_cast<uint8_t>(s[pos - 1]) & 0xC0) == 0x80) --pos;
+  return pos > 0 ? CharAt(s, pos - 1) : 0;
+}
+
+// Han, kana, Hangul and their full-width forms: scripts written without blanks.
+bool IsCjk(char32_t c) {
+  return (c >= 0x1100 && c <= 0x11FF) || (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
 // Time tags inside the lyric text written in square brackets are word tags:
-// "hello [00:06.00] world" reads as "hello <00:06.00>world". The blank goes
-// with the tag, so the text keeps one blank between the words.
+// "hello [00:06.00] world" and "hello[00:06.00]world" read as
+// "hello <00:06.00>world". The blank goes with the tag, so the text keeps one
+// blank between the words; between Chinese, Japanese or Korean characters the
+// tag stays a tag between characters.
 std::string SquareWordTagsToAngle(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -172,7 +196,10 @@ std::string SquareWordTagsToAngle(std::string_view s) {
       continue;
     }
     while (i < s.size() && IsWhite(s[i])) ++i;
-    if (i == s.size()) out.resize(TrimRight(out).size());  // a closing tag ends the last word
+    if (i == s.size())
+      out.resize(TrimRight(out).size());  // a closing tag ends the last word
+    else if (!out.empty() && !IsWhite(out.back()) && !IsCjk(LastChar(out)) && !IsCjk(CharAt(s, i)))
+      out += ' ';  // a tag between two words separates them; between characters it cuts them
     out += '<';
     out.append(content);
     out += '>';
@@ -185,7 +212,10 @@ struct TimedLine {
   int32_t time = 0;  // its line tag
   std::string text;  // as it joins the lyric text, word tags included, ended by LF
   LrcLine line;
-  bool endsFromTags = false;  // read once the file had shown a word tag
+  std::vector<int32_t> tagAt;  // per word, the time of the tag that starts it; -1 for none
+  int32_t closing = -1;        // a tag after the last word; -1 for none
+  bool tagged = false;         // a word tag stands on the line
+  bool fixed = false;          // shown with the sung line of the same time, never sung
 };
 
 struct ParseState {
@@ -195,16 +225,29 @@ struct ParseState {
   std::string error;
 };
 
-// The words of a line: runs of non-blank characters. A time tag sets the time
-// of the word it starts; one inside a word (a syllable) only moves the clock
-// on, so each word keeps its own first tag. Returns the time of the last tag
-// (the line's own time when there is none).
-int32_t ReadWords(std::string_view text, int32_t lineTime, bool& wordTagSeen, std::vector<LrcElement>& words) {
-  int32_t current = lineTime;
+// The position of the first character from `pos` that is not inside a "<...>".
+size_t NextCharAfterTags(std::string_view s, size_t pos) {
+  while (pos < s.size() && s[pos] == '<') {
+    const size_t gt = s.find('>', pos);
+    if (gt == std::string_view::npos) break;
+    pos = gt + 1;
+  }
+  return pos;
+}
+
+// The words of a line: runs of non-blank characters. A time tag starts a word
+// with its time; in Chinese, Japanese and Korean text a tag also cuts a run,
+// so that each tagged character is a word of its own. `joins` receives the position of
+// each tag that cuts a run, where the lyric text takes a syllable mark.
+// Returns true when the line holds a word time tag.
+bool ReadWords(std::string_view text, TimedLine& tl, std::vector<size_t>& joins) {
+  auto& words = tl.line.elements;
+  bool tagSeen = false;
+  int32_t pending = -1;            // a tag not yet given to a word
+  size_t cut = std::string::npos;  // a tag met inside the current run
   std::string word;
-  int32_t wordStart = 0;
   auto finishWord = [&] {
-    if (!word.empty()) words.push_back({wordStart, 0, std::move(word)});
+    if (!word.empty()) words.push_back({0, 0, std::move(word)});
     word.clear();
   };
   for (size_t i = 0; i < text.size();) {
@@ -213,8 +256,21 @@ int32_t ReadWords(std::string_view text, int32_t lineTime, bool& wordTagSeen, st
       if (const size_t gt = text.find('>', i); gt != std::string_view::npos) {
         int32_t t = 0;
         if (ReadTagTime(text.substr(i + 1, gt - i - 1), t) == TagTime::Time) {
-          current = t;
-          wordTagSeen = true;
+          tagSeen = true;
+          const size_t after = NextCharAfterTags(text, gt + 1);
+          const bool insideRun = !word.empty() && after < text.size() && !IsWhite(text[after]);
+          if (!insideRun) {
+            finishWord();
+            pending = t;
+          } else if (IsCjk(LastChar(word)) || IsCjk(CharAt(text, after))) {
+            // Chinese, Japanese and Korean have no blanks between words:
+            // each tagged character is a word of its own.
+            finishWord();
+            pending = t;
+            cut = i;
+          }
+          // A tag inside an alphabetic word marks a syllable of that word,
+          // which keeps the time of its first tag.
         }
         i = gt + 1;
         continue;
@@ -223,21 +279,24 @@ int32_t ReadWords(std::string_view text, int32_t lineTime, bool& wordTagSeen, st
     ++i;
     if (IsWhite(c)) {
       finishWord();
+      cut = std::string::npos;
       continue;
     }
-    if (word.empty()) wordStart = current;
+    if (word.empty()) {
+      tl.tagAt.push_back(pending);
+      pending = -1;
+      if (cut != std::string::npos) joins.push_back(cut);
+      cut = std::string::npos;
+    }
     word += c;
   }
   finishWord();
-  if (words.empty()) words.push_back({lineTime, 0, ""});  // an empty line keeps its place
-  return current;
-}
-
-// Ends from the tags: a word ends just before the next begins, the last just
-// before the line's closing tag.
-void EndWordsAtTags(std::vector<LrcElement>& els, int32_t closingTime) {
-  for (size_t j = 0; j + 1 < els.size(); ++j) els[j].end = els[j + 1].start - kLrcEndGap;
-  if (!els.empty()) els.back().end = closingTime - kLrcEndGap;
+  tl.closing = pending;
+  if (words.empty()) {  // an empty line keeps its place
+    words.push_back({tl.time, 0, ""});
+    tl.tagAt.assign(1, -1);
+  }
+  return tagSeen;
 }
 
 // A line with its text after the line tags, at each of `times`; the repeats
@@ -254,25 +313,28 @@ void ReadTimedLine(const std::vector<int32_t>& times, std::string_view lineText,
   }
   t = CollapseBlanks(SquareWordTagsToAngle(t));
 
-  std::vector<LrcElement> words;
-  bool wordTagSeen = false;
-  const int32_t closing = ReadWords(t, times.front(), wordTagSeen, words);
-  st.enhanced = st.enhanced || wordTagSeen;
+  TimedLine read;
+  read.time = times.front();
+  read.line.singer = st.singer;
+  std::vector<size_t> joins;
+  read.tagged = ReadWords(t, read, joins);
+  st.enhanced = st.enhanced || read.tagged;
+  // A run cut by a tag continues the word before it: a syllable mark.
+  for (size_t k = joins.size(); k-- > 0;) t.insert(joins[k], 1, '*');
+  read.text = t + "\n";
 
   // Word tags are written for one of the line's times: the one nearest to them.
+  const int32_t first = read.tagAt.front() >= 0 ? read.tagAt.front() : read.time;
   int32_t base = times.front();
   for (const int32_t time : times)
-    if (std::abs(int64_t{time} - words.front().start) < std::abs(int64_t{base} - words.front().start)) base = time;
+    if (std::abs(int64_t{time} - first) < std::abs(int64_t{base} - first)) base = time;
   for (const int32_t time : times) {
     const int64_t shift = int64_t{time} - base;
-    TimedLine tl;
+    TimedLine tl = read;
     tl.time = time;
-    tl.text = t + "\n";
-    tl.line.singer = st.singer;
-    tl.line.elements = words;
-    for (auto& e : tl.line.elements) e.start = ClampTime(e.start + shift);
-    if (st.enhanced) EndWordsAtTags(tl.line.elements, ClampTime(closing + shift));
-    tl.endsFromTags = st.enhanced;
+    for (auto& at : tl.tagAt)
+      if (at >= 0) at = ClampTime(at + shift);
+    if (tl.closing >= 0) tl.closing = ClampTime(tl.closing + shift);
     st.lines.push_back(std::move(tl));
   }
 }
@@ -307,52 +369,147 @@ bool ReadLine(std::string_view raw, ParseState& st, LrcFile& lrc) {
   return true;
 }
 
-int32_t SpreadEnd(int64_t start, int64_t step) { return ClampTime(start + std::max<int64_t>(step - kLrcEndGap, 0)); }
+bool HasText(const TimedLine& l) { return !l.line.elements.front().text.empty(); }
 
-// Without word tags the words share their line's time evenly; the last line
-// takes the average share of the words before it.
-void SpreadWords(std::vector<TimedLine>& lines) {
-  int64_t sum = 0, count = 0;
-  const size_t n = lines.size();
-  for (size_t i = 0; i < n; ++i) {
-    auto& els = lines[i].line.elements;
-    const int64_t k = static_cast<int64_t>(els.size());
-    int64_t step;
-    if (i + 1 < n) {
-      step = (int64_t{lines[i + 1].time} - lines[i].time) / k;
-      sum += step * k;
-      count += k;
-    } else {
-      step = count > 0 ? sum / count : kLrcDefaultWordStep;
+// Bilingual files repeat a time for the translation of the line before:
+// of the lines with text at one time, the first is sung and the others are
+// fixed lines shown with it.
+void MarkTranslations(std::vector<TimedLine>& lines) {
+  for (size_t g = 0; g < lines.size();) {
+    size_t h = g;
+    bool sung = false;
+    for (; h < lines.size() && lines[h].time == lines[g].time; ++h) {
+      if (!HasText(lines[h])) continue;
+      if (sung) {
+        lines[h].fixed = true;
+        lines[h].text.insert(0, 1, '!');
+      }
+      sung = true;
     }
-    for (int64_t j = 0; j < k; ++j) {
-      const int64_t start = lines[i].time + j * step;
-      els[j].start = ClampTime(start);
-      els[j].end = SpreadEnd(start, step);
-    }
+    g = h;
   }
 }
 
-// In an enhanced file a word ends where the next tag begins. A line without a
-// closing tag, or a plain line among tagged ones, would end its words before
-// they start; they end instead just before the next word of the file.
-void MendEnhancedEnds(std::vector<TimedLine>& lines) {
-  int64_t sum = 0, count = 0;
-  for (const auto& l : lines)
-    for (const auto& e : l.line.elements)
-      if (l.endsFromTags && e.end >= e.start) sum += e.end - e.start + kLrcEndGap, ++count;
-  const int64_t fallback = count > 0 ? sum / count : kLrcDefaultWordStep;
+int32_t FirstStart(const TimedLine& l) { return l.tagAt.front() >= 0 ? l.tagAt.front() : l.time; }
 
-  bool haveNext = false;
-  int32_t nextStart = 0;
-  for (size_t i = lines.size(); i-- > 0;) {
-    auto& els = lines[i].line.elements;
-    for (size_t j = els.size(); j-- > 0;) {
-      auto& e = els[j];
-      if (lines[i].endsFromTags && e.end < e.start)
-        e.end = haveNext ? std::max(e.start, nextStart - kLrcEndGap) : SpreadEnd(e.start, fallback);
-      haveNext = true;
-      nextStart = e.start;
+// Characters of a word (UTF-8 lead bytes), for sharing a span by letters.
+int64_t Letters(const std::string& s) {
+  int64_t n = 0;
+  for (char c : s) n += (static_cast<uint8_t>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+// Words [a, b) share the span from `from` to `to` by their letters; each ends
+// one hundredth before the next begins, the last before `to`.
+void SpreadByLetters(std::vector<LrcElement>& els, size_t a, size_t b, int64_t from, int64_t to) {
+  int64_t total = 0;
+  for (size_t j = a; j < b; ++j) total += std::max<int64_t>(Letters(els[j].text), 1);
+  const int64_t span = std::max<int64_t>(to - from, 0);
+  int64_t before = 0;
+  for (size_t j = a; j < b; ++j) {
+    els[j].start = ClampTime(from + span * before / total);
+    before += std::max<int64_t>(Letters(els[j].text), 1);
+  }
+  for (size_t j = a; j < b; ++j) {
+    const int64_t next = j + 1 < b ? els[j + 1].start : to;
+    els[j].end = ClampTime(std::max<int64_t>(els[j].start, next - kLrcEndGap));
+  }
+}
+
+// Words without tags share their line's time evenly, in whole hundredths, up
+// to the next line's time; a line with no later line takes the average share
+// of the other such words. Tagged lines are cut at their tags: each tag starts
+// a span that its words share by their letters, up to the next tag, the
+// line's closing tag or, without one, the next line. Fixed lines take the
+// span of the line they are shown with.
+void TimeWords(std::vector<TimedLine>& lines) {
+  const size_t n = lines.size();
+  std::vector<size_t> next(n, n);  // the first sung line of the next later time
+  for (size_t h = n, after = n; h > 0;) {
+    size_t g = h - 1;
+    while (g > 0 && lines[g - 1].time == lines[h - 1].time) --g;
+    size_t first = n;
+    for (size_t i = g; i < h; ++i) {
+      next[i] = after;
+      if (first == n && !lines[i].fixed) first = i;
+    }
+    if (first < n) after = first;
+    h = g;
+  }
+
+  int64_t hundredths = 0, counted = 0, tagSum = 0, tagCount = 0;
+  for (size_t i = 0; i < n; ++i) {
+    auto& l = lines[i];
+    if (l.fixed || l.tagged || next[i] == n) continue;
+    const int64_t k = static_cast<int64_t>(l.line.elements.size());
+    const int64_t step = (int64_t{lines[next[i]].time} - l.time) / (10 * k);
+    hundredths += step * k;
+    counted += k;
+  }
+  auto spreadEvenly = [](TimedLine& l, int64_t step) {
+    auto& els = l.line.elements;
+    for (size_t j = 0; j < els.size(); ++j) {
+      const int64_t start = l.time + static_cast<int64_t>(j) * step;
+      els[j].start = ClampTime(start);
+      els[j].end = ClampTime(start + std::max<int64_t>(step - kLrcEndGap, 0));
+    }
+  };
+  for (size_t i = 0; i < n; ++i) {
+    auto& l = lines[i];
+    if (l.fixed || l.tagged) continue;
+    const int64_t k = static_cast<int64_t>(l.line.elements.size());
+    if (next[i] < n)
+      spreadEvenly(l, (int64_t{lines[next[i]].time} - l.time) / (10 * k) * 10);
+    else
+      spreadEvenly(l, counted > 0 ? hundredths / counted * 10 : kLrcDefaultWordStep);
+  }
+
+  // Tagged spans that close on a tag first: their average word gives the span
+  // of a last line that is left open.
+  std::vector<size_t> open;
+  for (size_t i = 0; i < n; ++i) {
+    auto& l = lines[i];
+    if (l.fixed || !l.tagged) continue;
+    auto& els = l.line.elements;
+    const size_t k = els.size();
+    for (size_t a = 0; a < k;) {
+      size_t b = a + 1;
+      while (b < k && l.tagAt[b] < 0) ++b;
+      const int64_t from = a == 0 ? FirstStart(l) : l.tagAt[a];
+      const int64_t to = b < k            ? l.tagAt[b]
+                         : l.closing >= 0 ? l.closing
+                         : next[i] < n    ? FirstStart(lines[next[i]])
+                                          : -1;
+      if (to < 0) {
+        open.push_back(i);
+        break;
+      }
+      SpreadByLetters(els, a, b, from, to);
+      if (b < k || l.closing >= 0)
+        for (size_t j = a; j < b; ++j)
+          if (els[j].end >= els[j].start) tagSum += els[j].end - els[j].start + kLrcEndGap, ++tagCount;
+      a = b;
+    }
+  }
+  const int64_t fallback = tagCount > 0 ? tagSum / tagCount : kLrcDefaultWordStep;
+  for (const size_t i : open) {
+    auto& l = lines[i];
+    auto& els = l.line.elements;
+    size_t a = els.size() - 1;
+    while (a > 0 && l.tagAt[a] < 0) --a;
+    const int64_t from = a == 0 ? FirstStart(l) : l.tagAt[a];
+    SpreadByLetters(els, a, els.size(), from, from + fallback * static_cast<int64_t>(els.size() - a));
+  }
+
+  for (size_t i = 0, sung = 0; i < n; ++i) {
+    if (!lines[i].fixed) {
+      if (HasText(lines[i])) sung = i;
+      continue;
+    }
+    const auto& with = lines[sung].line.elements;
+    for (auto& e : lines[i].line.elements) {
+      e.start = with.front().start;
+      e.end = with.back().end;
     }
   }
 }
@@ -394,10 +551,8 @@ size_t ParseLrc(std::string_view data, std::string& text, LrcFile& lrc, std::str
   // Repeated lines join the others in time order; equal times keep file order.
   std::stable_sort(st.lines.begin(), st.lines.end(),
                    [](const TimedLine& a, const TimedLine& b) { return a.time < b.time; });
-  if (st.enhanced)
-    MendEnhancedEnds(st.lines);
-  else
-    SpreadWords(st.lines);
+  MarkTranslations(st.lines);
+  TimeWords(st.lines);
   ApplyOffset(lrc.offset, st.lines);
 
   std::string all_text;

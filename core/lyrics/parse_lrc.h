@@ -13,7 +13,10 @@ namespace lf {
 // Parses the file's bytes `data` (decoded here: UTF-8, UTF-16 or Windows-1252;
 // lines end in LF, CR LF or CR) into `lrc`, which is emptied first, and puts
 // the lyric text into `text`: one line per time tag in time order, each ended
-// by LF, word time tags removed. Times are on the music's timeline: the file's
+// by LF, word time tags removed. A tag between two Chinese, Japanese or Korean
+// characters leaves a syllable mark ('*') between them; a line on the time of
+// the line before (a translation) starts with the fixed-line mark ('!').
+// Times are on the music's timeline: the file's
 // [offset:] is applied as LRC players apply it. Returns the length of the
 // text; 0 (with `text` empty and no lines) when the file has no timed line or
 // a line whose time tag cannot be read, which `error` (when given) then names

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/lyrics/apply_lrc_timings.h"
+#include "core/lyrics/parse_lrc.h"
+
 namespace lf {
 namespace {
 
@@ -46,13 +49,15 @@ TEST(LrcWriterTest, EnhancedTagsEveryWordAndClosesTheLine) {
             "[01:00.12]<01:00.120>little <01:01.010>star<01:02.510>\n");
 }
 
-TEST(LrcWriterTest, TimesTruncateToTheHundredth) {
+TEST(LrcWriterTest, TimesRoundToTheNearestHundredth) {
   EXPECT_EQ(LrcTimeText(0, 44100), "00:00.00");
-  EXPECT_EQ(LrcTimeText(440, 44100), "00:00.00");
+  EXPECT_EQ(LrcTimeText(220, 44100), "00:00.00");
+  EXPECT_EQ(LrcTimeText(440, 44100), "00:00.01");
   EXPECT_EQ(LrcTimeText(441, 44100), "00:00.01");
   EXPECT_EQ(LrcTimeText(44100 * 754 + 441 * 7, 44100), "12:34.07");
   EXPECT_EQ(LrcTimeText(48000 * 2, 48000), "00:02.00");
-  EXPECT_EQ(LrcTimeText(54419, 44100, 3), "00:01.233");
+  EXPECT_EQ(LrcTimeText(54419, 44100, 3), "00:01.234");
+  EXPECT_EQ(LrcTimeText(44100 * 60 - 1, 44100), "01:00.00");  // the rounding carries into the minutes
   EXPECT_EQ(LrcTimeText(44100 * 754 + 441 * 7, 44100, 3), "12:34.070");
 }
 
@@ -113,6 +118,24 @@ TEST(LrcWriterTest, TagsAndLinesCannotInjectLines) {
   ASSERT_GT(ParseLrc(lrc, text, parsed), 0u);
   EXPECT_EQ(parsed.lines.size(), 2u);
   EXPECT_EQ(text.find("INJECTED"), std::string::npos);
+}
+
+// An imported enhanced file is written back as it was read: each tagged
+// character keeps its own tag, and times stored in frames come back to the
+// millisecond they were read at.
+TEST(LrcWriterTest, EnhancedImportIsWrittenBackTagForTag) {
+  const std::string cases[] = {
+      "[00:18.91]<00:18.912>\xE4\xBB\x96<00:19.322>\xE4\xBB\xAC<00:20.474>\xE6\x80\xBB<00:21.000>\n",
+      "[00:06.51]<00:06.513>one <00:07.001>two<00:08.247>\n",
+  };
+  for (const std::string& lrcText : cases) {
+    std::string text;
+    LrcFile lrc;
+    ParseLrc(lrcText, text, lrc);
+    KaraokeLineList lines = LayoutKaraokeLines(text, KaraokeLineList{}, LineLayoutOptions{}, nullptr);
+    ApplyLrcTimings(lrc, lines, 44100);
+    EXPECT_EQ(FormatLrc(lines, LrcStyle::Enhanced, {}, 44100), "[re:Lyricforge]\n" + lrcText);
+  }
 }
 
 }  // namespace

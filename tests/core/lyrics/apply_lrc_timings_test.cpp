@@ -52,6 +52,31 @@ TEST(ApplyLrcTimings, SyllablesOfAnEnhancedLineStayInTheirWords) {
   EXPECT_EQ(line.m_words[1]->m_startTime, 1100 * 441);
 }
 
+// Tagged characters arrive as joined syllables with their own times; the
+// translation on the original's time is a fixed line shown for its span.
+TEST(ApplyLrcTimings, CharactersBecomeSyllablesAndTranslationsFixedLines) {
+  Imported s("[00:10.00]<00:10.00>\xE4\xBB\x96<00:10.50>\xE4\xBB\xAC<00:11.00>\n[00:10.00]they\n");
+  ApplyLrcTimings(s.lrc, s.lines);
+  const KaraokeLine& sung = *s.lines.lines.at(0);
+  EXPECT_EQ(sung.m_text, "\xE4\xBB\x96\xE4\xBB\xAC");
+  EXPECT_FALSE(sung.m_fixed);
+  ASSERT_EQ(sung.m_words.size(), 2u);
+  EXPECT_EQ(sung.m_words[0]->m_flags, KaraokeWord::kSyllableBreak);
+  EXPECT_EQ(sung.m_words[1]->m_flags, KaraokeWord::kJoinsPrevious);
+  EXPECT_EQ(sung.m_words[1]->m_firstChar, 3);
+  EXPECT_EQ(sung.m_words[1]->m_lastChar, 5);
+  EXPECT_EQ(sung.m_words[0]->m_startTime, 1000 * 441);
+  EXPECT_EQ(sung.m_words[0]->m_endTime, 1049 * 441);
+  EXPECT_EQ(sung.m_words[1]->m_startTime, 1050 * 441);
+  EXPECT_EQ(sung.m_words[1]->m_endTime, 1099 * 441);
+  const KaraokeLine& translation = *s.lines.lines.at(1);
+  EXPECT_EQ(translation.m_text, "they");
+  EXPECT_TRUE(translation.m_fixed);
+  EXPECT_TRUE(translation.m_placed);
+  EXPECT_EQ(translation.m_words.at(0)->m_startTime, 1000 * 441);
+  EXPECT_EQ(translation.m_words.at(0)->m_endTime, 1099 * 441);
+}
+
 TEST(ApplyLrcTimings, TimesBecomeFramesAtTheSongsRate) {
   struct Case {
     int rate;

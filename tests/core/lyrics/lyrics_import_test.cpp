@@ -48,6 +48,42 @@ TEST(ConvertTextLyrics, LineEndsBecomeLf) {
   EXPECT_EQ(ConvertTextLyrics("it\x92s"), "it\xE2\x80\x99s");
 }
 
+// Files without a byte-order mark that are not UTF-8: East Asian multi-byte
+// encodings are recognised; short Windows-1252 texts stay Windows-1252.
+TEST(DecodeLyricsTextFile, EveryEncodingArrivesAsUtf8) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"GBK",
+       "[00:18.91]\xCB\xFB\xC3\xC7\xD7\xDC\xCA\xC7\xCB\xB5\xCE\xD2\xD3\xD0\xCA\xB1\xB2\xBB\xBB\xE1\xD4\xF5\xC3\xB4\xBD"
+       "\xB2\xBB\xB0\n",
+       "[00:18.91]他们总是说我有时不会怎么讲话\n"},
+      {"Big5",
+       "[00:18.91]\xA5L\xAD\xCC\xC1`\xACO\xBB\xA1\xA7\xDA\xA6\xB3\xAE\xC9\xA4\xA3\xB7|"
+       "\xAB\xE7\xBB\xF2\xC1\xBF\xB8\xDC\n",
+       "[00:18.91]他們總是說我有時不會怎麼講話\n"},
+      {"Shift-JIS",
+       "[00:01.00]\x8CN\x82\xCC\x96\xBC\x91O\x82\xF0\x8B\xB3\x82\xA6\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\n",
+       "[00:01.00]君の名前を教えてください\n"},
+      {"EUC-KR",
+       "[00:01.00]\xBB\xE7\xB6\xFB\xC7\xD8\xBF\xE4 \xB3\xAA\xC0\xC7 \xBB\xE7\xB6\xFB \xBF\xB5\xBF\xF8\xC8\xF7\n",
+       "[00:01.00]사랑해요 나의 사랑 영원히\n"},
+      {"UTF-16 little-endian", std::string("\xFF\xFE[\0\x16\x4E]\0", 8), "[世]"},
+      {"UTF-16 big-endian", std::string("\xFE\xFF\0[\x4E\x16\0]", 8), "[世]"},
+      {"Windows-1252 quotes", "don\x92t \x96 \x93go\x94 caf\xE9", "don’t – “go” café"},
+      {"Windows-1252 letters",
+       "Gr\xFC\xDF Gott, sch\xF6ne M\xE4"
+       "dchen",
+       "Grüß Gott, schöne Mädchen"},
+      {"one Windows-1252 letter pair", "\xC4\xE9", "Äé"},
+      {"one GBK character is too little to tell", "\xCB\xFB", "Ëû"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeLyricsTextFile(c.bytes), c.text) << c.what;
+}
+
 TEST_F(LyricsImportTest, TextFilesInEveryEncoding) {
   // Windows-1252 with CR LF, from a file as Windows editors save it.
   LyricsImport r = ImportLyricsFile(kData + "windows1252.txt");

@@ -50,7 +50,7 @@ TEST(ParseLrc, TimeTagForms) {
   EXPECT_EQ(firstStart("[00:03.500]a"), 3500);
   EXPECT_EQ(firstStart("[00:01.2]a"), 1200);
   EXPECT_EQ(firstStart("[00:01.23456]a"), 1234);
-  EXPECT_EQ(firstStart("[00:12:34]a"), 12000);
+  EXPECT_EQ(firstStart("[00:12:34]a"), 12340);  // a colon before the hundredths
   EXPECT_EQ(firstStart("[01:02.03]a"), 62030);
   EXPECT_EQ(firstStart("[00:45.00][00:05.00]a"), 5000);  // several tags: the earliest comes first
   EXPECT_EQ(firstStart("[1:23.45]a"), 83450);            // one-digit minutes
@@ -132,13 +132,13 @@ TEST(ParseLrc, WordTagFractions) {
   EXPECT_EQ(secondStart("<00:11>"), 11000);
 }
 
-TEST(ParseLrc, LinesBeforeTheFirstWordTagKeepTheLineTime) {
+TEST(ParseLrc, LinesBeforeTheFirstWordTagAreSpreadOverTheirLine) {
   const Parsed p = Parse("[00:01.00]plain line\n[00:05.00]<00:05.00>tag<00:06.00>\n");
   const auto& plain = p.lrc.lines.at(0).elements;
   ASSERT_EQ(plain.size(), 2u);
   EXPECT_EQ(plain[0].start, 1000);
-  EXPECT_EQ(plain[1].start, 1000);
-  EXPECT_EQ(plain[1].end, 0);
+  EXPECT_EQ(plain[1].start, 3000);
+  EXPECT_EQ(plain[1].end, 4990);
   EXPECT_EQ(p.text, "plain line\ntag\n");
 }
 
@@ -249,6 +249,65 @@ TEST(ParseLrc, AnUnreadableTimeTagRefusesTheFileNamingItsLine) {
     EXPECT_TRUE(text.empty());
     EXPECT_TRUE(lrc.lines.empty());
     EXPECT_EQ(error, "line 3: \"" + std::string(bad) + "\" is not a time tag (m:ss.xx)");
+  }
+}
+
+// Every word's span, line by line, for files that mix plain and tagged lines,
+// tag single characters, tag groups of words or give a translation per line.
+TEST(ParseLrc, WordSpans) {
+  struct Span {
+    std::string text;
+    int32_t start, end;
+    bool operator==(const Span&) const = default;
+  };
+  struct Case {
+    const char* what;
+    std::string data;
+    std::string text;
+    std::vector<std::vector<Span>> lines;
+  };
+  const Case cases[] = {
+      {"one inline tag among plain lines",
+       "[00:10.00]Plain words here\n[00:13.00]Let it be[00:15.40]ADLIB\n[00:17.00]Last line\n",
+       "Plain words here\nLet it be ADLIB\nLast line\n",
+       {{{"Plain", 10000, 10990}, {"words", 11000, 11990}, {"here", 12000, 12990}},
+        // up to the tag by letters (3, 2, 2 of 7), the tagged word up to the next line
+        {{"Let", 13000, 14018}, {"it", 14028, 14704}, {"be", 14714, 15390}, {"ADLIB", 15400, 16990}},
+        {{"Last", 17000, 17990}, {"line", 18000, 18990}}}},
+      {"a tag for each character",
+       "[00:18.912]<00:18.912>\xE4\xBB\x96<00:19.322>\xE4\xBB\xAC<00:20.474>\xE6\x80\xBB<00:21.000>\n",
+       "\xE4\xBB\x96*\xE4\xBB\xAC*\xE6\x80\xBB\n",
+       {{{"\xE4\xBB\x96", 18912, 19312}, {"\xE4\xBB\xAC", 19322, 20464}, {"\xE6\x80\xBB", 20474, 20990}}}},
+      {"an inline tag for each character",
+       "[00:01.00]\xE4\xBB\x96[00:01.50]\xE4\xBB\xAC[00:02.00]\n",
+       "\xE4\xBB\x96*\xE4\xBB\xAC\n",
+       {{{"\xE4\xBB\x96", 1000, 1490}, {"\xE4\xBB\xAC", 1500, 1990}}}},
+      {"a tag for several words",
+       "[00:02.00]<00:02.50> Line one <00:04.50> two<00:05.00>\n",
+       " Line one  two\n",
+       {{{"Line", 2500, 3632}, {"one", 3642, 4490}, {"two", 4500, 4990}}}},
+      {"a translation on the same time",
+       "[00:10.00]Hello world\n[00:10.00]\xE4\xBD\xA0\xE5\xA5\xBD\n[00:14.00]Bye\n[00:14.00]\xE5\x86\x8D\n",
+       "Hello world\n!\xE4\xBD\xA0\xE5\xA5\xBD\nBye\n!\xE5\x86\x8D\n",
+       {{{"Hello", 10000, 11990}, {"world", 12000, 13990}},
+        {{"\xE4\xBD\xA0\xE5\xA5\xBD", 10000, 13990}},
+        {{"Bye", 14000, 15990}},
+        {{"\xE5\x86\x8D", 14000, 15990}}}},
+      {"steps in whole hundredths, the last line's too",
+       "[00:13.00]one two three\n[00:17.00]four five six\n",
+       "one two three\nfour five six\n",
+       {{{"one", 13000, 14320}, {"two", 14330, 15650}, {"three", 15660, 16980}},
+        {{"four", 17000, 18320}, {"five", 18330, 19650}, {"six", 19660, 20980}}}},
+  };
+  for (const Case& c : cases) {
+    const Parsed p = Parse(c.data);
+    EXPECT_EQ(p.text, c.text) << c.what;
+    std::vector<std::vector<Span>> got;
+    for (const auto& line : p.lrc.lines) {
+      got.emplace_back();
+      for (const auto& e : line.elements) got.back().push_back({e.text, e.start, e.end});
+    }
+    EXPECT_EQ(got, c.lines) << c.what;
   }
 }
 

@@ -52,8 +52,9 @@ const std::vector<Layer>& Layers() {
   return layers;
 }
 
-constexpr const char* kThirdPartyHeaders[] = {"libav",      "libsw",      "SDL",   "ft2build", "freetype", "hb",
-                                              "fontconfig", "SoundTouch", "zip.h", "png.h",    "aubio"};
+constexpr const char* kThirdPartyHeaders[] = {"libav", "libsw",      "SDL",        "ft2build", "freetype",
+                                              "hb",    "fontconfig", "SoundTouch", "zip.h",    "png.h",
+                                              "aubio", "uchardet",   "iconv.h"};
 
 struct Include {
   std::string where;  // "path:line"
