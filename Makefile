@@ -43,13 +43,13 @@ bench: deps
 sanitize: deps
 	cmake -S . -B $(SANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLYRICFORGE_SANITIZE=ON -DLYRICFORGE_GUI=OFF
 	cmake --build $(SANBUILD) -j $(JOBS)
-	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The unit tests alone under the same sanitizers (what CI runs).
 sanitize-unit: deps
 	cmake -S . -B $(SANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLYRICFORGE_SANITIZE=ON -DLYRICFORGE_GUI=OFF $(CMAKE_ARGS)
 	cmake --build $(SANBUILD) -j $(JOBS)
-	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit --output-on-failure -j $(JOBS) --timeout 900
+	cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp print_suppressions=0" UBSAN_OPTIONS=print_stacktrace=1 ctest -L unit --output-on-failure -j $(JOBS) --timeout 900
 
 # Every source file as .clang-format lays it out.
 format-check: deps

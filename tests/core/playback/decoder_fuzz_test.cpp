@@ -7,6 +7,7 @@
 
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
+#include "tests/support/attached_view.h"
 
 namespace lf {
 namespace {
@@ -34,7 +35,7 @@ TEST(DecoderFuzz, RandomPacketsKeepTheScreenValid) {
   for (int round = 0; round < 20; ++round) {
     CdgRenderer r;
     NullView view(r);
-    r.AttachView(&view);
+    const test::AttachedView attached(r, view);
     std::vector<uint8_t> stream(2000 * kPacketSize);
     for (size_t i = 0; i < stream.size(); ++i) stream[i] = static_cast<uint8_t>(rng());
     // Most slots get the graphics command and a known instruction so that

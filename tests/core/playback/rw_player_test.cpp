@@ -9,6 +9,7 @@
 #include "core/playback/cdg_decoder.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
+#include "tests/support/attached_view.h"
 
 namespace lf {
 namespace {
@@ -114,7 +115,7 @@ TEST(RwPlayerDecoder, PresetBurstsRefillAndOffsetsMoveOnlyTheWindow) {
 TEST(RwPlayerDecoder, RepeatedColourTableIsNotLoadedAgain) {
   CdgRenderer r;
   CountingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   CdgDecoder decoder;
   auto decode = [&](const CdgPacket& p) {
     decoder.Decode(p, r);
@@ -145,7 +146,7 @@ TEST(RwPlayerDecoder, NoRendererMeansNothingHappens) {
 TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
   CdgRenderer r;
   CountingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   std::vector<uint8_t> stream = EmptyStream(600);
   Put(stream, 10, MakeMemoryPreset(2, 0));
   Put(stream, 299, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 7, 1, 1, Solid()));
@@ -179,7 +180,7 @@ TEST(RwPlayer, FollowsAnExternalPositionAndDecodesEverySlot) {
 TEST(RwPlayer, FirstPassIsHeldAndShownInOneRefresh) {
   CdgRenderer r;
   CountingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   std::vector<uint8_t> stream = EmptyStream(300);
   for (int i = 0; i < 100; ++i)
     Put(stream, i, MakeTileBlock(CdgInstruction::TileBlockNormal, 0, 1, 1 + i % 16, 1 + i % 48, Solid()));

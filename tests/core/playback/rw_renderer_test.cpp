@@ -5,6 +5,8 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/support/attached_view.h"
+
 namespace lf {
 namespace {
 
@@ -97,7 +99,7 @@ TEST(RwRenderer, XorTwiceRestoresAndOutOfRangeTilesChangeNothing) {
 
   r.Present();
   RecordingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   r.Present();  // nothing changed since the last Present: nothing to tell
   EXPECT_TRUE(view.regions.empty());
   r.DrawTile(18, 0, 1, 2, Rows(0x3F));
@@ -114,7 +116,7 @@ TEST(RwRenderer, XorTwiceRestoresAndOutOfRangeTilesChangeNothing) {
 TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
   CdgRenderer r;
   RecordingView view({0, 0, 600, 432});
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   r.AttachView(&view);  // attached once only
   struct Case {
     int row, column;
@@ -157,7 +159,7 @@ TEST(RwRenderer, RefreshRectanglesAreWidenedClampedAndScaled) {
 TEST(RwRenderer, FrameAppliesOffsetsAndFramesWithTheBorder) {
   CdgRenderer r;
   RecordingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   r.ScrollCopy(0, 5, 0, 11);  // offsets only
   EXPECT_EQ(r.HOffset(), 5);
   EXPECT_EQ(r.VOffset(), 11);
@@ -185,7 +187,7 @@ TEST(RwRenderer, FrameAppliesOffsetsAndFramesWithTheBorder) {
 TEST(RwRenderer, HoldDisplayDrawsNothingButChangesMemory) {
   CdgRenderer r;
   RecordingView view;
-  r.AttachView(&view);
+  const test::AttachedView attached(r, view);
   r.SetHoldDisplay(true);
   r.DrawTile(3, 3, 0, 2, Rows(0x3F));
   r.MemoryPreset(4);
