@@ -57,7 +57,8 @@ const char* DetectEastAsian(std::string_view bytes) {
 // losing characters.
 std::optional<std::string> ConvertStrictly(std::string_view bytes, const char* encoding) {
   iconv_t cd = iconv_open("UTF-8", encoding);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  const auto failed = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr): iconv_open's error
+  if (cd == failed) return std::nullopt;
   std::string out;
   char* in = const_cast<char*>(bytes.data());
   size_t inLeft = bytes.size();
