@@ -35,8 +35,8 @@ std::string CommandNames() {
   return names;
 }
 
-// Inside a zsh single-quoted _arguments spec: the quote closes and reopens,
-// and the characters the spec gives meaning to are escaped.
+// Inside a single-quoted zsh _arguments option word: the quote closes and reopens,
+// and the characters that word gives meaning to (colons, brackets) are escaped.
 std::string ZshQuoted(const std::string& text) {
   std::string out;
   for (char c : text) {
