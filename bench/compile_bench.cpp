@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/song/song_compiler.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 namespace {

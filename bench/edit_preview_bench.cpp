@@ -5,9 +5,10 @@
 
 #include <string>
 
+#include "core/song/song_drawing.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/settings_preview.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void BM_EditPreviewRelayoutAndRedraw(benchmark::State& state) {
     // One typed character more each time, as the editor hands it over.
     song.SetRawLyrics(lyrics + std::string(1 + key++ % 8, 'a'));
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-    song.DrawPage(renderer, song.LastPage() / 2);
+    DrawPage(song, renderer, song.LastPage() / 2);
     benchmark::DoNotOptimize(renderer.PixelAt(100, 100));
   }
   state.counters["pages"] = song.LastPage() + 1;

@@ -13,7 +13,7 @@
 #include "core/audio/wav_out_file.h"
 #include "core/platform/paths.h"
 #include "core/playback/rw_renderer.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/nudge_session.h"
 
@@ -113,9 +113,8 @@ void BM_AreaCompile(benchmark::State& state) {
   song.SetWorkingMusicPath(wav);
   song.AllocateRwMemory(true);
   TimeSong(song);
-  uint32_t end = 0;
   for (auto _ : state)
-    benchmark::DoNotOptimize(song.WriteRwMemory(song.RwMemory(), song.RwMemorySize(), end, 105 * kRate));
+    benchmark::DoNotOptimize(lf::CompileAndKeep(song, song.Music().RwMemory(), song.Music().RwMemorySize(), 105 * kRate));
 }
 BENCHMARK(BM_AreaCompile)->Unit(benchmark::kMillisecond);
 

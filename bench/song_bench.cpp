@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/platform/paths.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace {
 

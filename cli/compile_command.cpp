@@ -42,8 +42,8 @@ int RunCompile(const std::vector<std::string>& argv) {
     json.BeginObject()
         .Field("leadIn", static_cast<int64_t>(compiled.result.leadIn))
         .Field("endOffset", static_cast<int64_t>(compiled.result.endOffset))
-        .Field("introLength", static_cast<int64_t>(song.IntroLength()))
-        .Field("creditsLength", static_cast<int64_t>(song.CreditsLength()))
+        .Field("introLength", static_cast<int64_t>(song.Music().IntroLength()))
+        .Field("creditsLength", static_cast<int64_t>(song.Music().CreditsLength()))
         .Field("output", output)
         .EndObject();
     std::printf("%s\n", json.Text().c_str());

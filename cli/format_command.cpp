@@ -21,7 +21,7 @@ int RunFormat(const std::vector<std::string>& arguments) {
     throw CliError(kExitUsage, "the case command is capitalize, lowercase or first-word, not " + name);
   const auto lock = LockSongProject(projectPath, "format");
   Song& song = LoadSongProject(projectPath);
-  song.SetRawLyrics(FormatLyricsText(song.RawLyrics(), 0, 0, command->second));
+  song.Lyrics().SetRawLyrics(FormatLyricsText(song.Lyrics().RawLyrics(), 0, 0, command->second));
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   SaveSongProject(song);
   return kExitOk;

@@ -28,12 +28,12 @@ int RunImport(const std::vector<std::string>& arguments) {
 
   if (args.Flag("--json")) {
     int placed = 0;
-    for (int i = 0; i < song.WordCount(); ++i) placed += song.Word(i)->IsPlaced() ? 1 : 0;
+    for (int i = 0; i < song.Lyrics().WordCount(); ++i) placed += song.Lyrics().Word(i)->IsPlaced() ? 1 : 0;
     JsonWriter json;
     json.BeginObject()
         .Field("kind", LyricsFileKindName(import.kind))
-        .Field("lines", song.LineCount())
-        .Field("words", song.WordCount())
+        .Field("lines", song.Lyrics().LineCount())
+        .Field("words", song.Lyrics().WordCount())
         .Field("placedWords", placed)
         .Field("lrcLines", static_cast<int>(import.lrc.lines.size()))
         .EndObject();

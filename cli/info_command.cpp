@@ -17,9 +17,9 @@ struct ProjectSummary {
 ProjectSummary Summarise(const Song& song, int version) {
   ProjectSummary s;
   s.version = version;
-  s.pages = song.LineCount() > 0 ? song.LastPage() + 1 : 0;
-  for (int i = 0; i < song.WordCount(); ++i)
-    if (song.Word(i)->IsPlaced()) ++s.placedWords;
+  s.pages = song.Lyrics().LineCount() > 0 ? song.Lyrics().LastPage() + 1 : 0;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i)
+    if (song.Lyrics().Word(i)->IsPlaced()) ++s.placedWords;
   return s;
 }
 
@@ -34,29 +34,29 @@ int RunInfo(const std::vector<std::string>& arguments) {
     JsonWriter json;
     json.BeginObject()
         .Field("version", s.version)
-        .Field("singerMode", song.SingerMode())
-        .Field("linesPerPage", song.LinesPerPage())
+        .Field("singerMode", song.Look().SingerMode())
+        .Field("linesPerPage", song.Look().LinesPerPage())
         .Field("pages", s.pages)
-        .Field("lines", song.LineCount())
-        .Field("words", song.WordCount())
+        .Field("lines", song.Lyrics().LineCount())
+        .Field("words", song.Lyrics().WordCount())
         .Field("placedWords", s.placedWords)
         .Field("musicPath", song.MusicPath())
-        .Field("artist", song.Artist())
-        .Field("title", song.Title())
+        .Field("artist", song.Lyrics().Artist())
+        .Field("title", song.Lyrics().Title())
         .EndObject();
     std::printf("%s\n", json.Text().c_str());
     return kExitOk;
   }
   std::printf("version: %d\n", s.version);
-  std::printf("singer mode: %d (%s)\n", song.SingerMode(), song.IsDuet() ? "duet" : "solo");
-  std::printf("lines per page: %d\n", song.LinesPerPage());
+  std::printf("singer mode: %d (%s)\n", song.Look().SingerMode(), song.Look().IsDuet() ? "duet" : "solo");
+  std::printf("lines per page: %d\n", song.Look().LinesPerPage());
   std::printf("pages: %d\n", s.pages);
-  std::printf("lines: %d\n", song.LineCount());
-  std::printf("words: %d\n", song.WordCount());
+  std::printf("lines: %d\n", song.Lyrics().LineCount());
+  std::printf("words: %d\n", song.Lyrics().WordCount());
   std::printf("placed words: %d\n", s.placedWords);
   std::printf("music: %s\n", song.MusicPath().c_str());
-  std::printf("artist: %s\n", song.Artist().c_str());
-  std::printf("title: %s\n", song.Title().c_str());
+  std::printf("artist: %s\n", song.Lyrics().Artist().c_str());
+  std::printf("title: %s\n", song.Lyrics().Title().c_str());
   return kExitOk;
 }
 

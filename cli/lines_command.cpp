@@ -28,7 +28,7 @@ std::string WordText(const KaraokeLine& line, const KaraokeWord& word) {
 void PrintJson(const Song& song) {
   JsonWriter json;
   json.BeginObject().Key("lines").BeginArray();
-  for (const auto& line : song.Lines()) {
+  for (const auto& line : song.Lyrics().Lines()) {
     json.BeginObject()
         .Field("text", line->m_text)
         .Field("page", line->m_page)
@@ -59,7 +59,7 @@ void PrintJson(const Song& song) {
 }
 
 void PrintText(const Song& song) {
-  for (const auto& line : song.Lines()) {
+  for (const auto& line : song.Lyrics().Lines()) {
     std::printf("%d:%d colour %d %d-%d [%s] %s\n", line->m_page, line->m_lineInPage, line->m_colorIndex,
                 line->m_startTime, line->m_endTime, LineFlags(*line).c_str(), line->m_text.c_str());
     for (const KaraokeWord* word : line->m_words)

@@ -16,9 +16,9 @@ namespace {
 int WordIndex(const std::string& text, const Song& song) {
   char* end = nullptr;
   const long n = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || n < 0 || n >= song.WordCount())
+  if (text.empty() || *end != '\0' || n < 0 || n >= song.Lyrics().WordCount())
     throw CliError(kExitUsage,
-                   "'" + text + "' is not a word of the song (0 to " + std::to_string(song.WordCount() - 1) + ")");
+                   "'" + text + "' is not a word of the song (0 to " + std::to_string(song.Lyrics().WordCount() - 1) + ")");
   return static_cast<int>(n);
 }
 
@@ -29,7 +29,7 @@ int RunNudge(const std::vector<std::string>& arguments) {
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   const int word = WordIndex(args.Positional(1, "word index"), song);
   if (args.Positionals().size() < 3) throw CliError(kExitUsage, "no moves given");
-  const SampleTime step = AdjustStepFrames(song.Settings(), song.SampleRate());
+  const SampleTime step = AdjustStepFrames(song.Look().Settings(), song.Music().SampleRate());
   ScopedTempFolder folder("lyricforge-nudge");
   for (size_t i = 2; i < args.Positionals().size(); ++i) {
     const std::string& move = args.Positionals()[i];
@@ -42,8 +42,8 @@ int RunNudge(const std::vector<std::string>& arguments) {
     else if (move == "end-")
       NudgeEndEarlier(song, word, step);
     else if (move == "snap") {
-      if (song.WorkingMusicPath().empty()) PrepareProjectMusic(song, folder.Path());
-      const auto analysis = MusicAnalysisCache::Instance().Wait(song.WorkingMusicPath());
+      if (song.Music().WorkingMusicPath().empty()) PrepareProjectMusic(song, folder.Path());
+      const auto analysis = MusicAnalysisCache::Instance().Wait(song.Music().WorkingMusicPath());
       if (!analysis) throw CliError(kExitInput, song.MusicPath() + ": the music cannot be read");
       if (!SnapWordStart(song, word, analysis->onsets, analysis->sampleRate))
         throw CliError(kExitFailure, "no onset within 150 ms of word " + std::to_string(word) + "'s start");

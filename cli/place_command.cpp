@@ -25,7 +25,7 @@ int RunPlace(const std::vector<std::string>& arguments) {
   const std::string& path = args.Positional(0, "project file");
   if (args.Positionals().size() < 2) throw CliError(kExitUsage, "no taps given");
   Song& song = LoadSongProject(path);
-  const int rate = song.SampleRate();
+  const int rate = song.Music().SampleRate();
   LyricPlacement placement(song);
   placement.Open();
   for (size_t i = 1; i < args.Positionals().size(); ++i) {

@@ -72,9 +72,9 @@ std::string Unescape(const std::string& value) {
 }
 
 PageRecord& PageOf(Song& song, int32_t kind) {
-  if (PageRecord* page = song.PageByKind(kind)) return *page;
-  song.AddMissingPages();
-  return *song.PageByKind(kind);
+  if (PageRecord* page = song.Look().PageByKind(kind)) return *page;
+  song.Look().AddMissingPages();
+  return *song.Look().PageByKind(kind);
 }
 
 void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, int32_t kind) {
@@ -120,32 +120,32 @@ void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, i
 std::map<std::string, Setter> Keys() {
   std::map<std::string, Setter> keys;
   keys["singerMode"] = [](Song& s, const std::string& v) {
-    s.Settings().singerMode = v == "solo" ? 1 : v == "duet" ? 2 : static_cast<int>(Integer("singerMode", v, 1, 2));
+    s.Look().Settings().singerMode = v == "solo" ? 1 : v == "duet" ? 2 : static_cast<int>(Integer("singerMode", v, 1, 2));
   };
   keys["linesPerPage"] = [](Song& s, const std::string& v) {
     s.SetLinesPerPage(static_cast<int>(Integer("linesPerPage", v, 1, kDrawRows)));
   };
   keys["sweepMode"] = [](Song& s, const std::string& v) {
-    s.Settings().sweepMode = v == "text"         ? 0
+    s.Look().Settings().sweepMode = v == "text"         ? 0
                              : v == "background" ? 1
                                                  : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
   };
   keys["sweepAdvance"] = [](Song& s, const std::string& v) {
-    s.Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
+    s.Look().Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
   };
-  keys["sweepEntireWord"] = [](Song& s, const std::string& v) { s.SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
+  keys["sweepEntireWord"] = [](Song& s, const std::string& v) { s.Look().SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
   keys["eraseFromBottom"] = [](Song& s, const std::string& v) {
-    s.SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
+    s.Look().SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
   };
-  keys["artist"] = [](Song& s, const std::string& v) { s.SetArtist(v); };
-  keys["title"] = [](Song& s, const std::string& v) { s.SetTitle(v); };
+  keys["artist"] = [](Song& s, const std::string& v) { s.Lyrics().SetArtist(v); };
+  keys["title"] = [](Song& s, const std::string& v) { s.Lyrics().SetTitle(v); };
   keys["music"] = [](Song& s, const std::string& v) {
     std::error_code ec;
     if (!v.empty()) CheckMusicFile(v);
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
   };
   const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};
-  for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](Song& s, const std::string& v) { s.SetDuetLabel(k, v); };
+  for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](Song& s, const std::string& v) { s.Lyrics().SetDuetLabel(k, v); };
   AddPageKeys(keys, "titlePage", TitlePage);
   AddPageKeys(keys, "lyricsPage", LyricsPage);
   AddPageKeys(keys, "creditsPage", CreditsPage);

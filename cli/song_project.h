@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/platform/project_lock.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf::cli {
 

@@ -8,7 +8,7 @@
 
 #include "core/audio/mp3_encoder.h"
 #include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
 #include "desktop/app/message_box_sink.h"

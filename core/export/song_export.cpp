@@ -6,7 +6,7 @@
 #include "core/audio/wav_file.h"
 #include "core/platform/staged_output.h"
 #include "core/song/song_build.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 
@@ -29,12 +29,12 @@ std::string CreateError(ExportType type) {
 // A working copy holds them (compiling lengthens it); music read where it lies
 // does not, so its export plays them after the data as part of the music.
 int64_t SilenceNotInWorkingMusic(const Song& song) {
-  if (!song.WorkingMusicReadOnly()) return 0;
-  WavInFile wav(song.WorkingMusicPath());
+  if (!song.Music().WorkingMusicReadOnly()) return 0;
+  WavInFile wav(song.Music().WorkingMusicPath());
   const int64_t block = wav.BlockAlign();
   if (block <= 0) return 0;
   const int64_t inFile = int64_t(std::min<uint64_t>(wav.DataBytes(), wav.DataBytesInFile()));
-  return std::max<int64_t>(0, int64_t(song.MusicLength()) / block - inFile / block);
+  return std::max<int64_t>(0, int64_t(song.Music().MusicLength()) / block - inFile / block);
 }
 
 // The part the audio and the video jobs share: where to write, the music, the
@@ -43,13 +43,13 @@ template <typename Job>
 Job SharedJobPart(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
   Job job;
   job.outputPath = request.outputPath;
-  job.workingWavPath = song.WorkingMusicPath();
+  job.workingWavPath = song.Music().WorkingMusicPath();
   job.musicPath = song.MusicPath();
-  job.title = song.Title();
-  job.artist = song.Artist();
+  job.title = song.Lyrics().Title();
+  job.artist = song.Lyrics().Artist();
   job.leadIn = compiled.result.leadIn;
   job.musicSilence = int(SilenceNotInWorkingMusic(song));
-  job.tail = int(song.CreditsLength());
+  job.tail = int(song.Music().CreditsLength());
   job.stream = compiled.stream->data();
   job.streamSize = int(compiled.stream->size());
   return job;
@@ -61,8 +61,8 @@ AudioExportJob AudioJobOf(const Song& song, const SongExportRequest& request, co
   job.zip = request.zip;
   job.bitRate = request.bitRate;
   job.lrc = request.lrc;
-  job.lines = &song.LineList();
-  job.sampleRate = song.SampleRate();
+  job.lines = &song.Lyrics().LineList();
+  job.sampleRate = song.Music().SampleRate();
   return job;
 }
 
@@ -82,7 +82,7 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
                          ProgressSink& progress) {
   const bool bin = request.type == ExportType::Bin;
   const std::string createError = CreateError(request.type);
-  const std::string working = song.WorkingMusicPath();
+  const std::string working = song.Music().WorkingMusicPath();
   WavInFile music(working);
   if (working.empty() || !music.IsOpen())
     return Refuse(Reason::Failed, createError, "Error", "the project's music is not prepared");
@@ -107,7 +107,7 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
   ExportOutcome outcome;
   if (bin) {
     BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()),
-                     endOffset,          leadIn,  song.MusicLength()};
+                     endOffset,          leadIn,  song.Music().MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
   } else if (request.type == ExportType::Mp4) {

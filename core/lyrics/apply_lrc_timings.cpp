@@ -46,7 +46,8 @@ void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate)
 }
 
 void ApplyLrcTimings(const LrcFile& lrc, Song& song) {
-  ApplyLrcTimings(lrc, song.LineList(), song.SampleRate());
+  const int rate = song.Music().SampleRate();
+  song.Lyrics().EditLines([&](KaraokeLineList& lines) { ApplyLrcTimings(lrc, lines, rate); });
   song.SetModified(true);
 }
 

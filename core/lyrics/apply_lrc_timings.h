@@ -3,7 +3,7 @@
 // imported from LRC starts out placed.
 #include "core/lyrics/lrc_file.h"
 #include "core/song/karaoke_line_list.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

@@ -11,30 +11,31 @@ namespace {
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
 int LyricsSampleRate(const Song& song) {
-  if (!song.WorkingMusicPath().empty() || song.MusicPath().empty()) return song.SampleRate();
+  if (!song.Music().WorkingMusicPath().empty() || song.MusicPath().empty()) return song.Music().SampleRate();
   MediaReader reader;
   MediaFormat format;
   if (Failed(reader.Open(song.MusicPath())) || Failed(reader.SelectAudioOutput(&format)) || format.sampleRate <= 0)
-    return song.SampleRate();
+    return song.Music().SampleRate();
   return format.sampleRate;
 }
 
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
 void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
-  if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
-  if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
+  if (song.Lyrics().Artist().empty() && !lrc.artist.empty()) song.Lyrics().SetArtist(lrc.artist);
+  if (song.Lyrics().Title().empty() && !lrc.title.empty()) song.Lyrics().SetTitle(lrc.title);
 }
 
 }  // namespace
 
 bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
   if (!import.Ok() || import.text.empty()) return false;
-  song.SetRawLyrics(import.text);
-  song.ClearLines();
+  song.Lyrics().SetRawLyrics(import.text);
+  song.Lyrics().ClearLines();
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
-    ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song));
+    const int rate = LyricsSampleRate(song);
+    song.Lyrics().EditLines([&](KaraokeLineList& lines) { ApplyLrcTimings(import.lrc, lines, rate); });
     song.SetModified(true);
   }
   return true;

@@ -5,7 +5,7 @@
 // LRC file are copied onto its words, so that the song starts out placed;
 // its [ar:] and [ti:] fill the song's artist and title when they are empty.
 #include "core/lyrics/lyrics_import.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

@@ -7,7 +7,7 @@ namespace lf {
 int ColorEntryOf(const Song& song, int32_t kind, ColorRole role, int line) {
   switch (role) {
     case ColorRole::Text: {
-      const PageRecord* page = song.PageByKind(kind);
+      const PageRecord* page = song.Look().PageByKind(kind);
       if (kind == LyricsPage || !page) return ColorIndexSinger1;
       const int index = PageLineStyle(*page, line).color;
       return index >= 0 && index < kColorCount ? index : ColorIndexSinger1;
@@ -33,12 +33,12 @@ int ColorEntryOf(const Song& song, int32_t kind, ColorRole role, int line) {
 }
 
 Colorref CurrentColorOf(const Song& song, int32_t kind, ColorRole role, int line) {
-  const PageRecord* page = song.PageByKind(kind);
+  const PageRecord* page = song.Look().PageByKind(kind);
   return page ? page->m_picture.PaletteColor(ColorEntryOf(song, kind, role, line)) : 0;
 }
 
 void ApplyColorChoice(Song& song, int32_t kind, ColorRole role, Colorref color, int line) {
-  PageRecord* page = song.PageByKind(kind);
+  PageRecord* page = song.Look().PageByKind(kind);
   if (!page) return;
   const int entry = ColorEntryOf(song, kind, role, line);
   page->m_picture.SetPaletteColor(entry, color & 0xFFFFFF);
@@ -65,10 +65,10 @@ void ApplyColorChoice(Song& song, int32_t kind, ColorRole role, Colorref color, 
       page->m_duetColors.m_bothColor = entry;
       break;
     case ColorRole::Sweep:
-      song.Settings().sweepColorIndex = entry;
+      song.Look().Settings().sweepColorIndex = entry;
       break;
     case ColorRole::Fixed:
-      song.SetFixedColorIndex(entry);
+      song.Look().SetFixedColorIndex(entry);
       break;
   }
 }

@@ -3,7 +3,7 @@
 // page and puts the matching colour index back to its standard entry, so the
 // author changes colours, not indices. "Text:" on the title and credits
 // pages writes the entry of the edited line's own index instead.
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

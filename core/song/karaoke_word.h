@@ -8,6 +8,13 @@ namespace lf {
 
 class KaraokeLine;
 
+// A word's times: first and last heard.
+struct WordTimes {
+  SampleTime start = 0;
+  SampleTime end = 0;
+  bool operator==(const WordTimes&) const = default;
+};
+
 struct WordRect {
   int32_t left = 0, top = 0, right = 0, bottom = 0;
   bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }

@@ -3,7 +3,7 @@
 // from bottom", and how a choice there changes the song. Duet songs need at
 // least 3 lines a page (solo 2); a lyrics area shared with a picture holds at
 // most 3 (the whole screen 6).
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

@@ -20,7 +20,7 @@ bool PictureNeedsLineStyleWarning(const PageRecord& page) {
 }
 
 void ApplyPagePicture(Song& song, int32_t kind, const Bitmap& picture) {
-  PageRecord* page = song.PageByKind(kind);
+  PageRecord* page = song.Look().PageByKind(kind);
   if (!page) return;
   const auto kept = page->m_picture.PaletteColors();
   page->m_picture = picture;
@@ -34,7 +34,7 @@ void ApplyPagePicture(Song& song, int32_t kind, const Bitmap& picture) {
 }
 
 void RemovePagePicture(Song& song, int32_t kind) {
-  PageRecord* page = song.PageByKind(kind);
+  PageRecord* page = song.Look().PageByKind(kind);
   if (!page) return;
   // Emptying the picture must not lose the text colours in its palette.
   const auto kept = page->m_picture.PaletteColors();

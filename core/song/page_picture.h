@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/cdg/bitmap.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

@@ -12,7 +12,7 @@
 #include "core/song/binary_reader.h"
 #include "core/song/binary_writer.h"
 #include "core/song/music_location.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 namespace {
@@ -69,6 +69,7 @@ class ProjectLoader {
   bool ReadCount(int32_t& count, size_t minimumItemSize);
 
   Song& m_song;
+  KaraokeLineList m_lines;  // read into here, then given to the song
   BinaryReader& m_in;
   const int32_t m_version;
   const std::string m_path;  // the project file, beside which moved music is looked for
@@ -83,30 +84,30 @@ bool ProjectLoader::ReadCount(int32_t& count, size_t minimumItemSize) {
 bool ProjectLoader::LoadTexts() {
   std::string lyrics, music;
   if (!ReadText(m_in, lyrics)) return false;
-  m_song.SetRawLyrics(std::move(lyrics));
+  m_song.Lyrics().SetRawLyrics(std::move(lyrics));
   if (!m_in.ReadString(music)) return false;
   m_song.SetMusicPath(StoredMusicPath(music, m_path));  // measures the music, as a new path does
 
-  m_song.SetArtist({});
-  m_song.SetTitle({});
-  for (int k = 0; k < 3; ++k) m_song.SetDuetLabel(k, {});
-  m_song.SetFixedColorIndex(ColorIndexFixed);
-  m_song.SetEraseFromBottom(0);
-  m_song.SetSweepEntireWord(false);
+  m_song.Lyrics().SetArtist({});
+  m_song.Lyrics().SetTitle({});
+  for (int k = 0; k < 3; ++k) m_song.Lyrics().SetDuetLabel(k, {});
+  m_song.Look().SetFixedColorIndex(ColorIndexFixed);
+  m_song.Look().SetEraseFromBottom(0);
+  m_song.Look().SetSweepEntireWord(false);
   if (m_version < 600) return true;
 
   int32_t eraseFromBottom, sweepEntireWord;
   std::string artist, title, label;
   if (!m_in.ReadInt32(eraseFromBottom) || !m_in.ReadInt32(sweepEntireWord)) return false;
   if (eraseFromBottom < 0 || eraseFromBottom > kDrawRows) return false;
-  m_song.SetEraseFromBottom(eraseFromBottom);
-  m_song.SetSweepEntireWord(sweepEntireWord != 0);
+  m_song.Look().SetEraseFromBottom(eraseFromBottom);
+  m_song.Look().SetSweepEntireWord(sweepEntireWord != 0);
   if (!ReadText(m_in, artist) || !ReadText(m_in, title)) return false;
-  m_song.SetArtist(std::move(artist));
-  m_song.SetTitle(std::move(title));
+  m_song.Lyrics().SetArtist(std::move(artist));
+  m_song.Lyrics().SetTitle(std::move(title));
   for (int k = 0; k < 3; ++k) {
     if (!ReadText(m_in, label)) return false;
-    m_song.SetDuetLabel(k, std::move(label));
+    m_song.Lyrics().SetDuetLabel(k, std::move(label));
   }
   return true;
 }
@@ -138,12 +139,12 @@ bool ProjectLoader::LoadPage() {
   // Entry 8 became the fixed-line colour in version 601.
   if (m_version <= 600 && page.m_kind == LyricsPage)
     page.m_picture.SetPaletteColor(ColorIndexFixed, MakeRgb(255, 165, 0));
-  m_song.AddPage(page);
+  m_song.Look().AddPage(page);
   return true;
 }
 
 bool ProjectLoader::LoadLine() {
-  KaraokeLineList& list = m_song.LineList();
+  KaraokeLineList& list = m_lines;
   KaraokeLine& line = list.AddLine();
   uint8_t placed, newPage;
   if (!m_in.ReadInt32(line.m_page) || !m_in.ReadInt32(line.m_startTime) || !m_in.ReadInt32(line.m_endTime) ||
@@ -192,18 +193,20 @@ bool ProjectLoader::LoadLine() {
 bool ProjectLoader::LoadBody() {
   if (!LoadTexts()) return false;
 
-  m_song.RemoveAllPages();
+  m_song.Look().RemoveAllPages();
   int32_t pages;
   if (!ReadCount(pages, kPageBlockSize + 4)) return false;
   for (int32_t i = 0; i < pages; ++i)
     if (!LoadPage()) return false;
 
-  m_song.ClearLines();
+  m_song.Lyrics().ClearLines();
   int32_t lines;
   if (!ReadCount(lines, kLineEntryMinimum)) return false;
-  for (int32_t i = 0; i < lines; ++i)
-    if (!LoadLine()) return false;
-  return true;
+  bool complete = true;
+  for (int32_t i = 0; complete && i < lines; ++i) complete = LoadLine();
+  // What was read stays in the song even when the file ends early, for the caller to reset.
+  m_song.Lyrics().ReplaceLines(std::move(m_lines));
+  return complete;
 }
 
 // --- saving -------------------------------------------------------------------
@@ -254,19 +257,19 @@ void WriteLine(BinaryWriter& out, const KaraokeLine& line) {
 
 void WriteSong(BinaryWriter& out, const Song& song) {
   uint8_t block[kSettingsBlockSize];
-  EncodeSettingsBlock(song.Settings(), block);
+  EncodeSettingsBlock(song.Look().Settings(), block);
   out.Write(block, sizeof block);
-  out.WriteString(song.RawLyrics());
+  out.WriteString(song.Lyrics().RawLyrics());
   out.WriteString(song.MusicPath());
-  out.WriteInt32(song.EraseFromBottom());
-  out.WriteInt32(song.SweepEntireWord() ? 1 : 0);
-  out.WriteString(song.Artist());
-  out.WriteString(song.Title());
-  for (int k = 0; k < 3; ++k) out.WriteString(song.DuetLabel(k));
-  out.WriteInt32(song.PageCount());
-  for (int i = 0; i < song.PageCount(); ++i) WritePage(out, *song.Page(i));
-  out.WriteInt32(song.LineCount());
-  for (const auto& line : song.Lines()) WriteLine(out, *line);
+  out.WriteInt32(song.Look().EraseFromBottom());
+  out.WriteInt32(song.Look().SweepEntireWord() ? 1 : 0);
+  out.WriteString(song.Lyrics().Artist());
+  out.WriteString(song.Lyrics().Title());
+  for (int k = 0; k < 3; ++k) out.WriteString(song.Lyrics().DuetLabel(k));
+  out.WriteInt32(song.Look().PageCount());
+  for (int i = 0; i < song.Look().PageCount(); ++i) WritePage(out, *song.Look().Page(i));
+  out.WriteInt32(song.Lyrics().LineCount());
+  for (const auto& line : song.Lyrics().Lines()) WriteLine(out, *line);
 }
 
 }  // namespace
@@ -338,13 +341,13 @@ Outcome ReadProjectFile(Song& song, const std::string& path) {
     // more: a file outside that is damaged (and would lay out without end).
     if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows)
       return refuse(Reason::BadInput, kProjectCorrupted);
-    song.Settings() = settings;
+    song.Look().Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version, path);
     // A short read past the settings block fails quietly; the caller resets
     // the song and reports the failure in its own words.
     if (!loader.LoadBody()) return Outcome::Quiet(Reason::BadInput, path + ": the file ends early");
-    song.Settings().version = kProjectVersion;
+    song.Look().Settings().version = kProjectVersion;
     return Outcome::Success();
   } catch (const std::exception& e) {
     char text[1200];
@@ -366,7 +369,7 @@ Outcome Song::LoadProject() {
   m_observers.Hold();  // one notice per kind of change, after the whole file
   Outcome outcome = ReadProjectFile(*this, m_projectPath);
   if (outcome) {
-    AddMissingPages();
+    m_look.AddMissingPages();
     SetModified(false);
   }
   m_observers.Release();

@@ -16,7 +16,7 @@ std::string SampleText(const char* format, int number) {
 
 // Colour table, border and background, as a lyrics page starts.
 int PrepareLyricsScreen(CdgGenerator& generator, const PageRecord& lyrics, int offset) {
-  const auto colors = Song::PageColors(lyrics);
+  const auto colors = SongLook::PageColors(lyrics);
   int advance = generator.LoadColorTable(colors.data(), offset);
   advance += generator.ClearScreen(lyrics.m_backgroundColor, offset + advance);
   advance += generator.SetBorder(lyrics.m_borderColor, offset + advance);
@@ -28,14 +28,14 @@ int DrawSampleRows(const Song& song, CdgGenerator& generator, const PageRecord& 
   int row = 0;
   for (const PreviewRow& sample : LyricsPreviewRows(song)) {
     int band, bands;
-    song.LyricsRow(row++, band, bands);
+    song.Look().LyricsRow(row++, band, bands);
     TextType style = lyrics.m_style;
     style.m_color = sample.colorIndex;
     advance += generator.DrawText(bands, band, sample.text, style, lyrics.m_backgroundColor, offset + advance);
     if (sample.swept && !sample.text.empty())
       advance += generator.SweepText(bands, band, sample.text, 0, static_cast<int>(sample.text.size()) - 1, style,
-                                     lyrics.m_backgroundColor, song.Settings().sweepColorIndex,
-                                     song.Settings().sweepMode == 1, offset + advance, offset + advance, nullptr);
+                                     lyrics.m_backgroundColor, song.Look().Settings().sweepColorIndex,
+                                     song.Look().Settings().sweepMode == 1, offset + advance, offset + advance, nullptr);
   }
   return advance;
 }
@@ -46,7 +46,7 @@ int DrawLyricsPicture(CdgGenerator& generator, PageRecord& lyrics, int offset) {
   int advance = 0;
   generator.SetScreenPercent(lyrics.m_lyricsArea);
   if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
-    const auto colors = Song::PageColors(lyrics);
+    const auto colors = SongLook::PageColors(lyrics);
     advance = generator.DrawImage(bitmap.get(), lyrics.m_placement, lyrics.m_drawTransition, colors.data(),
                                   lyrics.m_backgroundColor, offset);
   }
@@ -57,12 +57,12 @@ int DrawLyricsPicture(CdgGenerator& generator, PageRecord& lyrics, int offset) {
 }  // namespace
 
 std::vector<PreviewRow> LyricsPreviewRows(const Song& song) {
-  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  const PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   const TextTypeVer5 duet = lyrics ? lyrics->m_duetColors : TextTypeVer5{};
   const int singer1 = lyrics ? lyrics->m_style.m_color : ColorIndexSinger1;
-  const bool isDuet = song.IsDuet();
+  const bool isDuet = song.Look().IsDuet();
   std::vector<PreviewRow> rows;
-  for (int row = 0; row < song.LinesPerPage(); ++row) {
+  for (int row = 0; row < song.Look().LinesPerPage(); ++row) {
     if (row == 0)
       rows.push_back({"Sample line (swept)", singer1, true});
     else if (row <= 2)
@@ -75,7 +75,7 @@ std::vector<PreviewRow> LyricsPreviewRows(const Song& song) {
 }
 
 void DrawLyricsPreview(const Song& song, CdgRenderer& renderer) {
-  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  const PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   if (!lyrics) return;
   CdgGenerator generator(&renderer);
   PageRecord page = *lyrics;  // the picture's bitmap is cached in the record
@@ -86,7 +86,7 @@ void DrawLyricsPreview(const Song& song, CdgRenderer& renderer) {
 }
 
 void DrawPagePreview(const Song& song, int32_t kind, CdgRenderer& renderer) {
-  const PageRecord* source = song.PageByKind(kind);
+  const PageRecord* source = song.Look().PageByKind(kind);
   if (!source) return;
   CdgGenerator generator(&renderer);
   PageRecord page = *source;
@@ -96,11 +96,11 @@ void DrawPagePreview(const Song& song, int32_t kind, CdgRenderer& renderer) {
 
 PreviewStream PagePreviewStream(const Song& song, int32_t kind) {
   PreviewStream stream;
-  const PageRecord* source = song.PageByKind(kind);
+  const PageRecord* source = song.Look().PageByKind(kind);
   if (!source) return stream;
   stream.bytes.assign(static_cast<size_t>(kPreviewStreamSeconds) * kStreamBytesPerSecond, 0);
   CdgGenerator generator(stream.bytes.data(), static_cast<int32_t>(stream.bytes.size()));
-  generator.SetPlayerSampleRate(song.SampleRate());
+  generator.SetPlayerSampleRate(song.Music().SampleRate());
   PageRecord page = *source;
   int offset = 0;
   if (kind == LyricsPage) {

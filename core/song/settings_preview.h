@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

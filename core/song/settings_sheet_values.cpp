@@ -49,7 +49,7 @@ std::string HoldText(int hundredths) {
 }
 
 int StepSweepAdvance(Song& song, int steps) {
-  int& advance = song.Settings().sweepAdvance;
+  int& advance = song.Look().Settings().sweepAdvance;
   const long long moved = static_cast<long long>(advance) + static_cast<long long>(steps) * kSweepAdvanceStep;
   advance = static_cast<int>(std::clamp<long long>(moved, kSweepAdvanceMinimum, 0));
   return advance;
@@ -60,8 +60,8 @@ std::string SweepAdvanceText(int advance) { return HoldText(std::abs(advance)); 
 int ClampDuetHold(int hundredths) { return std::clamp(hundredths, kDuetHoldMinimum, kDuetHoldMaximum); }
 
 void SaveDuetDialog(Song& song, const std::string (&labels)[3], int holdHundredths) {
-  for (int k = 0; k < 3; ++k) song.SetDuetLabel(k, labels[k]);
-  Song::SetDuetDisplayDuration(ClampDuetHold(holdHundredths));
+  for (int k = 0; k < 3; ++k) song.Lyrics().SetDuetLabel(k, labels[k]);
+  SongLook::SetDuetDisplayDuration(ClampDuetHold(holdHundredths));
 }
 
 }  // namespace lf

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 

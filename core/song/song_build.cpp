@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "core/cdg/packet_time.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 
@@ -14,8 +14,8 @@ namespace {
 // music-sized buffer has (kRwMemorySpareSeconds).
 uint32_t LyricsOnlyBufferSize(const Song& song) {
   int64_t lastEnd = 0;
-  for (int i = 0; i < song.WordCount(); ++i) lastEnd = std::max<int64_t>(lastEnd, song.Word(i)->m_endTime);
-  const int64_t packets = PacketSlotAt(lastEnd, song.SampleRate()) + int64_t(kRwMemorySpareSeconds) * kPacketsPerSecond;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i) lastEnd = std::max<int64_t>(lastEnd, song.Lyrics().Word(i)->m_endTime);
+  const int64_t packets = PacketSlotAt(lastEnd, song.Music().SampleRate()) + int64_t(kRwMemorySpareSeconds) * kPacketsPerSecond;
   return static_cast<uint32_t>(std::min<int64_t>(packets * kPacketSize, INT32_MAX / 2));
 }
 
@@ -28,9 +28,9 @@ uint32_t SongBuild::UsedBytes() const {
 
 Outcome PrepareSongMusic(Song& song, const MusicPreparationContext& context, MusicState& state) {
   if (Outcome prepared = PrepareMusic(song.MusicPath(), state, context); !prepared) return prepared;
-  song.SetWorkingMusicPath(state.workingFilePath, state.workingIsMusic);
-  song.AllocateRwMemory(true);
-  if (song.RwMemorySize() == 0)
+  song.Music().SetWorkingMusicPath(state.workingFilePath, state.workingIsMusic);
+  song.Music().AllocateRwMemory(true);
+  if (song.Music().RwMemorySize() == 0)
     return Outcome::Quiet(Reason::BadInput, state.workingFilePath + ": the working music cannot be read");
   return Outcome::Success();
 }
@@ -41,10 +41,10 @@ SongBuild CompileSongStream(Song& song, ProgressSink* progress, const CompileOpt
 }
 
 SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOptions& options) {
-  const bool withMusic = !song.WorkingMusicPath().empty();
-  if (withMusic && song.RwMemorySize() == 0) song.AllocateRwMemory(song.MusicLengthAtLoad() == 0);
-  if (withMusic && song.RwMemorySize() == 0)
-    return Outcome::Quiet(Reason::BadInput, song.WorkingMusicPath() + ": the working music cannot be read");
+  const bool withMusic = !song.Music().WorkingMusicPath().empty();
+  if (withMusic && song.Music().RwMemorySize() == 0) song.Music().AllocateRwMemory(song.Music().MusicLengthAtLoad() == 0);
+  if (withMusic && song.Music().RwMemorySize() == 0)
+    return Outcome::Quiet(Reason::BadInput, song.Music().WorkingMusicPath() + ": the working music cannot be read");
 
   CompileOptions withProgress = options;
   if (progress) {
@@ -54,7 +54,7 @@ SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOp
     withProgress.progress = [progress](int percent) { progress->Report(percent); };
   }
   // Compiled apart from the song's buffer, so a cancel or a failure leaves no partial stream anywhere.
-  auto buffer = std::make_shared<std::vector<uint8_t>>(withMusic ? song.RwMemorySize() : LyricsOnlyBufferSize(song));
+  auto buffer = std::make_shared<std::vector<uint8_t>>(withMusic ? song.Music().RwMemorySize() : LyricsOnlyBufferSize(song));
   SongBuild build;
   try {
     build.result =
@@ -69,7 +69,7 @@ SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOp
   KeepCompiledTimes(song, build.result.times);
   if (withMusic) {
     FitWorkingMusic(song, build.result.times);
-    buffer->resize(std::max<size_t>(buffer->size(), song.RwMemorySize()), 0);
+    buffer->resize(std::max<size_t>(buffer->size(), song.Music().RwMemorySize()), 0);
   }
   build.stream = std::move(buffer);
   return build;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/cdg/rw_generator.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 
@@ -42,9 +42,9 @@ class SongCompiler {
       : m_song(song),
         m_generator(buffer, static_cast<int32_t>(std::min<uint32_t>(size, INT32_MAX))),
         m_fromTime(fromTime),
-        m_rate(song.SampleRate()),
+        m_rate(song.Music().SampleRate()),
         m_hundredth(m_rate / 100),
-        m_linesPerPage(std::max(1, song.LinesPerPage())),
+        m_linesPerPage(std::max(1, song.Look().LinesPerPage())),
         m_progress(options.progress) {
     if (buffer && size) std::memset(buffer, 0, size);
     m_generator.SetPlayerSampleRate(m_rate);
@@ -114,7 +114,7 @@ class SongCompiler {
 };
 
 int SongCompiler::ColorPass(const PageRecord& page, int offset) {
-  const auto colors = Song::PageColors(page);
+  const auto colors = SongLook::PageColors(page);
   int advance = m_generator.LoadColorTable(colors.data(), offset);
   advance += m_generator.SetBorder(page.m_borderColor, offset + advance);
   advance += m_generator.ClearScreen(page.m_backgroundColor, offset + advance);
@@ -136,8 +136,8 @@ int SongCompiler::ColorPassesUntilTenthSecond(const PageRecord& page, int offset
 }
 
 void SongCompiler::TakeTimes() {
-  m_times.lines.reserve(m_song.Lines().size());
-  for (const auto& line : m_song.Lines()) {
+  m_times.lines.reserve(m_song.Lyrics().Lines().size());
+  for (const auto& line : m_song.Lyrics().Lines()) {
     CompiledLineTimes& times = m_times.lines.emplace_back();
     times.start = line->m_startTime;
     times.end = line->m_endTime;
@@ -147,7 +147,7 @@ void SongCompiler::TakeTimes() {
 }
 
 void SongCompiler::DrawTitle() {
-  const PageRecord* title = m_song.PageByKind(TitlePage);
+  const PageRecord* title = m_song.Look().PageByKind(TitlePage);
   if (title && title->m_enabled) {
     m_streamEnd += ColorPassesUntilTenthSecond(*title, 0);
     m_streamEnd += m_generator.DrawPage(*title, true, m_streamEnd);
@@ -158,14 +158,14 @@ void SongCompiler::DrawTitle() {
 
 void SongCompiler::DrawDuetIntroduction(const PageRecord& lyrics) {
   static constexpr int kLabelColors[3] = {ColorIndexSinger1, ColorIndexSinger2, ColorIndexDuet};
-  const int64_t duration = Song::DuetDisplayDuration();
+  const int64_t duration = SongLook::DuetDisplayDuration();
   TextType style = lyrics.m_style;
   style.m_hAlign = kAlignCenter;
   int o = m_streamEnd;
   int row = 1;
   bool first = true;
   for (int k = 0; k < 3; ++k) {
-    const std::string& label = m_song.DuetLabel(k);
+    const std::string& label = m_song.Lyrics().DuetLabel(k);
     if (label.empty()) continue;
     if (first) {
       m_streamEnd += static_cast<int>(StreamOffsetAt(duration * m_hundredth, m_rate));
@@ -180,7 +180,7 @@ void SongCompiler::DrawDuetIntroduction(const PageRecord& lyrics) {
 
 void SongCompiler::ScanPlacedWords() {
   bool any = false;
-  const auto& lines = m_song.Lines();
+  const auto& lines = m_song.Lyrics().Lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const KaraokeLine& line = *lines[i];
     if (!line.m_placed) continue;
@@ -209,7 +209,7 @@ void SongCompiler::ScanPlacedWords() {
 void SongCompiler::ComputeLeadIn() {
   const int64_t lead = int64_t(kFirstPageLeadSeconds) * m_rate;
   m_firstStart = m_firstStart > lead ? m_firstStart - lead : 0;
-  m_shift = static_cast<int64_t>(m_song.Settings().sweepAdvance) * m_hundredth / 2;
+  m_shift = static_cast<int64_t>(m_song.Look().Settings().sweepAdvance) * m_hundredth / 2;
   int64_t d = m_firstStart + m_shift - SampleTimeAt(m_streamEnd);
   if (m_titleShown) d -= int64_t(kTitleHoldHundredths) * m_hundredth;
   if (d < 0) {
@@ -219,7 +219,7 @@ void SongCompiler::ComputeLeadIn() {
 }
 
 void SongCompiler::BuildHiliteEnd() {
-  const auto& lines = m_song.Lines();
+  const auto& lines = m_song.Lyrics().Lines();
   m_pageCount = lines.empty() ? 0 : std::max(0, lines.back()->m_page) + 1;
   for (const auto& line : lines) m_pageCount = std::max(m_pageCount, line->m_page + 1);
   const uint64_t entries = static_cast<uint64_t>(m_pageCount) * m_linesPerPage;
@@ -259,7 +259,7 @@ void SongCompiler::BuildEraseTimes() {
         for (int row = 0; row < n; ++row) erase(page, row) = erase(page - 1, n - 1);
       continue;
     }
-    int countdown = m_song.EraseFromBottom();
+    int countdown = m_song.Look().EraseFromBottom();
     int top = n;
     while (true) {
       if (countdown < 0) {
@@ -279,7 +279,7 @@ void SongCompiler::BuildEraseTimes() {
 }
 
 void SongCompiler::SetLineTimes() {
-  const auto& lines = m_song.Lines();
+  const auto& lines = m_song.Lyrics().Lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const KaraokeLine& line = *lines[i];
     if (!InTable(line.m_page, line.m_lineInPage)) continue;
@@ -296,21 +296,21 @@ void SongCompiler::SetLineTimes() {
 
 RowPlacement SongCompiler::RowOf(const KaraokeLine& line) const {
   RowPlacement placement{};
-  m_song.LyricsRow(line.m_lineInPage, placement.row, placement.rows);
+  m_song.Look().LyricsRow(line.m_lineInPage, placement.row, placement.rows);
   return placement;
 }
 
 void SongCompiler::WriteSweeps(const PageRecord& lyrics) {
-  const auto& settings = m_song.Settings();
+  const auto& settings = m_song.Look().Settings();
   TextType style = lyrics.m_style;
-  const auto& lines = m_song.Lines();
+  const auto& lines = m_song.Lyrics().Lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const auto& line = lines[i];
     // Sweeps are most of the work: they take the progress from 10 to 80.
     Report(10 + static_cast<int>(70 * i / lines.size()));
     if (m_generator.Aborted()) return;
     if (line->m_fixed || !line->HasWords() || !line->m_placed) continue;
-    style.m_color = m_song.LineColor(*line);
+    style.m_color = m_song.Look().LineColor(*line);
     const RowPlacement place = RowOf(*line);
     for (size_t w = 0; w < line->m_words.size(); ++w) {
       const KaraokeWord* word = line->m_words[w];
@@ -318,7 +318,7 @@ void SongCompiler::WriteSweeps(const PageRecord& lyrics) {
       // A word without a time has nothing to sweep (its line is drawn later).
       if (times.start == 0 || times.start < m_fromTime) continue;
       const int start = OffsetOf(times.start);
-      const int end = m_song.SweepEntireWord() ? start + 1 : OffsetOf(times.end);
+      const int end = m_song.Look().SweepEntireWord() ? start + 1 : OffsetOf(times.end);
       m_generator.SweepText(place.rows, place.row, line->m_text, word->m_firstChar, word->m_lastChar, style,
                             lyrics.m_backgroundColor, settings.sweepColorIndex, settings.sweepMode == 1, start, end,
                             nullptr);
@@ -330,7 +330,7 @@ void SongCompiler::WriteSweeps(const PageRecord& lyrics) {
 // of that row is drawn, so the erase takes the earlier slots.
 void SongCompiler::WriteDrawsAndErases(const PageRecord& lyrics) {
   TextType style = lyrics.m_style;
-  const auto& lines = m_song.Lines();
+  const auto& lines = m_song.Lyrics().Lines();
   for (int page = -1; page <= m_lastPage; ++page) {
     for (int row = 0; row < m_linesPerPage; ++row) {
       for (size_t i = 0; i < lines.size(); ++i) {
@@ -340,7 +340,7 @@ void SongCompiler::WriteDrawsAndErases(const PageRecord& lyrics) {
         const bool erase = line->m_page == page && times.end > 0 && times.end >= m_fromTime;
         const bool draw = line->m_page == page + 1 && times.start >= m_fromTime;
         if (!erase && !draw) continue;
-        style.m_color = m_song.LineColor(*line);
+        style.m_color = m_song.Look().LineColor(*line);
         const RowPlacement place = RowOf(*line);
         if (erase)
           m_generator.EraseText(place.rows, place.row, line->m_text, style, lyrics.m_backgroundColor,
@@ -357,7 +357,7 @@ void SongCompiler::DrawLyricsPicture(const PageRecord& lyrics) {
   if (!lyrics.m_hasPicture) return;
   m_generator.SetScreenPercent(lyrics.m_lyricsArea);
   if (auto bitmap = lyrics.m_picture.ToBitmap(lyrics.m_pictureMode)) {
-    const auto colors = Song::PageColors(lyrics);
+    const auto colors = SongLook::PageColors(lyrics);
     m_generator.DrawImage(bitmap.get(), lyrics.m_placement, lyrics.m_drawTransition, colors.data(),
                           lyrics.m_backgroundColor, m_lyricsStart);
   }
@@ -366,7 +366,7 @@ void SongCompiler::DrawLyricsPicture(const PageRecord& lyrics) {
 
 void SongCompiler::DrawCredits() {
   const int creditsStart = m_streamEnd;
-  const PageRecord* credits = m_song.PageByKind(CreditsPage);
+  const PageRecord* credits = m_song.Look().PageByKind(CreditsPage);
   if (credits && credits->m_enabled) {
     m_streamEnd += ColorPassesUntilTenthSecond(*credits, m_streamEnd);
     m_streamEnd += m_generator.DrawPage(*credits, false, m_streamEnd);
@@ -376,11 +376,11 @@ void SongCompiler::DrawCredits() {
 
 // The working music must last as long as the stream after the lead-in.
 uint32_t SongCompiler::MusicBytesNeeded() const {
-  if (m_song.WorkingMusicPath().empty()) return 0;
+  if (m_song.Music().WorkingMusicPath().empty()) return 0;
   const int64_t streamBytes = m_streamEnd - StreamOffsetAt(m_leadIn, m_rate);
   int64_t musicBytes =
-      MulDivRound(streamBytes, static_cast<int64_t>(m_song.MusicBytesPerFrame()) * m_rate, kStreamBytesPerSecond);
-  if (musicBytes < m_song.MusicLengthAtLoad()) musicBytes = m_song.MusicLengthAtLoad();
+      MulDivRound(streamBytes, static_cast<int64_t>(m_song.Music().MusicBytesPerFrame()) * m_rate, kStreamBytesPerSecond);
+  if (musicBytes < m_song.Music().MusicLengthAtLoad()) musicBytes = m_song.Music().MusicLengthAtLoad();
   return static_cast<uint32_t>(std::clamp<int64_t>(musicBytes, 0, std::numeric_limits<uint32_t>::max()));
 }
 
@@ -388,11 +388,11 @@ CompileResult SongCompiler::Run() {
   Report(0);
   DrawTitle();
 
-  const PageRecord* lyrics = m_song.PageByKind(LyricsPage);
-  if (m_song.LineCount() > 0 && lyrics) {
+  const PageRecord* lyrics = m_song.Look().PageByKind(LyricsPage);
+  if (m_song.Lyrics().LineCount() > 0 && lyrics) {
     m_streamEnd += ColorPassesUntilTenthSecond(*lyrics, m_streamEnd);
     m_lyricsStart = m_streamEnd;
-    if (m_song.IsDuet()) DrawDuetIntroduction(*lyrics);
+    if (m_song.Look().IsDuet()) DrawDuetIntroduction(*lyrics);
     ScanPlacedWords();
     ComputeLeadIn();
     BuildHiliteEnd();
@@ -435,26 +435,27 @@ CompileResult CompileSong(const Song& song, uint8_t* buffer, uint32_t size, Samp
 }
 
 void KeepCompiledTimes(Song& song, const CompiledTimes& times) {
-  const auto& lines = song.Lines();
-  if (times.lines.size() != lines.size()) return;  // compiled from another layout
-  for (size_t i = 0; i < lines.size(); ++i) {
-    KaraokeLine& line = *lines[i];
-    const CompiledLineTimes& compiled = times.lines[i];
-    if (compiled.words.size() != line.m_words.size()) continue;
-    line.m_startTime = compiled.start;
-    line.m_endTime = compiled.end;
-    for (size_t w = 0; w < line.m_words.size(); ++w) {
-      line.m_words[w]->m_startTime = compiled.words[w].start;
-      line.m_words[w]->m_endTime = compiled.words[w].end;
+  SongLyrics& lyrics = song.Lyrics();
+  if (times.lines.size() != static_cast<size_t>(lyrics.LineCount())) return;  // compiled from another layout
+  int firstWord = 0;  // the word list holds the lines' words in line order
+  for (int i = 0; i < lyrics.LineCount(); ++i) {
+    const int words = static_cast<int>(lyrics.Line(i)->m_words.size());
+    const CompiledLineTimes& compiled = times.lines[static_cast<size_t>(i)];
+    if (compiled.words.size() == static_cast<size_t>(words)) {
+      lyrics.SetLineTimes(i, compiled.start, compiled.end);
+      for (int w = 0; w < words; ++w)
+        lyrics.SetWordTimes(firstWord + w, compiled.words[static_cast<size_t>(w)].start,
+                            compiled.words[static_cast<size_t>(w)].end);
     }
+    firstWord += words;
   }
-  song.SetIntroLength(times.introLength);
-  song.SetCreditsLength(times.creditsLength);
+  song.Music().SetIntroLength(times.introLength);
+  song.Music().SetCreditsLength(times.creditsLength);
 }
 
 bool FitWorkingMusic(Song& song, const CompiledTimes& times) {
-  if (song.WorkingMusicPath().empty() || times.musicBytes == song.MusicLength()) return true;
-  return song.LengthenMusic(times.musicBytes);
+  if (song.Music().WorkingMusicPath().empty() || times.musicBytes == song.Music().MusicLength()) return true;
+  return song.Music().LengthenMusic(times.musicBytes);
 }
 
 CompileResult CompileAndKeep(Song& song, uint8_t* buffer, uint32_t size, SampleTime fromTime,
@@ -467,13 +468,8 @@ CompileResult CompileAndKeep(Song& song, uint8_t* buffer, uint32_t size, SampleT
 }
 
 CompileResult CompileWholeSong(Song& song, const CompileOptions& options) {
-  return CompileAndKeep(song, song.RwMemory(), song.RwMemorySize(), kCompileEverything, options);
+  return CompileAndKeep(song, song.Music().RwMemory(), song.Music().RwMemorySize(), kCompileEverything, options);
 }
 
-int32_t Song::WriteRwMemory(uint8_t* buffer, uint32_t size, uint32_t& endOffset, SampleTime fromTime) {
-  const CompileResult result = CompileAndKeep(*this, buffer, size, fromTime, {});
-  endOffset = result.endOffset;
-  return result.leadIn;
-}
 
 }  // namespace lf

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/song/karaoke_word.h"
 #include "core/song/sample_time.h"
 
 namespace lf {
@@ -20,11 +21,6 @@ struct CompileOptions {
   std::function<bool()> abort;
   // Told how far the compilation is, 0 to 100.
   std::function<void(int percent)> progress;
-};
-
-struct WordTimes {
-  SampleTime start = 0;
-  SampleTime end = 0;
 };
 
 // A line's times as the stream shows it: drawn at `start`, erased at `end`;

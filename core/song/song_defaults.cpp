@@ -1,7 +1,7 @@
 // A new, empty project: the settings block's defaults and the three page
 // records, coloured from the user's stored default colours.
 #include "core/song/color_settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song_look.h"
 
 namespace lf {
 namespace {
@@ -33,7 +33,7 @@ PageRecord BasePage() {
 
 }  // namespace
 
-PageRecord Song::DefaultPage(int32_t kind) {
+PageRecord SongLook::DefaultPage(int32_t kind) {
   PageRecord page = BasePage();
   page.m_picture.SetPaletteColor(ColorIndexSweep, kDefaultSweepColor);
   // Any kind but title and credits gets the lyrics page.
@@ -46,20 +46,16 @@ PageRecord Song::DefaultPage(int32_t kind) {
   return page;
 }
 
-void Song::ResetSongDefaults() {
+void SongLook::Reset() {
   m_settings = SongSettingsBlock{};
   m_fixedColorIndex = ColorIndexFixed;
-  m_musicPath.clear();
-  m_rawLyrics.clear();
-  ClearLines();
   RemoveAllPages();
   AddPage(DefaultPage(TitlePage));
   AddPage(DefaultPage(CreditsPage));
   AddPage(DefaultPage(LyricsPage));
-  SetModified(false);
 }
 
-void Song::AddMissingPages() {
+void SongLook::AddMissingPages() {
   for (int32_t kind : {TitlePage, CreditsPage, LyricsPage})
     if (!PageByKind(kind)) AddPage(DefaultPage(kind));
 }

@@ -6,7 +6,7 @@
 #include "core/playback/cdg_decoder.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/song_build.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 
@@ -23,12 +23,12 @@ std::string ElapsedTotalText(int64_t position, int64_t total, int sampleRate) {
 FinalPlayback::FinalPlayback(Song& song, TimingPlayer& player, CdgRenderer* preview)
     : m_song(song), m_player(player), m_preview(preview) {}
 
-int FinalPlayback::SamplesPerPacket() const { return m_song.SamplesPerPacket(); }
+int FinalPlayback::SamplesPerPacket() const { return m_song.Music().SamplesPerPacket(); }
 
 bool FinalPlayback::Prepare() {
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-  if (!m_song.RwMemory()) m_song.AllocateRwMemory(m_song.MusicLengthAtLoad() == 0);
-  if (!m_song.RwMemory()) {
+  if (!m_song.Music().RwMemory()) m_song.Music().AllocateRwMemory(m_song.Music().MusicLengthAtLoad() == 0);
+  if (!m_song.Music().RwMemory()) {
     m_error = "The song has no music to play.";
     return false;
   }
@@ -38,9 +38,9 @@ bool FinalPlayback::Prepare() {
     return false;
   }
   m_leadIn = build.result.leadIn;
-  const int64_t musicFrames = m_song.MusicLength() / static_cast<uint32_t>(std::max(m_song.MusicBytesPerFrame(), 1));
+  const int64_t musicFrames = m_song.Music().MusicLength() / static_cast<uint32_t>(std::max(m_song.Music().MusicBytesPerFrame(), 1));
   m_total = m_leadIn + musicFrames;
-  m_source = {m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn};
+  m_source = {m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn};
   m_resume = 0;
   m_sliderPosition = 0;
   m_prepared = true;
@@ -50,14 +50,14 @@ bool FinalPlayback::Prepare() {
 int FinalPlayback::SliderMaximum() const { return static_cast<int>(SlotAt(m_total)); }
 int FinalPlayback::LineStep() const { return 3 * kPacketsPerSecond; }
 int FinalPlayback::PageStep() const { return 15 * kPacketsPerSecond; }
-int64_t FinalPlayback::SlotAt(int64_t position) const { return PacketSlotAt(position, m_song.SampleRate()); }
-int64_t FinalPlayback::PositionOfSlot(int64_t slot) const { return SampleFrameOfSlot(slot, m_song.SampleRate()); }
+int64_t FinalPlayback::SlotAt(int64_t position) const { return PacketSlotAt(position, m_song.Music().SampleRate()); }
+int64_t FinalPlayback::PositionOfSlot(int64_t slot) const { return SampleFrameOfSlot(slot, m_song.Music().SampleRate()); }
 int FinalPlayback::LastPacket() const {
   return static_cast<int>(std::max<size_t>(m_source.streamSize / kPacketSize, 1) - 1);
 }
 
 std::string FinalPlayback::Label() const {
-  return m_prepared ? ElapsedTotalText(m_resume, m_total, m_song.SampleRate()) : "0:00/0:00";
+  return m_prepared ? ElapsedTotalText(m_resume, m_total, m_song.Music().SampleRate()) : "0:00/0:00";
 }
 
 void FinalPlayback::PlayOrPause() {
@@ -139,11 +139,11 @@ void FinalPlayback::RedrawPreview(int from, int to) {
 std::string FinalPlayback::PlaceText(int packet) const {
   const int64_t position = PositionOfSlot(packet);
   const int64_t musicTime = position - m_leadIn;
-  std::string text = ElapsedTotalText(position, 0, m_song.SampleRate());
+  std::string text = ElapsedTotalText(position, 0, m_song.Music().SampleRate());
   text = text.substr(0, text.find('/'));
   const KaraokeLine* sung = nullptr;
-  for (int i = 0; i < m_song.WordCount(); ++i) {
-    const KaraokeWord& w = *m_song.Word(i);
+  for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) {
+    const KaraokeWord& w = *m_song.Lyrics().Word(i);
     if (w.IsPlaced() && w.m_startTime <= musicTime) sung = w.m_line;
   }
   if (!sung) return text;

@@ -1,17 +1,17 @@
 #include "core/timing/lyric_placement.h"
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/placement_preview.h"
 
 namespace lf {
 
 LyricPlacement::LyricPlacement(Song& song, PlacementPreview* preview) : m_song(song), m_preview(preview) {}
 
-bool LyricPlacement::AtEnd() const { return m_cursor >= m_song.WordCount(); }
+bool LyricPlacement::AtEnd() const { return m_cursor >= m_song.Lyrics().WordCount(); }
 
 void LyricPlacement::Open() {
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
-  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SelectWord(i, false);
   StartPlacement();
 }
 
@@ -24,10 +24,10 @@ void LyricPlacement::StartPlacement() {
 
 void LyricPlacement::PlaceWord(SampleTime t) {
   if (!AtEnd()) {
-    KaraokeWord& word = *m_song.Word(m_cursor);
-    word.m_startTime = t;
-    if (word.m_line) word.m_line->m_placed = true;
-    if (KaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+    SongLyrics& lyrics = m_song.Lyrics();
+    lyrics.SetWordStart(m_cursor, t);
+    if (const KaraokeLine* line = lyrics.Word(m_cursor)->m_line) lyrics.SetLinePlaced(lyrics.IndexOfLine(line), true);
+    if (lyrics.Word(m_openWord)) lyrics.SetWordEnd(m_openWord, t);
     m_openWord = m_cursor++;
     m_placedThisRun.push_back(m_openWord);
     SkipSingerTwoLine();
@@ -40,24 +40,24 @@ void LyricPlacement::PlaceWord(SampleTime t) {
 // Singer-2 lines are not tapped: they take their times from the line before
 // them. Every one in a row is passed over, since taps on them would be overwritten.
 void LyricPlacement::SkipSingerTwoLine() {
-  const KaraokeWord* open = m_song.Word(m_openWord);
-  if (!open || !m_song.IsDuet()) return;
+  const KaraokeWord* open = m_song.Lyrics().Word(m_openWord);
+  if (!open || !m_song.Look().IsDuet()) return;
   while (!AtEnd()) {
-    KaraokeLine* line = m_song.Word(m_cursor)->m_line;
+    const KaraokeLine* line = m_song.Lyrics().Word(m_cursor)->m_line;
     if (!line || line == open->m_line || !line->m_singer2) return;
-    line->m_placed = true;
+    m_song.Lyrics().SetLinePlaced(m_song.Lyrics().IndexOfLine(line), true);
     m_cursor += static_cast<int>(line->m_words.size());
   }
 }
 
 void LyricPlacement::ShowAfterPlacing() {
   if (!m_preview) return;
-  const KaraokeWord* open = m_song.Word(m_openWord);
+  const KaraokeWord* open = m_song.Lyrics().Word(m_openWord);
   if (AtEnd()) {
     m_preview->SweepWord(m_openWord);
     return;
   }
-  const KaraokeWord* next = m_song.Word(m_cursor);
+  const KaraokeWord* next = m_song.Lyrics().Word(m_cursor);
   if (open && open->m_line && next->m_line && open->m_line->m_page == next->m_line->m_page) {
     m_preview->SweepWord(m_openWord);
   } else {
@@ -67,49 +67,48 @@ void LyricPlacement::ShowAfterPlacing() {
 }
 
 void LyricPlacement::ShowCursorPage() {
-  if (!m_preview || m_song.WordCount() == 0) return;
-  const int word = AtEnd() ? m_song.WordCount() - 1 : m_cursor;
+  if (!m_preview || m_song.Lyrics().WordCount() == 0) return;
+  const int word = AtEnd() ? m_song.Lyrics().WordCount() - 1 : m_cursor;
   m_preview->DrawPageOf(word);
   // The page as it stands in this run: what was tapped on it is swept.
-  const int page = m_song.Word(word)->m_line ? m_song.Word(word)->m_line->m_page : 0;
+  const int page = m_song.Lyrics().Word(word)->m_line ? m_song.Lyrics().Word(word)->m_line->m_page : 0;
   for (int placed : m_placedThisRun) {
-    const KaraokeWord* w = m_song.Word(placed);
+    const KaraokeWord* w = m_song.Lyrics().Word(placed);
     if (w->m_line && w->m_line->m_page == page) m_preview->SweepWord(placed);
   }
   if (!AtEnd()) m_preview->MarkNextWord(m_cursor);
 }
 
 void LyricPlacement::PauseSweep(SampleTime t) {
-  if (KaraokeWord* open = m_song.Word(m_openWord)) open->m_endTime = t;
+  if (m_song.Lyrics().Word(m_openWord)) m_song.Lyrics().SetWordEnd(m_openWord, t);
   m_openWord = kNoWord;
 }
 
 void LyricPlacement::EndPlacement(int sampleRate) {
-  if (KaraokeWord* open = m_song.Word(m_openWord))
-    open->m_endTime = open->m_startTime + (sampleRate > 0 ? sampleRate : kDefaultSampleRate);
+  if (const KaraokeWord* open = m_song.Lyrics().Word(m_openWord))
+    m_song.Lyrics().SetWordEnd(m_openWord, open->m_startTime + (sampleRate > 0 ? sampleRate : kDefaultSampleRate));
   m_openWord = kNoWord;
-  if (m_song.IsDuet()) TimeSecondLines(m_song);
+  if (m_song.Look().IsDuet()) TimeSecondLines(m_song);
 }
 
 bool LyricPlacement::StepBack() {
   if (m_placedThisRun.empty()) return false;
   const int last = m_placedThisRun.back();
   m_placedThisRun.pop_back();
-  KaraokeWord& word = *m_song.Word(last);
-  const SampleTime tap = word.m_startTime;
-  word.m_startTime = 0;
-  word.m_endTime = 0;
-  if (KaraokeLine* line = word.m_line) {
+  SongLyrics& lyrics = m_song.Lyrics();
+  const SampleTime tap = lyrics.Word(last)->m_startTime;
+  lyrics.SetWordTimes(last, 0, 0);
+  if (const KaraokeLine* line = lyrics.Word(last)->m_line) {
     bool anyPlaced = false;
     for (const KaraokeWord* w : line->m_words) anyPlaced |= w->IsPlaced();
-    line->m_placed = anyPlaced;
+    lyrics.SetLinePlaced(lyrics.IndexOfLine(line), anyPlaced);
   }
   m_cursor = last;
   m_openWord = kNoWord;
   // The word before is open again only when this tap was what ended it (not a pause).
   if (!m_placedThisRun.empty()) {
     const int before = m_placedThisRun.back();
-    if (m_song.Word(before)->m_endTime == tap) m_openWord = before;
+    if (m_song.Lyrics().Word(before)->m_endTime == tap) m_openWord = before;
   }
   ShowCursorPage();
   m_song.SetModified(true);
@@ -117,20 +116,22 @@ bool LyricPlacement::StepBack() {
 }
 
 void TimeSecondLines(Song& song) {
+  SongLyrics& lyrics = song.Lyrics();
   const KaraokeLine* remembered = nullptr;
-  for (int l = 0; l < song.LineCount(); ++l) {
-    KaraokeLine& line = *song.Line(l);
+  int firstWord = 0;  // the word list holds the lines' words in line order
+  for (int l = 0; l < lyrics.LineCount(); ++l) {
+    const KaraokeLine& line = *lyrics.Line(l);
+    const int64_t k = static_cast<int64_t>(line.m_words.size());
     if (line.m_singer2 && remembered) {
       const int64_t o = remembered->FirstWord()->m_startTime;
       const int64_t h = remembered->LastWord()->m_endTime;
-      const int64_t k = static_cast<int64_t>(line.m_words.size());
-      line.m_startTime = static_cast<SampleTime>(o);
-      for (int64_t i = 0; i < k; ++i) {
-        line.m_words[i]->m_startTime = static_cast<SampleTime>(o + i * (h - o) / k);
-        line.m_words[i]->m_endTime = static_cast<SampleTime>(o + (i + 1) * (h - o) / k);
-      }
+      lyrics.SetLineTimes(l, static_cast<SampleTime>(o), line.m_endTime);
+      for (int64_t i = 0; i < k; ++i)
+        lyrics.SetWordTimes(firstWord + static_cast<int>(i), static_cast<SampleTime>(o + i * (h - o) / k),
+                            static_cast<SampleTime>(o + (i + 1) * (h - o) / k));
     }
     if (line.HasWords()) remembered = &line;
+    firstWord += static_cast<int>(k);
   }
 }
 

@@ -1,10 +1,11 @@
+#include "core/song/song_drawing.h"
 #include "core/timing/nudge_session.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "core/song/song_build.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/onset_snap.h"
 
@@ -15,35 +16,35 @@ NudgeSession::NudgeSession(Song& song, TimingPlayer& player, CdgRenderer* previe
 
 NudgeSession::~NudgeSession() {
   m_player.Stop();
-  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SelectWord(i, false);
   m_player.SetTempoChange(0);
 }
 
-int NudgeSession::SampleRate() const { return m_song.SampleRate(); }
+int NudgeSession::SampleRate() const { return m_song.Music().SampleRate(); }
 
 void NudgeSession::Open() {
   const bool wasModified = m_song.IsModified();
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
-  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
+  for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SelectWord(i, false);
   m_page = 0;
   m_mode = NudgeMode::Stopped;
-  if (const int first = m_song.FirstWordOfPage(m_page); first >= 0) Select(first);
-  m_song.CalcWordRectangles();
+  if (const int first = m_song.Lyrics().FirstWordOfPage(m_page); first >= 0) Select(first);
+  CalcWordRectangles(m_song);
   Redraw();
-  m_song.Settings().loopPlay = 1;
+  m_song.Look().Settings().loopPlay = 1;
   m_song.SetModified(wasModified);
 }
 
 void NudgeSession::Redraw() {
-  if (m_preview) m_song.DrawPage(*m_preview, m_page);
+  if (m_preview) DrawPage(m_song, *m_preview, m_page);
 }
 
 void NudgeSession::Select(int word) {
-  for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
-  const KaraokeWord* w = m_song.Word(word);
+  for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SelectWord(i, false);
+  const KaraokeWord* w = m_song.Lyrics().Word(word);
   m_selected = w ? word : -1;
   if (!w) return;
-  m_song.SelectWord(word, true);
+  m_song.Lyrics().SelectWord(word, true);
   if (w->m_line) m_page = w->m_line->m_page;
 }
 
@@ -95,7 +96,7 @@ void NudgeSession::KeyUp(TimingKey key) { m_held.Release(key); }
 void NudgeSession::Click(int x, int y, int width, int height, bool shift) {
   if (m_mode != NudgeMode::Stopped || width <= 0 || height <= 0) return;
   const int bx = x * kScreenWidth / width - kTileWidth, by = y * kScreenHeight / height - kTileHeight;
-  const int word = m_song.WordAtPoint(bx, by, m_page);
+  const int word = m_song.Lyrics().WordAtPoint(bx, by, m_page);
   if (word >= 0)
     Select(word);
   else if (!shift)
@@ -104,48 +105,48 @@ void NudgeSession::Click(int x, int y, int width, int height, bool shift) {
 }
 
 void NudgeSession::SelectPrevious() {
-  const KaraokeWord* w = m_song.Word(m_selected);
+  const KaraokeWord* w = m_song.Lyrics().Word(m_selected);
   const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
-  Select(onPage ? std::max(m_selected - 1, 0) : m_song.FirstWordOfPage(m_page));
+  Select(onPage ? std::max(m_selected - 1, 0) : m_song.Lyrics().FirstWordOfPage(m_page));
   Redraw();
 }
 
 void NudgeSession::SelectNext() {
-  const KaraokeWord* w = m_song.Word(m_selected);
+  const KaraokeWord* w = m_song.Lyrics().Word(m_selected);
   const bool onPage = w && w->m_line && w->m_line->m_page == m_page;
-  Select(onPage ? std::min(m_selected + 1, m_song.WordCount() - 1) : m_song.FirstWordOfPage(m_page));
+  Select(onPage ? std::min(m_selected + 1, m_song.Lyrics().WordCount() - 1) : m_song.Lyrics().FirstWordOfPage(m_page));
   Redraw();
 }
 
 void NudgeSession::PreviousPage() {
   m_page = std::max(m_page - 1, 0);
-  Select(m_song.FirstWordOfPage(m_page));
+  Select(m_song.Lyrics().FirstWordOfPage(m_page));
   Redraw();
 }
 
 void NudgeSession::NextPage() {
-  m_page = std::min(m_page + 1, m_song.LastPage());
-  Select(m_song.FirstWordOfPage(m_page));
+  m_page = std::min(m_page + 1, m_song.Lyrics().LastPage());
+  Select(m_song.Lyrics().FirstWordOfPage(m_page));
   Redraw();
 }
 
 // --- nudging ------------------------------------------------------------------------
 
 void NudgeSession::NudgeStartEarlier() {
-  lf::NudgeStartEarlier(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+  lf::NudgeStartEarlier(m_song, m_selected, AdjustStepFrames(m_song.Look().Settings(), SampleRate()));
 }
 void NudgeSession::NudgeStartLater() {
-  lf::NudgeStartLater(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+  lf::NudgeStartLater(m_song, m_selected, AdjustStepFrames(m_song.Look().Settings(), SampleRate()));
 }
 void NudgeSession::NudgeEndEarlier() {
-  lf::NudgeEndEarlier(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+  lf::NudgeEndEarlier(m_song, m_selected, AdjustStepFrames(m_song.Look().Settings(), SampleRate()));
 }
 void NudgeSession::NudgeEndLater() {
-  lf::NudgeEndLater(m_song, m_selected, AdjustStepFrames(m_song.Settings(), SampleRate()));
+  lf::NudgeEndLater(m_song, m_selected, AdjustStepFrames(m_song.Look().Settings(), SampleRate()));
 }
 
 bool NudgeSession::Snap() {
-  const auto analysis = MusicAnalysisCache::Instance().Get(m_song.WorkingMusicPath());
+  const auto analysis = MusicAnalysisCache::Instance().Get(m_song.Music().WorkingMusicPath());
   return analysis && SnapWordStart(m_song, m_selected, analysis->onsets, analysis->sampleRate);
 }
 
@@ -155,21 +156,21 @@ bool NudgeSession::Snap() {
 // the sweep advance.
 bool NudgeSession::Play(bool areaOn) {
   const PlayAreaSpan area = PlayArea(m_song, m_selected, areaOn, SampleRate());
-  if (!m_song.RwMemory()) m_song.AllocateRwMemory(m_song.MusicLengthAtLoad() == 0);
-  if (!m_song.RwMemory()) return false;
+  if (!m_song.Music().RwMemory()) m_song.Music().AllocateRwMemory(m_song.Music().MusicLengthAtLoad() == 0);
+  if (!m_song.Music().RwMemory()) return false;
   // The whole song, not just from the area on: the player shows the screen as
   // the stream has it at the play start, lines drawn earlier and words swept.
   const SongBuild build = CompileLaidOutSong(m_song);
   if (!build) return false;
   m_leadIn = build.result.leadIn;
-  const int64_t advance = int64_t{m_song.Settings().sweepAdvance} * (SampleRate() / 100) / 2;
-  const int64_t musicEnd = int64_t{m_leadIn} + m_song.MusicLength() / std::max(m_song.MusicBytesPerFrame(), 1);
+  const int64_t advance = int64_t{m_song.Look().Settings().sweepAdvance} * (SampleRate() / 100) / 2;
+  const int64_t musicEnd = int64_t{m_leadIn} + m_song.Music().MusicLength() / std::max(m_song.Music().MusicBytesPerFrame(), 1);
   const int64_t start = std::max<int64_t>(area.start + m_leadIn + advance, 0);
   if (start >= musicEnd) return false;
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
   m_player.SetTempoChange(0);
-  return m_player.Play({m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
+  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
                        static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
 }
 
@@ -186,7 +187,7 @@ void NudgeSession::AuditionPlay() {
     const int32_t position = m_player.Position();
     StopPlaying();
     // The word being sung when it stopped; the selection stays when none was.
-    if (const int word = m_song.WordAtTime(position - m_leadIn); word >= 0) Select(word);
+    if (const int word = m_song.Lyrics().WordAtTime(position - m_leadIn); word >= 0) Select(word);
     Redraw();
   }
 }
@@ -195,7 +196,7 @@ void NudgeSession::AdjustPlay() {
   if (m_mode == NudgeMode::Stopped) {
     if (m_selected < 0) return;
     m_mode = NudgeMode::Loop;
-    if (!Play(m_song.Settings().loopPlay == 1)) m_mode = NudgeMode::Stopped;
+    if (!Play(m_song.Look().Settings().loopPlay == 1)) m_mode = NudgeMode::Stopped;
   } else if (m_mode == NudgeMode::Loop) {
     StopPlaying();
     Redraw();
@@ -205,7 +206,7 @@ void NudgeSession::AdjustPlay() {
 void NudgeSession::OnEndNotice() {
   if (m_mode != NudgeMode::Loop) return;
   m_player.Stop();
-  if (!Play(m_song.Settings().loopPlay == 1)) {
+  if (!Play(m_song.Look().Settings().loopPlay == 1)) {
     m_mode = NudgeMode::Stopped;
     Redraw();
   }
@@ -216,8 +217,8 @@ void NudgeSession::Tick() {
 }
 
 void NudgeSession::AssignSinger(int singer) {
-  const KaraokeWord* w = m_song.Word(m_selected);
-  const PageRecord* lyrics = m_song.PageByKind(LyricsPage);
+  const KaraokeWord* w = m_song.Lyrics().Word(m_selected);
+  const PageRecord* lyrics = m_song.Look().PageByKind(LyricsPage);
   if (!w || !w->m_line || !lyrics || singer < 0 || singer > 2) return;
   const TextTypeVer5& duet = lyrics->m_duetColors;
   w->m_line->m_colorIndex = singer == 0 ? duet.m_singer1Color : singer == 1 ? duet.m_singer2Color : duet.m_bothColor;
@@ -228,23 +229,23 @@ void NudgeSession::AssignSinger(int singer) {
 NudgeControls NudgeSession::Controls() const {
   NudgeControls c;
   const bool stopped = m_mode == NudgeMode::Stopped;
-  const bool selected = m_song.Word(m_selected) != nullptr;
+  const bool selected = m_song.Lyrics().Word(m_selected) != nullptr;
   c.pageButtons = c.adjustArea = stopped;
   c.auditionGroup = m_mode != NudgeMode::Loop;
   c.adjustHint = selected && m_mode != NudgeMode::Audition;
-  c.singersShown = m_song.IsDuet();
+  c.singersShown = m_song.Look().IsDuet();
   c.singersEnabled = c.singersShown && stopped && selected;
-  if (selected && m_song.Word(m_selected)->m_line) {
-    const int color = m_song.Word(m_selected)->m_line->m_colorIndex;
+  if (selected && m_song.Lyrics().Word(m_selected)->m_line) {
+    const int color = m_song.Lyrics().Word(m_selected)->m_line->m_colorIndex;
     c.singerChecked = color == ColorIndexSinger1   ? 0
                       : color == ColorIndexSinger2 ? 1
                       : color == ColorIndexDuet    ? 2
                                                    : -1;
   }
   c.previousPage = stopped && m_page > 0;
-  c.nextPage = stopped && m_page < m_song.LastPage();
+  c.nextPage = stopped && m_page < m_song.Lyrics().LastPage();
   char text[32];
-  std::snprintf(text, sizeof text, "%d of %d", m_page + 1, m_song.LastPage() + 1);
+  std::snprintf(text, sizeof text, "%d of %d", m_page + 1, m_song.Lyrics().LastPage() + 1);
   c.pageText = text;
   return c;
 }

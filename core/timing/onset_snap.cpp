@@ -2,13 +2,13 @@
 
 #include <cstdlib>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/word_nudge.h"
 
 namespace lf {
 
 bool SnapWordStart(Song& song, int word, const std::vector<Onset>& onsets, int sampleRate) {
-  const KaraokeWord* w = song.Word(word);
+  const KaraokeWord* w = song.Lyrics().Word(word);
   if (!w) return false;
   const int64_t reach = int64_t{sampleRate} * kSnapReachMs / 1000;
   const Onset* best = nullptr;

@@ -1,6 +1,6 @@
 #include "core/timing/placement_session.h"
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/timing_player.h"
 
 namespace lf {
@@ -46,7 +46,7 @@ bool PlacementSession::Start() {
   if (m_placing) return false;
   m_placement.StartPlacement();
   m_player.SetTempoChange(m_tempo.TempoChange());
-  if (!m_player.Play({m_song.WorkingMusicPath(), nullptr, 0, 0}, false, 0, 0)) return false;
+  if (!m_player.Play({m_song.Music().WorkingMusicPath(), nullptr, 0, 0}, false, 0, 0)) return false;
   m_placing = true;
   m_held.ReleaseAll();
   return true;
@@ -67,7 +67,7 @@ void PlacementSession::Stop() {
   m_player.Stop();
   m_placing = false;
   m_hasRun = true;
-  m_placement.EndPlacement(m_song.SampleRate());
+  m_placement.EndPlacement(m_song.Music().SampleRate());
 }
 
 void PlacementSession::Tick() {

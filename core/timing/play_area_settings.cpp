@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 
@@ -19,9 +19,9 @@ std::string Format(const char* format, double value) {
 
 }  // namespace
 
-PlayAreaSettingsEdit::PlayAreaSettingsEdit(Song& song) : m_song(song), m_copy(song.Settings()) {
-  m_song.Settings().playBeforeInSeconds = 0;
-  m_song.Settings().playAfterInSeconds = 0;
+PlayAreaSettingsEdit::PlayAreaSettingsEdit(Song& song) : m_song(song), m_copy(song.Look().Settings()) {
+  m_song.Look().Settings().playBeforeInSeconds = 0;
+  m_song.Look().Settings().playAfterInSeconds = 0;
   m_song.SetModified(true);
 }
 
@@ -61,7 +61,7 @@ void PlayAreaSettingsEdit::StepStep(int steps) {
 void PlayAreaSettingsEdit::LeaveStepBox() { m_copy.adjustStep = std::abs(m_copy.adjustStep); }
 
 void PlayAreaSettingsEdit::Accept() {
-  m_song.Settings() = m_copy;
+  m_song.Look().Settings() = m_copy;
   m_song.SetModified(true);
 }
 

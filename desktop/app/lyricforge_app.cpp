@@ -8,7 +8,7 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/app/main_frame.h"
 #include "desktop/dialogs/file_dialogs.h"
 #include "desktop/dialogs/progress_window.h"
@@ -143,8 +143,8 @@ ShellState LyricforgeApp::State() const {
   s.projectPathSet = !song.ProjectPath().empty();
   s.musicPathSet = !song.MusicPath().empty();
   s.workingFileSet = !m_music.workingFilePath.empty();
-  s.lyricsEmpty = song.RawLyrics().empty();
-  s.anyWordPlaced = song.AnyWordPlaced();
+  s.lyricsEmpty = song.Lyrics().RawLyrics().empty();
+  s.anyWordPlaced = song.Lyrics().AnyWordPlaced();
   return s;
 }
 
@@ -200,8 +200,8 @@ bool LyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   // A failure leaves the music that was prepared before, and its working file, in place.
   const bool ok = PrepareMusic(musicPath, m_music, context).Ok();
   if (ok) {
-    OpenSong().SetWorkingMusicPath(m_music.workingFilePath);
-    OpenSong().AllocateRwMemory(true);
+    OpenSong().Music().SetWorkingMusicPath(m_music.workingFilePath);
+    OpenSong().Music().AllocateRwMemory(true);
   }
   RefreshCommands();
   return ok;

@@ -5,7 +5,7 @@
 
 #include "core/platform/message_sink.h"
 #include "core/platform/outcome.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
 #include "desktop/dialogs/file_dialogs.h"
@@ -81,14 +81,14 @@ bool LyricforgeApp::OpenProjectFile(const std::string& path) {
     m_lock.Release();
     m_projectOpened = false;
     m_music = MusicState{};
-    OpenSong().SetWorkingMusicPath({});
+    OpenSong().Music().SetWorkingMusicPath({});
     ShowPage(PageId::EditLyrics);
     UpdateTitle();
     return false;
   }
   // The previous project's music is no part of this one, even when this one's fails.
   m_music = MusicState{};
-  OpenSong().SetWorkingMusicPath({});
+  OpenSong().Music().SetWorkingMusicPath({});
   if (!OpenSong().MusicPath().empty()) AskAboutMissingMusic(PrepareProjectMusic(OpenSong().MusicPath()));
   ShowPage(PageId::EditLyrics);
   UpdateTitle();
@@ -120,7 +120,7 @@ void LyricforgeApp::AskAboutMissingMusic(bool prepared) {
 void LyricforgeApp::CloseProject() {
   if (!ConfirmCloseProject()) return;
   m_music = MusicState{};
-  OpenSong().SetWorkingMusicPath({});
+  OpenSong().Music().SetWorkingMusicPath({});
   ResetToNewProject();
   m_lock.Release();
   ShowPage(PageId::EditLyrics);

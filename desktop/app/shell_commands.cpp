@@ -12,7 +12,7 @@
 #include "core/platform/outcome.h"
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
 #include "desktop/dialogs/export_dialog.h"
@@ -111,11 +111,11 @@ void LyricforgeApp::ExportSong() {
   if (!EnabledCommands(State()).exportSong) return;
   StopPlayer();  // the export reads the song's buffer and the working file the player uses
   const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
-  ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Artist(), OpenSong().Title(), m_frame.get());
+  ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Lyrics().Artist(), OpenSong().Lyrics().Title(), m_frame.get());
   if (!RunExportDialog(dialog)) return;
-  if (dialog.Artist() != OpenSong().Artist() || dialog.Title() != OpenSong().Title()) {
-    OpenSong().SetArtist(dialog.Artist());
-    OpenSong().SetTitle(dialog.Title());
+  if (dialog.Artist() != OpenSong().Lyrics().Artist() || dialog.Title() != OpenSong().Lyrics().Title()) {
+    OpenSong().Lyrics().SetArtist(dialog.Artist());
+    OpenSong().Lyrics().SetTitle(dialog.Title());
     OpenSong().SetModified(true);
   }
   SongExportRequest request;

@@ -22,7 +22,7 @@ DuetDialog::DuetDialog(Song& song, QWidget* parent) : QDialog(parent), m_song(so
   const char* names[3] = {"Singer 1:", "Singer 2:", "Both:"};
   const char* prompts[3] = {"<Singer 1 voice>", "<Singer 2 voice>", "<Both voices>"};
   for (int k = 0; k < 3; ++k) {
-    m_labels[k] = new QLineEdit(QString::fromStdString(song.DuetLabel(k)), this);
+    m_labels[k] = new QLineEdit(QString::fromStdString(song.Lyrics().DuetLabel(k)), this);
     m_labels[k]->setObjectName(QString("duetLabel%1").arg(k));
     m_labels[k]->setPlaceholderText(tr(prompts[k]));
     form->addRow(tr(names[k]), m_labels[k]);
@@ -32,7 +32,7 @@ DuetDialog::DuetDialog(Song& song, QWidget* parent) : QDialog(parent), m_song(so
   m_hold->setDecimals(1);
   m_hold->setRange(kDuetHoldMinimum / 100.0, kDuetHoldMaximum / 100.0);
   m_hold->setSingleStep(0.1);
-  m_hold->setValue(ClampDuetHold(Song::DuetDisplayDuration()) / 100.0);
+  m_hold->setValue(ClampDuetHold(SongLook::DuetDisplayDuration()) / 100.0);
   form->addRow(tr("Hold:"), m_hold);
   layout->addLayout(form);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);

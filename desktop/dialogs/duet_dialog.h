@@ -5,7 +5,7 @@
 // not undo them).
 #include <QDialog>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 class QDoubleSpinBox;
 class QLineEdit;

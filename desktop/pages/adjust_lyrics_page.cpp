@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/nudge_session.h"
@@ -50,7 +50,7 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
       m_nextPage(new QPushButton(this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
   m_session = std::make_unique<NudgeSession>(song, *m_player, &m_preview->Renderer());
   m_audition->setObjectName("audition");
   m_adjust->setObjectName("adjustPlay");
@@ -146,8 +146,8 @@ AdjustLyricsPage::~AdjustLyricsPage() { m_player->SetEndNotice({}); }
 
 void AdjustLyricsPage::Enter() {
   m_session->Open();
-  if (const PageRecord* lyrics = Shell().OpenSong().PageByKind(LyricsPage)) {
-    const auto colors = Song::PageColors(*lyrics);
+  if (const PageRecord* lyrics = Shell().OpenSong().Look().PageByKind(LyricsPage)) {
+    const auto colors = SongLook::PageColors(*lyrics);
     const TextTypeVer5& duet = lyrics->m_duetColors;
     const int indices[3] = {duet.m_singer1Color, duet.m_singer2Color, duet.m_bothColor};
     for (int i = 0; i < 3; ++i) Paint(m_singers[i], ColorOf(colors[indices[i] & 15]));
@@ -248,12 +248,12 @@ void AdjustLyricsPage::ApplyControls() {
 // The play area around the selected word, with the word's start and end marked.
 void AdjustLyricsPage::UpdateWave() {
   Song& song = Shell().OpenSong();
-  if (!m_wave->HasAnalysis() && !song.WorkingMusicPath().empty())
-    m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.WorkingMusicPath()));
-  const KaraokeWord* word = song.Word(m_session->SelectedWord());
+  if (!m_wave->HasAnalysis() && !song.Music().WorkingMusicPath().empty())
+    m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.Music().WorkingMusicPath()));
+  const KaraokeWord* word = song.Lyrics().Word(m_session->SelectedWord());
   if (!word) return;
-  const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.SampleRate());
-  const int64_t margin = song.SampleRate() / 4;
+  const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.Music().SampleRate());
+  const int64_t margin = song.Music().SampleRate() / 4;
   m_wave->Show(std::max<int64_t>(area.start - margin, 0), area.end.value_or(word->m_endTime) + margin,
                word->m_startTime, word->m_endTime);
 }

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/song/song_drawing.h"
 #include "core/audio/music_preparation.h"
 #include "core/audio/music_state.h"
 #include "core/lyrics/apply_lyrics_import.h"
@@ -18,7 +19,7 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/pages/page_buttons.h"
 #include "desktop/rules/edit_lyrics_labels.h"
 #include "desktop/widgets/cdg_view.h"
@@ -161,7 +162,7 @@ void EditLyricsPage::BuildControls() {
 
 void EditLyricsPage::Enter() {
   Song& song = Shell().OpenSong();
-  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  const PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   if (!lyrics) {
     ShowMessage("There is a problem with the project you opened.", "Lyricforge", MessageIcon::Error);
     song.SetModified(false);
@@ -172,7 +173,7 @@ void EditLyricsPage::Enter() {
   font.setPixelSize(kEditorFontPixels);
   font.setBold(true);
   m_editor->setFont(font);
-  m_editor->SetUtf8Text(song.RawLyrics());
+  m_editor->SetUtf8Text(song.Lyrics().RawLyrics());
   connect(m_editor, &QPlainTextEdit::textChanged, this, &EditLyricsPage::OnTextChanged, Qt::UniqueConnection);
 
   const double split = std::clamp(AppSettings().Double("Settings", kSplitKey, 0.5), 0.1, 0.9);
@@ -198,7 +199,7 @@ void EditLyricsPage::Leave() {
 void EditLyricsPage::OnTextChanged() {
   // The song holds what the editor shows at once; the layout follows on the
   // next pass of the event loop, so a burst of changes lays out once.
-  Shell().OpenSong().SetRawLyrics(m_editor->Utf8Text());
+  Shell().OpenSong().Lyrics().SetRawLyrics(m_editor->Utf8Text());
   m_layoutTimer->start();
 }
 
@@ -220,9 +221,9 @@ void EditLyricsPage::RefreshPagePreview() {
     if (noticed && !m_duetNoticeShown) QTimer::singleShot(0, [message] { Messages().Show(message); });
     m_duetNoticeShown = noticed;
   }
-  const int lastPage = song.LastPage();
+  const int lastPage = song.Lyrics().LastPage();
   m_currentPage = ClampPage(m_currentPage, lastPage);
-  song.DrawPage(m_renderer, m_currentPage);
+  DrawPage(song, m_renderer, m_currentPage);
 
   m_previous->setEnabled(m_currentPage > 0);
   m_next->setEnabled(m_currentPage < lastPage);
@@ -355,7 +356,7 @@ void EditLyricsPage::ImportLyrics() {
   const QSignalBlocker block(m_editor);
   cursor.beginEditBlock();
   cursor.select(QTextCursor::Document);
-  cursor.insertText(QString::fromStdString(song.RawLyrics()));
+  cursor.insertText(QString::fromStdString(song.Lyrics().RawLyrics()));
   cursor.endEditBlock();
   m_currentPage = 0;
   RefreshPagePreview();

@@ -104,12 +104,12 @@ LyricsPageSettings::LyricsPageSettings(Song& copy, std::function<void()> openDue
   m_column = AddPreviewColumn(this, layout);
 
   // Fill from the copy, applying the rules the sheet applies on opening.
-  const SongSettingsBlock& block = m_copy.Settings();
+  const SongSettingsBlock& block = m_copy.Look().Settings();
   m_style->Show(PageLineStyle(Page(), 1));
-  m_mode->button(m_copy.IsDuet() ? 2 : 1)->setChecked(true);
+  m_mode->button(m_copy.Look().IsDuet() ? 2 : 1)->setChecked(true);
   m_sweepMode->button(block.sweepMode == 1 ? 1 : 0)->setChecked(true);
   m_advance->setValue(std::abs(block.sweepAdvance) / 100.0);
-  m_entireWord->setChecked(m_copy.SweepEntireWord());
+  m_entireWord->setChecked(m_copy.Look().SweepEntireWord());
   m_picture.placement->setCurrentIndex(Page().m_placement);
   for (int k = 0; k < m_draw->count(); ++k)
     if (m_draw->itemData(k).toInt() == Page().m_drawTransition) m_draw->setCurrentIndex(k);
@@ -131,14 +131,14 @@ LyricsPageSettings::LyricsPageSettings(Song& copy, std::function<void()> openDue
   });
   connect(m_mode, &QButtonGroup::idClicked, this, [this](int mode) { ChooseMode(mode); });
   connect(m_sweepMode, &QButtonGroup::idClicked, this, [this](int mode) {
-    m_copy.Settings().sweepMode = static_cast<uint32_t>(mode);
+    m_copy.Look().Settings().sweepMode = static_cast<uint32_t>(mode);
     RedrawPreview();
   });
   connect(m_advance, &QDoubleSpinBox::valueChanged, this, [this](double seconds) {
-    m_copy.Settings().sweepAdvance = -static_cast<int>(std::lround(seconds * 100));
+    m_copy.Look().Settings().sweepAdvance = -static_cast<int>(std::lround(seconds * 100));
     StepSweepAdvance(m_copy, 0);  // kept within -500 ... 0
   });
-  connect(m_entireWord, &QCheckBox::toggled, this, [this](bool on) { m_copy.SetSweepEntireWord(on); });
+  connect(m_entireWord, &QCheckBox::toggled, this, [this](bool on) { m_copy.Look().SetSweepEntireWord(on); });
   connect(m_erase, &QComboBox::activated, this, [this](int count) { ChooseEraseWhen(m_copy, count); });
   for (const auto& [button, role] : ColorButtons())
     connect(button, &ColorButton::ColorChosen, this, [this, role = role](Colorref color) {
@@ -163,7 +163,7 @@ LyricsPageSettings::LyricsPageSettings(Song& copy, std::function<void()> openDue
   RedrawPreview();
 }
 
-PageRecord& LyricsPageSettings::Page() const { return *m_copy.PageByKind(LyricsPage); }
+PageRecord& LyricsPageSettings::Page() const { return *m_copy.Look().PageByKind(LyricsPage); }
 
 bool LyricsPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 
@@ -177,11 +177,11 @@ void LyricsPageSettings::RebuildLinesList() {
   const LinesPerPageChoices choices = LinesPerPageChoicesFor(m_copy);
   m_lines->clear();
   for (int lines = choices.minimum; lines <= choices.maximum; ++lines) m_lines->addItem(QString::number(lines));
-  m_lines->setCurrentIndex(choices.PositionOf(m_copy.LinesPerPage()));
+  m_lines->setCurrentIndex(choices.PositionOf(m_copy.Look().LinesPerPage()));
 }
 
 void LyricsPageSettings::RebuildEraseList(bool sheetOpening) {
-  const int stored = ChooseEraseWhen(m_copy, m_copy.EraseFromBottom(), sheetOpening);
+  const int stored = ChooseEraseWhen(m_copy, m_copy.Look().EraseFromBottom(), sheetOpening);
   m_erase->clear();
   for (int k = 0; k <= EraseWhenMaximum(m_copy, sheetOpening); ++k) m_erase->addItem(QString::number(k));
   m_erase->setCurrentIndex(stored);
@@ -189,12 +189,12 @@ void LyricsPageSettings::RebuildEraseList(bool sheetOpening) {
 
 void LyricsPageSettings::ChooseMode(int singerMode) {
   ChooseSingerMode(m_copy, singerMode);
-  m_mode->button(m_copy.IsDuet() ? 2 : 1)->setChecked(true);
+  m_mode->button(m_copy.Look().IsDuet() ? 2 : 1)->setChecked(true);
   RebuildLinesList();
   RebuildEraseList(false);
   RefreshEnables();
   RedrawPreview();
-  if (m_copy.IsDuet() && m_openDuetDialog) m_openDuetDialog();
+  if (m_copy.Look().IsDuet() && m_openDuetDialog) m_openDuetDialog();
 }
 
 std::array<std::pair<ColorButton*, ColorRole>, 8> LyricsPageSettings::ColorButtons() const {
@@ -213,8 +213,8 @@ void LyricsPageSettings::RefreshColors() {
 }
 
 void LyricsPageSettings::RefreshEnables() {
-  m_singer2->setEnabled(m_copy.IsDuet());
-  m_both->setEnabled(m_copy.IsDuet());
+  m_singer2->setEnabled(m_copy.Look().IsDuet());
+  m_both->setEnabled(m_copy.Look().IsDuet());
   const bool picture = Page().m_hasPicture;
   for (QWidget* w : {static_cast<QWidget*>(m_picture.placement), static_cast<QWidget*>(m_draw),
                      static_cast<QWidget*>(m_picture.remove), static_cast<QWidget*>(m_column.play)})

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/song/color_choice.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/pages/settings_page_support.h"
 
 class QButtonGroup;

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
@@ -29,7 +29,7 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
       m_tempo(new QSpinBox(this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
   m_placementPreview = std::make_unique<PlacementPreview>(song, m_preview->Renderer());
   m_session = std::make_unique<PlacementSession>(song, *m_player, m_placementPreview.get());
 

@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/platform/message_sink.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/final_playback.h"
 #include "desktop/pages/page_buttons.h"
@@ -42,7 +42,7 @@ PlayFinalPage::PlayFinalPage(PageHost& shell, QWidget* parent)
       m_time(new QLabel("0:00/0:00", this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.SampleRate(), song.SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
   m_final = std::make_unique<FinalPlayback>(song, *m_player, &m_preview->Renderer());
 
   // A proxy of its own base style: given the application's style, it would delete that with the slider.
@@ -82,9 +82,9 @@ PlayFinalPage::~PlayFinalPage() = default;
 
 void PlayFinalPage::Enter() {
   Song& song = Shell().OpenSong();
-  if (const PageRecord* lyrics = song.PageByKind(LyricsPage)) {
+  if (const PageRecord* lyrics = song.Look().PageByKind(LyricsPage)) {
     CdgRenderer& renderer = m_preview->Renderer();
-    const auto colors = Song::PageColors(*lyrics);
+    const auto colors = SongLook::PageColors(*lyrics);
     renderer.LoadColors(0, kColorCount, colors.data());
     renderer.BorderPreset(lyrics->m_borderColor);
     renderer.MemoryPreset(lyrics->m_backgroundColor);

@@ -72,9 +72,9 @@ void SongSettingsSheet::OpenDuetDialog() {
 }
 
 void SongSettingsSheet::accept() {
-  if (m_title->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::TitlePage));
-  if (m_lyrics->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::LyricsPage));
-  if (m_credits->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.PageByKind(lf::CreditsPage));
+  if (m_title->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.Look().PageByKind(lf::TitlePage));
+  if (m_lyrics->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.Look().PageByKind(lf::LyricsPage));
+  if (m_credits->SaveColorsAsDefaultChecked()) SaveColorsAsDefault(*m_copy.Look().PageByKind(lf::CreditsPage));
   QDialog::accept();
 }
 

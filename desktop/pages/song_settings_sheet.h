@@ -6,7 +6,7 @@
 // last position is kept in "SettingsWindowPos".
 #include <QDialog>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 class QTabWidget;
 

@@ -151,7 +151,7 @@ TextPageSettings::TextPageSettings(Song& copy, int32_t kind, QWidget* parent)
   RedrawPreview();
 }
 
-PageRecord& TextPageSettings::Page() const { return *m_copy.PageByKind(m_kind); }
+PageRecord& TextPageSettings::Page() const { return *m_copy.Look().PageByKind(m_kind); }
 
 bool TextPageSettings::SaveColorsAsDefaultChecked() const { return m_column.saveColors->isChecked(); }
 

@@ -5,7 +5,7 @@
 // drawn as the export draws it.
 #include <QWidget>
 
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/pages/settings_page_support.h"
 
 class QButtonGroup;

@@ -10,7 +10,7 @@
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
 #include "core/song/song_build.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -54,14 +54,14 @@ std::vector<std::string> ExportFromWorkingCopy(const std::string& project, const
   context.workingFolder = folder;
   MusicState state;
   EXPECT_TRUE(PrepareSongMusic(song, context, state).Ok());
-  EXPECT_FALSE(song.WorkingMusicReadOnly());
+  EXPECT_FALSE(song.Music().WorkingMusicReadOnly());
   NullProgress progress;
   SongExportRequest request;
   request.type = type;
   request.outputPath = outputs.front();
   const ExportOutcome outcome = ExportSong(song, request, DefaultAudioExportServices(), progress);
   EXPECT_TRUE(outcome.Ok()) << outcome.detail;
-  EXPECT_EQ(song.MusicLength() > state.workingDataBytes, creditsPastMusic) << "lengthened: " << song.MusicLength();
+  EXPECT_EQ(song.Music().MusicLength() > state.workingDataBytes, creditsPastMusic) << "lengthened: " << song.Music().MusicLength();
   std::vector<std::string> bytes;
   for (const std::string& out : outputs) bytes.push_back(test::ReadFileBytes(out));
   return bytes;

@@ -11,7 +11,7 @@
 #include "core/platform/staged_output.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -43,10 +43,10 @@ class SongExportTest : public ::testing::Test {
     EXPECT_TRUE(song->LoadProject());
     const std::string working = m_dir.File("working.wav");
     fs::copy_file(workingSource, working, fs::copy_options::overwrite_existing);
-    song->SetWorkingMusicPath(working);
-    song->AllocateRwMemory(true);
-    song->SetArtist("Traditional");
-    song->SetTitle("Twinkle, Twinkle, Little Star");
+    song->Music().SetWorkingMusicPath(working);
+    song->Music().AllocateRwMemory(true);
+    song->Lyrics().SetArtist("Traditional");
+    song->Lyrics().SetTitle("Twinkle, Twinkle, Little Star");
     return song;
   }
 
@@ -105,12 +105,12 @@ void ExpectSweepInStepWithAudio(Song& song, const ScopedTempFolder& dir, const s
   const ExportOutcome outcome =
       ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None, {}}, DefaultAudioExportServices(), progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
-  const KaraokeWord* first = song.Word(0);
+  const KaraokeWord* first = song.Lyrics().Word(0);
   ASSERT_NE(first, nullptr);
   ASSERT_EQ(first->m_startTime, int(kFirstNoteSeconds * 44100));
 
   // The graphics: the first word's sweep starts at its start + lead-in + the sweep advance share.
-  const int share = song.Settings().sweepAdvance * 441 / 2;
+  const int share = song.Look().Settings().sweepAdvance * 441 / 2;
   const long expected = (first->m_startTime + outcome.leadIn + share) / 147;
   const long slot = FirstSweptSlot(ReplaceExtension(out, ".cdg"));
   EXPECT_NEAR(slot, expected, 1) << "lead-in " << outcome.leadIn;
@@ -144,10 +144,10 @@ void ExpectBinInStep(Song& song, const ScopedTempFolder& dir) {
   EXPECT_GE(onset, noteFrame);
   EXPECT_LT(onset, noteFrame + 441);  // within the 12 ms attack
 
-  const KaraokeWord* first = song.Word(0);
+  const KaraokeWord* first = song.Lyrics().Word(0);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->m_startTime, long(kFirstNoteSeconds * 44100));
-  const int share = song.Settings().sweepAdvance * 441 / 2;
+  const int share = song.Look().Settings().sweepAdvance * 441 / 2;
   EXPECT_NEAR(FirstSweptSlot(cdg), (noteFrame + share) / 147, 1) << "lead-in " << outcome.leadIn;
 }
 
@@ -161,7 +161,7 @@ TEST_F(SongExportTest, BinKeepsTheSweepInStepWithTheMusic) {
 
 TEST_F(SongExportTest, BinKeepsTheSweepInStepBehindATitlePage) {
   auto song = LoadSong(Music());
-  PageRecord* title = song->PageByKind(101);
+  PageRecord* title = song->Look().PageByKind(101);
   ASSERT_NE(title, nullptr);
   title->m_enabled = 1;
   title->m_holdTime = 300;
@@ -175,7 +175,7 @@ TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepWithTheMusic) {
 
 TEST_F(SongExportTest, Mp3gKeepsTheSweepInStepBehindATitlePage) {
   auto song = LoadSong(Music());
-  PageRecord* title = song->PageByKind(101);
+  PageRecord* title = song->Look().PageByKind(101);
   ASSERT_NE(title, nullptr);
   title->m_enabled = 1;
   ExpectSweepInStepWithAudio(*song, m_dir, m_dir.File("song.mp3"));

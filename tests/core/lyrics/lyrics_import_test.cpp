@@ -259,8 +259,8 @@ TEST_F(LyricsImportTest, LrcTimesAreFramesOfTheSongsMusic) {
     Song song;
     song.SetMusicPath(music);
     ASSERT_TRUE(ApplyLyricsImport(r, song));
-    EXPECT_EQ(song.LineList().words.at(0)->m_startTime, rate) << rate;
-    EXPECT_EQ(song.LineList().words.at(1)->m_startTime, 2 * rate) << rate;
+    EXPECT_EQ(song.Lyrics().LineList().words.at(0)->m_startTime, rate) << rate;
+    EXPECT_EQ(song.Lyrics().LineList().words.at(1)->m_startTime, 2 * rate) << rate;
   }
 }
 
@@ -293,11 +293,11 @@ TEST_F(LyricsImportTest, LrcAsFoundInTheWildArrivesWholeAndInTimeOrder) {
 
   // Its title and artist name a song that has none, and leave a named one alone.
   Song song;
-  song.SetTitle("Mine");
+  song.Lyrics().SetTitle("Mine");
   ASSERT_TRUE(ApplyLyricsImport(r, song));
-  EXPECT_EQ(song.Title(), "Mine");
-  EXPECT_EQ(song.Artist(), "Some Band");
-  EXPECT_EQ(song.LineList().words.at(0)->m_startTime, 10100 * 441 / 10);
+  EXPECT_EQ(song.Lyrics().Title(), "Mine");
+  EXPECT_EQ(song.Lyrics().Artist(), "Some Band");
+  EXPECT_EQ(song.Lyrics().LineList().words.at(0)->m_startTime, 10100 * 441 / 10);
 }
 
 TEST_F(LyricsImportTest, BinaryFileNamedLrc) {

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/cli_runner.h"
 
 namespace fs = std::filesystem;

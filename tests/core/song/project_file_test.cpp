@@ -9,7 +9,7 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/song/binary_reader.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/wav_fixture.h"
 
@@ -95,36 +95,36 @@ class ProjectFileTest : public ::testing::Test {
   // A song with something in every part of the file.
   void FillSong(Song& song) {
     song.ResetSongDefaults();
-    song.Settings().singerMode = 2;
-    song.Settings().sweepAdvance = -35;
-    song.Settings().playBeforeInSeconds = 1;
-    song.Settings().loopPlay = 1;
-    song.SetRawLyrics("caf\xC3\xA9 hel*lo\n&two words\n!fixed");
+    song.Look().Settings().singerMode = 2;
+    song.Look().Settings().sweepAdvance = -35;
+    song.Look().Settings().playBeforeInSeconds = 1;
+    song.Look().Settings().loopPlay = 1;
+    song.Lyrics().SetRawLyrics("caf\xC3\xA9 hel*lo\n&two words\n!fixed");
     song.SetMusicPath("/music/song.mp3");
-    song.SetEraseFromBottom(2);
-    song.SetSweepEntireWord(true);
-    song.SetArtist("Artist");
-    song.SetTitle("Title");
-    song.SetDuetLabel(0, "Ann");
-    song.SetDuetLabel(2, "Both");
-    PageRecord& title = *song.PageByKind(TitlePage);
+    song.Look().SetEraseFromBottom(2);
+    song.Look().SetSweepEntireWord(true);
+    song.Lyrics().SetArtist("Artist");
+    song.Lyrics().SetTitle("Title");
+    song.Lyrics().SetDuetLabel(0, "Ann");
+    song.Lyrics().SetDuetLabel(2, "Both");
+    PageRecord& title = *song.Look().PageByKind(TitlePage);
     title.m_pageText = "Line one\nLine two";
     title.m_extraLines.Add(3, 30, kTextItalic, "DejaVu Sans", kAlignRight);
     title.m_enabled = 1;
     std::vector<uint32_t> argb(40 * 20);
     for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | uint32_t(i * 2654435761u);
-    PageRecord& lyrics = *song.PageByKind(LyricsPage);
+    PageRecord& lyrics = *song.Look().PageByKind(LyricsPage);
     lyrics.m_picture.SetPicture(40, 20, argb.data());
     lyrics.m_hasPicture = 1;
     lyrics.m_lyricsArea = 50;
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-    for (int i = 0; i < song.WordCount(); ++i) {
-      song.Word(i)->m_startTime = 1000 * (i + 1);
-      song.Word(i)->m_endTime = 1000 * (i + 1) + 700;
-      song.Word(i)->m_rect = {i, 2 * i, 3 * i, 4 * i};
+    for (int i = 0; i < song.Lyrics().WordCount(); ++i) {
+      song.Lyrics().SetWordStart(i, 1000 * (i + 1));
+      song.Lyrics().SetWordEnd(i, 1000 * (i + 1) + 700);
+      song.Lyrics().SetWordRect(i, {i, 2 * i, 3 * i, 4 * i});
     }
-    song.Line(0)->m_placed = true;
-    song.Line(1)->m_startTime = 77;
+    song.Lyrics().SetLinePlaced(0, true);
+    song.Lyrics().SetLineTimes(1, 77, song.Lyrics().Line(1)->m_endTime);
   }
 
   test::TempDir m_dir;
@@ -136,7 +136,7 @@ class ProjectFileTest : public ::testing::Test {
 };
 
 TEST_F(ProjectFileTest, EmptyProjectIs96Bytes) {
-  m_song.RemoveAllPages();
+  m_song.Look().RemoveAllPages();
   m_song.SetProjectPath(m_path);
   m_song.SetModified(true);
   ASSERT_TRUE(m_song.SaveProject());
@@ -147,11 +147,11 @@ TEST_F(ProjectFileTest, EmptyProjectIs96Bytes) {
 
   ASSERT_TRUE(LoadBytes(bytes));
   EXPECT_EQ(m_messages->Count(), 0);
-  EXPECT_EQ(m_song.LineCount(), 0);
+  EXPECT_EQ(m_song.Lyrics().LineCount(), 0);
   // The rest of the program counts on one page of each kind.
-  EXPECT_NE(m_song.PageByKind(TitlePage), nullptr);
-  EXPECT_NE(m_song.PageByKind(LyricsPage), nullptr);
-  EXPECT_NE(m_song.PageByKind(CreditsPage), nullptr);
+  EXPECT_NE(m_song.Look().PageByKind(TitlePage), nullptr);
+  EXPECT_NE(m_song.Look().PageByKind(LyricsPage), nullptr);
+  EXPECT_NE(m_song.Look().PageByKind(CreditsPage), nullptr);
 }
 
 TEST_F(ProjectFileTest, SavingWhatWasLoadedGivesTheSameBytes) {
@@ -164,18 +164,18 @@ TEST_F(ProjectFileTest, SavingWhatWasLoadedGivesTheSameBytes) {
   m_song.SetModified(true);
   ASSERT_TRUE(m_song.LoadProject());
   EXPECT_FALSE(m_song.IsModified());
-  EXPECT_EQ(m_song.Settings(), original.Settings());
-  EXPECT_EQ(m_song.RawLyrics(), original.RawLyrics());
-  EXPECT_EQ(m_song.DuetLabel(2), "Both");
-  EXPECT_TRUE(m_song.SweepEntireWord());
-  EXPECT_EQ(m_song.EraseFromBottom(), 2);
-  ASSERT_EQ(m_song.WordCount(), original.WordCount());
-  EXPECT_EQ(m_song.Word(3)->m_rect, original.Word(3)->m_rect);
-  EXPECT_EQ(m_song.Word(3)->m_line, m_song.Line(1));
-  EXPECT_TRUE(m_song.Line(2)->m_fixed);
-  EXPECT_TRUE(m_song.Line(1)->m_singer2);
-  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_extraLines, original.PageByKind(TitlePage)->m_extraLines);
-  EXPECT_EQ(m_song.PageByKind(LyricsPage)->m_picture.Width(), 40);
+  EXPECT_EQ(m_song.Look().Settings(), original.Look().Settings());
+  EXPECT_EQ(m_song.Lyrics().RawLyrics(), original.Lyrics().RawLyrics());
+  EXPECT_EQ(m_song.Lyrics().DuetLabel(2), "Both");
+  EXPECT_TRUE(m_song.Look().SweepEntireWord());
+  EXPECT_EQ(m_song.Look().EraseFromBottom(), 2);
+  ASSERT_EQ(m_song.Lyrics().WordCount(), original.Lyrics().WordCount());
+  EXPECT_EQ(m_song.Lyrics().Word(3)->m_rect, original.Lyrics().Word(3)->m_rect);
+  EXPECT_EQ(m_song.Lyrics().Word(3)->m_line, m_song.Lyrics().Line(1));
+  EXPECT_TRUE(m_song.Lyrics().Line(2)->m_fixed);
+  EXPECT_TRUE(m_song.Lyrics().Line(1)->m_singer2);
+  EXPECT_EQ(m_song.Look().PageByKind(TitlePage)->m_extraLines, original.Look().PageByKind(TitlePage)->m_extraLines);
+  EXPECT_EQ(m_song.Look().PageByKind(LyricsPage)->m_picture.Width(), 40);
 
   const std::string copy = m_dir.File("copy.lfp");
   m_song.SetProjectPath(copy);
@@ -184,25 +184,25 @@ TEST_F(ProjectFileTest, SavingWhatWasLoadedGivesTheSameBytes) {
 }
 
 TEST_F(ProjectFileTest, Version599HasNoExportTagsOrFixedFlag) {
-  PageRecord lyrics = Song::DefaultPage(LyricsPage);
+  PageRecord lyrics = SongLook::DefaultPage(LyricsPage);
   lyrics.m_picture.SetPaletteColor(8, 0x112233);
   FileBuilder f;
   f.Settings(599, 2).Text("la la").Text("m.wav");
   f.Int(1).PageBlock(lyrics).Text("");
   f.Int(1).Line(599, "la la", 4410);
   ASSERT_TRUE(LoadBytes(f.Bytes())) << Message();
-  EXPECT_EQ(m_song.Settings().version, 601);
+  EXPECT_EQ(m_song.Look().Settings().version, 601);
   EXPECT_EQ(m_song.MusicPath(), "m.wav");
-  EXPECT_EQ(m_song.Artist(), "");
-  EXPECT_EQ(m_song.EraseFromBottom(), 0);
-  EXPECT_EQ(m_song.PageByKind(LyricsPage)->PageColors()[8], 0x00A5FFu);  // orange
-  ASSERT_EQ(m_song.LineCount(), 1);
-  EXPECT_EQ(m_song.Line(0)->m_colorIndex, 9);
-  EXPECT_TRUE(m_song.Line(0)->m_singer2);
-  EXPECT_FALSE(m_song.Line(0)->m_fixed);
-  EXPECT_EQ(m_song.Word(0)->m_lastChar, 4);
-  EXPECT_EQ(m_song.Word(0)->m_endTime, 4910);
-  EXPECT_EQ(m_song.Word(0)->m_flags, 4u);
+  EXPECT_EQ(m_song.Lyrics().Artist(), "");
+  EXPECT_EQ(m_song.Look().EraseFromBottom(), 0);
+  EXPECT_EQ(m_song.Look().PageByKind(LyricsPage)->PageColors()[8], 0x00A5FFu);  // orange
+  ASSERT_EQ(m_song.Lyrics().LineCount(), 1);
+  EXPECT_EQ(m_song.Lyrics().Line(0)->m_colorIndex, 9);
+  EXPECT_TRUE(m_song.Lyrics().Line(0)->m_singer2);
+  EXPECT_FALSE(m_song.Lyrics().Line(0)->m_fixed);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_lastChar, 4);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_endTime, 4910);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_flags, 4u);
 }
 
 TEST_F(ProjectFileTest, Versions450And500) {
@@ -211,35 +211,35 @@ TEST_F(ProjectFileTest, Versions450And500) {
   old.Int(0);
   old.Int(2).Line(450, "one", 100).Line(450, "two", 200);
   ASSERT_TRUE(LoadBytes(old.Bytes())) << Message();
-  ASSERT_EQ(m_song.LineCount(), 2);
+  ASSERT_EQ(m_song.Lyrics().LineCount(), 2);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(m_song.Line(i)->m_colorIndex, 12);
-    EXPECT_FALSE(m_song.Line(i)->m_singer2);
+    EXPECT_EQ(m_song.Lyrics().Line(i)->m_colorIndex, 12);
+    EXPECT_FALSE(m_song.Lyrics().Line(i)->m_singer2);
   }
 
-  PageRecord title = Song::DefaultPage(TitlePage);
+  PageRecord title = SongLook::DefaultPage(TitlePage);
   title.m_holdTime = 345;
   FileBuilder v500;
   v500.Settings(500).Text("x").Text("");
   v500.Int(1).PageBlock(title).Raw(std::string(16, '\x7F')).Text("Page text");
   v500.Int(1).Line(500, "x", 10, 10, 0);
   ASSERT_TRUE(LoadBytes(v500.Bytes())) << Message();
-  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_holdTime, 345);
-  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_pageText, "Page text");
-  EXPECT_EQ(m_song.PageByKind(TitlePage)->m_duetColors, TextTypeVer5{});
-  EXPECT_EQ(m_song.Line(0)->m_colorIndex, 10);
+  EXPECT_EQ(m_song.Look().PageByKind(TitlePage)->m_holdTime, 345);
+  EXPECT_EQ(m_song.Look().PageByKind(TitlePage)->m_pageText, "Page text");
+  EXPECT_EQ(m_song.Look().PageByKind(TitlePage)->m_duetColors, TextTypeVer5{});
+  EXPECT_EQ(m_song.Lyrics().Line(0)->m_colorIndex, 10);
 }
 
 TEST_F(ProjectFileTest, VersionsOutsideTheRangeAreRefused) {
   FileBuilder newer;
   newer.Settings(602).Raw(std::string(64, '\xFF'));
-  m_song.SetArtist("kept");
+  m_song.Lyrics().SetArtist("kept");
   EXPECT_FALSE(LoadBytes(newer.Bytes()));
   EXPECT_EQ(Message(), kProjectTooNew);
   EXPECT_EQ(m_loaded.icon, MessageIcon::Exclamation);
   EXPECT_EQ(m_loaded.reason, Reason::BadInput);
-  EXPECT_EQ(m_song.Settings().version, 601);  // nothing was taken from it
-  EXPECT_EQ(m_song.Artist(), "kept");
+  EXPECT_EQ(m_song.Look().Settings().version, 601);  // nothing was taken from it
+  EXPECT_EQ(m_song.Lyrics().Artist(), "kept");
 
   FileBuilder older;
   older.Settings(399);
@@ -300,7 +300,7 @@ TEST_F(ProjectFileTest, CountsBeyondTheFileAreNotBelieved) {
   }
   FileBuilder emptyFace;  // an extra line style must name a face
   emptyFace.Settings(601).Text("").Text("").Int(0).Int(0).Text("").Text("").Text("").Text("").Text("");
-  emptyFace.Int(1).PageBlock(Song::DefaultPage(TitlePage)).Int(1).Int(1).Int(2).Int(3).Int(4).Int(0).Text("").Int(0);
+  emptyFace.Int(1).PageBlock(SongLook::DefaultPage(TitlePage)).Int(1).Int(1).Int(2).Int(3).Int(4).Int(0).Text("").Int(0);
   EXPECT_FALSE(LoadBytes(emptyFace.Bytes()));
 }
 
@@ -322,7 +322,7 @@ TEST_F(ProjectFileTest, RandomBytesNeverCrash) {
     for (char& c : noise) c = static_cast<char>(random());
     if (noise.size() >= 4) StoreInt32(reinterpret_cast<uint8_t*>(noise.data()), 400 + round % 202);
     if (LoadBytes(noise)) {
-      EXPECT_EQ(m_song.Settings().version, 601);
+      EXPECT_EQ(m_song.Look().Settings().version, 601);
     }
   }
 }
@@ -330,20 +330,20 @@ TEST_F(ProjectFileTest, RandomBytesNeverCrash) {
 TEST_F(ProjectFileTest, Windows1252TextIsConvertedAndWordsFollowIt) {
   FileBuilder f;
   f.Settings(450).Text("caf\xE9 ol\xE9").Text("C:\\M\xFAsica\\x.mp3");
-  f.Int(1).PageBlock(Song::DefaultPage(CreditsPage)).Text("\x93Thanks\x94");
+  f.Int(1).PageBlock(SongLook::DefaultPage(CreditsPage)).Text("\x93Thanks\x94");
   f.Int(1);
   f.Int(0).Int(0).Int(0).Int(0).Byte(0).Byte(0).Text("caf\xE9 ol\xE9").Int(2);
   f.Int(0).Int(3).Int(5).Int(6).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
   f.Int(5).Int(7).Int(8).Int(9).Int(0).Int(0).Int(0).Int(0).Int(0).Int(0);
   ASSERT_TRUE(LoadBytes(f.Bytes())) << Message();
-  EXPECT_EQ(m_song.RawLyrics(), "caf\xC3\xA9 ol\xC3\xA9");
+  EXPECT_EQ(m_song.Lyrics().RawLyrics(), "caf\xC3\xA9 ol\xC3\xA9");
   EXPECT_EQ(m_song.MusicPath(), "C:\\M\xC3\xBAsica\\x.mp3");
-  EXPECT_EQ(m_song.PageByKind(CreditsPage)->m_pageText, "\xE2\x80\x9CThanks\xE2\x80\x9D");
-  EXPECT_EQ(m_song.Line(0)->m_text, "caf\xC3\xA9 ol\xC3\xA9");
-  EXPECT_EQ(m_song.Word(0)->m_firstChar, 0);
-  EXPECT_EQ(m_song.Word(0)->m_lastChar, 4);  // é is two bytes now
-  EXPECT_EQ(m_song.Word(1)->m_firstChar, 6);
-  EXPECT_EQ(m_song.Word(1)->m_lastChar, 9);
+  EXPECT_EQ(m_song.Look().PageByKind(CreditsPage)->m_pageText, "\xE2\x80\x9CThanks\xE2\x80\x9D");
+  EXPECT_EQ(m_song.Lyrics().Line(0)->m_text, "caf\xC3\xA9 ol\xC3\xA9");
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_firstChar, 0);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_lastChar, 4);  // é is two bytes now
+  EXPECT_EQ(m_song.Lyrics().Word(1)->m_firstChar, 6);
+  EXPECT_EQ(m_song.Lyrics().Word(1)->m_lastChar, 9);
 }
 
 TEST_F(ProjectFileTest, AFailedSaveKeepsThePreviousFile) {
@@ -365,7 +365,7 @@ TEST_F(ProjectFileTest, AFailedSaveKeepsThePreviousFile) {
   EXPECT_TRUE(std::filesystem::is_directory(folder));
 
   song.SetProjectPath(m_path);
-  song.SetArtist("Someone else");
+  song.Lyrics().SetArtist("Someone else");
   ASSERT_TRUE(song.SaveProject());
   EXPECT_NE(test::ReadFileBytes(m_path), saved);
   int files = 0;

@@ -9,7 +9,7 @@
 #include "core/platform/settings.h"
 #include "core/song/binary_reader.h"
 #include "core/song/song_compiler.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/fuzz_input.h"
 
@@ -20,15 +20,15 @@ namespace {
 std::string SeedProject(const std::string& path) {
   Song song(path);
   song.ResetSongDefaults();
-  song.SetRawLyrics("Twin*kle twinkle little star\n&how I wonder\n^\n!what you are\ncaf\xC3\xA9 &&rock");
-  song.SetTitle("Title");
-  song.SetArtist("Artist");
-  song.PageByKind(TitlePage)->m_enabled = 1;
-  song.PageByKind(TitlePage)->m_pageText = "Title\nArtist";
+  song.Lyrics().SetRawLyrics("Twin*kle twinkle little star\n&how I wonder\n^\n!what you are\ncaf\xC3\xA9 &&rock");
+  song.Lyrics().SetTitle("Title");
+  song.Lyrics().SetArtist("Artist");
+  song.Look().PageByKind(TitlePage)->m_enabled = 1;
+  song.Look().PageByKind(TitlePage)->m_pageText = "Title\nArtist";
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-  for (int i = 0; i < song.WordCount(); ++i) {
-    song.Word(i)->m_startTime = 44100 * (i + 1);
-    song.Word(i)->m_endTime = 44100 * (i + 1) + 30000;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i) {
+    song.Lyrics().SetWordStart(i, 44100 * (i + 1));
+    song.Lyrics().SetWordEnd(i, 44100 * (i + 1) + 30000);
   }
   EXPECT_TRUE(song.SaveProject());
   return test::ReadFileBytes(path);
@@ -59,8 +59,8 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
     test::WriteFileBytes(dir.File("fuzz.lfp"), head + middle + tail);
     if (!song.LoadProject()) continue;
     ++loaded;
-    ASSERT_GE(song.LinesPerPage(), 1) << "iteration " << i;
-    ASSERT_LE(song.LinesPerPage(), kDrawRows) << "iteration " << i;
+    ASSERT_GE(song.Look().LinesPerPage(), 1) << "iteration " << i;
+    ASSERT_LE(song.Look().LinesPerPage(), kDrawRows) << "iteration " << i;
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
   }

@@ -23,7 +23,7 @@ class SettingsSheetTest : public ::testing::Test {
     SetAppSettings(std::make_unique<MemorySettings>());
     song.ResetSongDefaults();
   }
-  PageRecord& Page(int32_t kind) { return *song.PageByKind(kind); }
+  PageRecord& Page(int32_t kind) { return *song.Look().PageByKind(kind); }
   Bitmap Picture() {
     uint32_t pixels[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     Bitmap picture;
@@ -46,34 +46,34 @@ TEST_F(SettingsSheetTest, LinesPerPageRangeFollowsDuetAndPicture) {
   };
   for (const Case& c : cases) {
     song.ResetSongDefaults();
-    song.Settings().linesPerPage = c.before;
+    song.Look().Settings().linesPerPage = c.before;
     ChooseSingerMode(song, c.mode);
     if (c.picture) ApplyPagePicture(song, LyricsPage, Picture());
     const LinesPerPageChoices choices = LinesPerPageChoicesFor(song);
     EXPECT_EQ(choices.minimum, c.min) << c.mode << c.picture;
     EXPECT_EQ(choices.maximum, c.max) << c.mode << c.picture;
-    EXPECT_EQ(song.LinesPerPage(), c.after) << c.mode << c.picture;
+    EXPECT_EQ(song.Look().LinesPerPage(), c.after) << c.mode << c.picture;
   }
   // Removing the picture gives the whole screen back; the count stays.
   RemovePagePicture(song, LyricsPage);
   EXPECT_EQ(LinesPerPageChoicesFor(song).maximum, 6);
-  EXPECT_EQ(song.LinesPerPage(), 2);
+  EXPECT_EQ(song.Look().LinesPerPage(), 2);
 }
 
 TEST_F(SettingsSheetTest, EraseWhenListFollowsTheLinesChosen) {
-  song.SetEraseFromBottom(4);
+  song.Look().SetEraseFromBottom(4);
   EXPECT_EQ(EraseWhenMaximum(song, true), 2);  // 4 lines, as the sheet opens
   ChooseLinesPerPage(song, 4);                 // solo: 2 + 4 = 6 lines
-  EXPECT_EQ(song.LinesPerPage(), 6);
+  EXPECT_EQ(song.Look().LinesPerPage(), 6);
   EXPECT_EQ(EraseWhenMaximum(song), 4);
-  EXPECT_EQ(song.EraseFromBottom(), 4);
+  EXPECT_EQ(song.Look().EraseFromBottom(), 4);
   ChooseSingerMode(song, 2);
   EXPECT_EQ(EraseWhenMaximum(song), 3);
   EXPECT_EQ(EraseWhenMaximum(song, true), 4);
-  EXPECT_EQ(song.EraseFromBottom(), 3);
+  EXPECT_EQ(song.Look().EraseFromBottom(), 3);
   ChooseLinesPerPage(song, 0);  // duet: 3 lines, nothing to erase early
-  EXPECT_EQ(song.LinesPerPage(), 3);
-  EXPECT_EQ(song.EraseFromBottom(), 0);
+  EXPECT_EQ(song.Look().LinesPerPage(), 3);
+  EXPECT_EQ(song.Look().EraseFromBottom(), 0);
   EXPECT_EQ(ChooseEraseWhen(song, 7, true), 1);
 }
 
@@ -166,7 +166,7 @@ TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
   PageRecord& lyrics = Page(LyricsPage);
   lyrics.m_backgroundColor = 2;
   lyrics.m_duetColors.m_singer2Color = 1;
-  song.Settings().sweepColorIndex = 3;
+  song.Look().Settings().sweepColorIndex = 3;
   struct Case {
     ColorRole role;
     int entry;
@@ -183,7 +183,7 @@ TEST_F(SettingsSheetTest, ColourButtonsWritePaletteAndResetIndices) {
   }
   EXPECT_EQ(lyrics.m_backgroundColor, 15);
   EXPECT_EQ(lyrics.m_duetColors.m_singer2Color, 9);
-  EXPECT_EQ(song.Settings().sweepColorIndex, 14);
+  EXPECT_EQ(song.Look().Settings().sweepColorIndex, 14);
 
   // "Text:" writes the edited line's own entry.
   PageRecord& credits = Page(CreditsPage);
@@ -204,13 +204,13 @@ TEST_F(SettingsSheetTest, CancelLeavesTheSongAndDuetDialogBypassesTheCopy) {
   SaveDuetDialog(song, labels, 1234);
   // Cancel: the copy is dropped.
   EXPECT_EQ(Page(TitlePage).m_picture.PaletteColor(15), kDefaultBackgroundColor);
-  EXPECT_FALSE(song.IsDuet());
-  EXPECT_EQ(song.DuetLabel(1), "Her");
-  EXPECT_EQ(Song::DuetDisplayDuration(), 1000);  // the hold tops out at 10 s
+  EXPECT_FALSE(song.Look().IsDuet());
+  EXPECT_EQ(song.Lyrics().DuetLabel(1), "Her");
+  EXPECT_EQ(SongLook::DuetDisplayDuration(), 1000);  // the hold tops out at 10 s
   // OK: the song takes the copy's settings and pages.
   song.Copy(copy);
   EXPECT_EQ(Page(TitlePage).m_picture.PaletteColor(15), 0x0000FFu);
-  EXPECT_TRUE(song.IsDuet());
+  EXPECT_TRUE(song.Look().IsDuet());
 }
 
 TEST_F(SettingsSheetTest, SaveColorsAsDefaultFeedsTheNextNewProject) {
@@ -238,18 +238,18 @@ TEST_F(SettingsSheetTest, FieldValuesAreRefusedOrClamped) {
   for (const char* bad : {"-3", "12345678", "1.2.3", "abc", ".", ""}) EXPECT_FALSE(ParseHoldSeconds(bad)) << bad;
   EXPECT_EQ(HoldText(250), "2.50");
 
-  song.Settings().sweepAdvance = -495;
+  song.Look().Settings().sweepAdvance = -495;
   EXPECT_EQ(StepSweepAdvance(song, -1), -500);
   EXPECT_EQ(StepSweepAdvance(song, -1), -500);
   EXPECT_EQ(SweepAdvanceText(-500), "5.00");
-  song.Settings().sweepAdvance = -5;
+  song.Look().Settings().sweepAdvance = -5;
   EXPECT_EQ(StepSweepAdvance(song, 1), 0);
   EXPECT_EQ(StepSweepAdvance(song, 1), 0);
   EXPECT_EQ(ClampDuetHold(50), 100);
 }
 
 TEST_F(SettingsSheetTest, LyricsPreviewRowsFollowTheMode) {
-  song.Settings().linesPerPage = 4;
+  song.Look().Settings().linesPerPage = 4;
   auto rows = LyricsPreviewRows(song);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0].text, "Sample line (swept)");
@@ -281,7 +281,7 @@ TEST_F(SettingsSheetTest, TitlePreviewMatchesTheCompiledStream) {
   CdgRenderer preview;
   DrawPagePreview(song, TitlePage, preview);
 
-  song.SetRawLyrics("la la");
+  song.Lyrics().SetRawLyrics("la la");
   song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   std::vector<uint8_t> stream(kStreamBytesPerSecond * 60, 0);
   CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything, {});

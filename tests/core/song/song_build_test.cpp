@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/media_fixture.h"
 #include "tests/support/wav_fixture.h"
@@ -40,15 +40,15 @@ struct SongState {
 
   static SongState Of(const Song& song) {
     SongState s;
-    for (const auto& line : song.Lines()) {
+    for (const auto& line : song.Lyrics().Lines()) {
       s.lineTimes.emplace_back(line->m_startTime, line->m_endTime);
       for (const KaraokeWord* word : line->m_words) s.wordTimes.emplace_back(word->m_startTime, word->m_endTime);
     }
-    s.intro = song.IntroLength();
-    s.credits = song.CreditsLength();
-    s.musicLength = song.MusicLength();
-    s.buffer.assign(song.RwMemory(), song.RwMemory() + song.RwMemorySize());
-    s.workingMusic = test::ReadFileBytes(song.WorkingMusicPath());
+    s.intro = song.Music().IntroLength();
+    s.credits = song.Music().CreditsLength();
+    s.musicLength = song.Music().MusicLength();
+    s.buffer.assign(song.Music().RwMemory(), song.Music().RwMemory() + song.Music().RwMemorySize());
+    s.workingMusic = test::ReadFileBytes(song.Music().WorkingMusicPath());
     return s;
   }
   bool operator==(const SongState&) const = default;
@@ -63,14 +63,14 @@ class SongBuildTest : public ::testing::Test {
     m_song.ResetSongDefaults();
     test::WriteToneWav(m_dir.File("music.wav"), 6.0);
     m_song.SetMusicPath(m_dir.File("music.wav"));
-    m_song.PageByKind(TitlePage)->m_enabled = 1;
-    m_song.PageByKind(CreditsPage)->m_enabled = 1;
-    m_song.SetRawLyrics("one two three\nfour five");
+    m_song.Look().PageByKind(TitlePage)->m_enabled = 1;
+    m_song.Look().PageByKind(CreditsPage)->m_enabled = 1;
+    m_song.Lyrics().SetRawLyrics("one two three\nfour five");
     m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
-    for (int i = 0; i < m_song.WordCount(); ++i) {
-      m_song.Word(i)->m_startTime = (1 + i) * kRate;
-      m_song.Word(i)->m_endTime = (1 + i) * kRate + kRate / 2;
-      m_song.Word(i)->m_line->m_placed = true;
+    for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) {
+      m_song.Lyrics().SetWordStart(i, (1 + i) * kRate);
+      m_song.Lyrics().SetWordEnd(i, (1 + i) * kRate + kRate / 2);
+      m_song.Lyrics().Word(i)->m_line->m_placed = true;
     }
     m_context.workingFolder = m_work.Path();
   }
@@ -103,8 +103,8 @@ TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
   EXPECT_GT(never.Seen(), cancelPolls[std::size(cancelPolls) - 1]);
   EXPECT_TRUE(std::is_sorted(never.reports.begin(), never.reports.end()));
   EXPECT_EQ(never.reports.back(), 100);
-  EXPECT_GT(m_song.MusicLength(), before.musicLength) << "the credits run past the music";
-  ASSERT_EQ(built.stream->size(), m_song.RwMemorySize()) << "the stream follows the lengthened buffer";
+  EXPECT_GT(m_song.Music().MusicLength(), before.musicLength) << "the credits run past the music";
+  ASSERT_EQ(built.stream->size(), m_song.Music().RwMemorySize()) << "the stream follows the lengthened buffer";
   EXPECT_LE(built.UsedBytes(), built.stream->size());
 
   // The build writes what the song's own compilation writes, and a later build
@@ -113,8 +113,8 @@ TEST_F(SongBuildTest, CancelMidCompileLeavesNoStreamAndTheSongAsItWas) {
   const CompileResult direct = CompileWholeSong(m_song);
   EXPECT_EQ(direct.endOffset, built.result.endOffset);
   EXPECT_EQ(direct.leadIn, built.result.leadIn);
-  EXPECT_TRUE(std::equal(held.begin(), held.end(), m_song.RwMemory()));
-  m_song.Word(0)->m_startTime += kRate;
+  EXPECT_TRUE(std::equal(held.begin(), held.end(), m_song.Music().RwMemory()));
+  m_song.Lyrics().SetWordStart(0, m_song.Lyrics().Word(0)->m_startTime + kRate);
   ASSERT_TRUE(CompileSongStream(m_song));
   EXPECT_EQ(*built.stream, held);
 }
@@ -128,19 +128,19 @@ TEST_F(SongBuildTest, CompilingReadsTheSongAndTheCallerKeepsWhatItWorkedOut) {
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   const SongState before = SongState::Of(m_song);
 
-  std::vector<uint8_t> stream(m_song.RwMemorySize());
+  std::vector<uint8_t> stream(m_song.Music().RwMemorySize());
   const CompileResult read =
       CompileSong(m_song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
   EXPECT_TRUE(SongState::Of(m_song) == before) << "the compilation wrote into the song";
-  ASSERT_EQ(read.times.lines.size(), static_cast<size_t>(m_song.LineCount()));
+  ASSERT_EQ(read.times.lines.size(), static_cast<size_t>(m_song.Lyrics().LineCount()));
   EXPECT_GT(read.times.musicBytes, before.musicLength) << "the credits run past the music";
 
   KeepCompiledTimes(m_song, read.times);
   ASSERT_TRUE(FitWorkingMusic(m_song, read.times));
   const SongState kept = SongState::Of(m_song);
-  EXPECT_EQ(m_song.MusicLength(), read.times.musicBytes);
+  EXPECT_EQ(m_song.Music().MusicLength(), read.times.musicBytes);
 
-  std::vector<uint8_t> second(m_song.RwMemorySize());
+  std::vector<uint8_t> second(m_song.Music().RwMemorySize());
   const CompileResult direct =
       CompileAndKeep(m_song, second.data(), static_cast<uint32_t>(second.size()), kCompileEverything);
   EXPECT_EQ(direct.endOffset, read.endOffset);
@@ -163,11 +163,11 @@ TEST_F(SongBuildTest, MusicThatCannotBePreparedFailsBeforeAnythingIsCompiled) {
     EXPECT_EQ(build.reason, c.reason);
     EXPECT_FALSE(build.text.empty()) << "the music error text is the message";
     EXPECT_EQ(build.stream, nullptr);
-    EXPECT_EQ(m_song.IntroLength(), 0) << "nothing was compiled";
+    EXPECT_EQ(m_song.Music().IntroLength(), 0) << "nothing was compiled";
   }
   // Without music the stream is sized to the lyrics.
   m_song.SetMusicPath("");
-  m_song.SetWorkingMusicPath("");
+  m_song.Music().SetWorkingMusicPath("");
   const SongBuild lyricsOnly = BuildSong(m_song, m_context);
   ASSERT_TRUE(lyricsOnly) << lyricsOnly.detail;
   EXPECT_GT(lyricsOnly.result.endOffset, 0u);

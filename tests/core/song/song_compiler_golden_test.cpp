@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/song/song_compiler.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 
 namespace lf {
 namespace {
@@ -40,19 +40,19 @@ std::vector<uint32_t> BandPicture(int width, int height) {
 
 void BuildGoldenSong(Song& song) {
   song.ResetSongDefaults();
-  song.Settings().singerMode = 2;
-  song.SetDuetLabel(0, "Ann");
-  song.SetDuetLabel(1, "Bob");
-  song.SetDuetLabel(2, "Both");
+  song.Look().Settings().singerMode = 2;
+  song.Lyrics().SetDuetLabel(0, "Ann");
+  song.Lyrics().SetDuetLabel(1, "Bob");
+  song.Lyrics().SetDuetLabel(2, "Both");
 
-  PageRecord* title = song.PageByKind(TitlePage);
+  PageRecord* title = song.Look().PageByKind(TitlePage);
   title->m_enabled = 1;
   title->m_pageText = "Golden Song\nTest Singers";
   title->m_style.m_flags |= kTextOutline;
   title->m_drawTransition = BlockDissolve;
   title->m_holdTime = 150;
 
-  PageRecord* lyrics = song.PageByKind(LyricsPage);
+  PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   const auto picture = BandPicture(160, 100);
   // A picture brings its own colours; the page keeps its text colours (8-15).
   const auto pageColors = lyrics->m_picture.PaletteColors();
@@ -62,13 +62,11 @@ void BuildGoldenSong(Song& song) {
   lyrics->m_lyricsArea = 50;
   lyrics->m_placement = PlacementCenter;
 
-  song.SetRawLyrics("Row row row your boat\n&Gent*ly down the stream\n!Mer*ri*ly\nLife is but a dream");
+  song.Lyrics().SetRawLyrics("Row row row your boat\n&Gent*ly down the stream\n!Mer*ri*ly\nLife is but a dream");
   song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
-  for (int i = 0; i < song.WordCount(); ++i) {
-    KaraokeWord* word = song.Word(i);
-    word->m_startTime = 44100 * 3 + i * 30000;
-    word->m_endTime = word->m_startTime + 25000;
-    word->m_line->m_placed = true;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i) {
+    song.Lyrics().SetWordTimes(i, 44100 * 3 + i * 30000, 44100 * 3 + i * 30000 + 25000);
+    song.Lyrics().SetLinePlaced(song.Lyrics().IndexOfLine(song.Lyrics().Word(i)->m_line), true);
   }
 }
 

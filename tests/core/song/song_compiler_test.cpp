@@ -10,7 +10,7 @@
 #include "core/platform/paths.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -24,18 +24,18 @@ class SongCompilerTest : public ::testing::Test {
   void SetUp() override { song.ResetSongDefaults(); }
 
   void Lyrics(const std::string& text) {
-    song.SetRawLyrics(text);
+    song.Lyrics().SetRawLyrics(text);
     song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   }
 
   // Gives word i the start starts[i] (seconds) and an end `length` later;
   // every line holding a timed word is marked placed.
   void Place(const std::vector<double>& starts, double length = 0.4) {
-    for (size_t i = 0; i < starts.size() && i < static_cast<size_t>(song.WordCount()); ++i) {
-      KaraokeWord* word = song.Word(static_cast<int>(i));
-      word->m_startTime = Seconds(starts[i]);
-      word->m_endTime = Seconds(starts[i] + length);
-      word->m_line->m_placed = true;
+    for (size_t i = 0; i < starts.size() && i < static_cast<size_t>(song.Lyrics().WordCount()); ++i) {
+      SongLyrics& lyrics = song.Lyrics();
+      const int word = static_cast<int>(i);
+      lyrics.SetWordTimes(word, Seconds(starts[i]), Seconds(starts[i] + length));
+      lyrics.SetLinePlaced(lyrics.IndexOfLine(lyrics.Word(word)->m_line), true);
     }
   }
 
@@ -59,8 +59,8 @@ class SongCompilerTest : public ::testing::Test {
 };
 
 TEST_F(SongCompilerTest, SongWithoutLinesHasOnlyItsEnabledPages) {
-  PageRecord* title = song.PageByKind(TitlePage);
-  PageRecord* credits = song.PageByKind(CreditsPage);
+  PageRecord* title = song.Look().PageByKind(TitlePage);
+  PageRecord* credits = song.Look().PageByKind(CreditsPage);
   ASSERT_TRUE(title && credits);
 
   CompileResult nothing = Compile();
@@ -75,8 +75,8 @@ TEST_F(SongCompilerTest, SongWithoutLinesHasOnlyItsEnabledPages) {
   CompileResult pages = Compile();
   EXPECT_EQ(pages.leadIn, 0);
   EXPECT_GT(pages.endOffset, 0u);
-  EXPECT_GT(song.IntroLength(), 0);
-  EXPECT_GT(song.CreditsLength(), 0u);
+  EXPECT_GT(song.Music().IntroLength(), 0);
+  EXPECT_GT(song.Music().CreditsLength(), 0u);
   // The stream opens with the title's colour passes.
   EXPECT_EQ(Code(0), static_cast<int>(CdgInstruction::LoadColorTableLow));
   EXPECT_EQ(Code(1), static_cast<int>(CdgInstruction::LoadColorTableHigh));
@@ -106,12 +106,12 @@ TEST_F(SongCompilerTest, LeadInCoversColourPassesAndSweepAdvance) {
   }
   // The first page is asked for at offset 912 and fills the free slots after them.
   EXPECT_EQ(FirstTileSlot(), 76u);
-  EXPECT_EQ(song.Line(0)->m_startTime, 0);
-  EXPECT_EQ(song.Line(0)->m_endTime, Seconds(2.4) + 2 * kRate);
+  EXPECT_EQ(song.Lyrics().Line(0)->m_startTime, 0);
+  EXPECT_EQ(song.Lyrics().Line(0)->m_endTime, Seconds(2.4) + 2 * kRate);
 }
 
 TEST_F(SongCompilerTest, TitlePageShowsFirstLinesSixSecondsAhead) {
-  PageRecord* title = song.PageByKind(TitlePage);
+  PageRecord* title = song.Look().PageByKind(TitlePage);
   title->m_enabled = 1;
   title->m_holdTime = 200;
   title->m_pageText = "Title";
@@ -120,10 +120,10 @@ TEST_F(SongCompilerTest, TitlePageShowsFirstLinesSixSecondsAhead) {
   CompileResult result = Compile();
   EXPECT_GT(result.leadIn, 0);
   // The line is shown 2 s + 4 s before its first word.
-  EXPECT_EQ(song.Line(0)->m_startTime, Seconds(3.0) - 6 * kRate);
+  EXPECT_EQ(song.Lyrics().Line(0)->m_startTime, Seconds(3.0) - 6 * kRate);
   // Title section and lead-in: the line's draw offset is not before the end of the title.
-  const int64_t drawSlot = (song.Line(0)->m_startTime + (result.leadIn - 4410)) / 147;
-  EXPECT_GE(drawSlot * kPacketSize, song.IntroLength() / 147 * kPacketSize);
+  const int64_t drawSlot = (song.Lyrics().Line(0)->m_startTime + (result.leadIn - 4410)) / 147;
+  EXPECT_GE(drawSlot * kPacketSize, song.Music().IntroLength() / 147 * kPacketSize);
 }
 
 // Four rows sung ending at t0..t3 on a page followed by another page.
@@ -132,7 +132,7 @@ class EraseFromBottomTest : public SongCompilerTest, public ::testing::WithParam
 TEST_P(EraseFromBottomTest, RowsOfAPageAreReplacedAsTheCountSays) {
   Lyrics("one\ntwo\nthree\nfour\nfive\nsix\nseven\neight");
   Place({3, 5, 7, 9, 11, 13, 15, 17}, 1.0);
-  song.SetEraseFromBottom(GetParam());
+  song.Look().SetEraseFromBottom(GetParam());
   Compile();
   const SampleTime t0 = Seconds(4), t1 = Seconds(6), t2 = Seconds(8), t3 = Seconds(10);
   std::vector<SampleTime> expected;
@@ -148,9 +148,9 @@ TEST_P(EraseFromBottomTest, RowsOfAPageAreReplacedAsTheCountSays) {
       break;
   }
   for (int row = 0; row < 4; ++row) {
-    EXPECT_EQ(song.Line(row)->m_endTime, expected[row]) << "row " << row;
-    EXPECT_EQ(song.Line(4 + row)->m_startTime, expected[row]) << "next page row " << row;
-    EXPECT_EQ(song.Line(4 + row)->m_endTime, Seconds(18) + 2 * kRate);
+    EXPECT_EQ(song.Lyrics().Line(row)->m_endTime, expected[row]) << "row " << row;
+    EXPECT_EQ(song.Lyrics().Line(4 + row)->m_startTime, expected[row]) << "next page row " << row;
+    EXPECT_EQ(song.Lyrics().Line(4 + row)->m_endTime, Seconds(18) + 2 * kRate);
   }
 }
 
@@ -160,36 +160,37 @@ TEST_F(SongCompilerTest, PageWithoutSungLinesTakesThePreviousPagesLastErase) {
   Lyrics("one\ntwo\n^\nthree\nfour\n^\nfive");
   song.SetLinesPerPage(2);
   song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
-  ASSERT_EQ(song.LineCount(), 5);
+  ASSERT_EQ(song.Lyrics().LineCount(), 5);
   // Words of the middle page stay unplaced.
-  song.Word(0)->m_startTime = Seconds(3);
-  song.Word(0)->m_endTime = Seconds(4);
-  song.Word(1)->m_startTime = Seconds(5);
-  song.Word(1)->m_endTime = Seconds(6);
-  song.Word(4)->m_startTime = Seconds(20);
-  song.Word(4)->m_endTime = Seconds(21);
-  for (int i : {0, 1, 4}) song.Line(i)->m_placed = true;
+  song.Lyrics().SetWordStart(0, Seconds(3));
+  song.Lyrics().SetWordEnd(0, Seconds(4));
+  song.Lyrics().SetWordStart(1, Seconds(5));
+  song.Lyrics().SetWordEnd(1, Seconds(6));
+  song.Lyrics().SetWordStart(4, Seconds(20));
+  song.Lyrics().SetWordEnd(4, Seconds(21));
+  for (int i : {0, 1, 4}) song.Lyrics().SetLinePlaced(i, true);
   Compile();
-  ASSERT_EQ(song.Line(2)->m_page, 1);
-  ASSERT_EQ(song.Line(4)->m_page, 2);
-  EXPECT_EQ(song.Line(2)->m_endTime, song.Line(1)->m_endTime);
-  EXPECT_EQ(song.Line(3)->m_endTime, song.Line(1)->m_endTime);
+  ASSERT_EQ(song.Lyrics().Line(2)->m_page, 1);
+  ASSERT_EQ(song.Lyrics().Line(4)->m_page, 2);
+  EXPECT_EQ(song.Lyrics().Line(2)->m_endTime, song.Lyrics().Line(1)->m_endTime);
+  EXPECT_EQ(song.Lyrics().Line(3)->m_endTime, song.Lyrics().Line(1)->m_endTime);
 }
 
 // A line replaced on the next page by a line sung right after it: its last
 // word gives up time so the swap has room.
 TEST_F(SongCompilerTest, LastWordMakesRoomForTheSameRowOnTheNextPage) {
   Lyrics("first\n^\nsecond");
-  song.Word(0)->m_startTime = Seconds(1);
-  song.Word(0)->m_endTime = Seconds(2);
-  song.Word(1)->m_startTime = Seconds(2.5);
-  song.Word(1)->m_endTime = Seconds(3);
-  song.Line(0)->m_placed = song.Line(1)->m_placed = true;
-  ASSERT_EQ(song.Line(1)->m_page, 1);
+  song.Lyrics().SetWordStart(0, Seconds(1));
+  song.Lyrics().SetWordEnd(0, Seconds(2));
+  song.Lyrics().SetWordStart(1, Seconds(2.5));
+  song.Lyrics().SetWordEnd(1, Seconds(3));
+  song.Lyrics().SetLinePlaced(0, true);
+  song.Lyrics().SetLinePlaced(1, true);
+  ASSERT_EQ(song.Lyrics().Line(1)->m_page, 1);
   Compile();
   const SampleTime j = Seconds(2), k = Seconds(2.5);
   const SampleTime gap = j - Seconds(1) + 50;
-  EXPECT_EQ(song.Word(0)->m_endTime, k - gap);
+  EXPECT_EQ(song.Lyrics().Word(0)->m_endTime, k - gap);
 }
 
 TEST_F(SongCompilerTest, FromTimeLeavesOutEarlierEvents) {
@@ -201,7 +202,7 @@ TEST_F(SongCompilerTest, FromTimeLeavesOutEarlierEvents) {
   size_t fullTiles = 0;
   for (size_t s = 0; s < SlotCount(); ++s) fullTiles += IsTile(Code(s));
 
-  const SampleTime from = song.Word(12)->m_startTime;
+  const SampleTime from = song.Lyrics().Word(12)->m_startTime;
   Compile(from);
   const int64_t shift = full.leadIn - 4410;
   const size_t firstAllowed = static_cast<size_t>((from + shift) / 147);
@@ -218,17 +219,17 @@ TEST_F(SongCompilerTest, FromTimeLeavesOutEarlierEvents) {
 TEST_F(SongCompilerTest, SweepEntireWordPutsAllItsTilesAtTheStart) {
   Lyrics("aa wonderful");
   Place({3.0, 6.0}, 1.5);
-  song.SetSweepEntireWord(true);
+  song.Look().SetSweepEntireWord(true);
   CompileResult result = Compile();
   const int64_t shift = result.leadIn - 4410;
-  const size_t start = static_cast<size_t>((song.Word(1)->m_startTime + shift) / 147);
+  const size_t start = static_cast<size_t>((song.Lyrics().Word(1)->m_startTime + shift) / 147);
   ASSERT_EQ(Code(start), 38) << "the sweep starts in its own slot";
   size_t run = 0;
   while (Code(start + run) == 38) ++run;
   EXPECT_GT(run, 3u);
   EXPECT_EQ(Code(start + run), 0);
   // Nothing more of it later in the word.
-  const size_t endSlot = static_cast<size_t>((song.Word(1)->m_endTime + shift) / 147);
+  const size_t endSlot = static_cast<size_t>((song.Lyrics().Word(1)->m_endTime + shift) / 147);
   for (size_t s = start + run; s < endSlot; ++s) EXPECT_EQ(Code(s), 0) << "slot " << s;
 }
 
@@ -240,20 +241,18 @@ TEST_F(SongCompilerTest, SweepsKeepTimeAtRatesThatThreeHundredDoesNotDivide) {
   for (const int rate : {44100, 22050, 11025, 32000}) {
     const std::string music = dir.File("music" + std::to_string(rate) + ".wav");
     test::WriteFileBytes(music, test::ToneWav(rate, 16, 1, uint32_t(rate) * 70));
-    song.SetWorkingMusicPath(music);
-    song.AllocateRwMemory(true);
-    ASSERT_EQ(song.SampleRate(), rate);
+    song.Music().SetWorkingMusicPath(music);
+    song.Music().AllocateRwMemory(true);
+    ASSERT_EQ(song.Music().SampleRate(), rate);
     Lyrics("aa wonderful");
     for (int i = 0; i < 2; ++i) {
-      KaraokeWord* word = song.Word(i);
-      word->m_startTime = rate * (58 + 2 * i);
-      word->m_endTime = rate * (59 + 2 * i);
-      word->m_line->m_placed = true;
+      song.Lyrics().SetWordTimes(i, rate * (58 + 2 * i), rate * (59 + 2 * i));
+      song.Lyrics().SetLinePlaced(song.Lyrics().IndexOfLine(song.Lyrics().Word(i)->m_line), true);
     }
-    song.SetSweepEntireWord(true);
+    song.Look().SetSweepEntireWord(true);
     const CompileResult result = Compile();
     // The sweep advance (-20 hundredths) takes half its time off every sweep.
-    const int64_t share = int64_t{song.Settings().sweepAdvance} * (rate / 100) / 2;
+    const int64_t share = int64_t{song.Look().Settings().sweepAdvance} * (rate / 100) / 2;
     const int64_t expected = PacketSlotAt(int64_t{rate} * 60 + result.leadIn + share, rate);
     EXPECT_EQ(Code(size_t(expected)), 38) << rate << " Hz: the sweep starts at slot " << expected;
     EXPECT_EQ(Code(size_t(expected) - 1), 0) << rate << " Hz";
@@ -275,7 +274,7 @@ TEST_F(SongCompilerTest, RenderedStreamShowsLineSweptToTheCurrentWord) {
       for (int x = kVisibleLeft; x < kVisibleRight; ++x) n += renderer.PixelAt(x, y) == index;
     return n;
   };
-  const int sweep = song.Settings().sweepColorIndex;
+  const int sweep = song.Look().Settings().sweepColorIndex;
   EXPECT_EQ(countColour(Seconds(2.5), sweep), 0);
   EXPECT_GT(countColour(Seconds(2.5), ColorIndexSinger1), 100) << "the line is drawn before it is sung";
   const int afterFirst = countColour(Seconds(3.9), sweep);

@@ -11,7 +11,7 @@
 #include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "fake_timing_player.h"
 #include "tests/support/media_fixture.h"
 
@@ -48,15 +48,15 @@ class FinalPlaybackTest : public ::testing::Test {
   void SetUp() override {
     SetAppSettings(std::make_unique<MemorySettings>());
     m_song.ResetSongDefaults();
-    m_song.PageByKind(TitlePage)->m_enabled = 1;
+    m_song.Look().PageByKind(TitlePage)->m_enabled = 1;
     m_song.SetMusicPath(s_wav);
-    m_song.SetWorkingMusicPath(s_wav);
-    m_song.SetRawLyrics("one two three\nfour five");
+    m_song.Music().SetWorkingMusicPath(s_wav);
+    m_song.Lyrics().SetRawLyrics("one two three\nfour five");
     m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
-    for (int i = 0; i < m_song.WordCount(); ++i) {
-      m_song.Word(i)->m_startTime = (1 + 10 * i) * kRate;
-      m_song.Word(i)->m_endTime = (2 + 10 * i) * kRate;
-      m_song.Word(i)->m_line->m_placed = true;
+    for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) {
+      m_song.Lyrics().SetWordStart(i, (1 + 10 * i) * kRate);
+      m_song.Lyrics().SetWordEnd(i, (2 + 10 * i) * kRate);
+      m_song.Lyrics().Word(i)->m_line->m_placed = true;
     }
     ASSERT_TRUE(m_final.Prepare()) << m_final.ErrorText();
   }
@@ -156,7 +156,7 @@ TEST(FinalPlaybackNoMusicTest, CannotPrepareAndStaysStopped) {
   ScopedMessageRecorder recorder;
   Song song{"/tmp/none.lfp"};
   song.ResetSongDefaults();
-  song.SetRawLyrics("one");
+  song.Lyrics().SetRawLyrics("one");
   test::FakeTimingPlayer player;
   FinalPlayback final(song, player);
   EXPECT_FALSE(final.Prepare());

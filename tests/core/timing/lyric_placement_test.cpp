@@ -8,7 +8,7 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
 #include "fake_timing_player.h"
@@ -29,8 +29,8 @@ class PlacementTest : public ::testing::Test {
     m_song.SetMusicPath("/tmp/music.wav");
   }
   void Lyrics(const std::string& text, int singerMode = 1) {
-    m_song.Settings().singerMode = singerMode;
-    m_song.SetRawLyrics(text);
+    m_song.Look().Settings().singerMode = singerMode;
+    m_song.Lyrics().SetRawLyrics(text);
     m_session.Open();
   }
   // Space pressed and released at `seconds` of heard music.
@@ -46,8 +46,8 @@ class PlacementTest : public ::testing::Test {
   }
   std::vector<Span> Spans() const {
     std::vector<Span> spans;
-    for (int i = 0; i < m_song.WordCount(); ++i)
-      spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    for (int i = 0; i < m_song.Lyrics().WordCount(); ++i)
+      spans.emplace_back(m_song.Lyrics().Word(i)->m_startTime, m_song.Lyrics().Word(i)->m_endTime);
     return spans;
   }
 
@@ -103,7 +103,7 @@ TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
     EXPECT_FALSE(m_player.playing);
     EXPECT_EQ(Spans(), c.spans);
     EXPECT_TRUE(m_song.IsModified());
-    m_song.SetRawLyrics("");
+    m_song.Lyrics().SetRawLyrics("");
     m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   }
 }
@@ -113,7 +113,7 @@ TEST_F(PlacementTest, HeldKeysActOncePerPressAndOnlyWhilePlaying) {
   m_player.position = Seconds(1);
   m_session.KeyDown(TimingKey::Space);  // not placing yet: nothing
   m_session.KeyUp(TimingKey::Space);
-  EXPECT_EQ(m_song.Word(0)->m_startTime, 0);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_startTime, 0);
 
   ASSERT_TRUE(m_session.KeyDown(TimingKey::Home));
   EXPECT_TRUE(m_session.IsPlacing());
@@ -125,7 +125,7 @@ TEST_F(PlacementTest, HeldKeysActOncePerPressAndOnlyWhilePlaying) {
   m_session.KeyUp(TimingKey::Space);
   m_session.KeyDown(TimingKey::Space);
   EXPECT_EQ(m_session.Placement().Cursor(), 2);
-  EXPECT_EQ(m_song.Word(1)->m_startTime, Seconds(1.2));
+  EXPECT_EQ(m_song.Lyrics().Word(1)->m_startTime, Seconds(1.2));
 
   EXPECT_TRUE(m_session.KeyDown(TimingKey::Enter));  // kept from the dialog, no effect
   EXPECT_TRUE(m_session.KeyDown(TimingKey::Escape));
@@ -140,13 +140,13 @@ TEST_F(PlacementTest, DuetPassesOverSingerTwoLinesAndTimesThemAtTheEnd) {
   EXPECT_EQ(m_session.Placement().Cursor(), 1);
   Tap(11);
   EXPECT_TRUE(m_session.Placement().AtEnd());  // the singer-2 line was passed over
-  EXPECT_TRUE(m_song.Line(1)->m_placed);
+  EXPECT_TRUE(m_song.Lyrics().Line(1)->m_placed);
   Key(TimingKey::End, 12);
   EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(10), Seconds(11)},
                                         {Seconds(11), Seconds(12)},
                                         {Seconds(10), Seconds(11)},
                                         {Seconds(11), Seconds(12)}}));
-  EXPECT_EQ(m_song.Line(1)->m_startTime, Seconds(10));
+  EXPECT_EQ(m_song.Lyrics().Line(1)->m_startTime, Seconds(10));
 }
 
 TEST_F(PlacementTest, ConsecutiveSingerTwoLinesAreAllPassedOver) {
@@ -157,10 +157,10 @@ TEST_F(PlacementTest, ConsecutiveSingerTwoLinesAreAllPassedOver) {
   EXPECT_EQ(m_session.Placement().Cursor(), 5);  // at "six"
   Tap(3);
   Key(TimingKey::End, 3.5);
-  EXPECT_EQ(m_song.Word(2)->m_startTime, Seconds(1));  // "three" spans the line before it
-  EXPECT_EQ(m_song.Word(2)->m_endTime, Seconds(3));
-  EXPECT_EQ(m_song.Word(3)->m_startTime, Seconds(1));  // "four five" spans "three"
-  EXPECT_EQ(m_song.Word(4)->m_endTime, Seconds(3));
+  EXPECT_EQ(m_song.Lyrics().Word(2)->m_startTime, Seconds(1));  // "three" spans the line before it
+  EXPECT_EQ(m_song.Lyrics().Word(2)->m_endTime, Seconds(3));
+  EXPECT_EQ(m_song.Lyrics().Word(3)->m_startTime, Seconds(1));  // "four five" spans "three"
+  EXPECT_EQ(m_song.Lyrics().Word(4)->m_endTime, Seconds(3));
 }
 
 TEST_F(PlacementTest, RestartOverwritesOnlyTheWordsTappedAgain) {
@@ -183,8 +183,8 @@ TEST_F(PlacementTest, RestartOverwritesOnlyTheWordsTappedAgain) {
 
 TEST_F(PlacementTest, EndOfMusicEndsPlacingAndWordsNeverReachedKeepTheirTimes) {
   Lyrics("one two three");
-  m_song.Word(2)->m_startTime = Seconds(50);
-  m_song.Word(2)->m_endTime = Seconds(51);
+  m_song.Lyrics().SetWordStart(2, Seconds(50));
+  m_song.Lyrics().SetWordEnd(2, Seconds(51));
   m_session.Start();
   Tap(1);
   m_session.Tick();
@@ -203,7 +203,7 @@ TEST_F(PlacementTest, NoSoundLeavesThePageIdle) {
   EXPECT_FALSE(m_session.IsPlacing());
   EXPECT_TRUE(m_session.Controls().start);
   Tap(1);
-  EXPECT_EQ(m_song.Word(0)->m_startTime, 0);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_startTime, 0);
 }
 
 TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {

@@ -7,7 +7,7 @@
 
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/music_analysis.h"
 #include "tests/support/wav_fixture.h"
 
@@ -56,7 +56,7 @@ TEST_F(OnsetSnapTest, SnapMovesTheStartOntoTheNearestBurstUnderTheNudgeRules) {
   ScopedMessageRecorder recorder;
   Song song{"/tmp/none.lfp"};
   song.ResetSongDefaults();
-  song.SetRawLyrics("one two three four");
+  song.Lyrics().SetRawLyrics("one two three four");
   song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   const auto onsets = MusicAnalysisCache::Instance().Wait(s_wav)->onsets;
   struct Case {
@@ -73,15 +73,15 @@ TEST_F(OnsetSnapTest, SnapMovesTheStartOntoTheNearestBurstUnderTheNudgeRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.word);
-    for (int i = 0; i < song.WordCount(); ++i) {
-      song.Word(i)->m_startTime = static_cast<SampleTime>((i + 0.5) * kRate);
-      song.Word(i)->m_endTime = static_cast<SampleTime>((i + 0.9) * kRate);
+    for (int i = 0; i < song.Lyrics().WordCount(); ++i) {
+      song.Lyrics().SetWordStart(i, static_cast<SampleTime>((i + 0.5) * kRate));
+      song.Lyrics().SetWordEnd(i, static_cast<SampleTime>((i + 0.9) * kRate));
     }
-    song.Word(c.word)->m_startTime = static_cast<SampleTime>(c.start * kRate);
-    song.Word(c.word)->m_endTime = static_cast<SampleTime>(c.end * kRate);
+    song.Lyrics().SetWordStart(c.word, static_cast<SampleTime>(c.start * kRate));
+    song.Lyrics().SetWordEnd(c.word, static_cast<SampleTime>(c.end * kRate));
     song.SetModified(false);
     EXPECT_EQ(SnapWordStart(song, c.word, onsets, kRate), c.snaps);
-    EXPECT_NEAR(song.Word(c.word)->m_startTime / double(kRate), c.expected, 0.010);
+    EXPECT_NEAR(song.Lyrics().Word(c.word)->m_startTime / double(kRate), c.expected, 0.010);
     EXPECT_EQ(song.IsModified(), c.snaps);
   }
 }

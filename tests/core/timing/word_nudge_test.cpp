@@ -9,7 +9,7 @@
 
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "core/timing/nudge_session.h"
 #include "core/timing/play_area_settings.h"
 #include "fake_timing_player.h"
@@ -31,20 +31,20 @@ class NudgeTest : public ::testing::Test {
   }
   // Lays `text` out and gives word i the span spans[i].
   void OpenSong(const std::string& text, const std::vector<Span>& spans, int singerMode = 1) {
-    m_song.Settings().singerMode = singerMode;
-    m_song.SetRawLyrics(text);
+    m_song.Look().Settings().singerMode = singerMode;
+    m_song.Lyrics().SetRawLyrics(text);
     m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
-    ASSERT_EQ(m_song.WordCount(), static_cast<int>(spans.size()));
+    ASSERT_EQ(m_song.Lyrics().WordCount(), static_cast<int>(spans.size()));
     for (size_t i = 0; i < spans.size(); ++i) {
-      m_song.Word(static_cast<int>(i))->m_startTime = spans[i].first;
-      m_song.Word(static_cast<int>(i))->m_endTime = spans[i].second;
-      m_song.Word(static_cast<int>(i))->m_line->m_placed = true;
+      m_song.Lyrics().SetWordStart(static_cast<int>(i), spans[i].first);
+      m_song.Lyrics().SetWordEnd(static_cast<int>(i), spans[i].second);
+      m_song.Lyrics().Word(static_cast<int>(i))->m_line->m_placed = true;
     }
   }
   std::vector<Span> Spans() const {
     std::vector<Span> spans;
-    for (int i = 0; i < m_song.WordCount(); ++i)
-      spans.emplace_back(m_song.Word(i)->m_startTime, m_song.Word(i)->m_endTime);
+    for (int i = 0; i < m_song.Lyrics().WordCount(); ++i)
+      spans.emplace_back(m_song.Lyrics().Word(i)->m_startTime, m_song.Lyrics().Word(i)->m_endTime);
     return spans;
   }
 
@@ -150,7 +150,7 @@ TEST_F(NudgeTest, PlayAreaCountsWholeWordsOrSeconds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SongSettingsBlock& s = m_song.Settings();
+    SongSettingsBlock& s = m_song.Look().Settings();
     s.playBeforeInSeconds = c.beforeSeconds;
     s.playAfterInSeconds = c.afterSeconds;
     s.playBeforeAmount = c.before;
@@ -169,7 +169,7 @@ TEST_F(NudgeTest, PlayAreaOfSingerTwoLinesReachesAcrossTheLineBefore) {
   std::vector<Span> spans;
   for (int i = 0; i < 6; ++i) spans.push_back({(i + 1) * kRate, (i + 2) * kRate});
   OpenSong("one two\n&three four\nfive six", spans, 2);
-  ASSERT_TRUE(m_song.Line(1)->m_singer2);
+  ASSERT_TRUE(m_song.Lyrics().Line(1)->m_singer2);
   struct Case {
     bool seconds;
     int32_t amount;
@@ -177,7 +177,7 @@ TEST_F(NudgeTest, PlayAreaOfSingerTwoLinesReachesAcrossTheLineBefore) {
   };
   const Case cases[] = {{false, 1000, 1 * kRate, 7 * kRate}, {true, 1000, 3 * kRate, 6 * kRate}};
   for (const Case& c : cases) {
-    SongSettingsBlock& s = m_song.Settings();
+    SongSettingsBlock& s = m_song.Look().Settings();
     s.playBeforeInSeconds = s.playAfterInSeconds = c.seconds;
     s.playBeforeAmount = s.playAfterAmount = c.amount;
     const PlayAreaSpan area = PlayArea(m_song, 3, true, kRate);  // "four"
@@ -187,15 +187,15 @@ TEST_F(NudgeTest, PlayAreaOfSingerTwoLinesReachesAcrossTheLineBefore) {
 }
 
 TEST_F(NudgeTest, AreaDialogEditsACopyAndAlwaysMarksTheProjectChanged) {
-  m_song.Settings().playBeforeInSeconds = 1;
+  m_song.Look().Settings().playBeforeInSeconds = 1;
   m_song.SetModified(false);
   {
     PlayAreaSettingsEdit cancelled(m_song);
     cancelled.TypeArea("9");
   }
   EXPECT_TRUE(m_song.IsModified());
-  EXPECT_EQ(m_song.Settings().playBeforeInSeconds, 0);
-  EXPECT_EQ(m_song.Settings().playBeforeAmount, 3000);
+  EXPECT_EQ(m_song.Look().Settings().playBeforeInSeconds, 0);
+  EXPECT_EQ(m_song.Look().Settings().playBeforeAmount, 3000);
 
   PlayAreaSettingsEdit edit(m_song);
   EXPECT_EQ(edit.AreaText(), "3");
@@ -217,8 +217,8 @@ TEST_F(NudgeTest, AreaDialogEditsACopyAndAlwaysMarksTheProjectChanged) {
   edit.StepStep(20);
   EXPECT_EQ(edit.Edited().adjustStep, 1000);
   edit.Accept();
-  EXPECT_EQ(m_song.Settings().adjustStep, 1000);
-  EXPECT_EQ(m_song.Settings().playBeforeAmount, 2000);
+  EXPECT_EQ(m_song.Look().Settings().adjustStep, 1000);
+  EXPECT_EQ(m_song.Look().Settings().playBeforeAmount, 2000);
 }
 
 // The session on a fake clock, with a real working music file to compile against.
@@ -235,7 +235,7 @@ class NudgeSessionTest : public NudgeTest {
   void SetUp() override {
     NudgeTest::SetUp();
     m_song.SetMusicPath(s_wav);
-    m_song.SetWorkingMusicPath(s_wav);
+    m_song.Music().SetWorkingMusicPath(s_wav);
     std::vector<Span> spans;
     for (int i = 0; i < 6; ++i) spans.push_back({(3 + i) * kRate, (4 + i) * kRate});
     OpenSong("one two three\nfour five six", spans);
@@ -251,8 +251,8 @@ class NudgeSessionTest : public NudgeTest {
 TEST_F(NudgeSessionTest, OpensOnTheFirstWordWithoutMarkingAChange) {
   EXPECT_FALSE(m_song.IsModified());
   EXPECT_EQ(m_session.SelectedWord(), 0);
-  EXPECT_TRUE(m_song.Word(0)->IsSelected());
-  EXPECT_EQ(m_song.Settings().loopPlay, 1);
+  EXPECT_TRUE(m_song.Lyrics().Word(0)->IsSelected());
+  EXPECT_EQ(m_song.Look().Settings().loopPlay, 1);
   m_session.KeyDown(TimingKey::Right, false);
   m_session.KeyDown(TimingKey::Right, false);
   EXPECT_EQ(m_session.SelectedWord(), 2);
@@ -282,7 +282,7 @@ TEST_F(NudgeSessionTest, LoopPlayStartsEarlyByHalfTheSweepAdvanceAndReplaysEachP
   m_session.OnEndNotice();
   ASSERT_EQ(m_player.plays.size(), 2u);
   EXPECT_EQ(m_player.plays[1].start, 3 * kRate + leadIn - 4410);  // "one" is the floor for "two"
-  EXPECT_EQ(m_song.Word(1)->m_startTime, 4 * kRate - kStep);
+  EXPECT_EQ(m_song.Lyrics().Word(1)->m_startTime, 4 * kRate - kStep);
   m_session.KeyUp(TimingKey::N);
   m_session.KeyDown(TimingKey::N, false);
   EXPECT_EQ(m_session.Mode(), NudgeMode::Stopped);
@@ -297,7 +297,7 @@ TEST_F(NudgeSessionTest, AuditionSelectsTheWordHeardWhenItStops) {
   m_session.KeyDown(TimingKey::N, false);  // ignored in audition
   m_session.KeyDown(TimingKey::Period, false);
   EXPECT_EQ(m_session.Mode(), NudgeMode::Audition);
-  EXPECT_EQ(m_song.Word(0)->m_startTime, 3 * kRate);
+  EXPECT_EQ(m_song.Lyrics().Word(0)->m_startTime, 3 * kRate);
   m_player.position = m_session.LeadIn() + 7 * kRate + 100;  // inside "five"
   m_session.KeyUp(TimingKey::Space);
   m_session.KeyDown(TimingKey::Space, false);

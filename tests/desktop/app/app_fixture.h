@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
 #include "tests/desktop/support/scripted_dialogs.h"
@@ -49,7 +49,7 @@ class AppTest : public ::testing::Test {
   // A saved project at `name` in the test's folder, with `lyrics`, not modified.
   std::string SavedProject(const std::string& name, const std::string& lyrics) {
     const std::string path = dir.File(name);
-    OpenSong().SetRawLyrics(lyrics);
+    OpenSong().Lyrics().SetRawLyrics(lyrics);
     dialogs->paths.push_back(path);
     EXPECT_TRUE(app->SaveProjectAs());
     return path;
@@ -63,10 +63,10 @@ class AppTest : public ::testing::Test {
   }
   // Lyrics with their first word placed.
   void PlaceFirstWord(const std::string& lyrics = "Twinkle twinkle little star") {
-    OpenSong().SetRawLyrics(lyrics);
+    OpenSong().Lyrics().SetRawLyrics(lyrics);
     OpenSong().GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-    OpenSong().Word(0)->m_startTime = 44100;
-    OpenSong().Word(0)->m_endTime = 50000;
+    OpenSong().Lyrics().SetWordStart(0, 44100);
+    OpenSong().Lyrics().SetWordEnd(0, 50000);
     app->RefreshCommands();
   }
 

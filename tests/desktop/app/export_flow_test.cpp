@@ -58,7 +58,7 @@ TEST_F(AppTest, ExportWritesTheChosenBinFileAndTakesNewArtistAndTitle) {
   const auto size = std::filesystem::file_size(bin);
   EXPECT_EQ(size % 2448, 0u);
   EXPECT_GE(size, 3u * 75 * 2448);  // at least the three seconds of music
-  EXPECT_EQ(OpenSong().Artist(), "New Artist");
+  EXPECT_EQ(OpenSong().Lyrics().Artist(), "New Artist");
   EXPECT_TRUE(OpenSong().IsModified());
 }
 

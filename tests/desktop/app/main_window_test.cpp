@@ -60,7 +60,7 @@ TEST_F(AppTest, TitleFollowsSaveAsAndClose) {
   EXPECT_EQ(Title(), "Lyricforge - Moon River.lfp");
   app->CloseProject();
   EXPECT_EQ(Title(), "Lyricforge - Untitled");
-  EXPECT_TRUE(OpenSong().RawLyrics().empty());
+  EXPECT_TRUE(OpenSong().Lyrics().RawLyrics().empty());
 }
 
 }  // namespace

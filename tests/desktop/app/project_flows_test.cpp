@@ -15,7 +15,7 @@ namespace {
 
 std::string LyricsIn(const std::string& path) {
   Song song(path);
-  return song.LoadProject() ? song.RawLyrics() : "<unreadable>";
+  return song.LoadProject() ? song.Lyrics().RawLyrics() : "<unreadable>";
 }
 
 // Every way of leaving a modified project asks first; Yes saves, No drops
@@ -58,7 +58,7 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
       MakeApp();
       app->Start();
       const std::string path = SavedProject("song.lfp", "original");
-      OpenSong().SetRawLyrics("edited");
+      OpenSong().Lyrics().SetRawLyrics("edited");
       OpenSong().SetModified(true);
       messages->shown.clear();
       messages->answers = {answer};
@@ -70,7 +70,7 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
       EXPECT_EQ(LyricsIn(path), onDisk) << context;
       if (!left) {
         EXPECT_TRUE(OpenSong().IsModified()) << context;
-        EXPECT_EQ(OpenSong().RawLyrics(), "edited") << context;
+        EXPECT_EQ(OpenSong().Lyrics().RawLyrics(), "edited") << context;
         EXPECT_EQ(Title(), "Lyricforge - song.lfp") << context;
       }
     }
@@ -79,20 +79,20 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
 
 TEST_F(AppTest, AnUntitledProjectAnsweredYesGoesThroughSaveAsAndStaysWhenThatIsCancelled) {
   app->Start();
-  OpenSong().SetRawLyrics("never saved");
+  OpenSong().Lyrics().SetRawLyrics("never saved");
   OpenSong().SetModified(true);
   messages->answers = {MessageAnswer::Yes};
   dialogs->paths = {""};  // Save As cancelled
   app->CloseProject();
   EXPECT_EQ(dialogs->titles, std::vector<std::string>{"Save Lyricforge Project"});
   EXPECT_TRUE(OpenSong().IsModified());
-  EXPECT_EQ(OpenSong().RawLyrics(), "never saved");
+  EXPECT_EQ(OpenSong().Lyrics().RawLyrics(), "never saved");
 }
 
 TEST_F(AppTest, ASaveThatCannotWriteSaysSoAndLosesNothing) {
   app->Start();
   const std::string path = SavedProject("kept.lfp", "first");
-  OpenSong().SetRawLyrics("second");
+  OpenSong().Lyrics().SetRawLyrics("second");
   OpenSong().SetModified(true);
   WriteFileBytes(dir.File("not-a-folder"), "x");
   dialogs->paths = {dir.File("not-a-folder/new.lfp")};
@@ -157,7 +157,7 @@ TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
   const std::string working = app->Music().workingFilePath;
   ASSERT_FALSE(working.empty());
   const std::string workingBytes = ReadFileBytes(working);
-  OpenSong().SetRawLyrics("words");
+  OpenSong().Lyrics().SetRawLyrics("words");
   app->RefreshCommands();
   ASSERT_TRUE(app->CanPlace());
 
@@ -167,7 +167,7 @@ TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
   app->AddMusic();
   EXPECT_EQ(messages->Captions(), std::vector<std::string>{"Find Music"});
   EXPECT_EQ(OpenSong().MusicPath(), music);
-  EXPECT_EQ(OpenSong().WorkingMusicPath(), working);
+  EXPECT_EQ(OpenSong().Music().WorkingMusicPath(), working);
   EXPECT_EQ(app->Music().workingFilePath, working);
   EXPECT_EQ(ReadFileBytes(working), workingBytes);
   EXPECT_TRUE(app->CanPlace());
@@ -189,7 +189,7 @@ TEST_F(AppTest, AutoSaveSavesOnEveryPageChangeExceptLeavingPlayFinal) {
   for (const auto& [from, to, saves] : steps) {
     ASSERT_EQ(app->CurrentPage(), from);
     const std::string lyrics = "edit " + std::to_string(++n);
-    OpenSong().SetRawLyrics(lyrics);
+    OpenSong().Lyrics().SetRawLyrics(lyrics);
     OpenSong().SetModified(true);
     app->ShowPage(to);
     EXPECT_EQ(!OpenSong().IsModified(), saves) << n;

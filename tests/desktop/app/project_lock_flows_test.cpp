@@ -19,7 +19,7 @@ bool HeldByUs(const std::string& path) { return ProjectLockHolder(path).rfind(Ou
 
 std::string LyricsIn(const std::string& path) {
   Song song(path);
-  return song.LoadProject() ? song.RawLyrics() : "<unreadable>";
+  return song.LoadProject() ? song.Lyrics().RawLyrics() : "<unreadable>";
 }
 
 TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothingIsLost) {
@@ -46,7 +46,7 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
   {
     Song other(theirs);
     other.ResetSongDefaults();
-    other.SetRawLyrics("theirs");
+    other.Lyrics().SetRawLyrics("theirs");
     ASSERT_TRUE(other.SaveProject());
   }
   std::string why;
@@ -57,7 +57,7 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
     MakeApp();
     app->Start();
     const std::string mine = SavedProject("mine.lfp", "mine");
-    OpenSong().SetRawLyrics("edited");
+    OpenSong().Lyrics().SetRawLyrics("edited");
     OpenSong().SetModified(true);
     messages->shown.clear();
     messages->answers = {MessageAnswer::No};  // the save question, when asked: keep the file as it is
@@ -68,7 +68,7 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
     EXPECT_EQ(told.caption, flow.caption);
     EXPECT_NE(told.text.find(theirs + "\nis in use by lyricforge-cli set (process "), std::string::npos) << told.text;
     EXPECT_EQ(OpenSong().ProjectPath(), mine);
-    EXPECT_EQ(OpenSong().RawLyrics(), "edited");
+    EXPECT_EQ(OpenSong().Lyrics().RawLyrics(), "edited");
     EXPECT_TRUE(OpenSong().IsModified());
     EXPECT_EQ(Title(), "Lyricforge - mine.lfp");
     EXPECT_TRUE(HeldByUs(mine));
@@ -123,7 +123,7 @@ TEST_F(AppTest, ACommandLineChangeIsRefusedWhileTheProgramHasTheProjectOpen) {
   EXPECT_NE(set.err.find("is in use by " + Ours()), std::string::npos) << set.err;
   Song onDisk(path);
   ASSERT_TRUE(onDisk.LoadProject());
-  EXPECT_NE(onDisk.Artist(), "Someone Else");
+  EXPECT_NE(onDisk.Lyrics().Artist(), "Someone Else");
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST_F(AppTest, RecentProjectsOpenFromTheFileMenuThroughTheSaveQuestion) {
   const QList<QAction*> items = menu.file->actions();
   EXPECT_EQ(items.indexOf(menu.recent.back()) + 2, items.indexOf(menu.exit)) << "just above the separator and Exit";
 
-  OpenSong().SetRawLyrics("a, edited");
+  OpenSong().Lyrics().SetRawLyrics("a, edited");
   OpenSong().SetModified(true);
   const std::pair<MessageAnswer, std::string> answers[] = {{MessageAnswer::Cancel, a}, {MessageAnswer::No, rock}};
   for (const auto& [answer, openAfter] : answers) {

@@ -24,7 +24,7 @@ namespace {
 class EditLyricsPageTest : public PagesTest {
  protected:
   void Open(const std::string& lyrics = {}) {
-    shell.song.SetRawLyrics(lyrics);
+    shell.song.Lyrics().SetRawLyrics(lyrics);
     page = std::make_unique<EditLyricsPage>(shell);
     page->resize(900, 600);
     page->show();
@@ -64,7 +64,7 @@ TEST_F(EditLyricsPageTest, TypingLaysOutPagesAndTheLabelFollows) {
   EXPECT_FALSE(page->NextPageButton()->isEnabled());
   page->Editor()->setFocus();
   Type("one two\nthree\n^\nfour caf\u00e9");
-  EXPECT_EQ(shell.song.RawLyrics(), "one two\nthree\n^\nfour caf\xC3\xA9");
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "one two\nthree\n^\nfour caf\xC3\xA9");
   EXPECT_EQ(Label(), " 1 of  2");
   EXPECT_TRUE(page->NextPageButton()->isEnabled());
   EXPECT_TRUE(shell.song.IsModified());
@@ -90,7 +90,7 @@ TEST_F(EditLyricsPageTest, FormattingIsOneUndoStepEach) {
   page->RunFormatCommand(FormatCommand::Lowercase);
   EXPECT_EQ(editor->toPlainText(), "i think i can\n  'twas");
   page->FlushPendingLayout();
-  EXPECT_EQ(shell.song.RawLyrics(), "i think i can\n  'twas");
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "i think i can\n  'twas");
   editor->undo();
   EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
   editor->undo();
@@ -98,7 +98,7 @@ TEST_F(EditLyricsPageTest, FormattingIsOneUndoStepEach) {
   editor->redo();
   EXPECT_EQ(editor->toPlainText(), "I think I can\n  'Twas");
   page->FlushPendingLayout();
-  EXPECT_EQ(shell.song.RawLyrics(), "I think I can\n  'Twas");
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "I think I can\n  'Twas");
 
   // A selection keeps its place and only its characters change.
   QTextCursor cursor = editor->textCursor();
@@ -148,9 +148,9 @@ TEST_F(EditLyricsPageTest, ImportReplacesTheTextOrLeavesItWithTheMessage) {
   shell.lyricsFile = good;
   page->ImportLyrics();
   EXPECT_EQ(page->Editor()->toPlainText(), "First line\nSecond line\n");
-  EXPECT_EQ(shell.song.RawLyrics(), "First line\nSecond line\n");
-  ASSERT_GE(shell.song.LineCount(), 2);
-  EXPECT_EQ(shell.song.Line(1)->m_text, "Second line");
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "First line\nSecond line\n");
+  ASSERT_GE(shell.song.Lyrics().LineCount(), 2);
+  EXPECT_EQ(shell.song.Lyrics().Line(1)->m_text, "Second line");
 
   const std::string empty = shell.folder.File("empty.txt");
   WriteFileBytes(empty, "");
@@ -159,7 +159,7 @@ TEST_F(EditLyricsPageTest, ImportReplacesTheTextOrLeavesItWithTheMessage) {
   EXPECT_EQ(recorder.Sink().Count(), 1);
   EXPECT_NE(recorder.Sink().LastText().find("contained no Lyrics"), std::string::npos);
   EXPECT_EQ(page->Editor()->toPlainText(), "First line\nSecond line\n");
-  EXPECT_EQ(shell.song.RawLyrics(), "First line\nSecond line\n");
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "First line\nSecond line\n");
 }
 
 // How long these take is measured in bench/edit_preview_bench.cpp; here the
@@ -177,7 +177,7 @@ TEST_F(EditLyricsPageTest, HugePastesJunkAndLongLinesKeepEditorAndSongInStep) {
     page->Editor()->paste();
     page->FlushPendingLayout();
     EXPECT_FALSE(page->Editor()->toPlainText().isEmpty()) << text.size();
-    EXPECT_EQ(shell.song.RawLyrics(), page->Editor()->Utf8Text()) << text.size();
+    EXPECT_EQ(shell.song.Lyrics().RawLyrics(), page->Editor()->Utf8Text()) << text.size();
   }
 }
 

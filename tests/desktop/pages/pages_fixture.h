@@ -15,7 +15,7 @@
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
 #include "core/playback/cdg_player.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/pages/shell.h"
 #include "tests/support/wav_fixture.h"
 
@@ -42,8 +42,8 @@ class TestShell : public PageHost {
     if (onAddMusic) onAddMusic();
   }
   bool IsPlaying() const override { return CdgPlayer::Global() && CdgPlayer::Global()->IsPlaying(); }
-  bool CanPlace() const override { return !IsPlaying() && !music.workingFilePath.empty() && !song.RawLyrics().empty(); }
-  bool HasPlacedLyrics() const override { return CanPlace() && song.AnyWordPlaced(); }
+  bool CanPlace() const override { return !IsPlaying() && !music.workingFilePath.empty() && !song.Lyrics().RawLyrics().empty(); }
+  bool HasPlacedLyrics() const override { return CanPlace() && song.Lyrics().AnyWordPlaced(); }
   bool ExportRunning() const override { return false; }
   bool IsPageCommandEnabled(PageId page) const override {
     return page == PageId::EditLyrics ? !IsPlaying() : page == PageId::PlaceLyrics ? CanPlace() : HasPlacedLyrics();
@@ -58,7 +58,7 @@ class TestShell : public PageHost {
     MusicPreparationContext context;
     context.workingFolder = folder.Path();
     ASSERT_TRUE(PrepareMusic(path, music, context)) << music.musicErrorText;
-    song.SetWorkingMusicPath(music.workingFilePath);
+    song.Music().SetWorkingMusicPath(music.workingFilePath);
     song.SetMusicPath(path);
   }
 

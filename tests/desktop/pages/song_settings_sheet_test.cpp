@@ -69,7 +69,7 @@ TEST_F(SongSettingsSheetTest, OkTakesTheEditsAndCancelDropsThem) {
     title->HoldField()->setText("4.5");
     emit title->HoldField()->editingFinished();
     Finish(*sheet, ok);
-    const PageRecord& page = *shell.song.PageByKind(TitlePage);
+    const PageRecord& page = *shell.song.Look().PageByKind(TitlePage);
     EXPECT_EQ(page.m_pageText, ok ? "New Title\nby Me" : "") << ok;
     EXPECT_EQ(page.m_picture.PaletteColor(15), ok ? 0x0000FFu : kDefaultBackgroundColor) << ok;
     EXPECT_EQ(page.m_holdTime, ok ? 450 : 200) << ok;
@@ -114,14 +114,14 @@ TEST_F(SongSettingsSheetTest, DuetDialogWritesTheSongEvenWhenTheSheetIsCancelled
     dialog->accept();
   });
   sheet->LyricsPage()->ChooseMode(2);
-  EXPECT_TRUE(copy.IsDuet());
+  EXPECT_TRUE(copy.Look().IsDuet());
   EXPECT_EQ(sheet->LyricsPage()->LinesList()->itemText(0), "3");
   EXPECT_TRUE(sheet->LyricsPage()->Singer2Color()->isEnabled());
   Finish(*sheet, false);
-  EXPECT_FALSE(shell.song.IsDuet());
-  EXPECT_EQ(shell.song.DuetLabel(0), "Him");
-  EXPECT_EQ(shell.song.DuetLabel(1), "Her");
-  EXPECT_EQ(Song::DuetDisplayDuration(), 420);
+  EXPECT_FALSE(shell.song.Look().IsDuet());
+  EXPECT_EQ(shell.song.Lyrics().DuetLabel(0), "Him");
+  EXPECT_EQ(shell.song.Lyrics().DuetLabel(1), "Her");
+  EXPECT_EQ(SongLook::DuetDisplayDuration(), 420);
 }
 
 TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
@@ -135,15 +135,15 @@ TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
   LyricsPageSettings* lyrics = sheet->LyricsPage();
   EXPECT_FALSE(lyrics->RemoveButton()->isEnabled());
   lyrics->LoadPicture(big);  // over the worker-thread threshold
-  EXPECT_EQ(copy.PageByKind(LyricsPage)->m_hasPicture, 1);
+  EXPECT_EQ(copy.Look().PageByKind(LyricsPage)->m_hasPicture, 1);
   EXPECT_TRUE(lyrics->RemoveButton()->isEnabled());
   EXPECT_EQ(lyrics->LinesList()->count(), 2);  // 2 and 3 lines beside a picture
-  const int width = copy.PageByKind(LyricsPage)->m_picture.Width();
+  const int width = copy.Look().PageByKind(LyricsPage)->m_picture.Width();
   lyrics->LoadPicture(bad);
   EXPECT_EQ(recorder.Sink().LastText(), "Please ensure the file is a valid image.");
   EXPECT_EQ(recorder.Sink().last.caption, "Could Not Load Image File");
-  EXPECT_EQ(copy.PageByKind(LyricsPage)->m_hasPicture, 1);
-  EXPECT_EQ(copy.PageByKind(LyricsPage)->m_picture.Width(), width);
+  EXPECT_EQ(copy.Look().PageByKind(LyricsPage)->m_hasPicture, 1);
+  EXPECT_EQ(copy.Look().PageByKind(LyricsPage)->m_picture.Width(), width);
 
   // A title page with line styles asks first; No keeps everything.
   TextPageSettings* title = sheet->TitlePage();
@@ -152,10 +152,10 @@ TEST_F(SongSettingsSheetTest, PicturesLoadOrLeaveThePreviousOneWithTheMessage) {
   recorder.Sink().useDefault = false;
   recorder.Sink().answer = MessageAnswer::No;
   QMetaObject::invokeMethod(title->findChild<QAbstractButton*>("browse"), "click");
-  EXPECT_EQ(copy.PageByKind(TitlePage)->m_hasPicture, 0);
+  EXPECT_EQ(copy.Look().PageByKind(TitlePage)->m_hasPicture, 0);
   recorder.Sink().answer = MessageAnswer::Yes;
   QMetaObject::invokeMethod(title->findChild<QAbstractButton*>("browse"), "click");
-  EXPECT_EQ(copy.PageByKind(TitlePage)->m_hasPicture, 1);
+  EXPECT_EQ(copy.Look().PageByKind(TitlePage)->m_hasPicture, 1);
   EXPECT_EQ(title->LineList()->count(), 1);
   SetPictureFileChooser({});
 }
@@ -171,8 +171,8 @@ TEST_F(SongSettingsSheetTest, StyleControlsEditTheCaretLine) {
   QComboBox* size = title->StyleControls()->SizeList();
   size->setCurrentText("40");
   emit size->activated(0);
-  EXPECT_EQ(copy.PageByKind(TitlePage)->m_extraLines.Height(0), 40);
-  EXPECT_EQ(copy.PageByKind(TitlePage)->m_style.m_height, 26);
+  EXPECT_EQ(copy.Look().PageByKind(TitlePage)->m_extraLines.Height(0), 40);
+  EXPECT_EQ(copy.Look().PageByKind(TitlePage)->m_style.m_height, 26);
   EXPECT_EQ(size->findText("48"), -1);
   EXPECT_NE(sheet->LyricsPage()->findChild<QComboBox*>("size")->findText("48"), -1);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/settings.h"
-#include "core/song/song_settings.h"
+#include "core/song/song.h"
 #include "desktop/rules/default_colors.h"
 #include "desktop/rules/menu_rules.h"
 #include "desktop/rules/window_placement.h"
@@ -137,7 +137,7 @@ TEST(DefaultColors, RestoreDeletesExactlyTheSixteenColourValues) {
   SetAppSettings(std::make_unique<MemorySettings>());
   auto colours = [] {
     std::vector<std::array<Colorref, kColorCount>> all;
-    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage}) all.push_back(Song::PageColors(Song::DefaultPage(kind)));
+    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage}) all.push_back(SongLook::PageColors(SongLook::DefaultPage(kind)));
     return all;
   };
   const auto builtIn = colours();

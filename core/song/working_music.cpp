@@ -1,4 +1,4 @@
-// The song's output buffer and the working music it is sized from.
+// The working music's measuring and resizing, and the output buffer sized from it.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include "core/audio/music_preparation.h"
 #include "core/audio/wav_file.h"
 #include "core/audio/wav_resize.h"
-#include "core/song/song_settings.h"
+#include "core/song/working_music.h"
 
 namespace lf {
 namespace {
@@ -52,9 +52,9 @@ bool RewriteResized(const std::string& music, uint32_t bytes) {
 
 }  // namespace
 
-bool Song::MeasureWorkingMusic(bool remember) {
-  if (m_workingMusicPath.empty()) return false;
-  WavInFile wav(m_workingMusicPath);
+bool WorkingMusic::Measure(bool remember) {
+  if (m_path.empty()) return false;
+  WavInFile wav(m_path);
   // Music preparation refuses such files; a working file changed behind its back is no music either.
   if (!wav.IsOpen() || !IsCarriedMusicFormat(int(wav.SampleRate()), wav.BitsPerSample(), wav.ChannelCount()))
     return false;
@@ -69,7 +69,7 @@ bool Song::MeasureWorkingMusic(bool remember) {
 
 // Whole sectors of packets for the music (at 44,100 Hz stereo, four packets
 // every 2,352 bytes), at any rate and width, and the spare time.
-size_t Song::RwMemoryBytesForMusic() const {
+size_t WorkingMusic::RwMemoryBytesForMusic() const {
   const int64_t frames = MusicBytesPerFrame() > 0 ? m_musicLength / MusicBytesPerFrame() : 0;
   const int64_t musicPackets = PacketSlotAt(frames, SampleRate()) / kBinPacketsPerSector * kBinPacketsPerSector;
   const uint64_t size =
@@ -77,24 +77,24 @@ size_t Song::RwMemoryBytesForMusic() const {
   return static_cast<size_t>(std::min<uint64_t>(size, UINT32_MAX));
 }
 
-void Song::AllocateRwMemory(bool remember) {
+void WorkingMusic::AllocateRwMemory(bool remember) {
   m_rwMemory.Clear();
-  if (MeasureWorkingMusic(remember)) m_rwMemory.Assign(RwMemoryBytesForMusic());
+  if (Measure(remember)) m_rwMemory.Assign(RwMemoryBytesForMusic());
 }
 
-bool Song::LengthenMusic(uint32_t bytes) {
-  if (m_workingMusicPath.empty()) return false;
-  if (m_workingMusicReadOnly) {
+bool WorkingMusic::LengthenMusic(uint32_t bytes) {
+  if (m_path.empty()) return false;
+  if (m_readOnly) {
     // Whole samples, as a resized file would hold.
     m_musicLength = bytes - bytes % static_cast<uint32_t>(MusicBitsPerSample() / 8);
     return m_rwMemory.Resize(RwMemoryBytesForMusic());
   }
-  const WavResizeResult resized = ResizeWavDataInPlace(m_workingMusicPath, bytes);
+  const WavResizeResult resized = ResizeWavDataInPlace(m_path, bytes);
   if (resized == WavResizeResult::Failed) return false;
-  if (resized == WavResizeResult::NotInPlace && !RewriteResized(m_workingMusicPath, bytes)) return false;
+  if (resized == WavResizeResult::NotInPlace && !RewriteResized(m_path, bytes)) return false;
 
   // The buffer keeps what it holds: cut, or grown with zeros.
-  if (!MeasureWorkingMusic(false)) {
+  if (!Measure(false)) {
     m_rwMemory.Clear();
     return true;
   }
