@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 namespace {

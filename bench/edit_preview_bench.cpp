@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "core/song/song_drawing.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/settings_preview.h"
 #include "core/song/song.h"
+#include "core/song/song_drawing.h"
 
 namespace {
 

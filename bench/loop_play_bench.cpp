@@ -114,7 +114,8 @@ void BM_AreaCompile(benchmark::State& state) {
   song.AllocateRwMemory(true);
   TimeSong(song);
   for (auto _ : state)
-    benchmark::DoNotOptimize(lf::CompileAndKeep(song, song.Music().RwMemory(), song.Music().RwMemorySize(), 105 * kRate));
+    benchmark::DoNotOptimize(
+        lf::CompileAndKeep(song, song.Music().RwMemory(), song.Music().RwMemorySize(), 105 * kRate));
 }
 BENCHMARK(BM_AreaCompile)->Unit(benchmark::kMillisecond);
 

@@ -153,7 +153,8 @@ int RunExport(const std::vector<std::string>& arguments) {
   // added silence only counted), other music decoded into this run's working copy.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
   PrepareProjectMusic(song, workFolder.Path(), true);
-  if (request.type == ExportType::Mp3G) RefuseMp3BitRate(request.bitRate, song.Music().SampleRate(), args.Option("--bitrate"));
+  if (request.type == ExportType::Mp3G)
+    RefuseMp3BitRate(request.bitRate, song.Music().SampleRate(), args.Option("--bitrate"));
 
   ExportOutcome outcome;
   {

@@ -17,8 +17,8 @@ int WordIndex(const std::string& text, const Song& song) {
   char* end = nullptr;
   const long n = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || n < 0 || n >= song.Lyrics().WordCount())
-    throw CliError(kExitUsage,
-                   "'" + text + "' is not a word of the song (0 to " + std::to_string(song.Lyrics().WordCount() - 1) + ")");
+    throw CliError(kExitUsage, "'" + text + "' is not a word of the song (0 to " +
+                                   std::to_string(song.Lyrics().WordCount() - 1) + ")");
   return static_cast<int>(n);
 }
 

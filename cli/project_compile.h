@@ -4,8 +4,8 @@
 // run's private folder.
 #include <string>
 
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
 
 namespace lf::cli {
 

@@ -120,20 +120,24 @@ void AddPageKeys(std::map<std::string, Setter>& keys, const std::string& name, i
 std::map<std::string, Setter> Keys() {
   std::map<std::string, Setter> keys;
   keys["singerMode"] = [](Song& s, const std::string& v) {
-    s.Look().Settings().singerMode = v == "solo" ? 1 : v == "duet" ? 2 : static_cast<int>(Integer("singerMode", v, 1, 2));
+    s.Look().Settings().singerMode = v == "solo"   ? 1
+                                     : v == "duet" ? 2
+                                                   : static_cast<int>(Integer("singerMode", v, 1, 2));
   };
   keys["linesPerPage"] = [](Song& s, const std::string& v) {
     s.SetLinesPerPage(static_cast<int>(Integer("linesPerPage", v, 1, kDrawRows)));
   };
   keys["sweepMode"] = [](Song& s, const std::string& v) {
     s.Look().Settings().sweepMode = v == "text"         ? 0
-                             : v == "background" ? 1
-                                                 : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
+                                    : v == "background" ? 1
+                                                        : static_cast<uint32_t>(Integer("sweepMode", v, 0, 1));
   };
   keys["sweepAdvance"] = [](Song& s, const std::string& v) {
     s.Look().Settings().sweepAdvance = static_cast<int32_t>(Integer("sweepAdvance", v, -500, 0));
   };
-  keys["sweepEntireWord"] = [](Song& s, const std::string& v) { s.Look().SetSweepEntireWord(Boolean("sweepEntireWord", v)); };
+  keys["sweepEntireWord"] = [](Song& s, const std::string& v) {
+    s.Look().SetSweepEntireWord(Boolean("sweepEntireWord", v));
+  };
   keys["eraseFromBottom"] = [](Song& s, const std::string& v) {
     s.Look().SetEraseFromBottom(static_cast<int32_t>(Integer("eraseFromBottom", v, 0, kDrawRows)));
   };

@@ -5,8 +5,8 @@
 
 #include "core/audio/wav_file.h"
 #include "core/platform/staged_output.h"
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
 
 namespace lf {
 
@@ -106,7 +106,7 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
 
   ExportOutcome outcome;
   if (bin) {
-    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()),
+    BinExportJob job{request.outputPath, working, compiled.stream->data(),   int(compiled.stream->size()),
                      endOffset,          leadIn,  song.Music().MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);

@@ -46,6 +46,7 @@ void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate)
 }
 
 void ApplyLrcTimings(const LrcFile& lrc, Song& song) {
+  TimingEdit edit(song, "Import Timings");
   const int rate = song.Music().SampleRate();
   song.Lyrics().EditLines([&](KaraokeLineList& lines) { ApplyLrcTimings(lrc, lines, rate); });
   song.SetModified(true);

@@ -368,6 +368,7 @@ bool Song::SaveProject() {
 Outcome Song::LoadProject() {
   m_observers.Hold();  // one notice per kind of change, after the whole file
   Outcome outcome = ReadProjectFile(*this, m_projectPath);
+  m_history.Clear();
   if (outcome) {
     m_look.AddMissingPages();
     SetModified(false);

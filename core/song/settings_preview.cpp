@@ -33,9 +33,10 @@ int DrawSampleRows(const Song& song, CdgGenerator& generator, const PageRecord& 
     style.m_color = sample.colorIndex;
     advance += generator.DrawText(bands, band, sample.text, style, lyrics.m_backgroundColor, offset + advance);
     if (sample.swept && !sample.text.empty())
-      advance += generator.SweepText(bands, band, sample.text, 0, static_cast<int>(sample.text.size()) - 1, style,
-                                     lyrics.m_backgroundColor, song.Look().Settings().sweepColorIndex,
-                                     song.Look().Settings().sweepMode == 1, offset + advance, offset + advance, nullptr);
+      advance +=
+          generator.SweepText(bands, band, sample.text, 0, static_cast<int>(sample.text.size()) - 1, style,
+                              lyrics.m_backgroundColor, song.Look().Settings().sweepColorIndex,
+                              song.Look().Settings().sweepMode == 1, offset + advance, offset + advance, nullptr);
   }
   return advance;
 }

@@ -33,6 +33,7 @@ void Song::ResetSongDefaults() {
   m_musicPath.clear();
   m_lyrics.m_rawLyrics.clear();
   m_lyrics.ClearLines();
+  m_history.Clear();
   SetModified(false);
 }
 

@@ -11,6 +11,7 @@
 #include "core/song/song_change.h"
 #include "core/song/song_look.h"
 #include "core/song/song_lyrics.h"
+#include "core/song/timing_history.h"
 #include "core/song/working_music.h"
 
 namespace lf {
@@ -32,6 +33,9 @@ class Song {
   const SongLook& Look() const { return m_look; }
   WorkingMusic& Music() { return m_music; }
   const WorkingMusic& Music() const { return m_music; }
+  // The undo history of the times, kept while the project is open.
+  TimingHistory& History() { return m_history; }
+  const TimingHistory& History() const { return m_history; }
 
   // --- the project ----------------------------------------------------------------
   const std::string& ProjectPath() const { return m_projectPath; }
@@ -80,6 +84,7 @@ class Song {
   SongLyrics m_lyrics;
   SongLook m_look;
   WorkingMusic m_music;
+  TimingHistory m_history;
 };
 
 // The program's one song. CreateSong makes it (false when it already exists).

@@ -14,8 +14,10 @@ namespace {
 // music-sized buffer has (kRwMemorySpareSeconds).
 uint32_t LyricsOnlyBufferSize(const Song& song) {
   int64_t lastEnd = 0;
-  for (int i = 0; i < song.Lyrics().WordCount(); ++i) lastEnd = std::max<int64_t>(lastEnd, song.Lyrics().Word(i)->m_endTime);
-  const int64_t packets = PacketSlotAt(lastEnd, song.Music().SampleRate()) + int64_t(kRwMemorySpareSeconds) * kPacketsPerSecond;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i)
+    lastEnd = std::max<int64_t>(lastEnd, song.Lyrics().Word(i)->m_endTime);
+  const int64_t packets =
+      PacketSlotAt(lastEnd, song.Music().SampleRate()) + int64_t(kRwMemorySpareSeconds) * kPacketsPerSecond;
   return static_cast<uint32_t>(std::min<int64_t>(packets * kPacketSize, INT32_MAX / 2));
 }
 
@@ -42,7 +44,8 @@ SongBuild CompileSongStream(Song& song, ProgressSink* progress, const CompileOpt
 
 SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOptions& options) {
   const bool withMusic = !song.Music().WorkingMusicPath().empty();
-  if (withMusic && song.Music().RwMemorySize() == 0) song.Music().AllocateRwMemory(song.Music().MusicLengthAtLoad() == 0);
+  if (withMusic && song.Music().RwMemorySize() == 0)
+    song.Music().AllocateRwMemory(song.Music().MusicLengthAtLoad() == 0);
   if (withMusic && song.Music().RwMemorySize() == 0)
     return Outcome::Quiet(Reason::BadInput, song.Music().WorkingMusicPath() + ": the working music cannot be read");
 
@@ -54,7 +57,8 @@ SongBuild CompileLaidOutSong(Song& song, ProgressSink* progress, const CompileOp
     withProgress.progress = [progress](int percent) { progress->Report(percent); };
   }
   // Compiled apart from the song's buffer, so a cancel or a failure leaves no partial stream anywhere.
-  auto buffer = std::make_shared<std::vector<uint8_t>>(withMusic ? song.Music().RwMemorySize() : LyricsOnlyBufferSize(song));
+  auto buffer =
+      std::make_shared<std::vector<uint8_t>>(withMusic ? song.Music().RwMemorySize() : LyricsOnlyBufferSize(song));
   SongBuild build;
   try {
     build.result =

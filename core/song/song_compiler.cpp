@@ -378,8 +378,8 @@ void SongCompiler::DrawCredits() {
 uint32_t SongCompiler::MusicBytesNeeded() const {
   if (m_song.Music().WorkingMusicPath().empty()) return 0;
   const int64_t streamBytes = m_streamEnd - StreamOffsetAt(m_leadIn, m_rate);
-  int64_t musicBytes =
-      MulDivRound(streamBytes, static_cast<int64_t>(m_song.Music().MusicBytesPerFrame()) * m_rate, kStreamBytesPerSecond);
+  int64_t musicBytes = MulDivRound(streamBytes, static_cast<int64_t>(m_song.Music().MusicBytesPerFrame()) * m_rate,
+                                   kStreamBytesPerSecond);
   if (musicBytes < m_song.Music().MusicLengthAtLoad()) musicBytes = m_song.Music().MusicLengthAtLoad();
   return static_cast<uint32_t>(std::clamp<int64_t>(musicBytes, 0, std::numeric_limits<uint32_t>::max()));
 }
@@ -470,6 +470,5 @@ CompileResult CompileAndKeep(Song& song, uint8_t* buffer, uint32_t size, SampleT
 CompileResult CompileWholeSong(Song& song, const CompileOptions& options) {
   return CompileAndKeep(song, song.Music().RwMemory(), song.Music().RwMemorySize(), kCompileEverything, options);
 }
-
 
 }  // namespace lf

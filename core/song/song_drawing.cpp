@@ -1,7 +1,7 @@
-#include "core/cdg/rw_generator.h"
-#include "core/playback/rw_renderer.h"
 #include "core/song/song_drawing.h"
 
+#include "core/cdg/rw_generator.h"
+#include "core/playback/rw_renderer.h"
 #include "core/song/song.h"
 
 namespace lf {

@@ -1,4 +1,6 @@
 // The working music's measuring and resizing, and the output buffer sized from it.
+#include "core/song/working_music.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -6,7 +8,6 @@
 #include "core/audio/music_preparation.h"
 #include "core/audio/wav_file.h"
 #include "core/audio/wav_resize.h"
-#include "core/song/working_music.h"
 
 namespace lf {
 namespace {

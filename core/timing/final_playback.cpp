@@ -5,8 +5,8 @@
 
 #include "core/playback/cdg_decoder.h"
 #include "core/playback/rw_renderer.h"
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
 
 namespace lf {
 
@@ -38,7 +38,8 @@ bool FinalPlayback::Prepare() {
     return false;
   }
   m_leadIn = build.result.leadIn;
-  const int64_t musicFrames = m_song.Music().MusicLength() / static_cast<uint32_t>(std::max(m_song.Music().MusicBytesPerFrame(), 1));
+  const int64_t musicFrames =
+      m_song.Music().MusicLength() / static_cast<uint32_t>(std::max(m_song.Music().MusicBytesPerFrame(), 1));
   m_total = m_leadIn + musicFrames;
   m_source = {m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn};
   m_resume = 0;
@@ -51,7 +52,9 @@ int FinalPlayback::SliderMaximum() const { return static_cast<int>(SlotAt(m_tota
 int FinalPlayback::LineStep() const { return 3 * kPacketsPerSecond; }
 int FinalPlayback::PageStep() const { return 15 * kPacketsPerSecond; }
 int64_t FinalPlayback::SlotAt(int64_t position) const { return PacketSlotAt(position, m_song.Music().SampleRate()); }
-int64_t FinalPlayback::PositionOfSlot(int64_t slot) const { return SampleFrameOfSlot(slot, m_song.Music().SampleRate()); }
+int64_t FinalPlayback::PositionOfSlot(int64_t slot) const {
+  return SampleFrameOfSlot(slot, m_song.Music().SampleRate());
+}
 int FinalPlayback::LastPacket() const {
   return static_cast<int>(std::max<size_t>(m_source.streamSize / kPacketSize, 1) - 1);
 }

@@ -24,6 +24,7 @@ void LyricPlacement::StartPlacement() {
 
 void LyricPlacement::PlaceWord(SampleTime t) {
   if (!AtEnd()) {
+    TimingEdit edit(m_song, StepNameForWord("Tap", m_song.Lyrics(), m_cursor));
     SongLyrics& lyrics = m_song.Lyrics();
     lyrics.SetWordStart(m_cursor, t);
     if (const KaraokeLine* line = lyrics.Word(m_cursor)->m_line) lyrics.SetLinePlaced(lyrics.IndexOfLine(line), true);
@@ -80,11 +81,13 @@ void LyricPlacement::ShowCursorPage() {
 }
 
 void LyricPlacement::PauseSweep(SampleTime t) {
+  TimingEdit edit(m_song, "Pause");
   if (m_song.Lyrics().Word(m_openWord)) m_song.Lyrics().SetWordEnd(m_openWord, t);
   m_openWord = kNoWord;
 }
 
 void LyricPlacement::EndPlacement(int sampleRate) {
+  TimingEdit edit(m_song, "Stop");
   if (const KaraokeWord* open = m_song.Lyrics().Word(m_openWord))
     m_song.Lyrics().SetWordEnd(m_openWord, open->m_startTime + (sampleRate > 0 ? sampleRate : kDefaultSampleRate));
   m_openWord = kNoWord;
@@ -95,6 +98,7 @@ bool LyricPlacement::StepBack() {
   if (m_placedThisRun.empty()) return false;
   const int last = m_placedThisRun.back();
   m_placedThisRun.pop_back();
+  TimingEdit edit(m_song, StepNameForWord("Take Back Tap", m_song.Lyrics(), last));
   SongLyrics& lyrics = m_song.Lyrics();
   const SampleTime tap = lyrics.Word(last)->m_startTime;
   lyrics.SetWordTimes(last, 0, 0);

@@ -1,11 +1,11 @@
-#include "core/song/song_drawing.h"
 #include "core/timing/nudge_session.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
+#include "core/song/song_drawing.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/onset_snap.h"
 
@@ -164,14 +164,15 @@ bool NudgeSession::Play(bool areaOn) {
   if (!build) return false;
   m_leadIn = build.result.leadIn;
   const int64_t advance = int64_t{m_song.Look().Settings().sweepAdvance} * (SampleRate() / 100) / 2;
-  const int64_t musicEnd = int64_t{m_leadIn} + m_song.Music().MusicLength() / std::max(m_song.Music().MusicBytesPerFrame(), 1);
+  const int64_t musicEnd =
+      int64_t{m_leadIn} + m_song.Music().MusicLength() / std::max(m_song.Music().MusicBytesPerFrame(), 1);
   const int64_t start = std::max<int64_t>(area.start + m_leadIn + advance, 0);
   if (start >= musicEnd) return false;
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
   m_player.SetTempoChange(0);
-  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
-                       static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true,
+                       m_playStart, static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
 }
 
 void NudgeSession::StopPlaying() {

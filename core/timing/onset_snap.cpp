@@ -15,6 +15,7 @@ bool SnapWordStart(Song& song, int word, const std::vector<Onset>& onsets, int s
   for (const Onset& onset : onsets)
     if (std::llabs(onset.frame - w->m_startTime) <= reach && (!best || onset.strength > best->strength)) best = &onset;
   if (!best) return false;
+  TimingEdit edit(song, StepNameForWord("Snap Start of", song.Lyrics(), word));
   const int64_t move = best->frame - w->m_startTime;
   if (move > 0)
     NudgeStartLater(song, word, static_cast<SampleTime>(move));

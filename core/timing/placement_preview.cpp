@@ -1,14 +1,15 @@
-#include "core/song/song_drawing.h"
 #include "core/timing/placement_preview.h"
 
 #include "core/cdg/rw_generator.h"
 #include "core/playback/rw_renderer.h"
 #include "core/song/song.h"
+#include "core/song/song_drawing.h"
 
 namespace lf {
 
 void PlacementPreview::DrawPageOf(int word) {
-  if (const KaraokeWord* w = m_song.Lyrics().Word(word); w && w->m_line) DrawPage(m_song, m_renderer, w->m_line->m_page);
+  if (const KaraokeWord* w = m_song.Lyrics().Word(word); w && w->m_line)
+    DrawPage(m_song, m_renderer, w->m_line->m_page);
 }
 
 void PlacementPreview::MarkNextWord(int word) { Sweep(word, true); }

@@ -15,6 +15,7 @@ void NudgeStartEarlier(Song& song, int word, SampleTime step) {
   SongLyrics& lyrics = song.Lyrics();
   const KaraokeWord* w = lyrics.Word(word);
   if (!w) return;
+  TimingEdit edit(song, StepNameForWord("Nudge Start of", lyrics, word));
   const KaraokeWord* before = lyrics.Word(word - 1);
   const int64_t floor = before ? before->m_startTime : 0;
   lyrics.SetWordStart(word, static_cast<SampleTime>(std::max<int64_t>(int64_t{w->m_startTime} - step, floor)));
@@ -26,6 +27,7 @@ void NudgeStartLater(Song& song, int word, SampleTime step) {
   SongLyrics& lyrics = song.Lyrics();
   const KaraokeWord* w = lyrics.Word(word);
   if (!w) return;
+  TimingEdit edit(song, StepNameForWord("Nudge Start of", lyrics, word));
   const SampleTime old = w->m_startTime;
   lyrics.SetWordStart(word, static_cast<SampleTime>(std::min<int64_t>(int64_t{old} + step, w->m_endTime)));
   if (const KaraokeWord* before = lyrics.Word(word - 1)) {
@@ -40,6 +42,7 @@ void NudgeEndEarlier(Song& song, int word, SampleTime step) {
   SongLyrics& lyrics = song.Lyrics();
   const KaraokeWord* w = lyrics.Word(word);
   if (!w) return;
+  TimingEdit edit(song, StepNameForWord("Nudge End of", lyrics, word));
   lyrics.SetWordEnd(word, static_cast<SampleTime>(std::max<int64_t>(int64_t{w->m_endTime} - step, w->m_startTime)));
   song.SetModified(true);
 }
@@ -48,6 +51,7 @@ void NudgeEndLater(Song& song, int word, SampleTime step) {
   SongLyrics& lyrics = song.Lyrics();
   const KaraokeWord* w = lyrics.Word(word);
   if (!w) return;
+  TimingEdit edit(song, StepNameForWord("Nudge End of", lyrics, word));
   const KaraokeWord* after = lyrics.Word(word + 1);
   const int64_t ceiling = after ? after->m_endTime : INT32_MAX;
   lyrics.SetWordEnd(word, static_cast<SampleTime>(std::min<int64_t>(int64_t{w->m_endTime} + step, ceiling)));

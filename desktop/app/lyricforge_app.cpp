@@ -148,6 +148,27 @@ ShellState LyricforgeApp::State() const {
   return s;
 }
 
+TimingHistoryState LyricforgeApp::TimingHistory() const {
+  TimingHistoryState s;
+  const bool timingPage = m_currentPage == PageId::PlaceLyrics || m_currentPage == PageId::AdjustLyrics;
+  s.timingPage = timingPage && !m_exportRunning && !IsPlaying();
+  if (!s.timingPage) return s;
+  const lf::TimingHistory& history = lf::OpenSong().History();
+  s.undoName = history.UndoName();
+  s.redoName = history.RedoName();
+  return s;
+}
+
+void LyricforgeApp::StepTimingHistory(bool redo) {
+  if (!TimingHistory().timingPage) return;
+  Song& song = lf::OpenSong();
+  const bool stepped = redo ? song.History().Redo(song.Lyrics()) : song.History().Undo(song.Lyrics());
+  if (!stepped) return;
+  song.SetModified(true);
+  if (PageWidget* page = MainWindow().Page()) page->TimesRestored();
+  MainWindow().RefreshMenu();
+}
+
 bool LyricforgeApp::IsPageCommandEnabled(PageId page) const {
   const CommandEnables e = EnabledCommands(State());
   switch (page) {

@@ -52,6 +52,9 @@ class LyricforgeApp : public QObject, public PageHost {
   bool ConfirmCloseProject();
   void UpdateTitle();
   ShellState State() const;
+  // The timing history as the Edit menu offers it, and taking a step back or forward.
+  TimingHistoryState TimingHistory() const;
+  void StepTimingHistory(bool redo);
   void RefreshCommands();
 
   // --- project flows (project_flows.cpp) ------------------------------------------

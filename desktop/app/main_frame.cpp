@@ -53,7 +53,7 @@ void MainFrame::RefreshMenu() {
   if (!m_menu.file) return;
   m_menu.autoSave->setChecked(m_app.AutoSave());
   m_menu.ShowRecent(m_app.Recent().Paths(), m_app);
-  m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(EditTarget())));
+  m_menu.Apply(EnabledCommands(m_app.State()), EditMenuFor(ReadEditorState(EditTarget()), m_app.TimingHistory()));
 }
 
 WindowPlacement MainFrame::Placement() const {
@@ -93,6 +93,18 @@ void MainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+// Ctrl+Z takes a timing step back; Ctrl+Shift+Z and Ctrl+Y take it forward.
+bool MainFrame::TakeHistoryKey(const QKeyEvent& event) {
+  if (!TimingHistoryHasKeys(ReadEditorState(EditTarget()), m_app.TimingHistory())) return false;
+  const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  const bool undo = event.key() == Qt::Key_Z && mods == Qt::ControlModifier;
+  const bool redo = (event.key() == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier)) ||
+                    (event.key() == Qt::Key_Y && mods == Qt::ControlModifier);
+  if (!undo && !redo) return false;
+  if (!event.isAutoRepeat()) m_app.StepTimingHistory(redo);
+  return true;
+}
+
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
   const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
   // Only the first delivery (to the focused widget) is offered, not the
@@ -102,6 +114,7 @@ bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return QMainWindow::eventFilter(watched, event);
   auto* keyEvent = static_cast<QKeyEvent*>(event);
+  if (event->type() == QEvent::KeyPress && TakeHistoryKey(*keyEvent)) return true;
   return event->type() == QEvent::KeyPress ? m_page->KeyDown(keyEvent) : m_page->KeyUp(keyEvent);
 }
 

@@ -41,6 +41,7 @@ class MainFrame : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool TakeHistoryKey(const QKeyEvent& event);
 
  private:
   LyricforgeApp& m_app;

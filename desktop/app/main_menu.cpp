@@ -56,7 +56,14 @@ QAction* WebAction(const WebItem& item, QObject* parent) {
 
 void EditItem(QMenu* menu, QAction*& slot, const char* label, QKeySequence keys, LyricforgeApp& app,
               EditAction action) {
-  slot = Add(menu, label, keys, &app, [&app, action] { RunEditAction(app.MainWindow().EditTarget(), action); });
+  slot = Add(menu, label, keys, &app, [&app, action] {
+    QWidget* target = app.MainWindow().EditTarget();
+    const bool history = action == EditAction::Undo || action == EditAction::Redo;
+    if (history && TimingHistoryHasKeys(ReadEditorState(target), app.TimingHistory()))
+      app.StepTimingHistory(action == EditAction::Redo);
+    else
+      RunEditAction(target, action);
+  });
   // Keys go to the focused editor itself; the item only mirrors them.
   slot->setShortcutContext(Qt::WidgetShortcut);
 }
@@ -146,6 +153,8 @@ void MainMenu::Apply(const CommandEnables& c, const EditMenuState& e) const {
   settings->setEnabled(c.settings);
   undo->setEnabled(e.undo);
   redo->setEnabled(e.redo);
+  undo->setText(QString::fromStdString(e.undoLabel));
+  redo->setText(QString::fromStdString(e.redoLabel));
   cut->setEnabled(e.cut);
   copy->setEnabled(e.copy);
   paste->setEnabled(e.paste);

@@ -111,7 +111,8 @@ void LyricforgeApp::ExportSong() {
   if (!EnabledCommands(State()).exportSong) return;
   StopPlayer();  // the export reads the song's buffer and the working file the player uses
   const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
-  ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Lyrics().Artist(), OpenSong().Lyrics().Title(), m_frame.get());
+  ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Lyrics().Artist(), OpenSong().Lyrics().Title(),
+                      m_frame.get());
   if (!RunExportDialog(dialog)) return;
   if (dialog.Artist() != OpenSong().Lyrics().Artist() || dialog.Title() != OpenSong().Lyrics().Title()) {
     OpenSong().Lyrics().SetArtist(dialog.Artist());

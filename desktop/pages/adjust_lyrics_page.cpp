@@ -50,7 +50,8 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
       m_nextPage(new QPushButton(this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(),
+                                               song.Music().SamplesPerPacket());
   m_session = std::make_unique<NudgeSession>(song, *m_player, &m_preview->Renderer());
   m_audition->setObjectName("audition");
   m_adjust->setObjectName("adjustPlay");
@@ -154,6 +155,12 @@ void AdjustLyricsPage::Enter() {
   }
   m_timer->start(40);
   ShowControls();
+}
+
+void AdjustLyricsPage::TimesRestored() {
+  m_session->Redraw();
+  ShowControls();
+  update();
 }
 
 void AdjustLyricsPage::Leave() {

@@ -27,6 +27,7 @@ class AdjustLyricsPage : public PageWidget {
 
   void Enter() override;
   void Leave() override;
+  void TimesRestored() override;
   bool KeyDown(QKeyEvent* event) override;
   bool KeyUp(QKeyEvent* event) override;
   void RefreshCommands() override;

@@ -11,7 +11,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/song/song_drawing.h"
 #include "core/audio/music_preparation.h"
 #include "core/audio/music_state.h"
 #include "core/lyrics/apply_lyrics_import.h"
@@ -20,6 +19,7 @@
 #include "core/platform/settings.h"
 #include "core/playback/cdg_player.h"
 #include "core/song/song.h"
+#include "core/song/song_drawing.h"
 #include "desktop/pages/page_buttons.h"
 #include "desktop/rules/edit_lyrics_labels.h"
 #include "desktop/widgets/cdg_view.h"

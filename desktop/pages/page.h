@@ -39,6 +39,9 @@ class PageWidget : public QWidget {
   virtual bool KeyDown(QKeyEvent* event);
   virtual bool KeyUp(QKeyEvent* event);
 
+  // Undo or Redo put back the song's times: show them again.
+  virtual void TimesRestored() {}
+
   // The Edit menu's Format Text items; only the Edit Lyrics page acts on them.
   virtual void RunFormatCommand(FormatCommand) {}
 

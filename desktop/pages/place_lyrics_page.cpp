@@ -29,7 +29,8 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
       m_tempo(new QSpinBox(this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(),
+                                               song.Music().SamplesPerPacket());
   m_placementPreview = std::make_unique<PlacementPreview>(song, m_preview->Renderer());
   m_session = std::make_unique<PlacementSession>(song, *m_player, m_placementPreview.get());
 
@@ -76,6 +77,12 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
 PlaceLyricsPage::~PlaceLyricsPage() = default;
 
 void PlaceLyricsPage::Enter() {
+  m_session->Open();
+  ShowControls();
+}
+
+// The placement starts over from the first word with the times as they are now.
+void PlaceLyricsPage::TimesRestored() {
   m_session->Open();
   ShowControls();
 }

@@ -42,7 +42,8 @@ PlayFinalPage::PlayFinalPage(PageHost& shell, QWidget* parent)
       m_time(new QLabel("0:00/0:00", this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
-  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(), song.Music().SamplesPerPacket());
+  m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(),
+                                               song.Music().SamplesPerPacket());
   m_final = std::make_unique<FinalPlayback>(song, *m_player, &m_preview->Renderer());
 
   // A proxy of its own base style: given the application's style, it would delete that with the slider.

@@ -16,8 +16,35 @@ CommandEnables EnabledCommands(const ShellState& s) {
   return e;
 }
 
-EditMenuState EditMenuFor(const FocusedEditorState& ed) {
+namespace {
+
+// A step's name as menu text: a '&' of the lyrics is shown, not a mnemonic.
+std::string MenuText(const std::string& verb, const std::string& step) {
+  std::string text = verb;
+  if (step.empty()) return text;
+  text += ' ';
+  for (char c : step) {
+    if (c == '&') text += '&';
+    text += c;
+  }
+  return text;
+}
+
+}  // namespace
+
+bool TimingHistoryHasKeys(const FocusedEditorState& editor, const TimingHistoryState& timing) {
+  return !editor.present && timing.timingPage;
+}
+
+EditMenuState EditMenuFor(const FocusedEditorState& ed, const TimingHistoryState& timing) {
   EditMenuState m;
+  if (TimingHistoryHasKeys(ed, timing)) {
+    m.undo = !timing.undoName.empty();
+    m.redo = !timing.redoName.empty();
+    m.undoLabel = MenuText("&Undo", timing.undoName);
+    m.redoLabel = MenuText("&Redo", timing.redoName);
+    return m;
+  }
   if (!ed.present) return m;
   const bool hasText = ed.textLength > 0;
   m.undo = ed.canUndo;

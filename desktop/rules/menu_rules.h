@@ -44,12 +44,25 @@ struct FocusedEditorState {
   bool HasSelection() const { return selectionEnd != selectionStart; }
 };
 
+// The song's timing history as the Edit menu offers it on the timing pages.
+struct TimingHistoryState {
+  bool timingPage = false;  // Place or Adjust Lyrics is showing and not playing
+  std::string undoName;     // the step Undo would take back, empty when none
+  std::string redoName;
+};
+
 struct EditMenuState {
+  std::string undoLabel = "&Undo";
+  std::string redoLabel = "&Redo";
   bool undo = false, redo = false, cut = false, copy = false, paste = false, clear = false;
   bool selectAll = false, format = false;
   std::string capitalizeLabel = "&Capitalize All";
   std::string lowercaseLabel = "&Lowercase All";
 };
-EditMenuState EditMenuFor(const FocusedEditorState& editor);
+// A focused text editor keeps its own undo; without one, a timing page
+// offers the timing history's steps by name ("&Undo Nudge Start of 'star'").
+EditMenuState EditMenuFor(const FocusedEditorState& editor, const TimingHistoryState& timing = {});
+// Whether Undo or Redo goes to the timing history rather than an editor.
+bool TimingHistoryHasKeys(const FocusedEditorState& editor, const TimingHistoryState& timing);
 
 }  // namespace lf

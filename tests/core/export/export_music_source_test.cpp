@@ -9,8 +9,8 @@
 
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -61,7 +61,8 @@ std::vector<std::string> ExportFromWorkingCopy(const std::string& project, const
   request.outputPath = outputs.front();
   const ExportOutcome outcome = ExportSong(song, request, DefaultAudioExportServices(), progress);
   EXPECT_TRUE(outcome.Ok()) << outcome.detail;
-  EXPECT_EQ(song.Music().MusicLength() > state.workingDataBytes, creditsPastMusic) << "lengthened: " << song.Music().MusicLength();
+  EXPECT_EQ(song.Music().MusicLength() > state.workingDataBytes, creditsPastMusic)
+      << "lengthened: " << song.Music().MusicLength();
   std::vector<std::string> bytes;
   for (const std::string& out : outputs) bytes.push_back(test::ReadFileBytes(out));
   return bytes;

@@ -300,7 +300,16 @@ TEST_F(ProjectFileTest, CountsBeyondTheFileAreNotBelieved) {
   }
   FileBuilder emptyFace;  // an extra line style must name a face
   emptyFace.Settings(601).Text("").Text("").Int(0).Int(0).Text("").Text("").Text("").Text("").Text("");
-  emptyFace.Int(1).PageBlock(SongLook::DefaultPage(TitlePage)).Int(1).Int(1).Int(2).Int(3).Int(4).Int(0).Text("").Int(0);
+  emptyFace.Int(1)
+      .PageBlock(SongLook::DefaultPage(TitlePage))
+      .Int(1)
+      .Int(1)
+      .Int(2)
+      .Int(3)
+      .Int(4)
+      .Int(0)
+      .Text("")
+      .Int(0);
   EXPECT_FALSE(LoadBytes(emptyFace.Bytes()));
 }
 

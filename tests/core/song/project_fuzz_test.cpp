@@ -8,8 +8,8 @@
 
 #include "core/platform/settings.h"
 #include "core/song/binary_reader.h"
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/fuzz_input.h"
 

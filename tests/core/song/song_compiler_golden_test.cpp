@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 namespace {

@@ -1,6 +1,3 @@
-#include "core/song/song_drawing.h"
-#include "core/song/song.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +7,8 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/playback/rw_renderer.h"
+#include "core/song/song.h"
+#include "core/song/song_drawing.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/wav_fixture.h"
 

@@ -42,7 +42,9 @@ class TestShell : public PageHost {
     if (onAddMusic) onAddMusic();
   }
   bool IsPlaying() const override { return CdgPlayer::Global() && CdgPlayer::Global()->IsPlaying(); }
-  bool CanPlace() const override { return !IsPlaying() && !music.workingFilePath.empty() && !song.Lyrics().RawLyrics().empty(); }
+  bool CanPlace() const override {
+    return !IsPlaying() && !music.workingFilePath.empty() && !song.Lyrics().RawLyrics().empty();
+  }
   bool HasPlacedLyrics() const override { return CanPlace() && song.Lyrics().AnyWordPlaced(); }
   bool ExportRunning() const override { return false; }
   bool IsPageCommandEnabled(PageId page) const override {

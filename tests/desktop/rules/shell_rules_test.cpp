@@ -113,6 +113,41 @@ TEST(MenuRules, EditItemsAndFormatLabelsFollowTheFocusedEditor) {
   }
 }
 
+TEST(EditMenu, TimingPagesOfferTheTimingHistoryByNameUnlessAnEditorHasTheFocus) {
+  const FocusedEditorState none;
+  FocusedEditorState editor;
+  editor.present = true;
+  editor.canUndo = true;
+  struct Case {
+    const char* name;
+    FocusedEditorState focus;
+    TimingHistoryState timing;
+    bool undo, redo;
+    const char* undoLabel;
+    const char* redoLabel;
+  } cases[] = {
+      {"steps both ways",
+       none,
+       {true, "Nudge Start of 'star'", "Tap 'light'"},
+       true,
+       true,
+       "&Undo Nudge Start of 'star'",
+       "&Redo Tap 'light'"},
+      {"nothing to undo", none, {true, "", ""}, false, false, "&Undo", "&Redo"},
+      {"an ampersand of the lyrics", none, {true, "Tap 'R&B'", ""}, true, false, "&Undo Tap 'R&&B'", "&Redo"},
+      {"not a timing page", none, {false, "", ""}, false, false, "&Undo", "&Redo"},
+      {"a text editor keeps its own undo", editor, {true, "Tap 'x'", "Tap 'y'"}, true, false, "&Undo", "&Redo"},
+  };
+  for (const auto& c : cases) {
+    const EditMenuState m = EditMenuFor(c.focus, c.timing);
+    EXPECT_EQ(m.undo, c.undo) << c.name;
+    EXPECT_EQ(m.redo, c.redo) << c.name;
+    EXPECT_EQ(m.undoLabel, c.undoLabel) << c.name;
+    EXPECT_EQ(m.redoLabel, c.redoLabel) << c.name;
+    EXPECT_EQ(TimingHistoryHasKeys(c.focus, c.timing), !c.focus.present && c.timing.timingPage) << c.name;
+  }
+}
+
 TEST(WindowPlacement, DefaultsRoundTripsAndRejectsBadRectangles) {
   MemorySettings settings;
   EXPECT_EQ(ReadWindowPlacement(settings), (WindowPlacement{10, 10, 500, 523, false}));
@@ -137,7 +172,8 @@ TEST(DefaultColors, RestoreDeletesExactlyTheSixteenColourValues) {
   SetAppSettings(std::make_unique<MemorySettings>());
   auto colours = [] {
     std::vector<std::array<Colorref, kColorCount>> all;
-    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage}) all.push_back(SongLook::PageColors(SongLook::DefaultPage(kind)));
+    for (int32_t kind : {TitlePage, LyricsPage, CreditsPage})
+      all.push_back(SongLook::PageColors(SongLook::DefaultPage(kind)));
     return all;
   };
   const auto builtIn = colours();
