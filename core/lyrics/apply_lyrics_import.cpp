@@ -1,7 +1,7 @@
 #include "core/lyrics/apply_lyrics_import.h"
 
-#include "core/audio/media_reader.h"
 #include "core/lyrics/apply_lrc_timings.h"
+#include "core/song/music_bounds.h"
 
 namespace lf {
 
@@ -10,13 +10,9 @@ namespace {
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
-int LyricsSampleRate(const Song& song) {
-  if (!song.WorkingMusicPath().empty() || song.MusicPath().empty()) return song.SampleRate();
-  MediaReader reader;
-  MediaFormat format;
-  if (Failed(reader.Open(song.MusicPath())) || Failed(reader.SelectAudioOutput(&format)) || format.sampleRate <= 0)
-    return song.SampleRate();
-  return format.sampleRate;
+int LyricsSampleRate(const Song& song, const MusicSpan& music) {
+  if (!song.WorkingMusicPath().empty() || song.MusicPath().empty() || music.sampleRate <= 0) return song.SampleRate();
+  return music.sampleRate;
 }
 
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
@@ -27,17 +23,26 @@ void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
 
 }  // namespace
 
-bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
+bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic) {
+  if (linesPastMusic) *linesPastMusic = 0;
   if (!import.Ok() || import.text.empty()) return false;
   song.SetRawLyrics(import.text);
   song.ClearLines();
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
-    ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song));
+    const MusicSpan music = SongMusicSpan(song);
+    const int untimed =
+        ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song, music), music.LatestWordTime());
+    if (linesPastMusic) *linesPastMusic = untimed;
     song.SetModified(true);
   }
   return true;
+}
+
+std::string LinesPastMusicText(int lines) {
+  return std::to_string(lines) + (lines == 1 ? " line is" : " lines are") +
+         " timed past the end of the music and left untimed";
 }
 
 }  // namespace lf
