@@ -18,7 +18,7 @@ void WriteStream(const std::string& path, const uint8_t* data, size_t size) {
   if (std::string problem = OutputPathProblem(path); !problem.empty())
     throw CliError(kExitOutput, path + ": " + problem);
   StagedOutput staged(path);
-  FILE* file = std::fopen(staged.TempPath().c_str(), "wb");
+  FILE* file = staged.OpenStream("wb");
   if (!file) throw CliError(kExitOutput, path + ": cannot be created");
   const bool written = std::fwrite(data, 1, size, file) == size;
   if (std::fclose(file) != 0 || !written) throw CliError(kExitOutput, path + ": cannot be written");

@@ -23,8 +23,11 @@ int RunImport(const std::vector<std::string>& arguments) {
   const auto lock = LockSongProject(projectPath, "import");
   std::error_code ec;
   Song& song = std::filesystem::exists(projectPath, ec) ? LoadSongProject(projectPath) : NewSongProject(projectPath);
-  ApplyLyricsImport(import, song);
+  int linesPastMusic = 0;
+  ApplyLyricsImport(import, song, &linesPastMusic);
   SaveSongProject(song);
+  if (linesPastMusic > 0)
+    std::fprintf(stderr, "lyricforge-cli import: %s\n", LinesPastMusicText(linesPastMusic).c_str());
 
   if (args.Flag("--json")) {
     int placed = 0;

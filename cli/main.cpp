@@ -11,6 +11,7 @@
 #include "cli/command_help.h"
 #include "cli/manual_page.h"
 #include "cli/shell_completion.h"
+#include "core/platform/paths.h"
 #include "lyricforge_version.h"
 #include "settings_store/qsettings_store.h"
 
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     return command->run(args);
   } catch (const lf::cli::CliError& e) {
     return Fail(who, e.what(), e.code);
+  } catch (const lf::TempFolderError& e) {
+    return Fail(who, e.what(), lf::cli::kExitOutput);
   } catch (const std::exception& e) {
     return Fail(who, e.what(), lf::cli::kExitFailure);
   }

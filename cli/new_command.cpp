@@ -1,4 +1,5 @@
 // lyricforge-cli new: a new project, optionally with music and lyrics.
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 
@@ -35,8 +36,10 @@ int RunNew(const std::vector<std::string>& arguments) {
   const auto lock = LockSongProject(path, "new");
   Song& song = NewSongProject(path);
   if (!music.empty()) song.SetMusicPath(music);
-  if (lyrics) ApplyLyricsImport(*lyrics, song);
+  int linesPastMusic = 0;
+  if (lyrics) ApplyLyricsImport(*lyrics, song, &linesPastMusic);
   SaveSongProject(song);
+  if (linesPastMusic > 0) std::fprintf(stderr, "lyricforge-cli new: %s\n", LinesPastMusicText(linesPastMusic).c_str());
   return kExitOk;
 }
 

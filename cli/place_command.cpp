@@ -1,23 +1,32 @@
 // lyricforge-cli place: times the words as taps at given moments would, by
 // the rules of the Place Lyrics page (a tap log replayed, or times from
 // another tool).
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "cli/command.h"
 #include "cli/song_project.h"
+#include "core/song/music_bounds.h"
 #include "core/timing/lyric_placement.h"
 
 namespace lf::cli {
 namespace {
 
-// Seconds as sample frames; a usage error for anything but a time from 0 on.
-SampleTime Frames(const std::string& text, int rate) {
+// Seconds as sample frames; a usage error for anything but a time from 0 to
+// the end of the music (`latest`, 0 when the music's length is not known).
+SampleTime Frames(const std::string& text, int rate, SampleTime latest) {
   char* end = nullptr;
   const double seconds = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || !(seconds >= 0) || seconds > 3600 * 12)
     throw CliError(kExitUsage, "'" + text + "' is not a time in seconds");
-  return static_cast<SampleTime>(seconds * rate);
+  const auto frames = static_cast<SampleTime>(seconds * rate);
+  if (latest > 0 && frames > latest) {
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%.2f", static_cast<double>(latest) / rate);
+    throw CliError(kExitUsage, "'" + text + "' is past the end of the music (taps go up to " + limit + " s)");
+  }
+  return frames;
 }
 
 int RunPlace(const std::vector<std::string>& arguments) {
@@ -26,6 +35,10 @@ int RunPlace(const std::vector<std::string>& arguments) {
   if (args.Positionals().size() < 2) throw CliError(kExitUsage, "no taps given");
   Song& song = LoadSongProject(path);
   const int rate = song.Music().SampleRate();
+  // Taps count frames at the song's rate; the music's length is measured at its own.
+  const MusicSpan music = SongMusicSpan(song);
+  const SampleTime latest =
+      music.Known() ? MusicSpan{rate, music.frames * rate / music.sampleRate}.LatestWordTime() : 0;
   LyricPlacement placement(song);
   placement.Open();
   for (size_t i = 1; i < args.Positionals().size(); ++i) {
@@ -33,9 +46,9 @@ int RunPlace(const std::vector<std::string>& arguments) {
     if (tap == "back")
       placement.StepBack();
     else if (tap.rfind("pause:", 0) == 0)
-      placement.PauseSweep(Frames(tap.substr(6), rate));
+      placement.PauseSweep(Frames(tap.substr(6), rate, latest));
     else
-      placement.PlaceWord(Frames(tap, rate));
+      placement.PlaceWord(Frames(tap, rate, latest));
   }
   placement.EndPlacement(rate);
   SaveSongProject(song);

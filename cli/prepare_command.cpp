@@ -40,7 +40,10 @@ int RunPrepare(const std::vector<std::string>& arguments) {
       w.BeginObject().Field("ok", false).Field("music", music).Field("error", prepared.text).EndObject();
       std::printf("%s\n", w.Text().c_str());
     }
-    throw CliError(prepared.reason == Reason::NotFound ? kExitInput : kExitFailure, OneLine(prepared.text, "; "));
+    const ExitCode code = prepared.reason == Reason::NotFound      ? kExitInput
+                          : prepared.reason == Reason::WriteFailed ? kExitOutput
+                                                                   : kExitFailure;
+    throw CliError(code, OneLine(prepared.text, "; "));
   }
   const int64_t durationMs = GetMediaDuration(state.workingFilePath, true);
   if (json) {

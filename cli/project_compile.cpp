@@ -8,9 +8,11 @@ namespace lf::cli {
 namespace {
 
 // Music that cannot be used is an input error, told in the music error text.
-[[noreturn]] void ThrowMusicFailure(const Song& song, const Outcome& failed) {
-  if (failed.text.empty()) throw CliError(kExitInput, failed.detail);
-  throw CliError(kExitInput, song.MusicPath() + ": " + OneLine(failed.text, "; "));
+// A working copy that cannot be written is an output error.
+[[noreturn]] void ThrowMusicFailure(const std::string& music, const Outcome& failed) {
+  const ExitCode code = failed.reason == Reason::WriteFailed ? kExitOutput : kExitInput;
+  if (failed.text.empty()) throw CliError(code, failed.detail);
+  throw CliError(code, music + ": " + OneLine(failed.text, "; "));
 }
 
 MusicPreparationContext PrivateFolder(const std::string& folder, bool wavWhereItLies = false) {
@@ -25,7 +27,7 @@ MusicPreparationContext PrivateFolder(const std::string& folder, bool wavWhereIt
 MusicState PrepareProjectMusic(Song& song, const std::string& folder, bool wavWhereItLies) {
   MusicState state;
   if (const Outcome prepared = PrepareSongMusic(song, PrivateFolder(folder, wavWhereItLies), state); !prepared)
-    ThrowMusicFailure(song, prepared);
+    ThrowMusicFailure(song.MusicPath(), prepared);
   return state;
 }
 
@@ -33,7 +35,7 @@ void CheckMusicFile(const std::string& path) {
   ScopedTempFolder folder("lyricforge-check");
   MusicState state;
   if (const Outcome prepared = PrepareMusic(path, state, PrivateFolder(folder.Path())); !prepared)
-    throw CliError(kExitInput, path + ": " + OneLine(prepared.text, "; "));
+    ThrowMusicFailure(path, prepared);
 }
 
 SongBuild CompileProject(Song& song, const std::string& folder) {

@@ -1,4 +1,6 @@
 // lyricforge-cli set: changes song settings in a project, KEY=VALUE each.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
+#include "core/song/music_bounds.h"
 
 namespace lf::cli {
 namespace {
@@ -147,6 +150,10 @@ std::map<std::string, Setter> Keys() {
     std::error_code ec;
     if (!v.empty()) CheckMusicFile(v);
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
+    // Music shorter than the song's timing would leave words past its end.
+    if (const int late = WordsPastTime(s.LineList(), SongMusicSpan(s).LatestWordTime()); late > 0)
+      throw CliError(kExitUsage, "music: " + std::to_string(late) + (late == 1 ? " word is" : " words are") +
+                                     " timed past the end of " + v);
   };
   const char* labels[] = {"duet.singer1", "duet.singer2", "duet.both"};
   for (int k = 0; k < 3; ++k) keys[labels[k]] = [k](Song& s, const std::string& v) { s.Lyrics().SetDuetLabel(k, v); };
@@ -156,8 +163,16 @@ std::map<std::string, Setter> Keys() {
   return keys;
 }
 
+// A project the author made read-only is not replaced unless asked, as an
+// editor would not (the mode bits decide, whoever runs the command).
+void RefuseReadOnlyProject(const std::string& path, bool force) {
+  struct stat info {};
+  if (force || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_mode & 0222) != 0) return;
+  throw CliError(kExitOutput, path + " is read-only (--force replaces it)");
+}
+
 int RunSet(const std::vector<std::string>& arguments) {
-  Args args(arguments, {}, {});
+  Args args(arguments, {"--force"}, {});
   const auto& positionals = args.Positionals();
   const std::string& path = args.Positional(0, "project file");
   if (positionals.size() < 2) throw CliError(kExitUsage, "missing KEY=VALUE");
@@ -173,6 +188,7 @@ int RunSet(const std::vector<std::string>& arguments) {
     changes.emplace_back(&key->second, item.substr(eq + 1));
   }
 
+  RefuseReadOnlyProject(path, args.Flag("--force"));
   const auto lock = LockSongProject(path, "set");
   Song& song = LoadSongProject(path);
   for (const auto& [setter, value] : changes) (*setter)(song, value);
@@ -184,7 +200,7 @@ int RunSet(const std::vector<std::string>& arguments) {
 }  // namespace
 
 LF_CLI_COMMAND(set, "set",
-               "set P.lfp KEY=VALUE... (singerMode, linesPerPage, sweepMode, sweepAdvance, "
+               "set P.lfp [--force] KEY=VALUE... (singerMode, linesPerPage, sweepMode, sweepAdvance, "
                "sweepEntireWord, eraseFromBottom, artist, title, music, duet.singer1|singer2|both, "
                "titlePage|lyricsPage|creditsPage .enabled|.hold|.draw|.erase|.placement|.font|.size|.text|.color.ROLE)",
                RunSet);

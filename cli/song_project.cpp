@@ -1,11 +1,14 @@
 #include "cli/song_project.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
 #include "cli/command.h"
 #include "core/song/binary_reader.h"
+#include "core/song/music_bounds.h"
 #include "core/song/music_location.h"
+#include "core/song/project_file.h"
 
 namespace lf::cli {
 namespace {
@@ -21,7 +24,9 @@ std::unique_ptr<ProjectLock> LockSongProject(const std::string& path, const std:
   constexpr std::chrono::seconds kWait{10};
   std::string why;
   auto lock = ProjectLock::Acquire(path, "lyricforge-cli " + command, kWait, &why);
-  if (!lock) throw CliError(kExitFailure, path + ": " + why);
+  // A folder that cannot be written cannot take the saved project either: an output error.
+  if (!lock)
+    throw CliError(errno == EACCES || errno == EROFS || errno == EPERM ? kExitOutput : kExitFailure, path + ": " + why);
   return lock;
 }
 
@@ -31,7 +36,7 @@ Song& LoadSongProject(const std::string& path) {
   const Outcome loaded = song.LoadProject();
   if (!loaded) {
     song.ResetSongDefaults();
-    throw CliError(kExitInput, path + ": " + OneLine(loaded.text.empty() ? "cannot be loaded" : loaded.text));
+    throw CliError(kExitInput, path + ": " + OneLine(ProjectLoadFailureText(loaded)));
   }
   // A project moved together with its music finds it beside itself.
   if (std::string moved = MusicBesideProject(song.MusicPath(), path); !moved.empty()) {
@@ -39,6 +44,9 @@ Song& LoadSongProject(const std::string& path) {
                  QuoteControlCharacters(song.MusicPath()).c_str(), QuoteControlCharacters(moved).c_str());
     song.SetMusicPath(moved);
   }
+  if (const int moved = BoundWordTimesByMusic(song); moved > 0)
+    std::fprintf(stderr, "lyricforge-cli: %s: %s\n", QuoteControlCharacters(path).c_str(),
+                 WordsPastMusicText(moved).c_str());
   return song;
 }
 

@@ -139,18 +139,23 @@ ResultCode AudioPlayer::Play(const std::string& path, const std::string& outputW
   if (!m_initialized) return kResultUnexpected;
 
   m_path = path;
+  m_outputWriteFailed = false;
   const bool toFile = !outputWavPath.empty();
   ResultCode r = kResultOk;
   if (toFile) {
     m_output = std::fopen(outputWavPath.c_str(), "wb");
     if (!m_output) {
+      m_outputWriteFailed = true;
       Compose("Could not create the output file");
       return kResultFail;
     }
     m_outputPath = outputWavPath;
     m_progress = progress;
     static const char zeros[kCanonicalWavHeaderBytes] = {};
-    if (std::fwrite(zeros, 1, sizeof zeros, m_output) != sizeof zeros) r = kResultFail;
+    if (std::fwrite(zeros, 1, sizeof zeros, m_output) != sizeof zeros) {
+      m_outputWriteFailed = true;
+      r = kResultFail;
+    }
   }
   if (Succeeded(r)) r = OpenFile(path);
   if (Succeeded(r)) r = ReadHeader("", nullptr);
@@ -223,6 +228,7 @@ bool AudioPlayer::WriteDecoded(const std::vector<uint8_t>& pcm) {
     return false;
   }
   if (std::fwrite(pcm.data(), 1, pcm.size(), m_output) != pcm.size()) {
+    m_outputWriteFailed = true;
     Compose("Could not write the output file");
     return false;
   }
@@ -243,7 +249,10 @@ ResultCode AudioPlayer::FinishOutputFile() {
   if (std::fflush(m_output) != 0 || std::ferror(m_output)) r = kResultFail;
   if (std::fclose(m_output) != 0) r = kResultFail;
   m_output = nullptr;
-  if (Failed(r)) Compose("Could not write the output file");
+  if (Failed(r)) {
+    m_outputWriteFailed = true;
+    Compose("Could not write the output file");
+  }
   return r;
 }
 

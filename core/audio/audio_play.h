@@ -43,6 +43,8 @@ class AudioPlayer {
   void SetAcceptAnySampleRate(bool accept) { m_acceptAnyRate = accept; }
   void SetAcceptAnySampleWidth(bool accept) { m_acceptAnyWidth = accept; }
   void SetAcceptAnyChannelCount(bool accept) { m_acceptAnyChannels = accept; }
+  // Decodes to what a song carries (MediaReader::SetSongFormatOutput).
+  void SetSongFormatOutput(bool on) { m_reader.SetSongFormatOutput(on); }
   // Set when playback or decoding starts, stops, reaches the end, or the device
   // closes. The event (and the device mutex) must outlive the player.
   void SetStateEvent(Event* event) { m_stateEvent = event; }
@@ -68,6 +70,8 @@ class AudioPlayer {
   int ChannelCount() const { return m_format.channels; }
   int BlockAlign() const { return m_format.BlockAlign(); }
   const std::string& ErrorText() const { return m_errorText; }
+  // True once writing the output WAV failed (it could not be made, or the disk is full).
+  bool OutputWriteFailed() const { return m_outputWriteFailed; }
   // The last failure composed anywhere (attributes, opening, the device).
   std::string LastMessage() const;
 
@@ -108,6 +112,7 @@ class AudioPlayer {
   bool m_acceptAnyWidth = false;
   bool m_acceptAnyChannels = false;
   std::string m_errorText;
+  std::atomic<bool> m_outputWriteFailed{false};
   mutable std::mutex m_messageMutex;
   std::string m_lastMessage;
 

@@ -251,6 +251,12 @@ ResultCode MediaReader::SelectAudioOutput(MediaFormat* format) {
   m->stream = index;
   m->out.sampleRate = par->sample_rate;
   m->out.channels = par->ch_layout.nb_channels;
+  if (m_songFormat) {
+    constexpr int kMostSongChannels = 2, kHighestSongRate = 48000, kCdRate = 44100;
+    m->out.channels = std::min(m->out.channels, kMostSongChannels);
+    if (m->out.sampleRate > kHighestSongRate)
+      m->out.sampleRate = m->out.sampleRate % kCdRate == 0 ? kCdRate : kHighestSongRate;
+  }
   m->out.bitsPerSample = 16;
   av_channel_layout_default(&m->outLayout, m->out.channels);
   m->packet = av_packet_alloc();

@@ -56,10 +56,16 @@ class MediaReader {
   // Packets the decoder refused (damaged data it skipped).
   int64_t DecodeErrors() const;
 
+  // Music for a song: more than two channels are mixed down to stereo and a
+  // rate above 48,000 Hz is resampled (to 44,100 Hz from its multiples, else
+  // 48,000 Hz), the most every export takes. Set before SelectAudioOutput.
+  void SetSongFormatOutput(bool on) { m_songFormat = on; }
+
  private:
   struct Impl;
   std::unique_ptr<Impl> m;
   std::string m_error;
+  bool m_songFormat = false;
 };
 
 }  // namespace lf

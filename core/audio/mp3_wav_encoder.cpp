@@ -160,7 +160,7 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
 
   // Written under a temporary name and renamed into place when complete.
   StagedOutput target(mp3Path);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(target.TempPath().c_str(), "w+b"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(target.OpenStream("w+b"), &std::fclose);
   if (!file) return Fail(error, "Unable to create \"" + mp3Path + "\": " + std::strerror(errno) + ".");
 
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "core/audio/audio_play.h"
+#include "core/audio/media_reader.h"
 #include "core/audio/wav_file.h"
 #include "core/platform/event.h"
 
@@ -91,6 +92,7 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
   player.SetAcceptAnySampleRate(true);
   player.SetAcceptAnySampleWidth(true);
   player.SetAcceptAnyChannelCount(true);
+  player.SetSongFormatOutput(true);
   player.SetStateEvent(&stateEvent);
   player.SetDeviceMutex(&g_preparationMutex);
 
@@ -118,11 +120,14 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
   player.Close(true);
   if (context.closeProgress) context.closeProgress();
 
+  const bool writeFailed = player.OutputWriteFailed();
   int64_t dataBytes = 0;
+  const bool decoded = ok;
   ok = ok && WriteWorkingHeader(partial, state, &dataBytes);
   if (!ok) {
     RemoveQuietly(partial);
-    return Reason::BadInput;
+    // A working copy that could not be written says nothing about the music.
+    return writeFailed || decoded ? Reason::WriteFailed : Reason::BadInput;
   }
   state.workingDataBytes = dataBytes;
   return Reason::None;
@@ -140,6 +145,26 @@ Reason ReadWavFormat(const std::string& path, MusicState& state) {
   return in.IsOpen() && in.BlockAlign() > 0 ? Reason::None : Reason::BadInput;
 }
 
+// A WAV the song carries as it lies, as every export takes it: PCM of 8 or 16
+// bits, mono or stereo, up to 48,000 Hz.
+bool IsPlainWav(const WavInFile& in) {
+  constexpr int kHighestPlainRate = 48000;
+  const int bits = in.BitsPerSample();
+  return in.FormatTag() == kWavFormatPcm && (bits == 8 || bits == 16) && in.ChannelCount() >= 1 &&
+         in.ChannelCount() <= 2 && in.SampleRate() <= kHighestPlainRate;
+}
+
+// A WAV that is music but not plain (24 or 32 bits, float, A-law, more
+// channels, a higher rate) is converted by the decoder, as compressed music
+// is. One whose header cannot be read, or declares what no music has, is
+// taken as a WAV and refused with its format's error.
+bool WavNeedsConversion(const std::string& path) {
+  WavInFile in(path);
+  return in.IsOpen() && in.BlockAlign() > 0 &&
+         IsCarriedMusicFormat(static_cast<int>(in.SampleRate()), in.BitsPerSample(), in.ChannelCount()) &&
+         !IsPlainWav(in);
+}
+
 // True when the WAV holds all the data its header claims. One cut short is
 // copied instead: the copy's header is mended when the song lengthens it, and
 // the encoders refuse a file whose header claims more than it holds.
@@ -151,8 +176,10 @@ bool WavDataIsWhole(const std::string& path) {
 // The copy path. None when the partial working file is complete.
 Reason CopyToPartialFile(const std::string& path, const std::string& partial, MusicState& state) {
   if (const Reason unreadable = ReadWavFormat(path, state); unreadable != Reason::None) return unreadable;
+  // Made new: whatever is at the name is removed, never written through.
+  RemoveQuietly(partial);
   std::error_code ec;
-  fs::copy_file(path, partial, fs::copy_options::overwrite_existing, ec);
+  fs::copy_file(path, partial, fs::copy_options::none, ec);
   if (ec) {
     RemoveQuietly(partial);
     return Reason::WriteFailed;
@@ -165,11 +192,6 @@ Reason CopyToPartialFile(const std::string& path, const std::string& partial, Mu
 bool IsCarriedMusicFormat(int sampleRate, int bitsPerSample, int channels) {
   return sampleRate >= kMinMusicSampleRate && sampleRate <= kMaxMusicSampleRate && channels >= 1 &&
          channels <= kMaxMusicChannels && bitsPerSample >= 8 && bitsPerSample <= 32 && bitsPerSample % 8 == 0;
-}
-
-std::string DefaultTempFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp && *tmp ? tmp : "/tmp";
 }
 
 std::string WorkingMusicFilePath(const std::string& folder) {
@@ -191,18 +213,24 @@ Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPrep
   }
   next.extension = LastThreeLower(path);
 
-  const std::string folder = context.workingFolder.empty() ? DefaultTempFolder() : context.workingFolder;
-  next.workingIsMusic = context.wavWhereItLies && next.extension == "wav" && WavDataIsWhole(path);
+  const std::string& folder = context.workingFolder;
+  const bool plainWav = next.extension == "wav" && !WavNeedsConversion(path);
+  next.workingIsMusic = context.wavWhereItLies && plainWav && WavDataIsWhole(path);
+  if (folder.empty() && !next.workingIsMusic) {
+    state.musicErrorText = kWorkingCopyNotWritten;
+    return MusicFailure(Reason::WriteFailed, state, path);
+  }
   const std::string working = next.workingIsMusic ? path : WorkingMusicFilePath(folder);
   const std::string partial = next.workingIsMusic ? std::string() : PartialPath(working);  // nothing to write
-  Reason reason = next.workingIsMusic       ? ReadWavFormat(path, next)
-                  : next.extension == "wav" ? CopyToPartialFile(path, partial, next)
-                                            : DecodeToPartialFile(path, partial, next, context);
+  Reason reason = next.workingIsMusic ? ReadWavFormat(path, next)
+                  : plainWav          ? CopyToPartialFile(path, partial, next)
+                                      : DecodeToPartialFile(path, partial, next, context);
   if (reason == Reason::None && !IsCarriedMusicFormat(next.sampleRate, next.bitsPerSample, next.channelCount))
     reason = Reason::BadInput;
   if (reason == Reason::None && !next.workingIsMusic && !RenameOver(partial, working)) reason = Reason::WriteFailed;
   if (reason != Reason::None) {
     RemoveQuietly(partial);
+    if (reason == Reason::WriteFailed) next.musicErrorText = kWorkingCopyNotWritten;
     state.musicErrorText = next.musicErrorText.empty() ? ComposeFormatError(next) : next.musicErrorText;
     return MusicFailure(reason, state, path);
   }
@@ -265,12 +293,17 @@ int64_t GetMediaDuration(const std::string& path, bool inMilliseconds) {
 
   int64_t ms = 0;
   if (extension == ".wav")
-    ms = WavDurationMs(path);
+    ms = WavNeedsConversion(path) ? ProbeDurationMs(path) : WavDurationMs(path);
   else if (extension == ".bin")
     ms = static_cast<int64_t>(length * 1000 / 2448 / 75);
   else if (extension == ".wma" || extension == ".mp3" || extension == ".m4a")
     ms = ProbeDurationMs(path);
   return inMilliseconds ? ms : ms / 1000;
+}
+
+bool HasReadableAudio(const std::string& path) {
+  MediaReader reader;
+  return Succeeded(reader.Open(path)) && Succeeded(reader.SelectAudioOutput(nullptr));
 }
 
 }  // namespace lf

@@ -19,8 +19,9 @@ inline constexpr const char* kMusicInitError = "Error initializing Audio\n";
 inline constexpr const char* kMusicErrorCaption = "Error in Music File";
 
 // What the front end lends to a preparation. Everything is optional except the
-// folder: the desktop program passes the user's temporary folder, the
-// command-line tool a private folder per run.
+// folder, which must be private to the run (no other user can put a link or a
+// file in it): the desktop program and the command-line tool each pass a
+// folder of their own (ScopedTempFolder).
 struct MusicPreparationContext {
   std::string workingFolder;
   // The progress window: opened with its caption, fed percentages from the
@@ -47,19 +48,24 @@ inline constexpr int kMaxMusicSampleRate = 192000;
 inline constexpr int kMaxMusicChannels = 8;
 bool IsCarriedMusicFormat(int sampleRate, int bitsPerSample, int channels);
 
-// The system's temporary folder ($TMPDIR, else /tmp).
-std::string DefaultTempFolder();
+inline constexpr const char* kWorkingCopyNotWritten = "The working copy of the music could not be written\n";
+
 std::string WorkingMusicFilePath(const std::string& folder);
 
 // Success when a working file is ready and `state` describes it. A failure
 // carries the music error text (also kept in state.musicErrorText), which the
 // caller wraps in its own question ("Would you like to choose another file?"):
 // NotFound for a missing file, BadInput for music that cannot be read or used,
-// Failed when the decoder cannot start.
+// WriteFailed (kWorkingCopyNotWritten) when the working copy cannot be
+// written (no folder, a full disk), Failed when the decoder cannot start.
 Outcome PrepareMusic(const std::string& path, MusicState& state, const MusicPreparationContext& context);
 
 // Playing time of an audio or BIN file, in milliseconds or whole seconds; 0
 // when it cannot tell.
 int64_t GetMediaDuration(const std::string& path, bool inMilliseconds);
+
+// True when `path` holds an audio stream the decoder can open (whatever its
+// length): what tells a silent or empty file from one that is no music.
+bool HasReadableAudio(const std::string& path);
 
 }  // namespace lf

@@ -129,7 +129,7 @@ int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath,
   // Written under a temporary name and renamed into place when complete.
   StagedOutput target(outputPath);
   WmaAudioEncoder encoder;
-  if (!encoder.Open(target.TempPath(), bitRate, format.sampleRate, format.channels, format.bits, metadata))
+  if (!encoder.Open(target.DescriptorPath(), bitRate, format.sampleRate, format.channels, format.bits, metadata))
     return Fail(error, encoder.Error());
 
   // One second of source audio per step.

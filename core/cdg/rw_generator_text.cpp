@@ -110,11 +110,15 @@ TextRect CdgGenerator::CellsOf(const TextRect& rect) {
 }
 
 const SweptLine& CdgGenerator::SweptLineFor(const FontRasterizer& font, std::string_view text) {
-  if (!m_sweptLine || m_sweptLine->font != &font || m_sweptLine->line != text) {
+  const bool same = m_sweptLine && m_sweptLine->font == &font && m_sweptLine->line.size() == text.size() &&
+                    (m_sweptLine->source == text.data() || m_sweptLine->line == text);
+  if (!same) {
     std::vector<size_t> drawnAt;
     std::string drawn = RemoveAmpersands(text, &drawnAt);
-    m_sweptLine.reset(new SweptLine{&font, std::string(text), std::move(drawnAt), ShapedLine(font, std::move(drawn))});
+    m_sweptLine.reset(
+        new SweptLine{&font, text.data(), std::string(text), std::move(drawnAt), ShapedLine(font, std::move(drawn))});
   }
+  m_sweptLine->source = text.data();
   return *m_sweptLine;
 }
 

@@ -12,6 +12,11 @@ namespace lf {
 
 struct SweptLine {
   const FontRasterizer* font = nullptr;
+  // Where the caller's text lay: a generator lives for one drawing or one
+  // compilation, while the song's texts stay as they are, so the same bytes
+  // at the same place are the same line without comparing them (a line of
+  // many words would otherwise be compared once per word).
+  const char* source = nullptr;
   std::string line;
   std::vector<size_t> drawnAt;  // for each byte of `line` and its end
   ShapedLine drawn;

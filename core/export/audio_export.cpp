@@ -65,7 +65,7 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
 
   const int64_t durationMs = services.durationMs ? services.durationMs(audio.TempPath()) : 0;
   const int64_t cdgBytes = CdgBytesToWrite(job.streamSize, durationMs);
-  if (!WriteCdgFile(cdg.TempPath(), job.stream, cdgBytes)) {
+  if (!WriteCdgFile(cdg.DescriptorPath(), job.stream, cdgBytes)) {
     return Fail("Unable to create CDG file.", "cannot write " + paths.cdg);
   }
 
@@ -73,7 +73,8 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
     static const KaraokeLineList kNoLines;
     LrcHeader header{job.artist, job.title, job.leadIn};
     const std::string text = FormatLrc(job.lines ? *job.lines : kNoLines, job.lrc, header, job.sampleRate);
-    if (!WriteLrcFile(lrc->TempPath(), text)) return Fail("Unable to create LRC file.", "cannot write " + paths.lrc);
+    if (!WriteLrcFile(lrc->DescriptorPath(), text))
+      return Fail("Unable to create LRC file.", "cannot write " + paths.lrc);
   }
 
   std::string error;
@@ -81,14 +82,15 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
     std::vector<ZipArchive::Entry> entries{{BaseName(paths.audio), audio.TempPath(), true},
                                            {BaseName(paths.cdg), cdg.TempPath(), false}};
     if (lrc) entries.push_back({BaseName(paths.lrc), lrc->TempPath(), false});
-    if (!ZipArchive::Create(zip->TempPath(), entries, &error) || !zip->Commit(&error)) {
+    if (!ZipArchive::Create(*zip, entries, &error) || !zip->Commit(&error)) {
       return Fail("Unable to create ZIP file.", error);
     }
     return Outcome::Success();  // the loose files go with their staging
   }
-  if (!audio.Commit(&error)) return Fail(audioError, error);
-  if (!cdg.Commit(&error)) return Fail("Unable to create CDG file.", error);
-  if (lrc && !lrc->Commit(&error)) return Fail("Unable to create LRC file.", error);
+  // A player pairs the files by name: they are put in place as one set.
+  std::vector<StagedOutput*> set{&audio, &cdg};
+  if (lrc) set.push_back(lrc.get());
+  if (!StagedOutput::CommitTogether(set, &error)) return Fail(audioError, error);
   return Outcome::Success();
 }
 

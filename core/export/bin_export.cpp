@@ -105,7 +105,7 @@ ExportOutcome ExportBin(const BinExportJob& job, ProgressSink& progress) {
   }
 
   StagedOutput staged(job.outputPath);
-  std::FILE* file = std::fopen(staged.TempPath().c_str(), "wb");
+  std::FILE* file = staged.OpenStream("wb");
   if (!file) return Refuse(Reason::WriteFailed, "cannot create " + job.outputPath);
 
   const int blockAlign = int(wav.ChannelCount()) * int(wav.BitsPerSample()) / 8;

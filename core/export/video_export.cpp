@@ -158,7 +158,7 @@ ExportOutcome ExportVideo(const VideoExportJob& job, ProgressSink& progress) {
   progress.SetCaption(kExportCaption);
   StagedOutput staged(job.outputPath);
   VideoRun run(job, layout, music);
-  if (!run.Open(staged.TempPath(), music.Format())) return Fail(run.Error() + " (" + job.outputPath + ")");
+  if (!run.Open(staged.DescriptorPath(), music.Format())) return Fail(run.Error() + " (" + job.outputPath + ")");
   const int64_t frames = run.FrameCount();
   int lastPercent = -1;
   for (int64_t frame = 0; frame < frames; ++frame) {

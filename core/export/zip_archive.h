@@ -6,6 +6,8 @@
 
 namespace lf {
 
+class StagedOutput;
+
 class ZipArchive {
  public:
   struct Entry {
@@ -14,9 +16,11 @@ class ZipArchive {
     bool store = false;      // keep uncompressed
   };
 
-  // Writes `zipPath` holding `entries`; false (and a reason) when any step fails,
-  // in which case no archive is left at `zipPath`.
-  static bool Create(const std::string& zipPath, const std::vector<Entry>& entries, std::string* error);
+  // Writes the archive holding `entries` into the staged file `target`,
+  // through the file it created (the archive is put together in memory, so
+  // libzip makes no file of its own beside it); false (and a reason) when any
+  // step fails.
+  static bool Create(const StagedOutput& target, const std::vector<Entry>& entries, std::string* error);
 };
 
 }  // namespace lf

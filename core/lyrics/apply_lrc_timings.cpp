@@ -37,12 +37,29 @@ void ApplyLine(const LrcLine& source, KaraokeLine& line, int rate) {
   }
 }
 
+bool EndsAfter(const LrcLine& source, size_t words, int rate, SampleTime latest) {
+  const size_t n = std::min(source.elements.size(), words);
+  for (size_t j = 0; j < n; ++j)
+    if (ToSampleTime(source.elements[j].start, rate) > latest || ToSampleTime(source.elements[j].end, rate) > latest)
+      return true;
+  return false;
+}
+
 }  // namespace
 
-void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate) {
+int ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate, SampleTime latest) {
   const int rate = sampleRate > 0 ? sampleRate : kDefaultSampleRate;
   const size_t n = std::min(lrc.lines.size(), lines.lines.size());
-  for (size_t i = 0; i < n; ++i) ApplyLine(lrc.lines[i], *lines.lines[i], rate);
+  int untimed = 0;
+  for (size_t i = 0; i < n; ++i) {
+    KaraokeLine& line = *lines.lines[i];
+    if (latest > 0 && EndsAfter(lrc.lines[i], line.m_words.size(), rate, latest)) {
+      ++untimed;
+      continue;
+    }
+    ApplyLine(lrc.lines[i], line, rate);
+  }
+  return untimed;
 }
 
 void ApplyLrcTimings(const LrcFile& lrc, Song& song) {

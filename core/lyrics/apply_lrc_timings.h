@@ -16,8 +16,11 @@ inline constexpr SampleTime kFirstPlacedFrame = 1;
 // the first frame) and the characters where the element's text is found in
 // the line (searching on from the previous word). Lines and words without a
 // counterpart keep what they had, and so do the characters of a word whose
-// element text is not found in the line.
-void ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate = kDefaultSampleRate);
+// element text is not found in the line. With `latest` (a sample time, 0 for
+// no bound) an LRC line with a time past it is not copied: its karaoke line
+// is left untimed. Returns how many lines were left so.
+int ApplyLrcTimings(const LrcFile& lrc, KaraokeLineList& lines, int sampleRate = kDefaultSampleRate,
+                    SampleTime latest = 0);
 
 // The same on the song's lines, after the song has laid out the imported
 // text, at the song's sample rate; marks the song modified.

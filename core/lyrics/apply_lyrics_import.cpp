@@ -1,7 +1,7 @@
 #include "core/lyrics/apply_lyrics_import.h"
 
-#include "core/audio/media_reader.h"
 #include "core/lyrics/apply_lrc_timings.h"
+#include "core/song/music_bounds.h"
 
 namespace lf {
 
@@ -10,13 +10,10 @@ namespace {
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
-int LyricsSampleRate(const Song& song) {
-  if (!song.Music().WorkingMusicPath().empty() || song.MusicPath().empty()) return song.Music().SampleRate();
-  MediaReader reader;
-  MediaFormat format;
-  if (Failed(reader.Open(song.MusicPath())) || Failed(reader.SelectAudioOutput(&format)) || format.sampleRate <= 0)
+int LyricsSampleRate(const Song& song, const MusicSpan& music) {
+  if (!song.Music().WorkingMusicPath().empty() || song.MusicPath().empty() || music.sampleRate <= 0)
     return song.Music().SampleRate();
-  return format.sampleRate;
+  return music.sampleRate;
 }
 
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
@@ -27,18 +24,29 @@ void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
 
 }  // namespace
 
-bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
+bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic) {
+  if (linesPastMusic) *linesPastMusic = 0;
   if (!import.Ok() || import.text.empty()) return false;
   song.Lyrics().SetRawLyrics(import.text);
   song.Lyrics().ClearLines();
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
-    const int rate = LyricsSampleRate(song);
-    song.Lyrics().EditLines([&](KaraokeLineList& lines) { ApplyLrcTimings(import.lrc, lines, rate); });
+    const MusicSpan music = SongMusicSpan(song);
+    const int rate = LyricsSampleRate(song, music);
+    int untimed = 0;
+    song.Lyrics().EditLines([&](KaraokeLineList& lines) {
+      untimed = ApplyLrcTimings(import.lrc, lines, rate, music.LatestWordTime());
+    });
+    if (linesPastMusic) *linesPastMusic = untimed;
     song.SetModified(true);
   }
   return true;
+}
+
+std::string LinesPastMusicText(int lines) {
+  return std::to_string(lines) + (lines == 1 ? " line is" : " lines are") +
+         " timed past the end of the music and left untimed";
 }
 
 }  // namespace lf

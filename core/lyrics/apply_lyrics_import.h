@@ -9,8 +9,13 @@
 
 namespace lf {
 
+// LRC lines timed past the end of the song's music (when its length is known)
+// are left untimed; `linesPastMusic` is told how many.
 // `import` must be a successful import (LyricsImport::Ok()); anything else
 // leaves the song as it was and returns false.
-bool ApplyLyricsImport(const LyricsImport& import, Song& song);
+bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic = nullptr);
+
+// The one line that tells an author how many imported lines were left untimed.
+std::string LinesPastMusicText(int lines);
 
 }  // namespace lf

@@ -1,6 +1,8 @@
 #include "core/lyrics/lyrics_import.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -18,19 +20,33 @@ struct FileCloser {
   void operator()(FILE* f) const { std::fclose(f); }
 };
 
-enum class ReadResult { Ok, OpenFailed, NoMemory };
+enum class ReadResult { Ok, OpenFailed, TooLarge, NoMemory };
 
+// A lyric file is a regular file, checked before it is opened: opening a pipe
+// would wait for a writer that may never come, and a device never ends.
 ReadResult ReadWholeFile(const std::string& path, std::string& out) {
-  std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-  if (!f) return ReadResult::OpenFailed;
+  struct stat named {};
+  if (stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) return ReadResult::OpenFailed;
+  if (named.st_size > kMaxLyricsFileBytes) return ReadResult::TooLarge;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return ReadResult::OpenFailed;
+  std::unique_ptr<FILE, FileCloser> f(fdopen(fd, "rb"));
+  if (!f) {
+    close(fd);
+    return ReadResult::OpenFailed;
+  }
   struct stat st {};
   if (fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::OpenFailed;
+  if (st.st_size > kMaxLyricsFileBytes) return ReadResult::TooLarge;
   try {
     out.clear();
     out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
+      out.append(buf, n);
+      if (out.size() > static_cast<size_t>(kMaxLyricsFileBytes)) return ReadResult::TooLarge;  // grew while read
+    }
   } catch (const std::bad_alloc&) {
     out.clear();
     out.shrink_to_fit();
@@ -81,6 +97,8 @@ LyricsImport ImportLyricsFile(const std::string& path) {
   switch (ReadWholeFile(path, bytes)) {
     case ReadResult::OpenFailed:
       return Fail(std::move(r), Reason::NotFound, kLyricsOpenError, MessageIcon::Warning, path);
+    case ReadResult::TooLarge:
+      return Fail(std::move(r), Reason::BadInput, kLyricsTooLargeError, MessageIcon::Warning, path);
     case ReadResult::NoMemory:
       return Fail(std::move(r), Reason::Failed, kLyricsMemoryError, MessageIcon::Warning, path);
     case ReadResult::Ok:

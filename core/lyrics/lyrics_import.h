@@ -22,6 +22,11 @@ LyricsFileKind LyricsFileKindOf(const std::string& path);
 inline constexpr const char* kLyricsImportCaption = "Lyricforge";
 inline constexpr const char* kLyricsOpenError = "Error: Unable to open lyric file.";
 inline constexpr const char* kLyricsMemoryError = "Error: Memory Allocation failed.";
+// No song's words need more: a larger file is refused before it is read.
+inline constexpr long kMaxLyricsFileBytes = 4L * 1024 * 1024;
+inline constexpr const char* kLyricsTooLargeError =
+    "The Lyrics file is larger than 4 MB, more than any song's words.\n\n"
+    "Please check that this is the right file.";
 inline constexpr const char* kLyricsNoLyricsError =
     "There was an error opening or reading the Lyrics file,\n"
     "or the Lyrics file contained no Lyrics.\n\n"
@@ -33,7 +38,9 @@ std::string LyricsLineError(const std::string& where);
 
 // The result of an import: its outcome (NotHandled for a file that is no
 // lyric file type, which is ignored without a message; NotFound with
-// kLyricsOpenError; Failed with kLyricsMemoryError; BadInput with
+// kLyricsOpenError (also for what is not a regular file); Failed with
+// kLyricsMemoryError; BadInput with kLyricsTooLargeError for a file over
+// kMaxLyricsFileBytes, with
 // kLyricsNoLyricsError, or LyricsLineError for an unreadable LRC line) and,
 // when it worked, the lyrics.
 struct LyricsImport {

@@ -1,6 +1,7 @@
 #include "core/platform/paths.h"
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,13 +64,42 @@ void RemoveStaleRunFolders(const fs::path& base) {
 }  // namespace
 
 std::string MakePrivateTempFolder(const std::string& prefix) {
-  std::string base = fs::temp_directory_path().string();
+  std::error_code ec;
+  const std::string base = fs::temp_directory_path(ec).string();
+  if (ec) {
+    const char* named = std::getenv("TMPDIR");
+    throw TempFolderError("the working folder cannot be made in " + std::string(named ? named : "/tmp") + ": " +
+                          ec.message());
+  }
   RemoveStaleRunFolders(base);
   std::string templ = base + "/" + prefix + kRunMarker + std::to_string(getpid()) + "-XXXXXX";
   std::vector<char> buf(templ.begin(), templ.end());
   buf.push_back('\0');
-  if (!mkdtemp(buf.data())) throw std::runtime_error("cannot create a temporary folder in " + base);
+  if (!mkdtemp(buf.data()))
+    throw TempFolderError("the working folder cannot be made in " + base + ": " + std::strerror(errno));
   return std::string(buf.data());
+}
+
+bool IsPrivateFolder(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+         (info.st_mode & 077) == 0;
+}
+
+std::string PrivateRuntimeFolder(const std::string& fallbackBase) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && *runtime == '/' && IsPrivateFolder(runtime)) return runtime;
+  const std::string folder = fallbackBase + "/lyricforge-" + std::to_string(getuid());
+  // mkdir makes it ours and closed, or fails on what is there, which is then checked.
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return "";
+  return IsPrivateFolder(folder) ? folder : "";
+}
+
+bool PeerIsThisUser(int fd) {
+  struct ucred peer {};
+  socklen_t length = sizeof peer;
+  return fd >= 0 && getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+         peer.uid == getuid();
 }
 
 ScopedTempFolder::ScopedTempFolder(const std::string& prefix) : m_path(MakePrivateTempFolder(prefix)) {}

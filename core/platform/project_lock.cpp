@@ -42,9 +42,14 @@ std::string ReadHolder(int fd) {
 }
 
 // A lock file made by another user may not be writable; locking needs only reading.
+// When neither open works, errno is the first one's (a folder that cannot be
+// written says EACCES, not that the lock file is missing).
 int OpenLockFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  return fd >= 0 || errno != EACCES ? fd : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 || errno != EACCES) return fd;
+  const int readOnly = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (readOnly < 0) errno = EACCES;
+  return readOnly;
 }
 
 }  // namespace
@@ -63,7 +68,9 @@ std::unique_ptr<ProjectLock> ProjectLock::Acquire(const std::string& projectPath
   const std::string lockPath = ProjectLockPath(projectPath);
   const int fd = OpenLockFile(lockPath);
   if (fd < 0) {
-    if (why) *why = "cannot lock the project (" + lockPath + "): " + std::strerror(errno);
+    const int error = errno;
+    if (why) *why = "cannot lock the project (" + lockPath + "): " + std::strerror(error);
+    errno = error;
     return nullptr;
   }
   const auto deadline = std::chrono::steady_clock::now() + wait;
@@ -76,6 +83,7 @@ std::unique_ptr<ProjectLock> ProjectLock::Acquire(const std::string& projectPath
     if (std::chrono::steady_clock::now() >= deadline) {
       if (why) *why = "the project is in use by " + ReadHolder(fd);
       close(fd);
+      errno = EWOULDBLOCK;
       return nullptr;
     }
     std::this_thread::sleep_for(kPollInterval);

@@ -17,7 +17,8 @@ class ProjectLock {
   // Takes the lock of the project at `projectPath` (links followed) for
   // `holder` (what a second opener is told, such as "lyricforge-cli set"),
   // waiting up to `wait` for another holder to let go. Null when it cannot,
-  // with the reason in `*why`: who holds it, or why the lock cannot be made.
+  // with the reason in `*why`: who holds it (errno EWOULDBLOCK), or why the
+  // lock cannot be made (errno says, EACCES for a folder that cannot be written).
   static std::unique_ptr<ProjectLock> Acquire(const std::string& projectPath, const std::string& holder,
                                               std::chrono::milliseconds wait, std::string* why);
   ~ProjectLock();  // lets go

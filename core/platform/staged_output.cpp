@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <random>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -36,9 +37,12 @@ std::string CutUtf8(const std::string& text, size_t bytes) {
   return text.substr(0, end);
 }
 
-std::string TempNameFor(const fs::path& finalPath) {
+// `unguessable` draws the number at random, for a name after one someone
+// else already holds: the next numbers in turn may be taken as well.
+std::string TempNameFor(const fs::path& finalPath, bool unguessable = false) {
   static std::atomic<unsigned> counter{0};
-  const std::string prefix = kStagingPrefix + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-";
+  const unsigned number = unguessable ? std::random_device{}() : counter++;
+  const std::string prefix = kStagingPrefix + std::to_string(getpid()) + "-" + std::to_string(number) + "-";
   const size_t limit = NameLimit(finalPath.parent_path());
   std::string stem = finalPath.stem().string();
   std::string extension = finalPath.extension().string();
@@ -73,13 +77,45 @@ void SweepOnce(const fs::path& folder) {
   RemoveStaleStagingFiles(key);
 }
 
-// The file is on the disk before its name replaces the old one.
-bool FlushToDisk(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// A new file at `path`, never an existing one nor the target of a link there.
+int CreateNewFile(const std::string& path) {
+  return open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+// True when `path` names the file open at `fd`, or a file of this user's
+// that only that name holds (what a writer staging its own output renamed
+// there): never a link, nor a file of someone else's.
+bool StillNamesFile(const std::string& path, int fd) {
+  struct stat named {};
+  struct stat opened {};
+  if (lstat(path.c_str(), &named) != 0 || fstat(fd, &opened) != 0 || !S_ISREG(named.st_mode)) return false;
+  if (named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) return true;
+  return named.st_uid == geteuid() && named.st_nlink == 1;
+}
+
+// Gives the file at `path` (never through a link) its mode and puts it on
+// the disk before its name replaces the old one.
+bool SetModeAndFlush(const std::string& path, mode_t mode) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool ok = fsync(fd) == 0 || errno == EINVAL;
+  const bool ok = fchmod(fd, mode) == 0 && (fsync(fd) == 0 || errno == EINVAL);
+  const int error = errno;
   close(fd);
+  errno = error;
   return ok;
+}
+
+// The mode a file created by open() would have had: 0666 less the umask
+// (read from /proc, as umask() itself would change it for every thread).
+mode_t NewFileMode() {
+  unsigned mask = 022;
+  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+      if (std::sscanf(line, "Umask: %o", &mask) == 1) break;
+    std::fclose(status);
+  }
+  return static_cast<mode_t>(0666 & ~mask);
 }
 
 }  // namespace
@@ -110,24 +146,55 @@ void RemoveStaleStagingFiles(const std::string& folder) {
 
 StagedOutput::StagedOutput(const std::string& finalPath) : m_finalPath(ThroughLinks(finalPath)) {
   SweepOnce(fs::path(m_finalPath).parent_path());
-  m_tempPath = TempNameFor(m_finalPath);
+  // A name someone else holds (a planted link, a file) is passed over for the next one.
+  constexpr int kNameTries = 100;
+  for (int attempt = 0; attempt < kNameTries; ++attempt) {
+    m_tempPath = TempNameFor(m_finalPath, attempt > 0);
+    m_descriptor = CreateNewFile(m_tempPath);
+    if (m_descriptor >= 0 || errno != EEXIST) break;
+  }
 }
 
-StagedOutput::~StagedOutput() { Discard(); }
+StagedOutput::~StagedOutput() {
+  Discard();
+  if (m_descriptor >= 0) close(m_descriptor);
+}
+
+std::FILE* StagedOutput::OpenStream(const char* mode) const {
+  if (m_descriptor < 0) return nullptr;
+  const int copy = fcntl(m_descriptor, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return nullptr;
+  std::FILE* stream = nullptr;
+  if (ftruncate(copy, 0) == 0 && lseek(copy, 0, SEEK_SET) == 0) stream = fdopen(copy, mode);
+  if (!stream) close(copy);
+  return stream;
+}
+
+std::string StagedOutput::DescriptorPath() const {
+  if (m_descriptor < 0) return m_tempPath;
+  const std::string path = "/proc/self/fd/" + std::to_string(m_descriptor);
+  return access(path.c_str(), W_OK) == 0 ? path : m_tempPath;
+}
 
 bool StagedOutput::Commit(std::string* error) {
   if (m_done) return false;
-  struct stat existing {};
-  if (stat(m_finalPath.c_str(), &existing) == 0) {
-    if (!S_ISREG(existing.st_mode)) {
-      if (error) *error = "cannot write " + m_finalPath + ": not a regular file";
-      Discard();
-      return false;
-    }
-    chmod(m_tempPath.c_str(), existing.st_mode & 07777);
+  if (m_descriptor < 0 || !StillNamesFile(m_tempPath, m_descriptor)) {
+    if (error) *error = "cannot write " + m_finalPath + ": its temporary file could not be created or was replaced";
+    m_done = true;  // a name that is not ours is left alone
+    return false;
   }
+  struct stat existing {};
+  if (stat(m_finalPath.c_str(), &existing) != 0) existing.st_mode = 0;
+  if (existing.st_mode != 0 && !S_ISREG(existing.st_mode)) {
+    if (error) *error = "cannot write " + m_finalPath + ": not a regular file";
+    Discard();
+    return false;
+  }
+  const mode_t mode = S_ISREG(existing.st_mode) ? existing.st_mode & 07777
+                      : m_keptMode >= 0         ? static_cast<mode_t>(m_keptMode)
+                                                : NewFileMode();
   std::error_code ec;
-  if (!FlushToDisk(m_tempPath)) ec = std::error_code(errno, std::generic_category());
+  if (!SetModeAndFlush(m_tempPath, mode)) ec = std::error_code(errno, std::generic_category());
   if (!ec) fs::rename(m_tempPath, m_finalPath, ec);
   if (ec) {
     if (error) *error = "cannot write " + m_finalPath + ": " + ec.message();
@@ -140,9 +207,79 @@ bool StagedOutput::Commit(std::string* error) {
 
 void StagedOutput::Discard() {
   if (m_done) return;
+  m_done = true;
+  // Only the file created here is removed, never what another process put at its name.
+  if (m_descriptor < 0 || !StillNamesFile(m_tempPath, m_descriptor)) return;
   std::error_code ec;
   fs::remove(m_tempPath, ec);
-  m_done = true;
+}
+
+namespace {
+
+// What a final path held before a set was committed: a second name (a hard
+// link under a staging name, swept like one) for the old file, or none.
+struct KeptFile {
+  std::string finalPath;
+  std::string keptPath;  // "" when there was no file
+};
+
+KeptFile KeepAside(const std::string& finalPath) {
+  KeptFile kept{finalPath, ""};
+  struct stat info {};
+  if (lstat(finalPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return kept;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TempNameFor(finalPath, attempt > 0);
+    if (link(finalPath.c_str(), name.c_str()) == 0) {
+      kept.keptPath = name;
+      break;
+    }
+    if (errno != EEXIST) break;
+  }
+  return kept;
+}
+
+// Gives the final path back what it held; a path that held nothing is emptied.
+void GiveBack(const KeptFile& kept) {
+  std::error_code ec;
+  if (kept.keptPath.empty()) {
+    fs::remove(kept.finalPath, ec);
+    return;
+  }
+  fs::rename(kept.keptPath, kept.finalPath, ec);
+  fs::remove(kept.keptPath, ec);  // still there when both names were one file
+}
+
+}  // namespace
+
+bool StagedOutput::CommitTogether(const std::vector<StagedOutput*>& outputs, std::string* error) {
+  std::vector<KeptFile> kept;
+  kept.reserve(outputs.size());
+  bool ok = true;
+  for (StagedOutput* out : outputs) {
+    kept.push_back(KeepAside(out->m_finalPath));
+    struct stat info {};
+    const bool existed = lstat(out->m_finalPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (existed && kept.back().keptPath.empty()) ok = false;  // the old file could not be kept
+    if (existed) out->m_keptMode = static_cast<int>(info.st_mode & 07777);
+  }
+  // The companions go first: until the set is whole, a reader finds the old
+  // first file alone, never beside a new companion.
+  for (size_t i = 1; ok && i < outputs.size(); ++i)
+    if (!kept[i].keptPath.empty() && unlink(outputs[i]->m_finalPath.c_str()) != 0) ok = false;
+  size_t committed = 0;
+  for (; ok && committed < outputs.size(); ++committed)
+    if (!outputs[committed]->Commit(error)) ok = false;
+  if (!ok) {
+    for (StagedOutput* out : outputs) out->Discard();
+    for (const KeptFile& k : kept)
+      if (!k.keptPath.empty() || &k - kept.data() < static_cast<std::ptrdiff_t>(committed)) GiveBack(k);
+    if (error && error->empty()) *error = "the files could not be put in place together";
+    return false;
+  }
+  std::error_code ec;
+  for (const KeptFile& k : kept)
+    if (!k.keptPath.empty()) fs::remove(k.keptPath, ec);
+  return true;
 }
 
 std::string OutputPathProblem(const std::string& path) {

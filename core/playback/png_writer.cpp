@@ -39,7 +39,7 @@ bool WritePng(const std::string& path, const std::vector<Colorref>& pixels, int 
     return false;
   }
   StagedOutput staged(path);
-  if (!png_image_write_to_file(&image, staged.TempPath().c_str(), 0, rgb.data(), 0, nullptr)) {
+  if (!png_image_write_to_file(&image, staged.DescriptorPath().c_str(), 0, rgb.data(), 0, nullptr)) {
     error = "cannot write '" + path + "': " + image.message;
     png_image_free(&image);
     return false;

@@ -1,9 +1,11 @@
 #include "core/song/project_file.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <initializer_list>
 #include <vector>
 
 #include "core/platform/outcome.h"
@@ -46,6 +48,58 @@ std::vector<int32_t> ConvertedOffsets(const std::string& original) {
   return offsets;
 }
 
+// --- ranges -------------------------------------------------------------------
+
+// A field read from the file and the values the program takes for it (the
+// values the settings commands accept); anything else is damage, which would
+// overflow the arithmetic the field feeds.
+struct FieldRange {
+  const char* name;
+  int64_t value, low, high;
+};
+
+// The first field out of its range, told as the reason the file is refused; "" when all fit.
+std::string OutOfRange(std::initializer_list<FieldRange> fields) {
+  for (const FieldRange& f : fields)
+    if (f.value < f.low || f.value > f.high)
+      return std::string("the ") + f.name + " " + std::to_string(f.value) + " is outside " + std::to_string(f.low) +
+             " to " + std::to_string(f.high);
+  return "";
+}
+
+constexpr int64_t kLongestHold = 360000;         // hundredths of a second: an hour
+constexpr int64_t kLongestPlayArea = 3'600'000;  // thousandths of a second or of a word
+constexpr int64_t kLargestAdjustStep = 60'000;   // milliseconds
+constexpr int64_t kTallestText = 192;            // pixels, as a page's text size may be set
+constexpr int64_t kLastPaletteIndex = kColorCount - 1;
+
+std::string SettingsOutOfRange(const SongSettingsBlock& b) {
+  return OutOfRange({{"sweep mode", b.sweepMode, 0, 1},
+                     {"sweep colour index", b.sweepColorIndex, 0, kLastPaletteIndex},
+                     {"sweep advance", b.sweepAdvance, -500, 0},
+                     {"play-before amount", b.playBeforeAmount, 0, kLongestPlayArea},
+                     {"play-after amount", b.playAfterAmount, 0, kLongestPlayArea},
+                     {"adjust step", b.adjustStep, -kLargestAdjustStep, kLargestAdjustStep}});
+}
+
+std::string PageOutOfRange(const PageRecord& page) {
+  return OutOfRange({{"page kind", page.m_kind, TitlePage, CreditsPage},
+                     {"page text size", page.m_style.m_height, 1, kTallestText},
+                     {"page text alignment", page.m_style.m_hAlign, 0, 2},
+                     {"page text vertical alignment", page.m_style.m_vAlign, 0, 2},
+                     {"page hold time", page.m_holdTime, 0, kLongestHold},
+                     {"page draw transition", page.m_drawTransition, 0, kTransitionCount - 1},
+                     {"page erase transition", page.m_eraseTransition, 0, kTransitionCount - 1},
+                     {"page picture placement", page.m_placement, 0, kPlacementCount - 1},
+                     {"page lyrics area", page.m_lyricsArea, 0, 100}});
+}
+
+std::string LineOutOfRange(const KaraokeLine& line, int32_t lineCount) {
+  return OutOfRange({{"line page", line.m_page, 0, lineCount},
+                     {"line row", line.m_lineInPage, 0, kDrawRows - 1},
+                     {"line colour index", line.m_colorIndex, 0, kLastPaletteIndex}});
+}
+
 int32_t MapIndex(const std::vector<int32_t>& offsets, int32_t index) {
   if (index < 0 || static_cast<size_t>(index) >= offsets.size()) return index;
   return offsets[static_cast<size_t>(index)];
@@ -53,18 +107,30 @@ int32_t MapIndex(const std::vector<int32_t>& offsets, int32_t index) {
 
 // --- loading ------------------------------------------------------------------
 
+std::string DamagedProjectText(const std::string& why) {
+  return std::string(kProjectCorrupted) + "\n\n" + char(std::toupper(static_cast<unsigned char>(why[0]))) +
+         why.substr(1) + ".";
+}
+
 class ProjectLoader {
  public:
   ProjectLoader(Song& song, BinaryReader& in, int32_t version, std::string path)
       : m_song(song), m_in(in), m_version(version), m_path(std::move(path)) {}
 
   bool LoadBody();
+  // Why LoadBody failed when a field was out of range ("" when the file ended early).
+  const std::string& RangeError() const { return m_rangeError; }
 
  private:
   bool LoadTexts();
   bool LoadPage();
   bool LoadExtraLineStyles(PageRecord& page);
-  bool LoadLine();
+  bool LoadLine(int32_t lineCount);
+  // False, keeping `problem` as the reason, when it is not "".
+  bool InRange(std::string problem) {
+    m_rangeError = std::move(problem);
+    return m_rangeError.empty();
+  }
   // A count from the file, never more items than the rest of the file can hold.
   bool ReadCount(int32_t& count, size_t minimumItemSize);
 
@@ -73,6 +139,7 @@ class ProjectLoader {
   BinaryReader& m_in;
   const int32_t m_version;
   const std::string m_path;  // the project file, beside which moved music is looked for
+  std::string m_rangeError;
 };
 
 bool ProjectLoader::ReadCount(int32_t& count, size_t minimumItemSize) {
@@ -136,6 +203,7 @@ bool ProjectLoader::LoadPage() {
   page.m_extraLines.Clear();
   if (m_version >= 600 && !LoadExtraLineStyles(page)) return false;
   if (!ReadText(m_in, page.m_pageText)) return false;
+  if (!InRange(PageOutOfRange(page))) return false;
   // Entry 8 became the fixed-line colour in version 601.
   if (m_version <= 600 && page.m_kind == LyricsPage)
     page.m_picture.SetPaletteColor(ColorIndexFixed, MakeRgb(255, 165, 0));
@@ -143,7 +211,7 @@ bool ProjectLoader::LoadPage() {
   return true;
 }
 
-bool ProjectLoader::LoadLine() {
+bool ProjectLoader::LoadLine(int32_t lineCount) {
   KaraokeLineList& list = m_lines;
   KaraokeLine& line = list.AddLine();
   uint8_t placed, newPage;
@@ -163,6 +231,7 @@ bool ProjectLoader::LoadLine() {
     if (!m_in.ReadUInt8(fixed)) return false;
     line.m_fixed = fixed != 0;
   }
+  if (!InRange(LineOutOfRange(line, lineCount))) return false;
   std::string text;
   if (!m_in.ReadString(text)) return false;
   const bool converted = !IsValidUtf8(text);
@@ -203,7 +272,7 @@ bool ProjectLoader::LoadBody() {
   int32_t lines;
   if (!ReadCount(lines, kLineEntryMinimum)) return false;
   bool complete = true;
-  for (int32_t i = 0; complete && i < lines; ++i) complete = LoadLine();
+  for (int32_t i = 0; complete && i < lines; ++i) complete = LoadLine(lines);
   // What was read stays in the song even when the file ends early, for the caller to reset.
   m_song.Lyrics().ReplaceLines(std::move(m_lines));
   return complete;
@@ -314,14 +383,14 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& b) {
 bool WriteProjectFile(const Song& song, const std::string& path) {
   if (path.empty()) return false;
   StagedOutput staged(path);
-  BinaryWriter out(staged.TempPath());
+  BinaryWriter out(staged.DescriptorPath());
   if (!out.IsOpen()) return false;
   WriteSong(out, song);
   return out.Close() && staged.Commit();
 }
 
 Outcome ReadProjectFile(Song& song, const std::string& path) {
-  auto refuse = [&path](Reason reason, const char* text) {
+  auto refuse = [&path](Reason reason, const std::string& text) {
     return Outcome::Failure(reason, text, kCaption, MessageIcon::Exclamation, path);
   };
   // A pipe would hold the reader and a device never ends: only files are projects.
@@ -341,12 +410,17 @@ Outcome ReadProjectFile(Song& song, const std::string& path) {
     // more: a file outside that is damaged (and would lay out without end).
     if (settings.linesPerPage < 1 || settings.linesPerPage > kDrawRows)
       return refuse(Reason::BadInput, kProjectCorrupted);
+    if (std::string problem = SettingsOutOfRange(settings); !problem.empty())
+      return refuse(Reason::BadInput, DamagedProjectText(problem));
     song.Look().Settings() = settings;
 
     ProjectLoader loader(song, in, settings.version, path);
-    // A short read past the settings block fails quietly; the caller resets
-    // the song and reports the failure in its own words.
-    if (!loader.LoadBody()) return Outcome::Quiet(Reason::BadInput, path + ": the file ends early");
+    // A short read past the settings block fails quietly (ProjectLoadFailureText
+    // words it); a field out of range says which. The caller resets the song.
+    if (!loader.LoadBody()) {
+      if (loader.RangeError().empty()) return Outcome::Quiet(Reason::BadInput, path + ": " + kProjectEndsEarly);
+      return refuse(Reason::BadInput, DamagedProjectText(loader.RangeError()));
+    }
     song.Look().Settings().version = kProjectVersion;
     return Outcome::Success();
   } catch (const std::exception& e) {
@@ -355,6 +429,10 @@ Outcome ReadProjectFile(Song& song, const std::string& path) {
                   "Error opening Project file:\n\n%.1024s\n\nThe file most likely has been corrupted.", e.what());
     return Outcome::Failure(Reason::BadInput, text, kCaption, MessageIcon::Error, path);
   }
+}
+
+std::string ProjectLoadFailureText(const Outcome& failed) {
+  return failed.text.empty() ? DamagedProjectText(kProjectEndsEarly) : failed.text;
 }
 
 // --- Song ----------------------------------------------------------------

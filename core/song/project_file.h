@@ -27,6 +27,7 @@ inline constexpr const char* kProjectTooNew =
 inline constexpr const char* kProjectTooOld =
     "The project file is from an old version of Lyricforge.\n"
     "It cannot be migrated to the current version.";
+inline constexpr const char* kProjectEndsEarly = "the file ends early";
 
 void EncodeSettingsBlock(const SongSettingsBlock& block, uint8_t* out);  // 52 bytes
 void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& block);
@@ -35,7 +36,12 @@ void DecodeSettingsBlock(const uint8_t* in, SongSettingsBlock& block);
 // failed write leaves any previous file whole. False when it cannot be written.
 bool WriteProjectFile(const Song& song, const std::string& path);
 // Reads `path` into the song. A failure carries the message to show (none for
-// a file that ends early) and leaves the song for the caller to reset.
+// a file that ends early) and leaves the song for the caller to reset. A field
+// outside what the program takes refuses the file, the message naming it.
 Outcome ReadProjectFile(Song& song, const std::string& path);
+
+// What to tell the author about a failed load: its message, or for a file
+// that ends early (a quiet failure) that it was cut short.
+std::string ProjectLoadFailureText(const Outcome& failed);
 
 }  // namespace lf

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/cdg/rw_generator.h"
+#include "core/song/music_bounds.h"
 #include "core/song/song.h"
 
 namespace lf {
@@ -135,14 +136,20 @@ int SongCompiler::ColorPassesUntilTenthSecond(const PageRecord& page, int offset
   return e - offset;
 }
 
+// No word is timed past the prepared music (and the seconds a word may be
+// held after it): a later time would make the stream, and every output made
+// from it, as long as that time.
 void SongCompiler::TakeTimes() {
-  m_times.lines.reserve(m_song.Lyrics().Lines().size());
-  for (const auto& line : m_song.Lyrics().Lines()) {
+  const SampleTime latest = m_song.MusicLengthAtLoad() > 0 ? SongMusicSpan(m_song).LatestWordTime() : 0;
+  const auto bounded = [latest](SampleTime time) { return latest > 0 ? std::min(time, latest) : time; };
+  m_times.lines.reserve(m_song.Lines().size());
+  for (const auto& line : m_song.Lines()) {
     CompiledLineTimes& times = m_times.lines.emplace_back();
     times.start = line->m_startTime;
     times.end = line->m_endTime;
     times.words.reserve(line->m_words.size());
-    for (const KaraokeWord* word : line->m_words) times.words.push_back({word->m_startTime, word->m_endTime});
+    for (const KaraokeWord* word : line->m_words)
+      times.words.push_back({bounded(word->m_startTime), bounded(word->m_endTime)});
   }
 }
 

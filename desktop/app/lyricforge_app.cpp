@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <filesystem>
+#include <stdexcept>
 
 #include "core/audio/music_preparation.h"
 #include "core/platform/message_sink.h"
@@ -203,9 +204,20 @@ void LyricforgeApp::SetExportRunning(bool running) {
   RefreshCommands();
 }
 
+std::string LyricforgeApp::WorkingFolder() {
+  if (!m_workingFolder) {
+    try {
+      m_workingFolder = std::make_unique<ScopedTempFolder>("lyricforge");
+    } catch (const std::exception&) {
+      return "";
+    }
+  }
+  return m_workingFolder->Path();
+}
+
 bool LyricforgeApp::PrepareProjectMusic(const std::string& musicPath) {
   MusicPreparationContext context;
-  context.workingFolder = DefaultTempFolder();
+  context.workingFolder = WorkingFolder();
   std::unique_ptr<ProgressWindow> window;
   context.openProgress = [&](const std::string& caption) {
     window = std::make_unique<ProgressWindow>(QString::fromStdString(caption), true, m_frame.get());

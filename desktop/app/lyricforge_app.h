@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/audio/music_state.h"
+#include "core/platform/paths.h"
 #include "desktop/pages/shell.h"
 #include "desktop/rules/menu_rules.h"
 #include "desktop/rules/project_lock_keeper.h"
@@ -122,8 +123,12 @@ class LyricforgeApp : public QObject, public PageHost {
   void ResetToNewProject();
   // Claims the lock of `path`; tells the user who holds it when another program does.
   std::optional<ProjectLockKeeper::Claim> ClaimProjectLock(const std::string& path, bool savingOverIt);
+  // This run's private folder for the working music, made on first use and
+  // removed with the program; "" when it cannot be made.
+  std::string WorkingFolder();
 
   SettingsStore& m_settings;
+  std::unique_ptr<ScopedTempFolder> m_workingFolder;  // before m_music, which names files in it
   std::unique_ptr<MainFrame> m_frame;
   std::unique_ptr<FileDialogs> m_dialogs;
   MusicState m_music;

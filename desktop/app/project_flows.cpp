@@ -5,6 +5,8 @@
 
 #include "core/platform/message_sink.h"
 #include "core/platform/outcome.h"
+#include "core/song/music_bounds.h"
+#include "core/song/project_file.h"
 #include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
@@ -74,7 +76,9 @@ bool LyricforgeApp::OpenProjectFile(const std::string& path) {
   AddRecentProject(path);
   OpenSong().SetProjectPath(path);
   if (const Outcome loaded = OpenSong().LoadProject(); !loaded) {
-    ShowOutcome(loaded);
+    // A file cut short fails quietly in the core; the author is still told why.
+    ShowMessage(ProjectLoadFailureText(loaded), loaded.caption.empty() ? "Lyricforge" : loaded.caption,
+                loaded.icon == MessageIcon::None ? MessageIcon::Exclamation : loaded.icon);
     // Keep no path to the file that failed, so a Save cannot overwrite it
     // with the empty project.
     ResetToNewProject();
@@ -90,6 +94,8 @@ bool LyricforgeApp::OpenProjectFile(const std::string& path) {
   m_music = MusicState{};
   OpenSong().Music().SetWorkingMusicPath({});
   if (!OpenSong().MusicPath().empty()) AskAboutMissingMusic(PrepareProjectMusic(OpenSong().MusicPath()));
+  if (const int moved = BoundWordTimesByMusic(OpenSong()); moved > 0)
+    ShowMessage(WordsPastMusicText(moved) + ".", "Open Lyricforge Project", MessageIcon::Exclamation);
   ShowPage(PageId::EditLyrics);
   UpdateTitle();
   return true;

@@ -6,6 +6,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "core/platform/paths.h"
+
 namespace lf {
 namespace {
 
@@ -14,17 +16,24 @@ constexpr char kTaken = '!';
 
 }  // namespace
 
+// The socket lives in a folder only this user can enter, so no one else can
+// take its name first; without such a folder each start runs on its own.
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
+  const QString folder = QString::fromStdString(PrivateRuntimeFolder());
+  if (folder.isEmpty()) return;
   const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-  m_name = QString("lyricforge-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
+  m_name = QString("%1/lyricforge-%2").arg(folder, QString::fromLatin1(hash));
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
+  if (m_name.isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(m_name);
   if (!socket.waitForConnected(timeoutMs)) return false;
+  // The project paths go only to a program of this user.
+  if (!PeerIsThisUser(static_cast<int>(socket.socketDescriptor()))) return false;
   QByteArray message = argument.toUtf8();
   message.append('\n');
   socket.write(message);
@@ -36,6 +45,7 @@ bool SingleInstance::HandOverToFirst(const QString& argument, int timeoutMs) {
 }
 
 bool SingleInstance::Listen() {
+  if (m_name.isEmpty()) return false;
   m_server = new QLocalServer(this);
   m_server->setSocketOptions(QLocalServer::UserAccessOption);
   if (!m_server->listen(m_name)) {
@@ -49,6 +59,12 @@ bool SingleInstance::Listen() {
 
 void SingleInstance::Accept() {
   while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+    // Only this user's own program may hand over what to open.
+    if (!PeerIsThisUser(static_cast<int>(socket->socketDescriptor()))) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto take = [this, socket] {
       if (!socket->canReadLine()) return;

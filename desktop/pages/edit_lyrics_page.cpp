@@ -350,7 +350,8 @@ void EditLyricsPage::ImportLyrics() {
   const std::optional<LyricsImport> import = Shell().FindLyrics();
   if (!import) return;
   Song& song = Shell().OpenSong();
-  if (!ApplyLyricsImport(*import, song)) return;
+  int linesPastMusic = 0;
+  if (!ApplyLyricsImport(*import, song, &linesPastMusic)) return;
   // Import replaces the text as one undoable step of the editor.
   QTextCursor cursor(m_editor->document());
   const QSignalBlocker block(m_editor);
@@ -360,6 +361,8 @@ void EditLyricsPage::ImportLyrics() {
   cursor.endEditBlock();
   m_currentPage = 0;
   RefreshPagePreview();
+  if (linesPastMusic > 0)
+    ShowMessage(LinesPastMusicText(linesPastMusic) + ".", kLyricsImportCaption, MessageIcon::Exclamation);
 }
 
 void EditLyricsPage::AddMusic() {

@@ -85,6 +85,35 @@ TEST_F(FileSafetyCli, ForceReplacesAProjectAndExportsGetTheirExtension) {
   EXPECT_TRUE(fs::exists(Path("Pack.ZIP")));
 }
 
+// A project the author made read-only is replaced only when asked; a
+// working folder that cannot be made is an output error, not bad music.
+TEST_F(FileSafetyCli, ReadOnlyProjectsAndUnwritableWorkingFoldersAreOutputErrors) {
+  chmod(Path("p.lfp").c_str(), 0444);
+  const auto before = Snapshot();
+  const auto refused = RunCli({"set", Path("p.lfp"), "title=New"});
+  EXPECT_EQ(refused.exitCode, 4);
+  EXPECT_NE(refused.err.find("read-only (--force replaces it)"), std::string::npos) << refused.err;
+  EXPECT_EQ(Snapshot(), before);
+  const auto forced = RunCli({"set", "--force", Path("p.lfp"), "title=New"});
+  ASSERT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_NE(RunCli({"info", Path("p.lfp")}).out.find("New"), std::string::npos);
+  struct stat info {};
+  ASSERT_EQ(stat(Path("p.lfp").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+
+  for (const std::string& command :
+       {"prepare " + test::ShellQuote(Path("song.mp3")),
+        "compile " + test::ShellQuote(Path("p.lfp")) + " -o " + test::ShellQuote(Path("p.cdg"))}) {
+    SCOPED_TRACE(command);
+    int status = -1;
+    const std::string err = test::RunCommand("TMPDIR=" + test::ShellQuote(Path("no-such-folder")) +
+                                                 " " LYRICFORGE_CLI_PATH " " + command + " 2>&1 >/dev/null",
+                                             &status);
+    EXPECT_EQ(status, 4) << err;
+    EXPECT_NE(err.find("working folder cannot be made"), std::string::npos) << err;
+  }
+}
+
 TEST_F(FileSafetyCli, RenderWritesThroughLinksAndNeverRemovesWhatWasThere) {
   test::WriteFileBytes(Path("real.png"), "old picture");
   fs::create_symlink("real.png", Path("link.png"));

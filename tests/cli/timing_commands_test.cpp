@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
+#include "core/song/song.h"
 #include "tests/support/cli_runner.h"
 
 namespace lf {
@@ -53,6 +55,60 @@ TEST(TimingCommands, PlaceThenNudgeWriteTheTimesThePagesWould) {
     EXPECT_EQ(run.exitCode, b.exitCode) << b.args.back() << ": " << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
+}
+
+// Times past the end of the music never make an output longer than the
+// music and its credits: an LRC line timed at 800 minutes is left untimed, a
+// tap there is refused, and a project holding one (INT_MAX, hand-made) is
+// told and brought back to the music's end.
+TEST(TimingCommands, TimesPastTheMusicAreRefusedOrBroughtBack) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("demo.wav"), test::ToneWav(44100, 16, 2, 44100 * 28));
+  test::WriteFileBytes(dir.File("late.lrc"),
+                       "[00:10.00]<00:10.00>first <00:11.00>word<00:12.00>\n"
+                       "[800:00.00]<800:00.00>late <800:01.00>word<800:02.00>\n");
+  const std::string project = dir.File("late.lfp");
+  const auto made = RunCli({"new", "-o", project, "--music", dir.File("demo.wav"), "--lyrics", dir.File("late.lrc")});
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  EXPECT_NE(made.err.find("1 line is timed past the end of the music"), std::string::npos) << made.err;
+  const auto imported = test::SavedWordTimes(project);
+  ASSERT_EQ(imported.size(), 4u);
+  EXPECT_EQ(imported[2], std::make_pair(0L, 0L));
+
+  constexpr long kBinBytesPerSecond = 75 * 2448, kCdgBytesPerSecond = 300 * 24;
+  const long musicSeconds = 28, boundSeconds = musicSeconds + 3 + 60;  // held words, the credits
+  const auto bin = RunCli({"export", project, "--format", "bin", "-o", dir.File("big.bin")});
+  ASSERT_EQ(bin.exitCode, 0) << bin.err;
+  EXPECT_LE(static_cast<long>(std::filesystem::file_size(dir.File("big.bin"))), boundSeconds * kBinBytesPerSecond);
+
+  const std::string before = test::ReadFileBytes(project);
+  const auto tapped = RunCli({"place", project, "1", "2", "3", "40000"});
+  EXPECT_EQ(tapped.exitCode, 2);
+  EXPECT_NE(tapped.err.find("past the end of the music"), std::string::npos) << tapped.err;
+  EXPECT_EQ(test::ReadFileBytes(project), before);
+  test::WriteFileBytes(dir.File("short.wav"), test::ToneWav(44100, 16, 2, 44100));
+  const auto shorter = RunCli({"set", project, "music=" + dir.File("short.wav")});
+  EXPECT_EQ(shorter.exitCode, 2);
+  EXPECT_NE(shorter.err.find("2 words are timed past the end of"), std::string::npos) << shorter.err;
+  EXPECT_EQ(test::ReadFileBytes(project), before);
+
+  // A word time of INT_MAX in the file itself.
+  {
+    Song crafted(project);
+    ASSERT_TRUE(crafted.LoadProject().Ok());
+    crafted.Word(1)->m_endTime = INT32_MAX;
+    crafted.Word(3)->m_startTime = INT32_MAX - 1;
+    crafted.Word(3)->m_endTime = INT32_MAX;
+    crafted.Word(3)->m_line->m_placed = true;
+    ASSERT_TRUE(crafted.SaveProject());
+  }
+  const auto compiled = RunCli({"compile", project, "-o", dir.File("late.cdg")});
+  ASSERT_EQ(compiled.exitCode, 0) << compiled.err;
+  EXPECT_NE(compiled.err.find("2 words were timed past the end of the music"), std::string::npos) << compiled.err;
+  EXPECT_LE(static_cast<long>(std::filesystem::file_size(dir.File("late.cdg"))), boundSeconds * kCdgBytesPerSecond);
+  // A command that saves keeps the times brought back to the music's end.
+  ASSERT_EQ(RunCli({"set", project, "title=Late"}).exitCode, 0);
+  for (const auto& [start, end] : test::SavedWordTimes(project)) EXPECT_LE(end, (musicSeconds + 3) * 44100L);
 }
 
 }  // namespace

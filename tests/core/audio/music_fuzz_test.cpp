@@ -3,6 +3,7 @@
 // in a format a song can carry (run under `make sanitize`).
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 #include "core/audio/music_preparation.h"
@@ -17,6 +18,13 @@ namespace {
 std::string WavDeclaring(uint32_t rate, uint16_t channels, uint32_t frames = 64) {
   return test::MakeRiffWave(
       {{"fmt ", test::FmtBody(channels, rate, 16)}, {"data", std::string(size_t(frames) * channels * 2, '\x11')}});
+}
+
+// A WAV of `formatTag` with a quiet ramp of `frames` frames.
+std::string OddWav(uint16_t formatTag, uint16_t bits, uint16_t channels, uint32_t rate, uint32_t frames) {
+  std::string data(size_t(frames) * channels * bits / 8, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i * 7) & 0x3F);
+  return test::MakeRiffWave({{"fmt ", test::FmtBody(channels, rate, bits, formatTag)}, {"data", data}});
 }
 
 void CheckPrepared(const std::string& path, const test::TempDir& work, int iteration) {
@@ -40,15 +48,25 @@ void CheckPrepared(const std::string& path, const test::TempDir& work, int itera
 TEST(MusicFuzz, MutatedWavFilesArePreparedOrRefused) {
   test::TempDir media, work;
   const std::string seeds[] = {
-      test::ToneWav(44100, 16, 2, 2000), test::ToneWav(22050, 8, 1, 1000), WavDeclaring(1, 2),  // no frame per packet
+      test::ToneWav(44100, 16, 2, 2000),
+      test::ToneWav(22050, 8, 1, 1000),
+      WavDeclaring(1, 2),             // no frame per packet
       WavDeclaring(1u << 30, 2),      // a rate no buffer can follow
       WavDeclaring(44100, 65535, 1),  // channels without end
+      // Music that is not plain 16-bit stereo, converted by the decoder.
+      OddWav(3, 32, 2, 44100, 8000),  // float
+      OddWav(6, 8, 1, 44100, 2000),   // A-law
+      OddWav(1, 24, 2, 44100, 4000),
+      OddWav(1, 16, 6, 44100, 1000),
+      OddWav(1, 16, 2, 96000, 4000),
   };
+  constexpr size_t kSeeds = std::size(seeds);
   std::mt19937 rng(4242);
   const int n = test::FuzzIterations(300);
   for (int i = 0; i < n; ++i) {
     const std::string path = media.File("m.wav");
-    test::WriteFileBytes(path, i % 5 < 3 ? test::Mutate(seeds[i % 5], rng) : seeds[i % 5]);
+    const size_t which = static_cast<size_t>(i) % kSeeds;
+    test::WriteFileBytes(path, i % 2 == 0 ? test::Mutate(seeds[which], rng) : seeds[which]);
     CheckPrepared(path, work, i);
     if (HasFatalFailure()) return;
   }

@@ -47,12 +47,13 @@ class MusicPreparationTest : public ::testing::Test {
 
 TEST_F(MusicPreparationTest, WavFilesAreCopiedWithTheirOwnFormat) {
   const std::string upper = media.File("SONG.WAV");
-  WriteToneWav(upper, 1.0, 48000, 2, 24);
+  // A plain PCM WAV (16-bit here; 24-bit and other WAVs are converted) is copied as it is.
+  WriteToneWav(upper, 1.0, 48000, 2, 16);
   ASSERT_TRUE(PrepareMusic(upper, state, Context()));
   EXPECT_EQ(state.extension, "wav");
   EXPECT_EQ(state.workingFilePath, Working());
   EXPECT_EQ(state.sampleRate, 48000);
-  EXPECT_EQ(state.bitsPerSample, 24);
+  EXPECT_EQ(state.bitsPerSample, 16);
   EXPECT_EQ(state.channelCount, 2);
   EXPECT_EQ(state.samplesPerPacket, 160);
   EXPECT_EQ(state.musicFilePath, upper);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <random>
 
 #include "core/lyrics/lyrics_import.h"
@@ -82,12 +83,19 @@ TEST(LyricsFuzz, ParseLrcOnRandomAndMutatedInput) {
       "[ar:Artist]\n[offset:-20]\n[00:01.00]Hello world\n[00:02.50]F:Second line\n",
       "[00:10.00]<00:10.00>Hel<00:10.40>lo <00:11.00>you<00:11.80>\r\n[00:12.00]<00:12.00>again\r\n",
       "[00:05.00][00:45.00]Chorus \x93quoted\x94\n[length:3:20]\n[00:99]\n",
+      // Times far past any music.
+      "[00:01.00]<00:01.00>first <00:02.00>word<00:03.00>\n[800:00.00]<800:00.00>late <800:01.00>word<800:02.00>\n",
+      "[00:01.00]<99:99.99>x <00:01.00>y\n[99:99.99]z\n",
   };
+  // One line of 900,000 timed words (10.8 MB), read once as it is.
+  std::string longLine = "[00:01.00]";
+  for (int w = 0; w < 900000; ++w) longLine += "<00:01.00>la ";
+  CheckLrc(longLine);
   std::mt19937 rng(20261208);
   const int n = Iterations();
   for (int i = 0; i < n; ++i) {
     CheckLrc(RandomBytes(rng));
-    CheckLrc(Mutate(seeds[i % 3], rng));
+    CheckLrc(Mutate(seeds[static_cast<size_t>(i) % std::size(seeds)], rng));
     if (HasFatalFailure()) FAIL() << "iteration " << i;
   }
 }

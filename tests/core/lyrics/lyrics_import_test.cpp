@@ -1,6 +1,7 @@
 #include "core/lyrics/lyrics_import.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -317,28 +318,68 @@ TEST_F(LyricsImportTest, BinaryFileNamedLrc) {
   EXPECT_EQ(r.outcome.reason, Reason::BadInput);
 }
 
-TEST_F(LyricsImportTest, FiftyMegabyteFiles) {
-  constexpr size_t kSize = 50u << 20;
+// Files larger than any song's words are refused before they are read: no
+// minute-long parse, no project of hundreds of megabytes.
+TEST_F(LyricsImportTest, FilesLargerThanAnySongNeedsAreRefused) {
+  constexpr size_t kSize = 2 * static_cast<size_t>(kMaxLyricsFileBytes);
   std::string bytes(kSize, '\0');
   std::mt19937 rng(11);
   for (size_t i = 0; i < kSize; i += 4) {
     const uint32_t v = rng();
     std::memcpy(&bytes[i], &v, 4);
   }
-  for (const char* name : {"huge.lrc", "huge.kar"}) {
-    const LyricsImport r = ImportLyricsFile(Write(name, bytes));
-    EXPECT_TRUE(r.Ok() || r.outcome.reason == Reason::BadInput) << name;
+  const std::string line = "la la la\n";
+  std::string text;
+  while (text.size() + line.size() <= kSize) text += line;
+  for (const auto& [name, content] : {std::pair{"huge.lrc", &bytes}, {"huge.kar", &bytes}, {"huge.txt", &text}}) {
+    const LyricsImport r = ImportLyricsFile(Write(name, *content));
+    EXPECT_EQ(r.outcome.reason, Reason::BadInput) << name;
+    EXPECT_EQ(r.outcome.text, kLyricsTooLargeError) << name;
     std::filesystem::remove(m_dir.File(name));
   }
-  // Fifty megabytes of real lines come through whole.
-  const std::string line = "[00:01.00]la la la\n";
-  std::string text;
-  text.reserve(kSize);
-  while (text.size() + line.size() <= kSize) text += line.substr(10);
-  const LyricsImport r = ImportLyricsFile(Write("huge.txt", text));
+  // Just under the limit, real lines come through whole.
+  text.resize(static_cast<size_t>(kMaxLyricsFileBytes) / line.size() * line.size());
+  const LyricsImport r = ImportLyricsFile(Write("large.txt", text));
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.text.size(), text.size());
-  std::filesystem::remove(m_dir.File("huge.txt"));
+}
+
+// What is not a regular file is refused before it is opened: a pipe with no
+// writer would hold the import (and the desktop's interface) for ever.
+TEST_F(LyricsImportTest, PipesAndDevicesAreRefusedAtOnce) {
+  const std::string fifo = m_dir.File("pipe.lrc"), device = m_dir.File("zero.txt");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", device);
+  for (const std::string& path : {fifo, device}) {
+    const LyricsImport r = ImportLyricsFile(path);
+    EXPECT_EQ(r.outcome.reason, Reason::NotFound) << path;
+    EXPECT_EQ(r.outcome.text, kLyricsOpenError) << path;
+  }
+}
+
+// Lines timed past the end of the music are left untimed and counted; the
+// lines before them keep their times.
+TEST_F(LyricsImportTest, LinesPastTheEndOfTheMusicAreLeftUntimed) {
+  const std::string music = m_dir.File("short.wav");
+  test::WriteFileBytes(music, test::ToneWav(44100, 16, 2, 44100 * 28));
+  const LyricsImport r = ImportLyricsFile(Write("late.lrc",
+                                                "[00:01.00]<00:01.00>first <00:02.00>word<00:03.00>\n"
+                                                "[00:20.00]<00:20.00>ends <00:21.00>late<99:00.00>\n"
+                                                "[00:29.00]<00:29.00>held <00:30.00>over<00:30.50>\n"
+                                                "[800:00.00]<800:00.00>late <800:01.00>word<800:02.00>\n"));
+  ASSERT_TRUE(r.Ok()) << r.outcome.text;
+  Song song;
+  song.SetMusicPath(music);
+  int untimed = -1;
+  ASSERT_TRUE(ApplyLyricsImport(r, song, &untimed));
+  EXPECT_EQ(untimed, 2);
+  EXPECT_EQ(LinesPastMusicText(untimed), "2 lines are timed past the end of the music and left untimed");
+  const auto& words = song.LineList().words;
+  ASSERT_EQ(words.size(), 8u);
+  const bool placed[] = {true, true, false, false, true, true, false, false};
+  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(words[i]->IsPlaced(), placed[i]) << i;
+  EXPECT_EQ(words[0]->m_startTime, 44100);
+  EXPECT_NEAR(words[5]->m_endTime, 44100 * 30.5, 441);  // within the seconds a word may be held
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include "core/platform/staged_output.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/platform/paths.h"
@@ -139,6 +142,121 @@ TEST(PrivateTempFolder, FoldersOfEndedRunsAreRemovedByTheNextRun) {
   EXPECT_NE(status, 0);
   EXPECT_FALSE(fs::exists(stale));
   EXPECT_TRUE(fs::exists(other));
+}
+
+TEST(StagedOutput, NamesOthersHoldAreNeverWrittenThrough) {
+  TempDir dir;
+  const std::string victim = dir.File("victim.lfp");
+  WriteFileBytes(victim, "the author's own file");
+  // Links planted at every staging name this run is likely to try next.
+  const std::string prefix = ".lftmp-" + std::to_string(getpid()) + "-";
+  for (int n = 0; n < 500; ++n) fs::create_symlink(victim, dir.File(prefix + std::to_string(n) + "-out.bin"));
+
+  for (const bool throughStream : {true, false}) {
+    SCOPED_TRACE(throughStream);
+    StagedOutput staged(dir.File("out.bin"));
+    ASSERT_TRUE(staged.IsCreated());
+    EXPECT_FALSE(fs::is_symlink(staged.TempPath()));
+    if (throughStream) {
+      std::FILE* file = staged.OpenStream("wb");
+      ASSERT_NE(file, nullptr);
+      std::fputs("stream", file);
+      std::fclose(file);
+    } else {
+      WriteFileBytes(staged.TempPath(), "named");
+    }
+    ASSERT_TRUE(staged.Commit());
+    EXPECT_EQ(ReadFileBytes(dir.File("out.bin")), throughStream ? "stream" : "named");
+    EXPECT_EQ(ModeOf(dir.File("out.bin")), ModeOf(victim));  // a new file's mode, not 0600
+  }
+  EXPECT_EQ(ReadFileBytes(victim), "the author's own file");
+
+  // A temporary file replaced behind the writer's back is not put in place.
+  StagedOutput staged(dir.File("swapped.bin"));
+  fs::remove(staged.TempPath());
+  fs::create_symlink(victim, staged.TempPath());
+  std::string error;
+  EXPECT_FALSE(staged.Commit(&error));
+  EXPECT_FALSE(fs::exists(dir.File("swapped.bin")));
+  EXPECT_TRUE(fs::is_symlink(staged.TempPath()));  // what is not ours is left alone
+}
+
+TEST(StagedOutput, ASetIsPutInPlaceWhollyOrNotAtAll) {
+  struct Case {
+    const char* name;
+    bool cdgIsFolder;  // the companion cannot be put in place
+    bool succeeds;
+  };
+  for (const Case& c : {Case{"whole", false, true}, Case{"companion fails", true, false}}) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string audio = dir.File("song.mp3"), cdg = dir.File("song.cdg"), lrc = dir.File("song.lrc");
+    WriteFileBytes(audio, "old audio");
+    WriteFileBytes(lrc, "old lrc");
+    if (c.cdgIsFolder)
+      fs::create_directory(cdg);
+    else
+      WriteFileBytes(cdg, "old cdg");
+    chmod(lrc.c_str(), 0640);
+    {
+      StagedOutput newAudio(audio), newCdg(cdg), newLrc(lrc);
+      for (StagedOutput* s : {&newAudio, &newCdg, &newLrc}) WriteFileBytes(s->TempPath(), "new");
+      std::string error;
+      EXPECT_EQ(StagedOutput::CommitTogether({&newAudio, &newCdg, &newLrc}, &error), c.succeeds) << error;
+    }
+    EXPECT_EQ(ReadFileBytes(audio), c.succeeds ? "new" : "old audio");
+    EXPECT_EQ(ReadFileBytes(lrc), c.succeeds ? "new" : "old lrc");
+    if (!c.cdgIsFolder) {
+      EXPECT_EQ(ReadFileBytes(cdg), "new");
+    }
+    EXPECT_EQ(ModeOf(lrc), 0640u);
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+      EXPECT_FALSE(IsStagingName(entry.path().filename().string())) << entry.path();
+  }
+}
+
+TEST(PrivateRuntimeFolder, OnlyAFolderOfThisUserClosedToOthersIsUsed) {
+  TempDir tmp;
+  const char* savedRuntime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string runtimeBefore = savedRuntime ? savedRuntime : "";
+  const std::string fallback = tmp.File("lyricforge-" + std::to_string(getuid()));
+  fs::create_directory(tmp.File("open"));
+  chmod(tmp.File("open").c_str(), 0755);
+  fs::create_directory(tmp.File("closed"));
+  chmod(tmp.File("closed").c_str(), 0700);
+  fs::create_directory_symlink(tmp.File("closed"), tmp.File("link"));
+  struct Case {
+    std::string runtime;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {tmp.File("closed"), tmp.File("closed")},
+      {tmp.File("open"), fallback},
+      {tmp.File("link"), fallback},
+      {"relative", fallback},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.runtime);
+    setenv("XDG_RUNTIME_DIR", c.runtime.c_str(), 1);
+    EXPECT_EQ(PrivateRuntimeFolder(tmp.Path()), c.expected);
+  }
+  EXPECT_EQ(ModeOf(fallback), 0700u);
+  // A fallback someone else could enter or change is never used.
+  chmod(fallback.c_str(), 0777);
+  setenv("XDG_RUNTIME_DIR", tmp.File("open").c_str(), 1);
+  EXPECT_EQ(PrivateRuntimeFolder(tmp.Path()), "");
+
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  EXPECT_TRUE(PeerIsThisUser(pair[0]));
+  close(pair[0]);
+  close(pair[1]);
+  EXPECT_FALSE(PeerIsThisUser(-1));
+
+  if (runtimeBefore.empty())
+    unsetenv("XDG_RUNTIME_DIR");
+  else
+    setenv("XDG_RUNTIME_DIR", runtimeBefore.c_str(), 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "core/platform/message_sink.h"
@@ -411,6 +412,56 @@ TEST_F(ProjectFileTest, FieldsBeyondWhatASongCanUseAreRefused) {
 
 namespace lf {
 namespace {
+
+// Every field the reader takes is held to what the program itself can set: a
+// crafted value would overflow the layout and timing arithmetic it feeds.
+TEST_F(ProjectFileTest, FieldsOutsideWhatCanBeSetRefuseTheFileNamingThem) {
+  struct Case {
+    const char* field;
+    std::function<void(Song&)> change;
+  };
+  const Case cases[] = {
+      {"sweep advance", [](Song& s) { s.Settings().sweepAdvance = INT32_MAX; }},
+      {"sweep advance", [](Song& s) { s.Settings().sweepAdvance = 5; }},
+      {"sweep colour index", [](Song& s) { s.Settings().sweepColorIndex = 16; }},
+      {"sweep mode", [](Song& s) { s.Settings().sweepMode = 7; }},
+      {"play-after amount", [](Song& s) { s.Settings().playAfterAmount = INT32_MIN; }},
+      {"line page", [](Song& s) { s.Line(1)->m_page = INT32_MAX; }},
+      {"line row", [](Song& s) { s.Line(0)->m_lineInPage = kDrawRows; }},
+      {"line colour index", [](Song& s) { s.Line(0)->m_colorIndex = -1; }},
+      {"page hold time", [](Song& s) { s.PageByKind(TitlePage)->m_holdTime = INT32_MAX; }},
+      {"page draw transition", [](Song& s) { s.PageByKind(CreditsPage)->m_drawTransition = kTransitionCount; }},
+      {"page text size", [](Song& s) { s.PageByKind(LyricsPage)->m_style.m_height = 0; }},
+      {"page lyrics area", [](Song& s) { s.PageByKind(LyricsPage)->m_lyricsArea = 101; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    Song crafted(m_path);
+    FillSong(crafted);
+    c.change(crafted);
+    ASSERT_TRUE(crafted.SaveProject());
+    m_song.SetProjectPath(m_path);
+    const Outcome loaded = m_song.LoadProject();
+    EXPECT_EQ(loaded.reason, Reason::BadInput);
+    EXPECT_EQ(loaded.text.rfind(kProjectCorrupted, 0), 0u) << loaded.text;
+    EXPECT_NE(loaded.text.find(std::string(c.field) + " "), std::string::npos) << loaded.text;
+  }
+  // The edges of each range still load.
+  Song edges(m_path);
+  FillSong(edges);
+  edges.Settings().sweepAdvance = -500;
+  edges.Settings().sweepColorIndex = 15;
+  edges.PageByKind(TitlePage)->m_holdTime = 360000;
+  edges.PageByKind(LyricsPage)->m_lyricsArea = 100;
+  ASSERT_TRUE(edges.SaveProject());
+  m_song.SetProjectPath(m_path);
+  EXPECT_TRUE(m_song.LoadProject().Ok());
+  // A file cut short loads quietly as before, but there is always a reason to tell.
+  test::WriteFileBytes(m_path, test::ReadFileBytes(m_path).substr(0, 200));
+  const Outcome cut = m_song.LoadProject();
+  EXPECT_FALSE(cut.Ok());
+  EXPECT_EQ(ProjectLoadFailureText(cut), std::string(kProjectCorrupted) + "\n\nThe file ends early.");
+}
 
 TEST_F(ProjectFileTest, OnlyRegularFilesAreProjects) {
   const std::string fifo = m_dir.File("pipe.lfp");

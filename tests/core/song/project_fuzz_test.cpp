@@ -17,7 +17,8 @@ namespace lf {
 namespace {
 
 // A project with something in each part: texts, pages, timed lines and words.
-std::string SeedProject(const std::string& path) {
+// With `extreme`, the last line's page and the first word's times take it.
+std::string SeedProject(const std::string& path, int32_t extreme = 0) {
   Song song(path);
   song.ResetSongDefaults();
   song.Lyrics().SetRawLyrics("Twin*kle twinkle little star\n&how I wonder\n^\n!what you are\ncaf\xC3\xA9 &&rock");
@@ -30,6 +31,10 @@ std::string SeedProject(const std::string& path) {
     song.Lyrics().SetWordStart(i, 44100 * (i + 1));
     song.Lyrics().SetWordEnd(i, 44100 * (i + 1) + 30000);
   }
+  if (extreme != 0) {
+    song.Line(song.LineCount() - 1)->m_page = extreme;
+    song.Word(0)->m_startTime = song.Word(0)->m_endTime = extreme;
+  }
   EXPECT_TRUE(song.SaveProject());
   return test::ReadFileBytes(path);
 }
@@ -40,6 +45,9 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
   const std::string seed = SeedProject(dir.File("seed.lfp"));
   std::string hugePages = seed;  // lines per page 0x20000004: once a minute-long, 4 GB layout
   StoreInt32(reinterpret_cast<uint8_t*>(&hugePages[8]), 0x20000004);
+  std::string extremes = seed;  // sweep advance INT_MAX (an overflow in the sweeps), as a hand-made file has
+  StoreInt32(reinterpret_cast<uint8_t*>(&extremes[20]), INT32_MAX);
+  const std::string lateWords = SeedProject(dir.File("late.lfp"), INT32_MAX);  // a line page and times of INT_MAX
   // The page blocks are mostly picture bytes: the texts before them and the
   // lines after them are where the counts and indices are.
   constexpr size_t kHead = 400, kTail = 3000;
@@ -51,7 +59,7 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
   const int n = test::FuzzIterations(150);
   int loaded = 0;
   for (int i = 0; i < n; ++i) {
-    const std::string& base = i % 5 == 0 ? hugePages : seed;
+    const std::string& base = i % 5 == 0 ? hugePages : i % 5 == 2 ? extremes : i % 5 == 4 ? lateWords : seed;
     std::string head = base.substr(0, kHead), middle = base.substr(kHead, base.size() - kHead - kTail),
                 tail = base.substr(base.size() - kTail);
     if (i % 3 != 1) head = test::Mutate(head, rng);
@@ -59,8 +67,11 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
     test::WriteFileBytes(dir.File("fuzz.lfp"), head + middle + tail);
     if (!song.LoadProject()) continue;
     ++loaded;
-    ASSERT_GE(song.Look().LinesPerPage(), 1) << "iteration " << i;
-    ASSERT_LE(song.Look().LinesPerPage(), kDrawRows) << "iteration " << i;
+    ASSERT_GE(song.LinesPerPage(), 1) << "iteration " << i;
+    ASSERT_LE(song.LinesPerPage(), kDrawRows) << "iteration " << i;
+    ASSERT_GE(song.Settings().sweepAdvance, -500) << "iteration " << i;
+    ASSERT_LE(song.Settings().sweepAdvance, 0) << "iteration " << i;
+    for (const auto& line : song.Lines()) ASSERT_LE(line->m_page, song.LineCount()) << "iteration " << i;
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
   }

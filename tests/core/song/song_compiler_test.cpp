@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "core/platform/paths.h"
 #include "core/playback/rw_renderer.h"
 #include "core/playback/stream_decode.h"
+#include "core/song/music_bounds.h"
 #include "core/song/song.h"
 #include "tests/support/wav_fixture.h"
 
@@ -257,6 +259,36 @@ TEST_F(SongCompilerTest, SweepsKeepTimeAtRatesThatThreeHundredDoesNotDivide) {
     EXPECT_EQ(Code(size_t(expected)), 38) << rate << " Hz: the sweep starts at slot " << expected;
     EXPECT_EQ(Code(size_t(expected) - 1), 0) << rate << " Hz";
     EXPECT_NEAR(double(expected - PacketSlotAt(result.leadIn, rate)), 60 * 300 - 30, 1) << rate << " Hz";
+  }
+}
+
+// A word timed past the end of the music (from a hand-made LRC, a tap, a
+// damaged project) makes the stream and the music it asks for no longer than
+// the music, the seconds a word may be held after it, and the credits.
+TEST_F(SongCompilerTest, TimesPastTheMusicNeverLengthenTheOutput) {
+  ScopedTempFolder dir("compiler-bounds");
+  const std::string music = dir.File("music.wav");
+  test::WriteFileBytes(music, test::ToneWav(kRate, 16, 2, kRate * 28));
+  song.SetWorkingMusicPath(music, true);
+  song.AllocateRwMemory(true);
+  Lyrics("first word\nlate word");
+  auto compileWithLastWordAt = [&](SampleTime late) {
+    Place({1.0, 2.0, 3.0});
+    song.Word(3)->m_startTime = late;
+    song.Word(3)->m_endTime = late == 0 ? 0 : late + std::min<SampleTime>(kRate, INT32_MAX - late);
+    song.Word(3)->m_line->m_placed = true;
+    stream.assign(kStreamBytesPerSecond * 120, 0);
+    return CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
+  };
+  const CompileResult withinMusic = compileWithLastWordAt(Seconds(27.0));
+  const int64_t heldBytes = int64_t{kRate} * 4 * (kWordTimeAfterMusicSeconds + 1);
+  for (const SampleTime late : {Seconds(800.0), Seconds(6039.99), SampleTime{INT32_MAX - 1}}) {
+    SCOPED_TRACE(late);
+    const CompileResult result = compileWithLastWordAt(late);
+    EXPECT_LE(int64_t{result.times.musicBytes}, int64_t{withinMusic.times.musicBytes} + heldBytes);
+    EXPECT_LE(int64_t{result.endOffset},
+              int64_t{withinMusic.endOffset} + int64_t{kStreamBytesPerSecond} * (kWordTimeAfterMusicSeconds + 1));
+    EXPECT_LE(result.times.lines.back().words.back().start, Seconds(28.0 + kWordTimeAfterMusicSeconds));
   }
 }
 

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <thread>
 
+#include "core/platform/paths.h"
 #include "core/song/project_file.h"
 #include "desktop/app/single_instance.h"
 #include "tests/desktop/app/app_fixture.h"
@@ -148,6 +150,31 @@ TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
   }
 }
 
+// The working music lives in a folder of this run only (no other user, no
+// other instance with other settings, can reach or replace it), never at a
+// fixed name in the shared temporary folder, and goes with the program.
+TEST_F(AppTest, WorkingMusicIsPrivateToTheRunAndGoesWithIt) {
+  WriteFileBytes(dir.File("victim.wav"), "the author's own file");
+  std::filesystem::create_symlink(dir.File("victim.wav"), dir.File("lyricforge_music.wav"));
+  std::filesystem::create_symlink(dir.File("victim.wav"), dir.File("lyricforge_music.wav.partial"));
+  std::set<std::string> folders;
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    MakeApp();
+    app->Start();
+    AddToneMusic();
+    const std::filesystem::path working = app->Music().workingFilePath;
+    ASSERT_FALSE(working.empty());
+    const std::string folder = working.parent_path().string();
+    EXPECT_TRUE(IsPrivateFolder(folder)) << folder;
+    EXPECT_NE(folder, dir.Path());
+    EXPECT_TRUE(folders.insert(folder).second) << "each run has its own folder";
+    app.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder)) << "removed on exit";
+  }
+  EXPECT_EQ(ReadFileBytes(dir.File("victim.wav")), "the author's own file");
+}
+
 // A file that is no music, chosen through Add Music, leaves the project with
 // the music it had: its path, its working copy and what it enables.
 TEST_F(AppTest, ABadAddMusicChoiceKeepsTheMusicTheProjectHad) {
@@ -218,6 +245,10 @@ TEST(SingleInstance, ASecondStartHandsItsArgumentToTheFirst) {
   const QString key = QString::fromStdString(dir.File("Lyricforge.conf"));
   SingleInstance first(key);
   ASSERT_TRUE(first.Listen());
+  // The socket is in a folder only this user can enter: nobody else can take its name first.
+  const std::filesystem::path socket = first.ServerName().toStdString();
+  EXPECT_TRUE(socket.is_absolute()) << socket;
+  EXPECT_TRUE(IsPrivateFolder(socket.parent_path().string())) << socket;
   QString received;
   QObject::connect(&first, &SingleInstance::ArgumentReceived, [&](const QString& a) { received = a; });
 
