@@ -13,6 +13,7 @@ namespace lf {
 namespace {
 
 std::string CreateError(ExportType type) {
+  if (IsLyricFileType(type)) return "Unable to create " + LyricFileFormatName(type) + " file.";
   switch (type) {
     case ExportType::Bin:
       return "Unable to create BIN file.";
@@ -110,6 +111,8 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
                      endOffset,          leadIn,  song.MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
+  } else if (IsLyricFileType(request.type)) {
+    outcome = ExportLyricFile(song, compiled.result, request.type, request.outputPath, request.lyricFile);
   } else if (request.type == ExportType::Mp4) {
     outcome = ExportVideo(VideoJobOf(song, request, compiled), progress);
   } else {
