@@ -12,7 +12,6 @@
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
-#include "core/platform/staged_output.h"
 
 namespace lf::cli {
 namespace {
@@ -106,14 +105,6 @@ LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
   return options;
 }
 
-// The audio an UltraStar file names: the exported MP3 beside it when its
-// times are the exported audio's, else the original music.
-std::string UltraStarAudio(const SongExportRequest& request, const Song& song) {
-  const std::string& path =
-      request.lyricFile.timing == TimingBase::kExport ? ReplaceExtension(request.outputPath, ".mp3") : song.MusicPath();
-  return path.substr(path.find_last_of('/') + 1);
-}
-
 // The video options; each is refused with the formats it does not belong to.
 VideoOptions ParseVideo(const Args& args, ExportType type) {
   VideoOptions video;
@@ -192,7 +183,6 @@ int RunExport(const std::vector<std::string>& arguments) {
   // added silence only counted), other music decoded into this run's working copy.
   if (song.MusicPath().empty()) throw CliError(kExitInput, "the project has no music");
   PrepareProjectMusic(song, workFolder.Path(), true);
-  if (request.type == ExportType::UltraStar) request.lyricFile.audioFile = UltraStarAudio(request, song);
   if (request.type == ExportType::Mp3G) RefuseMp3BitRate(request.bitRate, song.SampleRate(), args.Option("--bitrate"));
 
   ExportOutcome outcome;

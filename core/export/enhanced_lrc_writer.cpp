@@ -77,7 +77,9 @@ LyricFileText FormatEnhancedLrc(const TimedLyrics& lyrics) {
     if (line.fixed && !line.words.empty()) ++file.fixedLinesLeftOut;
     if (!IsSungLine(line)) continue;
     out += "[" + ClockText(line.FirstStart(), ClockStyle::kMinutesCentis) + "]";
-    if (lyrics.duet) out += kSingerMarks[size_t(line.singer)];
+    // The mark is a word of its own at the line's start: enhanced readers
+    // refuse text before the first word tag.
+    if (lyrics.duet) out += WordTag(line.FirstStart()) + kSingerMarks[size_t(line.singer)];
     out += LineText(line) + "\n";
   }
   return file;

@@ -4,7 +4,8 @@
 // word and syllable, and one closing a word that a pause follows and the
 // line's last word (a hundredth after the word's end: readers end a word a
 // hundredth before the next tag). In a duet each line starts with its
-// singer's mark: "M:" singer 1, "F:" singer 2, "D:" both.
+// singer's mark, tagged at the line's first word: "M:" singer 1, "F:"
+// singer 2, "D:" both ("[00:12.00]<00:12.000>F: <00:12.000>Hello").
 #include "core/export/lyric_file_lines.h"
 
 namespace lf {

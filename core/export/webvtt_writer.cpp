@@ -6,16 +6,17 @@ namespace lf {
 
 namespace {
 
-// Cue text: the three characters that start markup or an entity escaped.
+// Cue text: the three characters that start markup or an entity escaped, as
+// numeric references (parsers read those alike; some misread named ones).
 std::string CueText(const std::string& text) {
   std::string out;
   for (const char c : WithoutControls(text)) {
     if (c == '&')
-      out += "&amp;";
+      out += "&#38;";
     else if (c == '<')
-      out += "&lt;";
+      out += "&#60;";
     else if (c == '>')
-      out += "&gt;";
+      out += "&#62;";
     else
       out += c;
   }
