@@ -29,7 +29,7 @@ std::string WordText(const KaraokeLine& line, const KaraokeWord& word) {
   const int size = int(line.m_text.size());
   const int first = std::max(0, word.m_firstChar);
   const int last = std::min(size - 1, word.m_lastChar);
-  return last >= first ? line.m_text.substr(size_t(first), size_t(last - first + 1)) : "";
+  return last >= first ? line.m_text.substr(size_t(first), size_t(last) - size_t(first) + 1) : "";
 }
 
 TimedWord TimedWordOf(const KaraokeLine& line, const KaraokeWord& word, int rate, Millis shift) {
