@@ -1,4 +1,5 @@
-// lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G, MP4) on a project.
+// lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G, MP4) and the
+// lyric and subtitle files on a project.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -22,7 +23,8 @@ ExportType ParseFormat(const std::string& name) {
 
 // Every file the export writes, for the check against its inputs.
 std::vector<std::string> ExportOutputs(const SongExportRequest& request) {
-  if (request.type == ExportType::Bin || request.type == ExportType::Mp4) return {request.outputPath};
+  if (request.type == ExportType::Bin || request.type == ExportType::Mp4 || IsLyricFileType(request.type))
+    return {request.outputPath};
   AudioExportJob job;
   job.type = request.type;
   job.outputPath = request.outputPath;
@@ -39,6 +41,10 @@ std::vector<std::string> ExportOutputs(const SongExportRequest& request) {
 // rate last chosen in the export dialog (the shared preferences).
 int ParseBitRate(const Args& args, ExportType type) {
   auto text = args.Option("--bitrate");
+  if (IsLyricFileType(type)) {
+    if (text) throw CliError(kExitUsage, "--bitrate goes with mp3g or wmag");
+    return kDefaultExportBitRate;
+  }
   if (!text) {
     if (type == ExportType::Bin || type == ExportType::Mp4) return kDefaultExportBitRate;
     const char* key = type == ExportType::Mp3G ? kExportRatioMp3Key : kExportRatioWmaKey;
@@ -73,11 +79,30 @@ void RefuseMp3BitRate(int kbps, int sampleRate, const std::optional<std::string>
 
 LrcStyle ParseLrc(const Args& args, ExportType type) {
   auto text = args.Option("--lrc");
-  if (!text) return LrcStyle::None;
-  if (type == ExportType::Bin || type == ExportType::Mp4) throw CliError(kExitUsage, "--lrc goes with mp3g or wmag");
+  if (!text) return type == ExportType::Lrc ? LrcStyle::Enhanced : LrcStyle::None;
+  if (type != ExportType::Mp3G && type != ExportType::WmaG && type != ExportType::Lrc)
+    throw CliError(kExitUsage, "--lrc goes with mp3g, wmag or lrc");
   if (*text == "simple") return LrcStyle::Simple;
   if (*text == "enhanced") return LrcStyle::Enhanced;
   throw CliError(kExitUsage, "--lrc takes simple or enhanced, not '" + *text + "'");
+}
+
+// The options of the lyric and subtitle files, refused with the other formats.
+LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
+  LyricFileOptions options;
+  const auto timing = args.Option("--timing");
+  if (!IsLyricFileType(type)) {
+    if (timing) throw CliError(kExitUsage, "--timing goes with ass, ultrastar, ttml, vtt, srt or lrc");
+    if (args.Flag("--sweep")) throw CliError(kExitUsage, "--sweep goes with ass");
+    return options;
+  }
+  if (timing && *timing == "export")
+    options.timing = TimingBase::kExport;
+  else if (timing && *timing != "music")
+    throw CliError(kExitUsage, "--timing takes music or export, not '" + *timing + "'");
+  if (args.Flag("--sweep") && type != ExportType::Ass) throw CliError(kExitUsage, "--sweep goes with ass");
+  options.assSweep = args.Flag("--sweep");
+  return options;
 }
 
 // The video options; each is refused with the formats it does not belong to.
@@ -129,8 +154,8 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
 }
 
 int RunExport(const std::vector<std::string>& arguments) {
-  Args args(arguments, {"--zip", "--visible"},
-            {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset", "--audio-bitrate"});
+  Args args(arguments, {"--zip", "--visible", "--sweep"},
+            {"--format", "--bitrate", "--lrc", "--timing", "--size", "--fps", "--crf", "--preset", "--audio-bitrate"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -138,10 +163,15 @@ int RunExport(const std::vector<std::string>& arguments) {
   request.outputPath = args.Required("-o");
   request.bitRate = ParseBitRate(args, request.type);
   request.zip = args.Flag("--zip");
-  if (request.zip && (request.type == ExportType::Bin || request.type == ExportType::Mp4))
+  if (request.zip && request.type != ExportType::Mp3G && request.type != ExportType::WmaG)
     throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
   request.lrc = ParseLrc(args, request.type);
   request.video = ParseVideo(args, request.type);
+  request.lyricFile = ParseLyricFile(args, request.type);
+  if (request.type == ExportType::Lrc) {
+    request.lyricFile.lrc = request.lrc;
+    request.lrc = LrcStyle::None;
+  }
   std::string problem;
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
@@ -171,6 +201,9 @@ int RunExport(const std::vector<std::string>& arguments) {
     const bool unusableInput = outcome.reason == Reason::BadInput || outcome.reason == Reason::NotFound;
     throw CliError(unusableInput ? kExitInput : kExitOutput, line);
   }
+  // A lyric file's note: the fixed lines its format could not carry.
+  if (IsLyricFileType(request.type) && !outcome.text.empty())
+    std::fprintf(stderr, "lyricforge-cli: %s\n", OneLine(outcome.text).c_str());
   std::printf("%s\n", request.outputPath.c_str());
   return kExitOk;
 }
@@ -178,7 +211,8 @@ int RunExport(const std::vector<std::string>& arguments) {
 }  // namespace
 
 LF_CLI_COMMAND(export_song, "export",
-               "export P.lfp --format bin|mp3g|wmag|mp4 [--bitrate K] [--zip] [--lrc simple|enhanced] "
+               "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
+               "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
                "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--audio-bitrate K] [--visible] -o PATH",
                RunExport);
 

@@ -151,7 +151,7 @@ std::map<std::string, Setter> Keys() {
     if (!v.empty()) CheckMusicFile(v);
     s.SetMusicPath(v.empty() ? v : std::filesystem::absolute(v, ec).lexically_normal().string());
     // Music shorter than the song's timing would leave words past its end.
-    if (const int late = WordsPastTime(s.LineList(), SongMusicSpan(s).LatestWordTime()); late > 0)
+    if (const int late = WordsPastTime(s.Lyrics().LineList(), SongMusicSpan(s).LatestWordTime()); late > 0)
       throw CliError(kExitUsage, "music: " + std::to_string(late) + (late == 1 ? " word is" : " words are") +
                                      " timed past the end of " + v);
   };

@@ -83,7 +83,7 @@ std::string BinNotAllowedText(int sampleRate, int channels, int bitsPerSample) {
 
 void ExportChoices::Open(const SettingsStore& settings, bool mp3Available, const MusicFormat& music) {
   int type = settings.Int(kSettingsGroup, kExportTypeKey, int(ExportType::Bin));
-  if (type < int(ExportType::Bin) || type > int(ExportType::Mp4)) type = int(ExportType::Bin);
+  if (type < int(ExportType::Bin) || type > int(kLastExportType)) type = int(ExportType::Bin);
   if (!mp3Available && type == int(ExportType::Mp3G)) type = int(ExportType::WmaG);
   m_wmaBitRate = settings.Int(kSettingsGroup, kExportRatioWmaKey, kDefaultExportBitRate);
   m_mp3BitRate = settings.Int(kSettingsGroup, kExportRatioMp3Key, kDefaultExportBitRate);

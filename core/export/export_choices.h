@@ -9,7 +9,23 @@
 
 namespace lf {
 
-enum class ExportType : int { Bin = 0, WmaG = 1, Mp3G = 2, Mp4 = 3 };
+enum class ExportType : int {
+  Bin = 0,
+  WmaG = 1,
+  Mp3G = 2,
+  Mp4 = 3,
+  // Lyric and subtitle files of the timed words, without audio.
+  Ass = 4,
+  UltraStar = 5,
+  Ttml = 6,
+  WebVtt = 7,
+  Srt = 8,
+  Lrc = 9,
+};
+inline constexpr ExportType kLastExportType = ExportType::Lrc;
+
+// A lyric or subtitle file: no audio, no graphics, no compression.
+inline bool IsLyricFileType(ExportType type) { return type >= ExportType::Ass && type <= kLastExportType; }
 
 // Registry names under "Settings" and their defaults.
 inline constexpr const char* kExportTypeKey = "ExportType";

@@ -25,10 +25,11 @@ std::string ExtensionOf(const std::string& path) {
 
 const std::vector<ExportFormat>& ExportFormats() {
   static const std::vector<ExportFormat> formats = {
-      {"bin", ExportType::Bin, ".bin"},
-      {"mp3g", ExportType::Mp3G, ".mp3"},
-      {"wmag", ExportType::WmaG, ".wma"},
-      {"mp4", ExportType::Mp4, ".mp4"},
+      {"bin", ExportType::Bin, ".bin"},    {"mp3g", ExportType::Mp3G, ".mp3"},
+      {"wmag", ExportType::WmaG, ".wma"},  {"mp4", ExportType::Mp4, ".mp4"},
+      {"ass", ExportType::Ass, ".ass"},    {"ultrastar", ExportType::UltraStar, ".txt"},
+      {"ttml", ExportType::Ttml, ".ttml"}, {"vtt", ExportType::WebVtt, ".vtt"},
+      {"srt", ExportType::Srt, ".srt"},    {"lrc", ExportType::Lrc, ".lrc"},
   };
   return formats;
 }

@@ -13,6 +13,7 @@ namespace lf {
 namespace {
 
 std::string CreateError(ExportType type) {
+  if (IsLyricFileType(type)) return "Unable to create " + LyricFileFormatName(type) + " file.";
   switch (type) {
     case ExportType::Bin:
       return "Unable to create BIN file.";
@@ -72,6 +73,14 @@ VideoExportJob VideoJobOf(const Song& song, const SongExportRequest& request, co
   return job;
 }
 
+// The audio an UltraStar file names: the exported MP3 beside it when its
+// times are the exported audio's, else the original music.
+std::string UltraStarAudio(const SongExportRequest& request, const Song& song) {
+  const std::string path =
+      request.lyricFile.timing == TimingBase::kExport ? ReplaceExtension(request.outputPath, ".mp3") : song.MusicPath();
+  return path.substr(path.find_last_of('/') + 1);
+}
+
 ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& caption, const std::string& why) {
   return Outcome::Failure(reason, text, caption, MessageIcon::Exclamation, why);
 }
@@ -110,6 +119,10 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
                      endOffset,          leadIn,  song.Music().MusicLength()};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
+  } else if (IsLyricFileType(request.type)) {
+    LyricFileOptions options = request.lyricFile;
+    if (options.audioFile.empty()) options.audioFile = UltraStarAudio(request, song);
+    outcome = ExportLyricFile(song, compiled.result, request.type, request.outputPath, options);
   } else if (request.type == ExportType::Mp4) {
     outcome = ExportVideo(VideoJobOf(song, request, compiled), progress);
   } else {

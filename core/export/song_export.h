@@ -8,6 +8,7 @@
 #include "core/export/bin_export.h"
 #include "core/export/export_choices.h"
 #include "core/export/lrc_writer.h"
+#include "core/export/lyric_file_export.h"
 #include "core/export/video_export.h"
 
 namespace lf {
@@ -20,7 +21,8 @@ struct SongExportRequest {
   int bitRate = kDefaultExportBitRate;  // MP3 kbit/s, or the WMA rate (mapped to a profile)
   bool zip = false;
   LrcStyle lrc = LrcStyle::None;
-  VideoOptions video;  // MP4 only
+  VideoOptions video;          // MP4 only
+  LyricFileOptions lyricFile;  // the lyric and subtitle files only
 };
 
 // The song must have its working music set (SetWorkingMusicPath, after music

@@ -50,6 +50,23 @@ struct TimedLine {
   bool operator==(const TimedLine&) const = default;
 };
 
+// How the lyrics page draws the lines, for formats that carry a style.
+// Colours are 0xRRGGBB.
+struct TimedLyricsLook {
+  std::string font = "Arial";
+  int fontHeight = 12;  // pixels of the CD+G screen
+  bool bold = false;
+  bool italic = false;
+  std::array<uint32_t, 4> lineColors = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};  // singer 1, 2, both, fixed
+  uint32_t sweepColor = 0x0000FF;                                                 // a sung word
+  uint32_t outlineColor = 0x000000;
+  bool outline = false;
+  int screenWidth = 300;  // the CD+G screen the font height is measured on
+  int screenHeight = 216;
+
+  bool operator==(const TimedLyricsLook&) const = default;
+};
+
 struct TimedLyrics {
   std::string title;
   std::string artist;
@@ -57,6 +74,7 @@ struct TimedLyrics {
   std::array<std::string, 3> singerNames;  // singer 1, singer 2, both
   Millis length = kUntimed;                // of the music
   std::vector<TimedLine> lines;
+  TimedLyricsLook look;
 
   bool operator==(const TimedLyrics&) const = default;
 };

@@ -35,9 +35,9 @@ SampleTime MusicSpan::LatestWordTime() const {
 }
 
 MusicSpan SongMusicSpan(const Song& song) {
-  const int bytesPerFrame = song.MusicBytesPerFrame();
-  if (song.MusicLengthAtLoad() > 0 && bytesPerFrame > 0)
-    return {song.SampleRate(), static_cast<int64_t>(song.MusicLengthAtLoad() / static_cast<uint32_t>(bytesPerFrame))};
+  const int bytesPerFrame = song.Music().MusicBytesPerFrame();
+  if (song.Music().MusicLengthAtLoad() > 0 && bytesPerFrame > 0)
+    return {song.Music().SampleRate(), static_cast<int64_t>(song.Music().MusicLengthAtLoad() / static_cast<uint32_t>(bytesPerFrame))};
   if (song.MusicPath().empty()) return {};
   return FileMusicSpan(song.MusicPath());
 }
@@ -59,7 +59,7 @@ int ClampWordTimes(KaraokeLineList& lines, SampleTime latest) {
 }
 
 int BoundWordTimesByMusic(Song& song) {
-  const int moved = ClampWordTimes(song.LineList(), SongMusicSpan(song).LatestWordTime());
+  const int moved = ClampWordTimes(song.Lyrics().LineList(), SongMusicSpan(song).LatestWordTime());
   if (moved > 0) song.SetModified(true);
   return moved;
 }

@@ -140,10 +140,10 @@ int SongCompiler::ColorPassesUntilTenthSecond(const PageRecord& page, int offset
 // held after it): a later time would make the stream, and every output made
 // from it, as long as that time.
 void SongCompiler::TakeTimes() {
-  const SampleTime latest = m_song.MusicLengthAtLoad() > 0 ? SongMusicSpan(m_song).LatestWordTime() : 0;
+  const SampleTime latest = m_song.Music().MusicLengthAtLoad() > 0 ? SongMusicSpan(m_song).LatestWordTime() : 0;
   const auto bounded = [latest](SampleTime time) { return latest > 0 ? std::min(time, latest) : time; };
-  m_times.lines.reserve(m_song.Lines().size());
-  for (const auto& line : m_song.Lines()) {
+  m_times.lines.reserve(m_song.Lyrics().Lines().size());
+  for (const auto& line : m_song.Lyrics().Lines()) {
     CompiledLineTimes& times = m_times.lines.emplace_back();
     times.start = line->m_startTime;
     times.end = line->m_endTime;

@@ -123,9 +123,11 @@ void LyricforgeApp::ExportSong() {
   request.type = dialog.Choices().Type();
   request.bitRate = dialog.BitRate();
   request.zip = dialog.Choices().Zip();
-  request.lrc = dialog.Lrc();
+  request.lyricFile = dialog.LyricFile();
+  request.lrc = IsLyricFileType(request.type) ? LrcStyle::None : dialog.Lrc();
   const ExportSaveChoice save = ExportSaveChoiceFor(request.type, request.zip);
-  const auto path = m_dialogs->ChooseFileToSave(save.title, m_folders.music, save.filter, save.suffix);
+  const ExportSaveLocation where = ExportSaveLocationFor(request.type, OpenSong().MusicPath(), m_folders.music);
+  const auto path = m_dialogs->ChooseFileToSave(save.title, where.folder, save.filter, save.suffix, where.name);
   if (!path) return;
   request.outputPath = *path;
   m_folders.music = path->substr(0, path->find_last_of('/') + 1);
@@ -136,6 +138,8 @@ void LyricforgeApp::ExportSong() {
   progress.RunWhile([&] { outcome = lf::ExportSong(OpenSong(), request, DefaultAudioExportServices(), progress); });
   SetExportRunning(false);
   ShowOutcome(outcome);
+  // A lyric file's note: the fixed lines its format could not carry.
+  if (outcome.Ok() && !outcome.text.empty()) ShowMessage(outcome.text, "Export", MessageIcon::Information);
 }
 
 }  // namespace lf

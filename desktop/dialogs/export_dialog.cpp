@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +14,8 @@
 #include <QRadioButton>
 #include <QToolTip>
 #include <QVBoxLayout>
+
+#include "desktop/rules/export_save_choice.h"
 
 namespace lf {
 namespace {
@@ -27,8 +30,14 @@ constexpr TypeChoice kTypeButtons[] = {
     {ExportType::Mp3G, "MP3+G (.mp3 && .cdg in two files)"},
     {ExportType::Mp4, "MP4 video (.mp4 with the graphics and the music)"},
 };
-
-bool PairedAudio(ExportType type) { return type == ExportType::WmaG || type == ExportType::Mp3G; }
+constexpr TypeChoice kLyricFileButtons[] = {
+    {ExportType::Ass, "ASS subtitle karaoke (.ass)"},
+    {ExportType::UltraStar, "UltraStar notes (.txt)"},
+    {ExportType::Ttml, "TTML word-timed lyrics (.ttml)"},
+    {ExportType::WebVtt, "WebVTT captions (.vtt)"},
+    {ExportType::Srt, "SRT captions (.srt)"},
+    {ExportType::Lrc, "LRC lyrics (.lrc)"},
+};
 
 }  // namespace
 
@@ -49,6 +58,21 @@ ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const Mus
   }
   TypeButton(ExportType::Mp3G)->setEnabled(mp3Available);
   layout->addWidget(typeBox);
+
+  auto* lyricBox = new QGroupBox(tr("Lyric and subtitle files"), this);
+  auto* lyricLayout = new QGridLayout(lyricBox);
+  int cell = 0;
+  for (const TypeChoice& b : kLyricFileButtons) {
+    auto* button = new QRadioButton(tr(b.label), lyricBox);
+    m_types->addButton(button, int(b.type));
+    lyricLayout->addWidget(button, cell / 2, cell % 2);
+    ++cell;
+  }
+  m_exportTiming = new QCheckBox(tr("Time to the exported audio (with its lead-in)"), lyricBox);
+  m_sweep = new QCheckBox(tr("Sweep each word (ASS \\kf)"), lyricBox);
+  lyricLayout->addWidget(m_exportTiming, cell / 2 + 1, 0);
+  lyricLayout->addWidget(m_sweep, cell / 2 + 1, 1);
+  layout->addWidget(lyricBox);
 
   auto* listRow = new QHBoxLayout;
   m_listLabel = new QLabel(tr("Compression ratio:"), this);
@@ -111,11 +135,13 @@ void ExportDialog::ShowChoices() {
   m_list->setCurrentIndex(m_choices.Selection());
   m_list->setEnabled(m_choices.ListEnabled());
   m_listLabel->setEnabled(m_choices.ListEnabled());
-  // A lyric file and a zip go with the audio-and-graphics pairs only.
-  m_lrc->setEnabled(PairedAudio(type));
-  m_simple->setEnabled(PairedAudio(type) && m_lrc->isChecked());
-  m_enhanced->setEnabled(PairedAudio(type) && m_lrc->isChecked());
-  m_zip->setEnabled(PairedAudio(type));
+  const ExportOptionStates states = ExportOptionStatesFor(type, m_lrc->isChecked());
+  m_lrc->setEnabled(states.lrcFile);
+  m_simple->setEnabled(states.lrcStyle);
+  m_enhanced->setEnabled(states.lrcStyle);
+  m_zip->setEnabled(states.zip);
+  m_exportTiming->setEnabled(states.timing);
+  m_sweep->setEnabled(states.sweep);
 }
 
 void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& text) {
@@ -125,7 +151,7 @@ void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& tex
 }
 
 void ExportDialog::accept() {
-  m_choices.SetZip(m_zip->isChecked() && PairedAudio(m_choices.Type()));
+  m_choices.SetZip(m_zip->isChecked() && ExportOptionStatesFor(m_choices.Type(), false).zip);
   const std::string refusal = m_choices.Confirm(m_settings);
   if (!refusal.empty()) {
     m_list->setFocus();
@@ -140,8 +166,16 @@ int ExportDialog::BitRate() const {
 }
 
 LrcStyle ExportDialog::Lrc() const {
-  if (!PairedAudio(m_choices.Type()) || !m_lrc->isChecked()) return LrcStyle::None;
-  return m_simple->isChecked() ? LrcStyle::Simple : LrcStyle::Enhanced;
+  return ExportLrcStyle(m_choices.Type(), m_lrc->isChecked(), m_simple->isChecked());
+}
+
+LyricFileOptions ExportDialog::LyricFile() const {
+  LyricFileOptions options;
+  const ExportOptionStates states = ExportOptionStatesFor(m_choices.Type(), false);
+  options.timing = states.timing && m_exportTiming->isChecked() ? TimingBase::kExport : TimingBase::kMusic;
+  options.assSweep = states.sweep && m_sweep->isChecked();
+  if (m_choices.Type() == ExportType::Lrc) options.lrc = Lrc();
+  return options;
 }
 
 std::string ExportDialog::Artist() const { return m_artist->text().toStdString(); }

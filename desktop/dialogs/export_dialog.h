@@ -1,12 +1,13 @@
 #pragma once
 // ExportDialog, "Export Song File": the export type, its compression, the lyric
-// file, zipping, artist and title. Its rules live in ExportChoices; this adds
-// the widgets and the balloon tips.
+// file, zipping, the lyric and subtitle files' timing and sweep, artist and title. Its rules live in ExportChoices;
+// this adds the widgets and the balloon tips.
 #include <QDialog>
 #include <string>
 
 #include "core/export/export_choices.h"
 #include "core/export/lrc_writer.h"
+#include "core/export/lyric_file_export.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -27,6 +28,8 @@ class ExportDialog : public QDialog {
   const ExportChoices& Choices() const { return m_choices; }
   int BitRate() const;
   LrcStyle Lrc() const;
+  // The lyric and subtitle files' choices: timeline, LRC style, ASS sweep.
+  LyricFileOptions LyricFile() const;
   std::string Artist() const;
   std::string Title() const;
   // The last balloon tip shown ("" when none): tests read it.
@@ -53,6 +56,8 @@ class ExportDialog : public QDialog {
   QRadioButton* m_simple = nullptr;
   QRadioButton* m_enhanced = nullptr;
   QCheckBox* m_zip = nullptr;
+  QCheckBox* m_exportTiming = nullptr;
+  QCheckBox* m_sweep = nullptr;
   QLineEdit* m_artist = nullptr;
   QLineEdit* m_title = nullptr;
   QString m_lastTip;

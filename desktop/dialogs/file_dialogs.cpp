@@ -62,11 +62,13 @@ std::optional<std::string> QtFileDialogs::ChooseFile(const std::string& title, c
 namespace lf {
 
 std::optional<std::string> QtFileDialogs::ChooseFileToSave(const std::string& title, const std::string& folder,
-                                                           const FileFilter& filter, const std::string& suffix) {
+                                                           const FileFilter& filter, const std::string& suffix,
+                                                           const std::string& name) {
   QFileDialog dialog(m_parent, QString::fromStdString(title));
   dialog.setNameFilter(QString::fromStdString(filter.text + " (" + filter.patterns + ")").replace(';', ' '));
   dialog.setDefaultSuffix(QString::fromStdString(suffix));
   dialog.setDirectory(QString::fromStdString(folder));
+  if (!name.empty()) dialog.selectFile(QString::fromStdString(name));
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   return Chosen(dialog);

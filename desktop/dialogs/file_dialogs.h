@@ -24,7 +24,8 @@ class FileDialogs {
                                                 const std::vector<FileFilter>& filters, int& filterIndex) = 0;
   // A file to write through one filter; `suffix` is added when none is typed.
   virtual std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
-                                                      const FileFilter& filter, const std::string& suffix) = 0;
+                                                      const FileFilter& filter, const std::string& suffix,
+                                                      const std::string& name) = 0;
 };
 
 class QtFileDialogs : public FileDialogs {
@@ -35,7 +36,8 @@ class QtFileDialogs : public FileDialogs {
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& folder,
                                         const std::vector<FileFilter>& filters, int& filterIndex) override;
   std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
-                                              const FileFilter& filter, const std::string& suffix) override;
+                                              const FileFilter& filter, const std::string& suffix,
+                                              const std::string& name) override;
 
  private:
   QWidget* m_parent;

@@ -250,5 +250,46 @@ TEST_F(ExportCliTest, FailuresSayWhyAndLeaveNoFile) {
   EXPECT_FALSE(fs::exists(m_dir.File("x.bin")));
 }
 
+// The lyric and subtitle files: each written under its extension, the
+// exported audio's timeline later by the lead-in, the simple LRC the audio
+// export's own, and options of other formats refused.
+TEST_F(ExportCliTest, LyricFilesTakeTheirFormatTimingAndNoOtherOptions) {
+  int status = -1;
+  for (const char* format : {"ass", "ultrastar", "ttml", "vtt", "srt", "lrc"}) {
+    const std::string base = m_dir.File(std::string("words-") + format);
+    const std::string output = Export(std::string("--format ") + format + " -o " + base, &status);
+    EXPECT_EQ(status, 0) << format << ": " << output;
+    const std::string written = test::ReadFileBytes(output.substr(0, output.find('\n')));
+    EXPECT_NE(written.find("twinkle"), std::string::npos) << format;
+  }
+  const auto firstWordTag = [&](const std::string& timing) {
+    const std::string path = m_dir.File("t-" + timing + ".lrc");
+    Export("--format lrc --timing " + timing + " -o " + path, &status);
+    EXPECT_EQ(status, 0);
+    std::smatch m;
+    const std::string text = test::ReadFileBytes(path);
+    EXPECT_TRUE(std::regex_search(text, m, std::regex(R"(<(\d+):(\d+)\.(\d+)>Twinkle)"))) << text;
+    return std::stol(m[1]) * 60000 + std::stol(m[2]) * 1000 + std::stol(m[3]);
+  };
+  const std::string json = Shell(kCli + " compile " + Project() + " -o " + m_dir.File("x.cdg") + " --json", &status);
+  std::smatch leadIn;
+  ASSERT_TRUE(std::regex_search(json, leadIn, std::regex(R"("leadIn(?:Frames)?"\s*:\s*(\d+))"))) << json;
+  EXPECT_EQ(firstWordTag("music"), 2000);
+  EXPECT_NEAR(double(firstWordTag("export")), 2000 + std::stod(leadIn[1]) * 1000 / 44100, 1.0);
+
+  Export("--format mp3g --lrc simple -o " + m_dir.File("pair.mp3"), &status);
+  ASSERT_EQ(status, 0);
+  Export("--format lrc --lrc simple --timing export -o " + m_dir.File("simple.lrc"), &status);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(test::ReadFileBytes(m_dir.File("simple.lrc")), test::ReadFileBytes(m_dir.File("pair.lrc")));
+
+  for (const char* refused : {"--format vtt --sweep", "--format bin --timing music", "--format ass --lrc simple",
+                              "--format srt --bitrate 128", "--format ttml --zip", "--format lrc --timing later"}) {
+    const std::string output = Export(std::string(refused) + " -o " + m_dir.File("refused"), &status);
+    EXPECT_EQ(status, 2) << refused << ": " << output;
+    EXPECT_FALSE(fs::exists(m_dir.File("refused.vtt")) || fs::exists(m_dir.File("refused.ass")));
+  }
+}
+
 }  // namespace
 }  // namespace lf

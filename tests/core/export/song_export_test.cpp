@@ -102,8 +102,8 @@ double AudioOnsetSeconds(const std::string& audio, const ScopedTempFolder& dir) 
 
 void ExpectSweepInStepWithAudio(Song& song, const ScopedTempFolder& dir, const std::string& out) {
   NullProgress progress;
-  const ExportOutcome outcome =
-      ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None, {}}, DefaultAudioExportServices(), progress);
+  const ExportOutcome outcome = ExportSong(song, {ExportType::Mp3G, out, 128, false, LrcStyle::None, {}, {}},
+                                           DefaultAudioExportServices(), progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
   const KaraokeWord* first = song.Lyrics().Word(0);
   ASSERT_NE(first, nullptr);
@@ -126,7 +126,8 @@ void ExpectSweepInStepWithAudio(Song& song, const ScopedTempFolder& dir, const s
 void ExpectBinInStep(Song& song, const ScopedTempFolder& dir) {
   NullProgress progress;
   const std::string out = dir.File("song.bin");
-  const ExportOutcome outcome = ExportSong(song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
+  const ExportOutcome outcome =
+      ExportSong(song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}, {}}, {}, progress);
   ASSERT_TRUE(outcome.Ok()) << outcome.detail;
   const std::string bin = test::ReadFileBytes(out);
   ASSERT_EQ(bin.size() % kBinSectorSize, 0u);
@@ -194,7 +195,7 @@ TEST_F(SongExportTest, BinIsRefusedForMusicThatIsNotCdAudio) {
     NullProgress progress;
     const std::string out = m_dir.File("refused.bin");
     const ExportOutcome outcome =
-        ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}}, {}, progress);
+        ExportSong(*song, {ExportType::Bin, out, 128, false, LrcStyle::None, {}, {}}, {}, progress);
     EXPECT_EQ(outcome.reason, Reason::BadInput);
     EXPECT_EQ(outcome.text, c.text);
     EXPECT_EQ(outcome.caption, "BIN not allowed");

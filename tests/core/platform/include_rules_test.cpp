@@ -40,7 +40,7 @@ const std::vector<Layer>& Layers() {
       {"core/song", {"core/playback", "core/cdg", "core/audio", "core/platform"}, false},
       {"core/lyrics", {"core/song", "core/playback", "core/cdg", "core/audio", "core/platform"}, false},
       {"core/timing", {"core/song", "core/playback", "core/cdg", "core/audio", "core/platform"}, false},
-      {"core/export", {"core/song", "core/playback", "core/cdg", "core/audio", "core/platform"}, false},
+      {"core/export", {"core/lyrics", "core/song", "core/playback", "core/cdg", "core/audio", "core/platform"}, false},
       {"settings_store", {"core/platform"}, true},
       {"cli", CoreAnd({"settings_store"}), false},
       {"desktop/rules", CoreAnd({}), false},

@@ -39,8 +39,10 @@ std::optional<std::string> ScriptedFileDialogs::ChooseFile(const std::string& ti
   return Next(title);
 }
 
-std::optional<std::string> ScriptedFileDialogs::ChooseFileToSave(const std::string& title, const std::string&,
-                                                                 const FileFilter& filter, const std::string&) {
+std::optional<std::string> ScriptedFileDialogs::ChooseFileToSave(const std::string& title, const std::string& folder,
+                                                                 const FileFilter& filter, const std::string&,
+                                                                 const std::string& name) {
+  suggestedPaths.push_back(folder + name);
   filters.push_back({filter});
   return Next(title);
 }

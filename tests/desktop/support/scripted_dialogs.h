@@ -25,10 +25,12 @@ class ScriptedFileDialogs : public FileDialogs {
   std::optional<std::string> ChooseFile(const std::string& title, const std::string& folder,
                                         const std::vector<FileFilter>& filters, int& filterIndex) override;
   std::optional<std::string> ChooseFileToSave(const std::string& title, const std::string& folder,
-                                              const FileFilter& filter, const std::string& suffix) override;
+                                              const FileFilter& filter, const std::string& suffix,
+                                              const std::string& name) override;
   // Each chooser takes the next path; "" is Cancel, as is running out.
   std::deque<std::string> paths;
-  std::vector<std::string> titles;  // of every chooser shown
+  std::vector<std::string> titles;          // of every chooser shown
+  std::vector<std::string> suggestedPaths;  // folder and name of every save chooser
   std::vector<std::vector<FileFilter>> filters;
 
  private:
