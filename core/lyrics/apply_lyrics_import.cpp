@@ -2,10 +2,19 @@
 
 #include "core/audio/media_reader.h"
 #include "core/lyrics/apply_lrc_timings.h"
+#include "core/lyrics/apply_timed_lyrics.h"
 
 namespace lf {
 
 namespace {
+
+// An LRC file's [ar:] and [ti:] name the song when the author has not.
+void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
+  if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
+  if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
+}
+
+}  // namespace
 
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
@@ -19,19 +28,17 @@ int LyricsSampleRate(const Song& song) {
   return format.sampleRate;
 }
 
-// An LRC file's [ar:] and [ti:] name the song when the author has not.
-void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
-  if (song.Artist().empty() && !lrc.artist.empty()) song.SetArtist(lrc.artist);
-  if (song.Title().empty() && !lrc.title.empty()) song.SetTitle(lrc.title);
+std::vector<Singer> LrcSingers(const LrcFile& lrc) {
+  std::vector<Singer> singers;
+  for (const LrcLine& line : lrc.lines)
+    singers.push_back(line.singer == 2 ? Singer::kSinger2 : line.singer == 3 ? Singer::kBoth : Singer::kSinger1);
+  return singers;
 }
-
-}  // namespace
 
 bool ApplyLyricsImport(const LyricsImport& import, Song& song) {
   if (!import.Ok() || import.text.empty()) return false;
-  song.SetRawLyrics(import.text);
-  song.ClearLines();
-  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  if (import.IsTimed()) return ApplyTimedLyrics(import.timed, song).Ok();
+  ReplaceSongLyrics(import.text, LrcSingers(import.lrc), false, song);
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
     ApplyLrcTimings(import.lrc, song.LineList(), LyricsSampleRate(song));
