@@ -30,9 +30,12 @@ struct EventFormat {
   size_t count = 10;
   size_t start = 1, end = 2, style = 3, name = 4, text = 9;
 
-  void Read(std::string_view format) {
+  // False when the line does not name the Start, End and Text fields.
+  bool Read(std::string_view format) {
     const std::vector<std::string_view> names = SplitFields(format, 64);
+    *this = {};
     count = names.size();
+    start = end = text = style = name = count;
     for (size_t i = 0; i < names.size(); ++i) {
       const std::string key = AsciiLower(TrimBlanks(names[i]));
       if (key == "start") start = i;
@@ -41,6 +44,7 @@ struct EventFormat {
       if (key == "name" || key == "actor") name = i;
       if (key == "text") text = i;
     }
+    return start < count && end < count && text < count;
   }
 };
 
@@ -168,7 +172,10 @@ Outcome ReadAss(std::string_view bytes, const std::string& fileName, TimedLyrics
     const std::string_view value = line.substr(colon + 1);
     if (section == "[script info]" && key == "title") out.title = std::string(TrimBlanks(value));
     if (section != "[events]") continue;
-    if (key == "format") reader.format.Read(value);
+    if (key == "format" && !reader.format.Read(value)) {
+      out = {};
+      return TimedFormatProblem(fileName, kFormat, lineNumber, "a Format line without Start, End and Text");
+    }
     if (key != "dialogue") continue;
     if (Outcome o = reader.ReadDialogue(TrimBlanks(value), lineNumber); !o) {
       out = {};

@@ -266,6 +266,17 @@ Outcome Cleared(TimedLyrics& out, Outcome outcome) {
   return outcome;
 }
 
+// libxml2 prints some errors (validity, IDs) itself; the reader tells its
+// own one line instead.
+void IgnoreXmlError(void* /*context*/, xmlErrorPtr /*error*/) {}
+
+struct QuietXmlErrors {
+  QuietXmlErrors() { xmlSetStructuredErrorFunc(nullptr, IgnoreXmlError); }
+  ~QuietXmlErrors() { xmlSetStructuredErrorFunc(nullptr, nullptr); }
+  QuietXmlErrors(const QuietXmlErrors&) = delete;
+  QuietXmlErrors& operator=(const QuietXmlErrors&) = delete;
+};
+
 struct DocFree {
   void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
 };
@@ -275,12 +286,16 @@ struct DocFree {
 Outcome ReadTtml(std::string_view bytes, const std::string& fileName, TimedLyrics& out) {
   out = {};
   xmlResetLastError();
+  const QuietXmlErrors quiet;
   std::unique_ptr<xmlDoc, DocFree> doc(xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
                                                      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc) {
     const xmlError* error = xmlGetLastError();
-    std::string message = error && error->message ? std::string(TrimBlanks(error->message)) : "not XML";
-    while (!message.empty() && message.back() == '\n') message.pop_back();
+    // libxml2's messages may run over several lines ("... !\nBytes: ..."): they are told as one.
+    std::string message = error && error->message ? std::string(error->message) : "not XML";
+    for (char& c : message)
+      if (c == '\n' || c == '\r') c = ' ';
+    message = std::string(TrimBlanks(message));
     return TimedFormatProblem(fileName, kFormat, error ? error->line : 0, message);
   }
   const xmlNode* tt = xmlDocGetRootElement(doc.get());

@@ -139,6 +139,7 @@ Outcome ReadWebVtt(std::string_view bytes, const std::string& fileName, TimedLyr
       }
     } else {
       std::vector<std::string> texts;
+      texts.reserve(cueLines.size());
       for (const CueLine& l : cueLines) texts.push_back(l.plain);
       timedLines = SpreadCueLines(texts, cue.start, cue.end);
     }
