@@ -13,7 +13,7 @@ struct Command;
 // File name endings a value may have, for completion ("lfp", "wav mp3 wma").
 inline constexpr const char* kProjectFiles = "lfp";
 inline constexpr const char* kMusicFiles = "wav mp3 wma";
-inline constexpr const char* kLyricsFiles = "txt lrc kar mid";
+inline constexpr const char* kLyricsFiles = "txt lrc kar mid midi ass ssa ttml xml vtt srt";
 inline constexpr const char* kAnyFile = "";
 
 // One line of a command's help: an option ("-o P.lfp", "--json") or a word

@@ -1,4 +1,4 @@
-// lyricforge-cli import: lyrics from a text, LRC or MIDI karaoke file into a
+// lyricforge-cli import: lyrics from a text, LRC, MIDI, ASS, UltraStar, TTML, WebVTT or SRT file into a
 // project, which is created when it does not exist yet.
 #include <cstdio>
 #include <filesystem>

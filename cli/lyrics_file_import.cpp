@@ -9,8 +9,10 @@ namespace {}  // namespace
 LyricsImport ImportLyricsFileOrThrow(const std::string& path) {
   LyricsImport import = ImportLyricsFile(path);
   if (import.outcome.reason == Reason::NotHandled)
-    throw CliError(kExitInput, path + ": not a lyrics file (.txt, .lrc, .kar, .mid, .midi)");
-  if (!import.Ok()) throw CliError(kExitInput, path + ": " + OneLine(import.outcome.text));
+    throw CliError(
+        kExitInput,
+        path + ": not a lyrics file (.txt, .lrc, .kar, .mid, .midi, .ass, .ssa, .ttml, .vtt, .srt, UltraStar)");
+  if (!import.Ok()) throw CliError(kExitInput, (import.namesFile ? "" : path + ": ") + OneLine(import.outcome.text));
   return import;
 }
 
@@ -22,6 +24,16 @@ const char* LyricsFileKindName(LyricsFileKind kind) {
       return "lrc";
     case LyricsFileKind::Midi:
       return "midi";
+    case LyricsFileKind::Ass:
+      return "ass";
+    case LyricsFileKind::UltraStar:
+      return "ultrastar";
+    case LyricsFileKind::Ttml:
+      return "ttml";
+    case LyricsFileKind::WebVtt:
+      return "vtt";
+    case LyricsFileKind::Srt:
+      return "srt";
     case LyricsFileKind::Unknown:
       break;
   }

@@ -20,6 +20,8 @@ packages=(
   fonts-dejavu-extra
   # faces for Chinese, Japanese and Korean lyrics, and detecting their encodings
   fonts-noto-cjk libuchardet-dev
+  # timed lyrics in TTML (XML)
+  libxml2-dev
   # onset detection for snapping word starts
   libaubio-dev
   # zip, png

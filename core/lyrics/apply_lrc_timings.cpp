@@ -6,13 +6,16 @@
 
 namespace lf {
 
-namespace {
-
-// Milliseconds to sample frames at `rate`, rounded once to the nearest frame.
-SampleTime ToSampleTime(int32_t ms, int rate) {
-  const int64_t frames = (int64_t{std::max(ms, 0)} * rate + 500) / 1000;
+SampleTime MillisToFrames(int64_t ms, int rate) {
+  // Past this many milliseconds every rate saturates; the bound keeps the product in range.
+  const int64_t bounded = std::clamp<int64_t>(ms, 0, int64_t{1} << 40);
+  const int64_t frames = (bounded * rate + 500) / 1000;
   return static_cast<SampleTime>(std::min<int64_t>(frames, INT32_MAX));
 }
+
+namespace {
+
+SampleTime ToSampleTime(int32_t ms, int rate) { return MillisToFrames(ms, rate); }
 
 void ApplyLine(const LrcLine& source, KaraokeLine& line, int rate) {
   line.m_placed = true;

@@ -10,6 +10,10 @@ namespace lf {
 // The earliest time a placed word can have: 0 means "not placed".
 inline constexpr SampleTime kFirstPlacedFrame = 1;
 
+// Milliseconds of music as sample frames at `rate`, rounded once to the
+// nearest frame; below 0 counts as 0, and the result saturates.
+SampleTime MillisToFrames(int64_t ms, int rate);
+
 // Karaoke line i takes LRC line i and its j-th word takes element j, both by
 // position: the line is marked placed, the word takes the element's start
 // and end (milliseconds to sample frames at `sampleRate`; a word at 0 takes

@@ -1,11 +1,10 @@
 #include "core/lyrics/apply_lyrics_import.h"
 
 #include "core/lyrics/apply_lrc_timings.h"
+#include "core/lyrics/apply_timed_lyrics.h"
 #include "core/song/music_bounds.h"
 
 namespace lf {
-
-namespace {
 
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
@@ -16,10 +15,19 @@ int LyricsSampleRate(const Song& song, const MusicSpan& music) {
   return music.sampleRate;
 }
 
+namespace {
+
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
 void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
   if (song.Lyrics().Artist().empty() && !lrc.artist.empty()) song.Lyrics().SetArtist(lrc.artist);
   if (song.Lyrics().Title().empty() && !lrc.title.empty()) song.Lyrics().SetTitle(lrc.title);
+}
+
+std::vector<Singer> LrcSingers(const LrcFile& lrc) {
+  std::vector<Singer> singers;
+  for (const LrcLine& line : lrc.lines)
+    singers.push_back(line.singer == 2 ? Singer::kSinger2 : line.singer == 3 ? Singer::kBoth : Singer::kSinger1);
+  return singers;
 }
 
 }  // namespace
@@ -27,9 +35,8 @@ void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
 bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic) {
   if (linesPastMusic) *linesPastMusic = 0;
   if (!import.Ok() || import.text.empty()) return false;
-  song.Lyrics().SetRawLyrics(import.text);
-  song.Lyrics().ClearLines();
-  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  if (import.IsTimed()) return ApplyTimedLyrics(import.timed, song).Ok();
+  ReplaceSongLyrics(import.text, LrcSingers(import.lrc), false, song);
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
     const MusicSpan music = SongMusicSpan(song);

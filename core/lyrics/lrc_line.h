@@ -8,8 +8,8 @@
 namespace lf {
 
 struct LrcLine {
-  // 1 for a line marked "M:", 2 for "F:", 3 for "D:"; an unmarked line keeps
-  // the code of the line before it.
+  // 1 for a line marked "M:" or "v1:", 2 for "F:" or "v2:", 3 for "D:" (both
+  // singers); an unmarked line keeps the code of the line before it.
   int32_t singer = 1;
   std::vector<LrcElement> elements;
 };

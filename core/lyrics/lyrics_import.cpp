@@ -10,7 +10,9 @@
 
 #include "core/lyrics/convert_text_lyrics.h"
 #include "core/lyrics/parse_lrc.h"
-#include "core/lyrics/scan_midi_lyrics.h"
+#include "core/lyrics/sniff_lyrics_format.h"
+#include "core/lyrics/timed_format_readers.h"
+#include "core/lyrics/timed_raw_text.h"
 
 namespace lf {
 
@@ -60,7 +62,48 @@ LyricsImport Fail(LyricsImport r, Reason reason, std::string message, MessageIco
   r.outcome = Outcome::Failure(reason, std::move(message), kLyricsImportCaption, icon, path);
   r.text.clear();
   r.lrc.Clear();
+  r.timed = {};
   return r;
+}
+
+// The reader of each timed format.
+Outcome ReadTimed(LyricsFileKind kind, std::string_view bytes, const std::string& path, TimedLyrics& out) {
+  switch (kind) {
+    case LyricsFileKind::Ass:
+      return ReadAss(bytes, path, out);
+    case LyricsFileKind::UltraStar:
+      return ReadUltraStar(bytes, path, out);
+    case LyricsFileKind::Ttml:
+      return ReadTtml(bytes, path, out);
+    case LyricsFileKind::WebVtt:
+      return ReadWebVtt(bytes, path, out);
+    case LyricsFileKind::Srt:
+      return ReadSrt(bytes, path, out);
+    case LyricsFileKind::Midi:
+      return ReadMidiLyrics(bytes, path, out);
+    case LyricsFileKind::Text:
+    case LyricsFileKind::Lrc:
+    case LyricsFileKind::Unknown:
+      break;
+  }
+  return Outcome::Success();
+}
+
+// Lines an LRC file gives to singer 2 take the editor's '&' (a fixed
+// translation line keeps its '!').
+void MarkSingerTwoLines(const LrcFile& lrc, std::string& text) {
+  std::string out;
+  size_t pos = 0;
+  for (const LrcLine& line : lrc.lines) {
+    if (pos >= text.size()) break;
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    if (line.singer == 2 && text[pos] != '!' && end > pos) out += '&';
+    out.append(text, pos, end - pos + (end < text.size() ? 1 : 0));
+    pos = end + 1;
+  }
+  if (pos < text.size()) out.append(text, pos);
+  text = std::move(out);
 }
 
 }  // namespace
@@ -82,20 +125,26 @@ LyricsFileKind LyricsFileKindOf(const std::string& path) {
   if (ext == ".txt") return LyricsFileKind::Text;
   if (ext == ".lrc") return LyricsFileKind::Lrc;
   if (ext == ".kar" || ext == ".mid") return LyricsFileKind::Midi;
+  if (ext == ".ass" || ext == ".ssa") return LyricsFileKind::Ass;
+  if (ext == ".ttm" || ext == ".dfx" || ext == ".xml") return LyricsFileKind::Ttml;
+  if (ext == ".vtt") return LyricsFileKind::WebVtt;
+  if (ext == ".srt") return LyricsFileKind::Srt;
   return LyricsFileKind::Unknown;
 }
 
 LyricsImport ImportLyricsFile(const std::string& path) {
   LyricsImport r;
-  r.kind = LyricsFileKindOf(path);
-  if (r.kind == LyricsFileKind::Unknown) {
+  const LyricsFileKind named = LyricsFileKindOf(path);
+  const auto notLyrics = [&] {
+    r.kind = LyricsFileKind::Unknown;
     r.outcome = Outcome::Quiet(Reason::NotHandled, path + ": not a lyric file type");
     return r;
-  }
+  };
 
   std::string bytes;
   switch (ReadWholeFile(path, bytes)) {
     case ReadResult::OpenFailed:
+      if (named == LyricsFileKind::Unknown) return notLyrics();
       return Fail(std::move(r), Reason::NotFound, kLyricsOpenError, MessageIcon::Warning, path);
     case ReadResult::TooLarge:
       return Fail(std::move(r), Reason::BadInput, kLyricsTooLargeError, MessageIcon::Warning, path);
@@ -104,6 +153,10 @@ LyricsImport ImportLyricsFile(const std::string& path) {
     case ReadResult::Ok:
       break;
   }
+  // The content decides; the extension only where the content does not tell.
+  r.kind = SniffLyricsFormat(bytes);
+  if (r.kind == LyricsFileKind::Unknown) r.kind = named;
+  if (r.kind == LyricsFileKind::Unknown) return notLyrics();
 
   std::string lineError;  // a line of an LRC file that cannot be read
   try {
@@ -113,11 +166,15 @@ LyricsImport ImportLyricsFile(const std::string& path) {
         break;
       case LyricsFileKind::Lrc:
         ParseLrc(bytes, r.text, r.lrc, &lineError);
+        MarkSingerTwoLines(r.lrc, r.text);
         break;
-      case LyricsFileKind::Midi:
-        r.text = ScanMidiLyrics(bytes);
-        break;
-      case LyricsFileKind::Unknown:
+      default:
+        if (Outcome read = ReadTimed(r.kind, bytes, path, r.timed); !read.Ok()) {
+          r = Fail(std::move(r), read.reason, read.text, read.icon, path);
+          r.namesFile = true;
+          return r;
+        }
+        WriteRawLyrics(r.timed, r.text);
         break;
     }
   } catch (const std::bad_alloc&) {

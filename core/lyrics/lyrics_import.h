@@ -1,22 +1,26 @@
 #pragma once
 // Importing a lyric file: the one entry point that the desktop program's
 // Import Lyrics command and lyricforge-cli share. It reads the file, picks the
-// reader by extension and hands back the lyric text (UTF-8, lines ended by
-// LF, as the song keeps them), the LRC timings, or the message for the front
-// end to show.
+// reader by the file's content (by its extension when the content does not
+// tell) and hands back the lyric text (UTF-8, lines ended by LF, as the song
+// keeps them), the LRC or other timings, or the message for the front end to
+// show.
 #include <string>
 #include <string_view>
 
 #include "core/lyrics/decode_lyrics_text.h"
 #include "core/lyrics/lrc_file.h"
+#include "core/lyrics/timed_lyrics.h"
 #include "core/platform/outcome.h"
 
 namespace lf {
 
-enum class LyricsFileKind { Text, Lrc, Midi, Unknown };
+enum class LyricsFileKind { Text, Lrc, Midi, Ass, UltraStar, Ttml, WebVtt, Srt, Unknown };
 
-// The extension decides: ".txt", ".lrc", ".kar", ".mid" and ".midi" (the
-// extension is compared in lower case, cut to four characters).
+// The kind an extension names: ".txt", ".lrc", ".kar", ".mid" and ".midi",
+// ".ass" and ".ssa", ".ttml", ".dfxp" and ".xml", ".vtt", ".srt" (the
+// extension is compared in lower case, cut to four characters). A ".txt"
+// file may still be UltraStar: ImportLyricsFile looks at the content first.
 LyricsFileKind LyricsFileKindOf(const std::string& path);
 
 inline constexpr const char* kLyricsImportCaption = "Lyricforge";
@@ -40,16 +44,22 @@ std::string LyricsLineError(const std::string& where);
 // lyric file type, which is ignored without a message; NotFound with
 // kLyricsOpenError (also for what is not a regular file); Failed with
 // kLyricsMemoryError; BadInput with kLyricsTooLargeError for a file over
-// kMaxLyricsFileBytes, with
-// kLyricsNoLyricsError, or LyricsLineError for an unreadable LRC line) and,
-// when it worked, the lyrics.
+// kMaxLyricsFileBytes, with kLyricsNoLyricsError, LyricsLineError for an
+// unreadable LRC line, or the one line of a timed format's reader, which
+// names the file, the format and the line) and, when it worked, the lyrics.
 struct LyricsImport {
   Outcome outcome;
   LyricsFileKind kind = LyricsFileKind::Unknown;
-  std::string text;  // the lyrics
-  LrcFile lrc;       // the timings of an .lrc file
+  std::string text;        // the lyrics
+  LrcFile lrc;             // the timings of an .lrc file
+  TimedLyrics timed;       // the lines, words, times and singers of the other timed formats
+  bool namesFile = false;  // the outcome's text names the file already
 
   bool Ok() const { return outcome.Ok(); }
+  // Read into `timed`, and put into the song by ApplyTimedLyrics.
+  bool IsTimed() const {
+    return kind != LyricsFileKind::Text && kind != LyricsFileKind::Lrc && kind != LyricsFileKind::Unknown;
+  }
 };
 
 LyricsImport ImportLyricsFile(const std::string& path);

@@ -299,17 +299,30 @@ bool ReadWords(std::string_view text, TimedLine& tl, std::vector<size_t>& joins)
   return tagSeen;
 }
 
+// The singer code of a line's leading mark and the mark's length: "M:",
+// "F:", "D:" (1, 2, 3) or "v1:", "v2:" (1, 2), in either case; 0 for none.
+int SingerMark(std::string_view t, size_t& length) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  if (t.size() >= 2 && t[1] == ':') {
+    const char mark = upper(t[0]);
+    length = 2;
+    return mark == 'M' ? 1 : mark == 'F' ? 2 : mark == 'D' ? 3 : 0;
+  }
+  if (t.size() >= 3 && upper(t[0]) == 'V' && (t[1] == '1' || t[1] == '2') && t[2] == ':') {
+    length = 3;
+    return t[1] - '0';
+  }
+  return 0;
+}
+
 // A line with its text after the line tags, at each of `times`; the repeats
 // move the word tags along with their line.
 void ReadTimedLine(const std::vector<int32_t>& times, std::string_view lineText, ParseState& st) {
   std::string t(Trim(lineText));
-  if (t.size() >= 2 && t[1] == ':') {
-    const char mark = t[0] >= 'a' && t[0] <= 'z' ? static_cast<char>(t[0] - 'a' + 'A') : t[0];
-    const int code = mark == 'M' ? 1 : mark == 'F' ? 2 : mark == 'D' ? 3 : 0;
-    if (code) {
-      st.singer = code;
-      t.erase(0, 2);
-    }
+  size_t markLength = 0;
+  if (const int code = SingerMark(t, markLength)) {
+    st.singer = code;
+    t.erase(0, markLength);
   }
   t = CollapseBlanks(SquareWordTagsToAngle(t));
 

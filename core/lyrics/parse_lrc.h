@@ -14,7 +14,9 @@ namespace lf {
 // lines end in LF, CR LF or CR) into `lrc`, which is emptied first, and puts
 // the lyric text into `text`: one line per time tag in time order, each ended
 // by LF, word time tags removed. A tag between two Chinese, Japanese or Korean
-// characters leaves a syllable mark ('*') between them; a line on the time of
+// characters leaves a syllable mark ('*') between them; a singer mark
+// ("M:", "F:", "D:", "v1:", "v2:") leaves the text and sets the line's
+// singer; a line on the time of
 // the line before (a translation) starts with the fixed-line mark ('!').
 // Times are on the music's timeline: the file's
 // [offset:] is applied as LRC players apply it. Returns the length of the

@@ -10,6 +10,8 @@
 #include "core/lyrics/lyrics_import.h"
 #include "core/lyrics/parse_lrc.h"
 #include "core/lyrics/scan_midi_lyrics.h"
+#include "core/lyrics/timed_format_readers.h"
+#include "core/lyrics/timed_raw_text.h"
 #include "core/platform/text_encoding.h"
 #include "tests/core/lyrics/midi_file_builder.h"
 
@@ -112,6 +114,54 @@ TEST(LyricsFuzz, ScanMidiLyricsOnRandomAndMutatedInput) {
     CheckMidi(RandomBytes(rng));
     CheckMidi(midiHead + RandomBytes(rng));  // past the header check, into the scan
     CheckMidi(Mutate(seed, rng));
+    if (HasFatalFailure()) FAIL() << "iteration " << i;
+  }
+}
+
+// Whatever the bytes, a timed reader gives lyrics the song can take (valid
+// UTF-8 words, ends not before starts) or one line that names the file.
+void CheckTimed(Outcome (*read)(std::string_view, const std::string&, TimedLyrics&), std::string_view data) {
+  TimedLyrics out;
+  const Outcome o = read(data, "f", out);
+  if (!o.Ok()) {
+    ASSERT_EQ(o.text.rfind("f: ", 0), 0u) << o.text;
+    ASSERT_EQ(o.text.find('\n'), std::string::npos) << o.text;
+    ASSERT_TRUE(out.lines.empty());
+    return;
+  }
+  std::string raw;
+  ASSERT_TRUE(WriteRawLyrics(out, raw));
+  for (const TimedLine& line : out.lines)
+    for (const TimedWord& w : line.words) {
+      ASSERT_TRUE(IsValidUtf8(w.text));
+      if (w.IsTimed()) {
+        ASSERT_LE(w.start, w.end) << w.text;
+      }
+    }
+}
+
+TEST(LyricsFuzz, TimedReadersOnRandomAndMutatedInput) {
+  using Read = Outcome (*)(std::string_view, const std::string&, TimedLyrics&);
+  test::MidiTrack melody;
+  melody.Text("@TTitle").Tempo(400000).Lyric("/Hel", 0).Note(60, 40).Lyric("lo ", 56).Note(62).End();
+  const std::pair<Read, std::string> seeds[] = {
+      {ReadAss,
+       "[Script Info]\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+       "Dialogue: 0,0:00:01.00,0:00:04.00,Singer 2,,0,0,0,,{\\k50}Hel{\\kf20}lo {\\k30}you\\Nthere\n"},
+      {ReadUltraStar, "#TITLE:t\n#BPM:250,5\n#GAP:120\nP1\n: 0 4 1 Hel\n* 4 4 2 lo \n- 9\nP2\nF 10 2 0 ~\nE\n"},
+      {ReadTtml,
+       "<tt xmlns=\"http://www.w3.org/ns/ttml\"><head><agent xml:id=\"v1\"/></head><body><p begin=\"1s\" "
+       "end=\"00:00:02:10\" agent=\"v1\"><span begin=\"1.2s\" end=\"300t\">a</span> b</p></body></tt>"},
+      {ReadWebVtt, "WEBVTT\n\n1\n00:01.000 --> 00:04.000\n<v A><00:01.500>Hel<00:02.000>lo &amp; you\n"},
+      {ReadSrt, "1\n00:00:01,000 --> 00:00:02,500\n<b>one</b> two\nthree\n\n2\n00:00:03,000 --> 00:00:04,000\nfour\n"},
+      {ReadMidiLyrics, test::MidiFile({melody})},
+  };
+  std::mt19937 rng(9122026);
+  const int n = Iterations() / 4;
+  for (int i = 0; i < n; ++i) {
+    const auto& [read, seed] = seeds[static_cast<size_t>(i) % std::size(seeds)];
+    CheckTimed(read, RandomBytes(rng));
+    CheckTimed(read, Mutate(seed, rng));
     if (HasFatalFailure()) FAIL() << "iteration " << i;
   }
 }

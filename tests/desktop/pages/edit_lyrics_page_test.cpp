@@ -162,7 +162,31 @@ TEST_F(EditLyricsPageTest, ImportReplacesTheTextOrLeavesItWithTheMessage) {
   EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "First line\nSecond line\n");
 }
 
-// How long these take is measured in bench/edit_preview_bench.cpp; here the
+// An UltraStar duet named .txt arrives as UltraStar: the editor shows the
+// markers the author would type, the song is a timed duet; a broken one
+// says where, in one line, and changes nothing.
+TEST_F(EditLyricsPageTest, TimedDuetArrivesWithItsMarkersAndABrokenOneChangesNothing) {
+  Open("typed words");
+  const std::string duet = shell.folder.File("duet.txt");
+  WriteFileBytes(duet, "#TITLE:Duet\n#BPM:150\nP1\n: 0 4 0 Hel\n: 4 4 0 lo\nP2\n: 8 4 0  you\nE\n");
+  shell.lyricsFile = duet;
+  page->ImportLyrics();
+  EXPECT_EQ(page->Editor()->toPlainText(), "Hel*lo\n&you");
+  EXPECT_TRUE(shell.song.IsDuet());
+  ASSERT_EQ(shell.song.LineCount(), 2);
+  EXPECT_EQ(shell.song.Line(1)->m_colorIndex, ColorIndexSinger2);
+  EXPECT_EQ(shell.song.Line(1)->m_words.at(0)->m_startTime, 35280);  // beat 8 at 100 ms a beat
+
+  const std::string broken = shell.folder.File("broken.txt");
+  WriteFileBytes(broken, "#TITLE:Duet\n#BPM:150\n: 8 4 0 late\n: 0 4 0 early\nE\n");
+  shell.lyricsFile = broken;
+  page->ImportLyrics();
+  EXPECT_EQ(recorder.Sink().Count(), 1);
+  EXPECT_EQ(recorder.Sink().LastText().rfind(broken + ": UltraStar: line 4: notes out of order", 0), 0u)
+      << recorder.Sink().LastText();
+  EXPECT_EQ(page->Editor()->toPlainText(), "Hel*lo\n&you");
+}
+
 // editor and the song must simply agree afterwards.
 TEST_F(EditLyricsPageTest, HugePastesJunkAndLongLinesKeepEditorAndSongInStep) {
   Open();
