@@ -9,13 +9,13 @@ namespace lf {
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
-int LyricsSampleRate(const Song& song, const MusicSpan& music) {
+namespace {
+
+int RateFor(const Song& song, const MusicSpan& music) {
   if (!song.Music().WorkingMusicPath().empty() || song.MusicPath().empty() || music.sampleRate <= 0)
     return song.Music().SampleRate();
   return music.sampleRate;
 }
-
-namespace {
 
 // An LRC file's [ar:] and [ti:] name the song when the author has not.
 void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
@@ -23,14 +23,16 @@ void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
   if (song.Lyrics().Title().empty() && !lrc.title.empty()) song.Lyrics().SetTitle(lrc.title);
 }
 
+}  // namespace
+
+int LyricsSampleRate(const Song& song) { return RateFor(song, SongMusicSpan(song)); }
+
 std::vector<Singer> LrcSingers(const LrcFile& lrc) {
   std::vector<Singer> singers;
   for (const LrcLine& line : lrc.lines)
     singers.push_back(line.singer == 2 ? Singer::kSinger2 : line.singer == 3 ? Singer::kBoth : Singer::kSinger1);
   return singers;
 }
-
-}  // namespace
 
 bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic) {
   if (linesPastMusic) *linesPastMusic = 0;
@@ -40,7 +42,7 @@ bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMus
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {
     const MusicSpan music = SongMusicSpan(song);
-    const int rate = LyricsSampleRate(song, music);
+    const int rate = RateFor(song, music);
     int untimed = 0;
     song.Lyrics().EditLines([&](KaraokeLineList& lines) {
       untimed = ApplyLrcTimings(import.lrc, lines, rate, music.LatestWordTime());

@@ -40,24 +40,24 @@ void SetWordTimes(const TimedLine& from, KaraokeLine& to, int rate) {
 
 // The file's names fill what the author has left empty.
 void TakeNames(const TimedLyrics& lyrics, Song& song) {
-  if (song.Title().empty() && !lyrics.title.empty()) song.SetTitle(lyrics.title);
-  if (song.Artist().empty() && !lyrics.artist.empty()) song.SetArtist(lyrics.artist);
+  if (song.Lyrics().Title().empty() && !lyrics.title.empty()) song.Lyrics().SetTitle(lyrics.title);
+  if (song.Lyrics().Artist().empty() && !lyrics.artist.empty()) song.Lyrics().SetArtist(lyrics.artist);
   for (int k = 0; k < 3; ++k)
-    if (!lyrics.singerNames[k].empty()) song.SetDuetLabel(k, lyrics.singerNames[k]);
+    if (!lyrics.singerNames[k].empty()) song.Lyrics().SetDuetLabel(k, lyrics.singerNames[k]);
 }
 
 }  // namespace
 
 void ReplaceSongLyrics(const std::string& rawText, const std::vector<Singer>& singers, bool duet, Song& song) {
   duet = duet || std::any_of(singers.begin(), singers.end(), [](Singer s) { return s != Singer::kSinger1; });
-  if (duet && !song.IsDuet()) ChooseSingerMode(song, 2);
-  song.SetRawLyrics(rawText);
-  song.ClearLines();
+  if (duet && !song.Look().IsDuet()) ChooseSingerMode(song, 2);
+  song.Lyrics().SetRawLyrics(rawText);
+  song.Lyrics().ClearLines();
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
   if (singers.empty()) return;
-  const size_t n = std::min(singers.size(), song.LineList().lines.size());
+  const size_t n = std::min(singers.size(), song.Lyrics().LineList().lines.size());
   for (size_t i = 0; i < n; ++i) {
-    KaraokeLine& line = *song.LineList().lines[i];
+    KaraokeLine& line = *song.Lyrics().LineList().lines[i];
     if (!line.m_fixed) line.m_colorIndex = ColorOf(singers[i]);
   }
 }
@@ -72,8 +72,8 @@ Outcome ApplyTimedLyrics(const TimedLyrics& lyrics, Song& song) {
   std::vector<Singer> singers;
   for (const TimedLine& line : lyrics.lines) singers.push_back(line.fixed ? Singer::kSinger1 : line.singer);
   ReplaceSongLyrics(raw, singers, lyrics.duet, song);
-  const size_t n = std::min(lyrics.lines.size(), song.LineList().lines.size());
-  for (size_t i = 0; i < n; ++i) SetWordTimes(lyrics.lines[i], *song.LineList().lines[i], rate);
+  const size_t n = std::min(lyrics.lines.size(), song.Lyrics().LineList().lines.size());
+  for (size_t i = 0; i < n; ++i) SetWordTimes(lyrics.lines[i], *song.Lyrics().LineList().lines[i], rate);
   TakeNames(lyrics, song);
   song.SetModified(true);
   return Outcome::Success();

@@ -59,7 +59,9 @@ int ClampWordTimes(KaraokeLineList& lines, SampleTime latest) {
 }
 
 int BoundWordTimesByMusic(Song& song) {
-  const int moved = ClampWordTimes(song.Lyrics().LineList(), SongMusicSpan(song).LatestWordTime());
+  const SampleTime latest = SongMusicSpan(song).LatestWordTime();
+  int moved = 0;
+  song.Lyrics().EditLines([&](KaraokeLineList& lines) { moved = ClampWordTimes(lines, latest); });
   if (moved > 0) song.SetModified(true);
   return moved;
 }

@@ -96,10 +96,10 @@ TEST(TimingCommands, TimesPastTheMusicAreRefusedOrBroughtBack) {
   {
     Song crafted(project);
     ASSERT_TRUE(crafted.LoadProject().Ok());
-    crafted.Word(1)->m_endTime = INT32_MAX;
-    crafted.Word(3)->m_startTime = INT32_MAX - 1;
-    crafted.Word(3)->m_endTime = INT32_MAX;
-    crafted.Word(3)->m_line->m_placed = true;
+    crafted.Lyrics().SetWordEnd(1, INT32_MAX);
+    crafted.Lyrics().SetWordStart(3, INT32_MAX - 1);
+    crafted.Lyrics().SetWordEnd(3, INT32_MAX);
+    crafted.Lyrics().Word(3)->m_line->m_placed = true;
     ASSERT_TRUE(crafted.SaveProject());
   }
   const auto compiled = RunCli({"compile", project, "-o", dir.File("late.cdg")});

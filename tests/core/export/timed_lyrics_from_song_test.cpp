@@ -30,21 +30,21 @@ class TimedLyricsFromSongTest : public ::testing::Test {
     m_song = std::make_unique<Song>(m_dir.Path() + "/demo.lfp");
     ASSERT_TRUE(m_song->LoadProject());
     std::filesystem::copy_file(m_dir.Path() + "/music.wav", m_dir.Path() + "/working.wav");
-    m_song->SetWorkingMusicPath(m_dir.Path() + "/working.wav");
-    m_song->AllocateRwMemory(true);
+    m_song->Music().SetWorkingMusicPath(m_dir.Path() + "/working.wav");
+    m_song->Music().AllocateRwMemory(true);
   }
 
   // Sings line 2 as singer 2, line 3 as both, and fixes line 4 ('!').
   void MakeDuet() {
-    m_song->Settings().singerMode = 2;
-    m_song->SetDuetLabel(0, "Ann");
-    m_song->Line(1)->m_colorIndex = ColorIndexSinger2;
-    m_song->Line(2)->m_colorIndex = ColorIndexDuet;
-    std::string raw = m_song->RawLyrics();
+    m_song->Look().Settings().singerMode = 2;
+    m_song->Lyrics().SetDuetLabel(0, "Ann");
+    m_song->Lyrics().SetLineColor(1, ColorIndexSinger2);
+    m_song->Lyrics().SetLineColor(2, ColorIndexDuet);
+    std::string raw = m_song->Lyrics().RawLyrics();
     size_t at = 0;
     for (int line = 0; line < 3; ++line) at = raw.find('\n', at) + 1;
     raw.insert(at, "!");
-    m_song->SetRawLyrics(raw);
+    m_song->Lyrics().SetRawLyrics(raw);
   }
 
   ScopedTempFolder m_dir{"timed-lyrics-test"};
@@ -57,10 +57,10 @@ TEST_F(TimedLyricsFromSongTest, LinesKeepSingersFixedLinesTimesAndScreenWindows)
   const SongBuild build = CompileSongStream(*m_song);
   ASSERT_TRUE(build) << build.detail;
   const TimedLyrics music = TimedLyricsFromSong(*m_song, &build.result.times);
-  ASSERT_EQ(music.lines.size(), size_t(m_song->LineCount()));
+  ASSERT_EQ(music.lines.size(), size_t(m_song->Lyrics().LineCount()));
   EXPECT_TRUE(music.duet);
   EXPECT_EQ(music.singerNames[0], "Ann");
-  EXPECT_EQ(music.title, m_song->Title());
+  EXPECT_EQ(music.title, m_song->Lyrics().Title());
   const Singer singers[] = {Singer::kSinger1, Singer::kSinger2, Singer::kBoth, Singer::kSinger1};
   for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(music.lines[i].singer, singers[i]) << i;
@@ -79,7 +79,7 @@ TEST_F(TimedLyricsFromSongTest, LinesKeepSingersFixedLinesTimesAndScreenWindows)
     }
   }
   // The exported audio's timeline: every time later by the lead-in.
-  const Millis leadIn = (int64_t(build.result.leadIn) * 1000 + m_song->SampleRate() / 2) / m_song->SampleRate();
+  const Millis leadIn = (int64_t(build.result.leadIn) * 1000 + m_song->Music().SampleRate() / 2) / m_song->Music().SampleRate();
   ASSERT_GT(leadIn, 0);
   const TimedLyrics exported = TimedLyricsFromSong(*m_song, &build.result.times, {TimingBase::kExport, leadIn});
   for (size_t i = 0; i < music.lines.size(); ++i) {
@@ -91,14 +91,14 @@ TEST_F(TimedLyricsFromSongTest, LinesKeepSingersFixedLinesTimesAndScreenWindows)
     }
   }
   // The lyrics page's colours: each singer's, and the sweep.
-  const auto palette = Song::PageColors(*m_song->PageByKind(LyricsPage));
+  const auto palette = SongLook::PageColors(*m_song->Look().PageByKind(LyricsPage));
   const auto rgb = [](Colorref c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); };
   EXPECT_EQ(music.look.lineColors[1], rgb(palette[ColorIndexSinger2]));
   EXPECT_EQ(music.look.sweepColor, rgb(palette[ColorIndexSweep]));
 }
 
 TEST_F(TimedLyricsFromSongTest, ASoloSongSingsEveryLineAsSingerOne) {
-  m_song->Line(1)->m_colorIndex = ColorIndexSinger2;
+  m_song->Lyrics().SetLineColor(1, ColorIndexSinger2);
   const TimedLyrics lyrics = TimedLyricsFromSong(*m_song, nullptr);
   for (const TimedLine& line : lyrics.lines) {
     EXPECT_EQ(line.singer, Singer::kSinger1);

@@ -32,15 +32,15 @@ TEST(ApplyTimedLyrics, MarkersSingersTimesAndNamesReachTheSong) {
       {{Word("late", 3000, 4000), Word("unsung")}, Singer::kSinger1},
   };
   Song song;
-  song.SetTitle("Mine");
+  song.Lyrics().SetTitle("Mine");
   ASSERT_TRUE(ApplyTimedLyrics(lyrics, song).Ok());
-  EXPECT_EQ(song.RawLyrics(), "Hel*lo ice_cream\n&!yes\n^\nall\n!Chorus\n\nlate unsung");
-  EXPECT_TRUE(song.IsDuet());
-  EXPECT_EQ(song.Title(), "Mine");  // the author's own title stays
-  EXPECT_EQ(song.Artist(), "Ann and Bo");
-  EXPECT_EQ(song.DuetLabel(1), "Bo");
+  EXPECT_EQ(song.Lyrics().RawLyrics(), "Hel*lo ice_cream\n&!yes\n^\nall\n!Chorus\n\nlate unsung");
+  EXPECT_TRUE(song.Look().IsDuet());
+  EXPECT_EQ(song.Lyrics().Title(), "Mine");  // the author's own title stays
+  EXPECT_EQ(song.Lyrics().Artist(), "Ann and Bo");
+  EXPECT_EQ(song.Lyrics().DuetLabel(1), "Bo");
 
-  const auto& lines = song.LineList().lines;
+  const auto& lines = song.Lyrics().LineList().lines;
   ASSERT_EQ(lines.size(), 6u);
   const int colors[] = {ColorIndexSinger1, ColorIndexSinger2, ColorIndexDuet,
                         ColorIndexFixed,   ColorIndexSinger1, ColorIndexSinger1};
@@ -71,10 +71,10 @@ TEST(ApplyTimedLyrics, TextTheLyricsCannotHoldChangesNothing) {
     TimedLyrics lyrics;
     lyrics.lines = {{{Word(text, 0, 100)}}};
     Song song;
-    song.SetRawLyrics("kept");
+    song.Lyrics().SetRawLyrics("kept");
     const Outcome o = ApplyTimedLyrics(lyrics, song);
     EXPECT_EQ(o.reason, Reason::BadInput) << text;
-    EXPECT_EQ(song.RawLyrics(), "kept") << text;
+    EXPECT_EQ(song.Lyrics().RawLyrics(), "kept") << text;
   }
   // A singer-1 line may not start with a mark; a singer-2 line may start with '!'.
   using Start = std::tuple<const char*, Singer, bool>;
@@ -96,8 +96,8 @@ TEST(ApplyTimedLyrics, LrcSingerMarksBecomeLineSingers) {
   EXPECT_EQ(import.text, "one\n&two\nthree\nfour\n!tr\n");
   Song song;
   ASSERT_TRUE(ApplyLyricsImport(import, song));
-  EXPECT_TRUE(song.IsDuet());
-  const auto& lines = song.LineList().lines;
+  EXPECT_TRUE(song.Look().IsDuet());
+  const auto& lines = song.Lyrics().LineList().lines;
   ASSERT_GE(lines.size(), 5u);
   const int colors[] = {ColorIndexSinger1, ColorIndexSinger2, ColorIndexDuet, ColorIndexSinger1, ColorIndexFixed};
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(lines[i]->m_colorIndex, colors[i]) << i;

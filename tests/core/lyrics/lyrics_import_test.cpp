@@ -375,7 +375,7 @@ TEST_F(LyricsImportTest, LinesPastTheEndOfTheMusicAreLeftUntimed) {
   ASSERT_TRUE(ApplyLyricsImport(r, song, &untimed));
   EXPECT_EQ(untimed, 2);
   EXPECT_EQ(LinesPastMusicText(untimed), "2 lines are timed past the end of the music and left untimed");
-  const auto& words = song.LineList().words;
+  const auto& words = song.Lyrics().LineList().words;
   ASSERT_EQ(words.size(), 8u);
   const bool placed[] = {true, true, false, false, true, true, false, false};
   for (size_t i = 0; i < 8; ++i) EXPECT_EQ(words[i]->IsPlaced(), placed[i]) << i;

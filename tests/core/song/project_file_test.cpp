@@ -421,18 +421,18 @@ TEST_F(ProjectFileTest, FieldsOutsideWhatCanBeSetRefuseTheFileNamingThem) {
     std::function<void(Song&)> change;
   };
   const Case cases[] = {
-      {"sweep advance", [](Song& s) { s.Settings().sweepAdvance = INT32_MAX; }},
-      {"sweep advance", [](Song& s) { s.Settings().sweepAdvance = 5; }},
-      {"sweep colour index", [](Song& s) { s.Settings().sweepColorIndex = 16; }},
-      {"sweep mode", [](Song& s) { s.Settings().sweepMode = 7; }},
-      {"play-after amount", [](Song& s) { s.Settings().playAfterAmount = INT32_MIN; }},
-      {"line page", [](Song& s) { s.Line(1)->m_page = INT32_MAX; }},
-      {"line row", [](Song& s) { s.Line(0)->m_lineInPage = kDrawRows; }},
-      {"line colour index", [](Song& s) { s.Line(0)->m_colorIndex = -1; }},
-      {"page hold time", [](Song& s) { s.PageByKind(TitlePage)->m_holdTime = INT32_MAX; }},
-      {"page draw transition", [](Song& s) { s.PageByKind(CreditsPage)->m_drawTransition = kTransitionCount; }},
-      {"page text size", [](Song& s) { s.PageByKind(LyricsPage)->m_style.m_height = 0; }},
-      {"page lyrics area", [](Song& s) { s.PageByKind(LyricsPage)->m_lyricsArea = 101; }},
+      {"sweep advance", [](Song& s) { s.Look().Settings().sweepAdvance = INT32_MAX; }},
+      {"sweep advance", [](Song& s) { s.Look().Settings().sweepAdvance = 5; }},
+      {"sweep colour index", [](Song& s) { s.Look().Settings().sweepColorIndex = 16; }},
+      {"sweep mode", [](Song& s) { s.Look().Settings().sweepMode = 7; }},
+      {"play-after amount", [](Song& s) { s.Look().Settings().playAfterAmount = INT32_MIN; }},
+      {"line page", [](Song& s) { s.Lyrics().Line(1)->m_page = INT32_MAX; }},
+      {"line row", [](Song& s) { s.Lyrics().Line(0)->m_lineInPage = kDrawRows; }},
+      {"line colour index", [](Song& s) { s.Lyrics().SetLineColor(0, -1); }},
+      {"page hold time", [](Song& s) { s.Look().PageByKind(TitlePage)->m_holdTime = INT32_MAX; }},
+      {"page draw transition", [](Song& s) { s.Look().PageByKind(CreditsPage)->m_drawTransition = kTransitionCount; }},
+      {"page text size", [](Song& s) { s.Look().PageByKind(LyricsPage)->m_style.m_height = 0; }},
+      {"page lyrics area", [](Song& s) { s.Look().PageByKind(LyricsPage)->m_lyricsArea = 101; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
@@ -449,10 +449,10 @@ TEST_F(ProjectFileTest, FieldsOutsideWhatCanBeSetRefuseTheFileNamingThem) {
   // The edges of each range still load.
   Song edges(m_path);
   FillSong(edges);
-  edges.Settings().sweepAdvance = -500;
-  edges.Settings().sweepColorIndex = 15;
-  edges.PageByKind(TitlePage)->m_holdTime = 360000;
-  edges.PageByKind(LyricsPage)->m_lyricsArea = 100;
+  edges.Look().Settings().sweepAdvance = -500;
+  edges.Look().Settings().sweepColorIndex = 15;
+  edges.Look().PageByKind(TitlePage)->m_holdTime = 360000;
+  edges.Look().PageByKind(LyricsPage)->m_lyricsArea = 100;
   ASSERT_TRUE(edges.SaveProject());
   m_song.SetProjectPath(m_path);
   EXPECT_TRUE(m_song.LoadProject().Ok());

@@ -32,8 +32,8 @@ std::string SeedProject(const std::string& path, int32_t extreme = 0) {
     song.Lyrics().SetWordEnd(i, 44100 * (i + 1) + 30000);
   }
   if (extreme != 0) {
-    song.Line(song.LineCount() - 1)->m_page = extreme;
-    song.Word(0)->m_startTime = song.Word(0)->m_endTime = extreme;
+    song.Lyrics().Line(song.Lyrics().LineCount() - 1)->m_page = extreme;
+    song.Lyrics().SetWordStart(0, song.Lyrics().SetWordEnd(0, extreme));
   }
   EXPECT_TRUE(song.SaveProject());
   return test::ReadFileBytes(path);
@@ -67,11 +67,11 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
     test::WriteFileBytes(dir.File("fuzz.lfp"), head + middle + tail);
     if (!song.LoadProject()) continue;
     ++loaded;
-    ASSERT_GE(song.LinesPerPage(), 1) << "iteration " << i;
-    ASSERT_LE(song.LinesPerPage(), kDrawRows) << "iteration " << i;
-    ASSERT_GE(song.Settings().sweepAdvance, -500) << "iteration " << i;
-    ASSERT_LE(song.Settings().sweepAdvance, 0) << "iteration " << i;
-    for (const auto& line : song.Lines()) ASSERT_LE(line->m_page, song.LineCount()) << "iteration " << i;
+    ASSERT_GE(song.Look().LinesPerPage(), 1) << "iteration " << i;
+    ASSERT_LE(song.Look().LinesPerPage(), kDrawRows) << "iteration " << i;
+    ASSERT_GE(song.Look().Settings().sweepAdvance, -500) << "iteration " << i;
+    ASSERT_LE(song.Look().Settings().sweepAdvance, 0) << "iteration " << i;
+    for (const auto& line : song.Lyrics().Lines()) ASSERT_LE(line->m_page, song.Lyrics().LineCount()) << "iteration " << i;
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
   }

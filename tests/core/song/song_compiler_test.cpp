@@ -269,14 +269,14 @@ TEST_F(SongCompilerTest, TimesPastTheMusicNeverLengthenTheOutput) {
   ScopedTempFolder dir("compiler-bounds");
   const std::string music = dir.File("music.wav");
   test::WriteFileBytes(music, test::ToneWav(kRate, 16, 2, kRate * 28));
-  song.SetWorkingMusicPath(music, true);
-  song.AllocateRwMemory(true);
+  song.Music().SetWorkingMusicPath(music, true);
+  song.Music().AllocateRwMemory(true);
   Lyrics("first word\nlate word");
   auto compileWithLastWordAt = [&](SampleTime late) {
     Place({1.0, 2.0, 3.0});
-    song.Word(3)->m_startTime = late;
-    song.Word(3)->m_endTime = late == 0 ? 0 : late + std::min<SampleTime>(kRate, INT32_MAX - late);
-    song.Word(3)->m_line->m_placed = true;
+    song.Lyrics().SetWordStart(3, late);
+    song.Lyrics().SetWordEnd(3, late == 0 ? 0 : late + std::min<SampleTime>(kRate, INT32_MAX - late));
+    song.Lyrics().Word(3)->m_line->m_placed = true;
     stream.assign(kStreamBytesPerSecond * 120, 0);
     return CompileSong(song, stream.data(), static_cast<uint32_t>(stream.size()), kCompileEverything);
   };

@@ -172,10 +172,10 @@ TEST_F(EditLyricsPageTest, TimedDuetArrivesWithItsMarkersAndABrokenOneChangesNot
   shell.lyricsFile = duet;
   page->ImportLyrics();
   EXPECT_EQ(page->Editor()->toPlainText(), "Hel*lo\n&you");
-  EXPECT_TRUE(shell.song.IsDuet());
-  ASSERT_EQ(shell.song.LineCount(), 2);
-  EXPECT_EQ(shell.song.Line(1)->m_colorIndex, ColorIndexSinger2);
-  EXPECT_EQ(shell.song.Line(1)->m_words.at(0)->m_startTime, 35280);  // beat 8 at 100 ms a beat
+  EXPECT_TRUE(shell.song.Look().IsDuet());
+  ASSERT_EQ(shell.song.Lyrics().LineCount(), 2);
+  EXPECT_EQ(shell.song.Lyrics().Line(1)->m_colorIndex, ColorIndexSinger2);
+  EXPECT_EQ(shell.song.Lyrics().Line(1)->m_words.at(0)->m_startTime, 35280);  // beat 8 at 100 ms a beat
 
   const std::string broken = shell.folder.File("broken.txt");
   WriteFileBytes(broken, "#TITLE:Duet\n#BPM:150\n: 8 4 0 late\n: 0 4 0 early\nE\n");
