@@ -5,6 +5,7 @@
 
 #include "core/platform/message_sink.h"
 #include "core/platform/outcome.h"
+#include "core/song/recovery_file.h"
 #include "core/song/song_settings.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
@@ -134,6 +135,7 @@ bool LyricforgeApp::SaveProject() {
     ShowCannotSave(OpenSong().ProjectPath());
     return false;
   }
+  ForgetRecovery();
   UpdateTitle();
   return true;
 }
@@ -152,6 +154,8 @@ bool LyricforgeApp::SaveProjectAs() {
     return false;
   }
   m_lock.Keep(std::move(*claim));
+  if (!previous.empty()) RemoveRecovery(previous);
+  ForgetRecovery();
   AddRecentProject(*path);
   m_folders.project = FolderOf(*path);
   UpdateTitle();
