@@ -61,6 +61,7 @@ bool PrivateSoundServer::Start() {
   }
   const std::string home = "HOME=" + m_dir, runtime = "XDG_RUNTIME_DIR=" + m_dir,
                     pulseRuntime = "PULSE_RUNTIME_PATH=" + m_dir + "/run", log = m_dir + "/server.log";
+  const std::string scriptArg = "--file=" + script;  // nothing is allocated after the fork
   m_pid = fork();
   if (m_pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that is killed takes its server with it
@@ -71,7 +72,6 @@ bool PrivateSoundServer::Start() {
     }
     char* const env[] = {const_cast<char*>("PATH=/usr/bin:/bin"), const_cast<char*>(home.c_str()),
                          const_cast<char*>(runtime.c_str()), const_cast<char*>(pulseRuntime.c_str()), nullptr};
-    const std::string scriptArg = "--file=" + script;
     char* const argv[] = {const_cast<char*>("pulseaudio"),
                           const_cast<char*>("-n"),
                           const_cast<char*>(scriptArg.c_str()),
