@@ -133,7 +133,7 @@ std::string RecoveryQuestion(const RecoveryEntry& entry) {
 
 Outcome LoadRecovery(Song& song, const RecoveryEntry& entry) {
   song.SetProjectPath(entry.projectPath);
-  const Outcome loaded = song.LoadProjectFrom(entry.recoveryPath);
+  Outcome loaded = song.LoadProjectFrom(entry.recoveryPath);
   if (loaded) song.SetModified(true);
   return loaded;
 }
