@@ -13,7 +13,9 @@ packages=(
   # MP3 encoding (loaded at run time) and the lame tool for comparisons
   libmp3lame-dev libmp3lame0 lame
   # tempo and pitch, sound output
-  libsoundtouch-dev libsdl2-dev
+  libsoundtouch-dev librubberband-dev libsdl2-dev libpulse-dev
+  # a private sound server with a null sink for the heard-time tests
+  pulseaudio pulseaudio-utils
   # text
   libfreetype-dev libharfbuzz-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   # a family without bold or italic faces, for the synthesised-style tests

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <mutex>
+#include <thread>
 #include <vector>
 
+#include "core/audio/pulse_output.h"
 #include "core/platform/event.h"
 
 namespace lf {
@@ -15,6 +18,8 @@ namespace lf {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// About 11.6 ms at 44,100 Hz: what the writer hands the server at a time.
+constexpr size_t kServerPeriodFrames = 512;
 
 // SDL's audio subsystem is process-wide and its init/quit are not thread-safe;
 // every device opens and closes it through here.
@@ -70,12 +75,37 @@ struct SoundDevice::Impl {
   uint64_t notifyInterval = 0;
   uint64_t nextNotify = 0;
 
+  // On the sound server the device is a stream that a writer thread feeds a
+  // period at a time. Each handover is sound followed by silence (an
+  // underrun or a pause); after each one the server tells its whole latency,
+  // which places the sample the listener hears in what was handed over.
+  struct Handover {
+    uint64_t handedStart;    // bytes handed to the server before this one
+    uint64_t consumedStart;  // sound bytes consumed before this one
+    uint64_t sound;
+    uint64_t length;
+  };
+  std::unique_ptr<PulseOutput> pulse;
+  std::thread writer;
+  bool stopWriter = false;
+  uint64_t handed = 0;
+  std::deque<Handover> handovers;
+  bool anyLatency = false;
+  uint64_t measuredEnd = 0;  // handed, when the latency was last measured
+  uint64_t measuredLatencyBytes = 0;
+  Clock::time_point measuredAt;
+  uint64_t reportedLatencyBytes = 0;  // the latency as OutputLatencyMs tells it
+
   static void Callback(void* user, Uint8* stream, int len) {
     static_cast<Impl*>(user)->Fill(stream, static_cast<size_t>(len));
   }
 
   void Fill(uint8_t* stream, size_t len) {
     std::lock_guard guard(lock);
+    FillLocked(stream, len);
+  }
+
+  void FillLocked(uint8_t* stream, size_t len) {
     if (clockPaced) {
       std::memset(stream, 0, len);
       const uint64_t heard = Heard();
@@ -141,6 +171,7 @@ struct SoundDevice::Impl {
   // what has been heard is the periods before it plus the time since then.
   uint64_t Heard() const {
     if (clockPaced) return ClockHeard();
+    if (pulse) return ServerHeard();
     if (!anyPeriod) return heardFloor;
     const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - periodStart).count();
     uint64_t inPeriod = static_cast<uint64_t>(std::max<int64_t>(elapsed, 0)) * bytesPerSecond / 1'000'000;
@@ -151,11 +182,95 @@ struct SoundDevice::Impl {
     return heardFloor;
   }
 
+  // The byte of the handed stream at the listener's ear now: the end of what
+  // was handed at the last measure, less the latency then, plus the time since.
+  uint64_t ServerHeard() const {
+    if (!anyLatency || handovers.empty()) return heardFloor;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - measuredAt).count();
+    const uint64_t since = static_cast<uint64_t>(std::max<int64_t>(elapsed, 0)) * bytesPerSecond / 1'000'000;
+    uint64_t at = measuredEnd + since;
+    at = at > measuredLatencyBytes ? at - measuredLatencyBytes : 0;
+    at = std::min(at, measuredEnd);
+    uint64_t heard = handovers.front().consumedStart;
+    for (const Handover& h : handovers) {
+      if (at < h.handedStart) break;
+      heard = h.consumedStart + std::min(at - h.handedStart, h.sound);
+    }
+    heard -= heard % frameBytes;
+    heardFloor = std::max(heardFloor, heard);
+    return heardFloor;
+  }
+
+  // The writer thread: a period from the ring (or silence) to the server,
+  // then the server's latency.
+  void WriteToServer() {
+    std::vector<uint8_t> period(periodSize);
+    for (;;) {
+      {
+        std::lock_guard guard(lock);
+        if (stopWriter) return;
+        const uint64_t before = consumed;
+        FillLocked(period.data(), period.size());
+        handovers.push_back({handed, before, consumed - before, period.size()});
+        handed += period.size();
+      }
+      if (!pulse->Write(period.data(), period.size())) return;
+      const int64_t latencyUs = pulse->LatencyUs();
+      std::lock_guard guard(lock);
+      if (latencyUs < 0) continue;
+      measuredEnd = handed;
+      measuredLatencyBytes = static_cast<uint64_t>(latencyUs) * static_cast<uint64_t>(bytesPerSecond) / 1'000'000;
+      reportedLatencyBytes = measuredLatencyBytes;
+      measuredAt = Clock::now();
+      anyLatency = true;
+      // Handovers the listener has heard all of are no longer needed (the latest stays).
+      const uint64_t at = measuredEnd > measuredLatencyBytes ? measuredEnd - measuredLatencyBytes : 0;
+      while (handovers.size() > 1 && handovers[1].handedStart <= at) handovers.pop_front();
+    }
+  }
+
+  bool OpenServer(int sampleRate, int channels) {
+    auto output = std::make_unique<PulseOutput>();
+    if (!output->Open(sampleRate, channels, kServerLatencyMs, "Lyricforge")) return false;
+    pulse = std::move(output);
+    return true;
+  }
+
+  void CloseServer() {
+    {
+      std::lock_guard guard(lock);
+      stopWriter = true;
+    }
+    if (writer.joinable()) writer.join();
+    pulse.reset();
+    std::lock_guard guard(lock);
+    stopWriter = false;
+    handovers.clear();
+    handed = measuredEnd = measuredLatencyBytes = 0;
+    anyLatency = false;
+  }
+
+  static constexpr int kServerLatencyMs = 40;
+
+  // The ring and the counters for a newly opened output (with the lock held).
+  void Configure(int sampleRate, int channels, size_t bufferBytes, size_t periodFrames) {
+    frameBytes = static_cast<size_t>(channels) * 2;
+    ring.assign(bufferBytes - bufferBytes % frameBytes + frameBytes, 0);
+    bytesPerSecond = static_cast<int64_t>(sampleRate) * static_cast<int64_t>(frameBytes);
+    periodSize = periodFrames * frameBytes;
+    latencyBytes = reportedLatencyBytes = 0;
+    clockPaced = false;
+    playing = false;
+    ResetCounters();
+  }
+
   void ResetCounters() {
     readPos = fill = 0;
     written = consumed = periodBase = periodBytes = 0;
     anyPeriod = false;
     heardFloor = 0;
+    // What the server still holds plays as silence for the new counters.
+    for (Handover& h : handovers) h.consumedStart = h.sound = 0;
     nextNotify = notifyInterval;
     Anchor();
   }
@@ -171,6 +286,12 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
   if (sampleRate <= 0 || channels <= 0 || channels > 8 || bufferBytes == 0) {
     m_error = "unsupported sound format";
     return false;
+  }
+  if (PreferPulseOutput() && m->OpenServer(sampleRate, channels)) {
+    std::lock_guard guard(m->lock);
+    m->Configure(sampleRate, channels, bufferBytes, kServerPeriodFrames);
+    m->writer = std::thread([impl = m.get()] { impl->WriteToServer(); });
+    return true;
   }
   if (!AcquireSdlAudio(&m_error)) return false;
 
@@ -195,22 +316,26 @@ bool SoundDevice::Open(int sampleRate, int channels, size_t bufferBytes) {
   {
     std::lock_guard guard(m->lock);
     m->device = id;
-    m->frameBytes = static_cast<size_t>(channels) * 2;
-    m->ring.assign(bufferBytes - bufferBytes % m->frameBytes + m->frameBytes, 0);
-    m->bytesPerSecond = static_cast<int64_t>(sampleRate) * static_cast<int64_t>(m->frameBytes);
+    m->Configure(sampleRate, channels, bufferBytes, have.samples);
     // A real device plays a period only after the one before it; the dummy
     // and disk drivers "play" each period as it is handed over.
-    m->periodSize = static_cast<size_t>(have.samples) * m->frameBytes;
     m->latencyBytes = dummy || disk ? 0 : static_cast<uint64_t>(have.samples) * m->frameBytes;
+    // Played after the period before it: SDL's buffer and the one being handed over.
+    m->reportedLatencyBytes = dummy || disk ? 0 : 2 * m->latencyBytes;
     m->clockPaced = dummy;
-    m->playing = false;
-    m->ResetCounters();
   }
   SDL_PauseAudioDevice(id, 0);  // the callback runs; it hands silence until Play()
   return true;
 }
 
 void SoundDevice::Close() {
+  if (m->pulse) {
+    m->CloseServer();
+    std::lock_guard guard(m->lock);
+    m->playing = false;
+    m->ResetCounters();
+    return;
+  }
   SDL_AudioDeviceID id;
   {
     std::lock_guard guard(m->lock);
@@ -227,12 +352,12 @@ void SoundDevice::Close() {
 
 bool SoundDevice::IsOpen() const {
   std::lock_guard guard(m->lock);
-  return m->device != 0;
+  return m->device != 0 || m->pulse;
 }
 
 void SoundDevice::Play() {
   std::lock_guard guard(m->lock);
-  if (m->playing || !m->device) return;
+  if (m->playing || (!m->device && !m->pulse)) return;
   m->playing = true;
   m->Anchor();
 }
@@ -251,7 +376,7 @@ bool SoundDevice::IsPlaying() const {
 
 size_t SoundDevice::Write(const void* data, size_t bytes) {
   std::lock_guard guard(m->lock);
-  if (!m->device || m->ring.empty()) return 0;
+  if ((!m->device && !m->pulse) || m->ring.empty()) return 0;
   if (m->clockPaced && m->playing && m->Heard() >= m->written) m->Anchor();  // was dry: the clock restarts now
   size_t take = std::min(bytes, m->ring.size() - m->fill);
   take -= take % m->frameBytes;
@@ -271,7 +396,7 @@ size_t SoundDevice::Write(const void* data, size_t bytes) {
 
 size_t SoundDevice::FreeBytes() const {
   std::lock_guard guard(m->lock);
-  return m->device ? m->ring.size() - m->fill : 0;
+  return m->device || m->pulse ? m->ring.size() - m->fill : 0;
 }
 
 size_t SoundDevice::PendingBytes() const {
@@ -292,6 +417,20 @@ uint64_t SoundDevice::HeardBytes() const {
 size_t SoundDevice::PeriodBytes() const {
   std::lock_guard guard(m->lock);
   return m->periodSize;
+}
+
+double SoundDevice::OutputLatencyMs() const {
+  std::lock_guard guard(m->lock);
+  return m->bytesPerSecond > 0
+             ? static_cast<double>(m->reportedLatencyBytes) * 1000.0 / static_cast<double>(m->bytesPerSecond)
+             : 0;
+}
+
+std::string SoundDevice::OutputName() const {
+  std::lock_guard guard(m->lock);
+  if (m->pulse) return "sound server";
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return m->device && driver ? driver : "";
 }
 
 void SoundDevice::Clear() {

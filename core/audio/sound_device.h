@@ -1,5 +1,7 @@
 #pragma once
-// SoundDevice: 16-bit interleaved PCM to the system's sound output (SDL2).
+// SoundDevice: 16-bit interleaved PCM to the system's sound output: the
+// PulseAudio (or PipeWire) server when one answers and SDL_AUDIODRIVER does not
+// name another driver, else SDL2.
 // The caller writes into a ring buffer of a fixed size; the device's callback
 // takes from it. HeardBytes() is what the listener has heard by now: audio
 // that is written, or already handed to the device but not yet played, does
@@ -42,6 +44,12 @@ class SoundDevice {
   uint64_t HeardBytes() const;
   // Bytes the device takes at a time: keep at least this much written ahead.
   size_t PeriodBytes() const;
+  // The whole time from handing a sample over to hearing it, as last
+  // measured (the server's) or known (SDL's buffer); 0 for a driver that
+  // plays nothing. HeardBytes already allows for it.
+  double OutputLatencyMs() const;
+  // "sound server" or SDL's driver name; empty while closed.
+  std::string OutputName() const;
   // Drops what is buffered and starts the counters again from 0.
   void Clear();
 

@@ -1,6 +1,11 @@
 #pragma once
-// Tempo and pitch change of 16-bit interleaved PCM (SoundTouch behind it;
-// nothing else includes its headers).
+// Tempo and pitch change of 16-bit interleaved PCM. Two engines: Rubber
+// Band's finer engine (the default: it keeps transients single and tones
+// steady down to a quarter of the tempo) and SoundTouch. Nothing else
+// includes their headers.
+//
+// Output frame k stands for input frame k * speed, counted from the first
+// frame fed after Clear: the engine's own start delay is padded and trimmed.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,15 +13,18 @@
 
 namespace lf {
 
+enum class StretchEngine { RubberBand, SoundTouch };
+
 class TempoPitchProcessor {
  public:
-  TempoPitchProcessor();
+  explicit TempoPitchProcessor(StretchEngine engine = StretchEngine::RubberBand);
   ~TempoPitchProcessor();
   TempoPitchProcessor(const TempoPitchProcessor&) = delete;
   TempoPitchProcessor& operator=(const TempoPitchProcessor&) = delete;
 
   void SetFormat(int sampleRate, int channels);
-  // Tempo change in percent (-50 plays at half speed), pitch in semitones.
+  // Tempo change in percent (-50 plays at half speed, -75 at a quarter),
+  // pitch in semitones.
   void SetTempoChange(double percent);
   void SetPitchSemiTones(double semitones);
 
@@ -27,11 +35,10 @@ class TempoPitchProcessor {
   void Flush(std::vector<int16_t>& out);
   void Clear();
 
- private:
-  void Receive(std::vector<int16_t>& out);
+  class Engine;
 
-  struct Impl;
-  std::unique_ptr<Impl> m;
+ private:
+  std::unique_ptr<Engine> m;
 };
 
 }  // namespace lf

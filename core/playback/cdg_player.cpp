@@ -125,7 +125,7 @@ bool CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallb
   {
     std::lock_guard positionLock(m_positionMutex);
     m_exactPosition = m_startSample;
-    m_lastHeard = 0;
+    m_timeline.Reset(m_startSample);
   }
   m_readerDone = false;
   m_firstChunkWritten = false;
@@ -321,6 +321,8 @@ void CdgPlayer::ReaderThread(int32_t startSample) {
 
     const int tempo = m_tempoChange, pitch = m_pitchChange;
     if (tempo != appliedTempo || pitch != appliedPitch) {
+      // Coming back to the processor: what it held from before is long past.
+      if (appliedTempo == 0 && appliedPitch == 0) m_processor->Clear();
       m_processor->SetTempoChange(tempo);
       m_processor->SetPitchSemiTones(pitch);
       appliedTempo = tempo;
@@ -337,6 +339,14 @@ void CdgPlayer::ReaderThread(int32_t startSample) {
       out = &processed;
     }
     ProcessChunk(*out);
+    {
+      // The processor's output frame k stands for its input frame k * speed.
+      const uint64_t written = out->size() / channels;
+      const double music =
+          out == &chunk ? static_cast<double>(frames) : static_cast<double>(written) * (tempo + 100) / 100.0;
+      std::lock_guard positionLock(m_positionMutex);
+      m_timeline.Append(written, music);
+    }
     if (!out->empty() && !WriteToDevice(out->data(), out->size())) break;
     m_firstChunkWritten = true;
     m_firstChunkEvent.Set();
@@ -352,10 +362,7 @@ void CdgPlayer::ReaderThread(int32_t startSample) {
 }
 
 double CdgPlayer::PositionAt(uint64_t heard) const {
-  const uint64_t bytes = heard - std::min(heard, m_lastHeard);
-  // What was heard was played at the tempo now set: it stands for that much more or less music.
-  return m_exactPosition +
-         static_cast<double>(bytes / static_cast<uint64_t>(m_blockBytes)) * (m_tempoChange + 100) / 100.0;
+  return m_timeline.MusicAt(heard / static_cast<uint64_t>(m_blockBytes));
 }
 
 int32_t CdgPlayer::Position() const {
@@ -371,6 +378,16 @@ int32_t CdgPlayer::Position() const {
   return std::max(m_position.load(), static_cast<int32_t>(exact));
 }
 
+double CdgPlayer::OutputLatencyMs() const {
+  std::lock_guard lock(m_bufferMutex);
+  return m_device->OutputLatencyMs();
+}
+
+std::string CdgPlayer::OutputName() const {
+  std::lock_guard lock(m_bufferMutex);
+  return m_device->OutputName();
+}
+
 void CdgPlayer::UpdatePosition() {
   uint64_t heard;
   {
@@ -380,7 +397,7 @@ void CdgPlayer::UpdatePosition() {
       heard = m_device->HeardBytes();
     }
     m_exactPosition = PositionAt(heard);
-    m_lastHeard = heard;
+    m_timeline.Forget(heard / static_cast<uint64_t>(m_blockBytes));
     m_position = static_cast<int32_t>(std::min<double>(m_exactPosition, INT32_MAX));
   }
   // One more chunk may be written for each chunk played.

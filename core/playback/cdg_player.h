@@ -20,6 +20,7 @@
 
 #include "core/cdg/cdg_packet.h"
 #include "core/platform/event.h"
+#include "core/playback/output_timeline.h"
 #include "core/playback/packet_stream.h"
 #include "core/playback/playback_clock.h"
 
@@ -87,7 +88,12 @@ class CdgPlayer {
 
   int State() const { return m_state; }
   bool IsPlaying() const { return m_state == kPlaying; }
-  // Sample position of the music the listener hears now (lead-in included).
+  // The sound device's whole output latency (see SoundDevice).
+  double OutputLatencyMs() const;
+  std::string OutputName() const;
+  // Sample position of the music the listener hears now (lead-in included):
+  // the device's heard frame (its whole output latency allowed for) looked up
+  // in what each written frame stands for, at whatever tempo it was written.
   int32_t Position() const;
   void SetPosition(int32_t position) { m_position = position; }
   // Total length in sample frames, lead-in included.
@@ -95,7 +101,7 @@ class CdgPlayer {
   // The time still to play, "mm:ss".
   std::string PlayTimeText() const;
 
-  // Tempo change in percent (-50 to 0) and pitch change in semitones; applied
+  // Tempo change in percent (-75 to 0) and pitch change in semitones; applied
   // from the next chunk on.
   void SetTempoChange(int percent) { m_tempoChange = percent; }
   int TempoChange() const { return m_tempoChange; }
@@ -156,9 +162,9 @@ class CdgPlayer {
   int32_t m_leadIn = 0;
   std::atomic<int32_t> m_length{0};
   std::atomic<int32_t> m_position{0};
-  mutable std::mutex m_positionMutex;  // the exact position and the device bytes it stands for
+  mutable std::mutex m_positionMutex;  // the exact position and the device frames' music
   double m_exactPosition = 0;
-  uint64_t m_lastHeard = 0;
+  OutputTimeline m_timeline;
   std::atomic<int> m_state{kStopped};
 
   std::atomic<int> m_sampleRate{44100};  // read by the graphics player's thread

@@ -443,9 +443,11 @@ bool Song::SaveProject() {
   return true;
 }
 
-Outcome Song::LoadProject() {
+Outcome Song::LoadProject() { return LoadProjectFrom(m_projectPath); }
+
+Outcome Song::LoadProjectFrom(const std::string& file) {
   m_observers.Hold();  // one notice per kind of change, after the whole file
-  Outcome outcome = ReadProjectFile(*this, m_projectPath);
+  Outcome outcome = ReadProjectFile(*this, file);
   m_history.Clear();
   if (outcome) {
     m_look.AddMissingPages();

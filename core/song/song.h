@@ -45,6 +45,8 @@ class Song {
   // Reads the project path into the song; a failure carries the message to
   // show and leaves the song for the caller to reset (project_file.cpp).
   Outcome LoadProject();
+  // Reads `file` (a recovery file) as this song's project; the project path stays.
+  Outcome LoadProjectFrom(const std::string& file);
   bool SaveProject();  // project_file.cpp
 
   // Stores the flag; when it changes, tells the modified observer and the

@@ -32,6 +32,8 @@ bool CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, in
   m_reachedEnd = false;
   m_stopRequested = false;
   m_stopEvent.Reset();
+  // Another timing player (a dialog's) may have pointed it elsewhere since.
+  player.SetRenderer(m_preview);
   player.SetSource(source.wavPath, withGraphics ? source.stream : nullptr);
   player.SetLeadIn(source.leadIn);
   const int flags = CdgPlayer::kPlayAudio | (withGraphics ? CdgPlayer::kPlayGraphics : 0);

@@ -22,6 +22,12 @@ NudgeSession::~NudgeSession() {
 
 int NudgeSession::SampleRate() const { return m_song.Music().SampleRate(); }
 
+bool NudgeSession::StepTempo(int steps) {
+  if (!m_tempo.Step(steps)) return false;
+  m_player.SetTempoChange(m_tempo.TempoChange());  // also while a loop or an audition plays
+  return true;
+}
+
 void NudgeSession::Open() {
   const bool wasModified = m_song.IsModified();
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
@@ -55,6 +61,10 @@ bool NudgeSession::KeyDown(TimingKey key, bool ctrl) {
   switch (key) {
     case TimingKey::Space:
       if (m_mode != NudgeMode::Loop && m_held.Press(key)) AuditionPlay();
+      return true;
+    case TimingKey::Up:
+    case TimingKey::Down:
+      if (m_held.Press(key)) StepTempo(key == TimingKey::Up ? 1 : -1);
       return true;
     case TimingKey::N:
       if (ctrl) return false;
@@ -170,9 +180,9 @@ bool NudgeSession::Play(bool areaOn) {
   if (start >= musicEnd) return false;
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
-  m_player.SetTempoChange(0);
-  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true,
-                       m_playStart, static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+  m_player.SetTempoChange(m_tempo.TempoChange());
+  return m_player.Play({m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
+                       static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
 }
 
 void NudgeSession::StopPlaying() {

@@ -5,6 +5,7 @@
 // play area around it, recompiled at every pass so each change is heard.
 #include <string>
 
+#include "core/timing/placement_tempo.h"
 #include "core/timing/timing_key.h"
 #include "core/timing/timing_player.h"
 #include "core/timing/word_nudge.h"
@@ -63,6 +64,9 @@ class NudgeSession {
   void Tick();
   // 0 singer 1, 1 singer 2, 2 both: the selected word's line takes that colour.
   void AssignSinger(int singer);
+  // Auditions and loops play slower, 25-100 % (Up and Down step it); false outside.
+  bool StepTempo(int steps);
+  const PlacementTempo& Tempo() const { return m_tempo; }
 
   int SelectedWord() const { return m_selected; }
   int CurrentPage() const { return m_page; }
@@ -84,6 +88,7 @@ class NudgeSession {
   CdgRenderer* m_preview;
   HeldKeys m_held;
   NudgeMode m_mode = NudgeMode::Stopped;
+  PlacementTempo m_tempo;
   int m_selected = -1;
   int m_page = 0;
   int32_t m_leadIn = 0;

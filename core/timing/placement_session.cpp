@@ -1,6 +1,10 @@
 #include "core/timing/placement_session.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/song/song.h"
+#include "core/timing/tap_calibration.h"
 #include "core/timing/timing_player.h"
 
 namespace lf {
@@ -9,6 +13,8 @@ PlacementSession::PlacementSession(Song& song, TimingPlayer& player, PlacementPr
     : m_song(song), m_player(player), m_placement(song, preview) {}
 
 void PlacementSession::Open() {
+  m_tapOffsetMs = StoredTapOffsetMs();
+  m_holdToTime = StoredHoldToTime();
   m_placement.Open();
   m_player.SetTempoChange(m_tempo.TempoChange());
 }
@@ -32,6 +38,10 @@ bool PlacementSession::KeyDown(TimingKey key) {
     case TimingKey::End:
       if (Playing()) Stop();
       return true;
+    case TimingKey::Up:
+    case TimingKey::Down:
+      if (m_held.Press(key)) StepTempo(key == TimingKey::Up ? 1 : -1);
+      return true;
     case TimingKey::Enter:
     case TimingKey::Escape:
       return true;  // the page does not close
@@ -40,7 +50,16 @@ bool PlacementSession::KeyDown(TimingKey key) {
   }
 }
 
-void PlacementSession::KeyUp(TimingKey key) { m_held.Release(key); }
+void PlacementSession::KeyUp(TimingKey key) {
+  const bool wasHeld = m_held.IsHeld(key);
+  m_held.Release(key);
+  if (key == TimingKey::Space && wasHeld && m_holdToTime && Playing()) Pause();
+}
+
+SampleTime PlacementSession::TapTime() const {
+  const double offsetFrames = m_tapOffsetMs * m_tempo.Speed() * m_song.SampleRate() / 1000.0;
+  return std::max<SampleTime>(m_player.Position() - static_cast<SampleTime>(std::lround(offsetFrames)), 0);
+}
 
 bool PlacementSession::Start() {
   if (m_placing) return false;
@@ -53,11 +72,11 @@ bool PlacementSession::Start() {
 }
 
 void PlacementSession::PlaceWord() {
-  if (m_placing) m_placement.PlaceWord(m_player.Position());
+  if (m_placing) m_placement.PlaceWord(TapTime());
 }
 
 void PlacementSession::Pause() {
-  if (m_placing) m_placement.PauseSweep(m_player.Position());
+  if (m_placing) m_placement.PauseSweep(TapTime());
 }
 
 bool PlacementSession::StepBack() { return m_placing && m_placement.StepBack(); }
@@ -75,7 +94,7 @@ void PlacementSession::Tick() {
 }
 
 bool PlacementSession::StepTempo(int steps) {
-  if (m_placing || !m_tempo.Step(steps)) return false;
+  if (!m_tempo.Step(steps)) return false;
   m_player.SetTempoChange(m_tempo.TempoChange());
   return true;
 }
@@ -85,7 +104,8 @@ PlacementControls PlacementSession::Controls() const {
   c.start = !m_placing;
   c.startText = m_hasRun ? "Restart (Home)" : "Start (Home)";
   c.placeWord = c.pause = c.stop = m_placing;
-  c.tempo = c.editLyrics = c.settings = !m_placing;
+  c.tempo = true;  // also while placing
+  c.editLyrics = c.settings = !m_placing;
   c.adjustAndFinal = !m_placing && m_song.HasPlacedLyrics();
   return c;
 }

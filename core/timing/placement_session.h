@@ -3,6 +3,11 @@
 // buttons come in here; the session plays the music, reads the heard
 // position at each key press and hands it to the placement rules, and says
 // which controls are enabled. The page only maps keys and shows the result.
+//
+// A tap's time is the heard position at the key press less the author's tap
+// offset (how late they tap, measured by calibration, in their own time: at
+// a quarter tempo it is a quarter of that in the music). With hold to time,
+// Space down starts the next word and Space up ends it.
 #include <string>
 
 #include "core/timing/lyric_placement.h"
@@ -41,8 +46,11 @@ class PlacementSession {
   bool StepBack();
   // Every 100 ms while placing: the end of the music ends the run.
   void Tick();
-  // Refused (false) outside 50-100 % or while placing.
+  // Refused (false) outside 25-100 %; also while placing (Up and Down).
   bool StepTempo(int steps);
+  // Milliseconds the author taps after the beat they hear (may be negative).
+  void SetTapOffsetMs(double ms) { m_tapOffsetMs = ms; }
+  void SetHoldToTime(bool hold) { m_holdToTime = hold; }
 
   bool IsPlacing() const { return m_placing; }
   bool HasRun() const { return m_hasRun; }
@@ -52,6 +60,7 @@ class PlacementSession {
 
  private:
   bool Playing() const;
+  SampleTime TapTime() const;
 
   Song& m_song;
   TimingPlayer& m_player;
@@ -60,6 +69,8 @@ class PlacementSession {
   HeldKeys m_held;
   bool m_placing = false;
   bool m_hasRun = false;
+  double m_tapOffsetMs = 0;
+  bool m_holdToTime = false;
 };
 
 }  // namespace lf

@@ -23,6 +23,8 @@ enum class TimingKey : int {
   Right,
   PageUp,
   PageDown,
+  Up,
+  Down,
   Count
 };
 

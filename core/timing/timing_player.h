@@ -28,11 +28,13 @@ class TimingPlayer {
   // Stops and closes the music; no end notice follows.
   virtual void Stop() = 0;
   virtual bool IsPlaying() const = 0;
-  // Sample frames the listener has heard, lead-in included.
+  // Sample frames the listener hears now, lead-in included: what was handed
+  // to the sound output less its whole latency, mapped back through the tempo.
   virtual int32_t Position() const = 0;
   // True once a play ran to its end by itself (the stop event); the next Play clears it.
   virtual bool ReachedEnd() const = 0;
-  // Percent, -50 to 0; the music plays slower with its pitch kept.
+  // Percent, -75 to 0; the music plays slower with its pitch kept, from
+  // the next chunk on (also while playing).
   virtual void SetTempoChange(int percent) = 0;
   // Called, possibly from the player's own thread, when a play reaches its end.
   virtual void SetEndNotice(std::function<void()> notice) = 0;

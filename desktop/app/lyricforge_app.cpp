@@ -74,6 +74,9 @@ void LyricforgeApp::Start(const std::string& argument) {
   UpdateTitle();
   m_autoSave = false;
   RefreshCommands();
+  StartRecoveryTimer();
+  // Before the project given is opened (and locked): a crash may have left changes to it.
+  if (OfferRecoveries()) return;
   if (!argument.empty() && !isFolder) OpenProjectFile(argument);
 }
 
@@ -112,6 +115,7 @@ bool LyricforgeApp::ConfirmCloseProject() {
     if (answer == MessageAnswer::Cancel) return false;
     if (answer == MessageAnswer::Yes && !SaveProject()) return false;
   }
+  ForgetRecovery();
   WriteWindowPlacement(m_settings, m_frame->Placement());
   WriteFolders();
   return true;

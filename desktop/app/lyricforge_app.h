@@ -18,6 +18,8 @@
 #include "desktop/rules/recent_projects.h"
 #include "desktop/rules/window_placement.h"
 
+class QTimer;
+
 namespace lf {
 
 class MainFrame;
@@ -73,6 +75,12 @@ class LyricforgeApp : public QObject, public PageHost {
 
   // --- menu commands (shell_commands.cpp) -----------------------------------------
   void ToggleAutoSave();
+  // Recovery files and tapping (recovery_flows.cpp).
+  void EditRecoveryInterval();
+  void CalibrateTapping();
+  // Asks about each recovery file a crash left: Recover, Discard or Later.
+  // True when a project was recovered (and is open, modified).
+  bool OfferRecoveries();
   void ExportSong();
   void RestoreDefaultColorsCommand();
   void OpenManual();
@@ -115,6 +123,10 @@ class LyricforgeApp : public QObject, public PageHost {
   void WindowShown();
 
  private:
+  void StartRecoveryTimer();
+  void SaveRecovery();
+  // The open project's recovery file goes: it was saved, or closed on purpose.
+  void ForgetRecovery();
   void ReadFolders();
   void WriteFolders();
   void AddRecentProject(const std::string& path);
@@ -141,6 +153,7 @@ class LyricforgeApp : public QObject, public PageHost {
   bool m_exportRunning = false;
   ShellState m_stateAtExport;  // what State() says while the export's worker has the song
   bool m_closeConfirmed = false;
+  QTimer* m_recoveryTimer = nullptr;  // the recovery saves' (owned by this object)
 };
 
 }  // namespace lf

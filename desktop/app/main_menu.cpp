@@ -81,6 +81,7 @@ MainMenu BuildMainMenu(QMenuBar* bar, LyricforgeApp& app) {
   m.file->addSeparator();
   m.autoSave = Add(m.file, "A&uto Save", {}, &app, [&app] { app.ToggleAutoSave(); });
   m.autoSave->setCheckable(true);
+  m.recoveryInterval = Add(m.file, "&Recovery Interval...", {}, &app, [&app] { app.EditRecoveryInterval(); });
   m.file->addSeparator();
   m.exportSong = Add(m.file, "&Export Song...", {}, &app, [&app] { app.ExportSong(); });
   m.file->addSeparator();
@@ -110,6 +111,7 @@ MainMenu BuildMainMenu(QMenuBar* bar, LyricforgeApp& app) {
       Add(format, "Capitalize &First Word", {}, &app, [=] { formatCommand(FormatCommand::CapitalizeFirstWord); });
   m.edit->addSeparator();
   m.settings = Add(m.edit, "&Settings...", {}, &app, [&app] { app.EditSettings(); });
+  m.calibrateTapping = Add(m.edit, "Calibrate &Tapping...", {}, &app, [&app] { app.CalibrateTapping(); });
   m.restoreColors = Add(m.edit, "Restore &Default Colors", {}, &app, [&app] { app.RestoreDefaultColorsCommand(); });
 
   if (QAction* buy = WebAction(kBuySongs, bar)) bar->addAction(buy);

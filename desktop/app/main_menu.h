@@ -21,7 +21,7 @@ struct MainMenu {
   QAction *undo = nullptr, *redo = nullptr, *cut = nullptr, *copy = nullptr, *paste = nullptr;
   QAction *clear = nullptr, *selectAll = nullptr;
   QAction *capitalize = nullptr, *lowercase = nullptr, *capitalizeFirstWord = nullptr;
-  QAction *settings = nullptr, *restoreColors = nullptr;
+  QAction *settings = nullptr, *restoreColors = nullptr, *calibrateTapping = nullptr, *recoveryInterval = nullptr;
   QAction *about = nullptr, *manual = nullptr;
   // The recent projects sit between this separator and Exit.
   QAction* recentSeparator = nullptr;

@@ -7,6 +7,7 @@
 #include "core/platform/outcome.h"
 #include "core/song/music_bounds.h"
 #include "core/song/project_file.h"
+#include "core/song/recovery_file.h"
 #include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
@@ -140,6 +141,7 @@ bool LyricforgeApp::SaveProject() {
     ShowCannotSave(OpenSong().ProjectPath());
     return false;
   }
+  ForgetRecovery();
   UpdateTitle();
   return true;
 }
@@ -158,6 +160,8 @@ bool LyricforgeApp::SaveProjectAs() {
     return false;
   }
   m_lock.Keep(std::move(*claim));
+  if (!previous.empty()) RemoveRecovery(previous);
+  ForgetRecovery();
   AddRecentProject(*path);
   m_folders.project = FolderOf(*path);
   UpdateTitle();

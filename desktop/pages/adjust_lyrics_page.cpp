@@ -97,6 +97,9 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
   side->addWidget(m_adjustGroup);
   side->addWidget(m_singerGroup);
   side->addLayout(pages);
+  m_tempoText = new QLabel(this);
+  m_tempoText->setObjectName("tempo");
+  side->addWidget(m_tempoText);
   side->addStretch(1);
   auto* top = new QHBoxLayout;
   top->setSpacing(7);
@@ -206,7 +209,8 @@ bool AdjustLyricsPage::KeyDown(QKeyEvent* event) {
   const NudgeMode before = m_session->Mode();
   const int selected = m_session->SelectedWord();
   const bool used = m_session->KeyDown(*key, CtrlDown(*event));
-  if (m_session->Mode() != before || m_session->SelectedWord() != selected)
+  if (m_session->Mode() != before || m_session->SelectedWord() != selected || *key == TimingKey::Up ||
+      *key == TimingKey::Down)
     ShowControls();
   else
     UpdateWave();
@@ -234,6 +238,7 @@ void AdjustLyricsPage::ShowControls() {
 void AdjustLyricsPage::ApplyControls() {
   const NudgeControls c = m_session->Controls();
   const NudgeMode mode = m_session->Mode();
+  m_tempoText->setText(tr("Tempo: %1 (Up, Down)").arg(QString::fromStdString(m_session->Tempo().Text())));
   m_area->setEnabled(c.adjustArea);
   m_auditionGroup->setEnabled(c.auditionGroup);
   m_adjustGroup->setEnabled(c.adjustHint || mode == NudgeMode::Loop);

@@ -53,6 +53,7 @@ class AdjustLyricsPage : public PageWidget {
   QGroupBox* m_singerGroup;
   QPushButton* m_singers[3];
   QLabel* m_pageText;
+  QLabel* m_tempoText = nullptr;
   QPushButton* m_previousPage;
   QPushButton* m_nextPage;
   QTimer* m_timer;

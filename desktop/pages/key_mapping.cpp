@@ -43,6 +43,10 @@ std::optional<TimingKey> TimingKeyOf(const QKeyEvent& event) {
       return TimingKey::PageUp;
     case Qt::Key_PageDown:
       return TimingKey::PageDown;
+    case Qt::Key_Up:
+      return TimingKey::Up;
+    case Qt::Key_Down:
+      return TimingKey::Down;
     default:
       return std::nullopt;
   }

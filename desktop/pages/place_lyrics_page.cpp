@@ -34,7 +34,8 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
   m_placementPreview = std::make_unique<PlacementPreview>(song, m_preview->Renderer());
   m_session = std::make_unique<PlacementSession>(song, *m_player, m_placementPreview.get());
 
-  m_tempo->setRange(50, 100);
+  m_tempo->setRange(PlacementTempo::kMinPosition * PlacementTempo::kPercentPerStep,
+                    PlacementTempo::kMaxPosition * PlacementTempo::kPercentPerStep);
   m_tempo->setSingleStep(5);
   m_tempo->setSuffix("%");
   m_tempo->setValue(100);
@@ -143,7 +144,7 @@ bool PlaceLyricsPage::KeyDown(QKeyEvent* event) {
     m_timer->start(100);
     m_placeWord->setFocus();
   }
-  if (wasPlacing != m_session->IsPlacing()) ShowControls();
+  if (wasPlacing != m_session->IsPlacing() || *key == TimingKey::Up || *key == TimingKey::Down) ShowControls();
   return used;
 }
 
@@ -174,6 +175,10 @@ void PlaceLyricsPage::ApplyControls() {
   m_pause->setEnabled(c.pause);
   m_stop->setEnabled(c.stop);
   m_tempo->setEnabled(c.tempo);
+  if (m_tempo->value() != m_session->Tempo().Percent()) {  // stepped by Up or Down while placing
+    const QSignalBlocker block(m_tempo);
+    m_tempo->setValue(m_session->Tempo().Percent());
+  }
   if (!m_session->IsPlacing() && m_start->isEnabled() && !m_start->hasFocus()) m_start->setFocus();
 }
 

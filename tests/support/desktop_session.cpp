@@ -63,12 +63,15 @@ std::vector<std::string> DesktopSession::Environment() const {
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     const std::string name = entry.substr(0, entry.find('='));
-    if (name != "DISPLAY" && name != "QT_QPA_PLATFORM" && name != "XDG_CONFIG_HOME" && name != "SDL_AUDIODRIVER")
+    if (name != "DISPLAY" && name != "QT_QPA_PLATFORM" && name != "XDG_CONFIG_HOME" && name != "XDG_STATE_HOME" &&
+        name != "SDL_AUDIODRIVER")
       env.push_back(entry);
   }
   env.push_back("DISPLAY=" + m_display);
   env.push_back("QT_QPA_PLATFORM=xcb");
   env.push_back("XDG_CONFIG_HOME=" + m_configHome);
+  // Recovery files of a killed run stay with the test that killed it.
+  env.push_back("XDG_STATE_HOME=" + m_configHome + "/state");
   env.push_back("SDL_AUDIODRIVER=dummy");
   return env;
 }
@@ -110,6 +113,13 @@ bool DesktopSession::Xdotool(const std::string& args) {
   int status = 0;
   RunCommand("DISPLAY=" + m_display + " xdotool windowfocus --sync " + m_window + " " + args, &status);
   return status == 0;
+}
+
+void DesktopSession::KillProgram() {
+  if (m_program <= 0) return;
+  kill(m_program, SIGKILL);
+  waitpid(m_program, nullptr, 0);
+  m_program = -1;
 }
 
 bool DesktopSession::WaitForExit(double seconds) {

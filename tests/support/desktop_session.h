@@ -24,6 +24,8 @@ class DesktopSession {
   bool StartProgram(const std::string& program, const std::vector<std::string>& args);
   // Runs xdotool with `args` against the program's window, waiting for it.
   bool Xdotool(const std::string& args);
+  // Ends the program as a crash would: SIGKILL, nothing saved or removed.
+  void KillProgram();
   // Waits up to `seconds` for the program to end; true when it did.
   bool WaitForExit(double seconds);
   // Saves the screen as PNG.

@@ -11,6 +11,7 @@
 #include "core/song/song.h"
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
+#include "core/timing/tap_calibration.h"
 #include "fake_timing_player.h"
 
 namespace lf {
@@ -206,15 +207,15 @@ TEST_F(PlacementTest, NoSoundLeavesThePageIdle) {
   EXPECT_EQ(m_song.Lyrics().Word(0)->m_startTime, 0);
 }
 
-TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {
+TEST_F(PlacementTest, TempoStaysWithinAQuarterAndFullSpeedAndStepsWhilePlaying) {
   struct Case {
     int steps;
     bool accepted;
     int percent;
   };
   // Applied one after the other, from 100 %.
-  const Case cases[] = {{1, false, 100}, {-1, true, 95},  {-9, true, 50},
-                        {-1, false, 50}, {10, true, 100}, {1, false, 100}};
+  const Case cases[] = {{1, false, 100}, {-1, true, 95},  {-14, true, 25},
+                        {-1, false, 25}, {15, true, 100}, {1, false, 100}};
   for (const Case& c : cases) {
     EXPECT_EQ(m_session.StepTempo(c.steps), c.accepted) << c.steps;
     EXPECT_EQ(m_session.Tempo().Percent(), c.percent);
@@ -222,6 +223,87 @@ TEST_F(PlacementTest, TempoStaysWithinHalfAndFullSpeed) {
   }
   m_session.StepTempo(-3);
   EXPECT_EQ(m_session.Tempo().Text(), "85%");
+
+  // While placing, Down is 5 % slower and Up 5 % faster; a held arrow steps once.
+  Lyrics("one two");
+  ASSERT_TRUE(m_session.KeyDown(TimingKey::Home));
+  EXPECT_TRUE(m_session.Controls().tempo);
+  m_session.KeyDown(TimingKey::Down);
+  m_session.KeyDown(TimingKey::Down);
+  m_session.KeyUp(TimingKey::Down);
+  EXPECT_EQ(m_session.Tempo().Percent(), 80);
+  Key(TimingKey::Up, 1);
+  Key(TimingKey::Up, 1);
+  EXPECT_EQ(m_player.tempoChange, -10);
+}
+
+// Calibration: taps that come 37 ms after each click (give or take a few)
+// give a tap offset of 37 ms; placing with it puts the next taps on the
+// beat, at full tempo and at a quarter, where 37 ms of the author's time
+// is a quarter of that in the music.
+TEST_F(PlacementTest, CalibratedOffsetPutsLateTapsOnTheBeatAtEveryTempo) {
+  const double jitterMs[] = {-3, 2, 0, 4, -1, 1, -4, 3, 0, -2, 2, 1, -3, 0, 4, -1};
+  TapCalibration calibration;
+  EXPECT_FALSE(calibration.Tap(TapCalibration::ClickMs(0) - 400).has_value());  // nearer no click
+  for (int i = 0; i < TapCalibration::kClicks; ++i) {
+    const std::optional<double> offset = calibration.Tap(TapCalibration::ClickMs(i) + 37 + jitterMs[i]);
+    ASSERT_TRUE(offset.has_value());
+    EXPECT_DOUBLE_EQ(*offset, 37 + jitterMs[i]);
+  }
+  EXPECT_FALSE(calibration.Tap(TapCalibration::ClickMs(3) + 20).has_value());  // that click has its tap
+  ASSERT_TRUE(calibration.Done());
+  ASSERT_TRUE(calibration.MedianMs().has_value());
+  EXPECT_NEAR(*calibration.MedianMs(), 37, 2);
+  EXPECT_NEAR(*calibration.SpreadMs(), 2, 1);
+  EXPECT_EQ(FormatCalibrationSummary(*calibration.MedianMs(), *calibration.SpreadMs()), "Median +37 ms, spread 2 ms");
+
+  for (int percent : {100, 25}) {
+    Lyrics("one two three four five");
+    while (m_session.Tempo().Percent() > percent) m_session.StepTempo(-1);
+    while (m_session.Tempo().Percent() < percent) m_session.StepTempo(1);
+    m_session.SetTapOffsetMs(*calibration.MedianMs());
+    ASSERT_TRUE(m_session.Start());
+    const double speed = percent / 100.0;
+    for (int i = 0; i < 5; ++i) {
+      const double beat = 2.0 + 0.7 * i;  // seconds of music
+      Tap(beat + (37 + jitterMs[i]) / 1000.0 * speed);
+      EXPECT_NEAR(m_song.Word(i)->m_startTime, Seconds(beat), 0.005 * kSecond) << percent << " %, word " << i;
+    }
+    m_session.Stop();
+  }
+}
+
+// Hold to time: Space down starts a word and Space up ends it; a key-down
+// that repeats while held places nothing. Off, a release does nothing.
+TEST_F(PlacementTest, HoldToTimeStartsOnPressAndEndsOnRelease) {
+  struct Event {
+    bool down;
+    double seconds;
+  };
+  const std::vector<Event> events = {{true, 1.0}, {true, 1.1}, {false, 1.5}, {true, 2.0}, {true, 2.3}, {false, 2.8}};
+  struct Case {
+    bool hold;
+    std::vector<Span> spans;
+  };
+  const Case cases[] = {
+      {true, {{Seconds(1.0), Seconds(1.5)}, {Seconds(2.0), Seconds(2.8)}, {0, 0}}},
+      {false, {{Seconds(1.0), Seconds(2.0)}, {Seconds(2.0), 0}, {0, 0}}},
+  };
+  for (const Case& c : cases) {
+    Lyrics("one two three");
+    for (int i = 0; i < m_song.WordCount(); ++i) m_song.Word(i)->m_startTime = m_song.Word(i)->m_endTime = 0;
+    m_session.SetHoldToTime(c.hold);
+    ASSERT_TRUE(m_session.Start());
+    for (const Event& e : events) {
+      m_player.position = Seconds(e.seconds);
+      if (e.down)
+        m_session.KeyDown(TimingKey::Space);
+      else
+        m_session.KeyUp(TimingKey::Space);
+    }
+    EXPECT_EQ(Spans(), c.spans) << (c.hold ? "hold" : "tap");
+    m_session.Stop();
+  }
 }
 
 TEST_F(PlacementTest, PreviewUnderlinesTheNextWordAndSweepsPlacedOnes) {
