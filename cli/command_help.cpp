@@ -84,20 +84,25 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
          {"-o PATH", "the output; its extension is added when missing and must match", kAnyFile},
          {"--bitrate K", "the encoder's bit rate (kbit/s)"},
          {"--zip", "pack audio and .cdg (and .lrc) into one .zip"},
-         {"--lrc STYLE",
-          "mp3g, wmag: also write timed lyrics, simple or enhanced;\n"
-          "lrc: simple (line tags only) or enhanced (the default)",
-          nullptr, "simple enhanced"},
-         {"--timing T",
-          "lyric and subtitle files: music (the default) times the words as in\n"
-          "the original music; export adds the lead-in the exported audio starts with",
-          nullptr, "music export"},
-         {"--sweep", "ass: {\\kf} tags, each word filling from left to right"},
-         {"--size S", "mp4: 720p (1280 x 720, the default) or 1080p (1920 x 1080)", nullptr, "720p 1080p"},
+          {"--lrc STYLE",
+           "mp3g, wmag: also write timed lyrics, simple or enhanced;\n"
+           "lrc: simple (line tags only) or enhanced (the default)",
+           nullptr, "simple enhanced"},
+          {"--timing T",
+           "lyric and subtitle files: music (the default) times the words as in\n"
+           "the original music; export adds the lead-in the exported audio starts with",
+           nullptr, "music export"},
+          {"--sweep", "ass: {\\kf} tags, each word filling from left to right"},
+          {"--size S", "mp4: 720p (1280 x 720, the default), 1080p (1920 x 1080)\nor 2160p (3840 x 2160)", nullptr,
+           "720p 1080p 2160p"},
          {"--fps N", "mp4: 25, 30 (the default) or 60 frames a second", nullptr, "25 30 60"},
-         {"--crf Q", "mp4: H.264 quality, 0 (lossless) to 51; 20 by default"},
+         {"--crf Q",
+          "mp4: H.264 quality, 1 (finest) to 51; 20 by default\n(0, lossless, is refused: browsers do not play it)"},
          {"--preset P", "mp4: H.264 speed, ultrafast ... placebo; veryfast by default", nullptr,
           "ultrafast superfast veryfast faster fast medium slow slower veryslow placebo"},
+         {"--keyframe-interval S", "mp4: a keyframe at least every S seconds (1 to 10); 2 by default"},
+         {"--constant-fps",
+          "mp4: a frame at every frame time, even where the picture\nstays (for editors that take nothing else)"},
          {"--audio-bitrate K", "mp4: the AAC bit rate, 32 to 320 kbit/s; 192 by default"},
          {"--visible", "mp4: show the 288 x 192 drawing area, without the border"}}}},
       {"render",
@@ -173,7 +178,8 @@ std::string CommandHelpText(const Command& command) {
     std::string body = item.text;
     for (size_t at = body.find('\n'); at != std::string::npos; at = body.find('\n', at + 1))
       body.insert(at + 1, 2 + kTermWidth, ' ');
-    text += "  " + term + (item.term[0] && term.size() > kTermWidth ? " " : "") + body + "\n";
+    // A term as wide as the column, or wider, still keeps a space before its text.
+    text += "  " + term + (item.term[0] && std::strlen(item.term) >= kTermWidth ? " " : "") + body + "\n";
   }
   text += "  --            ends the options: what follows is a file name even if it starts with --\n";
   return text;

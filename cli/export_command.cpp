@@ -105,19 +105,29 @@ LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
   return options;
 }
 
+// `text` as a whole number from `low` to `high`, written plainly ("07" and "9k" are refused).
+int WholeNumberIn(const std::string& text, int low, int high, const std::string& what) {
+  for (int n = low; n <= high; ++n)
+    if (std::to_string(n) == text) return n;
+  throw CliError(kExitUsage,
+                 what + " from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" + text + "'");
+}
+
 // The video options; each is refused with the formats it does not belong to.
 VideoOptions ParseVideo(const Args& args, ExportType type) {
   VideoOptions video;
-  const char* names[] = {"--size", "--fps", "--crf", "--preset", "--audio-bitrate"};
+  const char* names[] = {"--size", "--fps", "--crf", "--preset", "--audio-bitrate", "--keyframe-interval"};
+  const char* flags[] = {"--visible", "--constant-fps"};
   if (type != ExportType::Mp4) {
     for (const char* name : names)
       if (args.Option(name)) throw CliError(kExitUsage, std::string(name) + " goes with mp4");
-    if (args.Flag("--visible")) throw CliError(kExitUsage, "--visible goes with mp4");
+    for (const char* flag : flags)
+      if (args.Flag(flag)) throw CliError(kExitUsage, std::string(flag) + " goes with mp4");
     return video;
   }
   if (auto text = args.Option("--size")) {
     const auto size = VideoFrameSizeNamed(*text);
-    if (!size) throw CliError(kExitUsage, "--size takes 720p or 1080p, not '" + *text + "'");
+    if (!size) throw CliError(kExitUsage, "--size takes " + VideoFrameSizeList() + ", not '" + *text + "'");
     video.width = size->width;
     video.height = size->height;
   }
@@ -128,34 +138,31 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
     video.fps = *rate;
   }
   if (auto text = args.Option("--crf")) {
-    int crf = -1;
-    for (int q = 0; q <= 51; ++q)
-      if (std::to_string(q) == *text) crf = q;
-    if (crf < 0) throw CliError(kExitUsage, "--crf takes a whole number from 0 to 51, not '" + *text + "'");
-    video.crf = crf;
+    if (*text == "0")
+      throw CliError(kExitUsage,
+                     "--crf 0 is lossless H.264, which browsers and most players do not play; 1 is the finest quality "
+                     "offered");
+    video.crf = WholeNumberIn(*text, kMinVideoCrf, kMaxVideoCrf, "--crf takes a whole number");
   }
+  if (auto text = args.Option("--keyframe-interval"))
+    video.keyframeSeconds = WholeNumberIn(*text, 1, kMaxKeyframeSeconds, "--keyframe-interval takes whole seconds");
+  video.constantFrameRate = args.Flag("--constant-fps");
   if (auto text = args.Option("--preset")) {
     if (!IsVideoPreset(*text))
       throw CliError(kExitUsage, "--preset takes one of " + std::string(VideoPresetList()) + ", not '" + *text + "'");
     video.preset = *text;
   }
-  if (auto text = args.Option("--audio-bitrate")) {
-    int kbps = -1;
-    for (int k = kMinVideoAudioKbps; k <= kMaxVideoAudioKbps; ++k)
-      if (std::to_string(k) == *text) kbps = k;
-    if (kbps < 0)
-      throw CliError(kExitUsage, "--audio-bitrate takes a whole number of kbit/s from " +
-                                     std::to_string(kMinVideoAudioKbps) + " to " + std::to_string(kMaxVideoAudioKbps) +
-                                     ", not '" + *text + "'");
-    video.audioKbps = kbps;
-  }
+  if (auto text = args.Option("--audio-bitrate"))
+    video.audioKbps =
+        WholeNumberIn(*text, kMinVideoAudioKbps, kMaxVideoAudioKbps, "--audio-bitrate takes a whole number of kbit/s");
   video.area = args.Flag("--visible") ? VideoArea::Visible : VideoArea::Screen;
   return video;
 }
 
 int RunExport(const std::vector<std::string>& arguments) {
-  Args args(arguments, {"--zip", "--visible", "--sweep"},
-            {"--format", "--bitrate", "--lrc", "--timing", "--size", "--fps", "--crf", "--preset", "--audio-bitrate"});
+  Args args(arguments, {"--zip", "--visible", "--sweep", "--constant-fps"},
+            {"--format", "--bitrate", "--lrc", "--timing", "--size", "--fps", "--crf", "--preset", "--audio-bitrate",
+             "--keyframe-interval"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -211,9 +218,10 @@ int RunExport(const std::vector<std::string>& arguments) {
 }  // namespace
 
 LF_CLI_COMMAND(export_song, "export",
-               "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
-               "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
-               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--audio-bitrate K] [--visible] -o PATH",
+                "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
+                "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
+                "[--size 720p|1080p|2160p] [--fps 25|30|60] [--crf Q] [--preset P] [--keyframe-interval S] "
+                "[--constant-fps] [--audio-bitrate K] [--visible] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <vector>
 
 namespace lf::bench {
 
@@ -30,9 +32,17 @@ double SecondsSince(std::chrono::steady_clock::time_point from) {
 
 }  // namespace
 
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
 void RunVersusTool(benchmark::State& state, const std::function<bool(std::string& error)>& ours,
                    const std::string& toolCommand, const std::string& toolName) {
   double oursTotal = 0, toolTotal = 0, oursCpu = 0, toolCpu = 0;
+  std::vector<double> ratios, cpuRatios;  // one pair of runs each
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
     double cpuStart = OwnCpuSeconds();
@@ -42,7 +52,8 @@ void RunVersusTool(benchmark::State& state, const std::function<bool(std::string
       return;
     }
     const double oursSeconds = SecondsSince(start);
-    oursCpu += OwnCpuSeconds() - cpuStart;
+    const double oursCpuSeconds = OwnCpuSeconds() - cpuStart;
+    oursCpu += oursCpuSeconds;
 
     start = std::chrono::steady_clock::now();
     cpuStart = ChildrenCpuSeconds();
@@ -50,18 +61,21 @@ void RunVersusTool(benchmark::State& state, const std::function<bool(std::string
       state.SkipWithError(("the " + toolName + " tool failed (is it installed?)").c_str());
       return;
     }
-    toolTotal += SecondsSince(start);
-    toolCpu += ChildrenCpuSeconds() - cpuStart;
+    const double toolSeconds = SecondsSince(start), toolCpuSeconds = ChildrenCpuSeconds() - cpuStart;
+    toolTotal += toolSeconds;
+    toolCpu += toolCpuSeconds;
+    ratios.push_back(oursSeconds / toolSeconds);
+    cpuRatios.push_back(oursCpuSeconds / toolCpuSeconds);
     state.SetIterationTime(oursSeconds);
     oursTotal += oursSeconds;
   }
   const double n = double(state.iterations());
   state.counters["ours_s"] = oursTotal / n;
   state.counters[toolName + "_s"] = toolTotal / n;
-  state.counters["ratio"] = oursTotal / toolTotal;
+  state.counters["ratio"] = Median(ratios);
   state.counters["ours_cpu_s"] = oursCpu / n;
   state.counters[toolName + "_cpu_s"] = toolCpu / n;
-  state.counters["cpu_ratio"] = oursCpu / toolCpu;
+  state.counters["cpu_ratio"] = Median(cpuRatios);
 }
 
 }  // namespace lf::bench

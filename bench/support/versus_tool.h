@@ -1,8 +1,10 @@
 #pragma once
 // Times our own operation against a reference command-line tool doing the same
 // job, alternating the two in each iteration so both see the same machine.
-// Reports wall and CPU seconds of each and their ratios (ours / tool) as
-// counters named after the tool; the benchmark's time is ours.
+// Reports wall and CPU seconds of each (means) and their ratios (ours / tool,
+// the median over the iterations' pairs of runs, which a shared machine's
+// drift touches least) as counters named after the tool; the benchmark's
+// time is ours.
 #include <benchmark/benchmark.h>
 
 #include <functional>

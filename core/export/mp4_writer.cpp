@@ -51,7 +51,7 @@ struct Mp4Writer::State {
   // it fills this band, whose rows are then copied into the frame.
   uint8_t* band[4] = {};
   int bandStride[4] = {};
-  int64_t nextPts = 0;
+  int64_t nextPts = 0;  // the first frame time not yet sent
   bool fileOpen = false;
   bool headerWritten = false;
 
@@ -118,6 +118,10 @@ bool Mp4Writer::Open(const std::string& path, const Mp4Settings& settings) {
   if (s.format->oformat->flags & AVFMT_GLOBALHEADER) s.video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   av_opt_set(s.video->priv_data, "preset", settings.preset.c_str(), 0);
   av_opt_set(s.video->priv_data, "crf", std::to_string(settings.crf).c_str(), 0);
+  // x264 places its own keyframes (scene cuts) too; the interval is a bound, kept by KeyframeDue.
+  s.video->gop_size = settings.keyframeSeconds * settings.fps;
+  av_opt_set(s.video->priv_data, "forced-idr", "1", 0);  // a keyframe asked for is one a player can start at
+  s.video->thread_count = 0;                             // x264's frame threads, one set per core
   if ((rc = avcodec_open2(s.video, codec, nullptr)) < 0) return Fail("The H.264 encoder refused its settings", rc);
   if ((rc = avcodec_parameters_from_context(s.videoStream->codecpar, s.video)) < 0) return Fail("Out of memory", rc);
   s.videoStream->time_base = s.video->time_base;
@@ -176,10 +180,18 @@ bool Mp4Writer::PaintRows(const uint8_t* rgb0, int stride, int top, int rows) {
   return true;
 }
 
-bool Mp4Writer::WriteVideoFrame() {
+bool Mp4Writer::KeyframeDue(int64_t index) const {
+  const int64_t interval = int64_t(m_state->settings.keyframeSeconds) * m_state->settings.fps;
+  return interval > 0 && index % interval == 0;
+}
+
+bool Mp4Writer::WriteVideoFrame(int64_t index) {
   State& s = *m_state;
   if (!s.headerWritten) return Fail("The MP4 file is not open.", 0);
-  s.frame->pts = s.nextPts++;
+  if (index < s.nextPts) return Fail("A video frame came out of order.", 0);
+  s.frame->pts = index;
+  s.frame->pict_type = KeyframeDue(index) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+  s.nextPts = index + 1;
   const int rc = EncodeAndWrite(s.format, s.video, s.videoStream, s.frame, s.packet);
   return rc >= 0 || Fail("Unable to write the video", rc);
 }

@@ -17,6 +17,7 @@ namespace {
 constexpr const char* kMp4CreateError = "Unable to create MP4 file.";
 constexpr const char* kExportCaption = "Exporting project to MP4 file...";
 constexpr const char* kCancelCaption = "Process canceled by user...";
+constexpr int64_t kClosingFrames = 4;  // more than x264's B-frame delay (2 with the pyramid)
 
 ExportOutcome Fail(const std::string& why, Reason reason = Reason::WriteFailed) {
   return Outcome::Failure(reason, kMp4CreateError, "Error", MessageIcon::Exclamation, why);
@@ -30,7 +31,15 @@ std::string OptionsProblem(const VideoOptions& video, const VideoLayout& layout)
     return "a " + std::to_string(video.width) + " x " + std::to_string(video.height) +
            " frame cannot hold the screen (even sides, at least " + std::to_string(layout.sourceWidth) + " x " +
            std::to_string(layout.sourceHeight) + ")";
-  if (video.crf < 0 || video.crf > 51) return "the quality (crf) " + std::to_string(video.crf) + " is not within 0-51";
+  if (video.crf == 0)
+    return "the quality (crf) 0 is lossless H.264, which browsers and most players do not play; 1 is the finest "
+           "offered";
+  if (video.crf < kMinVideoCrf || video.crf > kMaxVideoCrf)
+    return "the quality (crf) " + std::to_string(video.crf) + " is not within " + std::to_string(kMinVideoCrf) + "-" +
+           std::to_string(kMaxVideoCrf);
+  if (video.keyframeSeconds < 1 || video.keyframeSeconds > kMaxKeyframeSeconds)
+    return "the keyframe interval " + std::to_string(video.keyframeSeconds) + " s is not within 1-" +
+           std::to_string(kMaxKeyframeSeconds);
   if (video.audioKbps < kMinVideoAudioKbps || video.audioKbps > kMaxVideoAudioKbps)
     return "the audio bit rate " + std::to_string(video.audioKbps) + " kbit/s is not within " +
            std::to_string(kMinVideoAudioKbps) + "-" + std::to_string(kMaxVideoAudioKbps);
@@ -68,6 +77,7 @@ class VideoRun {
     settings.fps = m_job.video.fps;
     settings.crf = m_job.video.crf;
     settings.preset = m_job.video.preset;
+    settings.keyframeSeconds = m_job.video.keyframeSeconds;
     settings.audioBitRate = m_job.video.audioKbps * 1000;
     settings.pictureLeft = m_layout.left;
     settings.pictureTop = m_layout.top;
@@ -95,15 +105,21 @@ class VideoRun {
     // A frame where no packet arrived repeats the last one as it stands.
     const size_t from = m_slot;
     m_slot = m_decoder.DecodeSlots(m_job.stream, m_streamSize, from, SlotsBeforeFrame(frame, int(fps)), m_renderer);
+    bool changed = frame == 0;
     if (AnyGraphics(m_job.stream, from, m_slot) || frame == 0) {
       for (int band : m_canvas.Update(m_renderer.DisplayColors())) {
         const int top = band * m_canvas.BandHeight();
         if (!m_writer.PaintRows(m_canvas.Pixels() + size_t(top) * size_t(m_canvas.Stride()), m_canvas.Stride(), top,
                                 m_canvas.BandHeight()))
           return false;
+        changed = true;
       }
     }
-    return m_writer.WriteVideoFrame();
+    // The closing frames are always sent: a file's video ends where its last
+    // frame is decoded, which B-frames hold back by a frame or two.
+    const bool send = changed || m_job.video.constantFrameRate || m_writer.KeyframeDue(frame) ||
+                      frame + kClosingFrames >= FrameCount();
+    return !send || m_writer.WriteVideoFrame(frame);
   }
 
   bool Finish() { return m_writer.Finish(); }

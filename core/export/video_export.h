@@ -22,6 +22,11 @@ struct VideoOptions {
   int fps = kDefaultVideoFps;
   int crf = kDefaultVideoCrf;
   std::string preset = kDefaultVideoPreset;
+  int keyframeSeconds = kDefaultKeyframeSeconds;  // 1 .. kMaxKeyframeSeconds
+  // Every frame time gets a frame of its own (constant frame rate), for
+  // players and editors that take nothing else; otherwise a picture that
+  // stays is sent once and lasts until the next change or keyframe.
+  bool constantFrameRate = false;
   int audioKbps = kVideoAudioBitRate / 1000;  // AAC, kMinVideoAudioKbps .. kMaxVideoAudioKbps
 };
 

@@ -7,8 +7,16 @@
 namespace lf {
 
 const std::vector<VideoFrameSize>& VideoFrameSizes() {
-  static const std::vector<VideoFrameSize> sizes{{"720p", 1280, 720}, {"1080p", 1920, 1080}};
+  static const std::vector<VideoFrameSize> sizes{{"720p", 1280, 720}, {"1080p", 1920, 1080}, {"2160p", 3840, 2160}};
   return sizes;
+}
+
+std::string VideoFrameSizeList() {
+  const std::vector<VideoFrameSize>& sizes = VideoFrameSizes();
+  std::string list;
+  for (size_t i = 0; i < sizes.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == sizes.size() ? " or " : ", ") + sizes[i].name;
+  return list;
 }
 
 std::optional<VideoFrameSize> VideoFrameSizeNamed(const std::string& name) {

@@ -16,8 +16,9 @@ struct VideoFrameSize {
   int height = 0;
 };
 
-// The frame sizes offered, smallest first: 720p (1280 x 720), 1080p (1920 x 1080).
+// The frame sizes offered, smallest first: 720p (1280 x 720), 1080p (1920 x 1080), 2160p (3840 x 2160).
 const std::vector<VideoFrameSize>& VideoFrameSizes();
+std::string VideoFrameSizeList();  // "720p, 1080p or 2160p" for messages
 std::optional<VideoFrameSize> VideoFrameSizeNamed(const std::string& name);
 
 struct VideoLayout {

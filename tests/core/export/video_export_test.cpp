@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 
 #include "core/audio/padded_pcm.h"
 #include "core/export/video_canvas.h"
@@ -45,8 +46,10 @@ constexpr const char* kLyrics =
     "[00:03.40]<00:03.40>Nine <00:03.70>ten<00:04.00>\n"
     "[00:04.10]<00:04.10>Eleven <00:04.40>end<00:04.80>\n";
 
-// Frame times: the start, the sweep inside "two", the second page.
-const std::vector<double> kFrameTimes{0.0, 1.0, 4.0};
+// Twenty frame times, whole frames at 25 and 30 a second: both pages, words
+// before, inside and after their sweep, up to the music's end.
+const std::vector<double> kFrameTimes{0.0, 0.2, 0.6, 0.8, 1.0, 1.2, 1.4, 1.6, 2.0, 2.2,
+                                      2.6, 3.0, 3.2, 3.4, 3.6, 4.0, 4.2, 4.4, 4.8, 5.2};
 
 struct Rgb {
   std::vector<uint8_t> bytes;  // width x height x 3
@@ -73,12 +76,15 @@ Rgb ExpectedFrame(const std::string& project, double seconds, const VideoLayout&
   return frame;
 }
 
-// Frames `indices` (ascending) of the video, decoded by ffmpeg as RGB.
-std::vector<Rgb> DecodedFrames(const std::string& mp4, const std::vector<int>& indices, int width, int height,
+// The pictures at frame times `indices` (ascending) of a video of `fps`
+// frames a second, decoded by ffmpeg as RGB: a player shows a frame until the
+// next one's time, so a picture sent once stands for each time it lasts.
+std::vector<Rgb> DecodedFrames(const std::string& mp4, int fps, const std::vector<int>& indices, int width, int height,
                                const std::string& crop = "") {
   std::string select;
   for (int i : indices) select += (select.empty() ? "" : "+") + std::string("eq(n\\,") + std::to_string(i) + ")";
-  const std::string filter = "select='" + select + "'" + (crop.empty() ? "" : "," + crop);
+  const std::string filter =
+      "fps=" + std::to_string(fps) + ",select='" + select + "'" + (crop.empty() ? "" : "," + crop);
   const std::string bytes = test::RunCommand("ffmpeg -v error -i " + ShellQuote(mp4) + " -vf \"" + filter +
                                              "\" -vsync 0 -f rawvideo -pix_fmt rgb24 - 2>/dev/null");
   std::vector<Rgb> frames;
@@ -138,7 +144,7 @@ void ExpectFramesMatchTheRenderer(const std::string& mp4, const std::string& pro
                                   int fps, const std::string& dir) {
   std::vector<int> indices;
   for (double t : kFrameTimes) indices.push_back(int(std::lround(t * fps)));
-  const std::vector<Rgb> frames = DecodedFrames(mp4, indices, layout.width, layout.height);
+  const std::vector<Rgb> frames = DecodedFrames(mp4, fps, indices, layout.width, layout.height);
   ASSERT_EQ(frames.size(), indices.size());
   for (size_t i = 0; i < frames.size(); ++i) {
     SCOPED_TRACE("at " + std::to_string(kFrameTimes[i]) + " s");
@@ -200,6 +206,7 @@ TEST(VideoLayoutTest, WholeFactorCentredOnEvenOffsets) {
   };
   const Case cases[] = {
       {VideoArea::Screen, 1280, 720, 3, 190, 36},  {VideoArea::Screen, 1920, 1080, 5, 210, 0},
+      {VideoArea::Screen, 3840, 2160, 10, 420, 0}, {VideoArea::Visible, 3840, 2160, 11, 336, 24},
       {VideoArea::Visible, 1280, 720, 3, 208, 72}, {VideoArea::Visible, 1920, 1080, 5, 240, 60},
       {VideoArea::Screen, 320, 240, 1, 10, 12},    {VideoArea::Visible, 290, 194, 1, 0, 0},
       {VideoArea::Screen, 299, 216, 0, 0, 0},      {VideoArea::Screen, 640, 215, 0, 0, 0},
@@ -335,7 +342,7 @@ TEST_F(VideoExportTest, CliMp4SweepAndSoundLineUpWithTheMp3g) {
   const int bw = kTileWidth * layout.scale, bh = kTileHeight * layout.scale;
   const std::string crop = "crop=" + std::to_string(bw) + ":" + std::to_string(bh) + ":" +
                            std::to_string(layout.left + column * bw) + ":" + std::to_string(layout.top + row * bh);
-  const std::vector<Rgb> blocks = DecodedFrames(mp4, indices, bw, bh, crop);
+  const std::vector<Rgb> blocks = DecodedFrames(mp4, 30, indices, bw, bh, crop);
   ASSERT_EQ(blocks.size(), indices.size());
   int changed = -1;
   for (size_t i = 1; i < blocks.size() && changed < 0; ++i) {
@@ -346,6 +353,53 @@ TEST_F(VideoExportTest, CliMp4SweepAndSoundLineUpWithTheMp3g) {
   // The first frame whose time lies after the slot.
   const int expected = int(sweepSlot * 30 / kPacketsPerSecond) + 1;
   EXPECT_NEAR(changed, expected, 1) << "sweep slot " << sweepSlot;
+}
+
+// Keyframes at most the interval apart, from the first frame to the end; a
+// picture that stays is sent once unless every frame time is asked for, and
+// the video lasts as long either way.
+TEST_F(VideoExportTest, CliMp4KeyframesAtMostTheIntervalApartAndUnchangedPicturesSentOnce) {
+  struct Case {
+    std::vector<std::string> options;
+    int fps;
+    double interval;
+    bool everyFrame;
+  };
+  const Case cases[] = {
+      {{"--size", "1080p", "--fps", "60"}, 60, 2.0, false},
+      {{"--fps", "25", "--keyframe-interval", "1", "--constant-fps", "--preset", "ultrafast"}, 25, 1.0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options[1]);
+    const std::string mp4 = m_dir.File("keys.mp4");
+    std::vector<std::string> args{"export", Project(), "--format", "mp4", "-o", mp4};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const test::CliResult result = test::RunCli(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    std::istringstream packets(test::RunCommand(
+        "ffprobe -v error -select_streams v -show_entries packet=pts_time,flags -of csv=p=0 " + ShellQuote(mp4)));
+    std::vector<double> times, keys;
+    for (std::string line; std::getline(packets, line);) {
+      const size_t comma = line.find(',');
+      times.push_back(std::stod(line.substr(0, comma)));
+      if (line.find('K', comma) != std::string::npos) keys.push_back(times.back());
+    }
+    std::sort(times.begin(), times.end());
+    ASSERT_FALSE(keys.empty());
+    EXPECT_EQ(keys.front(), 0.0);
+    // The video's own length (its stream comes first): as long as the sound's.
+    const double duration = std::stod(test::ProbeFields(mp4, "stream=duration").at("duration"));
+    EXPECT_NEAR(duration, 8.94, 0.1);
+    keys.push_back(duration);
+    for (size_t i = 1; i < keys.size(); ++i) EXPECT_LE(keys[i] - keys[i - 1], c.interval + 1e-6) << "at " << keys[i];
+    const auto frameTimes = size_t(std::lround(duration * c.fps));
+    if (c.everyFrame) {
+      EXPECT_EQ(times.size(), frameTimes);
+    } else {
+      EXPECT_LT(times.size(), frameTimes * 9 / 10);  // the title and the pauses between lines hold still
+      ExpectFramesMatchTheRenderer(mp4, Project(), LayOutVideo(VideoArea::Screen, 1920, 1080), c.fps, m_dir.Path());
+    }
+  }
 }
 
 TEST_F(VideoExportTest, VisibleAreaAt25FramesShowsTheRendererFrames) {
@@ -415,6 +469,10 @@ TEST_F(VideoExportTest, FailuresAndCancelLeaveNothingBehind) {
 TEST_F(VideoExportTest, CliRefusesUnknownVideoOptionsOnOneLine) {
   const std::vector<std::vector<std::string>> cases{
       {"--format", "mp4", "--size", "4k"},
+      {"--format", "mp4", "--crf", "0"},
+      {"--format", "mp4", "--keyframe-interval", "0"},
+      {"--format", "mp4", "--keyframe-interval", "11"},
+      {"--format", "mp3g", "--keyframe-interval", "2"},
       {"--format", "mp4", "--fps", "24"},
       {"--format", "mp4", "--crf", "52"},
       {"--format", "mp4", "--preset", "turbo"},
@@ -435,6 +493,10 @@ TEST_F(VideoExportTest, CliRefusesUnknownVideoOptionsOnOneLine) {
     EXPECT_EQ(result.err.rfind("lyricforge-cli export: " + options[2], 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_FALSE(fs::exists(m_dir.File("x.mp4")));
+    // Lossless H.264 is refused with the reason, not as a number out of range.
+    if (options[2] == "--crf" && options[3] == "0") {
+      EXPECT_NE(result.err.find("browsers"), std::string::npos) << result.err;
+    }
   }
 }
 
