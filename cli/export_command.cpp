@@ -1,12 +1,14 @@
 // lyricforge-cli export: the export pipelines (BIN, MP3+G, WMA+G, MP4) on a project.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
+#include "core/audio/loudness.h"
 #include "core/export/export_formats.h"
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
@@ -128,9 +130,22 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
   return video;
 }
 
+// --loudness LUFS: a target within the offered range, as a plain number.
+std::optional<double> ParseLoudness(const Args& args) {
+  const auto text = args.Option("--loudness");
+  if (!text) return std::nullopt;
+  char* end = nullptr;
+  const double lufs = std::strtod(text->c_str(), &end);
+  if (text->empty() || *end != '\0' || !(lufs >= kMinLoudnessTarget && lufs <= kMaxLoudnessTarget))
+    throw CliError(kExitUsage, "--loudness takes a loudness in LUFS from " + std::to_string(int(kMinLoudnessTarget)) +
+                                   " to " + std::to_string(int(kMaxLoudnessTarget)) + ", not '" + *text + "'");
+  return lufs;
+}
+
 int RunExport(const std::vector<std::string>& arguments) {
-  Args args(arguments, {"--zip", "--visible"},
-            {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset", "--audio-bitrate"});
+  Args args(
+      arguments, {"--zip", "--visible"},
+      {"--format", "--bitrate", "--lrc", "--size", "--fps", "--crf", "--preset", "--audio-bitrate", "--loudness"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -142,6 +157,7 @@ int RunExport(const std::vector<std::string>& arguments) {
     throw CliError(kExitUsage, "--zip goes with mp3g or wmag");
   request.lrc = ParseLrc(args, request.type);
   request.video = ParseVideo(args, request.type);
+  request.loudnessTarget = ParseLoudness(args);
   std::string problem;
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
@@ -178,7 +194,8 @@ int RunExport(const std::vector<std::string>& arguments) {
 
 LF_CLI_COMMAND(export_song, "export",
                "export P.lfp --format bin|mp3g|wmag|mp4 [--bitrate K] [--zip] [--lrc simple|enhanced] "
-               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--audio-bitrate K] [--visible] -o PATH",
+               "[--size 720p|1080p] [--fps 25|30|60] [--crf Q] [--preset P] [--audio-bitrate K] [--visible] "
+               "[--loudness LUFS] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

@@ -21,13 +21,16 @@ NudgeSession::~NudgeSession() {
 
 int NudgeSession::SampleRate() const { return m_song.SampleRate(); }
 
-void NudgeSession::Open() {
+void NudgeSession::Open(int word) {
   const bool wasModified = m_song.IsModified();
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   for (int i = 0; i < m_song.WordCount(); ++i) m_song.SelectWord(i, false);
   m_page = 0;
   m_mode = NudgeMode::Stopped;
-  if (const int first = m_song.FirstWordOfPage(m_page); first >= 0) Select(first);
+  if (word >= 0 && word < m_song.WordCount())
+    Select(word);
+  else if (const int first = m_song.FirstWordOfPage(m_page); first >= 0)
+    Select(first);
   m_song.CalcWordRectangles();
   Redraw();
   m_song.Settings().loopPlay = 1;
