@@ -39,12 +39,14 @@ double Decibels(double linear) { return linear > 0 ? 20.0 * std::log10(linear) :
 
 }  // namespace
 
-std::optional<LoudnessMeasure> MeasureLoudness(const std::string& pcmPath, ProgressSink* progress, std::string* error) {
+std::optional<LoudnessMeasure> MeasureLoudness(const std::string& pcmPath, ProgressSink* progress, std::string* error,
+                                               bool truePeak) {
   PcmSource source;
   if (!source.Open(pcmPath, error)) return std::nullopt;
   const PcmFormat format = source.Format();
   std::unique_ptr<ebur128_state, StateCloser> state(
-      ebur128_init(unsigned(format.channels), format.sampleRate, EBUR128_MODE_I | EBUR128_MODE_TRUE_PEAK));
+      ebur128_init(unsigned(format.channels), format.sampleRate,
+                   EBUR128_MODE_I | (truePeak ? EBUR128_MODE_TRUE_PEAK : EBUR128_MODE_SAMPLE_PEAK)));
   if (!state) return Fail(error, "The loudness meter could not be started (out of memory?).");
 
   const std::size_t block = std::size_t(format.BlockAlign());
@@ -64,13 +66,15 @@ std::optional<LoudnessMeasure> MeasureLoudness(const std::string& pcmPath, Progr
   }
 
   LoudnessMeasure measure;
+  measure.truePeak = truePeak;
   if (ebur128_loudness_global(state.get(), &measure.integratedLufs) != EBUR128_SUCCESS)
     return Fail(error, "The loudness of \"" + pcmPath + "\" could not be measured.");
   double peak = 0;
   for (unsigned channel = 0; channel < unsigned(format.channels); ++channel) {
     double channelPeak = 0;
-    if (ebur128_true_peak(state.get(), channel, &channelPeak) != EBUR128_SUCCESS)
-      return Fail(error, "The true peak of \"" + pcmPath + "\" could not be measured.");
+    const int got = truePeak ? ebur128_true_peak(state.get(), channel, &channelPeak)
+                             : ebur128_sample_peak(state.get(), channel, &channelPeak);
+    if (got != EBUR128_SUCCESS) return Fail(error, "The true peak of \"" + pcmPath + "\" could not be measured.");
     peak = std::max(peak, channelPeak);
   }
   measure.truePeakDbtp = Decibels(peak);
@@ -82,6 +86,17 @@ double NormalisingGain(const LoudnessMeasure& measured, double targetLufs, doubl
   const double gainDb =
       std::min(targetLufs - measured.integratedLufs, ceilingDbtp - kCeilingRoomDb - measured.truePeakDbtp);
   return std::pow(10.0, gainDb / 20.0);
+}
+
+std::optional<double> GainForLoudness(const std::string& pcmPath, double targetLufs, ProgressSink* progress,
+                                      std::string* error) {
+  const auto quick = MeasureLoudness(pcmPath, progress, error, false);
+  if (!quick) return std::nullopt;
+  const double gain = NormalisingGain(*quick, targetLufs, kTruePeakCeiling - kInterSamplePeakRoom);
+  if (gain >= NormalisingGain(*quick, targetLufs)) return gain;  // far enough under the ceiling
+  const auto exact = MeasureLoudness(pcmPath, progress, error, true);
+  if (!exact) return std::nullopt;
+  return NormalisingGain(*exact, targetLufs);
 }
 
 }  // namespace lf

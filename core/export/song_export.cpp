@@ -89,8 +89,7 @@ std::optional<double> LoudnessGain(const Song& song, const SongExportRequest& re
   if (!request.loudnessTarget) return 1.0;
   progress.SetCaption(kMeasuringLoudnessCaption);
   std::string error;
-  const auto measured = MeasureLoudness(song.WorkingMusicPath(), &progress, &error);
-  if (measured) return NormalisingGain(*measured, *request.loudnessTarget);
+  if (auto gain = GainForLoudness(song.WorkingMusicPath(), *request.loudnessTarget, &progress, &error)) return gain;
   outcome = progress.CancelRequested()
                 ? ExportOutcome::Cancelled()
                 : Refuse(Reason::Failed, CreateError(request.type), "Error", "the loudness was not measured: " + error);

@@ -53,6 +53,7 @@ class ExportDialog : public QDialog {
   QRadioButton* m_simple = nullptr;
   QRadioButton* m_enhanced = nullptr;
   QCheckBox* m_zip = nullptr;
+  QCheckBox* m_loudness = nullptr;
   QLineEdit* m_artist = nullptr;
   QLineEdit* m_title = nullptr;
   QString m_lastTip;

@@ -145,7 +145,7 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
 AdjustLyricsPage::~AdjustLyricsPage() { m_player->SetEndNotice({}); }
 
 void AdjustLyricsPage::Enter() {
-  m_session->Open();
+  m_session->Open(Shell().TakeWordToAdjust());
   if (const PageRecord* lyrics = Shell().OpenSong().PageByKind(LyricsPage)) {
     const auto colors = Song::PageColors(*lyrics);
     const TextTypeVer5& duet = lyrics->m_duetColors;
