@@ -74,6 +74,16 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
           "exported audio (export), not with the original music",
           "cdg"},
          {"--json", "report lead-in, end offset, intro and credits length as JSON"}}}},
+      {"check",
+       {"list what would stand in the way of a good export; exit 1 when any is an error",
+        {{kProjectFiles}},
+        {{"--json", "one JSON object: problems with severity, kind, line, word (from 0) and message"},
+         {"",
+          "errors: words out of order, sung before their line shows, timed past the\n"
+          "music, graphics shorter than the audio; warnings: words without times,\n"
+          "overlaps, lines shown under a second before they are sung, lines too wide or\n"
+          "in the border, too many lines a page, highlights too fast to follow (the\n"
+          "setting CheckFastestSweep, characters a second), pictures losing detail in 16 colours"}}}},
       {"export",
        {"export the song as BIN, MP3+G, WMA+G, an MP4 video or a lyric or subtitle file",
         {{kProjectFiles}},
@@ -104,6 +114,9 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
          {"--constant-fps",
           "mp4: a frame at every frame time, even where the picture\nstays (for editors that take nothing else)"},
          {"--audio-bitrate K", "mp4: the AAC bit rate, 32 to 320 kbit/s; 192 by default"},
+         {"--loudness LUFS",
+          "measure the music first and bring it to LUFS (-40 to -5; -14 suits\n"
+          "most players), its true peak kept at -1 dBTP or under"},
          {"--visible", "mp4: show the 288 x 192 drawing area, without the border"}}}},
       {"render",
        {"draw the screen at a moment of a stream or project as PNG",

@@ -2,12 +2,14 @@
 // lyric and subtitle files on a project.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "cli/command.h"
 #include "cli/project_compile.h"
 #include "cli/song_project.h"
 #include "cli/terminal_progress.h"
+#include "core/audio/loudness.h"
 #include "core/export/export_formats.h"
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
@@ -159,10 +161,22 @@ VideoOptions ParseVideo(const Args& args, ExportType type) {
   return video;
 }
 
+// --loudness LUFS: a target within the offered range, as a plain number.
+std::optional<double> ParseLoudness(const Args& args) {
+  const auto text = args.Option("--loudness");
+  if (!text) return std::nullopt;
+  char* end = nullptr;
+  const double lufs = std::strtod(text->c_str(), &end);
+  if (text->empty() || *end != '\0' || !(lufs >= kMinLoudnessTarget && lufs <= kMaxLoudnessTarget))
+    throw CliError(kExitUsage, "--loudness takes a loudness in LUFS from " + std::to_string(int(kMinLoudnessTarget)) +
+                                   " to " + std::to_string(int(kMaxLoudnessTarget)) + ", not '" + *text + "'");
+  return lufs;
+}
+
 int RunExport(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--zip", "--visible", "--sweep", "--constant-fps"},
             {"--format", "--bitrate", "--lrc", "--timing", "--size", "--fps", "--crf", "--preset", "--audio-bitrate",
-             "--keyframe-interval"});
+             "--keyframe-interval", "--loudness"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -179,6 +193,7 @@ int RunExport(const std::vector<std::string>& arguments) {
     request.lyricFile.lrc = request.lrc;
     request.lrc = LrcStyle::None;
   }
+  request.loudnessTarget = ParseLoudness(args);
   std::string problem;
   request.outputPath = OutputPathWithExtension(request.outputPath, request.type, request.zip, problem);
   if (!problem.empty()) throw CliError(kExitUsage, problem);
@@ -221,7 +236,7 @@ LF_CLI_COMMAND(export_song, "export",
                 "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
                 "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
                 "[--size 720p|1080p|2160p] [--fps 25|30|60] [--crf Q] [--preset P] [--keyframe-interval S] "
-                "[--constant-fps] [--audio-bitrate K] [--visible] -o PATH",
+                "[--constant-fps] [--audio-bitrate K] [--visible] [--loudness LUFS] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

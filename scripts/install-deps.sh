@@ -12,6 +12,8 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libswscale-dev ffmpeg
   # MP3 encoding (loaded at run time) and the lame tool for comparisons
   libmp3lame-dev libmp3lame0 lame
+  # loudness measurement (EBU R 128) for the even-loudness export
+  libebur128-dev
   # tempo and pitch, sound output
   libsoundtouch-dev librubberband-dev libsdl2-dev libpulse-dev
   # a private sound server with a null sink for the heard-time tests

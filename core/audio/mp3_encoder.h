@@ -34,11 +34,12 @@ void SetMp3EncoderLibraryName(const std::string& name);
 // musicSilenceFrames after it that still count as music (music read where it
 // lies, shorter than the song takes it to be), then tailFrames of silence (the
 // end may be trimmed to a whole frame there, never in the music), and ID3
-// title and artist when given. Progress goes
+// title and artist when given; every sample of the music is multiplied by
+// `gain` (loudness normalisation). Progress goes
 // 0..100. True when the MP3 file was completed; otherwise no file is left at
 // mp3Path (an earlier file there stays untouched) and *error says why.
 bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, ProgressSink* progress,
                     const std::string& title, const std::string& artist, int64_t leadInFrames,
-                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error = nullptr);
+                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error = nullptr, double gain = 1.0);
 
 }  // namespace lf

@@ -129,7 +129,7 @@ bool EnsureEncoderBound() {
 
 bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, int bitRateKbps, ProgressSink* progress,
                     const std::string& title, const std::string& artist, int64_t leadInFrames,
-                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error) {
+                    int64_t musicSilenceFrames, int64_t tailFrames, std::string* error, double gain) {
   if (!EnsureEncoderBound())
     return Fail(error, "MP3 encoding is not available: \"" + LameLibrary::Instance().LibraryName() +
                            "\" could not be loaded or lacks required functions.");
@@ -140,6 +140,7 @@ bool EncodeWavToMp3(const std::string& sourcePath, const std::string& mp3Path, i
 
   PcmSource source;
   if (!source.Open(sourcePath, error)) return false;
+  source.SetGain(gain);
   const PcmFormat format = source.Format();
 
   LameSession session(e);

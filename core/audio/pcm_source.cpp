@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/audio/pcm_gain.h"
+
 namespace lf {
 
 namespace {
@@ -92,10 +94,14 @@ bool PcmSource::OpenRaw(const std::string& path, std::string* error) {
 }
 
 std::size_t PcmSource::Read(uint8_t* buffer, std::size_t count) {
+  const std::size_t block = static_cast<std::size_t>(m_format.BlockAlign());
+  // A scaled sample must not be split between two reads.
+  if (m_gain != kUnityGain && block > 0 && count >= block) count -= count % block;
   const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(count, m_dataBytes - m_bytesRead));
   if (want == 0) return 0;
   const std::size_t got = m_wav ? m_wav->ReadDataBytes(buffer, want) : std::fread(buffer, 1, want, m_raw);
   m_bytesRead += got;
+  ApplyPcmGain(buffer, got, m_format, m_gain);
   return got;
 }
 

@@ -33,8 +33,12 @@ class PcmSource {
   const PcmFormat& Format() const { return m_format; }
   uint64_t DataBytes() const { return m_dataBytes; }
   bool IsRaw() const { return m_raw != nullptr; }
-  // Reads up to count bytes of sample data; 0 at the end.
+  // Reads up to count bytes of sample data; 0 at the end. With a gain other
+  // than 1 the samples come out scaled, and reads keep to whole frames.
   std::size_t Read(uint8_t* buffer, std::size_t count);
+  // The gain Read applies (loudness normalisation); 1 by default.
+  void SetGain(double gain) { m_gain = gain; }
+  double Gain() const { return m_gain; }
 
  private:
   bool OpenWav(const std::string& path, std::string* error);
@@ -43,6 +47,7 @@ class PcmSource {
   PcmFormat m_format;
   uint64_t m_dataBytes = 0;
   uint64_t m_bytesRead = 0;
+  double m_gain = 1.0;
   std::unique_ptr<WavInFile> m_wav;
   std::FILE* m_raw = nullptr;
 };

@@ -113,7 +113,7 @@ int WmaProfileBitRate(int profileNumber) {
 }
 
 int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber,
-                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error) {
+                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error, double gain) {
   const auto metadata = TakeAttributes();
   const int bitRate = WmaProfileBitRate(profileNumber);
   if (bitRate == 0)
@@ -122,6 +122,7 @@ int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath,
   PcmSource source;
   std::string openError;
   if (!source.Open(sourcePath, &openError, false)) return Fail(error, openError);
+  source.SetGain(gain);
   const PcmFormat format = source.Format();
   const uint64_t block = static_cast<uint64_t>(format.BlockAlign());
   const uint64_t sourceFrames = source.DataBytes() / block;

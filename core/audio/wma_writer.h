@@ -29,10 +29,12 @@ int WmaProfileBitRate(int profileNumber);
 
 // Encodes the WAV file at sourcePath (8 or 16 bits, mono or stereo) into
 // outputPath with leadInFrames of silence before it and tailFrames after it
-// (source sample frames). Progress sees 2, 4, 6 ... 100. Returns 0 on success
+// (source sample frames), every sample of the music multiplied by `gain`.
+// Progress sees 2, 4, 6 ... 100. Returns 0 on success
 // and 1 on failure; then *error says why and nothing is left at outputPath
 // (an earlier file there stays untouched).
 int EncodeWavToWma(const std::string& outputPath, const std::string& sourcePath, int profileNumber,
-                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error = nullptr);
+                   ProgressSink* progress, int64_t leadInFrames, int64_t tailFrames, std::string* error = nullptr,
+                   double gain = 1.0);
 
 }  // namespace lf

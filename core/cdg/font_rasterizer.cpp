@@ -546,6 +546,20 @@ void FontRasterizer::Draw(DrawingBitmap& bitmap, int x, int y, const TextRun& ru
   }
 }
 
+ScreenRect FontRasterizer::InkOf(const TextRun& run) const {
+  ScreenRect ink;
+  for (const TextRun::Glyph& glyph : run.glyphs) {
+    if (glyph.image->rows <= 0 || glyph.image->width <= 0) continue;
+    const int left = glyph.x + glyph.image->left, top = m->ascent + glyph.y - glyph.image->top;
+    ink = ink.United({left, top, left + glyph.image->width, top + glyph.image->rows});
+  }
+  if (m->underline && run.width > 0) {
+    const int top = m->ascent + m->underlineTop;
+    ink = ink.United({0, top, run.width, top + m->underlineRows});
+  }
+  return ink;
+}
+
 void FontRasterizer::DrawWidened(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int radius, int index,
                                  const ScreenRect& clip) const {
   const int baseline = y + m->ascent;

@@ -87,6 +87,9 @@ class FontRasterizer {
   // Sets the pixels of `run` (and its underline) to `index`, with the run's
   // cell top-left at (x, y); clipped to the bitmap.
   void Draw(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int index) const;
+  // The pixels `run` sets when drawn with its cell's top-left at (0, 0),
+  // underline included; empty when it sets none.
+  ScreenRect InkOf(const TextRun& run) const;
   // Draws `run` as stamped at every shift of up to `radius` pixels each way
   // (an outline), into the pixels of `clip` only.
   void DrawWidened(DrawingBitmap& bitmap, int x, int y, const TextRun& run, int radius, int index,

@@ -113,6 +113,13 @@ class CdgGenerator {
   void RenderSweepText(DrawingBitmap& bitmap, int linesPerPage, int band, std::string_view text, const TextType& style,
                        const Colorref* colors16, TextRect* outRect, int first, int last);
 
+  // Where the pixels of lyric line `text` fall when DrawText draws it: its
+  // ink, outline included, before the drawing area clips it (so it may reach
+  // past 0 and kDrawWidth x kDrawHeight). Empty for an empty line or no font.
+  TextRect LineInk(int linesPerPage, int band, std::string_view text, const TextType& style);
+  // The height of a line of `style`, outline included: the least a band must be to hold it.
+  int LineHeight(const TextType& style);
+
   // Packets painting the line over tiles of the background colour.
   int DrawText(int linesPerPage, int band, std::string_view text, const TextType& style, int backgroundIndex,
                int offset);

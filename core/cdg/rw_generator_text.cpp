@@ -311,6 +311,26 @@ void CdgGenerator::RenderSweepText(DrawingBitmap& bitmap, int linesPerPage, int 
   if (outRect != nullptr) *outRect = swept;
 }
 
+TextRect CdgGenerator::LineInk(int linesPerPage, int band, std::string_view text, const TextType& style) {
+  const FontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
+  if (font == nullptr || text.empty()) return {};
+  const std::string drawn = RemoveAmpersands(text);
+  TextRect cell;
+  LayoutText(*font, linesPerPage, band, drawn, style, 1, 0, nullptr, cell);
+  // As RenderText draws it: moved by the outline, which widens the ink as far again each way.
+  const int t = style.IsOutlined() ? style.OutlineThickness() : 0;
+  const TextRect ink = font->InkOf(font->Shape(drawn));
+  if (ink.IsEmpty()) return {};
+  const int x = cell.left + t, y = cell.top + t;
+  return {x + ink.left - t, y + ink.top - t, x + ink.right + t, y + ink.bottom + t};
+}
+
+int CdgGenerator::LineHeight(const TextType& style) {
+  const FontRasterizer* font = FontFor(style.FaceName(), style.m_height, style.m_flags);
+  if (font == nullptr) return 0;
+  return font->Height() + (style.IsOutlined() ? 2 * std::max(style.m_height / 10, 1) : 0);
+}
+
 int CdgGenerator::DrawText(int linesPerPage, int band, std::string_view text, const TextType& style,
                            int backgroundIndex, int offset) {
   if (text.empty() || Aborted()) return 0;

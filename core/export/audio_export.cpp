@@ -57,7 +57,7 @@ ExportOutcome ExportAudio(const AudioExportJob& job, const AudioExportServices& 
 
   progress.SetCaption(kCompressingCaption);
   EncodeRequest request{job.type,   job.workingWavPath, audio.TempPath(), job.bitRate, job.title,
-                        job.artist, job.leadIn,         job.musicSilence, job.tail};
+                        job.artist, job.leadIn,         job.musicSilence, job.tail,    job.gain};
   std::string encodeError;
   if (!services.encode(request, progress, encodeError) || !std::filesystem::exists(audio.TempPath())) {
     return Fail(audioError, encodeError.empty() ? "the encoder could not write " + paths.audio : encodeError);

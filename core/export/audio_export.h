@@ -25,6 +25,7 @@ struct EncodeRequest {
   int leadIn = 0;        // silent frames before the music
   int musicSilence = 0;  // silent frames that end the music (music read where it lies)
   int tail = 0;          // silent frames after it
+  double gain = 1.0;     // every sample of the music multiplied by it (loudness normalisation)
 };
 
 // What the pipeline needs from the audio layer; Default...() binds the real encoders.
@@ -47,6 +48,7 @@ struct AudioExportJob {
   int leadIn = 0;
   int musicSilence = 0;             // silence the song counts past the working music's end
   int tail = 0;                     // the song's credits length
+  double gain = 1.0;                // on the music, for even loudness
   const uint8_t* stream = nullptr;  // the song's output buffer
   int streamSize = 0;
   // Lyric file: the song's lines with their word times.

@@ -14,10 +14,10 @@ bool EncodeWithRealEncoders(const EncodeRequest& r, ProgressSink& progress, std:
     AddWmaAttribute("Title", kWmaAttributeString, r.title);
     AddWmaAttribute("Author", kWmaAttributeString, r.artist);
     return EncodeWavToWma(r.target, r.sourceWav, WmaProfileNumber(r.bitRate), &progress, r.leadIn,
-                          r.musicSilence + r.tail, &error) == 0;
+                          r.musicSilence + r.tail, &error, r.gain) == 0;
   }
   return EncodeWavToMp3(r.sourceWav, r.target, r.bitRate, &progress, r.title, r.artist, r.leadIn, r.musicSilence,
-                        r.tail, &error);
+                        r.tail, &error, r.gain);
 }
 
 }  // namespace

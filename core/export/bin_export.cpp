@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/audio/pcm_gain.h"
 #include "core/audio/wav_file.h"
 #include "core/export/export_choices.h"
 #include "core/platform/staged_output.h"
@@ -18,6 +19,8 @@ constexpr const char* kCancelCaption = "Process canceled by user...";
 // Music is read 16 blocks at a time and sectors are written about a megabyte
 // at a time: fewer, larger system calls. The credits still end on a block.
 constexpr int kMusicReadBlocks = 16;
+// BIN takes CD audio only (checked before reading): 44,100 Hz, stereo, 16 bits.
+constexpr PcmFormat kBinMusicFormat{44100, 2, 16};
 constexpr int kWriteLowSectors = 32 * kSectorLowMark, kWriteHighSectors = 64 * kSectorLowMark;
 
 // Every failure tells the user the same line; `why` says which step failed.
@@ -30,8 +33,8 @@ ExportOutcome Refuse(Reason reason, const std::string& why) {
 // whole samples of the data, as a lengthened copy of the file would.
 class MusicReader {
  public:
-  MusicReader(WavInFile& wav, int64_t leadInBytes, int64_t musicBytes)
-      : m_wav(wav), m_leadInLeft(leadInBytes), m_musicBytes(musicBytes) {
+  MusicReader(WavInFile& wav, int64_t leadInBytes, int64_t musicBytes, double gain)
+      : m_wav(wav), m_leadInLeft(leadInBytes), m_musicBytes(musicBytes), m_gain(gain) {
     const int64_t inFile = int64_t(std::min<uint64_t>(wav.DataBytes(), wav.DataBytesInFile()));
     const int64_t sampleBytes = std::max(1, wav.BitsPerSample() / 8);
     m_dataLeft = musicBytes > inFile ? inFile - inFile % sampleBytes : inFile;
@@ -46,6 +49,7 @@ class MusicReader {
     while (filled < bytes && m_dataLeft > 0) {
       const size_t want = size_t(std::min<int64_t>(bytes - filled, m_dataLeft));
       const size_t got = m_wav.ReadDataBytes(out + filled, want);
+      ApplyPcmGain(out + filled, got, kBinMusicFormat, m_gain);
       // The file was measured when it was opened: running dry before its end
       // means it could not be read or shrank under us.
       if (got == 0) m_readFailed = true;
@@ -72,6 +76,7 @@ class MusicReader {
   WavInFile& m_wav;
   int64_t m_leadInLeft;
   int64_t m_musicBytes;
+  double m_gain;
   int64_t m_dataLeft = 0;
   int64_t m_musicRead = 0;
   int64_t m_silenceLeft = 0;
@@ -111,7 +116,7 @@ ExportOutcome ExportBin(const BinExportJob& job, ProgressSink& progress) {
   const int blockAlign = int(wav.ChannelCount()) * int(wav.BitsPerSample()) / 8;
   const int64_t dataBytes = std::max<int64_t>(wav.DataBytes(), job.musicBytes);
   const int64_t percentBase = std::max<int64_t>(1, dataBytes / 100);
-  MusicReader reader(wav, int64_t(std::max(0, job.leadIn)) * blockAlign, job.musicBytes);
+  MusicReader reader(wav, int64_t(std::max(0, job.leadIn)) * blockAlign, job.musicBytes, job.gain);
   SectorWriter writer(file, kWriteLowSectors, kWriteHighSectors);
 
   std::vector<uint8_t> audio(kMusicReadBlocks * kBinBlockAudioBytes);

@@ -25,6 +25,7 @@ struct BinExportJob {
   // The song's music length (MusicLength()): silence follows the WAV's data up
   // to it when the song lengthened a music it reads where it lies.
   int64_t musicBytes = 0;
+  double gain = 1.0;  // every sample of the music multiplied by it (loudness normalisation)
 };
 
 // Writes the BIN file. A failure carries "Unable to create BIN file." and leaves

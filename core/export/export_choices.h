@@ -2,9 +2,11 @@
 // The rules of the export dialog that do not depend on widgets: the stored
 // choices, the compression lists, the BIN format check and what the
 // compression list selects when the export type changes.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/audio/loudness.h"
 #include "core/platform/settings.h"
 
 namespace lf {
@@ -32,6 +34,9 @@ inline constexpr const char* kExportTypeKey = "ExportType";
 inline constexpr const char* kExportRatioWmaKey = "ExportRatioWMA";
 inline constexpr const char* kExportRatioMp3Key = "ExportRatioMP3";
 inline constexpr const char* kExportZipKey = "ExportZip";
+// Normalise loudness (0 off, the default; 1 on) and its target in LUFS.
+inline constexpr const char* kExportLoudnessKey = "ExportNormaliseLoudness";
+inline constexpr const char* kExportLoudnessTargetKey = "ExportLoudnessTarget";
 inline constexpr int kDefaultExportBitRate = 128;
 
 inline constexpr const char* kBinNotAllowedTitle = "BIN not allowed";
@@ -88,6 +93,14 @@ class ExportChoices {
   int Mp3BitRate() const { return m_mp3BitRate; }
   bool Zip() const { return m_zip; }
   void SetZip(bool zip) { m_zip = zip; }
+  bool NormaliseLoudness() const { return m_normaliseLoudness; }
+  void SetNormaliseLoudness(bool on) { m_normaliseLoudness = on; }
+  // The stored target, within the offered range (the default when it is not).
+  double LoudnessTarget() const { return m_loudnessTarget; }
+  // What the export is asked for: the target when normalising, else none.
+  std::optional<double> LoudnessRequest() const {
+    return m_normaliseLoudness ? std::optional<double>(m_loudnessTarget) : std::nullopt;
+  }
 
  private:
   void ApplyType(ExportType type);
@@ -100,6 +113,8 @@ class ExportChoices {
   int m_wmaBitRate = kDefaultExportBitRate;
   int m_mp3BitRate = kDefaultExportBitRate;
   bool m_zip = false;
+  bool m_normaliseLoudness = false;
+  double m_loudnessTarget = kDefaultLoudnessTarget;
 };
 
 }  // namespace lf

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <exception>
 
+#include "core/audio/loudness.h"
 #include "core/audio/wav_file.h"
+#include "core/export/song_check.h"
 #include "core/platform/staged_output.h"
 #include "core/song/song.h"
 #include "core/song/song_build.h"
@@ -11,6 +13,8 @@
 namespace lf {
 
 namespace {
+
+constexpr const char* kMeasuringLoudnessCaption = "Measuring Loudness...";
 
 std::string CreateError(ExportType type) {
   if (IsLyricFileType(type)) return "Unable to create " + LyricFileFormatName(type) + " file.";
@@ -41,8 +45,9 @@ int64_t SilenceNotInWorkingMusic(const Song& song) {
 // The part the audio and the video jobs share: where to write, the music, the
 // tags, the silence around the music and the compiled stream.
 template <typename Job>
-Job SharedJobPart(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
+Job SharedJobPart(const Song& song, const SongExportRequest& request, const SongBuild& compiled, double gain) {
   Job job;
+  job.gain = gain;
   job.outputPath = request.outputPath;
   job.workingWavPath = song.Music().WorkingMusicPath();
   job.musicPath = song.MusicPath();
@@ -56,8 +61,8 @@ Job SharedJobPart(const Song& song, const SongExportRequest& request, const Song
   return job;
 }
 
-AudioExportJob AudioJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
-  AudioExportJob job = SharedJobPart<AudioExportJob>(song, request, compiled);
+AudioExportJob AudioJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled, double gain) {
+  AudioExportJob job = SharedJobPart<AudioExportJob>(song, request, compiled, gain);
   job.type = request.type;
   job.zip = request.zip;
   job.bitRate = request.bitRate;
@@ -67,8 +72,8 @@ AudioExportJob AudioJobOf(const Song& song, const SongExportRequest& request, co
   return job;
 }
 
-VideoExportJob VideoJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled) {
-  VideoExportJob job = SharedJobPart<VideoExportJob>(song, request, compiled);
+VideoExportJob VideoJobOf(const Song& song, const SongExportRequest& request, const SongBuild& compiled, double gain) {
+  VideoExportJob job = SharedJobPart<VideoExportJob>(song, request, compiled, gain);
   job.video = request.video;
   return job;
 }
@@ -83,6 +88,21 @@ std::string UltraStarAudio(const SongExportRequest& request, const Song& song) {
 
 ExportOutcome Refuse(Reason reason, const std::string& text, const std::string& caption, const std::string& why) {
   return Outcome::Failure(reason, text, caption, MessageIcon::Exclamation, why);
+}
+
+// The first pass over the working music: the gain that brings it to the
+// target loudness. Unity without a target; nothing when measuring failed or
+// was cancelled (`outcome` then says which).
+std::optional<double> LoudnessGain(const Song& song, const SongExportRequest& request, ProgressSink& progress,
+                                   ExportOutcome& outcome) {
+  if (!request.loudnessTarget) return 1.0;
+  progress.SetCaption(kMeasuringLoudnessCaption);
+  std::string error;
+  if (auto gain = GainForLoudness(song.WorkingMusicPath(), *request.loudnessTarget, &progress, &error)) return gain;
+  outcome = progress.CancelRequested()
+                ? ExportOutcome::Cancelled()
+                : Refuse(Reason::Failed, CreateError(request.type), "Error", "the loudness was not measured: " + error);
+  return std::nullopt;
 }
 
 }  // namespace
@@ -104,6 +124,13 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
     return Refuse(Reason::WriteFailed, createError, "Error", problem);
   }
 
+  // Refused before compiling, which would lengthen the music to reach them.
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  if (auto stray = FirstWordPastTheMusic(song)) {
+    const std::string text = ProblemPlace(*stray) + ": " + stray->message;
+    return Refuse(Reason::BadInput, text, "Error", text);
+  }
+
   // The percentages belong to the pipeline that follows; the compilation only heeds cancel.
   CancelOnlyProgress compileProgress(progress);
   const SongBuild compiled = CompileSongStream(song, &compileProgress);
@@ -114,9 +141,11 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
   const int endOffset = int(compiled.result.endOffset);
 
   ExportOutcome outcome;
+  const std::optional<double> gain = LoudnessGain(song, request, progress, outcome);
+  if (!gain) return outcome;
   if (bin) {
-    BinExportJob job{request.outputPath, working, compiled.stream->data(),   int(compiled.stream->size()),
-                     endOffset,          leadIn,  song.Music().MusicLength()};
+    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()),
+                     endOffset,          leadIn,  song.Music().MusicLength(), *gain};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);
   } else if (IsLyricFileType(request.type)) {
@@ -124,9 +153,9 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
     if (options.audioFile.empty()) options.audioFile = UltraStarAudio(request, song);
     outcome = ExportLyricFile(song, compiled.result, request.type, request.outputPath, options);
   } else if (request.type == ExportType::Mp4) {
-    outcome = ExportVideo(VideoJobOf(song, request, compiled), progress);
+    outcome = ExportVideo(VideoJobOf(song, request, compiled, *gain), progress);
   } else {
-    outcome = ExportAudio(AudioJobOf(song, request, compiled), services, progress);
+    outcome = ExportAudio(AudioJobOf(song, request, compiled, *gain), services, progress);
   }
   outcome.leadIn = leadIn;
   outcome.endOffset = endOffset;

@@ -170,6 +170,7 @@ ExportOutcome ExportVideo(const VideoExportJob& job, ProgressSink& progress) {
   PcmSource music;
   std::string error;
   if (!music.Open(job.workingWavPath, &error, false)) return Fail(error, Reason::Failed);
+  music.SetGain(job.gain);
 
   progress.SetCaption(kExportCaption);
   StagedOutput staged(job.outputPath);

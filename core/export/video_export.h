@@ -47,6 +47,7 @@ struct VideoExportJob {
   int leadIn = 0;                   // silent sample frames before the music
   int musicSilence = 0;             // silence the song counts past the working music's end
   int tail = 0;                     // and after it (the credits)
+  double gain = 1.0;                // on the music, for even loudness
   const uint8_t* stream = nullptr;  // the song's output buffer
   int streamSize = 0;
   VideoOptions video;

@@ -28,13 +28,16 @@ bool NudgeSession::StepTempo(int steps) {
   return true;
 }
 
-void NudgeSession::Open() {
+void NudgeSession::Open(int word) {
   const bool wasModified = m_song.IsModified();
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
   for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SelectWord(i, false);
   m_page = 0;
   m_mode = NudgeMode::Stopped;
-  if (const int first = m_song.Lyrics().FirstWordOfPage(m_page); first >= 0) Select(first);
+  if (word >= 0 && word < m_song.Lyrics().WordCount())
+    Select(word);
+  else if (const int first = m_song.Lyrics().FirstWordOfPage(m_page); first >= 0)
+    Select(first);
   CalcWordRectangles(m_song);
   Redraw();
   m_song.Look().Settings().loopPlay = 1;

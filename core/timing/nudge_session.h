@@ -34,8 +34,9 @@ class NudgeSession {
   // Leaving the page: no word stays selected, the tempo is back to normal.
   ~NudgeSession();
 
-  // Opening leaves the project's changed flag as it was.
-  void Open();
+  // Opening leaves the project's changed flag as it was. It selects `word`
+  // (on its page) when there is such a word, else the first word.
+  void Open(int word = -1);
 
   // A key as it arrives (`ctrl`: Ctrl is down); true when the page keeps it.
   bool KeyDown(TimingKey key, bool ctrl);

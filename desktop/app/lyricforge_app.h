@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/audio/music_state.h"
 #include "core/platform/paths.h"
@@ -107,6 +108,7 @@ class LyricforgeApp : public QObject, public PageHost {
   bool IsPageCommandEnabled(PageId page) const override;
   bool IsSettingsEnabled() const override;
   void CommandStateChanged() override { RefreshCommands(); }
+  int TakeWordToAdjust() override { return std::exchange(m_wordToAdjust, -1); }
 
   // Prepares `musicPath` as the project's music: the working file, its
   // format, the output buffer. False (with the reason in Music()) on failure.
@@ -114,6 +116,8 @@ class LyricforgeApp : public QObject, public PageHost {
 
   // Shows the export dialog; tests answer it in their own way.
   std::function<bool(QDialog&)> RunExportDialog = [](QDialog& d) { return d.exec() == QDialog::Accepted; };
+  // Shows the problems found before an export (an ExportCheckDialog); likewise.
+  std::function<void(QDialog&)> RunCheckDialog = [](QDialog& d) { d.exec(); };
 
   // True once the window may close (ConfirmCloseProject agreed).
   bool AllowWindowClose();
@@ -131,6 +135,9 @@ class LyricforgeApp : public QObject, public PageHost {
   void WriteFolders();
   void AddRecentProject(const std::string& path);
   void StopPlayer();
+  // The check before an export: true to go on; false when the author
+  // cancelled, went to a problem or an error stops the export.
+  bool CheckBeforeExport();
   void AskAboutMissingMusic(bool prepared);
   void ResetToNewProject();
   // Claims the lock of `path`; tells the user who holds it when another program does.
@@ -154,6 +161,8 @@ class LyricforgeApp : public QObject, public PageHost {
   ShellState m_stateAtExport;  // what State() says while the export's worker has the song
   bool m_closeConfirmed = false;
   QTimer* m_recoveryTimer = nullptr;  // the recovery saves' (owned by this object)
+
+  int m_wordToAdjust = -1;  // for the Adjust Lyrics page to open on
 };
 
 }  // namespace lf

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/audio/mp3_encoder.h"
+#include "core/export/song_check.h"
 #include "core/export/song_export.h"
 #include "core/lyrics/lyrics_file_filters.h"
 #include "core/platform/message_sink.h"
@@ -15,12 +16,14 @@
 #include "core/song/song.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
+#include "desktop/dialogs/export_check_dialog.h"
 #include "desktop/dialogs/export_dialog.h"
 #include "desktop/dialogs/file_dialogs.h"
 #include "desktop/dialogs/progress_window.h"
 #include "desktop/pages/page_registry.h"
 #include "desktop/rules/about_text.h"
 #include "desktop/rules/default_colors.h"
+#include "desktop/rules/export_check_list.h"
 #include "desktop/rules/export_save_choice.h"
 #include "lyricforge_version.h"
 
@@ -107,9 +110,25 @@ void LyricforgeApp::ShowAbout() {
       tr("<b>Lyricforge</b> %1<p>%2</p>").arg(QString(LYRICFORGE_VERSION), QString::fromUtf8(kAboutTagline)));
 }
 
+bool LyricforgeApp::CheckBeforeExport() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  OpenSong().GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  const SongProblems problems = CheckSong(OpenSong(), CheckSettingsFrom(m_settings));
+  QApplication::restoreOverrideCursor();
+  if (problems.empty()) return true;
+  ExportCheckDialog dialog(problems, m_frame.get());
+  RunCheckDialog(dialog);
+  if (dialog.Chosen() == ExportCheckDialog::Answer::GoTo && dialog.ChosenProblem()) {
+    m_wordToAdjust = WordToAdjustFor(*dialog.ChosenProblem(), OpenSong());
+    if (!ShowPage(PageId::AdjustLyrics)) m_wordToAdjust = -1;
+  }
+  return dialog.Chosen() == ExportCheckDialog::Answer::ExportAnyway;
+}
+
 void LyricforgeApp::ExportSong() {
   if (!EnabledCommands(State()).exportSong) return;
   StopPlayer();  // the export reads the song's buffer and the working file the player uses
+  if (!CheckBeforeExport()) return;
   const MusicFormat music{m_music.sampleRate, m_music.channelCount, m_music.bitsPerSample};
   ExportDialog dialog(m_settings, IsMp3EncoderBound(), music, OpenSong().Lyrics().Artist(), OpenSong().Lyrics().Title(),
                       m_frame.get());
@@ -125,6 +144,7 @@ void LyricforgeApp::ExportSong() {
   request.zip = dialog.Choices().Zip();
   request.lyricFile = dialog.LyricFile();
   request.lrc = IsLyricFileType(request.type) ? LrcStyle::None : dialog.Lrc();
+  request.loudnessTarget = dialog.Choices().LoudnessRequest();
   const ExportSaveChoice save = ExportSaveChoiceFor(request.type, request.zip);
   const ExportSaveLocation where = ExportSaveLocationFor(request.type, OpenSong().MusicPath(), m_folders.music);
   const auto path = m_dialogs->ChooseFileToSave(save.title, where.folder, save.filter, save.suffix, where.name);

@@ -92,6 +92,8 @@ ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const Mus
   layout->addLayout(lrcRow);
   m_zip = new QCheckBox(tr("Zip files together (.zip file)"), this);
   layout->addWidget(m_zip);
+  m_loudness = new QCheckBox(this);
+  layout->addWidget(m_loudness);
 
   auto* form = new QFormLayout;
   m_artist = new QLineEdit(QString::fromStdString(artist), this);
@@ -109,6 +111,8 @@ ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const Mus
 
   m_choices.Open(settings, mp3Available, music);
   m_zip->setChecked(m_choices.Zip());
+  m_loudness->setText(tr("&Normalise loudness (%1 LUFS)").arg(m_choices.LoudnessTarget()));
+  m_loudness->setChecked(m_choices.NormaliseLoudness());
   ShowChoices();
   connect(m_types, &QButtonGroup::idClicked, this, [this](int id) { ChangeType(ExportType(id)); });
   connect(m_list, &QComboBox::currentIndexChanged, this, [this](int index) { m_choices.Select(index); });
@@ -152,6 +156,7 @@ void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& tex
 
 void ExportDialog::accept() {
   m_choices.SetZip(m_zip->isChecked() && ExportOptionStatesFor(m_choices.Type(), false).zip);
+  m_choices.SetNormaliseLoudness(m_loudness->isChecked());
   const std::string refusal = m_choices.Confirm(m_settings);
   if (!refusal.empty()) {
     m_list->setFocus();

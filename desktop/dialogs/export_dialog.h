@@ -58,6 +58,8 @@ class ExportDialog : public QDialog {
   QCheckBox* m_zip = nullptr;
   QCheckBox* m_exportTiming = nullptr;
   QCheckBox* m_sweep = nullptr;
+
+  QCheckBox* m_loudness = nullptr;
   QLineEdit* m_artist = nullptr;
   QLineEdit* m_title = nullptr;
   QString m_lastTip;

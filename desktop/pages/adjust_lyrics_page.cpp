@@ -149,7 +149,7 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
 AdjustLyricsPage::~AdjustLyricsPage() { m_player->SetEndNotice({}); }
 
 void AdjustLyricsPage::Enter() {
-  m_session->Open();
+  m_session->Open(Shell().TakeWordToAdjust());
   if (const PageRecord* lyrics = Shell().OpenSong().Look().PageByKind(LyricsPage)) {
     const auto colors = SongLook::PageColors(*lyrics);
     const TextTypeVer5& duet = lyrics->m_duetColors;

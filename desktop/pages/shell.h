@@ -44,6 +44,10 @@ class PageHost {
   // A page changed something the enable rules look at (playing started,
   // lyrics typed): the shell refreshes buttons and menu.
   virtual void CommandStateChanged() = 0;
+
+  // The word the Adjust Lyrics page opens on, when another part asked for one
+  // (the check before export's "Go To"); taken once, -1 when none was asked.
+  virtual int TakeWordToAdjust() { return -1; }
 };
 
 }  // namespace lf

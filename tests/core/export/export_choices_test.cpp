@@ -92,6 +92,29 @@ TEST(ExportChoicesTest, ConfirmNeedsARatioAndStoresTheChoices) {
   EXPECT_EQ(settings.Int("Settings", kExportZipKey, -1), 1);
 }
 
+// Normalising loudness is off until chosen; its target is a stored setting,
+// and a stored target no one could mean falls back to the default.
+TEST(ExportChoicesTest, LoudnessIsAskedForOnlyWhenChosenAtTheStoredTarget) {
+  struct Case {
+    const char* stored;  // ExportLoudnessTarget, or none
+    double target;
+  };
+  for (const Case& c : {Case{nullptr, -14}, Case{"-18.5", -18.5}, Case{"3", -14}, Case{"loud", -14}}) {
+    MemorySettings settings;
+    if (c.stored) settings.SetValue("Settings", kExportLoudnessTargetKey, c.stored);
+    ExportChoices choices;
+    choices.Open(settings, true, kCd);
+    EXPECT_EQ(choices.LoudnessRequest(), std::nullopt);
+    choices.SetNormaliseLoudness(true);
+    EXPECT_EQ(choices.LoudnessRequest(), std::optional<double>(c.target)) << (c.stored ? c.stored : "none");
+    EXPECT_EQ(choices.Confirm(settings), "");
+    EXPECT_EQ(settings.Int("Settings", kExportLoudnessKey, -1), 1);
+    ExportChoices reopened;
+    reopened.Open(settings, true, kCd);
+    EXPECT_TRUE(reopened.NormaliseLoudness());
+  }
+}
+
 TEST(ExportChoicesTest, WmaProfileNumbersAndEntryValues) {
   EXPECT_EQ(WmaProfileNumber(96), 23);
   EXPECT_EQ(WmaProfileNumber(128), 24);

@@ -54,7 +54,7 @@ const std::vector<Layer>& Layers() {
 
 constexpr const char* kThirdPartyHeaders[] = {"libav", "libsw",      "SDL",        "ft2build", "freetype",
                                               "hb",    "fontconfig", "SoundTouch", "zip.h",    "png.h",
-                                              "aubio", "uchardet",   "iconv.h"};
+                                              "aubio", "uchardet",   "iconv.h",    "ebur128"};
 
 struct Include {
   std::string where;  // "path:line"

@@ -1,9 +1,12 @@
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <filesystem>
 
+#include "desktop/dialogs/export_check_dialog.h"
 #include "desktop/dialogs/export_dialog.h"
+#include "desktop/pages/page.h"
 #include "tests/desktop/app/app_fixture.h"
 
 namespace lf::test {
@@ -38,6 +41,8 @@ TEST_F(AppTest, ExportWritesTheChosenBinFileAndTakesNewArtistAndTitle) {
   OpenSong().SetModified(false);
   ASSERT_TRUE(app->State().HasPlacedLyrics());
   bool runningDuringDialog = true;
+  // Only the first word is placed: the check warns of the rest, and the author exports anyway.
+  app->RunCheckDialog = [](QDialog& d) { static_cast<ExportCheckDialog&>(d).ExportAnywayButton()->click(); };
   app->RunExportDialog = [&](QDialog& d) {
     auto& dialog = static_cast<ExportDialog&>(d);
     runningDuringDialog = app->ExportRunning();
@@ -60,6 +65,41 @@ TEST_F(AppTest, ExportWritesTheChosenBinFileAndTakesNewArtistAndTitle) {
   EXPECT_GE(size, 3u * 75 * 2448);  // at least the three seconds of music
   EXPECT_EQ(OpenSong().Lyrics().Artist(), "New Artist");
   EXPECT_TRUE(OpenSong().IsModified());
+}
+
+// The list before the export: an error leaves only Cancel and Go To, and Go
+// To opens Adjust Lyrics on the word; nothing is exported.
+TEST_F(AppTest, ProblemsBeforeTheExportAreListedAndGoToSelectsTheWord) {
+  app->Start();
+  AddToneMusic();
+  PlaceFirstWord("one two three");
+  OpenSong().Word(1)->m_startTime = 40000;  // before "one": out of order
+  OpenSong().Word(1)->m_endTime = 60000;
+  OpenSong().Word(2)->m_startTime = 60000;
+  OpenSong().Word(2)->m_endTime = 70000;
+  OpenSong().Line(0)->m_placed = true;
+  app->RefreshCommands();
+  bool exportDialogShown = false;
+  app->RunExportDialog = [&](QDialog&) { return exportDialogShown = true; };
+  std::vector<std::string> rows;
+  bool mayExport = true;
+  app->RunCheckDialog = [&](QDialog& d) {
+    auto& check = static_cast<ExportCheckDialog&>(d);
+    for (int i = 0; i < check.List()->count(); ++i) rows.push_back(check.List()->item(i)->text().toStdString());
+    mayExport = check.ExportAnywayButton()->isEnabled();
+    check.ExportAnywayButton()->click();  // refused while an error stands
+    check.List()->setCurrentRow(0);
+    check.GoToButton()->click();
+  };
+  app->ExportSong();
+
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].rfind("Line 1, word 2: 'two' starts at ", 0), 0u) << rows[0];
+  EXPECT_FALSE(mayExport);
+  EXPECT_FALSE(exportDialogShown);
+  EXPECT_EQ(app->CurrentPage(), PageId::AdjustLyrics);
+  EXPECT_TRUE(OpenSong().Word(1)->IsSelected());
+  EXPECT_FALSE(OpenSong().Word(0)->IsSelected());
 }
 
 }  // namespace
