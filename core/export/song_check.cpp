@@ -9,8 +9,8 @@
 #include "core/cdg/packet_time.h"
 #include "core/cdg/rw_generator.h"
 #include "core/playback/rw_renderer.h"
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 
@@ -48,12 +48,12 @@ std::string WordText(const KaraokeLine& line, const KaraokeWord& word) {
 // The one place that reads the song's lines, words and times.
 CheckedSong ReadSong(const Song& song) {
   CheckedSong checked;
-  checked.rate = song.SampleRate();
-  checked.sweepEntireWord = song.SweepEntireWord();
-  if (!song.WorkingMusicPath().empty() && song.MusicBytesPerFrame() > 0)
-    checked.musicFrames = int64_t(song.MusicLengthAtLoad()) / song.MusicBytesPerFrame();
+  checked.rate = song.Music().SampleRate();
+  checked.sweepEntireWord = song.Look().SweepEntireWord();
+  if (!song.Music().WorkingMusicPath().empty() && song.Music().MusicBytesPerFrame() > 0)
+    checked.musicFrames = int64_t(song.Music().MusicLengthAtLoad()) / song.Music().MusicBytesPerFrame();
   int wordIndex = 0;
-  for (const auto& line : song.Lines()) {
+  for (const auto& line : song.Lyrics().Lines()) {
     CheckedLine& out = checked.lines.emplace_back();
     out.index = int(checked.lines.size()) - 1;
     out.text = line->m_text;
@@ -81,27 +81,27 @@ struct PageLook {
 
 PageLook MeasurePage(const Song& song, CdgGenerator& generator) {
   PageLook look;
-  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  const PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   int row = 0;
-  song.LyricsRow(0, row, look.rows);
+  song.Look().LyricsRow(0, row, look.rows);
   look.lyricRows = std::max(1, look.rows - row);
   if (lyrics) look.lineHeight = generator.LineHeight(lyrics->m_style);
   return look;
 }
 
 std::vector<LineLook> MeasureLines(const Song& song, CdgGenerator& generator) {
-  std::vector<LineLook> looks(song.Lines().size());
-  const PageRecord* lyrics = song.PageByKind(LyricsPage);
+  std::vector<LineLook> looks(song.Lyrics().Lines().size());
+  const PageRecord* lyrics = song.Look().PageByKind(LyricsPage);
   if (!lyrics) return looks;
-  for (size_t i = 0; i < song.Lines().size(); ++i) {
-    const KaraokeLine& line = *song.Lines()[i];
+  for (size_t i = 0; i < song.Lyrics().Lines().size(); ++i) {
+    const KaraokeLine& line = *song.Lyrics().Lines()[i];
     int row = 0, rows = 0;
-    song.LyricsRow(line.m_lineInPage, row, rows);
+    song.Look().LyricsRow(line.m_lineInPage, row, rows);
     looks[i].ink = generator.LineInk(rows, row, line.m_text, lyrics->m_style);
     for (const KaraokeWord* word : line.m_words) {
       TextRect rect;
       generator.SweepText(rows, row, line.m_text, word->m_firstChar, word->m_lastChar, lyrics->m_style,
-                          lyrics->m_backgroundColor, song.LineColor(line), false, 0, 0, &rect);
+                          lyrics->m_backgroundColor, song.Look().LineColor(line), false, 0, 0, &rect);
       looks[i].wordRects.push_back(rect);
     }
   }
@@ -338,7 +338,7 @@ void CheckPictures(const Song& song, SongProblems& problems) {
     const char* name;
   } kPages[] = {{TitlePage, "title"}, {LyricsPage, "lyrics"}, {CreditsPage, "credits"}};
   for (const auto& page : kPages) {
-    const PageRecord* record = song.PageByKind(page.kind);
+    const PageRecord* record = song.Look().PageByKind(page.kind);
     if (!record || !record->m_enabled || !record->m_hasPicture || record->m_picture.IsEmpty()) continue;
     const double lost = LostDetail(record->m_picture, record->m_pictureMode);
     if (lost <= kLostEdgeShare) continue;
@@ -372,7 +372,7 @@ SongProblems CheckSong(const Song& song, const CheckSettings& settings) {
   std::stable_sort(problems.begin(), problems.end(), [](const SongProblem& a, const SongProblem& b) {
     return std::make_pair(a.line, a.word) < std::make_pair(b.line, b.word);
   });
-  CheckStreamCoversAudio(checked, compiled, song.RwMemorySize(), problems);
+  CheckStreamCoversAudio(checked, compiled, song.Music().RwMemorySize(), problems);
   CheckPictures(song, problems);
   return problems;
 }

@@ -98,7 +98,8 @@ std::optional<double> LoudnessGain(const Song& song, const SongExportRequest& re
   if (!request.loudnessTarget) return 1.0;
   progress.SetCaption(kMeasuringLoudnessCaption);
   std::string error;
-  if (auto gain = GainForLoudness(song.WorkingMusicPath(), *request.loudnessTarget, &progress, &error)) return gain;
+  if (auto gain = GainForLoudness(song.Music().WorkingMusicPath(), *request.loudnessTarget, &progress, &error))
+    return gain;
   outcome = progress.CancelRequested()
                 ? ExportOutcome::Cancelled()
                 : Refuse(Reason::Failed, CreateError(request.type), "Error", "the loudness was not measured: " + error);
@@ -144,7 +145,7 @@ ExportOutcome ExportSong(Song& song, const SongExportRequest& request, const Aud
   const std::optional<double> gain = LoudnessGain(song, request, progress, outcome);
   if (!gain) return outcome;
   if (bin) {
-    BinExportJob job{request.outputPath, working, compiled.stream->data(), int(compiled.stream->size()),
+    BinExportJob job{request.outputPath, working, compiled.stream->data(),    int(compiled.stream->size()),
                      endOffset,          leadIn,  song.Music().MusicLength(), *gain};
     progress.SetCaption("Exporting project to BIN file...");
     outcome = ExportBin(job, progress);

@@ -184,8 +184,8 @@ bool NudgeSession::Play(bool areaOn) {
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
   m_player.SetTempoChange(m_tempo.TempoChange());
-  return m_player.Play({m_song.WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true, m_playStart,
-                       static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true,
+                       m_playStart, static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
 }
 
 void NudgeSession::StopPlaying() {

@@ -57,7 +57,7 @@ void PlacementSession::KeyUp(TimingKey key) {
 }
 
 SampleTime PlacementSession::TapTime() const {
-  const double offsetFrames = m_tapOffsetMs * m_tempo.Speed() * m_song.SampleRate() / 1000.0;
+  const double offsetFrames = m_tapOffsetMs * m_tempo.Speed() * m_song.Music().SampleRate() / 1000.0;
   return std::max<SampleTime>(m_player.Position() - static_cast<SampleTime>(std::lround(offsetFrames)), 0);
 }
 

@@ -37,11 +37,11 @@ std::string ExportCheckHeading(const SongProblems& problems) {
 }
 
 int WordToAdjustFor(const SongProblem& problem, const Song& song) {
-  if (problem.word >= 0 && problem.word < song.WordCount()) return problem.word;
-  if (problem.line < 0 || problem.line >= song.LineCount()) return -1;
+  if (problem.word >= 0 && problem.word < song.Lyrics().WordCount()) return problem.word;
+  if (problem.line < 0 || problem.line >= song.Lyrics().LineCount()) return -1;
   int first = 0;
-  for (int i = 0; i < problem.line; ++i) first += int(song.Line(i)->m_words.size());
-  return song.Line(problem.line)->HasWords() ? first : -1;
+  for (int i = 0; i < problem.line; ++i) first += int(song.Lyrics().Line(i)->m_words.size());
+  return song.Lyrics().Line(problem.line)->HasWords() ? first : -1;
 }
 
 }  // namespace lf

@@ -39,7 +39,7 @@ SampleTime At(double seconds) { return SampleTime(seconds * kRate); }
 TimeTable EvenTimes(const Song& song) {
   TimeTable times;
   double t = 3.0;
-  for (const auto& line : song.Lines()) {
+  for (const auto& line : song.Lyrics().Lines()) {
     for (size_t w = 0; w < line->m_words.size(); ++w, t += 0.5) times.push_back({At(t), At(t + 0.45)});
     t += 1.5;
   }
@@ -81,19 +81,19 @@ void WriteProject(const std::string& path, const std::string& music, const Proje
   Song song(path);
   song.ResetSongDefaults();
   song.SetMusicPath(music);
-  song.SetRawLyrics(p.lyrics);
+  song.Lyrics().SetRawLyrics(p.lyrics);
   // A few flat colours lose nothing in 16: every project has this title picture.
   ApplyPagePicture(song, TitlePage, Stripes(4, [](int i) { return 0x203040u * uint32_t(i + 1); }));
-  song.PageByKind(TitlePage)->m_enabled = 1;
+  song.Look().PageByKind(TitlePage)->m_enabled = 1;
   p.look(song);
   song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = true});
   TimeTable times = EvenTimes(song);
   p.retime(times);
-  for (int i = 0; i < song.WordCount(); ++i) {
-    song.Word(i)->m_startTime = times[size_t(i)].start;
-    song.Word(i)->m_endTime = times[size_t(i)].end;
+  for (int i = 0; i < song.Lyrics().WordCount(); ++i) {
+    song.Lyrics().SetWordStart(i, times[size_t(i)].start);
+    song.Lyrics().SetWordEnd(i, times[size_t(i)].end);
   }
-  for (const auto& line : song.Lines()) line->m_placed = true;
+  for (const auto& line : song.Lyrics().Lines()) line->m_placed = true;
   ASSERT_TRUE(song.SaveProject());
 }
 
@@ -183,13 +183,13 @@ TEST_F(CheckCli, EachRuleFindsItsProblemOnceWhereItIs) {
        {.lyrics = "Hi\n^\nhe is a chef",
         .look =
             [](Song& s) {
-              s.PageByKind(LyricsPage)->m_style.m_hAlign = kAlignRight;
-              s.PageByKind(LyricsPage)->m_style.m_flags |= kTextItalic;
+              s.Look().PageByKind(LyricsPage)->m_style.m_hAlign = kAlignRight;
+              s.Look().PageByKind(LyricsPage)->m_style.m_flags |= kTextItalic;
             }},
        {{"warning", "clipped", 1, -1}}},
       {"lines taller than the page's rows",
        {.lyrics = "la la\nla la\nla la\nla la\nla la\nla la\nla la\nla la",
-        .look = [](Song& s) { s.PageByKind(LyricsPage)->m_style.m_height = 60; }},
+        .look = [](Song& s) { s.Look().PageByKind(LyricsPage)->m_style.m_height = 60; }},
        {{"warning", "too-many-lines", 3, -1}}},
       {"a word timed after the music",
        {.retime =
@@ -198,13 +198,13 @@ TEST_F(CheckCli, EachRuleFindsItsProblemOnceWhereItIs) {
             }},
        {{"error", "past-music", 7, 43}}},
       {"a title page held longer than the stream's room",
-       {.look = [](Song& s) { s.PageByKind(TitlePage)->m_holdTime = 200 * 100; }},
+       {.look = [](Song& s) { s.Look().PageByKind(TitlePage)->m_holdTime = 200 * 100; }},
        {{"error", "stream-short", -1, -1}}},
       {"a picture of more hues than 16 colours hold",
        {.look =
             [](Song& s) {
               ApplyPagePicture(s, CreditsPage, Stripes(48, Hue));
-              s.PageByKind(CreditsPage)->m_enabled = 1;
+              s.Look().PageByKind(CreditsPage)->m_enabled = 1;
             }},
        {{"warning", "picture-colours", -1, -1}}},
   };

@@ -159,8 +159,8 @@ std::optional<HeardTimeFigures> MeasureHeardTime(int percent, double seconds, co
   Song song(dir.File("song.lfp"));
   song.ResetSongDefaults();
   song.SetMusicPath(wav);
-  song.SetWorkingMusicPath(wav);
-  song.SetRawLyrics(lyrics);
+  song.Music().SetWorkingMusicPath(wav);
+  song.Lyrics().SetRawLyrics(lyrics);
 
   MonitorRecorder recorder;
   if (!monitor.empty() && !recorder.Start(monitor, error)) return std::nullopt;
@@ -201,7 +201,7 @@ std::optional<HeardTimeFigures> MeasureHeardTime(int percent, double seconds, co
   CdgPlayer::DestroyGlobal();  // its device belongs to this output; the next play opens its own
 
   std::vector<double> placed;
-  for (int i = 0; i < taps; ++i) placed.push_back(static_cast<double>(song.Word(i)->m_startTime) / kRate);
+  for (int i = 0; i < taps; ++i) placed.push_back(static_cast<double>(song.Lyrics().Word(i)->m_startTime) / kRate);
   // The music heard at steady-clock time t is intercept + speed * t.
   double intercept = 0;
   if (!monitor.empty()) {

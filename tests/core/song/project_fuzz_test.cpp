@@ -32,8 +32,8 @@ std::string SeedProject(const std::string& path, int32_t extreme = 0) {
     song.Lyrics().SetWordEnd(i, 44100 * (i + 1) + 30000);
   }
   if (extreme != 0) {
-    song.Lyrics().Line(song.Lyrics().LineCount() - 1)->m_page = extreme;
-    song.Lyrics().SetWordStart(0, song.Lyrics().SetWordEnd(0, extreme));
+    song.Lyrics().EditLines([extreme](KaraokeLineList& lines) { lines.lines.back()->m_page = extreme; });
+    song.Lyrics().SetWordTimes(0, extreme, extreme);
   }
   EXPECT_TRUE(song.SaveProject());
   return test::ReadFileBytes(path);
@@ -71,7 +71,8 @@ TEST(ProjectFuzz, MutatedProjectsLoadWithUsableValuesOrFail) {
     ASSERT_LE(song.Look().LinesPerPage(), kDrawRows) << "iteration " << i;
     ASSERT_GE(song.Look().Settings().sweepAdvance, -500) << "iteration " << i;
     ASSERT_LE(song.Look().Settings().sweepAdvance, 0) << "iteration " << i;
-    for (const auto& line : song.Lyrics().Lines()) ASSERT_LE(line->m_page, song.Lyrics().LineCount()) << "iteration " << i;
+    for (const auto& line : song.Lyrics().Lines())
+      ASSERT_LE(line->m_page, song.Lyrics().LineCount()) << "iteration " << i;
     song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
     if (loaded % 10 == 1) CompileSong(song, buffer.data(), static_cast<uint32_t>(buffer.size()), kCompileEverything);
   }

@@ -33,11 +33,11 @@ class RecoveryFileTest : public ::testing::Test {
     fs::create_directories(fs::path(m_dir.File(name)).parent_path());
     auto song = std::make_unique<Song>(m_dir.File(name));
     song->ResetSongDefaults();
-    song->SetRawLyrics("twinkle little star");
+    song->Lyrics().SetRawLyrics("twinkle little star");
     song->GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
     EXPECT_TRUE(song->SaveProject());
-    song->Word(0)->m_startTime = 4410;
-    song->Word(0)->m_endTime = 8820;
+    song->Lyrics().SetWordStart(0, 4410);
+    song->Lyrics().SetWordEnd(0, 8820);
     song->SetModified(true);
     return song;
   }
@@ -98,8 +98,8 @@ TEST_F(RecoveryFileTest, OffersWhatACrashLeftAndRecoversTheEdits) {
       ASSERT_TRUE(LoadRecovery(recovered, pending[0]));
       EXPECT_EQ(recovered.ProjectPath(), project);
       EXPECT_TRUE(recovered.IsModified());
-      EXPECT_EQ(recovered.Word(0)->m_startTime, 4410);
-      EXPECT_EQ(recovered.Word(0)->m_endTime, 8820);
+      EXPECT_EQ(recovered.Lyrics().Word(0)->m_startTime, 4410);
+      EXPECT_EQ(recovered.Lyrics().Word(0)->m_endTime, 8820);
       // A clean close removes it: nothing is offered again.
       RemoveRecovery(project);
       EXPECT_TRUE(PendingRecoveries().empty());

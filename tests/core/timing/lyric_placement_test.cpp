@@ -267,7 +267,7 @@ TEST_F(PlacementTest, CalibratedOffsetPutsLateTapsOnTheBeatAtEveryTempo) {
     for (int i = 0; i < 5; ++i) {
       const double beat = 2.0 + 0.7 * i;  // seconds of music
       Tap(beat + (37 + jitterMs[i]) / 1000.0 * speed);
-      EXPECT_NEAR(m_song.Word(i)->m_startTime, Seconds(beat), 0.005 * kSecond) << percent << " %, word " << i;
+      EXPECT_NEAR(m_song.Lyrics().Word(i)->m_startTime, Seconds(beat), 0.005 * kSecond) << percent << " %, word " << i;
     }
     m_session.Stop();
   }
@@ -291,7 +291,7 @@ TEST_F(PlacementTest, HoldToTimeStartsOnPressAndEndsOnRelease) {
   };
   for (const Case& c : cases) {
     Lyrics("one two three");
-    for (int i = 0; i < m_song.WordCount(); ++i) m_song.Word(i)->m_startTime = m_song.Word(i)->m_endTime = 0;
+    for (int i = 0; i < m_song.Lyrics().WordCount(); ++i) m_song.Lyrics().SetWordTimes(i, 0, 0);
     m_session.SetHoldToTime(c.hold);
     ASSERT_TRUE(m_session.Start());
     for (const Event& e : events) {

@@ -73,11 +73,11 @@ TEST_F(AppTest, ProblemsBeforeTheExportAreListedAndGoToSelectsTheWord) {
   app->Start();
   AddToneMusic();
   PlaceFirstWord("one two three");
-  OpenSong().Word(1)->m_startTime = 40000;  // before "one": out of order
-  OpenSong().Word(1)->m_endTime = 60000;
-  OpenSong().Word(2)->m_startTime = 60000;
-  OpenSong().Word(2)->m_endTime = 70000;
-  OpenSong().Line(0)->m_placed = true;
+  OpenSong().Lyrics().SetWordStart(1, 40000);  // before "one": out of order
+  OpenSong().Lyrics().SetWordEnd(1, 60000);
+  OpenSong().Lyrics().SetWordStart(2, 60000);
+  OpenSong().Lyrics().SetWordEnd(2, 70000);
+  OpenSong().Lyrics().SetLinePlaced(0, true);
   app->RefreshCommands();
   bool exportDialogShown = false;
   app->RunExportDialog = [&](QDialog&) { return exportDialogShown = true; };
@@ -98,8 +98,8 @@ TEST_F(AppTest, ProblemsBeforeTheExportAreListedAndGoToSelectsTheWord) {
   EXPECT_FALSE(mayExport);
   EXPECT_FALSE(exportDialogShown);
   EXPECT_EQ(app->CurrentPage(), PageId::AdjustLyrics);
-  EXPECT_TRUE(OpenSong().Word(1)->IsSelected());
-  EXPECT_FALSE(OpenSong().Word(0)->IsSelected());
+  EXPECT_TRUE(OpenSong().Lyrics().Word(1)->IsSelected());
+  EXPECT_FALSE(OpenSong().Lyrics().Word(0)->IsSelected());
 }
 
 }  // namespace
