@@ -94,17 +94,17 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
          {"-o PATH", "the output; its extension is added when missing and must match", kAnyFile},
          {"--bitrate K", "the encoder's bit rate (kbit/s)"},
          {"--zip", "pack audio and .cdg (and .lrc) into one .zip"},
-          {"--lrc STYLE",
-           "mp3g, wmag: also write timed lyrics, simple or enhanced;\n"
-           "lrc: simple (line tags only) or enhanced (the default)",
-           nullptr, "simple enhanced"},
-          {"--timing T",
-           "lyric and subtitle files: music (the default) times the words as in\n"
-           "the original music; export adds the lead-in the exported audio starts with",
-           nullptr, "music export"},
-          {"--sweep", "ass: {\\kf} tags, each word filling from left to right"},
-          {"--size S", "mp4: 720p (1280 x 720, the default), 1080p (1920 x 1080)\nor 2160p (3840 x 2160)", nullptr,
-           "720p 1080p 2160p"},
+         {"--lrc STYLE",
+          "mp3g, wmag: also write timed lyrics, simple or enhanced;\n"
+          "lrc: simple (line tags only) or enhanced (the default)",
+          nullptr, "simple enhanced"},
+         {"--timing T",
+          "lyric and subtitle files: music (the default) times the words as in\n"
+          "the original music; export adds the lead-in the exported audio starts with",
+          nullptr, "music export"},
+         {"--sweep", "ass: {\\kf} tags, each word filling from left to right"},
+         {"--size S", "mp4: 720p (1280 x 720, the default), 1080p (1920 x 1080)\nor 2160p (3840 x 2160)", nullptr,
+          "720p 1080p 2160p"},
          {"--fps N", "mp4: 25, 30 (the default) or 60 frames a second", nullptr, "25 30 60"},
          {"--crf Q",
           "mp4: H.264 quality, 1 (finest) to 51; 20 by default\n(0, lossless, is refused: browsers do not play it)"},

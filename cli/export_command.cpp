@@ -233,10 +233,10 @@ int RunExport(const std::vector<std::string>& arguments) {
 }  // namespace
 
 LF_CLI_COMMAND(export_song, "export",
-                "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
-                "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
-                "[--size 720p|1080p|2160p] [--fps 25|30|60] [--crf Q] [--preset P] [--keyframe-interval S] "
-                "[--constant-fps] [--audio-bitrate K] [--visible] [--loudness LUFS] -o PATH",
+               "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
+               "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
+               "[--size 720p|1080p|2160p] [--fps 25|30|60] [--crf Q] [--preset P] [--keyframe-interval S] "
+               "[--constant-fps] [--audio-bitrate K] [--visible] [--loudness LUFS] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

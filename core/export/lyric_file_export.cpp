@@ -9,8 +9,8 @@
 #include "core/export/ultrastar_writer.h"
 #include "core/export/webvtt_writer.h"
 #include "core/platform/staged_output.h"
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 
@@ -63,7 +63,8 @@ std::string LyricFileTextOf(const Song& song, const CompileResult& compiled, Exp
     // The audio export's lyric file, unchanged: on the exported audio's
     // timeline only when asked.
     const int leadIn = options.timing == TimingBase::kExport ? compiled.leadIn : 0;
-    return FormatLrc(song.Lyrics().LineList(), LrcStyle::Simple, {song.Lyrics().Artist(), song.Lyrics().Title(), leadIn}, song.Music().SampleRate());
+    return FormatLrc(song.Lyrics().LineList(), LrcStyle::Simple,
+                     {song.Lyrics().Artist(), song.Lyrics().Title(), leadIn}, song.Music().SampleRate());
   }
   const TimedLyrics lyrics = TimedLyricsFromSong(song, &compiled.times, {options.timing, LeadInMillis(song, compiled)});
   LyricFileText file = WriterText(lyrics, type, options);

@@ -6,11 +6,11 @@
 
 namespace lf {
 
+namespace {
+
 // Word times are sample frames of the working music. A song whose music is
 // not prepared yet (a new project) takes the rate of its music file, so that
 // a 22,050 Hz song's words are not timed in 44,100 Hz frames.
-namespace {
-
 int RateFor(const Song& song, const MusicSpan& music) {
   if (!song.Music().WorkingMusicPath().empty() || song.MusicPath().empty() || music.sampleRate <= 0)
     return song.Music().SampleRate();
@@ -44,9 +44,8 @@ bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMus
     const MusicSpan music = SongMusicSpan(song);
     const int rate = RateFor(song, music);
     int untimed = 0;
-    song.Lyrics().EditLines([&](KaraokeLineList& lines) {
-      untimed = ApplyLrcTimings(import.lrc, lines, rate, music.LatestWordTime());
-    });
+    song.Lyrics().EditLines(
+        [&](KaraokeLineList& lines) { untimed = ApplyLrcTimings(import.lrc, lines, rate, music.LatestWordTime()); });
     if (linesPastMusic) *linesPastMusic = untimed;
     song.SetModified(true);
   }

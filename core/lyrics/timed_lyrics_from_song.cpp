@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "core/lyrics/timed_lyrics.h"
-#include "core/song/song_compiler.h"
 #include "core/song/song.h"
+#include "core/song/song_compiler.h"
 
 namespace lf {
 
@@ -74,7 +74,8 @@ TimedLyrics TimedLyricsFromSong(const Song& song, const CompiledTimes* compiled,
   lyrics.artist = song.Lyrics().Artist();
   lyrics.duet = song.Look().IsDuet();
   for (int i = 0; i < 3; ++i) lyrics.singerNames[size_t(i)] = song.Lyrics().DuetLabel(i);
-  const uint32_t musicBytes = song.Music().MusicLengthAtLoad() > 0 ? song.Music().MusicLengthAtLoad() : song.Music().MusicLength();
+  const uint32_t musicBytes =
+      song.Music().MusicLengthAtLoad() > 0 ? song.Music().MusicLengthAtLoad() : song.Music().MusicLength();
   if (musicBytes > 0) lyrics.length = MillisOf(musicBytes / uint32_t(song.Music().MusicBytesPerFrame()), rate) + shift;
   lyrics.look = LookOf(song);
   const bool withWindows = compiled && compiled->lines.size() == size_t(song.Lyrics().LineCount());

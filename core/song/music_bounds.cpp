@@ -37,7 +37,8 @@ SampleTime MusicSpan::LatestWordTime() const {
 MusicSpan SongMusicSpan(const Song& song) {
   const int bytesPerFrame = song.Music().MusicBytesPerFrame();
   if (song.Music().MusicLengthAtLoad() > 0 && bytesPerFrame > 0)
-    return {song.Music().SampleRate(), static_cast<int64_t>(song.Music().MusicLengthAtLoad() / static_cast<uint32_t>(bytesPerFrame))};
+    return {song.Music().SampleRate(),
+            static_cast<int64_t>(song.Music().MusicLengthAtLoad() / static_cast<uint32_t>(bytesPerFrame))};
   if (song.MusicPath().empty()) return {};
   return FileMusicSpan(song.MusicPath());
 }

@@ -7,8 +7,8 @@
 #include "core/lyrics/timed_lyrics.h"
 #include "core/platform/message_sink.h"
 #include "core/platform/paths.h"
-#include "core/song/song_build.h"
 #include "core/song/song.h"
+#include "core/song/song_build.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -79,7 +79,8 @@ TEST_F(TimedLyricsFromSongTest, LinesKeepSingersFixedLinesTimesAndScreenWindows)
     }
   }
   // The exported audio's timeline: every time later by the lead-in.
-  const Millis leadIn = (int64_t(build.result.leadIn) * 1000 + m_song->Music().SampleRate() / 2) / m_song->Music().SampleRate();
+  const Millis leadIn =
+      (int64_t(build.result.leadIn) * 1000 + m_song->Music().SampleRate() / 2) / m_song->Music().SampleRate();
   ASSERT_GT(leadIn, 0);
   const TimedLyrics exported = TimedLyricsFromSong(*m_song, &build.result.times, {TimingBase::kExport, leadIn});
   for (size_t i = 0; i < music.lines.size(); ++i) {
