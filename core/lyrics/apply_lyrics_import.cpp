@@ -1,5 +1,7 @@
 #include "core/lyrics/apply_lyrics_import.h"
 
+#include <algorithm>
+
 #include "core/lyrics/apply_lrc_timings.h"
 #include "core/lyrics/apply_timed_lyrics.h"
 #include "core/song/music_bounds.h"
@@ -23,6 +25,23 @@ void TakeNamesFromLrc(const LrcFile& lrc, Song& song) {
   if (song.Lyrics().Title().empty() && !lrc.title.empty()) song.Lyrics().SetTitle(lrc.title);
 }
 
+// Leaves untimed every line of `timed` with a time past what the music allows;
+// returns how many lines that was (none when the music's length is not known).
+int UntimeLinesPastMusic(TimedLyrics& timed, const MusicSpan& music) {
+  if (!music.Known()) return 0;
+  const Millis latest = int64_t{music.LatestWordTime()} * 1000 / music.sampleRate;
+  int lines = 0;
+  for (TimedLine& line : timed.lines) {
+    const bool late = std::any_of(line.words.begin(), line.words.end(), [latest](const TimedWord& w) {
+      return w.IsTimed() && (w.start > latest || w.end > latest);
+    });
+    if (!late) continue;
+    for (TimedWord& word : line.words) word.start = word.end = kUntimed;
+    ++lines;
+  }
+  return lines;
+}
+
 }  // namespace
 
 int LyricsSampleRate(const Song& song) { return RateFor(song, SongMusicSpan(song)); }
@@ -37,7 +56,13 @@ std::vector<Singer> LrcSingers(const LrcFile& lrc) {
 bool ApplyLyricsImport(const LyricsImport& import, Song& song, int* linesPastMusic) {
   if (linesPastMusic) *linesPastMusic = 0;
   if (!import.Ok() || import.text.empty()) return false;
-  if (import.IsTimed()) return ApplyTimedLyrics(import.timed, song).Ok();
+  if (import.IsTimed()) {
+    TimedLyrics timed = import.timed;
+    const int untimed = UntimeLinesPastMusic(timed, SongMusicSpan(song));
+    if (!ApplyTimedLyrics(timed, song).Ok()) return false;
+    if (linesPastMusic) *linesPastMusic = untimed;
+    return true;
+  }
   ReplaceSongLyrics(import.text, LrcSingers(import.lrc), false, song);
   TakeNamesFromLrc(import.lrc, song);
   if (!import.lrc.lines.empty()) {

@@ -363,24 +363,37 @@ TEST_F(LyricsImportTest, PipesAndDevicesAreRefusedAtOnce) {
 TEST_F(LyricsImportTest, LinesPastTheEndOfTheMusicAreLeftUntimed) {
   const std::string music = m_dir.File("short.wav");
   test::WriteFileBytes(music, test::ToneWav(44100, 16, 2, 44100 * 28));
-  const LyricsImport r = ImportLyricsFile(Write("late.lrc",
-                                                "[00:01.00]<00:01.00>first <00:02.00>word<00:03.00>\n"
-                                                "[00:20.00]<00:20.00>ends <00:21.00>late<99:00.00>\n"
-                                                "[00:29.00]<00:29.00>held <00:30.00>over<00:30.50>\n"
-                                                "[800:00.00]<800:00.00>late <800:01.00>word<800:02.00>\n"));
-  ASSERT_TRUE(r.Ok()) << r.outcome.text;
-  Song song;
-  song.SetMusicPath(music);
-  int untimed = -1;
-  ASSERT_TRUE(ApplyLyricsImport(r, song, &untimed));
-  EXPECT_EQ(untimed, 2);
-  EXPECT_EQ(LinesPastMusicText(untimed), "2 lines are timed past the end of the music and left untimed");
-  const auto& words = song.Lyrics().LineList().words;
-  ASSERT_EQ(words.size(), 8u);
-  const bool placed[] = {true, true, false, false, true, true, false, false};
-  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(words[i]->IsPlaced(), placed[i]) << i;
-  EXPECT_EQ(words[0]->m_startTime, 44100);
-  EXPECT_NEAR(words[5]->m_endTime, 44100 * 30.5, 441);  // within the seconds a word may be held
+  const struct {
+    const char* name;
+    const char* text;
+  } files[] = {
+      {"late.lrc",
+       "[00:01.00]<00:01.00>first <00:02.00>word<00:03.00>\n"
+       "[00:20.00]<00:20.00>ends <00:21.00>late<99:00.00>\n"
+       "[00:29.00]<00:29.00>held <00:30.00>over<00:30.50>\n"
+       "[800:00.00]<800:00.00>late <800:01.00>word<800:02.00>\n"},
+      {"late.srt",
+       "1\n00:00:01,000 --> 00:00:03,000\nfirst word\n\n"
+       "2\n00:00:20,000 --> 01:39:00,000\nends late\n\n"
+       "3\n00:00:29,000 --> 00:00:30,500\nheld over\n\n"
+       "4\n13:20:00,000 --> 13:20:02,000\nlate word\n"},
+  };
+  for (const auto& file : files) {
+    const LyricsImport r = ImportLyricsFile(Write(file.name, file.text));
+    ASSERT_TRUE(r.Ok()) << file.name << ": " << r.outcome.text;
+    Song song;
+    song.SetMusicPath(music);
+    int untimed = -1;
+    ASSERT_TRUE(ApplyLyricsImport(r, song, &untimed)) << file.name;
+    EXPECT_EQ(untimed, 2) << file.name;
+    EXPECT_EQ(LinesPastMusicText(untimed), "2 lines are timed past the end of the music and left untimed");
+    const auto& words = song.Lyrics().LineList().words;
+    ASSERT_EQ(words.size(), 8u) << file.name;
+    const bool placed[] = {true, true, false, false, true, true, false, false};
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(words[i]->IsPlaced(), placed[i]) << file.name << " word " << i;
+    EXPECT_EQ(words[0]->m_startTime, 44100) << file.name;
+    EXPECT_NEAR(words[5]->m_endTime, 44100 * 30.5, 441) << file.name;  // within the seconds a word may be held
+  }
 }
 
 }  // namespace
