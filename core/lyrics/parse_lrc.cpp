@@ -323,6 +323,16 @@ void ReadTimedLine(const std::vector<int32_t>& times, std::string_view lineText,
   if (const int code = SingerMark(t, markLength)) {
     st.singer = code;
     t.erase(0, markLength);
+  } else if (const size_t tagEnd = t.find('>'); t.starts_with('<') && tagEnd != std::string::npos) {
+    // A mark written as a word of its own, "<00:12.000>F: <00:12.000>Hello",
+    // for readers that take no text before a line's first word tag.
+    const std::string_view rest = std::string_view(t).substr(tagEnd + 1);
+    const int tagged = SingerMark(rest, markLength);
+    if (tagged && (rest.size() == markLength || rest[markLength] == ' ')) {
+      st.singer = tagged;
+      t.erase(0, tagEnd + 1 + markLength);
+      t = std::string(Trim(t));
+    }
   }
   t = CollapseBlanks(SquareWordTagsToAngle(t));
 
