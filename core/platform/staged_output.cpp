@@ -262,17 +262,28 @@ bool StagedOutput::CommitTogether(const std::vector<StagedOutput*>& outputs, std
     if (existed && kept.back().keptPath.empty()) ok = false;  // the old file could not be kept
     if (existed) out->m_keptMode = static_cast<int>(info.st_mode & 07777);
   }
-  // The companions go first: until the set is whole, a reader finds the old
-  // first file alone, never beside a new companion.
-  for (size_t i = 1; ok && i < outputs.size(); ++i)
-    if (!kept[i].keptPath.empty() && unlink(outputs[i]->m_finalPath.c_str()) != 0) ok = false;
-  size_t committed = 0;
-  for (; ok && committed < outputs.size(); ++committed)
-    if (!outputs[committed]->Commit(error)) ok = false;
+  // The companions go first and the first file last, each renamed over the
+  // old one, so every name always holds a whole file (old or new, even when
+  // the process is killed between two renames) and the new first file, which
+  // a reader opens, only ever appears beside its new companions.
+  std::vector<size_t> order;
+  for (size_t i = 1; i < outputs.size(); ++i) order.push_back(i);
+  if (!outputs.empty()) order.push_back(0);
+  std::vector<bool> committed(outputs.size(), false);
+  for (size_t i : order) {
+    if (!ok) break;
+    committed[i] = outputs[i]->Commit(error);
+    ok = committed[i];
+  }
   if (!ok) {
     for (StagedOutput* out : outputs) out->Discard();
-    for (const KeptFile& k : kept)
-      if (!k.keptPath.empty() || &k - kept.data() < static_cast<std::ptrdiff_t>(committed)) GiveBack(k);
+    std::error_code ec;
+    for (size_t i = 0; i < kept.size(); ++i) {
+      if (committed[i])
+        GiveBack(kept[i]);
+      else if (!kept[i].keptPath.empty())
+        fs::remove(kept[i].keptPath, ec);  // the final path still holds the old file
+    }
     if (error && error->empty()) *error = "the files could not be put in place together";
     return false;
   }

@@ -47,11 +47,12 @@ class StagedOutput {
   void Discard();
 
   // Commits files that a reader takes as one set by their names (an audio
-  // file and its .cdg and .lrc): the companions (all but the first) that are
-  // there are moved aside first, so no reader ever finds a new file beside an
-  // old one; then the first and the companions are renamed into place. When
-  // any step fails, every final path is given back what it held before (or
-  // left without a file, when it had none) and false is returned.
+  // file and its .cdg and .lrc): the companions (all but the first) are
+  // renamed into place first and the first file last, so a reader that opens
+  // the new first file finds its new companions, and each name holds a whole
+  // file at every moment. When any step fails, every path already committed
+  // is given back what it held before (or left without a file, when it had
+  // none) and false is returned.
   static bool CommitTogether(const std::vector<StagedOutput*>& outputs, std::string* error = nullptr);
 
  private:
