@@ -13,16 +13,16 @@ PulseOutput::~PulseOutput() { Close(); }
 bool PulseOutput::Open(int sampleRate, int channels, int targetLatencyMs, const std::string& clientName) {
   Close();
   m_error.clear();
-  pa_sample_spec spec{};
-  spec.format = PA_SAMPLE_S16NE;
-  spec.rate = static_cast<uint32_t>(sampleRate);
-  spec.channels = static_cast<uint8_t>(channels);
-  if (!pa_sample_spec_valid(&spec)) {
+  pa_sample_spec sampleFormat{};
+  sampleFormat.format = PA_SAMPLE_S16NE;
+  sampleFormat.rate = static_cast<uint32_t>(sampleRate);
+  sampleFormat.channels = static_cast<uint8_t>(channels);
+  if (!pa_sample_spec_valid(&sampleFormat)) {
     m_error = "unsupported sound format";
     return false;
   }
   const auto bytes = [&](int ms) {
-    return static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(ms) * 1000, &spec));
+    return static_cast<uint32_t>(pa_usec_to_bytes(static_cast<pa_usec_t>(ms) * 1000, &sampleFormat));
   };
   pa_buffer_attr attr{};
   attr.maxlength = static_cast<uint32_t>(-1);
@@ -31,8 +31,8 @@ bool PulseOutput::Open(int sampleRate, int channels, int targetLatencyMs, const 
   attr.minreq = bytes(targetLatencyMs / 4 > 0 ? targetLatencyMs / 4 : 1);
   attr.fragsize = static_cast<uint32_t>(-1);
   int error = 0;
-  m_stream =
-      pa_simple_new(nullptr, clientName.c_str(), PA_STREAM_PLAYBACK, nullptr, "Music", &spec, nullptr, &attr, &error);
+  m_stream = pa_simple_new(nullptr, clientName.c_str(), PA_STREAM_PLAYBACK, nullptr, "Music", &sampleFormat, nullptr,
+                           &attr, &error);
   if (!m_stream) {
     m_error = pa_strerror(error);
     return false;

@@ -51,13 +51,13 @@ bool WriteClicks(const std::string& path, double length) {
 class MonitorRecorder {
  public:
   bool Start(const std::string& monitor, std::string* error) {
-    pa_sample_spec spec{PA_SAMPLE_S16NE, kRate, 2};
+    pa_sample_spec sampleFormat{PA_SAMPLE_S16NE, kRate, 2};
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(5000, &spec));
+    attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(5000, &sampleFormat));
     int code = 0;
-    m_stream = pa_simple_new(nullptr, "heard-time truth", PA_STREAM_RECORD, monitor.c_str(), "monitor", &spec, nullptr,
-                             &attr, &code);
+    m_stream = pa_simple_new(nullptr, "heard-time truth", PA_STREAM_RECORD, monitor.c_str(), "monitor", &sampleFormat,
+                             nullptr, &attr, &code);
     if (!m_stream) {
       *error = std::string("cannot record the monitor: ") + pa_strerror(code);
       return false;

@@ -32,10 +32,10 @@ void Restore(const char* name, const std::optional<std::string>& value) {
 
 // The server answers once a client can open a stream on its monitor.
 bool Answers(const std::string& server) {
-  pa_sample_spec spec{PA_SAMPLE_S16NE, 44100, 2};
+  pa_sample_spec sampleFormat{PA_SAMPLE_S16NE, 44100, 2};
   int error = 0;
   pa_simple* probe = pa_simple_new(server.c_str(), "probe", PA_STREAM_RECORD, PrivateSoundServer::MonitorName(),
-                                   "probe", &spec, nullptr, nullptr, &error);
+                                   "probe", &sampleFormat, nullptr, nullptr, &error);
   if (!probe) return false;
   pa_simple_free(probe);
   return true;
