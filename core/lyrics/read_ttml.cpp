@@ -41,29 +41,6 @@ struct TimeBase {
   double tickRate = 1;
 };
 
-std::optional<double> Number(std::string_view s) {
-  if (s.empty()) return std::nullopt;
-  double v = 0, scale = 0;
-  bool digits = false;
-  for (const char c : s) {
-    if (c >= '0' && c <= '9') {
-      digits = true;
-      if (scale > 0) {
-        v += (c - '0') / scale;
-        scale *= 10;
-      } else {
-        v = v * 10 + (c - '0');
-      }
-    } else if (c == '.' && scale == 0) {
-      scale = 10;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!digits) return std::nullopt;
-  return v;
-}
-
 // A TTML time expression in milliseconds: clock time (hh:mm:ss, hh:mm:ss.fff,
 // hh:mm:ss:ff with frames), offset time (12.3s, 1.5m, 2h, 500ms, 30f, 1000t),
 // and the shorter clock times (m:ss.fff, ss.fff) of word-timed lyrics files.
@@ -78,8 +55,9 @@ std::optional<Millis> TimeExpression(std::string_view s, const TimeBase& base) {
       const std::string_view frameText = s.substr(last + 1);
       const size_t point = frameText.find('.');
       Millis clock = 0;
-      const auto frames = Number(frameText.substr(0, point));
-      const auto sub = point == std::string_view::npos ? std::optional<double>(0) : Number(frameText.substr(point + 1));
+      const auto frames = ReadDecimal(frameText.substr(0, point));
+      const auto sub =
+          point == std::string_view::npos ? std::optional<double>(0) : ReadDecimal(frameText.substr(point + 1));
       if (!ReadClockTime(s.substr(0, last), clock) || !frames || !sub) return std::nullopt;
       return clock + millis((*frames + *sub / base.subFrameRate) / base.frameRate);
     }
@@ -89,7 +67,7 @@ std::optional<Millis> TimeExpression(std::string_view s, const TimeBase& base) {
   }
   size_t unit = s.size();
   while (unit > 0 && ((s[unit - 1] >= 'a' && s[unit - 1] <= 'z'))) --unit;
-  const auto value = Number(s.substr(0, unit));
+  const auto value = ReadDecimal(s.substr(0, unit));
   if (!value) return std::nullopt;
   const std::string_view metric = s.substr(unit);
   if (metric.empty() || metric == "s") return millis(*value);
@@ -303,18 +281,19 @@ Outcome ReadTtml(std::string_view bytes, const std::string& fileName, TimedLyric
     return TimedFormatProblem(fileName, kFormat, tt ? LineOf(tt) : 0, "the root is not <tt>");
 
   TtmlReader reader{fileName, {}, {}, {}, false, {}};
-  if (auto rate = Attribute(tt, "frameRate"); rate && Number(*rate) && *Number(*rate) > 0)
-    reader.base.frameRate = *Number(*rate);
+  if (auto rate = Attribute(tt, "frameRate"); rate && ReadDecimal(*rate) && *ReadDecimal(*rate) > 0)
+    reader.base.frameRate = *ReadDecimal(*rate);
   if (auto m = Attribute(tt, "frameRateMultiplier")) {
     const size_t blank = m->find(' ');
-    const auto num = Number(m->substr(0, blank)), den = blank == std::string::npos ? 1.0 : Number(m->substr(blank + 1));
+    const auto num = ReadDecimal(m->substr(0, blank)),
+               den = blank == std::string::npos ? 1.0 : ReadDecimal(m->substr(blank + 1));
     if (num && den && *den > 0) reader.base.frameRate *= *num / *den;
   }
-  if (auto sub = Attribute(tt, "subFrameRate"); sub && Number(*sub) && *Number(*sub) > 0)
-    reader.base.subFrameRate = *Number(*sub);
+  if (auto sub = Attribute(tt, "subFrameRate"); sub && ReadDecimal(*sub) && *ReadDecimal(*sub) > 0)
+    reader.base.subFrameRate = *ReadDecimal(*sub);
   reader.base.tickRate = Attribute(tt, "frameRate") ? reader.base.frameRate * reader.base.subFrameRate : 1;
-  if (auto tick = Attribute(tt, "tickRate"); tick && Number(*tick) && *Number(*tick) > 0)
-    reader.base.tickRate = *Number(*tick);
+  if (auto tick = Attribute(tt, "tickRate"); tick && ReadDecimal(*tick) && *ReadDecimal(*tick) > 0)
+    reader.base.tickRate = *ReadDecimal(*tick);
 
   const xmlNode* head = Child(tt, "head");
   if (head) {

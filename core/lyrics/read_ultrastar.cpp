@@ -13,31 +13,10 @@ namespace {
 constexpr std::string_view kFormat = "UltraStar";
 
 // "120", "120.5" or "120,5" (the format's files use both points).
-std::optional<double> ReadDecimal(std::string_view s) {
-  s = TrimBlanks(s);
-  if (s.empty()) return std::nullopt;
-  double v = 0, scale = 0;
-  bool negative = false, digits = false;
-  size_t i = 0;
-  if (s[0] == '-') negative = true, ++i;
-  for (; i < s.size(); ++i) {
-    const char c = s[i];
-    if (c >= '0' && c <= '9') {
-      digits = true;
-      if (scale > 0) {
-        v += (c - '0') / scale;
-        scale *= 10;
-      } else {
-        v = v * 10 + (c - '0');
-      }
-    } else if ((c == '.' || c == ',') && scale == 0) {
-      scale = 10;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (!digits || v > 1e9) return std::nullopt;
-  return negative ? -v : v;
+std::optional<double> ReadNumber(std::string_view s) {
+  const auto v = ReadDecimal(TrimBlanks(s), {.commaPoint = true, .allowMinus = true});
+  if (!v || std::abs(*v) > 1e9) return std::nullopt;
+  return v;
 }
 
 // A whole number field of a note line, advancing `s` past it and one blank.
@@ -130,11 +109,11 @@ Outcome ReadUltraStar(std::string_view bytes, const std::string& fileName, Timed
       if (key == "relative" && AsciiLower(value) == "yes")
         return TimedFormatProblem(fileName, kFormat, n, "relative beats (#RELATIVE:YES) are not read");
       if (key == "bpm") {
-        bpm = ReadDecimal(value);
+        bpm = ReadNumber(value);
         if (!bpm || *bpm <= 0) return TimedFormatProblem(fileName, kFormat, n, "#BPM is not a positive number");
       }
       if (key == "gap") {
-        const auto g = ReadDecimal(value);
+        const auto g = ReadNumber(value);
         if (!g) return TimedFormatProblem(fileName, kFormat, n, "#GAP is not a number of milliseconds");
         gap = *g;
       }

@@ -189,6 +189,32 @@ std::string AsciiLower(std::string_view s) {
   return out;
 }
 
+std::optional<double> ReadDecimal(std::string_view s, const DecimalForm& form) {
+  double v = 0, scale = 0;
+  bool negative = false, digits = false;
+  if (form.allowMinus && !s.empty() && s.front() == '-') {
+    negative = true;
+    s.remove_prefix(1);
+  }
+  for (const char c : s) {
+    if (c >= '0' && c <= '9') {
+      digits = true;
+      if (scale > 0) {
+        v += (c - '0') / scale;
+        scale *= 10;
+      } else {
+        v = v * 10 + (c - '0');
+      }
+    } else if ((c == '.' || (form.commaPoint && c == ',')) && scale == 0) {
+      scale = 10;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  return negative ? -v : v;
+}
+
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (IsBlank(s.front()) || s.front() == '\r')) s.remove_prefix(1);
   while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);

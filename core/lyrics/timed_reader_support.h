@@ -3,6 +3,7 @@
 // failure that names the file, the format and the line; decoding the file's
 // bytes; the text's numbered lines; words and syllables from timed runs of
 // text; and singers from the names a format gives its voices.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,15 @@ bool ReadCueTiming(std::string_view line, Millis& start, Millis& end);
 // Lower case ASCII, for names and keys compared without case.
 std::string AsciiLower(std::string_view s);
 std::string_view TrimBlanks(std::string_view s);
+
+// A plain decimal number: digits with at most one point ("12", "12.5"); with
+// `commaPoint` a comma may stand for the point, with `allowMinus` a leading
+// '-' is taken. None for anything else.
+struct DecimalForm {
+  bool commaPoint = false;
+  bool allowMinus = false;
+};
+std::optional<double> ReadDecimal(std::string_view s, const DecimalForm& form = {});
 
 // A problem of `line` that the readers report with the file's line number:
 // text the song's raw lyrics cannot hold (RawLineProblem).
