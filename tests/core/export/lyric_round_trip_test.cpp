@@ -14,6 +14,7 @@
 #include "core/lyrics/lrc_file.h"
 #include "core/lyrics/parse_lrc.h"
 #include "core/lyrics/timed_format_readers.h"
+#include "tests/core/export/lyric_file_song.h"
 
 namespace lf {
 namespace {
@@ -26,12 +27,7 @@ TimedLyrics RoundTripDuet() {
   song.singerNames = {"Ann", "Bob", "Both"};
   song.length = 20000;
   const auto add = [&](Singer singer, std::vector<TimedWord> words, Millis show, Millis erase) {
-    TimedLine line;
-    line.singer = singer;
-    line.words = std::move(words);
-    line.show = show;
-    line.erase = erase;
-    song.lines.push_back(line);
+    test::AddLine(song, singer, std::move(words), show, erase);
   };
   add(Singer::kSinger1, {{"Twin", 1234, 1500}, {"kle", 1500, 1987, true}, {"star", 2345, 2999}}, 500, 9000);
   add(Singer::kSinger2, {{"how", 3101, 3507}, {"I", 3600, 3900}}, 500, 9000);
