@@ -10,7 +10,6 @@
 #include "core/audio/sound_device.h"
 #include "core/audio/wav_file.h"
 #include "core/platform/event.h"
-#include "core/platform/message_sink.h"
 #include "core/platform/progress.h"
 #include "core/platform/settings.h"
 #include "core/platform/thread_priority.h"
@@ -33,11 +32,10 @@ AudioPlayer::AudioPlayer() : m_device(std::make_unique<SoundDevice>()) {}
 
 AudioPlayer::~AudioPlayer() { Close(true); }
 
-ResultCode AudioPlayer::Initialize() {
+void AudioPlayer::Initialize() {
   m_acceptAnyRate = m_acceptAnyWidth = m_acceptAnyChannels = false;
   m_errorText.clear();
   m_initialized = true;
-  return kResultOk;
 }
 
 void AudioPlayer::Compose(const std::string& text) {
@@ -54,20 +52,19 @@ void AudioPlayer::SignalState() {
   if (m_stateEvent) m_stateEvent->Set();
 }
 
-ResultCode AudioPlayer::OpenFile(const std::string& path) {
+Outcome AudioPlayer::OpenFile(const std::string& path) {
   m_streaming = path.size() >= 4 && strncasecmp(path.c_str(), "http", 4) == 0;
-  ResultCode r = m_reader.Open(path);
-  if (Failed(r)) Compose("Could not open the specified file");
-  return r;
+  Outcome opened = m_reader.Open(path);
+  if (!opened) Compose("Could not open the specified file");
+  return opened;
 }
 
-ResultCode AudioPlayer::ReadHeader(const std::string& path, AudioHeaderAttributes* attributes) {
+Outcome AudioPlayer::ReadHeader(const std::string& path, AudioHeaderAttributes* attributes) {
   if (!path.empty()) {
-    ResultCode r = OpenFile(path);
-    if (Failed(r)) return r;
+    if (Outcome opened = OpenFile(path); !opened) return opened;
   } else if (!m_reader.IsOpen()) {
     Compose("Could not open the specified file");
-    return kResultUnexpected;
+    return Outcome::Quiet(Reason::Failed, "no file is open");
   }
   auto read = [&](const char* name, const char* failure, std::string* into) {
     auto value = m_reader.Attribute(name);
@@ -91,15 +88,14 @@ ResultCode AudioPlayer::ReadHeader(const std::string& path, AudioHeaderAttribute
     m_remaining100ns = m_duration100ns;
   }
   if (!path.empty()) m_reader.Close();
-  return kResultOk;
+  return Outcome::Success();
 }
 
-ResultCode AudioPlayer::OutputFormatStep(bool toFile) {
+Outcome AudioPlayer::OutputFormatStep(bool toFile) {
   MediaFormat format;
-  ResultCode r = m_reader.SelectAudioOutput(&format);
-  if (Failed(r)) {
-    m_errorText = FormatResult("Could not get audio stream in the specified file", r);
-    return r;
+  if (Outcome selected = m_reader.SelectAudioOutput(&format); !selected) {
+    m_errorText = FormatResult("Could not get audio stream in the specified file", FailureCodeFor(selected.reason));
+    return Outcome::Quiet(Reason::BadInput, m_errorText);
   }
   m_format = format;
   if (toFile && m_duration100ns > 0) m_bytesExpected = Duration() * m_format.sampleRate * m_format.BlockAlign() / 1000;
@@ -111,61 +107,43 @@ ResultCode AudioPlayer::OutputFormatStep(bool toFile) {
   else if (!m_acceptAnyChannels && m_format.channels != 2)
     refusal = "Input music file is not stereo (2 channel)";
   if (refusal) {
-    m_errorText = FormatResult(refusal, kResultNotImplemented);
-    return kResultNotImplemented;
+    m_errorText = FormatResult(refusal, FailureCode::NotImplemented);
+    return Outcome::Quiet(Reason::NotAllowed, m_errorText);
   }
-  return kResultOk;
+  return Outcome::Success();
 }
 
-ResultCode AudioPlayer::Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
-                             int startCdFrames) {
-  if (!m_deviceMutex) {
-    ShowMessage("Mutex not initialized before calling \"Play\".", "Lyricforge", MessageIcon::Warning);
-    m_deviceMutex = &m_ownDeviceMutex;
-  }
+Outcome AudioPlayer::Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
+                          int startCdFrames) {
+  if (!m_deviceMutex) m_deviceMutex = &m_ownDeviceMutex;
   Close(true);
   m_errorText.clear();
   m_format = {};
   m_endOfFile = false;
   m_decodeComplete = false;
-  m_decodeResult = kResultOk;
+  m_decodeSucceeded = true;
   m_bytesWritten = 0;
   m_bytesExpected = 0;
   m_lastPercent = -1;
   m_duration100ns = 0;
   m_stopRequested = false;
   m_workerDone = false;
-  if (path.empty()) return kResultInvalidArg;
-  if (!m_initialized) return kResultUnexpected;
+  if (path.empty()) return Outcome::Quiet(Reason::BadInput, "no music file was given");
+  if (!m_initialized) return Outcome::Quiet(Reason::Failed, "the player was not initialised");
 
   m_path = path;
   m_outputWriteFailed = false;
   const bool toFile = !outputWavPath.empty();
-  ResultCode r = kResultOk;
-  if (toFile) {
-    m_output = std::fopen(outputWavPath.c_str(), "wb");
-    if (!m_output) {
-      m_outputWriteFailed = true;
-      Compose("Could not create the output file");
-      return kResultFail;
-    }
-    m_outputPath = outputWavPath;
-    m_progress = progress;
-    static const char zeros[kCanonicalWavHeaderBytes] = {};
-    if (std::fwrite(zeros, 1, sizeof zeros, m_output) != sizeof zeros) {
-      m_outputWriteFailed = true;
-      r = kResultFail;
-    }
-  }
-  if (Succeeded(r)) r = OpenFile(path);
-  if (Succeeded(r)) r = ReadHeader("", nullptr);
-  if (Succeeded(r)) r = OutputFormatStep(toFile);
-  if (Succeeded(r)) {
+  Outcome r = toFile ? OpenOutputFile(outputWavPath, progress) : Outcome::Success();
+  if (r) r = OpenFile(path);
+  if (r) r = ReadHeader("", nullptr);
+  if (r) r = OutputFormatStep(toFile);
+  if (r) {
     m_start100ns = static_cast<int64_t>(std::max(startCdFrames, 0)) * kTicksPerSecond / 75;
-    if (m_start100ns > 0 && Failed(m_reader.SeekTo(m_start100ns))) m_start100ns = 0;
+    if (m_start100ns > 0 && !m_reader.SeekTo(m_start100ns)) m_start100ns = 0;
   }
-  if (Succeeded(r) && !toFile) r = OpenDevice();
-  if (Failed(r)) {
+  if (r && !toFile) r = OpenDevice();
+  if (!r) {
     Close(true);
     return r;
   }
@@ -178,10 +156,27 @@ ResultCode AudioPlayer::Play(const std::string& path, const std::string& outputW
       PlayToDevice();
     m_workerDone = true;
   });
-  return kResultOk;
+  return Outcome::Success();
 }
 
-ResultCode AudioPlayer::OpenDevice() {
+Outcome AudioPlayer::OpenOutputFile(const std::string& outputWavPath, ProgressSink* progress) {
+  m_output = std::fopen(outputWavPath.c_str(), "wb");
+  if (!m_output) {
+    m_outputWriteFailed = true;
+    Compose("Could not create the output file");
+    return Outcome::Quiet(Reason::WriteFailed, "Could not create the output file");
+  }
+  m_outputPath = outputWavPath;
+  m_progress = progress;
+  static const char zeros[kCanonicalWavHeaderBytes] = {};
+  if (std::fwrite(zeros, 1, sizeof zeros, m_output) != sizeof zeros) {
+    m_outputWriteFailed = true;
+    return Outcome::Quiet(Reason::WriteFailed, "Could not write the output file");
+  }
+  return Outcome::Success();
+}
+
+Outcome AudioPlayer::OpenDevice() {
   std::lock_guard lock(*m_deviceMutex);
   if (m_device->IsOpen()) {
     m_device->Close();
@@ -189,14 +184,14 @@ ResultCode AudioPlayer::OpenDevice() {
   }
   if (!m_device->Open(m_format.sampleRate, m_format.channels, kDeviceBufferBytes)) {
     Compose(m_device->ErrorText());
-    ShowMessage(
+    return Outcome::Failure(
+        Reason::Failed,
         "Lyricforge cannot play this file because there is a problem\nwith your sound device. There might not be "
         "a sound device\ninstalled on your computer, it might be in use by another\nprogram, or it might not be "
         "functioning properly.",
-        "Lyricforge", MessageIcon::Error);
-    return kResultFail;
+        "Lyricforge", MessageIcon::Error, m_device->ErrorText());
   }
-  return kResultOk;
+  return Outcome::Success();
 }
 
 void AudioPlayer::CloseDevice() {
@@ -236,55 +231,50 @@ bool AudioPlayer::WriteDecoded(const std::vector<uint8_t>& pcm) {
   return true;
 }
 
-ResultCode AudioPlayer::FinishOutputFile() {
-  ResultCode r = kResultOk;
-  if (std::fseek(m_output, 0, SEEK_SET) != 0) r = kResultFail;
-  if (Succeeded(r)) {
-    if (!WriteCanonicalWavHeader(m_output, static_cast<uint32_t>(m_format.sampleRate),
-                                 static_cast<uint16_t>(m_format.bitsPerSample),
-                                 static_cast<uint16_t>(m_format.channels)) ||
-        !PatchWavSizes(m_output, static_cast<uint32_t>(m_bytesWritten)))
-      r = kResultFail;
-  }
-  if (std::fflush(m_output) != 0 || std::ferror(m_output)) r = kResultFail;
-  if (std::fclose(m_output) != 0) r = kResultFail;
+bool AudioPlayer::FinishOutputFile() {
+  bool written = std::fseek(m_output, 0, SEEK_SET) == 0 &&
+                 WriteCanonicalWavHeader(m_output, static_cast<uint32_t>(m_format.sampleRate),
+                                         static_cast<uint16_t>(m_format.bitsPerSample),
+                                         static_cast<uint16_t>(m_format.channels)) &&
+                 PatchWavSizes(m_output, static_cast<uint32_t>(m_bytesWritten));
+  if (std::fflush(m_output) != 0 || std::ferror(m_output)) written = false;
+  if (std::fclose(m_output) != 0) written = false;
   m_output = nullptr;
-  if (Failed(r)) {
+  if (!written) {
     m_outputWriteFailed = true;
     Compose("Could not write the output file");
   }
-  return r;
+  return written;
 }
 
 void AudioPlayer::DecodeToFile() {
   SignalState();  // started
   std::vector<uint8_t> pcm;
-  ResultCode result = kResultOk;
+  bool decoded = true;
   for (;;) {
     if (m_stopRequested || (m_progress && m_progress->CancelRequested())) {
-      result = kResultAborted;
+      decoded = false;
       break;
     }
     int64_t n = m_reader.ReadPcm(pcm);
-    if (n < 0) {
-      result = static_cast<ResultCode>(n);
+    if (n == MediaReader::kReadFailed) {
+      decoded = false;
       break;
     }
     if (n == 0) break;
     if (!WriteDecoded(pcm)) {
-      result = kResultFail;
+      decoded = false;
       break;
     }
     ReportProgress(false);
   }
-  if (Succeeded(result) && m_bytesWritten == 0) {
+  if (decoded && m_bytesWritten == 0) {
     Compose("The file holds no audio that can be decoded");
-    result = kResultFail;
+    decoded = false;
   }
-  ResultCode finished = FinishOutputFile();
-  if (Succeeded(result)) result = finished;
-  m_decodeResult = result;
-  if (Succeeded(result)) ReportProgress(true);
+  const bool finished = FinishOutputFile();
+  m_decodeSucceeded = decoded && finished;
+  if (m_decodeSucceeded) ReportProgress(true);
   m_endOfFile = true;
   m_decodeComplete = true;
   SignalState();  // end of file: the output is complete and closed
@@ -347,7 +337,7 @@ void AudioPlayer::StopWorker() {
   m_stopRequested = false;
 }
 
-ResultCode AudioPlayer::Close(bool closeDevice) {
+void AudioPlayer::Close(bool closeDevice) {
   const bool wasRunning = m_worker.joinable();
   StopWorker();
   m_reader.Close();
@@ -357,7 +347,6 @@ ResultCode AudioPlayer::Close(bool closeDevice) {
   }
   if (closeDevice) CloseDevice();
   if (wasRunning) SignalState();  // stopped
-  return kResultOk;
 }
 
 int64_t AudioPlayer::PositionMs() const {

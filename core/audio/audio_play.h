@@ -12,8 +12,9 @@
 #include <string>
 #include <thread>
 
+#include "core/audio/failure_text.h"
 #include "core/audio/media_reader.h"
-#include "core/audio/result_code.h"
+#include "core/platform/outcome.h"
 
 namespace lf {
 
@@ -37,7 +38,7 @@ class AudioPlayer {
   AudioPlayer(const AudioPlayer&) = delete;
   AudioPlayer& operator=(const AudioPlayer&) = delete;
 
-  ResultCode Initialize();
+  void Initialize();
 
   // Formats other than 44,100 Hz, 16-bit stereo are refused unless accepted here.
   void SetAcceptAnySampleRate(bool accept) { m_acceptAnyRate = accept; }
@@ -53,16 +54,18 @@ class AudioPlayer {
 
   // Opens `path` (empty: the file already open) and reads the attributes into
   // `attributes` when given; also updates the duration.
-  ResultCode ReadHeader(const std::string& path, AudioHeaderAttributes* attributes);
+  Outcome ReadHeader(const std::string& path, AudioHeaderAttributes* attributes);
 
   // Decodes `path` into `outputWavPath` (44 bytes of header space, then the
   // PCM samples; the header is filled in at the end), reporting to `progress`;
   // or, with an empty output path, plays it to the sound device from
   // `startCdFrames` (1/75 s). Returns once decoding or playback has started.
-  ResultCode Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
-                  int startCdFrames = 0);
+  // A failure's text is ErrorText() when the file was refused, or the message
+  // for the user when the sound device cannot be opened.
+  Outcome Play(const std::string& path, const std::string& outputWavPath, ProgressSink* progress,
+               int startCdFrames = 0);
   // Stops decoding or playback, closes the file and the device.
-  ResultCode Close(bool closeDevice = true);
+  void Close(bool closeDevice = true);
 
   int64_t Duration() const { return m_duration100ns / 10'000; }  // milliseconds
   int SampleRate() const { return m_format.sampleRate; }
@@ -81,7 +84,7 @@ class AudioPlayer {
   // Decode-to-file: the output is complete and closed (DecodeResult tells
   // whether it succeeded).
   bool DecodeComplete() const { return m_decodeComplete; }
-  ResultCode DecodeResult() const { return m_decodeResult; }
+  bool DecodeSucceeded() const { return m_decodeSucceeded; }
   int64_t BytesWritten() const { return m_bytesWritten; }
 
   int64_t PositionMs() const;
@@ -91,14 +94,15 @@ class AudioPlayer {
   static std::string FormatRemainingTime(int64_t time100ns);
 
  private:
-  ResultCode OpenFile(const std::string& path);
-  ResultCode OutputFormatStep(bool toFile);
-  ResultCode OpenDevice();
+  Outcome OpenFile(const std::string& path);
+  Outcome OutputFormatStep(bool toFile);
+  Outcome OpenDevice();
+  Outcome OpenOutputFile(const std::string& outputWavPath, ProgressSink* progress);
   void CloseDevice();
   void DecodeToFile();
   void PlayToDevice();
   bool WriteDecoded(const std::vector<uint8_t>& pcm);
-  ResultCode FinishOutputFile();
+  bool FinishOutputFile();
   void ReportProgress(bool complete);
   void UpdateRemaining();
   void SignalState();
@@ -136,7 +140,7 @@ class AudioPlayer {
   int64_t m_bytesExpected = 0;
   int m_lastPercent = -1;
   std::atomic<bool> m_decodeComplete{false};
-  std::atomic<ResultCode> m_decodeResult{kResultOk};
+  std::atomic<bool> m_decodeSucceeded{true};
 
   std::thread m_worker;
   std::atomic<bool> m_stopRequested{false};

@@ -161,21 +161,22 @@ MediaReader::MediaReader() : m(std::make_unique<Impl>()) { QuietFfmpegLog(); }
 
 MediaReader::~MediaReader() = default;
 
-ResultCode MediaReader::Open(const std::string& path) {
+Outcome MediaReader::Open(const std::string& path) {
   Close();
   m_error.clear();
   int err = OpenLocalMediaInput(&m->format, path, kAudioDemuxers);
-  if (err < 0) {
-    m_error = AvErrorText(err);
-    return kResultFail;
-  }
+  if (err < 0) return Refuse(Reason::NotFound, AvErrorText(err));
   err = avformat_find_stream_info(m->format, nullptr);
   if (err < 0) {
-    m_error = AvErrorText(err);
     Close();
-    return kResultFail;
+    return Refuse(Reason::BadInput, AvErrorText(err));
   }
-  return kResultOk;
+  return Outcome::Success();
+}
+
+Outcome MediaReader::Refuse(Reason reason, std::string why) {
+  m_error = why;
+  return Outcome::Quiet(reason, std::move(why));
 }
 
 void MediaReader::Close() { m->Close(); }
@@ -225,28 +226,26 @@ int64_t MediaReader::ScanDuration100ns() {
   return av_rescale_q(end, s->time_base, AVRational{1, static_cast<int>(kTicksPerSecond)});
 }
 
-ResultCode MediaReader::SelectAudioOutput(MediaFormat* format) {
-  if (!m->format) return kResultUnexpected;
+Outcome MediaReader::SelectAudioOutput(MediaFormat* format) {
+  if (!m->format) return Refuse(Reason::BadInput, "no file is open");
   if (m->codec) {
     if (format) *format = m->out;
-    return kResultOk;
+    return Outcome::Success();
   }
   const AVCodec* decoder = nullptr;
   int index = av_find_best_stream(m->format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
   if (index < 0 || !decoder) {
-    m_error = index == AVERROR_DECODER_NOT_FOUND ? "no decoder for the audio stream" : "no audio stream";
-    return kResultUnexpected;
+    return Refuse(Reason::BadInput,
+                  index == AVERROR_DECODER_NOT_FOUND ? "no decoder for the audio stream" : "no audio stream");
   }
   const AVCodecParameters* par = m->format->streams[index]->codecpar;
   if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0) {
-    m_error = "the audio stream has no sample rate or channels";
-    return kResultUnexpected;
+    return Refuse(Reason::BadInput, "the audio stream has no sample rate or channels");
   }
   m->codec = avcodec_alloc_context3(decoder);
   if (!m->codec || avcodec_parameters_to_context(m->codec, par) < 0 || avcodec_open2(m->codec, decoder, nullptr) < 0) {
-    m_error = "the audio decoder cannot be opened";
     avcodec_free_context(&m->codec);
-    return kResultUnexpected;
+    return Refuse(Reason::BadInput, "the audio decoder cannot be opened");
   }
   m->stream = index;
   m->out.sampleRate = par->sample_rate;
@@ -262,30 +261,33 @@ ResultCode MediaReader::SelectAudioOutput(MediaFormat* format) {
   m->packet = av_packet_alloc();
   m->frame = av_frame_alloc();
   if (!m->packet || !m->frame) {
-    m_error = "out of memory";
-    return kResultOutOfMemory;
+    return Refuse(Reason::Failed, "out of memory");
   }
   for (unsigned i = 0; i < m->format->nb_streams; ++i)
     if (static_cast<int>(i) != index) m->format->streams[i]->discard = AVDISCARD_ALL;
   if (format) *format = m->out;
-  return kResultOk;
+  return Outcome::Success();
 }
 
-ResultCode MediaReader::SeekTo(int64_t time100ns) {
-  if (!m->codec) return kResultUnexpected;
-  if (time100ns <= 0) return kResultOk;
+Outcome MediaReader::SeekTo(int64_t time100ns) {
+  if (!m->codec) return Refuse(Reason::BadInput, "no audio stream is selected");
+  if (time100ns <= 0) return Outcome::Success();
   const int64_t target = time100ns / (kTicksPerSecond / AV_TIME_BASE);
-  if (av_seek_frame(m->format, -1, target, AVSEEK_FLAG_BACKWARD) < 0) return kResultFail;
+  if (av_seek_frame(m->format, -1, target, AVSEEK_FLAG_BACKWARD) < 0)
+    return Refuse(Reason::Failed, "the music cannot be sought");
   avcodec_flush_buffers(m->codec);
   if (m->swr) swr_free(&m->swr);
   m->inputDone = m->decoderDone = m->swrFlushed = false;
   m->dropUntil100ns = time100ns;
-  return kResultOk;
+  return Outcome::Success();
 }
 
 int64_t MediaReader::ReadPcm(std::vector<uint8_t>& out, int64_t* time100ns) {
   out.clear();
-  if (!m->codec) return kResultUnexpected;
+  if (!m->codec) {
+    m_error = "no audio stream is selected";
+    return kReadFailed;
+  }
   for (;;) {
     if (!m->decoderDone) {
       int err = avcodec_receive_frame(m->codec, m->frame);
@@ -294,11 +296,14 @@ int64_t MediaReader::ReadPcm(std::vector<uint8_t>& out, int64_t* time100ns) {
         if (!m->EnsureResampler(m->frame)) {
           av_frame_unref(m->frame);
           m_error = "the audio cannot be converted to 16-bit samples";
-          return kResultFail;
+          return kReadFailed;
         }
         int64_t got = m->Convert(m->frame, out);
         av_frame_unref(m->frame);
-        if (got < 0) return kResultFail;
+        if (got < 0) {
+          m_error = "the audio cannot be converted to 16-bit samples";
+          return kReadFailed;
+        }
         m->DropBeforeTarget(out, t);
         m->nextTime100ns =
             t + static_cast<int64_t>(out.size() / m->out.BlockAlign()) * kTicksPerSecond / m->out.sampleRate;

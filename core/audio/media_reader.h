@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/audio/result_code.h"
+#include "core/platform/outcome.h"
 
 namespace lf {
 
@@ -27,9 +27,9 @@ class MediaReader {
   MediaReader(const MediaReader&) = delete;
   MediaReader& operator=(const MediaReader&) = delete;
 
-  // Opens the file and reads its stream information. On failure ErrorText()
-  // holds FFmpeg's reason.
-  ResultCode Open(const std::string& path);
+  // Opens the file and reads its stream information. A failure's detail (and
+  // ErrorText()) is FFmpeg's reason.
+  Outcome Open(const std::string& path);
   void Close();
   bool IsOpen() const;
   const std::string& ErrorText() const { return m_error; }
@@ -45,14 +45,16 @@ class MediaReader {
   int64_t ScanDuration100ns();
 
   // Picks the first audio stream and opens its decoder; `format` receives the
-  // PCM format that ReadPcm delivers. kResultUnexpected when there is none.
-  ResultCode SelectAudioOutput(MediaFormat* format);
+  // PCM format that ReadPcm delivers. Fails (BadInput) when there is none, and
+  // with Failed when memory runs out.
+  Outcome SelectAudioOutput(MediaFormat* format);
   // Positions decoding at `time100ns`; samples before it are dropped.
-  ResultCode SeekTo(int64_t time100ns);
+  Outcome SeekTo(int64_t time100ns);
   // Decodes the next block into `out` (replaced). Returns the number of bytes,
-  // 0 at the end of the stream, or a negative result on a read failure.
+  // 0 at the end of the stream, or kReadFailed (ErrorText() says why).
   // `time100ns` receives the block's presentation time.
   int64_t ReadPcm(std::vector<uint8_t>& out, int64_t* time100ns = nullptr);
+  static constexpr int64_t kReadFailed = -1;
   // Packets the decoder refused (damaged data it skipped).
   int64_t DecodeErrors() const;
 
@@ -62,6 +64,9 @@ class MediaReader {
   void SetSongFormatOutput(bool on) { m_songFormat = on; }
 
  private:
+  // Keeps `why` as the error text and returns it as a quiet failure.
+  Outcome Refuse(Reason reason, std::string why);
+
   struct Impl;
   std::unique_ptr<Impl> m;
   std::string m_error;

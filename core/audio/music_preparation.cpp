@@ -85,10 +85,7 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
                            const MusicPreparationContext& context) {
   Event stateEvent(true);  // declared first: it outlives the player's thread
   AudioPlayer player;
-  if (Failed(player.Initialize())) {
-    state.musicErrorText = kMusicInitError;
-    return Reason::Failed;
-  }
+  player.Initialize();
   player.SetAcceptAnySampleRate(true);
   player.SetAcceptAnySampleWidth(true);
   player.SetAcceptAnyChannelCount(true);
@@ -98,8 +95,7 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
 
   RemoveQuietly(partial);
   if (context.openProgress) context.openProgress("Decompressing Audio...");
-  ResultCode r = player.Play(path, partial, context.progress);
-  bool ok = Succeeded(r);
+  bool ok = player.Play(path, partial, context.progress).Ok();
   if (ok) {
     // The event is set when decoding starts and again when the file is closed;
     // the completion flag, not the event, decides, so a short file that ends
@@ -110,7 +106,7 @@ Reason DecodeToPartialFile(const std::string& path, const std::string& partial, 
       if (context.processMessages) context.processMessages();
       stateEvent.WaitFor(std::chrono::milliseconds(10));
     }
-    ok = Succeeded(player.DecodeResult());
+    ok = player.DecodeSucceeded();
   } else if (!player.ErrorText().empty()) {
     state.musicErrorText = player.ErrorText();
   }
@@ -250,15 +246,15 @@ namespace {
 int64_t ProbeDurationMs(const std::string& path) {
   Event stateEvent(true);
   AudioPlayer player;
-  if (Failed(player.Initialize())) return 0;  // "Audio player initialization has failed."
+  player.Initialize();
   player.SetDeviceMutex(&g_durationProbeMutex);
   player.SetStateEvent(&stateEvent);
   int64_t duration = 0;
   for (int round = 0; round < 3 && duration == 0; ++round) {
-    if (Succeeded(player.ReadHeader(path, nullptr))) duration = player.Duration();
+    if (player.ReadHeader(path, nullptr)) duration = player.Duration();
     if (duration != 0) break;
     // The header did not say: open it for playing, which reads the stream itself.
-    if (Succeeded(player.Play(path, "", nullptr))) duration = player.Duration();
+    if (player.Play(path, "", nullptr)) duration = player.Duration();
     player.Close(true);
   }
   player.Close(true);
@@ -303,7 +299,7 @@ int64_t GetMediaDuration(const std::string& path, bool inMilliseconds) {
 
 bool HasReadableAudio(const std::string& path) {
   MediaReader reader;
-  return Succeeded(reader.Open(path)) && Succeeded(reader.SelectAudioOutput(nullptr));
+  return reader.Open(path) && reader.SelectAudioOutput(nullptr);
 }
 
 }  // namespace lf

@@ -15,7 +15,6 @@ class ProgressSink;
 
 inline constexpr const char* kWorkingMusicFileName = "lyricforge_music.wav";
 inline constexpr const char* kMusicFileNotFound = "File not found\n";
-inline constexpr const char* kMusicInitError = "Error initializing Audio\n";
 inline constexpr const char* kMusicErrorCaption = "Error in Music File";
 
 // What the front end lends to a preparation. Everything is optional except the

@@ -10,7 +10,6 @@
 #include "core/audio/tempo_pitch_processor.h"
 #include "core/audio/wav_file.h"
 #include "core/cdg/packet_time.h"
-#include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/platform/thread_priority.h"
 #include "core/playback/rw_player.h"
@@ -108,10 +107,10 @@ void CdgPlayer::SetPlayTime(int32_t position) {
   m_playTimeText = text;
 }
 
-bool CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback, uintptr_t userValue) {
+Outcome CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback,
+                        uintptr_t userValue) {
   // A play still running, or one that ended by itself and left its threads to be joined.
   if (m_state != kStopped || m_playbackThread.joinable() || m_readerThread.joinable()) Stop();
-  m_lastError.clear();
   m_flags = flags;
   m_startSample = std::max<int32_t>(startSample, 0);
   m_endSample = endSample;
@@ -136,9 +135,9 @@ bool CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallb
   ++*m_playSerial;
 
   if (flags & kPlayAudio) {
-    if (!SetUpSound()) {
+    if (Outcome sound = SetUpSound(); !sound) {
       m_state = kStopped;
-      return false;
+      return sound;
     }
   } else {
     // Graphics alone run as long as the stream.
@@ -163,10 +162,18 @@ bool CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCallb
   else
     m_stoppedEvent.Set();  // no reader to stop
   m_playbackThread = std::thread([this] { PlaybackThread(); });
-  return true;
+  return Outcome::Success();
 }
 
-bool CdgPlayer::SetUpSound() {
+namespace {
+
+Outcome MusicRefused(std::string why) {
+  return Outcome::Failure(Reason::BadInput, why, "Lyricforge", MessageIcon::Exclamation, why);
+}
+
+}  // namespace
+
+Outcome CdgPlayer::SetUpSound() {
   if (!m_processor) m_processor = std::make_unique<TempoPitchProcessor>();
   m_processor->SetFormat(44100, 2);
   int channels = 2, rate = 44100, bits = 16;
@@ -175,29 +182,25 @@ bool CdgPlayer::SetUpSound() {
   if (!m_wavPath.empty()) {
     m_wav = std::make_unique<WavInFile>(m_wavPath);
     if (!m_wav->IsOpen()) {
-      m_lastError = "Cannot open the music file " + m_wavPath;
       m_wav.reset();
-      return false;
+      return MusicRefused("Cannot open the music file " + m_wavPath);
     }
     channels = m_wav->ChannelCount();
     rate = static_cast<int>(m_wav->SampleRate());
     bits = m_wav->BitsPerSample();
     const int block = m_wav->BlockAlign() > 0 ? m_wav->BlockAlign() : channels * bits / 8;
     if (block <= 0) {
-      m_lastError = "The music file has no sample format";
-      return false;
+      return MusicRefused("The music file has no sample format");
     }
     // A header that claims more data than the file holds does not make the music longer.
     frames = std::min<uint64_t>(m_wav->DataBytes(), m_wav->DataBytesInFile()) / static_cast<uint64_t>(block);
   }
   // The reader delivers 8- and 16-bit samples; wider ones it cannot read.
   if (bits != 8 && bits != 16) {
-    m_lastError = "Bits per Sample must be 8 or 16";
-    return false;
+    return MusicRefused("Bits per Sample must be 8 or 16");
   }
   if (channels < 1 || channels > 8 || rate <= 0) {
-    m_lastError = "The music file's format cannot be played";
-    return false;
+    return MusicRefused("The music file's format cannot be played");
   }
   m_length = static_cast<int32_t>(std::min<uint64_t>(frames + static_cast<uint64_t>(std::max(m_leadIn, 0)), INT32_MAX));
   m_sampleRate = rate;
@@ -209,15 +212,14 @@ bool CdgPlayer::SetUpSound() {
 
   const bool opened = OpenDevice(rate, channels);
   if (!opened) {
-    m_lastError = "Sound Device Not Detected: " + m_device->ErrorText();
     m_wav.reset();
-    ShowMessage(
+    return Outcome::Failure(
+        Reason::Failed,
         "An audio sound card is not installed in this computer.\nYou will not be able to hear the audio when you "
         "play Karaoke CDG or Audio CD files.",
-        "Sound Device Not Detected", MessageIcon::Warning);
-    return false;
+        "Sound Device Not Detected", MessageIcon::Warning, "Sound Device Not Detected: " + m_device->ErrorText());
   }
-  return true;
+  return Outcome::Success();
 }
 
 bool CdgPlayer::OpenDevice(int rate, int channels) {

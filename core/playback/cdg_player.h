@@ -20,6 +20,7 @@
 
 #include "core/cdg/cdg_packet.h"
 #include "core/platform/event.h"
+#include "core/platform/outcome.h"
 #include "core/playback/output_timeline.h"
 #include "core/playback/packet_stream.h"
 #include "core/playback/playback_clock.h"
@@ -78,10 +79,13 @@ class CdgPlayer {
   void SetEndDispatcher(Dispatcher dispatcher);
 
   // Starts playing `flags` from `startSample` to `endSample` (0 or less: to
-  // the end). False when the audio cannot be set up; LastError() says why.
+  // the end). Fails when the audio cannot be set up: the music cannot be
+  // read (BadInput) or there is no sound device (Failed), with the message
+  // for the user and, as detail, what went wrong.
   // With graphics, the renderer shows the screen as it stands at the start
   // before Play returns; the music is sought there, not read up to it.
-  bool Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback = {}, uintptr_t userValue = 0);
+  Outcome Play(int flags, int32_t startSample, int32_t endSample, EndCallback endCallback = {},
+               uintptr_t userValue = 0);
   void Stop();
   // Holds the sound and the graphics where they are; Play is not needed to resume.
   void SetPaused(bool paused);
@@ -118,7 +122,6 @@ class CdgPlayer {
   int ChunkBytes() const { return m_chunkBytes; }
   int BufferBytes() const { return m_chunkBytes * kChunksInBuffer; }
   SubcodePlayer* GraphicsPlayer() const { return m_rwPlayer.get(); }
-  const std::string& LastError() const { return m_lastError; }
 
   Event& StoppedEvent() { return m_stoppedEvent; }
   Event& FinishedEvent() { return m_finishedEvent; }
@@ -129,7 +132,7 @@ class CdgPlayer {
   static constexpr int kChunkBaseBytes = 13 * kBinAudioBytes;  // 30576: thirteen sectors' audio
 
  private:
-  bool SetUpSound();
+  Outcome SetUpSound();
   bool OpenDevice(int rate, int channels);
   void ReleaseSound();
   void WakeThreads();
@@ -192,7 +195,6 @@ class CdgPlayer {
 
   mutable std::mutex m_textMutex;
   std::string m_playTimeText = "00:00";
-  std::string m_lastError;
 
   EndCallback m_endCallback;
   uintptr_t m_userValue = 0;

@@ -18,7 +18,7 @@ bool PastTime(const KaraokeWord& word, SampleTime latest) {
 MusicSpan FileMusicSpan(const std::string& path) {
   MediaReader reader;
   MediaFormat format;
-  if (Failed(reader.Open(path)) || Failed(reader.SelectAudioOutput(&format)) || format.sampleRate <= 0) return {};
+  if (!reader.Open(path) || !reader.SelectAudioOutput(&format) || format.sampleRate <= 0) return {};
   const int64_t duration100ns = reader.Duration100ns();
   if (duration100ns <= 0) return {format.sampleRate, 0};
   constexpr int64_t kTicksPerSecond = 10'000'000;

@@ -26,7 +26,7 @@ CdgPlayer& CdgTimingPlayer::Player() const {
   return *player;
 }
 
-bool CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) {
+Outcome CdgTimingPlayer::Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) {
   CdgPlayer& player = Player();
   player.Stop();
   m_reachedEnd = false;
@@ -70,7 +70,5 @@ void CdgTimingPlayer::SetEndNotice(std::function<void()> notice) {
   std::lock_guard lock(m_noticeMutex);
   m_notice = std::move(notice);
 }
-
-const std::string& CdgTimingPlayer::LastError() const { return Player().LastError(); }
 
 }  // namespace lf

@@ -20,15 +20,13 @@ class CdgTimingPlayer : public TimingPlayer {
   // Stops, and puts the tempo back to normal.
   ~CdgTimingPlayer() override;
 
-  bool Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) override;
+  Outcome Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) override;
   void Stop() override;
   bool IsPlaying() const override;
   int32_t Position() const override;
   bool ReachedEnd() const override { return m_reachedEnd; }
   void SetTempoChange(int percent) override;
   void SetEndNotice(std::function<void()> notice) override;
-
-  const std::string& LastError() const;
 
  private:
   CdgPlayer& Player() const;

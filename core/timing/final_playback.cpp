@@ -63,13 +63,15 @@ std::string FinalPlayback::Label() const {
   return m_prepared ? ElapsedTotalText(m_resume, m_total, m_song.Music().SampleRate()) : "0:00/0:00";
 }
 
-void FinalPlayback::PlayOrPause() {
+Outcome FinalPlayback::PlayOrPause() {
   if (m_playing) {
     Pause();
-    return;
+    return Outcome::Success();
   }
-  if (!m_prepared) return;
-  m_playing = m_player.Play(m_source, true, static_cast<int32_t>(m_resume), 0);
+  if (!m_prepared) return Outcome::Success();
+  Outcome played = m_player.Play(m_source, true, static_cast<int32_t>(m_resume), 0);
+  m_playing = played.Ok();
+  return played;
 }
 
 void FinalPlayback::Pause() {

@@ -26,7 +26,8 @@ class FinalPlayback {
   const std::string& ErrorText() const { return m_error; }
 
   // Play from the resume position, or pause there.
-  void PlayOrPause();
+  // Fails only when playing cannot start (no sound device, music unreadable).
+  Outcome PlayOrPause();
   // Every 100 ms: follows the player, and at the end of the music goes back
   // to the start. True when the label text changed.
   bool Tick();

@@ -184,8 +184,10 @@ bool NudgeSession::Play(bool areaOn) {
   const int64_t end = area.end ? *area.end + m_leadIn + advance : 0;
   m_playStart = static_cast<int32_t>(start);
   m_player.SetTempoChange(m_tempo.TempoChange());
-  return m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn}, true,
-                       m_playStart, static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+  const Outcome played = m_player.Play({m_song.Music().WorkingMusicPath(), build.stream, build.UsedBytes(), m_leadIn},
+                                       true, m_playStart, static_cast<int32_t>(std::clamp<int64_t>(end, 0, INT32_MAX)));
+  if (!played && m_playFailure) m_playFailure(played);
+  return played.Ok();
 }
 
 void NudgeSession::StopPlaying() {

@@ -3,6 +3,7 @@
 // selected on the preview; its start and end move by the adjust step, and
 // the song plays either from the word on (audition) or in a loop over the
 // play area around it, recompiled at every pass so each change is heard.
+#include <functional>
 #include <string>
 
 #include "core/timing/placement_tempo.h"
@@ -77,6 +78,9 @@ class NudgeSession {
   NudgeControls Controls() const;
   // Shows the current page with the selection underlined.
   void Redraw();
+  // Told when a play a key asked for cannot start (no sound device, the
+  // music unreadable), with the message for the user.
+  void SetPlayFailureNotice(std::function<void(const Outcome&)> notice) { m_playFailure = std::move(notice); }
 
  private:
   void Select(int word);
@@ -86,6 +90,7 @@ class NudgeSession {
 
   Song& m_song;
   TimingPlayer& m_player;
+  std::function<void(const Outcome&)> m_playFailure;
   CdgRenderer* m_preview;
   HeldKeys m_held;
   NudgeMode m_mode = NudgeMode::Stopped;

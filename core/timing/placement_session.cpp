@@ -61,14 +61,15 @@ SampleTime PlacementSession::TapTime() const {
   return std::max<SampleTime>(m_player.Position() - static_cast<SampleTime>(std::lround(offsetFrames)), 0);
 }
 
-bool PlacementSession::Start() {
-  if (m_placing) return false;
+Outcome PlacementSession::Start() {
+  if (m_placing) return Outcome::Quiet(Reason::NotAllowed, "placing has already started");
   m_placement.StartPlacement();
   m_player.SetTempoChange(m_tempo.TempoChange());
-  if (!m_player.Play({m_song.Music().WorkingMusicPath(), nullptr, 0, 0}, false, 0, 0)) return false;
+  if (Outcome played = m_player.Play({m_song.Music().WorkingMusicPath(), nullptr, 0, 0}, false, 0, 0); !played)
+    return played;
   m_placing = true;
   m_held.ReleaseAll();
-  return true;
+  return Outcome::Success();
 }
 
 void PlacementSession::PlaceWord() {

@@ -10,6 +10,7 @@
 // Space down starts the next word and Space up ends it.
 #include <string>
 
+#include "core/platform/outcome.h"
 #include "core/timing/lyric_placement.h"
 #include "core/timing/placement_tempo.h"
 #include "core/timing/timing_key.h"
@@ -39,7 +40,7 @@ class PlacementSession {
   bool KeyDown(TimingKey key);
   void KeyUp(TimingKey key);
   // The buttons. Start answers false when the music cannot play.
-  bool Start();
+  Outcome Start();
   void PlaceWord();
   void Pause();
   void Stop();

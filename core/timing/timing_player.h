@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/cdg/shared_stream.h"
+#include "core/platform/outcome.h"
 
 namespace lf {
 
@@ -24,7 +25,7 @@ class TimingPlayer {
 
   // Plays `source` from `start` to `end` (0 or less: the end of the music),
   // graphics too when `withGraphics`. False when the sound cannot start.
-  virtual bool Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) = 0;
+  virtual Outcome Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) = 0;
   // Stops and closes the music; no end notice follows.
   virtual void Stop() = 0;
   virtual bool IsPlaying() const = 0;

@@ -73,8 +73,8 @@ void TapCalibrationDialog::StartClicks() {
     return;
   }
   m_player = std::make_unique<CdgTimingPlayer>(nullptr, kRate, kRate / 300);
-  if (!m_player->Play({wav, nullptr, 0, 0}, false, 0, 0)) {
-    m_status->setText(tr("The clicks cannot play: %1").arg(QString::fromStdString(m_player->LastError())));
+  if (Outcome played = m_player->Play({wav, nullptr, 0, 0}, false, 0, 0); !played) {
+    m_status->setText(tr("The clicks cannot play: %1").arg(QString::fromStdString(played.detail)));
     m_player.reset();
     return;
   }

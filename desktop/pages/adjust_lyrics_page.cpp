@@ -53,6 +53,7 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
   m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(),
                                                song.Music().SamplesPerPacket());
   m_session = std::make_unique<NudgeSession>(song, *m_player, &m_preview->Renderer());
+  m_session->SetPlayFailureNotice([](const Outcome& failure) { ShowOutcome(failure); });
   m_audition->setObjectName("audition");
   m_adjust->setObjectName("adjustPlay");
   m_pageText->setObjectName("pageText");

@@ -16,6 +16,7 @@
 #include "core/lyrics/apply_lyrics_import.h"
 #include "core/lyrics/lyrics_import.h"
 #include "core/platform/message_sink.h"
+#include "core/platform/outcome.h"
 #include "core/platform/settings.h"
 #include "core/playback/cdg_player.h"
 #include "core/song/song.h"
@@ -289,8 +290,8 @@ void EditLyricsPage::Play() {
     player->SetSampleRate(music.sampleRate, music.samplesPerPacket);
   m_stopEvent.Reset();
   player->SetStopEvent(&m_stopEvent);
-  if (!player->Play(CdgPlayer::kPlayAudio, static_cast<int32_t>(m_position), 0)) {
-    ShowMessage(player->LastError(), "Lyricforge", MessageIcon::Exclamation);
+  if (Outcome played = player->Play(CdgPlayer::kPlayAudio, static_cast<int32_t>(m_position), 0); !played) {
+    ShowOutcome(played);
     return;
   }
   m_playing = true;

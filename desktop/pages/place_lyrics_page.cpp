@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/platform/outcome.h"
 #include "core/song/song.h"
 #include "core/timing/cdg_timing_player.h"
 #include "core/timing/placement_preview.h"
@@ -94,7 +95,8 @@ void PlaceLyricsPage::Leave() {
 }
 
 void PlaceLyricsPage::Start() {
-  if (!m_session->Start()) {
+  if (Outcome started = m_session->Start(); !started) {
+    ShowOutcome(started);
     ShowControls();
     return;
   }

@@ -107,7 +107,7 @@ void PlayFinalPage::Leave() {
 }
 
 void PlayFinalPage::PlayOrPause() {
-  m_final->PlayOrPause();
+  ShowOutcome(m_final->PlayOrPause());
   ShowState();
   Shell().CommandStateChanged();
 }

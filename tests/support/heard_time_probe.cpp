@@ -172,8 +172,8 @@ std::optional<HeardTimeFigures> MeasureHeardTime(int percent, double seconds, co
     session.Open();
     while (session.Tempo().Percent() > percent && session.StepTempo(-1)) {
     }
-    if (!session.Start()) {
-      *error = "the music does not play: " + player.LastError();
+    if (Outcome started = session.Start(); !started) {
+      *error = "the music does not play: " + started.detail;
       return std::nullopt;
     }
     // A new stream on a sink that was idle may take a second or two to start:

@@ -68,7 +68,7 @@ class CdgPlayerTest : public ::testing::Test {
 // measurement and the dummy driver's sleep overshoot per 40 ms period.
 TEST_F(CdgPlayerTest, PositionAdvancesWithRealTime) {
   player.SetSource(Tone("five.wav", 5.0), nullptr);
-  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_EQ(player.Length(), 5 * 44100);
   ASSERT_TRUE(WaitForSound(player, 0));
   const auto t0 = Clock::now();
@@ -282,23 +282,23 @@ TEST_F(CdgPlayerTest, ChannelModeVolumeAndLevels) {
 
 TEST_F(CdgPlayerTest, MusicThatCannotBePlayedIsRefusedClearly) {
   player.SetSource(dir.File("missing.wav"), nullptr);
-  EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
-  EXPECT_FALSE(player.LastError().empty());
+  const Outcome missing = player.Play(CdgPlayer::kPlayAudio, 0, 0);
+  EXPECT_EQ(missing.reason, Reason::BadInput);
+  EXPECT_FALSE(missing.text.empty());
   test::WriteFileBytes(dir.File("empty.wav"), "");
   player.SetSource(dir.File("empty.wav"), nullptr);
   EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   player.SetSource(Tone("wide.wav", 0.5, 2, 24), nullptr);
-  EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
-  EXPECT_EQ(player.LastError(), "Bits per Sample must be 8 or 16");
+  EXPECT_EQ(player.Play(CdgPlayer::kPlayAudio, 0, 0).text, "Bits per Sample must be 8 or 16");
   EXPECT_EQ(player.State(), CdgPlayer::kStopped);
 
   // Six channels and 8-bit samples play.
   player.SetSource(Tone("six.wav", 0.3, 6), nullptr);
-  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
   player.SetSource(Tone("eight.wav", 0.3, 1, 8), nullptr);
-  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
   EXPECT_TRUE(player.FinishedEvent().WaitFor(3000ms));
   player.Stop();
 
@@ -320,17 +320,21 @@ TEST(CdgPlayerDeviceTest, NoSoundDeviceIsReported) {
   const char* old = std::getenv("SDL_AUDIODRIVER");
   const std::string saved = old ? old : "";
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  Outcome played;
   {
     CdgPlayer player;
-    EXPECT_FALSE(player.Play(CdgPlayer::kPlayAudio, 0, 0));
+    played = player.Play(CdgPlayer::kPlayAudio, 0, 0);
   }
   if (old)
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
   else
     unsetenv("SDL_AUDIODRIVER");
-  EXPECT_EQ(seen->Count(), 1);
-  EXPECT_EQ(seen->last.caption, "Sound Device Not Detected");
-  EXPECT_EQ(seen->last.text,
+  // The player tells its caller, once, and shows nothing itself.
+  EXPECT_EQ(seen->Count(), 0);
+  EXPECT_EQ(played.reason, Reason::Failed);
+  EXPECT_EQ(played.caption, "Sound Device Not Detected");
+  EXPECT_EQ(played.detail.rfind("Sound Device Not Detected: ", 0), 0u);
+  EXPECT_EQ(played.text,
             "An audio sound card is not installed in this computer.\nYou will not be able to hear the audio when you "
             "play Karaoke CDG or Audio CD files.");
 }

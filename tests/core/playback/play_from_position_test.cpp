@@ -106,7 +106,7 @@ TEST_F(CompiledSong, PlayWithMusicFromTheMiddleShowsWhatIsHeard) {
   player.SetSource(s_dir->File("demo.wav"), s_stream);
   player.SetLeadIn(s_leadIn);
   const int32_t start = 25 * kDefaultSampleRate;
-  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, start, 0)) << player.LastError();
+  ASSERT_TRUE(player.Play(CdgPlayer::kPlayAudio | CdgPlayer::kPlayGraphics, start, 0));
   ASSERT_TRUE(WaitUntil([&] { return player.Position() > start + kDefaultSampleRate / 4; }));
   player.SetPaused(true);
   SubcodePlayer& graphics = *player.GraphicsPlayer();

@@ -15,14 +15,14 @@ struct PlayCall {
 
 class FakeTimingPlayer : public TimingPlayer {
  public:
-  bool Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) override {
+  Outcome Play(const TimingPlaySource& source, bool withGraphics, int32_t start, int32_t end) override {
     plays.push_back({withGraphics, start, end});
     lastSource = source;
-    if (!soundWorks) return false;
+    if (!soundWorks) return Outcome::Failure(Reason::Failed, "no sound device", "Sound Device Not Detected");
     playing = true;
     reachedEnd = false;
     position = start;
-    return true;
+    return Outcome::Success();
   }
   void Stop() override { playing = false; }
   bool IsPlaying() const override { return playing; }
