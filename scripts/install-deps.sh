@@ -24,6 +24,8 @@ packages=(
   fonts-dejavu-extra
   # faces for Chinese, Japanese and Korean lyrics, and detecting their encodings
   fonts-noto-cjk libuchardet-dev
+  # a monochrome face for emoji and symbols that the text faces lack
+  fonts-symbola
   # timed lyrics in TTML (XML)
   libxml2-dev
   # onset detection for snapping word starts

@@ -34,6 +34,16 @@ std::vector<int> Mp3BitRatesFor(int sampleRate) {
   return rates;
 }
 
+std::vector<std::string> OfferedEntries(ExportType type, int sampleRate) {
+  const auto& all = CompressionEntries(type);
+  if (type != ExportType::Mp3G || sampleRate <= 0) return all;
+  const std::vector<int> rates = Mp3BitRatesFor(sampleRate);
+  std::vector<std::string> offered;
+  for (const auto& entry : all)
+    if (std::find(rates.begin(), rates.end(), EntryValue(entry)) != rates.end()) offered.push_back(entry);
+  return offered;
+}
+
 int EntryValue(const std::string& entry) {
   int value = 0;
   for (char c : entry) {
@@ -98,6 +108,7 @@ void ExportChoices::Open(const SettingsStore& settings, bool mp3Available, const
 }
 
 std::string ExportChoices::ChangeType(ExportType newType, const MusicFormat& music) {
+  m_sampleRate = music.sampleRate;
   std::string refusal;
   if (newType == ExportType::Bin) {
     refusal = BinNotAllowedText(music.sampleRate, music.channels, music.bitsPerSample);
@@ -125,7 +136,7 @@ void ExportChoices::ApplyType(ExportType type) {
     else
       value = m_mp3BitRate;
   }
-  m_entries = CompressionEntries(type);
+  m_entries = OfferedEntries(type, m_sampleRate);
   m_selection = SelectEntryFor(m_entries, value);
   m_previousType = type;
 }

@@ -45,6 +45,10 @@ inline constexpr const char* kRatioMissingText = "Please select a Compression Ra
 
 // The compression list of a type, in display order ("192k", ...); empty for BIN.
 const std::vector<std::string>& CompressionEntries(ExportType type);
+// The list the dialog offers for music at `sampleRate`: for MP3+G only the
+// rates MP3 has at that rate (Mp3BitRatesFor); the whole list when the rate
+// is unknown (0).
+std::vector<std::string> OfferedEntries(ExportType type, int sampleRate);
 // The rates of the MP3+G list (kbit/s, in its order) that MP3 has for music at
 // `sampleRate`: MPEG-1 rates from 32 kHz up, MPEG-2 rates below (the list's
 // 144 exists only there). LAME would encode any other at a rate it picks.
@@ -105,6 +109,7 @@ class ExportChoices {
  private:
   void ApplyType(ExportType type);
 
+  int m_sampleRate = 0;  // of the music, for the MP3 rates it allows
   ExportType m_type = ExportType::Bin;
   ExportType m_previousType = ExportType::Bin;
   std::vector<std::string> m_entries;

@@ -205,5 +205,20 @@ TEST(FontDictionary, ListsInstalledFamiliesInByteOrder) {
   EXPECT_EQ(SharedFontDictionary().Count(), dictionary.Count());
 }
 
+// Emoji and symbols the text face lacks come from a face that has them, drawn
+// as ink of their own rather than the text face's missing-glyph box.
+TEST(FontRasterizerTest, EmojiFallBackToAMonochromeSymbolFace) {
+  auto font = Font("Arial", 24);
+  ASSERT_TRUE(font);
+  for (const char* emoji : {"\U0001F3A4", "\U0001F525", "\U0001F44D", "\U0001F3B6"}) {
+    SCOPED_TRACE(emoji);
+    const TextRun run = font->Shape(std::string("a") + emoji);
+    ASSERT_EQ(run.glyphs.size(), 2u);
+    EXPECT_TRUE(run.glyphs[1].startsFace);
+    ASSERT_NE(run.glyphs[1].image, nullptr);
+    EXPECT_GT(run.glyphs[1].image->rows, 0);
+  }
+}
+
 }  // namespace
 }  // namespace lf

@@ -47,6 +47,33 @@ TEST(ExportChoicesTest, Mp4IsATypeWithoutACompressionList) {
   EXPECT_FALSE(choices.ListEnabled());
 }
 
+// The MP3+G list offers only the rates MP3 has at the music's sample rate; a
+// stored rate it lacks selects the next one up.
+TEST(ExportChoicesTest, Mp3ListOffersOnlyTheRatesOfTheMusicsSampleRate) {
+  struct Case {
+    int sampleRate;
+    std::vector<std::string> entries;
+    int stored;
+    std::string selected;
+  };
+  const std::vector<Case> cases = {
+      {44100, {"320k", "256k", "224k", "192k", "160k", "128k", "112k"}, 144, "160k"},
+      {32000, {"320k", "256k", "224k", "192k", "160k", "128k", "112k"}, 144, "160k"},
+      {22050, {"160k", "144k", "128k", "112k"}, 320, "160k"},
+      {22050, {"160k", "144k", "128k", "112k"}, 144, "144k"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sampleRate);
+    MemorySettings settings;
+    settings.SetInt("Settings", kExportTypeKey, int(ExportType::Mp3G));
+    settings.SetInt("Settings", kExportRatioMp3Key, c.stored);
+    ExportChoices choices;
+    choices.Open(settings, true, MusicFormat{c.sampleRate, 2, 16});
+    EXPECT_EQ(choices.Entries(), c.entries);
+    EXPECT_EQ(choices.SelectedEntry(), c.selected);
+  }
+}
+
 TEST(ExportChoicesTest, BinRefusalTextsNameEveryReason) {
   EXPECT_EQ(BinNotAllowedText(44100, 2, 16), "");
   EXPECT_EQ(BinNotAllowedText(48000, 2, 16), "BIN is not allowed because\nthe Audio Sample Rate is not 44,100.\n");
