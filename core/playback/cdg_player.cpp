@@ -167,7 +167,7 @@ Outcome CdgPlayer::Play(int flags, int32_t startSample, int32_t endSample, EndCa
 
 namespace {
 
-Outcome MusicRefused(std::string why) {
+Outcome MusicRefused(const std::string& why) {
   return Outcome::Failure(Reason::BadInput, why, "Lyricforge", MessageIcon::Exclamation, why);
 }
 
