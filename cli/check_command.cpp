@@ -5,9 +5,11 @@
 #include "cli/command.h"
 #include "cli/json.h"
 #include "cli/project_compile.h"
+#include "cli/song_music_analysis.h"
 #include "cli/song_project.h"
 #include "core/export/song_check.h"
 #include "core/platform/paths.h"
+#include "core/timing/word_confidence.h"
 
 namespace lf::cli {
 namespace {
@@ -40,7 +42,13 @@ int RunCheck(const std::vector<std::string>& arguments) {
   ScopedTempFolder folder("lyricforge-check");
   if (!song.MusicPath().empty()) PrepareProjectMusic(song, folder.Path(), true);
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-  const SongProblems problems = CheckSong(song, CheckSettingsFrom(AppSettings()));
+  SongProblems problems = CheckSong(song, CheckSettingsFrom(AppSettings()));
+  if (!song.MusicPath().empty() && song.Lyrics().AnyWordPlaced()) {
+    const auto analysis = AnalyseSongMusic(song, folder.Path());
+    const SongProblems unsure =
+        UnsureWordProblems(song.Lyrics(), RateWordTimes(song.Lyrics(), analysis->voiceOnsets, analysis->sampleRate));
+    problems.insert(problems.end(), unsure.begin(), unsure.end());
+  }
   if (args.Flag("--json"))
     PrintJson(problems);
   else

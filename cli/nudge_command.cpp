@@ -3,31 +3,21 @@
 #include <string>
 
 #include "cli/command.h"
-#include "cli/project_compile.h"
+#include "cli/song_music_analysis.h"
 #include "cli/song_project.h"
 #include "core/platform/paths.h"
-#include "core/timing/music_analysis.h"
 #include "core/timing/onset_snap.h"
 #include "core/timing/word_nudge.h"
 
 namespace lf::cli {
 namespace {
 
-int WordIndex(const std::string& text, const Song& song) {
-  char* end = nullptr;
-  const long n = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || n < 0 || n >= song.Lyrics().WordCount())
-    throw CliError(kExitUsage, "'" + text + "' is not a word of the song (0 to " +
-                                   std::to_string(song.Lyrics().WordCount() - 1) + ")");
-  return static_cast<int>(n);
-}
-
 int RunNudge(const std::vector<std::string>& arguments) {
   Args args(arguments, {}, {});
   const std::string& path = args.Positional(0, "project file");
   Song& song = LoadSongProject(path);
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
-  const int word = WordIndex(args.Positional(1, "word index"), song);
+  const int word = WordIndexArgument(args.Positional(1, "word index"), song);
   if (args.Positionals().size() < 3) throw CliError(kExitUsage, "no moves given");
   const SampleTime step = AdjustStepFrames(song.Look().Settings(), song.Music().SampleRate());
   ScopedTempFolder folder("lyricforge-nudge");
@@ -42,9 +32,7 @@ int RunNudge(const std::vector<std::string>& arguments) {
     else if (move == "end-")
       NudgeEndEarlier(song, word, step);
     else if (move == "snap") {
-      if (song.Music().WorkingMusicPath().empty()) PrepareProjectMusic(song, folder.Path());
-      const auto analysis = MusicAnalysisCache::Instance().Wait(song.Music().WorkingMusicPath());
-      if (!analysis) throw CliError(kExitInput, song.MusicPath() + ": the music cannot be read");
+      const auto analysis = AnalyseSongMusic(song, folder.Path());
       if (!SnapWordStart(song, word, analysis->onsets, analysis->sampleRate))
         throw CliError(kExitFailure, "no onset within 150 ms of word " + std::to_string(word) + "'s start");
     } else {

@@ -6,8 +6,11 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/song_music_analysis.h"
 #include "cli/song_project.h"
+#include "core/platform/paths.h"
 #include "core/song/music_bounds.h"
+#include "core/timing/line_first_timing.h"
 #include "core/timing/lyric_placement.h"
 
 namespace lf::cli {
@@ -29,8 +32,32 @@ SampleTime Frames(const std::string& text, int rate, SampleTime latest) {
   return frames;
 }
 
+// Line taps: "START" or "START,END" each, in seconds.
+std::vector<LineTap> LineTaps(const std::vector<std::string>& taps, int rate, SampleTime latest) {
+  std::vector<LineTap> lineTaps;
+  for (size_t i = 1; i < taps.size(); ++i) {
+    const std::string& tap = taps[i];
+    const size_t comma = tap.find(',');
+    LineTap line{Frames(tap.substr(0, comma), rate, latest), 0};
+    if (comma != std::string::npos) line.end = Frames(tap.substr(comma + 1), rate, latest);
+    lineTaps.push_back(line);
+  }
+  return lineTaps;
+}
+
+// Times whole lines from their first words' taps, listening to the music when
+// there is some.
+void PlaceLines(Song& song, const std::vector<LineTap>& taps, int rate) {
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
+  std::vector<Onset> voice;
+  ScopedTempFolder folder("lyricforge-place");
+  if (!song.MusicPath().empty()) voice = AnalyseSongMusic(song, folder.Path())->voiceOnsets;
+  const Outcome timed = TimeLinesFromTaps(song, taps, voice, rate);
+  if (!timed) throw CliError(kExitUsage, timed.text);
+}
+
 int RunPlace(const std::vector<std::string>& arguments) {
-  Args args(arguments, {}, {});
+  Args args(arguments, {"--lines"}, {});
   const std::string& path = args.Positional(0, "project file");
   if (args.Positionals().size() < 2) throw CliError(kExitUsage, "no taps given");
   Song& song = LoadSongProject(path);
@@ -39,6 +66,11 @@ int RunPlace(const std::vector<std::string>& arguments) {
   const MusicSpan music = SongMusicSpan(song);
   const SampleTime latest =
       music.Known() ? MusicSpan{rate, music.frames * rate / music.sampleRate}.LatestWordTime() : 0;
+  if (args.Flag("--lines")) {
+    PlaceLines(song, LineTaps(args.Positionals(), rate, latest), rate);
+    SaveSongProject(song);
+    return kExitOk;
+  }
   LyricPlacement placement(song);
   placement.Open();
   for (size_t i = 1; i < args.Positionals().size(); ++i) {
@@ -57,6 +89,7 @@ int RunPlace(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-LF_CLI_COMMAND(place, "place", "place P.lfp TAP... (SECONDS, pause:SECONDS or back)", RunPlace);
+LF_CLI_COMMAND(place, "place",
+               "place P.lfp TAP... (SECONDS, pause:SECONDS or back) | place P.lfp --lines START[,END]...", RunPlace);
 
 }  // namespace lf::cli

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/command.h"
@@ -65,6 +66,15 @@ int ProjectFileVersion(const std::string& path) {
   int32_t version;
   if (!in.IsOpen() || !in.ReadInt32(version)) throw CliError(kExitInput, path + ": cannot be read");
   return version;
+}
+
+int WordIndexArgument(const std::string& text, const Song& song) {
+  char* end = nullptr;
+  const long n = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < 0 || n >= song.Lyrics().WordCount())
+    throw CliError(kExitUsage, "'" + text + "' is not a word of the song (0 to " +
+                                   std::to_string(song.Lyrics().WordCount() - 1) + ")");
+  return static_cast<int>(n);
 }
 
 }  // namespace lf::cli

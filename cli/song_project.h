@@ -25,4 +25,8 @@ void SaveSongProject(Song& song);
 // file cannot be read.
 int ProjectFileVersion(const std::string& path);
 
+// A word index typed on the command line (from 0, as `lines --json` lists
+// the words); a usage error for anything else.
+int WordIndexArgument(const std::string& text, const Song& song);
+
 }  // namespace lf::cli

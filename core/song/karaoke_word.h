@@ -27,11 +27,13 @@ class KaraokeWord {
     kSelected = 1,       // highlighted on a timing screen
     kSyllableBreak = 2,  // ends at a '*'
     kJoinsPrevious = 4,  // continues the previous word without a space
+    kNeedsReview = 8,    // timed by the program, not by a tap: the author should look at it
   };
 
   virtual ~KaraokeWord() = default;
 
   bool IsSelected() const { return m_flags & kSelected; }
+  bool NeedsReview() const { return m_flags & kNeedsReview; }
   bool IsPlaced() const { return m_startTime != 0; }
   // Characters first..last of the line's text; empty when last < first.
   int Length() const { return m_lastChar >= m_firstChar ? m_lastChar - m_firstChar + 1 : 0; }

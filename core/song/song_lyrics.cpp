@@ -146,14 +146,19 @@ void SongLyrics::SetLineColor(int line, int32_t colorIndex) {
   if (KaraokeLine* l = MutableLine(line)) l->m_colorIndex = colorIndex;
 }
 
-void SongLyrics::SelectWord(int word, bool on) {
-  if (KaraokeWord* w = MutableWord(word)) {
-    if (on)
-      w->m_flags |= KaraokeWord::kSelected;
-    else
-      w->m_flags &= ~uint32_t(KaraokeWord::kSelected);
-  }
+namespace {
+void SetFlag(KaraokeWord* w, uint32_t flag, bool on) {
+  if (!w) return;
+  if (on)
+    w->m_flags |= flag;
+  else
+    w->m_flags &= ~flag;
 }
+}  // namespace
+
+void SongLyrics::SelectWord(int word, bool on) { SetFlag(MutableWord(word), KaraokeWord::kSelected, on); }
+
+void SongLyrics::MarkForReview(int word, bool on) { SetFlag(MutableWord(word), KaraokeWord::kNeedsReview, on); }
 
 void SongLyrics::SetWordRect(int word, const WordRect& rect) {
   if (KaraokeWord* w = MutableWord(word)) w->m_rect = rect;

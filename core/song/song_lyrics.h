@@ -79,6 +79,7 @@ class SongLyrics {
   void SetLinePlaced(int line, bool placed);
   void SetLineColor(int line, int32_t colorIndex);
   void SelectWord(int word, bool on);
+  void MarkForReview(int word, bool on);
   void SetWordRect(int word, const WordRect& rect);
   // All times at once, for a history to take and give back (same line list).
   LyricTimes Times() const;

@@ -6,9 +6,12 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "core/audio/wav_in_file.h"
 #include "core/song/sample_time.h"
+#include "core/timing/voice_onset_file.h"
+#include "core/timing/voice_onsets.h"
 
 namespace lf {
 
@@ -27,16 +30,20 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
   analysis->sampleRate = static_cast<int>(wav.SampleRate());
   analysis->samplesPerPacket = SamplesPerPacket(analysis->sampleRate);
   OnsetDetector onsets(analysis->sampleRate);
+  std::optional<std::vector<Onset>> storedVoice = ReadVoiceOnsetFile(path);
+  VoiceOnsetDetector voice(analysis->sampleRate);
 
   const int frames = analysis->samplesPerPacket * 64;
   std::vector<int16_t> block(static_cast<size_t>(frames * channels));
-  std::vector<float> mono;
+  std::vector<float> mono, left, right;
   int inPacket = 0;
   uint16_t peak = 0;
   while (true) {
     const int got = wav.ReadSamples(block.data(), static_cast<int>(block.size())) / channels;
     if (got <= 0) break;
     mono.resize(static_cast<size_t>(got));
+    left.resize(static_cast<size_t>(got));
+    right.resize(static_cast<size_t>(got));
     for (int f = 0; f < got; ++f) {
       int sum = 0;
       for (int c = 0; c < channels; ++c) {
@@ -45,6 +52,9 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
         peak = std::max<uint16_t>(peak, static_cast<uint16_t>(std::abs(s)));
       }
       mono[static_cast<size_t>(f)] = static_cast<float>(sum) / (32768.0f * static_cast<float>(channels));
+      left[static_cast<size_t>(f)] = static_cast<float>(block[static_cast<size_t>(f) * channels]) / 32768.0f;
+      right[static_cast<size_t>(f)] =
+          static_cast<float>(block[static_cast<size_t>(f) * channels + (channels > 1 ? 1 : 0)]) / 32768.0f;
       if (++inPacket == analysis->samplesPerPacket) {
         analysis->peaks.push_back(peak);
         inPacket = 0;
@@ -52,9 +62,16 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
       }
     }
     onsets.Push(mono.data(), mono.size());
+    if (!storedVoice) voice.Push(left.data(), channels > 1 ? right.data() : nullptr, left.size());
   }
   if (inPacket > 0) analysis->peaks.push_back(peak);
   analysis->onsets = onsets.Onsets();
+  if (storedVoice) {
+    analysis->voiceOnsets = std::move(*storedVoice);
+  } else {
+    analysis->voiceOnsets = voice.Onsets();
+    WriteVoiceOnsetFile(path, analysis->voiceOnsets);  // only a cache: a folder that refuses it costs a re-run
+  }
   return analysis;
 }
 

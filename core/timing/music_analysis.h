@@ -1,6 +1,7 @@
 #pragma once
 // What Adjust Lyrics draws and snaps to, worked out once per music file: the
-// envelope (the loudest sample of each packet's span) and the onsets.
+// envelope (the loudest sample of each packet's span), the onsets of the whole
+// mix and those of the voice alone.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,14 +14,17 @@ namespace lf {
 struct MusicAnalysis {
   int sampleRate = 0;
   int samplesPerPacket = 0;
-  std::vector<uint16_t> peaks;  // 0..32768 per packet, from the music's first frame
-  std::vector<Onset> onsets;    // in frame order
+  std::vector<uint16_t> peaks;     // 0..32768 per packet, from the music's first frame
+  std::vector<Onset> onsets;       // in frame order
+  std::vector<Onset> voiceOnsets;  // of the voice part (voice_onsets.h), in frame order
 
   // The loudest peak of packets [from, to), 0 outside the music.
   uint16_t PeakOver(int64_t fromPacket, int64_t toPacket) const;
 };
 
-// Reads the WAV file at `path` once; null when it cannot be read.
+// Reads the WAV file at `path` once; null when it cannot be read. The voice
+// onsets come from the file beside it (voice_onset_file.h) when that was
+// written for this very file, and are stored there otherwise.
 std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path);
 
 // The analyses of the music files met while the program runs, each worked

@@ -1,0 +1,37 @@
+#pragma once
+// Onsets of the voice alone, as far as the mix lets us hear it: a singer is
+// usually mixed to the centre, so the side (left minus right) spectrum is
+// taken off the centre (mid) spectrum, and only the vocal band is kept. The
+// voice signal left over is what the onset detector listens to. A mono file
+// has no side; its vocal band is all there is to go on.
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "core/timing/onset_detector.h"
+
+namespace lf {
+
+// How much of the side spectrum is taken off the centre.
+inline constexpr float kSideWeight = 1.5f;
+inline constexpr float kVoiceLowHz = 200.0f;
+inline constexpr float kVoiceHighHz = 4000.0f;
+
+class VoiceOnsetDetector {
+ public:
+  explicit VoiceOnsetDetector(int sampleRate);
+  ~VoiceOnsetDetector();
+  VoiceOnsetDetector(const VoiceOnsetDetector&) = delete;
+  VoiceOnsetDetector& operator=(const VoiceOnsetDetector&) = delete;
+
+  // Frames in -1..1, in order; `right` is null for mono music.
+  void Push(const float* left, const float* right, size_t frames);
+  // Onsets in frames of the music (the separation's delay taken off).
+  std::vector<Onset> Onsets() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m;
+};
+
+}  // namespace lf

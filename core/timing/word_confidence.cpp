@@ -1,0 +1,116 @@
+#include "core/timing/word_confidence.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/song/song_lyrics.h"
+
+namespace lf {
+
+namespace {
+
+constexpr double kSureWithinMs = 40;   // an onset this near: no doubt at all
+constexpr double kLostBeyondMs = 160;  // no onset this near: as doubtful as distance makes it
+constexpr double kShortestMs = 60;
+constexpr double kLongestMs = 4000;
+
+struct Doubt {
+  float factor;
+  const char* why;
+};
+
+// Onsets weaker than half the median are too faint to vouch for a word.
+std::vector<int64_t> ClearOnsets(const std::vector<Onset>& onsets) {
+  if (onsets.empty()) return {};
+  std::vector<float> strengths;
+  for (const Onset& onset : onsets) strengths.push_back(onset.strength);
+  std::nth_element(strengths.begin(), strengths.begin() + static_cast<std::ptrdiff_t>(strengths.size() / 2),
+                   strengths.end());
+  const float floor = 0.5f * strengths[strengths.size() / 2];
+  std::vector<int64_t> frames;
+  for (const Onset& onset : onsets)
+    if (onset.strength >= floor) frames.push_back(onset.frame);
+  return frames;
+}
+
+double MsToNearest(const std::vector<int64_t>& frames, int64_t at, int sampleRate) {
+  const auto it = std::lower_bound(frames.begin(), frames.end(), at);
+  int64_t best = INT64_MAX;
+  if (it != frames.end()) best = *it - at;
+  if (it != frames.begin()) best = std::min(best, at - *(it - 1));
+  return static_cast<double>(best) * 1000.0 / sampleRate;
+}
+
+Doubt OnsetDoubt(const std::vector<int64_t>& clear, int64_t start, int sampleRate) {
+  if (clear.empty()) return {1, nullptr};
+  const double ms = MsToNearest(clear, start, sampleRate);
+  if (ms <= kSureWithinMs) return {1, nullptr};
+  const double lost = std::min(1.0, (ms - kSureWithinMs) / (kLostBeyondMs - kSureWithinMs));
+  return {static_cast<float>(1.0 - 0.7 * lost), "no clear onset of the voice near its start"};
+}
+
+Doubt LengthDoubt(const KaraokeWord& w, int sampleRate) {
+  const double ms = (static_cast<double>(w.m_endTime) - w.m_startTime) * 1000.0 / sampleRate;
+  if (ms < kShortestMs) return {0.4f, "shorter than 60 ms"};
+  if (ms > kLongestMs) return {0.6f, "longer than 4 s"};
+  return {1, nullptr};
+}
+
+Doubt NeighbourDoubt(const KaraokeWord& w, const KaraokeWord* before) {
+  if (!before || !before->IsPlaced()) return {1, nullptr};
+  if (w.m_startTime < before->m_startTime) return {0.1f, "starts before the word before it"};
+  if (w.m_startTime < before->m_endTime) return {0.4f, "overlaps the word before it"};
+  return {1, nullptr};
+}
+
+}  // namespace
+
+std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const std::vector<Onset>& voiceOnsets,
+                                          int sampleRate) {
+  if (sampleRate <= 0) sampleRate = 44100;
+  const std::vector<int64_t> clear = ClearOnsets(voiceOnsets);
+  std::vector<WordConfidence> rated(static_cast<size_t>(lyrics.WordCount()));
+  const KaraokeWord* before = nullptr;
+  for (int i = 0; i < lyrics.WordCount(); ++i) {
+    const KaraokeWord& w = *lyrics.Word(i);
+    if (!w.IsPlaced()) continue;
+    WordConfidence& rating = rated[static_cast<size_t>(i)];
+    float weightiest = 1;
+    const Doubt review{w.NeedsReview() ? 0.7f : 1.0f, "timed by the program, not tapped"};
+    for (const Doubt& d : {OnsetDoubt(clear, w.m_startTime, sampleRate), LengthDoubt(w, sampleRate),
+                           NeighbourDoubt(w, before), review}) {
+      rating.confidence *= d.factor;
+      if (d.factor < weightiest) {
+        weightiest = d.factor;
+        rating.doubt = d.why;
+      }
+    }
+    before = &w;
+  }
+  return rated;
+}
+
+int NextUnsureWord(const std::vector<WordConfidence>& rated, int after) {
+  const int n = static_cast<int>(rated.size());
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((after + step) % n + n) % n;
+    if (rated[static_cast<size_t>(i)].confidence < kUnsureBelow) return i;
+  }
+  return -1;
+}
+
+SongProblems UnsureWordProblems(const SongLyrics& lyrics, const std::vector<WordConfidence>& rated) {
+  SongProblems problems;
+  for (int i = 0; i < lyrics.WordCount() && static_cast<size_t>(i) < rated.size(); ++i) {
+    const WordConfidence& rating = rated[static_cast<size_t>(i)];
+    if (rating.confidence >= kUnsureBelow) continue;
+    const KaraokeWord& w = *lyrics.Word(i);
+    const std::string text =
+        w.m_line->m_text.substr(static_cast<size_t>(w.m_firstChar), static_cast<size_t>(w.Length()));
+    problems.push_back({ProblemSeverity::Warning, kUnsureKind, lyrics.IndexOfLine(w.m_line), i,
+                        "'" + text + "' may be timed wrong: " + rating.doubt + "."});
+  }
+  return problems;
+}
+
+}  // namespace lf
