@@ -66,7 +66,7 @@ int SnapWordsToVoice(Song& song, int first, int last, const std::vector<Onset>& 
 
   std::vector<SampleTime> oldStarts;
   for (int i = first; i <= last + 1 && i < lyrics.WordCount(); ++i) oldStarts.push_back(lyrics.Word(i)->m_startTime);
-  std::vector<bool> fixed(static_cast<size_t>(last - first + 1), false);
+  std::vector<bool> fixed(static_cast<size_t>(last - first) + 1, false);
   int snapped = 0;
   size_t nextOnset = 0;
   int64_t earliest = 1;
@@ -90,7 +90,7 @@ int SnapWordsToVoice(Song& song, int first, int last, const std::vector<Onset>& 
     const KaraokeWord* next = lyrics.Word(i + 1);
     if (!next || !next->IsPlaced() || !lyrics.Word(i)->IsPlaced()) continue;
     const SampleTime end = lyrics.Word(i)->m_endTime;
-    if (end == oldStarts[static_cast<size_t>(i - first + 1)] || end > next->m_startTime)
+    if (end == oldStarts[static_cast<size_t>(i - first) + 1] || end > next->m_startTime)
       lyrics.SetWordEnd(i, next->m_startTime);
   }
   if (options.respreadUnsnapped) RespreadBetweenFixed(lyrics, first, last, fixed, sampleRate);

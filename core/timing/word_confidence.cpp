@@ -22,8 +22,8 @@ struct Doubt {
 // Onsets weaker than half the median are too faint to vouch for a word.
 std::vector<int64_t> ClearOnsets(const std::vector<Onset>& onsets) {
   if (onsets.empty()) return {};
-  std::vector<float> strengths;
-  for (const Onset& onset : onsets) strengths.push_back(onset.strength);
+  std::vector<float> strengths(onsets.size());
+  std::transform(onsets.begin(), onsets.end(), strengths.begin(), [](const Onset& onset) { return onset.strength; });
   std::nth_element(strengths.begin(), strengths.begin() + static_cast<std::ptrdiff_t>(strengths.size() / 2),
                    strengths.end());
   const float floor = 0.5f * strengths[strengths.size() / 2];

@@ -28,7 +28,7 @@ void SpreadWords(SongLyrics& lyrics, int first, int last, SampleTime start, Samp
   first = std::max(first, 0);
   last = std::min(last, lyrics.WordCount() - 1);
   if (first > last || end < start) return;
-  const size_t n = static_cast<size_t>(last - first + 1);
+  const size_t n = static_cast<size_t>(last - first) + 1;
   std::vector<double> cumulative(n + 1, 0.0);
   for (size_t i = 0; i < n; ++i) cumulative[i + 1] = cumulative[i] + WordWeight(lyrics, first + static_cast<int>(i));
   const double span = static_cast<double>(end) - start;
