@@ -30,6 +30,8 @@ packages=(
   libxml2-dev
   # onset detection for snapping word starts
   libaubio-dev
+  # a speech synthesiser that sings the test songs whose word times are known
+  espeak-ng
   # zip, png
   libzip-dev libpng-dev
   # tests and benchmarks
