@@ -46,7 +46,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
   if (!song.MusicPath().empty() && song.Lyrics().AnyWordPlaced()) {
     const auto analysis = AnalyseSongMusic(song, folder.Path());
     const SongProblems unsure =
-        UnsureWordProblems(song.Lyrics(), RateWordTimes(song.Lyrics(), analysis->voiceOnsets, analysis->sampleRate));
+        UnsureWordProblems(song.Lyrics(), RateWordTimes(song.Lyrics(), analysis->voice, analysis->sampleRate));
     problems.insert(problems.end(), unsure.begin(), unsure.end());
   }
   if (args.Flag("--json"))

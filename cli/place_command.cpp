@@ -49,9 +49,9 @@ std::vector<LineTap> LineTaps(const std::vector<std::string>& taps, int rate, Sa
 // there is some.
 void PlaceLines(Song& song, const std::vector<LineTap>& taps, int rate) {
   song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
-  std::vector<Onset> voice;
+  VoicePart voice;
   ScopedTempFolder folder("lyricforge-place");
-  if (!song.MusicPath().empty()) voice = AnalyseSongMusic(song, folder.Path())->voiceOnsets;
+  if (!song.MusicPath().empty()) voice = AnalyseSongMusic(song, folder.Path())->voice;
   const Outcome timed = TimeLinesFromTaps(song, taps, voice, rate);
   if (!timed) throw CliError(kExitUsage, timed.text);
 }

@@ -29,7 +29,7 @@ int RunSnap(const std::vector<std::string>& arguments) {
   {
     TimingEdit edit(song, "Snap to Voice");
     // Taps are kept where no onset is near: nothing is spread again.
-    snapped = SnapWordsToVoice(song, 0, song.Lyrics().WordCount() - 1, analysis->voiceOnsets, analysis->sampleRate,
+    snapped = SnapWordsToVoice(song, 0, song.Lyrics().WordCount() - 1, analysis->voice.onsets, analysis->sampleRate,
                                {.windowMs = static_cast<int>(window), .respreadUnsnapped = false, .anchored = {}});
     song.SetModified(true);
   }

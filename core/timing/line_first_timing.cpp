@@ -15,9 +15,11 @@ constexpr const char* kCaption = "Time Lines";
 // Seconds of singing per unit of word weight when nothing better is known
 // (about 150 words a minute).
 constexpr double kPlainPace = 0.065;
-// A line untapped at its end is taken to last at most this much longer than
-// its words need at the song's pace; the rest is a pause before the next line.
-constexpr double kPaceSlack = 1.3;
+// How much of the span from one line's tap to the next is taken to be
+// singing when no line is tapped at its end; the rest is the pause between.
+constexpr double kSungShare = 0.8;
+// The voice counts as still sounding down to this share of its loudest in the line.
+constexpr float kSoundingShare = 0.2f;
 
 struct TappedLine {
   int line = 0;
@@ -32,25 +34,33 @@ double LineWeight(const SongLyrics& lyrics, int first, int last) {
 }
 
 // The song's pace in seconds per weight unit: the median over lines tapped at
-// both ends, or else over the spans from one line's tap to the next (which
-// hold the pauses too, so the slack above allows for them).
+// both ends, or else over the sung share of the spans from one line's tap to
+// the next.
 double SongPace(const std::vector<TappedLine>& lines, const std::vector<LineTap>& taps, int sampleRate) {
   std::vector<double> paces;
   for (size_t i = 0; i < lines.size(); ++i)
     if (taps[i].end > taps[i].start) paces.push_back((taps[i].end - taps[i].start) / (lines[i].weight * sampleRate));
   if (paces.empty())
     for (size_t i = 0; i + 1 < lines.size(); ++i)
-      paces.push_back((taps[i + 1].start - taps[i].start) / (lines[i].weight * sampleRate) / kPaceSlack);
+      paces.push_back(kSungShare * (taps[i + 1].start - taps[i].start) / (lines[i].weight * sampleRate));
   if (paces.empty()) return kPlainPace;
   std::nth_element(paces.begin(), paces.begin() + static_cast<std::ptrdiff_t>(paces.size() / 2), paces.end());
   return paces[paces.size() / 2];
 }
 
+// Where line i's singing stops: its end tap; else where the voice last sounds
+// before the next line's tap (or, for the last line, within twice what its
+// words need at the song's pace); else where the pace says.
 SampleTime LineEnd(const std::vector<TappedLine>& lines, const std::vector<LineTap>& taps, size_t i, double pace,
-                   int sampleRate) {
+                   const VoicePart& voice, int sampleRate) {
   if (taps[i].end > taps[i].start) return taps[i].end;
-  const auto byPace = static_cast<int64_t>(taps[i].start + kPaceSlack * pace * lines[i].weight * sampleRate);
-  const int64_t next = i + 1 < taps.size() ? int64_t{taps[i + 1].start} : byPace;
+  const double needs = pace * lines[i].weight * sampleRate;
+  const auto byPace = static_cast<int64_t>(taps[i].start + needs);
+  const int64_t next =
+      i + 1 < taps.size() ? int64_t{taps[i + 1].start} : static_cast<int64_t>(taps[i].start + 2 * needs);
+  const int64_t words = static_cast<int64_t>(lines[i].last - lines[i].first + 1) * sampleRate * kMinWordMs / 1000;
+  const int64_t sounding = voice.LastSoundingFrame(taps[i].start, next, kSoundingShare);
+  if (sounding > taps[i].start + words) return static_cast<SampleTime>(sounding);
   return static_cast<SampleTime>(std::min(byPace, next));
 }
 
@@ -97,8 +107,8 @@ std::vector<int> TappedLines(const Song& song) {
   return tapped;
 }
 
-Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const std::vector<Onset>& voiceOnsets,
-                          int sampleRate, const LineFirstOptions& options) {
+Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const VoicePart& voice, int sampleRate,
+                          const LineFirstOptions& options) {
   SongLyrics& lyrics = song.Lyrics();
   if (sampleRate <= 0) sampleRate = kDefaultSampleRate;
   std::vector<TappedLine> lines;
@@ -112,12 +122,12 @@ Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const st
 
   TimingEdit edit(song, kCaption);
   const double pace = SongPace(lines, taps, sampleRate);
-  const bool snap = options.snap && !voiceOnsets.empty();
+  const bool snap = options.snap && !voice.onsets.empty();
   for (size_t i = 0; i < lines.size(); ++i) {
     const TappedLine& line = lines[i];
     for (int w = line.first; w <= line.last; ++w) lyrics.MarkForReview(w, false);
     lyrics.SetLinePlaced(line.line, true);
-    const SampleTime end = LineEnd(lines, taps, i, pace, sampleRate);
+    const SampleTime end = LineEnd(lines, taps, i, pace, voice, sampleRate);
     VoiceSnapOptions snapOptions{.windowMs = options.windowMs, .respreadUnsnapped = true, .anchored = {}};
     snapOptions.anchored.assign(static_cast<size_t>(line.first) + 1, false);
     snapOptions.anchored[static_cast<size_t>(line.first)] = true;
@@ -126,12 +136,17 @@ Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const st
     const int earlier = options.copyRepeatedLines ? EarlierLineWithSameText(lyrics, line.line) : -1;
     if (earlier >= 0) {
       // The tap says roughly where the chorus comes back; its first onset says exactly.
-      if (snap) SnapWordsToVoice(song, line.first, line.first, voiceOnsets, sampleRate, snapOptions);
+      if (snap) SnapWordsToVoice(song, line.first, line.first, voice.onsets, sampleRate, snapOptions);
       CopyLineTiming(lyrics, earlier, line.line, lyrics.Word(line.first)->m_startTime);
       continue;
     }
     SpreadWords(lyrics, line.first, line.last, taps[i].start, end, sampleRate);
-    if (snap) SnapWordsToVoice(song, line.first, line.last, voiceOnsets, sampleRate, snapOptions);
+    if (snap) {
+      SnapWordsToVoice(song, line.first, line.first, voice.onsets, sampleRate, snapOptions);
+      const int64_t window = int64_t{sampleRate} * options.windowMs / 1000;
+      AlignWordsToOnsets(song, line.first, line.last, voice.onsets, lyrics.Word(line.first)->m_startTime, end + window,
+                         sampleRate);
+    }
   }
   EndWordsBeforeTheNext(lyrics);
   if (song.Look().IsDuet()) TimeSecondLines(song);

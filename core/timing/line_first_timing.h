@@ -8,7 +8,7 @@
 
 #include "core/platform/outcome.h"
 #include "core/song/sample_time.h"
-#include "core/timing/onset_detector.h"
+#include "core/timing/voice_onsets.h"
 #include "core/timing/voice_snap.h"
 
 namespace lf {
@@ -21,7 +21,7 @@ struct LineTap {
 };
 
 struct LineFirstOptions {
-  bool snap = true;  // onto `voiceOnsets`, when there are any
+  bool snap = true;  // onto the voice's onsets, when there are any
   int windowMs = kDefaultSnapWindowMs;
   bool copyRepeatedLines = true;
 };
@@ -32,7 +32,7 @@ std::vector<int> TappedLines(const Song& song);
 
 // Times the first taps.size() tapped lines from their taps, as one undo step.
 // Refused, with nothing changed, for more taps than lines or taps out of order.
-Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const std::vector<Onset>& voiceOnsets,
-                          int sampleRate, const LineFirstOptions& options = {});
+Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const VoicePart& voice, int sampleRate,
+                          const LineFirstOptions& options = {});
 
 }  // namespace lf

@@ -30,7 +30,7 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
   analysis->sampleRate = static_cast<int>(wav.SampleRate());
   analysis->samplesPerPacket = SamplesPerPacket(analysis->sampleRate);
   OnsetDetector onsets(analysis->sampleRate);
-  std::optional<std::vector<Onset>> storedVoice = ReadVoiceOnsetFile(path);
+  std::optional<VoicePart> storedVoice = ReadVoiceOnsetFile(path);
   VoiceOnsetDetector voice(analysis->sampleRate);
 
   const int frames = analysis->samplesPerPacket * 64;
@@ -67,10 +67,10 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
   if (inPacket > 0) analysis->peaks.push_back(peak);
   analysis->onsets = onsets.Onsets();
   if (storedVoice) {
-    analysis->voiceOnsets = std::move(*storedVoice);
+    analysis->voice = std::move(*storedVoice);
   } else {
-    analysis->voiceOnsets = voice.Onsets();
-    WriteVoiceOnsetFile(path, analysis->voiceOnsets);  // only a cache: a folder that refuses it costs a re-run
+    analysis->voice = voice.Part();
+    WriteVoiceOnsetFile(path, analysis->voice);  // only a cache: a folder that refuses it costs a re-run
   }
   return analysis;
 }

@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "core/timing/onset_detector.h"
+#include "core/timing/voice_onsets.h"
 
 namespace lf {
 
 struct MusicAnalysis {
   int sampleRate = 0;
   int samplesPerPacket = 0;
-  std::vector<uint16_t> peaks;     // 0..32768 per packet, from the music's first frame
-  std::vector<Onset> onsets;       // in frame order
-  std::vector<Onset> voiceOnsets;  // of the voice part (voice_onsets.h), in frame order
+  std::vector<uint16_t> peaks;  // 0..32768 per packet, from the music's first frame
+  std::vector<Onset> onsets;    // in frame order
+  VoicePart voice;              // the voice alone, as far as it can be heard (voice_onsets.h)
 
   // The loudest peak of packets [from, to), 0 outside the music.
   uint16_t PeakOver(int64_t fromPacket, int64_t toPacket) const;

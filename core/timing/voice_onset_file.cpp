@@ -10,8 +10,8 @@ namespace lf {
 
 namespace {
 
-constexpr char kMagic[8] = {'L', 'F', 'V', 'O', 'I', 'C', 'E', '1'};
-constexpr size_t kHeaderSize = sizeof kMagic + 8 + 8 + 4;
+constexpr char kMagic[8] = {'L', 'F', 'V', 'O', 'I', 'C', 'E', '2'};
+constexpr size_t kHeaderSize = sizeof kMagic + 8 + 8 + 4 + 4;
 constexpr size_t kRecordSize = 8 + 4;
 
 struct WavStamp {
@@ -46,7 +46,7 @@ T Get(const std::string& in, size_t at) {
 
 std::string VoiceOnsetFilePath(const std::string& wavPath) { return wavPath + ".voice"; }
 
-std::optional<std::vector<Onset>> ReadVoiceOnsetFile(const std::string& wavPath) {
+std::optional<VoicePart> ReadVoiceOnsetFile(const std::string& wavPath) {
   const std::optional<WavStamp> stamp = StampOf(wavPath);
   if (!stamp) return std::nullopt;
   std::ifstream file(VoiceOnsetFilePath(wavPath), std::ios::binary);
@@ -54,27 +54,32 @@ std::optional<std::vector<Onset>> ReadVoiceOnsetFile(const std::string& wavPath)
   const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) return std::nullopt;
   if (Get<uint64_t>(bytes, 8) != stamp->size || Get<int64_t>(bytes, 16) != stamp->time) return std::nullopt;
-  const uint32_t count = Get<uint32_t>(bytes, 24);
-  if (bytes.size() != kHeaderSize + size_t{count} * kRecordSize) return std::nullopt;
-  std::vector<Onset> onsets(count);
+  const uint32_t count = Get<uint32_t>(bytes, 24), levels = Get<uint32_t>(bytes, 28);
+  if (bytes.size() != kHeaderSize + size_t{count} * kRecordSize + size_t{levels} * 4) return std::nullopt;
+  VoicePart voice;
+  voice.onsets.resize(count);
   for (size_t i = 0; i < count; ++i) {
     const size_t at = kHeaderSize + i * kRecordSize;
-    onsets[i] = {Get<int64_t>(bytes, at), Get<float>(bytes, at + 8)};
+    voice.onsets[i] = {Get<int64_t>(bytes, at), Get<float>(bytes, at + 8)};
   }
-  return onsets;
+  voice.levels.resize(levels);
+  for (size_t i = 0; i < levels; ++i) voice.levels[i] = Get<float>(bytes, kHeaderSize + count * kRecordSize + i * 4);
+  return voice;
 }
 
-bool WriteVoiceOnsetFile(const std::string& wavPath, const std::vector<Onset>& onsets) {
+bool WriteVoiceOnsetFile(const std::string& wavPath, const VoicePart& voice) {
   const std::optional<WavStamp> stamp = StampOf(wavPath);
-  if (!stamp || onsets.size() > UINT32_MAX) return false;
+  if (!stamp || voice.onsets.size() > UINT32_MAX || voice.levels.size() > UINT32_MAX) return false;
   std::string bytes(kMagic, sizeof kMagic);
   Put(bytes, stamp->size);
   Put(bytes, stamp->time);
-  Put(bytes, static_cast<uint32_t>(onsets.size()));
-  for (const Onset& onset : onsets) {
+  Put(bytes, static_cast<uint32_t>(voice.onsets.size()));
+  Put(bytes, static_cast<uint32_t>(voice.levels.size()));
+  for (const Onset& onset : voice.onsets) {
     Put(bytes, onset.frame);
     Put(bytes, onset.strength);
   }
+  for (const float level : voice.levels) Put(bytes, level);
   const std::string path = VoiceOnsetFilePath(wavPath), part = path + ".part";
   {
     std::ofstream file(part, std::ios::binary | std::ios::trunc);

@@ -1,5 +1,5 @@
 #pragma once
-// The voice onsets of a music file kept beside it ("song.wav.voice"), so a
+// The voice onsets and levels of a music file kept beside it ("song.wav.voice"), so a
 // project opened again does not listen to the whole song again. The file
 // names the size and time of the WAV it was made from; a WAV written since
 // makes it stale, and a stale or damaged file is simply not used.
@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "core/timing/onset_detector.h"
+#include "core/timing/voice_onsets.h"
 
 namespace lf {
 
 std::string VoiceOnsetFilePath(const std::string& wavPath);
 
-// The onsets stored for the WAV at `wavPath` as it is now; none when the
+// The voice stored for the WAV at `wavPath` as it is now; none when the
 // file is missing, stale or damaged.
-std::optional<std::vector<Onset>> ReadVoiceOnsetFile(const std::string& wavPath);
+std::optional<VoicePart> ReadVoiceOnsetFile(const std::string& wavPath);
 
-// Stores `onsets` for the WAV as it is now; false when the file cannot be
+// Stores `voice` for the WAV as it is now; false when the file cannot be
 // written (nothing half-written is left).
-bool WriteVoiceOnsetFile(const std::string& wavPath, const std::vector<Onset>& onsets);
+bool WriteVoiceOnsetFile(const std::string& wavPath, const VoicePart& voice);
 
 }  // namespace lf

@@ -3,6 +3,7 @@
 #include <aubio/aubio.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace lf {
 
@@ -23,6 +24,7 @@ struct VoiceOnsetDetector::Impl {
   uint_t filled = 0;
   uint_t lowBin = 0, highBin = 0;
   OnsetDetector detector;
+  std::vector<float> levels;
 
   explicit Impl(int sampleRate)
       : rate(sampleRate > 0 ? sampleRate : 44100),
@@ -62,6 +64,9 @@ struct VoiceOnsetDetector::Impl {
     }
     aubio_pvoc_rdo(mid, midSpectrum, voice);
     detector.Push(voice->data, kHop);
+    double energy = 0;
+    for (uint_t i = 0; i < kHop; ++i) energy += double{voice->data[i]} * voice->data[i];
+    levels.push_back(static_cast<float>(std::sqrt(energy / kHop)));
   }
 };
 
@@ -80,13 +85,28 @@ void VoiceOnsetDetector::Push(const float* left, const float* right, size_t fram
   }
 }
 
-std::vector<Onset> VoiceOnsetDetector::Onsets() const {
+VoicePart VoiceOnsetDetector::Part() const {
   // The phase vocoder gives each sample back a window less a hop later.
   constexpr int64_t kDelay = kWindow - kHop;
-  std::vector<Onset> onsets;
+  static_assert(kHop == VoicePart::kHop && kDelay % kHop == 0);
+  VoicePart part;
   for (const Onset& onset : m->detector.Onsets())
-    if (onset.frame >= kDelay) onsets.push_back({onset.frame - kDelay, onset.strength});
-  return onsets;
+    if (onset.frame >= kDelay) part.onsets.push_back({onset.frame - kDelay, onset.strength});
+  const auto skipped = std::min<size_t>(kDelay / kHop, m->levels.size());
+  part.levels.assign(m->levels.begin() + static_cast<std::ptrdiff_t>(skipped), m->levels.end());
+  return part;
+}
+
+int64_t VoicePart::LastSoundingFrame(int64_t from, int64_t to, float share) const {
+  const auto first = static_cast<size_t>(std::clamp<int64_t>(from / kHop, 0, static_cast<int64_t>(levels.size())));
+  const auto end = static_cast<size_t>(std::clamp<int64_t>(to / kHop, 0, static_cast<int64_t>(levels.size())));
+  if (first >= end) return -1;
+  const float loudest = *std::max_element(levels.begin() + static_cast<std::ptrdiff_t>(first),
+                                          levels.begin() + static_cast<std::ptrdiff_t>(end));
+  if (loudest <= 0) return -1;
+  for (size_t i = end; i-- > first;)
+    if (levels[i] >= share * loudest) return static_cast<int64_t>(i + 1) * kHop;
+  return -1;
 }
 
 }  // namespace lf

@@ -12,6 +12,18 @@
 
 namespace lf {
 
+// What is heard of the voice: where it sets in, and how loud it is, one
+// level (the RMS of the separated voice) per kHop frames from the first.
+struct VoicePart {
+  static constexpr int kHop = 512;
+  std::vector<Onset> onsets;  // in frame order
+  std::vector<float> levels;
+
+  // The last frame in [from, to) where the voice is at least `share` of its
+  // loudest there; -1 when it is never that loud.
+  int64_t LastSoundingFrame(int64_t from, int64_t to, float share) const;
+};
+
 // How much of the side spectrum is taken off the centre.
 inline constexpr float kSideWeight = 1.5f;
 inline constexpr float kVoiceLowHz = 200.0f;
@@ -26,8 +38,8 @@ class VoiceOnsetDetector {
 
   // Frames in -1..1, in order; `right` is null for mono music.
   void Push(const float* left, const float* right, size_t frames);
-  // Onsets in frames of the music (the separation's delay taken off).
-  std::vector<Onset> Onsets() const;
+  // Onsets and levels in frames of the music (the separation's delay taken off).
+  VoicePart Part() const;
 
  private:
   struct Impl;

@@ -1,6 +1,7 @@
 #include "core/timing/voice_snap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/song/song.h"
@@ -12,21 +13,39 @@ namespace {
 
 struct Candidate {
   size_t onset = 0;
-  double score = -1;
+  bool found = false;
+  double score = 0;
 };
 
-// The onset after `used` that best fits a start predicted at `at`: strong and
-// near, not before `earliest`. Nearness weighs in so that a strong onset at the
-// window's edge does not win over one just beside the prediction.
-Candidate BestOnset(const std::vector<Onset>& onsets, size_t from, int64_t at, int64_t window, int64_t earliest) {
+// Onsets weaker than this share of the song's strong ones (the upper
+// quartile) are the band leaking through, not the voice.
+constexpr float kFaintShare = 0.02f;
+// How many milliseconds nearer an onset ten times weaker must be to win.
+constexpr double kMsPerDecade = 15;
+
+float FaintBelow(const std::vector<Onset>& onsets) {
+  if (onsets.empty()) return 0;
+  std::vector<float> strengths(onsets.size());
+  std::transform(onsets.begin(), onsets.end(), strengths.begin(), [](const Onset& onset) { return onset.strength; });
+  const auto quartile = strengths.begin() + static_cast<std::ptrdiff_t>(strengths.size() * 3 / 4);
+  std::nth_element(strengths.begin(), quartile, strengths.end());
+  return kFaintShare * *quartile;
+}
+
+// The onset at or after `from` that best fits a start predicted at `at`: the
+// nearest, unless a much stronger one is barely further; never a faint one, or
+// one before `earliest`.
+Candidate BestOnset(const std::vector<Onset>& onsets, size_t from, int64_t at, int64_t window, int64_t earliest,
+                    float faint, int sampleRate) {
   Candidate best;
   auto it = std::lower_bound(onsets.begin() + static_cast<std::ptrdiff_t>(from), onsets.end(),
                              std::max(at - window, earliest),
                              [](const Onset& onset, int64_t frame) { return onset.frame < frame; });
   for (; it != onsets.end() && it->frame <= at + window; ++it) {
-    const double distance = static_cast<double>(std::llabs(it->frame - at)) / static_cast<double>(window);
-    const double score = it->strength * (1.0 - 0.6 * distance);
-    if (score > best.score) best = {static_cast<size_t>(it - onsets.begin()), score};
+    if (it->strength < faint || it->strength <= 0) continue;
+    const double ms = static_cast<double>(std::llabs(it->frame - at)) * 1000.0 / sampleRate;
+    const double score = kMsPerDecade * std::log10(it->strength / std::max(faint, 1e-9f)) - ms;
+    if (!best.found || score > best.score) best = {static_cast<size_t>(it - onsets.begin()), true, score};
   }
   return best;
 }
@@ -55,6 +74,70 @@ void RespreadBetweenFixed(SongLyrics& lyrics, int first, int last, const std::ve
 
 }  // namespace
 
+int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t from, int64_t to,
+                       int sampleRate, double missMs) {
+  SongLyrics& lyrics = song.Lyrics();
+  if (first > last || sampleRate <= 0) return 0;
+  const float faint = FaintBelow(onsets);
+  std::vector<int64_t> heard;
+  for (const Onset& onset : onsets)
+    if (onset.frame >= from && onset.frame < to && onset.strength >= faint && onset.strength > 0)
+      heard.push_back(onset.frame);
+  const size_t words = static_cast<size_t>(last - first) + 1, n = heard.size();
+  const int64_t minimum = int64_t{sampleRate} * kMinWordMs / 1000;
+  auto stray = [&](size_t k, size_t j) {
+    return static_cast<double>(std::llabs(heard[j] - lyrics.Word(first + static_cast<int>(k))->m_startTime)) * 1000.0 /
+           sampleRate;
+  };
+  // cost[k][j]: words 0..k placed, word k on onset j-1 (j = 0: on none),
+  // the last onset used before it given by `used`.
+  constexpr double kNever = 1e18;
+  std::vector<std::vector<double>> cost(words, std::vector<double>(n + 1, kNever));
+  std::vector<std::vector<size_t>> back(words, std::vector<size_t>(n + 1, 0));
+  std::vector<std::vector<size_t>> used(words, std::vector<size_t>(n + 1, 0));  // onsets 0..used-1 are behind
+  for (size_t k = 0; k < words; ++k) {
+    for (size_t j = 0; j <= n; ++j) {
+      for (size_t p = 0; p <= (k == 0 ? 0 : n); ++p) {
+        const double before = k == 0 ? 0 : cost[k - 1][p];
+        if (before >= kNever) continue;
+        const size_t behind = k == 0 ? 0 : used[k - 1][p];
+        double step;
+        size_t nowBehind = behind;
+        if (j == 0) {
+          step = missMs;
+        } else {
+          if (j - 1 < behind) continue;
+          if (k > 0 && p > 0 && heard[j - 1] < heard[p - 1] + minimum) continue;
+          step = stray(k, j - 1);
+          nowBehind = j;
+        }
+        if (before + step < cost[k][j]) {
+          cost[k][j] = before + step;
+          back[k][j] = p;
+          used[k][j] = nowBehind;
+        }
+      }
+    }
+  }
+  size_t j =
+      static_cast<size_t>(std::min_element(cost[words - 1].begin(), cost[words - 1].end()) - cost[words - 1].begin());
+  std::vector<bool> fixed(words, false);
+  int placed = 0;
+  for (size_t k = words; k-- > 0;) {
+    if (j > 0) {
+      lyrics.SetWordStart(first + static_cast<int>(k), static_cast<SampleTime>(heard[j - 1]));
+      fixed[k] = true;
+      ++placed;
+    }
+    j = back[k][j];
+  }
+  fixed[0] = true;  // the line's start stays where the tap (or its onset) put it
+  for (size_t k = 0; k + 1 < words; ++k)
+    lyrics.SetWordEnd(first + static_cast<int>(k), lyrics.Word(first + static_cast<int>(k) + 1)->m_startTime);
+  RespreadBetweenFixed(lyrics, first, last, fixed, sampleRate);
+  return placed;
+}
+
 int SnapWordsToVoice(Song& song, int first, int last, const std::vector<Onset>& onsets, int sampleRate,
                      const VoiceSnapOptions& options) {
   SongLyrics& lyrics = song.Lyrics();
@@ -69,12 +152,13 @@ int SnapWordsToVoice(Song& song, int first, int last, const std::vector<Onset>& 
   std::vector<bool> fixed(static_cast<size_t>(last - first) + 1, false);
   int snapped = 0;
   size_t nextOnset = 0;
+  const float faint = FaintBelow(onsets);
   int64_t earliest = 1;
   for (int i = first; i <= last; ++i) {
     const KaraokeWord& w = *lyrics.Word(i);
     if (!w.IsPlaced()) continue;
-    const Candidate best = BestOnset(onsets, nextOnset, w.m_startTime, window, earliest);
-    if (best.score >= 0) {
+    const Candidate best = BestOnset(onsets, nextOnset, w.m_startTime, window, earliest, faint, sampleRate);
+    if (best.found) {
       lyrics.SetWordStart(i, static_cast<SampleTime>(onsets[best.onset].frame));
       nextOnset = best.onset + 1;
       fixed[static_cast<size_t>(i - first)] = true;

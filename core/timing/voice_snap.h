@@ -20,6 +20,14 @@ struct VoiceSnapOptions {
   std::vector<bool> anchored;
 };
 
+// Puts each of words first..last (one line, spread already) on its own onset
+// of `onsets` within [from, to), in order, so that together they stray least
+// from where the spread put them; a word left without one costs as much as
+// straying `missMs`. Words without an onset are spread again between those
+// with one. Answers how many found one.
+int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t from, int64_t to,
+                       int sampleRate, double missMs = 150);
+
 // Snaps the placed words first..last; answers how many moved onto an onset.
 // Changes word times only; the caller makes it an undo step.
 int SnapWordsToVoice(Song& song, int first, int last, const std::vector<Onset>& onsets, int sampleRate,

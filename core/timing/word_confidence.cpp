@@ -13,6 +13,8 @@ constexpr double kSureWithinMs = 40;   // an onset this near: no doubt at all
 constexpr double kLostBeyondMs = 160;  // no onset this near: as doubtful as distance makes it
 constexpr double kShortestMs = 60;
 constexpr double kLongestMs = 4000;
+constexpr int kRiseSpanMs = 60;
+constexpr double kRiseNeeded = 1.3;
 
 struct Doubt {
   float factor;
@@ -49,6 +51,24 @@ Doubt OnsetDoubt(const std::vector<int64_t>& clear, int64_t start, int sampleRat
   return {static_cast<float>(1.0 - 0.7 * lost), "no clear onset of the voice near its start"};
 }
 
+// A word begins where the voice grows louder; one placed where the voice
+// sounds on as loud as before is likely placed inside another word.
+Doubt RiseDoubt(const VoicePart& voice, int64_t start, int sampleRate) {
+  if (voice.levels.empty()) return {1, nullptr};
+  const int64_t span = int64_t{sampleRate} * kRiseSpanMs / 1000 / VoicePart::kHop + 1;
+  auto mean = [&](int64_t from, int64_t to) {
+    double sum = 0;
+    int64_t n = 0;
+    for (int64_t i = std::max<int64_t>(from, 0); i < to && i < static_cast<int64_t>(voice.levels.size()); ++i, ++n)
+      sum += voice.levels[static_cast<size_t>(i)];
+    return n ? sum / static_cast<double>(n) : 0.0;
+  };
+  const int64_t at = start / VoicePart::kHop;
+  const double before = mean(at - span, at), after = mean(at, at + span);
+  if (after > kRiseNeeded * before) return {1, nullptr};
+  return {0.45f, "the voice does not set in there"};
+}
+
 Doubt LengthDoubt(const KaraokeWord& w, int sampleRate) {
   const double ms = (static_cast<double>(w.m_endTime) - w.m_startTime) * 1000.0 / sampleRate;
   if (ms < kShortestMs) return {0.4f, "shorter than 60 ms"};
@@ -59,16 +79,15 @@ Doubt LengthDoubt(const KaraokeWord& w, int sampleRate) {
 Doubt NeighbourDoubt(const KaraokeWord& w, const KaraokeWord* before) {
   if (!before || !before->IsPlaced()) return {1, nullptr};
   if (w.m_startTime < before->m_startTime) return {0.1f, "starts before the word before it"};
-  if (w.m_startTime < before->m_endTime) return {0.4f, "overlaps the word before it"};
+  if (w.m_startTime < before->m_endTime) return {0.7f, "overlaps the word before it"};
   return {1, nullptr};
 }
 
 }  // namespace
 
-std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const std::vector<Onset>& voiceOnsets,
-                                          int sampleRate) {
+std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const VoicePart& voice, int sampleRate) {
   if (sampleRate <= 0) sampleRate = 44100;
-  const std::vector<int64_t> clear = ClearOnsets(voiceOnsets);
+  const std::vector<int64_t> clear = ClearOnsets(voice.onsets);
   std::vector<WordConfidence> rated(static_cast<size_t>(lyrics.WordCount()));
   const KaraokeWord* before = nullptr;
   for (int i = 0; i < lyrics.WordCount(); ++i) {
@@ -77,8 +96,8 @@ std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const std::v
     WordConfidence& rating = rated[static_cast<size_t>(i)];
     float weightiest = 1;
     const Doubt review{w.NeedsReview() ? 0.7f : 1.0f, "timed by the program, not tapped"};
-    for (const Doubt& d : {OnsetDoubt(clear, w.m_startTime, sampleRate), LengthDoubt(w, sampleRate),
-                           NeighbourDoubt(w, before), review}) {
+    for (const Doubt& d : {OnsetDoubt(clear, w.m_startTime, sampleRate), RiseDoubt(voice, w.m_startTime, sampleRate),
+                           LengthDoubt(w, sampleRate), NeighbourDoubt(w, before), review}) {
       rating.confidence *= d.factor;
       if (d.factor < weightiest) {
         weightiest = d.factor;

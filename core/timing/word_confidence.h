@@ -1,6 +1,7 @@
 #pragma once
 // How far a timed word can be trusted, from what can be measured: how near
-// its start lies to a clear onset of the voice, whether it is implausibly
+// its start lies to a clear onset of the voice, whether the voice sets in
+// there rather than sounding on through it, whether it is implausibly
 // short or long, whether it overlaps or precedes the word before it, and
 // whether the program rather than a tap timed it. Words below kUnsureBelow
 // are the ones an author should listen to again.
@@ -8,7 +9,7 @@
 #include <vector>
 
 #include "core/song/song_problem.h"
-#include "core/timing/onset_detector.h"
+#include "core/timing/voice_onsets.h"
 
 namespace lf {
 
@@ -23,8 +24,7 @@ struct WordConfidence {
 };
 
 // One per word of the song; unplaced words count as sure (the check reports them otherwise).
-std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const std::vector<Onset>& voiceOnsets,
-                                          int sampleRate);
+std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const VoicePart& voice, int sampleRate);
 
 // The first unsure word after `after`, going round to the start; -1 when none.
 int NextUnsureWord(const std::vector<WordConfidence>& rated, int after);

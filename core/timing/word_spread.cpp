@@ -21,7 +21,7 @@ double WordWeight(const SongLyrics& lyrics, int word) {
   const KaraokeWord* next = lyrics.Word(word + 1);
   const bool pauseAfter =
       !(w->m_flags & KaraokeWord::kSyllableBreak) && !(next && next->m_flags & KaraokeWord::kJoinsPrevious);
-  return std::max(letters, 1) + (pauseAfter ? 1.0 : 0.0);
+  return std::max(letters, 1) + (pauseAfter ? 2.0 : 0.0);
 }
 
 void SpreadWords(SongLyrics& lyrics, int first, int last, SampleTime start, SampleTime end, int sampleRate) {
