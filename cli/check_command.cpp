@@ -45,9 +45,7 @@ int RunCheck(const std::vector<std::string>& arguments) {
   SongProblems problems = CheckSong(song, CheckSettingsFrom(AppSettings()));
   if (!song.MusicPath().empty() && song.Lyrics().AnyWordPlaced()) {
     const auto analysis = AnalyseSongMusic(song, folder.Path());
-    const SongProblems unsure =
-        UnsureWordProblems(song.Lyrics(), RateWordTimes(song.Lyrics(), analysis->voice, analysis->sampleRate));
-    problems.insert(problems.end(), unsure.begin(), unsure.end());
+    AddUnsureWords(problems, song.Lyrics(), RateWordTimes(song.Lyrics(), analysis->voice, analysis->sampleRate));
   }
   if (args.Flag("--json"))
     PrintJson(problems);

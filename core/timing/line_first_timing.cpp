@@ -143,9 +143,7 @@ Outcome TimeLinesFromTaps(Song& song, const std::vector<LineTap>& taps, const Vo
     SpreadWords(lyrics, line.first, line.last, taps[i].start, end, sampleRate);
     if (snap) {
       SnapWordsToVoice(song, line.first, line.first, voice.onsets, sampleRate, snapOptions);
-      const int64_t window = int64_t{sampleRate} * options.windowMs / 1000;
-      AlignWordsToOnsets(song, line.first, line.last, voice.onsets, lyrics.Word(line.first)->m_startTime, end + window,
-                         sampleRate);
+      AlignWordsToOnsets(song, line.first, line.last, voice.onsets, end, sampleRate);
     }
   }
   EndWordsBeforeTheNext(lyrics);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 #include "core/song/song.h"
 #include "core/timing/word_spread.h"
@@ -20,17 +21,23 @@ struct Candidate {
 // Onsets weaker than this share of the song's strong ones (the upper
 // quartile) are the band leaking through, not the voice.
 constexpr float kFaintShare = 0.02f;
+// Aligning a whole line may skip onsets, so it can afford to ignore more of
+// the weak ones: they are more often echoes and the band than the voice.
+constexpr float kAlignFaintShare = 0.08f;
 // How many milliseconds nearer an onset ten times weaker must be to win.
 constexpr double kMsPerDecade = 15;
 
-float FaintBelow(const std::vector<Onset>& onsets) {
+// The strength of the song's strong onsets: the upper quartile.
+float StrongStrength(const std::vector<Onset>& onsets) {
   if (onsets.empty()) return 0;
   std::vector<float> strengths(onsets.size());
   std::transform(onsets.begin(), onsets.end(), strengths.begin(), [](const Onset& onset) { return onset.strength; });
   const auto quartile = strengths.begin() + static_cast<std::ptrdiff_t>(strengths.size() * 3 / 4);
   std::nth_element(strengths.begin(), quartile, strengths.end());
-  return kFaintShare * *quartile;
+  return *quartile;
 }
+
+float FaintBelow(const std::vector<Onset>& onsets) { return kFaintShare * StrongStrength(onsets); }
 
 // The onset at or after `from` that best fits a start predicted at `at`: the
 // nearest, unless a much stronger one is barely further; never a faint one, or
@@ -74,66 +81,77 @@ void RespreadBetweenFixed(SongLyrics& lyrics, int first, int last, const std::ve
 
 }  // namespace
 
-int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t from, int64_t to,
+int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t lineEnd,
                        int sampleRate, double missMs) {
   SongLyrics& lyrics = song.Lyrics();
-  if (first > last || sampleRate <= 0) return 0;
-  const float faint = FaintBelow(onsets);
-  std::vector<int64_t> heard;
-  for (const Onset& onset : onsets)
-    if (onset.frame >= from && onset.frame < to && onset.strength >= faint && onset.strength > 0)
-      heard.push_back(onset.frame);
-  const size_t words = static_cast<size_t>(last - first) + 1, n = heard.size();
+  if (first >= last || sampleRate <= 0) return 0;
+  const int64_t lineStart = lyrics.Word(first)->m_startTime;
   const int64_t minimum = int64_t{sampleRate} * kMinWordMs / 1000;
-  auto stray = [&](size_t k, size_t j) {
-    return static_cast<double>(std::llabs(heard[j] - lyrics.Word(first + static_cast<int>(k))->m_startTime)) * 1000.0 /
-           sampleRate;
-  };
-  // cost[k][j]: words 0..k placed, word k on onset j-1 (j = 0: on none),
-  // the last onset used before it given by `used`.
-  constexpr double kNever = 1e18;
-  std::vector<std::vector<double>> cost(words, std::vector<double>(n + 1, kNever));
-  std::vector<std::vector<size_t>> back(words, std::vector<size_t>(n + 1, 0));
-  std::vector<std::vector<size_t>> used(words, std::vector<size_t>(n + 1, 0));  // onsets 0..used-1 are behind
+  const float faint = kAlignFaintShare * StrongStrength(onsets);
+  // Node 0 is the line's first word where it already is; the rest are the onsets it may be followed by.
+  std::vector<int64_t> at = {lineStart};
+  for (const Onset& onset : onsets)
+    if (onset.frame >= lineStart + minimum && onset.frame < lineEnd && onset.strength >= faint && onset.strength > 0) {
+      at.push_back(onset.frame);
+    }
+  const size_t words = static_cast<size_t>(last - first) + 1, nodes = at.size();
+  // Each word's share of the line at the line's own pace, in frames.
+  std::vector<double> expected(words + 1, 0.0);  // expected[k]: from the line's start to word k
+  double total = 0;
   for (size_t k = 0; k < words; ++k) {
-    for (size_t j = 0; j <= n; ++j) {
-      for (size_t p = 0; p <= (k == 0 ? 0 : n); ++p) {
-        const double before = k == 0 ? 0 : cost[k - 1][p];
-        if (before >= kNever) continue;
-        const size_t behind = k == 0 ? 0 : used[k - 1][p];
-        double step;
-        size_t nowBehind = behind;
-        if (j == 0) {
-          step = missMs;
-        } else {
-          if (j - 1 < behind) continue;
-          if (k > 0 && p > 0 && heard[j - 1] < heard[p - 1] + minimum) continue;
-          step = stray(k, j - 1);
-          nowBehind = j;
+    const double weight = WordWeight(lyrics, first + static_cast<int>(k));
+    expected[k] = total;
+    total += k + 1 < words ? weight : std::max(1.0, weight - kPauseWeight);
+  }
+  expected[words] = total;
+  const double framesPerWeight = static_cast<double>(lineEnd - lineStart) / total;
+  const double msPerFrame = 1000.0 / sampleRate;
+  auto gapCost = [&](size_t fromWord, size_t fromNode, size_t toWord, int64_t toFrame) {
+    const double wanted = (expected[toWord] - expected[fromWord]) * framesPerWeight;
+    return std::fabs(static_cast<double>(toFrame - at[fromNode]) - wanted) * msPerFrame +
+           missMs * static_cast<double>(toWord - fromWord - 1);
+  };
+
+  // cost[k][j]: the best way to have word k on node j, the words before it on
+  // earlier nodes or on none (spread between).
+  constexpr double kNever = 1e18;
+  std::vector<std::vector<double>> cost(words, std::vector<double>(nodes, kNever));
+  std::vector<std::vector<std::pair<size_t, size_t>>> back(words, std::vector<std::pair<size_t, size_t>>(nodes));
+  cost[0][0] = 0;
+  for (size_t k = 1; k < words; ++k)
+    for (size_t j = 1; j < nodes; ++j)
+      for (size_t pk = 0; pk < k; ++pk)
+        for (size_t pj = 0; pj < j; ++pj) {
+          if (cost[pk][pj] >= kNever || at[j] < at[pj] + minimum * static_cast<int64_t>(k - pk)) continue;
+          const double c = cost[pk][pj] + gapCost(pk, pj, k, at[j]);
+          if (c < cost[k][j]) {
+            cost[k][j] = c;
+            back[k][j] = {pk, pj};
+          }
         }
-        if (before + step < cost[k][j]) {
-          cost[k][j] = before + step;
-          back[k][j] = p;
-          used[k][j] = nowBehind;
-        }
+  // The words after the last one placed run to the line's end.
+  double best = kNever;
+  std::pair<size_t, size_t> end{0, 0};
+  for (size_t k = 0; k < words; ++k)
+    for (size_t j = 0; j < nodes; ++j) {
+      if (cost[k][j] >= kNever) continue;
+      const double c = cost[k][j] + gapCost(k, j, words, lineEnd) + missMs * static_cast<double>(words - 1 - k);
+      if (c < best) {
+        best = c;
+        end = {k, j};
       }
     }
-  }
-  size_t j =
-      static_cast<size_t>(std::min_element(cost[words - 1].begin(), cost[words - 1].end()) - cost[words - 1].begin());
   std::vector<bool> fixed(words, false);
+  fixed[0] = true;
   int placed = 0;
-  for (size_t k = words; k-- > 0;) {
-    if (j > 0) {
-      lyrics.SetWordStart(first + static_cast<int>(k), static_cast<SampleTime>(heard[j - 1]));
-      fixed[k] = true;
-      ++placed;
-    }
-    j = back[k][j];
+  for (auto [k, j] = end; k > 0; std::tie(k, j) = back[k][j]) {
+    lyrics.SetWordStart(first + static_cast<int>(k), static_cast<SampleTime>(at[j]));
+    fixed[k] = true;
+    ++placed;
   }
-  fixed[0] = true;  // the line's start stays where the tap (or its onset) put it
   for (size_t k = 0; k + 1 < words; ++k)
     lyrics.SetWordEnd(first + static_cast<int>(k), lyrics.Word(first + static_cast<int>(k) + 1)->m_startTime);
+  lyrics.SetWordEnd(last, static_cast<SampleTime>(std::max(lineEnd, int64_t{lyrics.Word(last)->m_startTime})));
   RespreadBetweenFixed(lyrics, first, last, fixed, sampleRate);
   return placed;
 }

@@ -20,13 +20,13 @@ struct VoiceSnapOptions {
   std::vector<bool> anchored;
 };
 
-// Puts each of words first..last (one line, spread already) on its own onset
-// of `onsets` within [from, to), in order, so that together they stray least
-// from where the spread put them; a word left without one costs as much as
-// straying `missMs`. Words without an onset are spread again between those
-// with one. Answers how many found one.
-int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t from, int64_t to,
-                       int sampleRate, double missMs = 150);
+// Puts the words after the first of first..last (one line, its first word
+// placed) on onsets of `onsets` before `lineEnd`, in order, so that the gaps
+// between them follow the words' lengths at the line's own pace; a word left
+// without an onset costs as much as a gap `missMs` off, and is spread again
+// between its neighbours. Answers how many found one.
+int AlignWordsToOnsets(Song& song, int first, int last, const std::vector<Onset>& onsets, int64_t lineEnd,
+                       int sampleRate, double missMs = 250);
 
 // Snaps the placed words first..last; answers how many moved onto an onset.
 // Changes word times only; the caller makes it an undo step.

@@ -15,6 +15,23 @@ constexpr double kShortestMs = 60;
 constexpr double kLongestMs = 4000;
 constexpr int kRiseSpanMs = 60;
 constexpr double kRiseNeeded = 1.3;
+constexpr double kAudibleShare = 0.05;  // of the song's loud voice level
+constexpr float kComesAndGoes = 3;      // loud over quiet levels of a voice with pauses
+
+// How loud the voice is when it sings: the 90th percentile of its levels.
+// 0 when nothing in the centre comes and goes as a voice does (silence, a
+// steady tone, an instrumental), where nothing can be judged by it.
+float LoudLevel(const VoicePart& voice) {
+  if (voice.levels.empty()) return 0;
+  std::vector<float> levels = voice.levels;
+  auto at = [&](size_t percent) {
+    const auto it = levels.begin() + static_cast<std::ptrdiff_t>(levels.size() * percent / 100);
+    std::nth_element(levels.begin(), it, levels.end());
+    return *it;
+  };
+  const float quiet = at(25), loud = at(90);
+  return loud > kComesAndGoes * quiet ? loud : 0;
+}
 
 struct Doubt {
   float factor;
@@ -53,8 +70,8 @@ Doubt OnsetDoubt(const std::vector<int64_t>& clear, int64_t start, int sampleRat
 
 // A word begins where the voice grows louder; one placed where the voice
 // sounds on as loud as before is likely placed inside another word.
-Doubt RiseDoubt(const VoicePart& voice, int64_t start, int sampleRate) {
-  if (voice.levels.empty()) return {1, nullptr};
+Doubt RiseDoubt(const VoicePart& voice, float loud, int64_t start, int sampleRate) {
+  if (loud <= 0) return {1, nullptr};
   const int64_t span = int64_t{sampleRate} * kRiseSpanMs / 1000 / VoicePart::kHop + 1;
   auto mean = [&](int64_t from, int64_t to) {
     double sum = 0;
@@ -65,6 +82,7 @@ Doubt RiseDoubt(const VoicePart& voice, int64_t start, int sampleRate) {
   };
   const int64_t at = start / VoicePart::kHop;
   const double before = mean(at - span, at), after = mean(at, at + span);
+  if (after < kAudibleShare * loud) return {0.45f, "no voice is heard at its start"};
   if (after > kRiseNeeded * before) return {1, nullptr};
   return {0.45f, "the voice does not set in there"};
 }
@@ -88,6 +106,7 @@ Doubt NeighbourDoubt(const KaraokeWord& w, const KaraokeWord* before) {
 std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const VoicePart& voice, int sampleRate) {
   if (sampleRate <= 0) sampleRate = 44100;
   const std::vector<int64_t> clear = ClearOnsets(voice.onsets);
+  const float loud = LoudLevel(voice);
   std::vector<WordConfidence> rated(static_cast<size_t>(lyrics.WordCount()));
   const KaraokeWord* before = nullptr;
   for (int i = 0; i < lyrics.WordCount(); ++i) {
@@ -96,8 +115,9 @@ std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const VoiceP
     WordConfidence& rating = rated[static_cast<size_t>(i)];
     float weightiest = 1;
     const Doubt review{w.NeedsReview() ? 0.7f : 1.0f, "timed by the program, not tapped"};
-    for (const Doubt& d : {OnsetDoubt(clear, w.m_startTime, sampleRate), RiseDoubt(voice, w.m_startTime, sampleRate),
-                           LengthDoubt(w, sampleRate), NeighbourDoubt(w, before), review}) {
+    for (const Doubt& d :
+         {OnsetDoubt(clear, w.m_startTime, sampleRate), RiseDoubt(voice, loud, w.m_startTime, sampleRate),
+          LengthDoubt(w, sampleRate), NeighbourDoubt(w, before), review}) {
       rating.confidence *= d.factor;
       if (d.factor < weightiest) {
         weightiest = d.factor;
@@ -130,6 +150,14 @@ SongProblems UnsureWordProblems(const SongLyrics& lyrics, const std::vector<Word
                         "'" + text + "' may be timed wrong: " + rating.doubt + "."});
   }
   return problems;
+}
+
+void AddUnsureWords(SongProblems& problems, const SongLyrics& lyrics, const std::vector<WordConfidence>& rated) {
+  for (SongProblem& unsure : UnsureWordProblems(lyrics, rated)) {
+    const bool named =
+        std::any_of(problems.begin(), problems.end(), [&](const SongProblem& p) { return p.word == unsure.word; });
+    if (!named) problems.push_back(std::move(unsure));
+  }
 }
 
 }  // namespace lf

@@ -31,5 +31,7 @@ int NextUnsureWord(const std::vector<WordConfidence>& rated, int after);
 
 // The unsure words as warnings of kind "unsure", for the check before export.
 SongProblems UnsureWordProblems(const SongLyrics& lyrics, const std::vector<WordConfidence>& rated);
+// Adds them to `problems`, leaving out words a problem there already names.
+void AddUnsureWords(SongProblems& problems, const SongLyrics& lyrics, const std::vector<WordConfidence>& rated);
 
 }  // namespace lf

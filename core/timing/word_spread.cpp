@@ -21,7 +21,7 @@ double WordWeight(const SongLyrics& lyrics, int word) {
   const KaraokeWord* next = lyrics.Word(word + 1);
   const bool pauseAfter =
       !(w->m_flags & KaraokeWord::kSyllableBreak) && !(next && next->m_flags & KaraokeWord::kJoinsPrevious);
-  return std::max(letters, 1) + (pauseAfter ? 2.0 : 0.0);
+  return std::max(letters, 1) + (pauseAfter ? kPauseWeight : 0.0);
 }
 
 void SpreadWords(SongLyrics& lyrics, int first, int last, SampleTime start, SampleTime end, int sampleRate) {
@@ -31,6 +31,7 @@ void SpreadWords(SongLyrics& lyrics, int first, int last, SampleTime start, Samp
   const size_t n = static_cast<size_t>(last - first) + 1;
   std::vector<double> cumulative(n + 1, 0.0);
   for (size_t i = 0; i < n; ++i) cumulative[i + 1] = cumulative[i] + WordWeight(lyrics, first + static_cast<int>(i));
+  if (n > 1) cumulative[n] = cumulative[n - 1] + std::max(1.0, WordWeight(lyrics, last) - kPauseWeight);
   const double span = static_cast<double>(end) - start;
   std::vector<int64_t> starts(n);
   for (size_t i = 0; i < n; ++i) starts[i] = start + static_cast<int64_t>(span * cumulative[i] / cumulative.back());

@@ -111,5 +111,48 @@ TEST(TimingCommands, TimesPastTheMusicAreRefusedOrBroughtBack) {
   for (const auto& [start, end] : test::SavedWordTimes(project)) EXPECT_LE(end, (musicSeconds + 3) * 44100L);
 }
 
+// The timing help from the command line: lines placed from one tap each and
+// moved onto the voice, every word snapped, a run shifted, a shift refused.
+TEST(TimingCommands, LineTapsSnapAndShiftTimeTheSongByEar) {
+  test::TempDir dir;
+  // A voice in the centre: a syllable at each of these seconds.
+  const double sung[] = {1.00, 1.40, 1.80, 3.00, 3.45};
+  std::vector<int16_t> samples(44100 * 5 * 2, 0);
+  for (double at : sung)
+    for (int f = 0; f < 8820; ++f) {
+      const double t = f / 44100.0;
+      const auto v = static_cast<int16_t>(9000 * std::min(1.0, t / 0.01) * std::exp(-t * 6) *
+                                          (std::sin(2 * M_PI * 220 * t) + 0.5 * std::sin(2 * M_PI * 440 * t)));
+      samples[(static_cast<size_t>(at * 44100) + f) * 2] = samples[(static_cast<size_t>(at * 44100) + f) * 2 + 1] = v;
+    }
+  test::WriteFileBytes(dir.File("voice.wav"), test::MakeRiffWave({{"fmt ", test::FmtBody(2, 44100, 16)},
+                                                                  {"data", test::PcmBytes(samples, 16)}}));
+  test::WriteFileBytes(dir.File("words.txt"), "one two three\nfour five");
+  const std::string project = dir.File("song.lfp");
+  ASSERT_EQ(
+      RunCli({"new", "-o", project, "--music", dir.File("voice.wav"), "--lyrics", dir.File("words.txt")}).exitCode, 0);
+
+  const auto placed = RunCli({"place", project, "--lines", "1.03", "2.97,3.7"});
+  ASSERT_EQ(placed.exitCode, 0) << placed.err;
+  auto times = test::SavedWordTimes(project);
+  ASSERT_EQ(times.size(), 5u);
+  for (size_t i = 0; i < 5; ++i) EXPECT_NEAR(times[i].first, sung[i] * 44100, 441) << "word " << i;
+
+  ASSERT_EQ(RunCli({"shift", project, "--from", "3", "--by", "-100"}).exitCode, 0);
+  EXPECT_NEAR(test::SavedWordTimes(project)[3].first, (sung[3] - 0.1) * 44100, 442);
+  const auto snapped = RunCli({"snap", project, "--window", "150"});
+  ASSERT_EQ(snapped.exitCode, 0) << snapped.err;
+  EXPECT_NEAR(test::SavedWordTimes(project)[3].first, sung[3] * 44100, 441);
+
+  const std::string before = test::ReadFileBytes(project);
+  const auto refused = RunCli({"shift", project, "--from", "1", "--to", "1", "--by", "-500"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("would move 'two' past 'one'"), std::string::npos) << refused.err;
+  EXPECT_EQ(test::ReadFileBytes(project), before);
+  EXPECT_EQ(RunCli({"place", project, "--lines", "2", "1"}).exitCode, 2);
+  EXPECT_EQ(RunCli({"snap", project, "--window", "5"}).exitCode, 2);
+  EXPECT_EQ(test::ReadFileBytes(project), before);
+}
+
 }  // namespace
 }  // namespace lf

@@ -1,6 +1,7 @@
 #include "core/timing/onset_snap.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "core/platform/settings.h"
 #include "core/song/song.h"
 #include "core/timing/music_analysis.h"
+#include "core/timing/voice_onset_file.h"
 #include "tests/support/wav_fixture.h"
 
 namespace lf {
@@ -22,7 +24,10 @@ constexpr double kBurstLength = 0.12;
 class OnsetSnapTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_wav = (std::filesystem::temp_directory_path() / "lyricforge_onset_snap_test.wav").string();
+    // ctest runs each test in a process of its own, side by side: one file each.
+    s_wav =
+        (std::filesystem::temp_directory_path() / ("lyricforge_onset_snap_test_" + std::to_string(::getpid()) + ".wav"))
+            .string();
     std::vector<int16_t> samples(static_cast<size_t>(5 * kRate) * 2, 0);
     for (double at : kBursts) {
       const size_t first = static_cast<size_t>(at * kRate);
@@ -34,7 +39,10 @@ class OnsetSnapTest : public ::testing::Test {
     test::WriteFileBytes(
         s_wav, test::MakeRiffWave({{"fmt ", test::FmtBody(2, kRate, 16)}, {"data", test::PcmBytes(samples, 16)}}));
   }
-  static void TearDownTestSuite() { std::filesystem::remove(s_wav); }
+  static void TearDownTestSuite() {
+    std::filesystem::remove(s_wav);
+    std::filesystem::remove(VoiceOnsetFilePath(s_wav));
+  }
 
   static inline std::string s_wav;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -65,16 +66,18 @@ class TimingHelpAccuracy : public ::testing::Test {
 };
 
 TEST_F(TimingHelpAccuracy, LineTapsAloneTimeMostWordsWithin50Ms) {
+  test::StartErrors all;  // over three authors' taps, each off by up to 40 ms
   for (uint32_t seed : {1u, 2u, 3u}) {
     ASSERT_TRUE(
         TimeLinesFromTaps(m_song, test::LineTapsNearTruth(*s_sung, 40, seed), s_analysis->voice, s_sung->sampleRate)
             .Ok());
     const test::StartErrors errors = test::ErrorsAgainstTruth(m_song, *s_sung);
-    // Most words land on their onsets; the misses are words late in long lines,
-    // where the spread is furthest off (bench/timing_help_bench.cpp prints them).
-    EXPECT_GE(errors.ShareWithin(50), 0.50) << "seed " << seed << ", median " << errors.Median();
-    EXPECT_LT(errors.Median(), 30) << "seed " << seed;
+    all.ms.insert(all.ms.end(), errors.ms.begin(), errors.ms.end());
   }
+  std::sort(all.ms.begin(), all.ms.end());
+  // Measured: 81 % within 50 ms, median 7 ms (bench/timing_help_bench.cpp).
+  EXPECT_GE(all.ShareWithin(50), 0.78) << "median " << all.Median();
+  EXPECT_LT(all.Median(), 30);
 }
 
 TEST_F(TimingHelpAccuracy, SnappingWordTapsDoesNoWorseThanTheTaps) {

@@ -124,8 +124,8 @@ TEST_F(TimingHelpTest, ShiftLinesMovesTheirWordsOnly) {
 TEST_F(TimingHelpTest, SpreadGivesLongerWordsMoreTimeAndNoneTooLittle) {
   Lay("a strengths of");
   SpreadWords(m_song.Lyrics(), 0, 2, Ms(1000), Ms(2000), kRate);
-  // Weights: letters plus a pause after each word: 3, 11, 4 of 18.
-  EXPECT_EQ(Starts(), (std::vector<SampleTime>{Ms(1000), Ms(1000 + 1000 * 3 / 18.0), Ms(1000 + 1000 * 14 / 18.0)}));
+  // Weights: letters plus a pause after each word but the last: 3, 11, 2 of 16.
+  EXPECT_EQ(Starts(), (std::vector<SampleTime>{kRate, kRate + kRate * 3 / 16, kRate + kRate * 14 / 16}));
   EXPECT_EQ(Spans().back().second, Ms(2000));
   // A span too short for the weights still leaves every word its minimum.
   Lay("i strengths strengths strengths");
