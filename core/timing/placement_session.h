@@ -8,9 +8,15 @@
 // offset (how late they tap, measured by calibration, in their own time: at
 // a quarter tempo it is a quarter of that in the music). With hold to time,
 // Space down starts the next word and Space up ends it.
+//
+// Tapping lines first, Space marks where the next line begins and Ctrl where
+// the current one ends; at Stop the words are spread over each line and put
+// on the voice (line_first_timing.h).
 #include <string>
+#include <vector>
 
 #include "core/platform/outcome.h"
+#include "core/timing/line_first_timing.h"
 #include "core/timing/lyric_placement.h"
 #include "core/timing/placement_tempo.h"
 #include "core/timing/timing_key.h"
@@ -25,6 +31,8 @@ struct PlacementControls {
   bool start = true;
   std::string startText = "Start (Home)";
   bool placeWord = false, pause = false, stop = false;
+  std::string placeWordText = "Place Word (SB)";
+  std::string pauseText = "Pause (Ctrl)";
   bool tempo = true;
   bool editLyrics = true, settings = true;
   bool adjustAndFinal = false;  // "&Adjust Lyrics" and "&Play Final"
@@ -52,6 +60,12 @@ class PlacementSession {
   // Milliseconds the author taps after the beat they hear (may be negative).
   void SetTapOffsetMs(double ms) { m_tapOffsetMs = ms; }
   void SetHoldToTime(bool hold) { m_holdToTime = hold; }
+  // Taps mark lines, not words; refused (false) while placing.
+  bool SetLinesFirst(bool on);
+  bool LinesFirst() const { return m_linesFirst; }
+  // How the last run of line taps ended: refused taps say why, nothing changed.
+  const Outcome& LinesOutcome() const { return m_linesOutcome; }
+  size_t LineTapCount() const { return m_lineTaps.size(); }
 
   bool IsPlacing() const { return m_placing; }
   bool HasRun() const { return m_hasRun; }
@@ -62,6 +76,10 @@ class PlacementSession {
  private:
   bool Playing() const;
   SampleTime TapTime() const;
+  void TapLine();
+  void EndLine();
+  void TimeTappedLines();
+  void ShowNextLine();
 
   Song& m_song;
   TimingPlayer& m_player;
@@ -72,6 +90,11 @@ class PlacementSession {
   bool m_hasRun = false;
   double m_tapOffsetMs = 0;
   bool m_holdToTime = false;
+  bool m_linesFirst = false;
+  PlacementPreview* m_preview;
+  std::vector<int> m_tappable;  // the lines taps go to, in order
+  std::vector<LineTap> m_lineTaps;
+  Outcome m_linesOutcome;
 };
 
 }  // namespace lf

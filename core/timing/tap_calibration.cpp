@@ -53,6 +53,8 @@ double StoredTapOffsetMs() { return std::clamp(AppSettings().Double("Settings", 
 void StoreTapOffsetMs(double ms) { AppSettings().SetDouble("Settings", "TapOffsetMs", std::clamp(ms, -500.0, 500.0)); }
 bool StoredHoldToTime() { return AppSettings().Int("Settings", "HoldToTime", 0) != 0; }
 void StoreHoldToTime(bool hold) { AppSettings().SetInt("Settings", "HoldToTime", hold ? 1 : 0); }
+bool StoredLinesFirst() { return AppSettings().Int("Settings", "PlaceLinesFirst", 0) != 0; }
+void StoreLinesFirst(bool on) { AppSettings().SetInt("Settings", "PlaceLinesFirst", on ? 1 : 0); }
 
 std::string FormatTapOffset(int tapNumber, double offsetMs) {
   char text[64];

@@ -43,6 +43,9 @@ double StoredTapOffsetMs();
 void StoreTapOffsetMs(double ms);
 bool StoredHoldToTime();
 void StoreHoldToTime(bool hold);
+// Place Lyrics taps where lines begin, not every word.
+bool StoredLinesFirst();
+void StoreLinesFirst(bool on);
 
 // "Tap 12 of 16: +38 ms", and the summary line "Median +37 ms, spread 4 ms".
 std::string FormatTapOffset(int tapNumber, double offsetMs);

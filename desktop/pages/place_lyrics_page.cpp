@@ -1,5 +1,6 @@
 #include "desktop/pages/place_lyrics_page.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +29,7 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
       m_pause(new QPushButton(tr("Pause (Ctrl)"), this)),
       m_stop(new QPushButton(tr("Stop (End)"), this)),
       m_tempo(new QSpinBox(this)),
+      m_linesFirst(new QCheckBox(tr("Tap Line Starts Only"), this)),
       m_timer(new QTimer(this)) {
   Song& song = Shell().OpenSong();
   m_player = std::make_unique<CdgTimingPlayer>(&m_preview->Renderer(), song.Music().SampleRate(),
@@ -47,6 +49,10 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
   m_placeWord->setObjectName("placeWord");
   m_pause->setObjectName("pause");
   m_stop->setObjectName("stop");
+  m_linesFirst->setObjectName("linesFirst");
+  m_linesFirst->setToolTip(
+      tr("Tap where each line begins (Ctrl where it ends); the words are spread over the line and "
+         "moved onto the singing, and a repeated line takes the rhythm it had before."));
 
   auto* controls = new QHBoxLayout;
   controls->setSpacing(7);
@@ -55,6 +61,8 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
     controls->addWidget(button);
   }
   controls->addStretch(1);
+  controls->addWidget(m_linesFirst);
+  controls->addSpacing(11);
   controls->addWidget(new QLabel(tr("Tempo:"), this));
   controls->addWidget(m_tempo);
 
@@ -70,6 +78,10 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
   connect(m_pause, &QPushButton::clicked, this, [this] { m_session->Pause(); });
   connect(m_stop, &QPushButton::clicked, this, [this] {
     m_session->Stop();
+    RunEnded();
+  });
+  connect(m_linesFirst, &QCheckBox::toggled, this, [this](bool on) {
+    m_session->SetLinesFirst(on);
     ShowControls();
   });
   connect(m_tempo, &QSpinBox::valueChanged, this, [this](int percent) { TempoEdited(percent); });
@@ -109,8 +121,14 @@ void PlaceLyricsPage::Tick() {
   m_session->Tick();
   if (!m_session->IsPlacing()) {
     m_timer->stop();
-    ShowControls();
+    RunEnded();
   }
+}
+
+// A run of line taps is timed when it ends; taps that could not be used say why.
+void PlaceLyricsPage::RunEnded() {
+  ShowControls();
+  if (m_session->LinesFirst()) ShowOutcome(m_session->LinesOutcome());
 }
 
 void PlaceLyricsPage::TempoEdited(int percent) {
@@ -146,7 +164,10 @@ bool PlaceLyricsPage::KeyDown(QKeyEvent* event) {
     m_timer->start(100);
     m_placeWord->setFocus();
   }
-  if (wasPlacing != m_session->IsPlacing() || *key == TimingKey::Up || *key == TimingKey::Down) ShowControls();
+  if (wasPlacing && !m_session->IsPlacing())
+    RunEnded();
+  else if (wasPlacing != m_session->IsPlacing() || *key == TimingKey::Up || *key == TimingKey::Down)
+    ShowControls();
   return used;
 }
 
@@ -174,7 +195,14 @@ void PlaceLyricsPage::ApplyControls() {
   m_start->setEnabled(c.start);
   m_start->setText(QString::fromStdString(c.startText));
   m_placeWord->setEnabled(c.placeWord);
+  m_placeWord->setText(QString::fromStdString(c.placeWordText));
   m_pause->setEnabled(c.pause);
+  m_pause->setText(QString::fromStdString(c.pauseText));
+  m_linesFirst->setEnabled(!m_session->IsPlacing());
+  if (m_linesFirst->isChecked() != m_session->LinesFirst()) {
+    const QSignalBlocker block(m_linesFirst);
+    m_linesFirst->setChecked(m_session->LinesFirst());
+  }
   m_stop->setEnabled(c.stop);
   m_tempo->setEnabled(c.tempo);
   if (m_tempo->value() != m_session->Tempo().Percent()) {  // stepped by Up or Down while placing

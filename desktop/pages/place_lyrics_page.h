@@ -7,6 +7,7 @@
 
 #include "desktop/pages/page.h"
 
+class QCheckBox;
 class QPushButton;
 class QSpinBox;
 class QTimer;
@@ -39,6 +40,7 @@ class PlaceLyricsPage : public PageWidget {
   void ShowControls();
   void ApplyControls();
   QPushButton* ButtonFor(int key) const;
+  void RunEnded();
 
   PreviewFrame* m_preview;
   QPushButton* m_start;
@@ -46,6 +48,7 @@ class PlaceLyricsPage : public PageWidget {
   QPushButton* m_pause;
   QPushButton* m_stop;
   QSpinBox* m_tempo;
+  QCheckBox* m_linesFirst;
   QTimer* m_timer;
   std::unique_ptr<CdgTimingPlayer> m_player;
   std::unique_ptr<PlacementPreview> m_placementPreview;

@@ -109,6 +109,41 @@ TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
   }
 }
 
+// Tapping lines first: Space where a line begins, Ctrl where it ends,
+// Backspace takes a line tap back; Stop spreads the words over the lines.
+TEST_F(PlacementTest, LineTapsTimeWholeLinesAtStop) {
+  Lyrics("one two\nthree four\nfive six");
+  ASSERT_TRUE(m_session.SetLinesFirst(true));
+  ASSERT_TRUE(m_session.Start());
+  EXPECT_FALSE(m_session.SetLinesFirst(false)) << "not while placing";
+  EXPECT_EQ(m_session.Controls().placeWordText, "Place Line (SB)");
+  for (auto [key, at] : std::vector<std::pair<TimingKey, double>>{{TimingKey::Space, 1.0},
+                                                                  {TimingKey::Ctrl, 2.0},
+                                                                  {TimingKey::Space, 3.0},
+                                                                  {TimingKey::Space, 3.5},
+                                                                  {TimingKey::Backspace, 3.6},
+                                                                  {TimingKey::Space, 4.0},
+                                                                  {TimingKey::Ctrl, 5.0},
+                                                                  {TimingKey::End, 6.0}})
+    Key(key, at);
+  EXPECT_FALSE(m_session.IsPlacing());
+  ASSERT_TRUE(m_session.LinesOutcome().Ok()) << m_session.LinesOutcome().text;
+  // No music to listen to: each line's words share it by their letters, a
+  // breath after each but the last ("one two": 5 to 3).
+  auto split = [](double from, double to, int share, int of) {
+    return Seconds(from) + (Seconds(to) - Seconds(from)) * share / of;
+  };
+  EXPECT_EQ(Spans(), (std::vector<Span>{{Seconds(1.0), split(1, 2, 5, 8)},
+                                        {split(1, 2, 5, 8), Seconds(2.0)},
+                                        {Seconds(3.0), split(3, 4, 7, 11)},
+                                        {split(3, 4, 7, 11), Seconds(4.0)},
+                                        {Seconds(4.0), split(4, 5, 6, 9)},
+                                        {split(4, 5, 6, 9), Seconds(5.0)}}));
+  EXPECT_EQ(m_song.History().UndoName(), "Time Lines");
+  EXPECT_TRUE(StoredLinesFirst());
+  m_session.SetLinesFirst(false);
+}
+
 TEST_F(PlacementTest, HeldKeysActOncePerPressAndOnlyWhilePlaying) {
   Lyrics("one two three");
   m_player.position = Seconds(1);
