@@ -22,7 +22,7 @@ uint16_t MusicAnalysis::PeakOver(int64_t fromPacket, int64_t toPacket) const {
   return peak;
 }
 
-std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
+std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path, const std::atomic<bool>* cancelled) {
   WavInFile wav(path);
   const int channels = wav.ChannelCount();
   if (!wav.IsOpen() || channels <= 0 || wav.SampleRate() == 0) return nullptr;
@@ -39,6 +39,7 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
   int inPacket = 0;
   uint16_t peak = 0;
   while (true) {
+    if (cancelled && cancelled->load()) return nullptr;
     const int got = wav.ReadSamples(block.data(), static_cast<int>(block.size())) / channels;
     if (got <= 0) break;
     mono.resize(static_cast<size_t>(got));
@@ -76,8 +77,12 @@ std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path) {
 }
 
 struct MusicAnalysisCache::Impl {
+  struct Entry {
+    std::shared_future<std::shared_ptr<const MusicAnalysis>> analysis;
+    std::shared_ptr<std::atomic<bool>> cancelled;
+  };
   std::mutex mutex;
-  std::map<std::string, std::shared_future<std::shared_ptr<const MusicAnalysis>>> analyses;
+  std::map<std::string, Entry> analyses;
 
   // A file rewritten in place (the working file) is a new file.
   static std::string KeyOf(const std::string& path) {
@@ -87,11 +92,40 @@ struct MusicAnalysisCache::Impl {
     return path + '|' + std::to_string(error ? 0 : size) + '|' + std::to_string(time);
   }
 
+  static bool Running(const Entry& entry) {
+    return entry.analysis.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+  }
+
+  // Stops the analyses still running other than `keep`'s; they are worked out
+  // again if their music is asked for again.
+  void CancelOthers(const std::string& keep) {
+    for (auto it = analyses.begin(); it != analyses.end();) {
+      if (it->first != keep && Running(it->second)) {
+        it->second.cancelled->store(true);
+        it = analyses.erase(it);  // waits the moment the worker takes to see the flag
+      } else {
+        ++it;
+      }
+    }
+  }
+
   std::shared_future<std::shared_ptr<const MusicAnalysis>> Start(const std::string& path) {
     std::lock_guard lock(mutex);
-    auto& entry = analyses[KeyOf(path)];
-    if (!entry.valid()) entry = std::async(std::launch::async, [path] { return AnalyseMusic(path); }).share();
-    return entry;
+    const std::string key = KeyOf(path);
+    CancelOthers(key);
+    Entry& entry = analyses[key];
+    if (!entry.analysis.valid()) {
+      entry.cancelled = std::make_shared<std::atomic<bool>>(false);
+      entry.analysis = std::async(std::launch::async, [path, cancelled = entry.cancelled] {
+                         return AnalyseMusic(path, cancelled.get());
+                       }).share();
+    }
+    return entry.analysis;
+  }
+
+  ~Impl() {
+    for (auto& [key, entry] : analyses)
+      if (entry.cancelled) entry.cancelled->store(true);
   }
 };
 

@@ -2,6 +2,7 @@
 // What Adjust Lyrics draws and snaps to, worked out once per music file: the
 // envelope (the loudest sample of each packet's span), the onsets of the whole
 // mix and those of the voice alone.
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,13 +24,17 @@ struct MusicAnalysis {
   uint16_t PeakOver(int64_t fromPacket, int64_t toPacket) const;
 };
 
-// Reads the WAV file at `path` once; null when it cannot be read. The voice
+// Reads the WAV file at `path` once; null when it cannot be read or
+// `cancelled` (checked between blocks) becomes true. The voice
 // onsets come from the file beside it (voice_onset_file.h) when that was
 // written for this very file, and are stored there otherwise.
-std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path);
+std::shared_ptr<const MusicAnalysis> AnalyseMusic(const std::string& path,
+                                                  const std::atomic<bool>* cancelled = nullptr);
 
 // The analyses of the music files met while the program runs, each worked
-// out on a worker thread the first time it is asked for.
+// out on a worker thread the first time it is asked for. Asking for another
+// file (the music changed) cancels the analyses still running, so a worker
+// never goes on listening to music nobody uses.
 class MusicAnalysisCache {
  public:
   static MusicAnalysisCache& Instance();

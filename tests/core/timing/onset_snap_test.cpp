@@ -94,5 +94,22 @@ TEST_F(OnsetSnapTest, SnapMovesTheStartOntoTheNearestBurstUnderTheNudgeRules) {
   }
 }
 
+// The music changing (another file asked for) stops the analysis still
+// running: it stores nothing beside its file, and the new one is done.
+TEST(MusicAnalysisCacheTest, AskingForOtherMusicCancelsTheRunningAnalysis) {
+  const auto dir = std::filesystem::temp_directory_path() / ("lf_analysis_cancel_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string longer = (dir / "long.wav").string(), other = (dir / "other.wav").string();
+  test::WriteFileBytes(longer, test::ToneWav(kRate, 16, 2, 180 * kRate));
+  test::WriteFileBytes(other, test::ToneWav(kRate, 16, 2, kRate));
+  EXPECT_FALSE(MusicAnalysisCache::Instance().Get(longer)) << "three minutes are not listened to at once";
+  ASSERT_TRUE(MusicAnalysisCache::Instance().Wait(other));
+  EXPECT_TRUE(std::filesystem::exists(VoiceOnsetFilePath(other)));
+  EXPECT_FALSE(std::filesystem::exists(VoiceOnsetFilePath(longer)));
+  const std::atomic<bool> cancelled{true};
+  EXPECT_FALSE(AnalyseMusic(other, &cancelled));
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace lf
