@@ -14,6 +14,7 @@
 #include "core/song/song.h"
 #include "core/timing/line_first_timing.h"
 #include "core/timing/music_analysis.h"
+#include "core/timing/speech_alignment.h"
 #include "core/timing/voice_snap.h"
 #include "tests/support/timing_truth.h"
 
@@ -97,6 +98,31 @@ BENCHMARK(BM_TimingHelp)
     ->ArgsProduct({{kSpreadOnly, kSpreadAndSnap, kWordTaps, kWordTapsSnapped}, {150, 200}})
     ->Iterations(20)
     ->Unit(benchmark::kMicrosecond);
+
+// The automatic first pass: no taps at all, the recogniser told only the words.
+void BM_AutomaticFirstPass(benchmark::State& state) {
+  SetAppSettings(std::make_unique<MemorySettings>());
+  const Fixture& f = SungFixture(static_cast<int>(state.range(0)));
+  Song song("/tmp/timing_help_bench.lfp");
+  song.ResetSongDefaults();
+  AlignResult aligned;
+  for (auto _ : state) {
+    test::LaySungLyrics(song, f.sung);
+    aligned = AlignLyricsToSpeech(song, f.sung.wavPath, DefaultSpeechModel(), {.replaceTimed = true});
+  }
+  if (!aligned.outcome) {
+    state.SkipWithError(aligned.outcome.text.c_str());
+    return;
+  }
+  const test::StartErrors errors = test::ErrorsAgainstTruth(song, f.sung);
+  state.counters["median_ms"] = errors.Median();
+  state.counters["p90_ms"] = errors.Percentile(0.9);
+  state.counters["within50"] = errors.ShareWithin(50);
+  state.counters["within100"] = errors.ShareWithin(100);
+  state.counters["heard"] = aligned.found;
+  state.SetLabel("automatic, " + std::to_string(state.range(0)) + " wpm");
+}
+BENCHMARK(BM_AutomaticFirstPass)->Arg(150)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The voice part's analysis of the sung song's music (onsets of the mix and the voice).
 void BM_AnalyseSungMusic(benchmark::State& state) {

@@ -47,6 +47,10 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
           "the last word ends a second after it starts; in duet mode the\n"
           "singer-2 lines are spread over the lines before them"}},
         true}},
+      {"align",
+       {"time the words automatically where a speech recogniser hears them (English), marked for review",
+        {{kProjectFiles}},
+        {{"--replace", "also retime words that already have times (kept otherwise)"}}}},
       {"snap",
        {"move every timed word's start onto the voice onset nearest it, in order",
         {{kProjectFiles}},

@@ -30,6 +30,8 @@ packages=(
   libxml2-dev
   # onset detection for snapping word starts
   libaubio-dev
+  # the automatic first pass: a speech recogniser and its English model
+  libpocketsphinx-dev pocketsphinx-en-us
   # a speech synthesiser that sings the test songs whose word times are known
   espeak-ng
   # zip, png

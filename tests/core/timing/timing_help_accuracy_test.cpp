@@ -14,6 +14,7 @@
 #include "core/timing/line_first_timing.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/repeated_line.h"
+#include "core/timing/speech_alignment.h"
 #include "core/timing/voice_snap.h"
 #include "core/timing/word_confidence.h"
 #include "tests/support/timing_truth.h"
@@ -122,6 +123,33 @@ TEST_F(TimingHelpAccuracy, NextUnsureWordFindsWordsMovedBy300Ms) {
     found += std::count(moved.begin(), moved.end(), at) > 0;
   }
   EXPECT_GE(found, 9);
+}
+
+// The automatic first pass fills in what was not tapped and keeps what was.
+TEST_F(TimingHelpAccuracy, AutomaticFirstPassTimesTheUntappedWordsForReview) {
+  const SpeechModel model = DefaultSpeechModel();
+  if (!std::filesystem::exists(model.dictionary)) GTEST_SKIP() << "no English speech model (pocketsphinx-en-us)";
+  test::TapWordsNearTruth(m_song, *s_sung, 0, 1);
+  const int firstLineWords = static_cast<int>(m_song.Lyrics().Line(0)->m_words.size());
+  for (int w = firstLineWords; w < m_song.Lyrics().WordCount(); ++w) m_song.Lyrics().SetWordTimes(w, 0, 0);
+  const LyricTimes tapped = m_song.Lyrics().Times();
+
+  const AlignResult aligned = AlignLyricsToSpeech(m_song, s_sung->wavPath, model);
+  ASSERT_TRUE(aligned.outcome.Ok()) << aligned.outcome.text;
+  for (int w = 0; w < m_song.Lyrics().WordCount(); ++w) {
+    const KaraokeWord& word = *m_song.Lyrics().Word(w);
+    if (w < firstLineWords) {
+      EXPECT_EQ(word.m_startTime, tapped.words[static_cast<size_t>(w)].start) << "tapped word " << w << " kept";
+      EXPECT_FALSE(word.NeedsReview()) << w;
+    } else {
+      EXPECT_TRUE(word.IsPlaced()) << w;
+      EXPECT_TRUE(word.NeedsReview()) << w;
+    }
+  }
+  const test::StartErrors errors = test::ErrorsAgainstTruth(m_song, *s_sung);
+  EXPECT_GE(errors.ShareWithin(100), 0.8) << "median " << errors.Median();  // measured 0.95
+  ASSERT_TRUE(m_song.History().Undo(m_song.Lyrics()));
+  EXPECT_EQ(m_song.Lyrics().Times(), tapped);
 }
 
 }  // namespace
