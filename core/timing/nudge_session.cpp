@@ -8,8 +8,18 @@
 #include "core/song/song_drawing.h"
 #include "core/timing/music_analysis.h"
 #include "core/timing/onset_snap.h"
+#include "core/timing/repeated_line.h"
+#include "core/timing/time_shift.h"
 
 namespace lf {
+
+namespace {
+
+std::string Quoted(const KaraokeWord& w) {
+  return "'" + w.m_line->m_text.substr(static_cast<size_t>(w.m_firstChar), static_cast<size_t>(w.Length())) + "'";
+}
+
+}  // namespace
 
 NudgeSession::NudgeSession(Song& song, TimingPlayer& player, CdgRenderer* preview)
     : m_song(song), m_player(player), m_preview(preview) {}
@@ -61,6 +71,7 @@ void NudgeSession::Select(int word) {
 
 bool NudgeSession::KeyDown(TimingKey key, bool ctrl) {
   const bool stopped = m_mode == NudgeMode::Stopped;
+  if (!m_held.IsHeld(key)) m_notice.clear();  // a new press: what the last one told is stale
   switch (key) {
     case TimingKey::Space:
       if (m_mode != NudgeMode::Loop && m_held.Press(key)) AuditionPlay();
@@ -82,6 +93,15 @@ bool NudgeSession::KeyDown(TimingKey key, bool ctrl) {
     case TimingKey::S:
       if (ctrl) return false;
       if (m_mode != NudgeMode::Audition && m_held.Press(key)) Snap();
+      return true;
+    case TimingKey::U:
+      if (ctrl) return false;
+      if (m_held.Press(key)) NextUnsureWord();
+      return true;
+    case TimingKey::BracketLeft:
+    case TimingKey::BracketRight:
+      if (ctrl) return false;
+      if (m_mode != NudgeMode::Audition && m_held.Press(key)) ShiftBySteps(key == TimingKey::BracketLeft ? -1 : 1);
       return true;
     case TimingKey::PageUp:
       if (stopped && Controls().previousPage) PreviousPage();
@@ -162,6 +182,84 @@ bool NudgeSession::Snap() {
   const auto analysis = MusicAnalysisCache::Instance().Get(m_song.Music().WorkingMusicPath());
   return analysis && SnapWordStart(m_song, m_selected, analysis->onsets, analysis->sampleRate);
 }
+
+// --- timing help ------------------------------------------------------------------
+
+std::vector<WordConfidence> NudgeSession::RateWords() const {
+  const auto analysis = MusicAnalysisCache::Instance().Get(m_song.Music().WorkingMusicPath());
+  if (!analysis) return {};
+  return RateWordTimes(m_song.Lyrics(), analysis->voice, analysis->sampleRate);
+}
+
+UnsureStep NudgeSession::NextUnsureWord() {
+  m_notice.clear();
+  if (!MusicAnalysisCache::Instance().Get(m_song.Music().WorkingMusicPath())) {
+    m_notice = "The music is still being listened to; try again in a moment.";
+    return UnsureStep::Listening;
+  }
+  const std::vector<WordConfidence> rated = RateWords();
+  const int word = lf::NextUnsureWord(rated, m_selected);
+  if (word < 0) {
+    m_notice = "No word is unsure: the voice bears out every timed word.";
+    return UnsureStep::NoneUnsure;
+  }
+  if (m_mode != NudgeMode::Stopped) StopPlaying();
+  Select(word);
+  Redraw();
+  AdjustPlay();
+  m_notice =
+      Quoted(*m_song.Lyrics().Word(word)) + " may be timed wrong: " + rated[static_cast<size_t>(word)].doubt + ".";
+  return UnsureStep::Looping;
+}
+
+Outcome NudgeSession::ShiftFrames(ShiftScope scope, int64_t frames) {
+  const KaraokeWord* w = m_song.Lyrics().Word(m_selected);
+  if (!w || !w->m_line)
+    return Outcome::Failure(Reason::BadInput, "Click a word first: the shift starts there.", "Shift Times");
+  Outcome shifted;
+  switch (scope) {
+    case ShiftScope::Word:
+      shifted = ShiftWords(m_song, m_selected, m_selected, frames);
+      break;
+    case ShiftScope::Line: {
+      const int line = m_song.Lyrics().IndexOfLine(w->m_line);
+      shifted = ShiftLines(m_song, line, line, frames);
+      break;
+    }
+    case ShiftScope::ToEnd:
+      shifted = ShiftFromWord(m_song, m_selected, frames);
+      break;
+  }
+  if (shifted) Redraw();
+  return shifted;
+}
+
+Outcome NudgeSession::ShiftTimes(ShiftScope scope, int milliseconds) {
+  const int rate = SampleRate() > 0 ? SampleRate() : kDefaultSampleRate;
+  const Outcome shifted = ShiftFrames(scope, int64_t{milliseconds} * rate / 1000);
+  Tell(shifted);
+  return shifted;
+}
+
+Outcome NudgeSession::ShiftBySteps(int steps) {
+  const int rate = SampleRate() > 0 ? SampleRate() : kDefaultSampleRate;
+  const Outcome shifted =
+      ShiftFrames(ShiftScope::ToEnd, int64_t{steps} * AdjustStepFrames(m_song.Look().Settings(), rate));
+  Tell(shifted);
+  return shifted;
+}
+
+Outcome NudgeSession::CopyTimingFromEarlierLine() {
+  const KaraokeWord* w = m_song.Lyrics().Word(m_selected);
+  Outcome copied = w && w->m_line ? lf::CopyTimingFromEarlierLine(m_song, m_song.Lyrics().IndexOfLine(w->m_line))
+                                  : Outcome::Failure(Reason::BadInput, "Click a word of the line to time first.",
+                                                     "Copy Timing From Earlier Line");
+  if (copied) Redraw();
+  Tell(copied);
+  return copied;
+}
+
+void NudgeSession::Tell(const Outcome& outcome) { m_notice = outcome.text; }
 
 // --- playing ------------------------------------------------------------------------
 

@@ -3,12 +3,17 @@
 // selected on the preview; its start and end move by the adjust step, and
 // the song plays either from the word on (audition) or in a loop over the
 // play area around it, recompiled at every pass so each change is heard.
+// The session also steps through the words the voice does not bear out,
+// shifts runs of words, and times a repeated line from its first singing.
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/timing/placement_tempo.h"
 #include "core/timing/timing_key.h"
 #include "core/timing/timing_player.h"
+#include "core/timing/word_confidence.h"
 #include "core/timing/word_nudge.h"
 
 namespace lf {
@@ -17,6 +22,16 @@ class Song;
 class CdgRenderer;
 
 enum class NudgeMode : int { Stopped = 0, Audition = 1, Loop = 2 };
+
+// Where Next Unsure Word got to.
+enum class UnsureStep : int {
+  Looping,     // the next unsure word is selected and its play area loops
+  NoneUnsure,  // every timed word is borne out by the voice
+  Listening,   // the music's analysis is not ready yet
+};
+
+// What Shift Times moves, counted from the selected word.
+enum class ShiftScope : int { Word, Line, ToEnd };
 
 struct NudgeControls {
   bool pageButtons = true, adjustArea = true;
@@ -58,6 +73,27 @@ class NudgeSession {
   // the music's analysis is not ready or no onset is near.
   bool Snap();
 
+  // The words rated against the voice of the working music (one per word);
+  // empty while the music's analysis is not ready.
+  std::vector<WordConfidence> RateWords() const;
+  // Selects the next unsure word after the selected one, going round, and
+  // loops the play area around it (stopping whatever played). The selection
+  // stays when there is no such word or the music is not analysed yet.
+  UnsureStep NextUnsureWord();
+  // Shift Times from the selected word: that word, its line, or it and
+  // every word after it, by `milliseconds` (negative: earlier). A refused
+  // shift changes nothing and its outcome says why.
+  Outcome ShiftTimes(ShiftScope scope, int milliseconds);
+  // Everything from the selected word on by `steps` adjust steps.
+  Outcome ShiftBySteps(int steps);
+  // The selected word's line timed like the nearest earlier line with the
+  // same words, from its own first word's start.
+  Outcome CopyTimingFromEarlierLine();
+  // What the page should tell after the last key or action (why nothing
+  // was unsure, why a shift was refused, why the word found is doubted);
+  // empty when there is nothing to tell.
+  const std::string& Notice() const { return m_notice; }
+
   void AuditionPlay();
   void AdjustPlay();
   // The player reached the end of a loop pass (call on the page's thread).
@@ -87,6 +123,8 @@ class NudgeSession {
   bool Play(bool areaOn);
   void StopPlaying();
   int SampleRate() const;
+  Outcome ShiftFrames(ShiftScope scope, int64_t frames);
+  void Tell(const Outcome& outcome);
 
   Song& m_song;
   TimingPlayer& m_player;
@@ -99,6 +137,7 @@ class NudgeSession {
   int m_page = 0;
   int32_t m_leadIn = 0;
   int32_t m_playStart = 0;
+  std::string m_notice;
 };
 
 }  // namespace lf

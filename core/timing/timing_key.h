@@ -25,6 +25,9 @@ enum class TimingKey : int {
   PageDown,
   Up,
   Down,
+  U,
+  BracketLeft,
+  BracketRight,
   Count
 };
 

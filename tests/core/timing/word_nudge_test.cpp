@@ -10,6 +10,8 @@
 #include "core/platform/message_sink.h"
 #include "core/platform/settings.h"
 #include "core/song/song.h"
+#include "core/song/timing_history.h"
+#include "core/timing/music_analysis.h"
 #include "core/timing/nudge_session.h"
 #include "core/timing/play_area_settings.h"
 #include "fake_timing_player.h"
@@ -305,6 +307,167 @@ TEST_F(NudgeSessionTest, AuditionSelectsTheWordHeardWhenItStops) {
   EXPECT_EQ(m_session.SelectedWord(), 4);
   EXPECT_EQ(m_session.CurrentPage(), 0);
   EXPECT_TRUE(m_session.Controls().pageButtons);
+}
+
+// The tone has no voice in it, so only what the times themselves give away
+// makes a word unsure here: 40 ms is too short for a sung word.
+TEST_F(NudgeSessionTest, NextUnsureWordGoesRoundTheUnsureWordsLoopingEach) {
+  ASSERT_NE(MusicAnalysisCache::Instance().Wait(s_wav), nullptr);
+  for (int word : {2, 4}) m_song.Lyrics().SetWordEnd(word, (3 + word) * kRate + 1764);
+  m_song.SetModified(false);
+  struct Press {
+    int selected;
+    const char* notice;
+  };
+  const Press presses[] = {{2, "'three' may be timed wrong: shorter than 60 ms."},
+                           {4, "'five' may be timed wrong: shorter than 60 ms."},
+                           {2, "'three' may be timed wrong: shorter than 60 ms."}};
+  size_t plays = 0;
+  for (const Press& p : presses) {
+    SCOPED_TRACE(p.selected);
+    m_session.KeyDown(TimingKey::U, false);
+    m_session.KeyDown(TimingKey::U, false);  // held: once
+    m_session.KeyUp(TimingKey::U);
+    EXPECT_EQ(m_session.SelectedWord(), p.selected);
+    EXPECT_TRUE(m_song.Lyrics().Word(p.selected)->IsSelected());
+    EXPECT_EQ(m_session.Notice(), p.notice);
+    ASSERT_EQ(m_player.plays.size(), ++plays);
+    EXPECT_EQ(m_session.Mode(), NudgeMode::Loop);
+    EXPECT_TRUE(m_player.playing);
+    // The loop is the play area around the word found.
+    const PlayAreaSpan area = PlayArea(m_song, p.selected, true, kRate);
+    EXPECT_EQ(m_player.plays.back().start, area.start + m_session.LeadIn() - 4410);
+  }
+  const std::vector<WordConfidence> rated = m_session.RateWords();
+  ASSERT_EQ(rated.size(), 6u);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(rated[static_cast<size_t>(i)].confidence < kUnsureBelow, i == 2 || i == 4);
+
+  // Both mended: the loop goes on over the same word and the page is told why nothing moved.
+  for (int word : {2, 4}) m_song.Lyrics().SetWordEnd(word, (4 + word) * kRate);
+  m_song.SetModified(false);
+  EXPECT_EQ(m_session.NextUnsureWord(), UnsureStep::NoneUnsure);
+  EXPECT_EQ(m_session.SelectedWord(), 2);
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Loop);
+  EXPECT_EQ(m_player.plays.size(), plays);
+  EXPECT_EQ(m_session.Notice(), "No word is unsure: the voice bears out every timed word.");
+  EXPECT_FALSE(m_song.IsModified());
+}
+
+TEST_F(NudgeSessionTest, NextUnsureWordBeforeTheMusicIsAnalysedLeavesEverythingAsItWas) {
+  // A file that cannot be read never has an analysis; one still being worked out has none yet either.
+  m_song.Music().SetWorkingMusicPath(s_wav + ".missing.wav");
+  m_song.Lyrics().SetWordEnd(2, 5 * kRate + 1764);
+  EXPECT_TRUE(m_session.RateWords().empty());
+  EXPECT_TRUE(m_session.KeyDown(TimingKey::U, false));
+  EXPECT_EQ(m_session.SelectedWord(), 0);
+  EXPECT_EQ(m_session.Mode(), NudgeMode::Stopped);
+  EXPECT_TRUE(m_player.plays.empty());
+  EXPECT_EQ(m_session.Notice(), "The music is still being listened to; try again in a moment.");
+  m_session.KeyUp(TimingKey::U);
+  m_session.KeyDown(TimingKey::Right, false);  // the next key clears the notice
+  EXPECT_EQ(m_session.Notice(), "");
+}
+
+TEST_F(NudgeSessionTest, BracketsShiftFromTheSelectedWordOnByOneStepAsOneUndoStep) {
+  const std::vector<Span> laid = Spans();  // word i: 3 + i .. 4 + i seconds
+  // Words `from`.. moved by `by`; the word before touched the run, so it still ends where the run starts.
+  auto moved = [&](int from, SampleTime by) {
+    std::vector<Span> spans = laid;
+    for (size_t i = static_cast<size_t>(from); i < spans.size(); ++i)
+      spans[i] = {spans[i].first + by, spans[i].second + by};
+    if (from > 0) spans[static_cast<size_t>(from - 1)].second = spans[static_cast<size_t>(from)].first;
+    return spans;
+  };
+  struct Case {
+    const char* name;
+    int rights;  // Right presses from "one"
+    TimingKey key;
+    bool ctrl;
+    int32_t stepMs;
+    SampleTime lastEnd;       // of "six"
+    std::vector<Span> after;  // empty: unchanged
+    const char* notice;
+  };
+  const std::vector<Case> cases = {
+      {"] from 'four' on: later", 3, TimingKey::BracketRight, false, 200, 9 * kRate, moved(3, kStep), ""},
+      {"[ from 'two' on: earlier, 'one' cut short", 1, TimingKey::BracketLeft, false, 200, 9 * kRate, moved(1, -kStep),
+       ""},
+      {"the step is the adjust step", 0, TimingKey::BracketLeft, false, 1000, 9 * kRate, moved(0, -kRate), ""},
+      {"[ before the start of the music is refused",
+       0,
+       TimingKey::BracketLeft,
+       false,
+       3000,
+       9 * kRate,
+       {},
+       "Shifting by 3000 ms would move 'one' before the start of the music."},
+      {"] past any time is refused",
+       5,
+       TimingKey::BracketRight,
+       false,
+       200,
+       INT32_MAX - 100,
+       {},
+       "Shifting by 200 ms would move 'six' past any time."},
+      {"Ctrl+] is not the page's", 3, TimingKey::BracketRight, true, 200, 9 * kRate, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenSong("one two three\nfour five six", laid);
+    m_song.Lyrics().SetWordEnd(5, c.lastEnd);
+    const std::vector<Span> start = Spans();
+    m_song.Look().Settings().adjustStep = c.stepMs;
+    m_song.History().Clear();
+    m_song.SetModified(false);
+    m_session.Open();
+    for (int i = 0; i < c.rights; ++i) m_session.KeyDown(TimingKey::Right, false);
+    EXPECT_EQ(m_session.KeyDown(c.key, c.ctrl), !c.ctrl);
+    m_session.KeyDown(c.key, c.ctrl);  // held: once
+    m_session.KeyUp(c.key);
+    EXPECT_EQ(Spans(), c.after.empty() ? start : c.after);
+    EXPECT_EQ(m_session.Notice(), c.notice);
+    EXPECT_EQ(m_song.IsModified(), !c.after.empty());
+    ASSERT_EQ(m_song.History().StepCount(), c.after.empty() ? 0u : 1u);
+    if (c.after.empty()) continue;
+    ASSERT_TRUE(m_song.History().Undo(m_song.Lyrics()));
+    EXPECT_EQ(Spans(), start);
+  }
+}
+
+TEST_F(NudgeSessionTest, ShiftTimesMovesTheWordItsLineOrEverythingAfter) {
+  const std::vector<Span> before = Spans();
+  auto shifted = [&](int first, int last, SampleTime by) {
+    std::vector<Span> spans = before;
+    for (int i = first; i <= last; ++i) spans[static_cast<size_t>(i)] = {spans[i].first + by, spans[i].second + by};
+    return spans;
+  };
+  const SampleTime ms150 = kRate * 150 / 1000;
+  struct Case {
+    const char* name;
+    ShiftScope scope;
+    int ms;
+    std::vector<Span> after;
+  };
+  std::vector<Case> cases = {
+      {"the word, earlier: the word before cut short", ShiftScope::Word, -150, shifted(4, 4, -ms150)},
+      {"its line, later: the line before still sung up to it", ShiftScope::Line, 150, shifted(3, 5, ms150)},
+      {"everything from it on", ShiftScope::ToEnd, -150, shifted(4, 5, -ms150)},
+      {"the word later into the next: refused", ShiftScope::Word, 990, before},
+  };
+  cases[0].after[3].second = cases[0].after[4].first;
+  cases[1].after[2].second = cases[1].after[3].first;
+  cases[2].after[3].second = cases[2].after[4].first;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenSong("one two three\nfour five six", before);
+    m_song.History().Clear();
+    m_session.Open(4);  // "five"
+    const Outcome outcome = m_session.ShiftTimes(c.scope, c.ms);
+    EXPECT_EQ(outcome.Ok(), c.after != before);
+    EXPECT_EQ(m_session.Notice(), outcome.text);
+    EXPECT_EQ(Spans(), c.after);
+    EXPECT_EQ(m_song.History().StepCount(), outcome.Ok() ? 1u : 0u);
+  }
 }
 
 }  // namespace
