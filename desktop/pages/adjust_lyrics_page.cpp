@@ -15,6 +15,7 @@
 #include "core/timing/music_analysis.h"
 #include "core/timing/nudge_session.h"
 #include "desktop/dialogs/play_area_dialog.h"
+#include "desktop/dialogs/shift_times_dialog.h"
 #include "desktop/pages/key_mapping.h"
 #include "desktop/pages/page_buttons.h"
 #include "desktop/widgets/cdg_view.h"
@@ -40,10 +41,15 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
       m_adjust(new QPushButton(tr("Adjust Play (n)"), this)),
       m_area(new QPushButton(tr("&Adjust Area..."), this)),
       m_snap(new QPushButton(tr("Snap (S)"), this)),
+      m_nextUnsure(new QPushButton(tr("Next Unsure Word (U)"), this)),
+      m_shiftTimes(new QPushButton(tr("Shift &Times..."), this)),
+      m_copyLine(new QPushButton(tr("Copy Timing From Earlier Line"), this)),
+      m_notice(new QLabel(this)),
       m_wave(new WaveformStrip(this)),
       m_auditionGroup(new QGroupBox(tr("Audition Play"), this)),
       m_adjustGroup(new QGroupBox(tr("Adjust Highlighting"), this)),
       m_singerGroup(new QGroupBox(tr("Assign Singers to Lines"), this)),
+      m_helpGroup(new QGroupBox(tr("Timing Help"), this)),
       m_singers{new QPushButton(tr("&1"), this), new QPushButton(tr("&2"), this), new QPushButton(tr("&Both"), this)},
       m_pageText(new QLabel(this)),
       m_previousPage(new QPushButton(this)),
@@ -72,6 +78,16 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
   hint->addWidget(m_snap);
   adjust->addLayout(hint);
   m_snap->setObjectName("snap");
+  m_nextUnsure->setObjectName("nextUnsure");
+  m_shiftTimes->setObjectName("shiftTimes");
+  m_copyLine->setObjectName("copyLine");
+  m_notice->setObjectName("notice");
+  m_notice->setWordWrap(true);
+  auto* help = new QVBoxLayout(m_helpGroup);
+  help->addWidget(m_nextUnsure);
+  help->addWidget(m_shiftTimes);
+  help->addWidget(new QLabel(tr("From the word on: [ earlier, ] later"), m_helpGroup));
+  help->addWidget(m_copyLine);
   auto* singers = new QVBoxLayout(m_singerGroup);
   auto* singerRow = new QHBoxLayout;
   for (int i = 0; i < 3; ++i) {
@@ -97,10 +113,12 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
   side->addWidget(m_auditionGroup);
   side->addWidget(m_adjustGroup);
   side->addWidget(m_singerGroup);
+  side->addWidget(m_helpGroup);
   side->addLayout(pages);
   m_tempoText = new QLabel(this);
   m_tempoText->setObjectName("tempo");
   side->addWidget(m_tempoText);
+  side->addWidget(m_notice);
   side->addStretch(1);
   auto* top = new QHBoxLayout;
   top->setSpacing(7);
@@ -126,12 +144,21 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
     m_session->Snap();
     UpdateWave();
   });
+  connect(m_nextUnsure, &QPushButton::clicked, this, [this] {
+    m_session->NextUnsureWord();
+    ShowControls();
+  });
+  connect(m_shiftTimes, &QPushButton::clicked, this, [this] { ShiftTimes(); });
+  connect(m_copyLine, &QPushButton::clicked, this, [this] {
+    m_session->CopyTimingFromEarlierLine();
+    ShowControls();
+  });
   // Often enough for the play position to move smoothly across the strip.
   connect(m_timer, &QTimer::timeout, this, [this] {
     const NudgeMode before = m_session->Mode();
     m_session->Tick();
     if (m_session->Mode() != before) ShowControls();
-    if (!m_wave->HasAnalysis()) UpdateWave();
+    if (!m_analysed) UpdateWave();
     m_wave->SetPosition(m_session->Mode() == NudgeMode::Stopped ? -1 : m_player->Position() - m_session->LeadIn());
   });
   m_preview->View()->installEventFilter(this);
@@ -184,6 +211,12 @@ void AdjustLyricsPage::EditArea() {
   ShowControls();
 }
 
+void AdjustLyricsPage::ShiftTimes() {
+  ShiftTimesDialog dialog(*m_session, this);
+  dialog.exec();
+  ShowControls();
+}
+
 bool AdjustLyricsPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_preview->View() && event->type() == QEvent::MouseButtonPress) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -215,6 +248,7 @@ bool AdjustLyricsPage::KeyDown(QKeyEvent* event) {
     ShowControls();
   else
     UpdateWave();
+  ShowNotice();
   return used;
 }
 
@@ -255,16 +289,38 @@ void AdjustLyricsPage::ApplyControls() {
   m_nextPage->setEnabled(c.nextPage);
   m_pageText->setText(QString::fromStdString(c.pageText));
   m_snap->setEnabled(c.adjustHint);
+  m_shiftTimes->setEnabled(c.adjustHint);
+  m_copyLine->setEnabled(c.adjustHint);
+  ShowNotice();
   UpdateWave();
+}
+
+void AdjustLyricsPage::ShowNotice() {
+  m_notice->setText(QString::fromStdString(m_session->Notice()));
+  m_notice->setVisible(!m_session->Notice().empty());
 }
 
 // The play area around the selected word, with the word's start and end marked.
 void AdjustLyricsPage::UpdateWave() {
   Song& song = Shell().OpenSong();
-  if (!m_wave->HasAnalysis() && !song.Music().WorkingMusicPath().empty())
-    m_wave->SetAnalysis(MusicAnalysisCache::Instance().Get(song.Music().WorkingMusicPath()));
+  // A compile that lengthens the working file makes it a new file, analysed anew; until then the
+  // strip keeps what it showed.
+  const std::string& path = song.Music().WorkingMusicPath();
+  const auto analysis = path.empty() ? nullptr : MusicAnalysisCache::Instance().Get(path);
+  m_analysed = analysis != nullptr;
+  if (analysis) m_wave->SetAnalysis(analysis);
   const KaraokeWord* word = song.Lyrics().Word(m_session->SelectedWord());
   if (!word) return;
+  if (analysis) {
+    std::vector<std::pair<int64_t, int64_t>> unsure;
+    const std::vector<WordConfidence> rated = m_session->RateWords();
+    for (size_t i = 0; i < rated.size(); ++i)
+      if (rated[i].confidence < kUnsureBelow) {
+        const KaraokeWord* w = song.Lyrics().Word(static_cast<int>(i));
+        unsure.emplace_back(w->m_startTime, w->m_endTime);
+      }
+    m_wave->SetUnsure(std::move(unsure));
+  }
   const PlayAreaSpan area = PlayArea(song, m_session->SelectedWord(), true, song.Music().SampleRate());
   const int64_t margin = song.Music().SampleRate() / 4;
   m_wave->Show(std::max<int64_t>(area.start - margin, 0), area.end.value_or(word->m_endTime) + margin,

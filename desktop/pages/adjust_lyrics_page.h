@@ -1,7 +1,10 @@
 #pragma once
 // AdjustLyricsPage: pick a word on the preview, move its start or end with
 // "," and "." (Ctrl for the end), and hear it in audition or in a loop over
-// the words around it. The rules live in NudgeSession.
+// the words around it. Timing help steps through the words the voice does
+// not bear out (U), shifts runs of words ("[" and "]" by a step, or Shift
+// Times...), and times a repeated line from its first singing. The rules
+// live in NudgeSession.
 #include <memory>
 
 #include "desktop/pages/page.h"
@@ -38,6 +41,8 @@ class AdjustLyricsPage : public PageWidget {
  private:
   void Run(void (NudgeSession::*action)());
   void EditArea();
+  void ShiftTimes();
+  void ShowNotice();
   void ShowControls();
   void ApplyControls();
   void UpdateWave();
@@ -47,16 +52,22 @@ class AdjustLyricsPage : public PageWidget {
   QPushButton* m_adjust;
   QPushButton* m_area;
   QPushButton* m_snap;
+  QPushButton* m_nextUnsure;
+  QPushButton* m_shiftTimes;
+  QPushButton* m_copyLine;
+  QLabel* m_notice;
   WaveformStrip* m_wave;
   QGroupBox* m_auditionGroup;
   QGroupBox* m_adjustGroup;
   QGroupBox* m_singerGroup;
+  QGroupBox* m_helpGroup;
   QPushButton* m_singers[3];
   QLabel* m_pageText;
   QLabel* m_tempoText = nullptr;
   QPushButton* m_previousPage;
   QPushButton* m_nextPage;
   QTimer* m_timer;
+  bool m_analysed = false;  // the working music's analysis was ready at the last UpdateWave
   std::unique_ptr<CdgTimingPlayer> m_player;
   std::unique_ptr<NudgeSession> m_session;
 };

@@ -47,6 +47,12 @@ std::optional<TimingKey> TimingKeyOf(const QKeyEvent& event) {
       return TimingKey::Up;
     case Qt::Key_Down:
       return TimingKey::Down;
+    case Qt::Key_U:
+      return TimingKey::U;
+    case Qt::Key_BracketLeft:
+      return TimingKey::BracketLeft;
+    case Qt::Key_BracketRight:
+      return TimingKey::BracketRight;
     default:
       return std::nullopt;
   }

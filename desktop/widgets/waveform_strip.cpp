@@ -1,6 +1,7 @@
 #include "desktop/widgets/waveform_strip.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "core/timing/music_analysis.h"
 
@@ -9,9 +10,11 @@ namespace lf {
 WaveformStrip::WaveformStrip(QWidget* parent) : QWidget(parent) {
   setMinimumHeight(40);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  setToolTip(tr("Ticks along the top: where the voice sets in.\nOrange underline: a word to listen to again."));
 }
 
 void WaveformStrip::SetAnalysis(std::shared_ptr<const MusicAnalysis> analysis) {
+  if (analysis == m_analysis) return;
   m_analysis = std::move(analysis);
   update();
 }
@@ -27,6 +30,12 @@ void WaveformStrip::Show(int64_t from, int64_t to, int64_t wordStart, int64_t wo
 void WaveformStrip::SetPosition(int64_t position) {
   if (position == m_position) return;
   m_position = position;
+  update();
+}
+
+void WaveformStrip::SetUnsure(std::vector<std::pair<int64_t, int64_t>> spans) {
+  if (spans == m_unsure) return;
+  m_unsure = std::move(spans);
   update();
 }
 
@@ -49,6 +58,20 @@ void WaveformStrip::paintEvent(QPaintEvent*) {
     const int peak = m_analysis->PeakOver(from / spp, std::max(to / spp, from / spp + 1));
     const int half = peak * (mid - 1) / 32768;
     painter.drawLine(x, mid - half, x, mid + half);
+  }
+  // The voice's onsets as ticks hanging from the top edge.
+  painter.setPen(QPen(QColor(0xff, 0xe0, 0x60), 1));
+  const std::vector<Onset>& voice = m_analysis->voice.onsets;
+  const auto first =
+      std::lower_bound(voice.begin(), voice.end(), m_from, [](const Onset& o, int64_t at) { return o.frame < at; });
+  for (auto it = first; it != voice.end() && it->frame <= m_to; ++it)
+    painter.drawLine(XOf(it->frame), 0, XOf(it->frame), 5);
+  // Unsure words underlined along the bottom edge.
+  for (const auto& [start, end] : m_unsure) {
+    if (end < m_from || start > m_to) continue;
+    const int left = std::max(XOf(start), 0), right = std::min(XOf(end), width() - 1);
+    painter.fillRect(QRect(QPoint(left, height() - 5), QPoint(std::max(right, left + 2), height() - 1)),
+                     QColor(0xff, 0x80, 0x20));
   }
   painter.setPen(QPen(Qt::green, 2));
   painter.drawLine(XOf(m_wordStart), 0, XOf(m_wordStart), height());
