@@ -470,5 +470,42 @@ TEST_F(NudgeSessionTest, ShiftTimesMovesTheWordItsLineOrEverythingAfter) {
   }
 }
 
+TEST_F(NudgeSessionTest, CopyTimingFromEarlierLineTimesTheSelectedWordsLineFromItsFirstWord) {
+  // The chorus sung again from 6 s, its words tapped unevenly; the first time's rhythm is half-second steps.
+  const std::vector<Span> first = {
+      {3 * kRate, 3 * kRate + kRate / 2}, {3 * kRate + kRate / 2, 4 * kRate}, {4 * kRate, 5 * kRate}};
+  struct Case {
+    const char* name;
+    const char* lyrics;
+    int selected;
+    bool copied;
+    const char* notice;
+  };
+  const Case cases[] = {
+      {"a later word of the repeat: from the line's own start", "la la la\nla la la", 4, true, ""},
+      {"the first singing has nothing before it", "la la la\nla la la", 1, false,
+       "No earlier timed line has the same words as this one."},
+      {"other words are no repeat", "la la la\nlo la la", 3, false,
+       "No earlier timed line has the same words as this one."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Span> spans = first;
+    for (const Span& s : {Span{6 * kRate, 7 * kRate}, Span{7 * kRate, 7 * kRate + 100}, Span{8 * kRate, 9 * kRate}})
+      spans.push_back(s);
+    OpenSong(c.lyrics, spans);
+    m_song.History().Clear();
+    m_session.Open(c.selected);
+    EXPECT_EQ(m_session.CopyTimingFromEarlierLine().Ok(), c.copied);
+    EXPECT_EQ(m_session.Notice(), c.notice);
+    std::vector<Span> expected = spans;
+    if (c.copied)
+      for (size_t i = 0; i < 3; ++i) expected[3 + i] = {first[i].first + 3 * kRate, first[i].second + 3 * kRate};
+    EXPECT_EQ(Spans(), expected);
+    EXPECT_EQ(m_song.Lyrics().Word(5)->NeedsReview(), c.copied);
+    EXPECT_EQ(m_song.History().StepCount(), c.copied ? 1u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace lf
