@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/platform/outcome.h"
 #include "core/song/song.h"
@@ -61,8 +62,6 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
     controls->addWidget(button);
   }
   controls->addStretch(1);
-  controls->addWidget(m_linesFirst);
-  controls->addSpacing(11);
   controls->addWidget(new QLabel(tr("Tempo:"), this));
   controls->addWidget(m_tempo);
 
@@ -71,6 +70,7 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
   layout->setSpacing(7);
   layout->addWidget(m_preview, 1);
   layout->addLayout(controls);
+  layout->addWidget(m_linesFirst);  // a row of its own: the buttons above keep their labels whole
   layout->addWidget(new PageButtons(shell, PageId::PlaceLyrics, PageButtons::Layout::Row, this));
 
   connect(m_start, &QPushButton::clicked, this, [this] { Start(); });
@@ -195,9 +195,12 @@ void PlaceLyricsPage::ApplyControls() {
   m_start->setEnabled(c.start);
   m_start->setText(QString::fromStdString(c.startText));
   m_placeWord->setEnabled(c.placeWord);
-  m_placeWord->setText(QString::fromStdString(c.placeWordText));
   m_pause->setEnabled(c.pause);
-  m_pause->setText(QString::fromStdString(c.pauseText));
+  // Word or line labels; either stays whole.
+  for (auto [button, text] : {std::pair{m_placeWord, &c.placeWordText}, std::pair{m_pause, &c.pauseText}}) {
+    button->setText(QString::fromStdString(*text));
+    button->setMinimumWidth(button->sizeHint().width());
+  }
   m_linesFirst->setEnabled(!m_session->IsPlacing());
   if (m_linesFirst->isChecked() != m_session->LinesFirst()) {
     const QSignalBlocker block(m_linesFirst);
