@@ -28,7 +28,7 @@ struct Fixture {
   std::shared_ptr<const MusicAnalysis> analysis;
 };
 
-// Two verses and a chorus sung twice, at two speeds of speech.
+// The verses and chorus of the tests, at two speeds of speech.
 const Fixture& SungFixture(int wordsPerMinute) {
   static std::map<int, std::unique_ptr<Fixture>> fixtures;
   auto& fixture = fixtures[wordsPerMinute];
@@ -38,15 +38,7 @@ const Fixture& SungFixture(int wordsPerMinute) {
         std::filesystem::temp_directory_path() /
         ("lyricforge_timing_help_bench_" + std::to_string(getpid()) + "_" + std::to_string(wordsPerMinute));
     std::filesystem::create_directories(fixture->folder);
-    test::SungSongSpec spec;
-    spec.lines = {
-        "Walking down the empty road tonight", "Counting every single star above", "Nobody knows the way back home",
-        "Sing it loud and let it go",          "Carry me over the river",          "Paper boats are sailing slowly by",
-        "Windows open to the morning light",   "Sing it loud and let it go",       "Carry me over the river",
-        "Dancing shadows on the kitchen wall"};
-    spec.wordsPerMinute = wordsPerMinute;
-    spec.seed = 11;
-    fixture->sung = test::MakeSungSong(spec, fixture->folder.string());
+    fixture->sung = test::MakeSungSong(test::VersesAndChorus(wordsPerMinute), fixture->folder.string());
     fixture->analysis = AnalyseMusic(fixture->sung.wavPath);
   }
   return *fixture;

@@ -236,15 +236,14 @@ Outcome NudgeSession::ShiftFrames(ShiftScope scope, int64_t frames) {
 
 Outcome NudgeSession::ShiftTimes(ShiftScope scope, int milliseconds) {
   const int rate = SampleRate() > 0 ? SampleRate() : kDefaultSampleRate;
-  const Outcome shifted = ShiftFrames(scope, int64_t{milliseconds} * rate / 1000);
+  Outcome shifted = ShiftFrames(scope, int64_t{milliseconds} * rate / 1000);
   Tell(shifted);
   return shifted;
 }
 
 Outcome NudgeSession::ShiftBySteps(int steps) {
   const int rate = SampleRate() > 0 ? SampleRate() : kDefaultSampleRate;
-  const Outcome shifted =
-      ShiftFrames(ShiftScope::ToEnd, int64_t{steps} * AdjustStepFrames(m_song.Look().Settings(), rate));
+  Outcome shifted = ShiftFrames(ShiftScope::ToEnd, int64_t{steps} * AdjustStepFrames(m_song.Look().Settings(), rate));
   Tell(shifted);
   return shifted;
 }

@@ -24,6 +24,9 @@ constexpr float kFaintShare = 0.02f;
 // Aligning a whole line may skip onsets, so it can afford to ignore more of
 // the weak ones: they are more often echoes and the band than the voice.
 constexpr float kAlignFaintShare = 0.08f;
+// A word's vowel sets in harder than the consonant that starts it, a little
+// after it: an onset after the prediction counts as this much further away.
+constexpr double kLateWeight = 1.5;
 // How many milliseconds nearer an onset ten times weaker must be to win.
 constexpr double kMsPerDecade = 15;
 
@@ -51,7 +54,8 @@ Candidate BestOnset(const std::vector<Onset>& onsets, size_t from, int64_t at, i
   for (; it != onsets.end() && it->frame <= at + window; ++it) {
     if (it->strength < faint || it->strength <= 0) continue;
     const double ms = static_cast<double>(std::llabs(it->frame - at)) * 1000.0 / sampleRate;
-    const double score = kMsPerDecade * std::log10(it->strength / std::max(faint, 1e-9f)) - ms;
+    const double score =
+        kMsPerDecade * std::log10(it->strength / std::max(faint, 1e-9f)) - ms * (it->frame > at ? kLateWeight : 1.0);
     if (!best.found || score > best.score) best = {static_cast<size_t>(it - onsets.begin()), true, score};
   }
   return best;

@@ -7,6 +7,18 @@
 
 namespace lf::test {
 
+SungSongSpec VersesAndChorus(int wordsPerMinute) {
+  SungSongSpec spec;
+  spec.lines = {
+      "Walking down the empty road tonight", "Counting every single star above", "Nobody knows the way back home",
+      "Sing it loud and let it go",          "Carry me over the river",          "Paper boats are sailing slowly by",
+      "Windows open to the morning light",   "Sing it loud and let it go",       "Carry me over the river",
+      "Dancing shadows on the kitchen wall"};
+  spec.wordsPerMinute = wordsPerMinute;
+  spec.seed = 11;
+  return spec;
+}
+
 double StartErrors::Percentile(double p) const {
   if (ms.empty()) return 0;
   return ms[std::min(ms.size() - 1, static_cast<size_t>(p * static_cast<double>(ms.size())))];

@@ -11,6 +11,9 @@
 
 namespace lf::test {
 
+// Two verses and a chorus sung twice in the same rhythm, at `wordsPerMinute`.
+SungSongSpec VersesAndChorus(int wordsPerMinute = 150);
+
 struct StartErrors {
   std::vector<double> ms;  // |start - truth| per word, sorted
   double Percentile(double p) const;

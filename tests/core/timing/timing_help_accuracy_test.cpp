@@ -24,25 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Two verses and a chorus sung twice in the same rhythm.
-test::SungSongSpec Spec() {
-  test::SungSongSpec spec;
-  spec.lines = {
-      "Walking down the empty road tonight", "Counting every single star above", "Nobody knows the way back home",
-      "Sing it loud and let it go",          "Carry me over the river",          "Paper boats are sailing slowly by",
-      "Windows open to the morning light",   "Sing it loud and let it go",       "Carry me over the river",
-      "Dancing shadows on the kitchen wall"};
-  spec.seed = 11;
-  return spec;
-}
-
 class TimingHelpAccuracy : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (!test::HaveEspeakNg()) return;
     s_folder = fs::temp_directory_path() / ("lyricforge_timing_accuracy_" + std::to_string(getpid()));
     fs::create_directories(s_folder);
-    s_sung = std::make_unique<test::SungSong>(test::MakeSungSong(Spec(), s_folder.string()));
+    s_sung = std::make_unique<test::SungSong>(test::MakeSungSong(test::VersesAndChorus(), s_folder.string()));
     s_analysis = AnalyseMusic(s_sung->wavPath);
   }
   static void TearDownTestSuite() {
