@@ -121,6 +121,10 @@ const std::map<std::string, CommandHelp>& HelpEntries() {
           "the original music; export adds the lead-in the exported audio starts with",
           nullptr, "music export"},
          {"--sweep", "ass: {\\kf} tags, each word filling from left to right"},
+         {"--pitch P",
+          "ultrastar: every note's pitch in semitones from C4 (0 by default), or\n"
+          "music: each note at the median pitch the voice sings it, to correct by ear",
+          nullptr, "music"},
          {"--size S", "mp4: 720p (1280 x 720, the default), 1080p (1920 x 1080)\nor 2160p (3840 x 2160)", nullptr,
           "720p 1080p 2160p"},
          {"--fps N", "mp4: 25, 30 (the default) or 60 frames a second", nullptr, "25 30 60"},

@@ -14,6 +14,7 @@
 #include "core/export/song_export.h"
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
+#include "core/timing/voice_pitch.h"
 
 namespace lf::cli {
 namespace {
@@ -89,6 +90,14 @@ LrcStyle ParseLrc(const Args& args, ExportType type) {
   throw CliError(kExitUsage, "--lrc takes simple or enhanced, not '" + *text + "'");
 }
 
+// `text` as a whole number from `low` to `high`, written plainly ("07" and "9k" are refused).
+int WholeNumberIn(const std::string& text, int low, int high, const std::string& what) {
+  for (int n = low; n <= high; ++n)
+    if (std::to_string(n) == text) return n;
+  throw CliError(kExitUsage,
+                 what + " from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" + text + "'");
+}
+
 // The options of the lyric and subtitle files, refused with the other formats.
 LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
   LyricFileOptions options;
@@ -96,6 +105,7 @@ LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
   if (!IsLyricFileType(type)) {
     if (timing) throw CliError(kExitUsage, "--timing goes with ass, ultrastar, ttml, vtt, srt or lrc");
     if (args.Flag("--sweep")) throw CliError(kExitUsage, "--sweep goes with ass");
+    if (args.Option("--pitch")) throw CliError(kExitUsage, "--pitch goes with ultrastar");
     return options;
   }
   if (timing && *timing == "export")
@@ -104,15 +114,11 @@ LyricFileOptions ParseLyricFile(const Args& args, ExportType type) {
     throw CliError(kExitUsage, "--timing takes music or export, not '" + *timing + "'");
   if (args.Flag("--sweep") && type != ExportType::Ass) throw CliError(kExitUsage, "--sweep goes with ass");
   options.assSweep = args.Flag("--sweep");
+  if (const auto pitch = args.Option("--pitch"); pitch && *pitch != "music") {
+    if (type != ExportType::UltraStar) throw CliError(kExitUsage, "--pitch goes with ultrastar");
+    options.pitch = WholeNumberIn(*pitch, -48, 48, "--pitch takes music or semitones from C4");
+  }
   return options;
-}
-
-// `text` as a whole number from `low` to `high`, written plainly ("07" and "9k" are refused).
-int WholeNumberIn(const std::string& text, int low, int high, const std::string& what) {
-  for (int n = low; n <= high; ++n)
-    if (std::to_string(n) == text) return n;
-  throw CliError(kExitUsage,
-                 what + " from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" + text + "'");
 }
 
 // The video options; each is refused with the formats it does not belong to.
@@ -176,7 +182,7 @@ std::optional<double> ParseLoudness(const Args& args) {
 int RunExport(const std::vector<std::string>& arguments) {
   Args args(arguments, {"--zip", "--visible", "--sweep", "--constant-fps"},
             {"--format", "--bitrate", "--lrc", "--timing", "--size", "--fps", "--crf", "--preset", "--audio-bitrate",
-             "--keyframe-interval", "--loudness"});
+             "--keyframe-interval", "--loudness", "--pitch"});
   const std::string project = args.Positional(0, "project file");
   if (args.Positionals().size() > 1) throw CliError(kExitUsage, "unexpected argument " + args.Positionals()[1]);
   SongExportRequest request;
@@ -207,6 +213,10 @@ int RunExport(const std::vector<std::string>& arguments) {
   PrepareProjectMusic(song, workFolder.Path(), true);
   if (request.type == ExportType::Mp3G)
     RefuseMp3BitRate(request.bitRate, song.Music().SampleRate(), args.Option("--bitrate"));
+  if (args.Option("--pitch") == "music") {
+    if (request.type != ExportType::UltraStar) throw CliError(kExitUsage, "--pitch goes with ultrastar");
+    request.lyricFile.notePitch = SungNotePitch(song.Music().WorkingMusicPath());
+  }
 
   ExportOutcome outcome;
   {
@@ -236,7 +246,7 @@ LF_CLI_COMMAND(export_song, "export",
                "export P.lfp --format bin|mp3g|wmag|mp4|ass|ultrastar|ttml|vtt|srt|lrc [--bitrate K] [--zip] "
                "[--lrc simple|enhanced] [--timing music|export] [--sweep] "
                "[--size 720p|1080p|2160p] [--fps 25|30|60] [--crf Q] [--preset P] [--keyframe-interval S] "
-               "[--constant-fps] [--audio-bitrate K] [--visible] [--loudness LUFS] -o PATH",
+               "[--constant-fps] [--audio-bitrate K] [--visible] [--loudness LUFS] [--pitch music|N] -o PATH",
                RunExport);
 
 }  // namespace lf::cli

@@ -16,12 +16,19 @@ namespace lf {
 
 namespace {
 
-LyricFileText WriterText(const TimedLyrics& lyrics, ExportType type, const LyricFileOptions& options) {
+// The note pitch asked with the lyrics' times, which run `leadIn` later than
+// the music's on the exported audio's timeline.
+NotePitch PitchOnLyricsTimeline(const LyricFileOptions& options, Millis leadIn) {
+  if (!options.notePitch || options.timing != TimingBase::kExport) return options.notePitch;
+  return [pitch = options.notePitch, leadIn](Millis start, Millis end) { return pitch(start - leadIn, end - leadIn); };
+}
+
+LyricFileText WriterText(const TimedLyrics& lyrics, ExportType type, const LyricFileOptions& options, Millis leadIn) {
   switch (type) {
     case ExportType::Ass:
       return FormatAss(lyrics, {options.assSweep});
     case ExportType::UltraStar:
-      return FormatUltraStar(lyrics, {options.audioFile});
+      return FormatUltraStar(lyrics, {options.audioFile, options.pitch, PitchOnLyricsTimeline(options, leadIn)});
     case ExportType::Ttml:
       return FormatTtml(lyrics);
     case ExportType::WebVtt:
@@ -66,8 +73,9 @@ std::string LyricFileTextOf(const Song& song, const CompileResult& compiled, Exp
     return FormatLrc(song.Lyrics().LineList(), LrcStyle::Simple,
                      {song.Lyrics().Artist(), song.Lyrics().Title(), leadIn}, song.Music().SampleRate());
   }
-  const TimedLyrics lyrics = TimedLyricsFromSong(song, &compiled.times, {options.timing, LeadInMillis(song, compiled)});
-  LyricFileText file = WriterText(lyrics, type, options);
+  const Millis leadIn = LeadInMillis(song, compiled);
+  const TimedLyrics lyrics = TimedLyricsFromSong(song, &compiled.times, {options.timing, leadIn});
+  LyricFileText file = WriterText(lyrics, type, options, leadIn);
   if (fixedLeftOut) *fixedLeftOut = file.fixedLinesLeftOut;
   return file.text;
 }

@@ -7,6 +7,7 @@
 #include "core/export/export_choices.h"
 #include "core/export/export_outcome.h"
 #include "core/export/lrc_writer.h"
+#include "core/export/ultrastar_writer.h"
 #include "core/lyrics/timed_lyrics.h"
 
 namespace lf {
@@ -19,6 +20,8 @@ struct LyricFileOptions {
   LrcStyle lrc = LrcStyle::Enhanced;  // Simple: line tags only, as the audio export's lyric file
   bool assSweep = false;              // ASS {\kf} instead of {\k}
   std::string audioFile;              // UltraStar #MP3
+  int pitch = 0;                      // UltraStar: every note's pitch (semitones from C4)
+  NotePitch notePitch = nullptr;      // UltraStar: each note's pitch, from times on the music's timeline
 };
 
 // "ASS", "UltraStar", "TTML", "WebVTT", "SRT" or "LRC".

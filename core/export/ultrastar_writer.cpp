@@ -57,8 +57,13 @@ std::vector<NoteSpan> NoteSpans(const std::vector<const TimedLine*>& lines) {
 // The notes of one line, each word's text with the space before it that
 // separates it from the previous word; an untimed word's text goes with the
 // note before it (or the first note, when none came before).
-std::string LineNotes(const TimedLine& line, const BeatGrid& grid, int pitch, int64_t& lastEnd) {
-  std::vector<std::pair<BeatNote, std::string>> notes;
+std::string LineNotes(const TimedLine& line, const BeatGrid& grid, const UltraStarOptions& options, int64_t& lastEnd) {
+  struct Note {
+    BeatNote beats;
+    std::string text;
+    int pitch;
+  };
+  std::vector<Note> notes;
   std::string pending;
   bool first = true;
   for (const TimedWord& word : line.words) {
@@ -68,14 +73,15 @@ std::string LineNotes(const TimedLine& line, const BeatGrid& grid, int pitch, in
       if (notes.empty())
         pending += text;
       else
-        notes.back().second += text;
+        notes.back().text += text;
       continue;
     }
-    notes.emplace_back(NoteOnGrid(grid, {word.start, word.end}), pending + text);
+    const std::optional<int> heard = options.notePitch ? options.notePitch(word.start, word.end) : std::nullopt;
+    notes.push_back({NoteOnGrid(grid, {word.start, word.end}), pending + text, heard.value_or(options.pitch)});
     pending.clear();
   }
   std::string out;
-  for (auto& [note, text] : notes) {
+  for (auto& [note, text, pitch] : notes) {
     // Notes of a part never overlap: a start is never before the previous end.
     const int64_t start = std::max(note.start, lastEnd);
     const int64_t length = std::max<int64_t>(1, note.start + note.length - start);
@@ -86,12 +92,13 @@ std::string LineNotes(const TimedLine& line, const BeatGrid& grid, int pitch, in
   return out;
 }
 
-std::string PartNotes(const std::vector<const TimedLine*>& lines, const BeatGrid& grid, int pitch) {
+std::string PartNotes(const std::vector<const TimedLine*>& lines, const BeatGrid& grid,
+                      const UltraStarOptions& options) {
   std::string out;
   int64_t lastEnd = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) out += "- " + std::to_string(lastEnd) + "\n";
-    out += LineNotes(*lines[i], grid, pitch, lastEnd);
+    out += LineNotes(*lines[i], grid, options, lastEnd);
   }
   return out;
 }
@@ -136,9 +143,9 @@ LyricFileText FormatUltraStar(const TimedLyrics& lyrics, const UltraStarOptions&
   }
   out += "#BPM:" + std::to_string(grid.bpm) + "\n";
   out += "#GAP:" + std::to_string(grid.gap) + "\n";
-  if (!lyrics.duet) out += PartNotes(SungLines(lyrics, 0), grid, options.pitch);
+  if (!lyrics.duet) out += PartNotes(SungLines(lyrics, 0), grid, options);
   for (int part = 1; lyrics.duet && part <= 2; ++part)
-    out += "P" + std::to_string(part) + "\n" + PartNotes(SungLines(lyrics, part), grid, options.pitch);
+    out += "P" + std::to_string(part) + "\n" + PartNotes(SungLines(lyrics, part), grid, options);
   out += "E\n";
   return file;
 }

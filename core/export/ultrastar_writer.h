@@ -4,6 +4,8 @@
 // seconds counted from #GAP milliseconds), a "- beat" break after each line
 // and "E" at the end. A duet writes each singer's lines as its own part
 // (P1, P2); a line both sing is a note in both parts.
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,9 +13,14 @@
 
 namespace lf {
 
+// A note's pitch in semitones from C4 for a note sung between two times
+// (ms on the lyrics' timeline); none when it cannot be told.
+using NotePitch = std::function<std::optional<int>(Millis start, Millis end)>;
+
 struct UltraStarOptions {
-  std::string audioFile;  // #MP3: the name of the audio the notes play against
-  int pitch = 0;          // every note's pitch, in semitones from C4
+  std::string audioFile;          // #MP3: the name of the audio the notes play against
+  int pitch = 0;                  // every note's pitch, in semitones from C4
+  NotePitch notePitch = nullptr;  // when set: each note's own pitch, `pitch` where it has none
 };
 
 // The beat grid the notes are written on.

@@ -14,6 +14,7 @@
 #include "core/platform/paths.h"
 #include "core/platform/settings.h"
 #include "core/song/song.h"
+#include "core/timing/voice_pitch.h"
 #include "desktop/app/lyricforge_app.h"
 #include "desktop/app/main_frame.h"
 #include "desktop/dialogs/export_check_dialog.h"
@@ -143,6 +144,7 @@ void LyricforgeApp::ExportSong() {
   request.bitRate = dialog.BitRate();
   request.zip = dialog.Choices().Zip();
   request.lyricFile = dialog.LyricFile();
+  if (dialog.SungPitch()) request.lyricFile.notePitch = SungNotePitch(OpenSong().Music().WorkingMusicPath());
   request.lrc = IsLyricFileType(request.type) ? LrcStyle::None : dialog.Lrc();
   request.loudnessTarget = dialog.Choices().LoudnessRequest();
   const ExportSaveChoice save = ExportSaveChoiceFor(request.type, request.zip);

@@ -70,8 +70,11 @@ ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const Mus
   }
   m_exportTiming = new QCheckBox(tr("Time to the exported audio (with its lead-in)"), lyricBox);
   m_sweep = new QCheckBox(tr("Sweep each word (ASS \\kf)"), lyricBox);
+  m_sungPitch = new QCheckBox(tr("Note pitches from the singing (UltraStar)"), lyricBox);
+  m_sungPitch->setToolTip(tr("Each note at the median pitch the voice sings it, as a start to correct by ear"));
   lyricLayout->addWidget(m_exportTiming, cell / 2 + 1, 0);
   lyricLayout->addWidget(m_sweep, cell / 2 + 1, 1);
+  lyricLayout->addWidget(m_sungPitch, cell / 2 + 2, 0);
   layout->addWidget(lyricBox);
 
   auto* listRow = new QHBoxLayout;
@@ -146,6 +149,7 @@ void ExportDialog::ShowChoices() {
   m_zip->setEnabled(states.zip);
   m_exportTiming->setEnabled(states.timing);
   m_sweep->setEnabled(states.sweep);
+  m_sungPitch->setEnabled(states.sungPitch);
 }
 
 void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& text) {
@@ -181,6 +185,10 @@ LyricFileOptions ExportDialog::LyricFile() const {
   options.assSweep = states.sweep && m_sweep->isChecked();
   if (m_choices.Type() == ExportType::Lrc) options.lrc = Lrc();
   return options;
+}
+
+bool ExportDialog::SungPitch() const {
+  return ExportOptionStatesFor(m_choices.Type(), false).sungPitch && m_sungPitch->isChecked();
 }
 
 std::string ExportDialog::Artist() const { return m_artist->text().toStdString(); }

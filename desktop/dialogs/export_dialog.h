@@ -29,6 +29,9 @@ class ExportDialog : public QDialog {
   int BitRate() const;
   LrcStyle Lrc() const;
   // The lyric and subtitle files' choices: timeline, LRC style, ASS sweep.
+  // Whether UltraStar notes take the pitch the music sings (the caller, which
+  // knows the music, sets the options' notePitch).
+  bool SungPitch() const;
   LyricFileOptions LyricFile() const;
   std::string Artist() const;
   std::string Title() const;
@@ -58,6 +61,7 @@ class ExportDialog : public QDialog {
   QCheckBox* m_zip = nullptr;
   QCheckBox* m_exportTiming = nullptr;
   QCheckBox* m_sweep = nullptr;
+  QCheckBox* m_sungPitch = nullptr;
 
   QCheckBox* m_loudness = nullptr;
   QLineEdit* m_artist = nullptr;

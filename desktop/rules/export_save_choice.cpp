@@ -55,6 +55,7 @@ ExportOptionStates ExportOptionStatesFor(ExportType type, bool lrcFileChecked) {
   states.zip = PairedAudio(type);
   states.timing = IsLyricFileType(type);
   states.sweep = type == ExportType::Ass;
+  states.sungPitch = type == ExportType::UltraStar;
   return states;
 }
 

@@ -32,8 +32,9 @@ struct ExportOptionStates {
   bool lrcFile = false;   // "Create Lyric File": the audio pairs' extra .lrc
   bool lrcStyle = false;  // Simple / Enhanced
   bool zip = false;
-  bool timing = false;  // music or exported audio timeline
-  bool sweep = false;   // ASS {\kf}
+  bool timing = false;     // music or exported audio timeline
+  bool sweep = false;      // ASS {\kf}
+  bool sungPitch = false;  // UltraStar notes at the pitch the music sings
 };
 ExportOptionStates ExportOptionStatesFor(ExportType type, bool lrcFileChecked);
 

@@ -291,5 +291,32 @@ TEST_F(ExportCliTest, LyricFilesTakeTheirFormatTimingAndNoOtherOptions) {
   }
 }
 
+// UltraStar notes at a pitch given, or at the pitch the music sings each
+// word: the demo's melody, C4 C4 G4 G4 A4 A4 G4 for "Twinkle, twinkle, little
+// star", F4 F4 E4 E4 D4 D4 C4 for "How I wonder what you are".
+TEST_F(ExportCliTest, UltraStarNotesTakeTheirPitchFromTheMusicOrAsGiven) {
+  const auto pitches = [&](const std::string& pitch) {
+    int status = -1;
+    const std::string path = m_dir.File("notes-" + pitch + ".txt");
+    const std::string output = Export("--format ultrastar --pitch " + pitch + " -o " + path, &status);
+    EXPECT_EQ(status, 0) << output;
+    std::vector<int> found;
+    const std::string text = test::ReadFileBytes(path);
+    const std::regex note(R"(^: \d+ \d+ (-?\d+) )", std::regex::multiline);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), note); it != std::sregex_iterator(); ++it)
+      found.push_back(std::stoi((*it)[1]));
+    found.resize(std::min<size_t>(found.size(), 10));
+    return found;
+  };
+  EXPECT_EQ(pitches("music"), (std::vector<int>{0, 7, 9, 7, 5, 5, 4, 2, 2, 0}));
+  EXPECT_EQ(pitches("-3"), std::vector<int>(10, -3));
+  int status = -1;
+  for (const char* refused :
+       {"--format ass --pitch music", "--format ultrastar --pitch high", "--format lrc --pitch 2"}) {
+    const std::string output = Export(std::string(refused) + " -o " + m_dir.File("refused"), &status);
+    EXPECT_EQ(status, 2) << refused << ": " << output;
+  }
+}
+
 }  // namespace
 }  // namespace lf
