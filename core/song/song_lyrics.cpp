@@ -166,7 +166,10 @@ void SongLyrics::SetWordRect(int word, const WordRect& rect) {
 
 LyricTimes SongLyrics::Times() const {
   LyricTimes times;
-  for (const auto& w : m_lines.words) times.words.push_back({w->m_startTime, w->m_endTime});
+  for (const auto& w : m_lines.words) {
+    times.words.push_back({w->m_startTime, w->m_endTime});
+    times.review.push_back(w->NeedsReview());
+  }
   for (const auto& l : m_lines.lines) {
     times.lines.push_back({l->m_startTime, l->m_endTime});
     times.placed.push_back(l->m_placed);
@@ -179,6 +182,7 @@ void SongLyrics::RestoreTimes(const LyricTimes& times) {
   for (size_t i = 0; i < times.words.size(); ++i) {
     m_lines.words[i]->m_startTime = times.words[i].start;
     m_lines.words[i]->m_endTime = times.words[i].end;
+    if (i < times.review.size()) SetFlag(m_lines.words[i].get(), KaraokeWord::kNeedsReview, times.review[i]);
   }
   for (size_t i = 0; i < times.lines.size(); ++i) {
     m_lines.lines[i]->m_startTime = times.lines[i].start;

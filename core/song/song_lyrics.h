@@ -16,11 +16,13 @@
 
 namespace lf {
 
-// Every time the lyrics hold, in order: what an undo step restores.
+// Every time the lyrics hold, in order, and which words await review: what
+// an undo step restores.
 struct LyricTimes {
   std::vector<WordTimes> words;  // one per word
   std::vector<WordTimes> lines;  // one per line: drawn and erased
   std::vector<bool> placed;      // one per line
+  std::vector<bool> review;      // one per word: timed by the program, to be looked at
   bool operator==(const LyricTimes&) const = default;
 };
 

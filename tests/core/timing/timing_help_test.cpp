@@ -191,6 +191,13 @@ TEST_F(TimingHelpTest, CopyTimingNeedsAnEarlierTimedLineWithTheSameWords) {
   EXPECT_EQ(spans[5], Span(Ms(5000), Ms(5200)));
   EXPECT_EQ(spans[6], Span(Ms(5200), Ms(5500)));
   EXPECT_EQ(spans[7], Span(Ms(5500), Ms(6000)));
+  EXPECT_TRUE(m_song.Lyrics().Word(5)->NeedsReview());
+  // Undo takes the copy back whole: its times and its marks for review.
+  ASSERT_TRUE(m_song.History().Undo(m_song.Lyrics()));
+  for (int w = 5; w <= 7; ++w) {
+    EXPECT_FALSE(m_song.Lyrics().Word(w)->IsPlaced()) << w;
+    EXPECT_FALSE(m_song.Lyrics().Word(w)->NeedsReview()) << w;
+  }
 }
 
 TEST_F(TimingHelpTest, UnsureWordsAreTheOnesAwayFromTheVoiceOrOddlyTimed) {
