@@ -153,7 +153,7 @@ void CarryOverWordTimes(const KaraokeLineList& old, KaraokeLineList& fresh) {
     for (; w < from.m_words.size() && w < to.m_words.size(); ++w) {
       to.m_words[w]->m_startTime = from.m_words[w]->m_startTime;
       to.m_words[w]->m_endTime = from.m_words[w]->m_endTime;
-      to.m_words[w]->m_flags |= from.m_words[w]->m_flags & KaraokeWord::kNeedsReview;
+      to.m_words[w]->m_flags |= from.m_words[w]->m_flags & (KaraokeWord::kNeedsReview | KaraokeWord::kRetapped);
       last = from.m_words[w]->m_endTime;
     }
     for (; w < to.m_words.size(); ++w) {

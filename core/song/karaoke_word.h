@@ -28,12 +28,14 @@ class KaraokeWord {
     kSyllableBreak = 2,  // ends at a '*'
     kJoinsPrevious = 4,  // continues the previous word without a space
     kNeedsReview = 8,    // timed by the program, not by a tap: the author should look at it
+    kRetapped = 16,      // its tap was taken back and tapped again
   };
 
   virtual ~KaraokeWord() = default;
 
   bool IsSelected() const { return m_flags & kSelected; }
   bool NeedsReview() const { return m_flags & kNeedsReview; }
+  bool WasRetapped() const { return m_flags & kRetapped; }
   bool IsPlaced() const { return m_startTime != 0; }
   // Characters first..last of the line's text; empty when last < first.
   int Length() const { return m_lastChar >= m_firstChar ? m_lastChar - m_firstChar + 1 : 0; }

@@ -147,6 +147,8 @@ void SongLyrics::SetLineColor(int line, int32_t colorIndex) {
 }
 
 namespace {
+constexpr uint32_t kTimingMarks = KaraokeWord::kNeedsReview | KaraokeWord::kRetapped;
+
 void SetFlag(KaraokeWord* w, uint32_t flag, bool on) {
   if (!w) return;
   if (on)
@@ -160,6 +162,8 @@ void SongLyrics::SelectWord(int word, bool on) { SetFlag(MutableWord(word), Kara
 
 void SongLyrics::MarkForReview(int word, bool on) { SetFlag(MutableWord(word), KaraokeWord::kNeedsReview, on); }
 
+void SongLyrics::MarkRetapped(int word, bool on) { SetFlag(MutableWord(word), KaraokeWord::kRetapped, on); }
+
 void SongLyrics::SetWordRect(int word, const WordRect& rect) {
   if (KaraokeWord* w = MutableWord(word)) w->m_rect = rect;
 }
@@ -168,7 +172,7 @@ LyricTimes SongLyrics::Times() const {
   LyricTimes times;
   for (const auto& w : m_lines.words) {
     times.words.push_back({w->m_startTime, w->m_endTime});
-    times.review.push_back(w->NeedsReview());
+    times.marks.push_back(w->m_flags & kTimingMarks);
   }
   for (const auto& l : m_lines.lines) {
     times.lines.push_back({l->m_startTime, l->m_endTime});
@@ -182,7 +186,8 @@ void SongLyrics::RestoreTimes(const LyricTimes& times) {
   for (size_t i = 0; i < times.words.size(); ++i) {
     m_lines.words[i]->m_startTime = times.words[i].start;
     m_lines.words[i]->m_endTime = times.words[i].end;
-    if (i < times.review.size()) SetFlag(m_lines.words[i].get(), KaraokeWord::kNeedsReview, times.review[i]);
+    if (i < times.marks.size())
+      m_lines.words[i]->m_flags = (m_lines.words[i]->m_flags & ~kTimingMarks) | (times.marks[i] & kTimingMarks);
   }
   for (size_t i = 0; i < times.lines.size(); ++i) {
     m_lines.lines[i]->m_startTime = times.lines[i].start;

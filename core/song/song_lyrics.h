@@ -16,13 +16,13 @@
 
 namespace lf {
 
-// Every time the lyrics hold, in order, and which words await review: what
-// an undo step restores.
+// Every time the lyrics hold, in order, and the marks timing leaves on the
+// words (for review, tapped again): what an undo step restores.
 struct LyricTimes {
   std::vector<WordTimes> words;  // one per word
   std::vector<WordTimes> lines;  // one per line: drawn and erased
   std::vector<bool> placed;      // one per line
-  std::vector<bool> review;      // one per word: timed by the program, to be looked at
+  std::vector<uint32_t> marks;   // one per word: its kNeedsReview and kRetapped flags
   bool operator==(const LyricTimes&) const = default;
 };
 
@@ -82,6 +82,7 @@ class SongLyrics {
   void SetLineColor(int line, int32_t colorIndex);
   void SelectWord(int word, bool on);
   void MarkForReview(int word, bool on);
+  void MarkRetapped(int word, bool on);
   void SetWordRect(int word, const WordRect& rect);
   // All times at once, for a history to take and give back (same line list).
   LyricTimes Times() const;

@@ -19,6 +19,7 @@ void LyricPlacement::StartPlacement() {
   m_cursor = 0;
   m_openWord = kNoWord;
   m_placedThisRun.clear();
+  m_takenBack.clear();
   ShowCursorPage();
 }
 
@@ -27,6 +28,8 @@ void LyricPlacement::PlaceWord(SampleTime t) {
     TimingEdit edit(m_song, StepNameForWord("Tap", m_song.Lyrics(), m_cursor));
     SongLyrics& lyrics = m_song.Lyrics();
     lyrics.SetWordStart(m_cursor, t);
+    // A tap taken back and made again is one the author was unsure of.
+    lyrics.MarkRetapped(m_cursor, std::find(m_takenBack.begin(), m_takenBack.end(), m_cursor) != m_takenBack.end());
     if (const KaraokeLine* line = lyrics.Word(m_cursor)->m_line) lyrics.SetLinePlaced(lyrics.IndexOfLine(line), true);
     if (lyrics.Word(m_openWord)) lyrics.SetWordEnd(m_openWord, t);
     m_openWord = m_cursor++;
@@ -102,6 +105,7 @@ bool LyricPlacement::StepBack() {
   SongLyrics& lyrics = m_song.Lyrics();
   const SampleTime tap = lyrics.Word(last)->m_startTime;
   lyrics.SetWordTimes(last, 0, 0);
+  m_takenBack.push_back(last);
   if (const KaraokeLine* line = lyrics.Word(last)->m_line) {
     bool anyPlaced = false;
     for (const KaraokeWord* w : line->m_words) anyPlaced |= w->IsPlaced();

@@ -4,6 +4,7 @@
 // there; `PauseSweep` ends the open word early; `EndPlacement` closes the run.
 // Words never reached keep the times they had. Times are the caller's (the
 // heard play position at the key press), so the rules run on any clock.
+#include <algorithm>
 #include <vector>
 
 #include "core/song/sample_time.h"
@@ -49,6 +50,7 @@ class LyricPlacement {
   int m_cursor = 0;
   int m_openWord = kNoWord;
   std::vector<int> m_placedThisRun;  // word indices, in tap order
+  std::vector<int> m_takenBack;      // words whose tap this run took back
 };
 
 // In duet mode, spreads each singer-2 line evenly over the span of the last

@@ -115,9 +115,10 @@ std::vector<WordConfidence> RateWordTimes(const SongLyrics& lyrics, const VoiceP
     WordConfidence& rating = rated[static_cast<size_t>(i)];
     float weightiest = 1;
     const Doubt review{w.NeedsReview() ? 0.7f : 1.0f, "timed by the program, not tapped"};
+    const Doubt retapped{w.WasRetapped() ? 0.75f : 1.0f, "its tap was taken back and made again"};
     for (const Doubt& d :
          {OnsetDoubt(clear, w.m_startTime, sampleRate), RiseDoubt(voice, loud, w.m_startTime, sampleRate),
-          LengthDoubt(w, sampleRate), NeighbourDoubt(w, before), review}) {
+          LengthDoubt(w, sampleRate), NeighbourDoubt(w, before), review, retapped}) {
       rating.confidence *= d.factor;
       if (d.factor < weightiest) {
         weightiest = d.factor;

@@ -3,7 +3,8 @@
 // its start lies to a clear onset of the voice, whether the voice sets in
 // there rather than sounding on through it, whether it is implausibly
 // short or long, whether it overlaps or precedes the word before it, and
-// whether the program rather than a tap timed it. Words below kUnsureBelow
+// whether the program rather than a tap timed it or its tap was taken back
+// and made again. Words below kUnsureBelow
 // are the ones an author should listen to again.
 #include <string>
 #include <vector>

@@ -12,6 +12,7 @@
 #include "core/timing/placement_preview.h"
 #include "core/timing/placement_session.h"
 #include "core/timing/tap_calibration.h"
+#include "core/timing/word_confidence.h"
 #include "fake_timing_player.h"
 
 namespace lf {
@@ -107,6 +108,23 @@ TEST_F(PlacementTest, TapsStartWordsAndEndTheWordBefore) {
     m_song.Lyrics().SetRawLyrics("");
     m_song.GenerateKaraokeLineList({.keepTimings = false, .convertMarkers = false});
   }
+}
+
+// A tap taken back and made again is remembered as a doubt about the word.
+TEST_F(PlacementTest, ATapMadeAgainIsMarkedRetapped) {
+  Lyrics("one two three");
+  ASSERT_TRUE(m_session.Start());
+  for (auto [key, at] : std::vector<std::pair<TimingKey, double>>{{TimingKey::Space, 1.0},
+                                                                  {TimingKey::Space, 1.3},
+                                                                  {TimingKey::Backspace, 1.4},
+                                                                  {TimingKey::Space, 1.5},
+                                                                  {TimingKey::Space, 2.0},
+                                                                  {TimingKey::End, 2.5}})
+    Key(key, at);
+  for (int w = 0; w < 3; ++w) EXPECT_EQ(m_song.Lyrics().Word(w)->WasRetapped(), w == 1) << w;
+  const auto rated = RateWordTimes(m_song.Lyrics(), {}, 44100);
+  EXPECT_LT(rated[1].confidence, rated[0].confidence);
+  EXPECT_EQ(rated[1].doubt, "its tap was taken back and made again");
 }
 
 // Tapping lines first: Space where a line begins, Ctrl where it ends,
