@@ -374,6 +374,10 @@ SongProblems CheckSong(const Song& song, const CheckSettings& settings) {
   });
   CheckStreamCoversAudio(checked, compiled, song.Music().RwMemorySize(), problems);
   CheckPictures(song, problems);
+  if (song.DuetMarksInSolo())
+    problems.push_back({kWarning, check_kind::kDuetInSolo, -1, -1,
+                        "Lines begin with the duet mark \"&\" but the song is sung solo, so they are sung as "
+                        "singer 1's: choose Duet in the settings, or remove the marks."});
   return problems;
 }
 

@@ -27,6 +27,7 @@ inline constexpr const char* kTooFast = "too-fast";             // a highlight f
 inline constexpr const char* kPastMusic = "past-music";         // a word timed after the music ends (error)
 inline constexpr const char* kStreamShort = "stream-short";     // the graphics end before the audio (error)
 inline constexpr const char* kPictureColours = "picture-colours";  // a picture losing detail to 16 colours
+inline constexpr const char* kDuetInSolo = "duet-in-solo";         // singer-2 marks in a solo song, sung as singer 1's
 }  // namespace check_kind
 
 // A line must be on the screen this long before its first word is sung.

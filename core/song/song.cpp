@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "core/platform/message_sink.h"
-
 namespace lf {
 namespace {
 
@@ -15,6 +13,8 @@ constexpr const char* kDuetInSoloMessage =
     "or remove all of the ampersands.";
 
 }  // namespace
+
+const char* DuetInSoloNotice() { return kDuetInSoloMessage; }
 
 Song::Song(std::string projectPath)
     : m_projectPath(std::move(projectPath)), m_lyrics(m_observers, [this] { SetModified(true); }) {}
@@ -69,9 +69,8 @@ void Song::GenerateKaraokeLineList(const LineListOptions& list) {
   options.convertMarkers = list.convertMarkers;
   options.hasPlacedLyrics = HasPlacedLyrics();
 
-  bool duetInSolo = false;
-  KaraokeLineList fresh = LayoutKaraokeLines(m_lyrics.RawLyrics(), m_lyrics.LineList(), options, &duetInSolo);
-  if (duetInSolo) ShowMessage(kDuetInSoloMessage, "Lyricforge", MessageIcon::Exclamation);
+  m_duetMarksInSolo = false;
+  KaraokeLineList fresh = LayoutKaraokeLines(m_lyrics.RawLyrics(), m_lyrics.LineList(), options, &m_duetMarksInSolo);
   if (list.keepTimings) CarryOverWordTimes(m_lyrics.LineList(), fresh);
   CalcLineAndPageNumbers(fresh, m_look.LinesPerPage());
   m_lyrics.ReplaceLines(std::move(fresh));

@@ -74,6 +74,9 @@ class Song {
   };
   // Rebuilds lines and words from the raw lyrics with the look's page layout.
   void GenerateKaraokeLineList(const LineListOptions& options);
+  // The last layout met singer-2 marks ('&') in a solo song: they are drawn
+  // as singer 1's. The front end tells the author (DuetInSoloNotice).
+  bool DuetMarksInSolo() const { return m_duetMarksInSolo; }
   // Music set, lyrics not empty and some word placed.
   bool HasPlacedLyrics() const;
 
@@ -87,7 +90,11 @@ class Song {
   SongLook m_look;
   WorkingMusic m_music;
   TimingHistory m_history;
+  bool m_duetMarksInSolo = false;
 };
+
+// What to tell the author when DuetMarksInSolo().
+const char* DuetInSoloNotice();
 
 // The program's one song. CreateSong makes it (false when it already exists).
 bool CreateSong(const std::string& projectPath = {});

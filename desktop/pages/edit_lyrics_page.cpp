@@ -130,6 +130,15 @@ void EditLyricsPage::BuildControls() {
   m_splitter->setStretchFactor(1, 1);
   layout->addWidget(m_splitter, 1);
 
+  // A notice in the page, not a box: typing goes on undisturbed.
+  m_duetNotice = new QLabel(QString::fromUtf8(DuetInSoloNotice()).replace('\n', ' '), this);
+  m_duetNotice->setObjectName("duetNotice");
+  m_duetNotice->setTextFormat(Qt::PlainText);
+  m_duetNotice->setWordWrap(true);
+  m_duetNotice->setStyleSheet("QLabel { background: #fff4c2; color: #5a4500; padding: 4px; }");
+  m_duetNotice->hide();
+  layout->addWidget(m_duetNotice);
+
   m_buttons = new PageButtons(Shell(), PageId::EditLyrics, PageButtons::Layout::Row, this);
   layout->addWidget(m_buttons);
 
@@ -212,16 +221,8 @@ void EditLyricsPage::FlushPendingLayout() {
 
 void EditLyricsPage::RefreshPagePreview() {
   Song& song = Shell().OpenSong();
-  {
-    // The duet-in-solo notice is shown once when it starts to apply, not at
-    // every key press while it does.
-    ScopedMessageRecorder recorder;
-    song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-    const bool noticed = recorder.Sink().Count() > 0;
-    const Message message = recorder.Sink().last;
-    if (noticed && !m_duetNoticeShown) QTimer::singleShot(0, [message] { Messages().Show(message); });
-    m_duetNoticeShown = noticed;
-  }
+  song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
+  m_duetNotice->setVisible(song.DuetMarksInSolo());
   const int lastPage = song.Lyrics().LastPage();
   m_currentPage = ClampPage(m_currentPage, lastPage);
   DrawPage(song, m_renderer, m_currentPage);

@@ -60,6 +60,7 @@ class EditLyricsPage : public PageWidget {
   QSlider* Slider() const { return m_slider; }
   QLabel* TimeLabel() const { return m_time; }
   QLabel* MusicName() const { return m_musicName; }
+  QLabel* DuetNotice() const { return m_duetNotice; }
   QSplitter* Splitter() const { return m_splitter; }
 
  private:
@@ -89,6 +90,7 @@ class EditLyricsPage : public PageWidget {
   QSlider* m_slider = nullptr;
   QLabel* m_time = nullptr;
   QLabel* m_musicName = nullptr;
+  QLabel* m_duetNotice = nullptr;  // shown while the lyrics hold duet marks in a solo song
   PageButtons* m_buttons = nullptr;
   QTimer* m_timer = nullptr;
   QTimer* m_layoutTimer = nullptr;
@@ -97,8 +99,7 @@ class EditLyricsPage : public PageWidget {
   int m_currentPage = 0;
   bool m_playing = false;
   bool m_dragging = false;
-  bool m_duetNoticeShown = false;  // the duet-in-solo notice applies and was shown
-  int64_t m_position = 0;          // sample frames
+  int64_t m_position = 0;  // sample frames
   MusicBarScale m_scale;
   std::string m_scaledFile;  // the working file m_scale was measured from
   Event m_stopEvent{true};

@@ -127,22 +127,22 @@ TEST_F(SongTest, SettersMarkModifiedAndTellTheObserver) {
   EXPECT_EQ(seen, (std::vector<bool>{true, false})) << "told when the flag changes, not on every setter";
 }
 
-TEST_F(SongTest, RegenerationKeepsTimesAndWarnsOnceAboutDuetMarkers) {
+TEST_F(SongTest, RegenerationKeepsTimesAndNotesDuetMarkersInASoloSong) {
   Lyrics("&one two\n&three");
-  EXPECT_EQ(m_messages->Count(), 1);
-  EXPECT_NE(m_messages->LastText().find("\"Duet\" indicators"), std::string::npos);
+  EXPECT_TRUE(m_song.DuetMarksInSolo());
+  EXPECT_EQ(m_messages->Count(), 0) << "the song tells nobody itself; the page shows the notice";
   Time(0, 100, 200);
   m_song.Lyrics().SetLinePlaced(0, true);
   m_song.Lyrics().SetRawLyrics("&one two\n&three four");
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = false});
-  EXPECT_EQ(m_messages->Count(), 2);  // once per run
+  EXPECT_TRUE(m_song.DuetMarksInSolo());
   EXPECT_EQ(m_song.Lyrics().Word(0)->m_startTime, 100);
   EXPECT_TRUE(m_song.Lyrics().Line(0)->m_placed);
   EXPECT_EQ(m_song.Lyrics().Word(1)->m_line, m_song.Lyrics().Line(0));
 
   m_song.Look().Settings().singerMode = 2;
   m_song.GenerateKaraokeLineList({.keepTimings = true, .convertMarkers = true});
-  EXPECT_EQ(m_messages->Count(), 2);
+  EXPECT_FALSE(m_song.DuetMarksInSolo());
   EXPECT_TRUE(m_song.Lyrics().Line(0)->m_singer2);
 }
 

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "core/platform/message_sink.h"
 #include "desktop/widgets/simple_edit_ctrl.h"
 #include "tests/desktop/pages/pages_fixture.h"
 #include "tests/support/wav_fixture.h"
@@ -80,6 +81,22 @@ TEST_F(EditLyricsPageTest, TypingLaysOutPagesAndTheLabelFollows) {
   page->Editor()->SetUtf8Text("one two\nthree");
   page->FlushPendingLayout();
   EXPECT_EQ(Label(), " 1 of  1");
+}
+
+// Duet marks typed in a solo song: a notice in the page while they are
+// there, never a box that takes the keys being typed.
+TEST_F(EditLyricsPageTest, DuetMarksInASoloSongAreNotedWithoutStoppingTheTyping) {
+  ScopedMessageRecorder boxes;
+  Open();
+  page->Editor()->setFocus();
+  Type("one\n&two three");
+  EXPECT_TRUE(page->DuetNotice()->isVisibleTo(page.get()));
+  EXPECT_EQ(shell.song.Lyrics().RawLyrics(), "one\n&two three");
+  QTest::qWait(50);
+  EXPECT_EQ(boxes.Sink().Count(), 0);
+  page->Editor()->SetUtf8Text("one\ntwo three");
+  page->FlushPendingLayout();
+  EXPECT_FALSE(page->DuetNotice()->isVisibleTo(page.get()));
 }
 
 TEST_F(EditLyricsPageTest, FormattingIsOneUndoStepEach) {
