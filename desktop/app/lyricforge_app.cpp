@@ -103,7 +103,10 @@ bool LyricforgeApp::ShowPage(PageId page) {
 }
 
 void LyricforgeApp::UpdateTitle() {
-  if (m_frame) m_frame->setWindowTitle(QString::fromStdString(WindowTitle(OpenSong().ProjectPath())));
+  if (!m_frame) return;
+  // "[*]" is where Qt puts the desktop's unsaved-changes mark.
+  m_frame->setWindowTitle(QString::fromStdString(WindowTitle(OpenSong().ProjectPath())) + "[*]");
+  m_frame->setWindowModified(OpenSong().IsModified());
 }
 
 bool LyricforgeApp::ConfirmCloseProject() {

@@ -47,7 +47,7 @@ LyricsPlacedNotice::LyricsPlacedNotice(QWidget* parent) : QDialog(parent) {
   auto* close = new QPushButton(tr("Close"), this);
   close->setDefault(true);
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
-  m_more = new QPushButton(tr("More >>"), this);
+  m_more = new QPushButton(tr("&More >>"), this);
   connect(m_more, &QPushButton::clicked, this, [this] { SetExpanded(!Expanded()); });
   buttons->addWidget(close);
   buttons->addWidget(m_more);
@@ -65,7 +65,7 @@ bool LyricsPlacedNotice::Expanded() const { return !m_rest->isHidden(); }
 
 void LyricsPlacedNotice::SetExpanded(bool expanded) {
   m_rest->setVisible(expanded);
-  m_more->setText(expanded ? tr("<< Less") : tr("More >>"));
+  m_more->setText(expanded ? tr("<< &Less") : tr("&More >>"));
 }
 
 }  // namespace lf

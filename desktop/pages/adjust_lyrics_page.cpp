@@ -39,7 +39,7 @@ AdjustLyricsPage::AdjustLyricsPage(PageHost& shell, QWidget* parent)
       m_preview(new PreviewFrame(this)),
       m_audition(new QPushButton(tr("Audition Play (Sb)"), this)),
       m_adjust(new QPushButton(tr("Adjust Play (n)"), this)),
-      m_area(new QPushButton(tr("&Adjust Area..."), this)),
+      m_area(new QPushButton(tr("Adjust A&rea..."), this)),
       m_snap(new QPushButton(tr("Snap (S)"), this)),
       m_nextUnsure(new QPushButton(tr("Next Unsure Word (U)"), this)),
       m_shiftTimes(new QPushButton(tr("Shift &Times..."), this)),

@@ -13,13 +13,8 @@ std::string PageNumberLabel(int currentPage, int lastPage) {
 
 std::string MusicNameLabel(const std::string& musicPath) {
   const size_t slash = musicPath.find_last_of('/');
-  const std::string name = slash == std::string::npos ? musicPath : musicPath.substr(slash + 1);
-  std::string label;
-  for (char c : name) {
-    label += c;
-    if (c == '&') label += '&';
-  }
-  return label;
+  // The label shows plain text: an '&' is the file's own and stays single.
+  return slash == std::string::npos ? musicPath : musicPath.substr(slash + 1);
 }
 
 int ClampPage(int page, int lastPage) { return std::min(std::max(page, 0), std::max(lastPage, 0)); }

@@ -44,7 +44,11 @@ class AppTest : public ::testing::Test {
     dialogs = d.get();
     app->SetFileDialogs(std::move(d));
   }
-  std::string Title() const { return app->MainWindow().windowTitle().toStdString(); }
+  // The title as the window manager shows it: Qt puts "*" for "[*]" while there are unsaved changes.
+  std::string Title() const {
+    QString title = app->MainWindow().windowTitle();
+    return title.replace("[*]", app->MainWindow().isWindowModified() ? "*" : "").toStdString();
+  }
   Song& OpenSong() { return app->OpenSong(); }
   // A saved project at `name` in the test's folder, with `lyrics`, not modified.
   std::string SavedProject(const std::string& name, const std::string& lyrics) {

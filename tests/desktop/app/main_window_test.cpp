@@ -17,6 +17,11 @@ TEST_F(AppTest, StartsUntitledOnEditLyricsAtTheDefaultRectangle) {
   EXPECT_EQ(app->MainWindow().geometry(), QRect(10, 10, 490, 513));
   EXPECT_FALSE(app->MainWindow().isMaximized());
   EXPECT_FALSE(OpenSong().IsModified());
+  // Unsaved changes show as the desktop's "*" after the name.
+  OpenSong().SetModified(true);
+  EXPECT_EQ(Title(), "Lyricforge - Untitled*");
+  OpenSong().SetModified(false);
+  EXPECT_EQ(Title(), "Lyricforge - Untitled");
 }
 
 TEST_F(AppTest, EveryPageCarriesItsButtonsWithTheirMnemonics) {

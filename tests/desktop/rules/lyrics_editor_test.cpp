@@ -83,7 +83,8 @@ TEST(MusicBar, SliderInPacketsWithThreeAndFifteenSecondSteps) {
 TEST(EditLyricsLabels, PageNumberAndMusicName) {
   EXPECT_EQ(PageNumberLabel(0, 0), " 1 of  1");
   EXPECT_EQ(PageNumberLabel(9, 11), "10 of 12");
-  EXPECT_EQ(MusicNameLabel("/music/Rock & Roll.mp3"), "Rock && Roll.mp3");
+  EXPECT_EQ(MusicNameLabel("/music/beat && tones.mp3"), "beat && tones.mp3");
+  EXPECT_EQ(MusicNameLabel("/music/Rock & Roll.mp3"), "Rock & Roll.mp3");
   EXPECT_EQ(MusicNameLabel(""), "");
   EXPECT_EQ(ClampPage(5, 2), 2);
   EXPECT_EQ(ClampPage(-1, 2), 0);
