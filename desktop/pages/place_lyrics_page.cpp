@@ -70,7 +70,12 @@ PlaceLyricsPage::PlaceLyricsPage(PageHost& shell, QWidget* parent)
   layout->setSpacing(7);
   layout->addWidget(m_preview, 1);
   layout->addLayout(controls);
-  layout->addWidget(m_linesFirst);  // a row of its own: the buttons above keep their labels whole
+  // A row of its own: the buttons above keep their labels whole.
+  auto* options = new QHBoxLayout;
+  options->addWidget(m_linesFirst);
+  options->addStretch(1);
+  options->addWidget(new QLabel(tr("Backspace takes the last tap back"), this));
+  layout->addLayout(options);
   layout->addWidget(new PageButtons(shell, PageId::PlaceLyrics, PageButtons::Layout::Row, this));
 
   connect(m_start, &QPushButton::clicked, this, [this] { Start(); });
