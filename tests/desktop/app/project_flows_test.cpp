@@ -73,7 +73,7 @@ TEST_F(AppTest, LeavingAModifiedProjectAsksAndHonoursEachAnswer) {
       if (!left) {
         EXPECT_TRUE(OpenSong().IsModified()) << context;
         EXPECT_EQ(OpenSong().Lyrics().RawLyrics(), "edited") << context;
-        EXPECT_EQ(Title(), "Lyricforge - song.lfp") << context;
+        EXPECT_EQ(Title(), "Lyricforge - song.lfp*") << context;
       }
     }
   }
@@ -104,7 +104,7 @@ TEST_F(AppTest, ASaveThatCannotWriteSaysSoAndLosesNothing) {
   EXPECT_NE(messages->shown[0].text.find("not-a-folder/new.lfp"), std::string::npos);
   EXPECT_EQ(OpenSong().ProjectPath(), path);
   EXPECT_TRUE(OpenSong().IsModified());
-  EXPECT_EQ(Title(), "Lyricforge - kept.lfp");
+  EXPECT_EQ(Title(), "Lyricforge - kept.lfp*");
   EXPECT_EQ(LyricsIn(path), "first");
 }
 
@@ -146,7 +146,7 @@ TEST_F(AppTest, OpeningAProjectWhoseMusicIsGoneOffersToChooseAnother) {
       EXPECT_FALSE(app->IsPageCommandEnabled(PageId::PlaceLyrics));
       EXPECT_FALSE(app->IsSettingsEnabled());
     }
-    EXPECT_EQ(Title(), "Lyricforge - music.lfp");
+    EXPECT_EQ(Title(), std::string("Lyricforge - music.lfp") + (OpenSong().IsModified() ? "*" : ""));
   }
 }
 

@@ -70,7 +70,7 @@ TEST_F(AppTest, AProjectAnotherProgramHoldsIsNeitherOpenedNorSavedOverAndNothing
     EXPECT_EQ(OpenSong().ProjectPath(), mine);
     EXPECT_EQ(OpenSong().Lyrics().RawLyrics(), "edited");
     EXPECT_TRUE(OpenSong().IsModified());
-    EXPECT_EQ(Title(), "Lyricforge - mine.lfp");
+    EXPECT_EQ(Title(), "Lyricforge - mine.lfp*");
     EXPECT_TRUE(HeldByUs(mine));
     EXPECT_EQ(LyricsIn(theirs), "theirs");
   }
