@@ -98,6 +98,8 @@ void ExportChoices::Open(const SettingsStore& settings, bool mp3Available, const
   m_wmaBitRate = settings.Int(kSettingsGroup, kExportRatioWmaKey, kDefaultExportBitRate);
   m_mp3BitRate = settings.Int(kSettingsGroup, kExportRatioMp3Key, kDefaultExportBitRate);
   m_zip = settings.Int(kSettingsGroup, kExportZipKey, 0) != 0;
+  m_lyricFile = settings.Int(kSettingsGroup, kExportLyricFileKey, 0) != 0;
+  m_lyricFileSimple = settings.Int(kSettingsGroup, kExportLyricFileSimpleKey, 0) != 0;
   m_normaliseLoudness = settings.Int(kSettingsGroup, kExportLoudnessKey, 0) != 0;
   const double target = settings.Double(kSettingsGroup, kExportLoudnessTargetKey, kDefaultLoudnessTarget);
   m_loudnessTarget = target >= kMinLoudnessTarget && target <= kMaxLoudnessTarget ? target : kDefaultLoudnessTarget;
@@ -150,6 +152,8 @@ std::string ExportChoices::Confirm(SettingsStore& settings) {
   }
   settings.SetInt(kSettingsGroup, kExportTypeKey, int(m_type));
   settings.SetInt(kSettingsGroup, kExportZipKey, m_zip ? 1 : 0);
+  settings.SetInt(kSettingsGroup, kExportLyricFileKey, m_lyricFile ? 1 : 0);
+  settings.SetInt(kSettingsGroup, kExportLyricFileSimpleKey, m_lyricFileSimple ? 1 : 0);
   settings.SetInt(kSettingsGroup, kExportLoudnessKey, m_normaliseLoudness ? 1 : 0);
   settings.SetInt(kSettingsGroup, kExportRatioWmaKey, m_wmaBitRate);
   settings.SetInt(kSettingsGroup, kExportRatioMp3Key, m_mp3BitRate);

@@ -34,6 +34,9 @@ inline constexpr const char* kExportTypeKey = "ExportType";
 inline constexpr const char* kExportRatioWmaKey = "ExportRatioWMA";
 inline constexpr const char* kExportRatioMp3Key = "ExportRatioMP3";
 inline constexpr const char* kExportZipKey = "ExportZip";
+// The audio exports' extra lyric file: whether to write one, and simple (1) or enhanced (0).
+inline constexpr const char* kExportLyricFileKey = "ExportLyricFile";
+inline constexpr const char* kExportLyricFileSimpleKey = "ExportLyricFileSimple";
 // Normalise loudness (0 off, the default; 1 on) and its target in LUFS.
 inline constexpr const char* kExportLoudnessKey = "ExportNormaliseLoudness";
 inline constexpr const char* kExportLoudnessTargetKey = "ExportLoudnessTarget";
@@ -97,6 +100,13 @@ class ExportChoices {
   int Mp3BitRate() const { return m_mp3BitRate; }
   bool Zip() const { return m_zip; }
   void SetZip(bool zip) { m_zip = zip; }
+  // "Create Lyric File" and its style, kept for the next export.
+  bool LyricFile() const { return m_lyricFile; }
+  bool LyricFileSimple() const { return m_lyricFileSimple; }
+  void SetLyricFile(bool on, bool simple) {
+    m_lyricFile = on;
+    m_lyricFileSimple = simple;
+  }
   bool NormaliseLoudness() const { return m_normaliseLoudness; }
   void SetNormaliseLoudness(bool on) { m_normaliseLoudness = on; }
   // The stored target, within the offered range (the default when it is not).
@@ -118,6 +128,8 @@ class ExportChoices {
   int m_wmaBitRate = kDefaultExportBitRate;
   int m_mp3BitRate = kDefaultExportBitRate;
   bool m_zip = false;
+  bool m_lyricFile = false;
+  bool m_lyricFileSimple = false;
   bool m_normaliseLoudness = false;
   double m_loudnessTarget = kDefaultLoudnessTarget;
 };

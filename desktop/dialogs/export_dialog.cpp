@@ -114,6 +114,8 @@ ExportDialog::ExportDialog(SettingsStore& settings, bool mp3Available, const Mus
 
   m_choices.Open(settings, mp3Available, music);
   m_zip->setChecked(m_choices.Zip());
+  m_lrc->setChecked(m_choices.LyricFile());
+  (m_choices.LyricFileSimple() ? m_simple : m_enhanced)->setChecked(true);
   m_loudness->setText(tr("&Normalise loudness (%1 LUFS)").arg(m_choices.LoudnessTarget()));
   m_loudness->setChecked(m_choices.NormaliseLoudness());
   ShowChoices();
@@ -161,6 +163,7 @@ void ExportDialog::ShowTip(QWidget* at, const QString& title, const QString& tex
 void ExportDialog::accept() {
   m_choices.SetZip(m_zip->isChecked() && ExportOptionStatesFor(m_choices.Type(), false).zip);
   m_choices.SetNormaliseLoudness(m_loudness->isChecked());
+  m_choices.SetLyricFile(m_lrc->isChecked(), m_simple->isChecked());
   const std::string refusal = m_choices.Confirm(m_settings);
   if (!refusal.empty()) {
     m_list->setFocus();

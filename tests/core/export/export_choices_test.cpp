@@ -112,11 +112,17 @@ TEST(ExportChoicesTest, ConfirmNeedsARatioAndStoresTheChoices) {
   EXPECT_EQ(choices.Confirm(settings), kRatioMissingText);
   choices.Select(1);  // 160k
   choices.SetZip(true);
+  choices.SetLyricFile(true, true);
   EXPECT_EQ(choices.Confirm(settings), "");
   EXPECT_EQ(settings.Int("Settings", kExportTypeKey, -1), 1);
   EXPECT_EQ(settings.Int("Settings", kExportRatioWmaKey, -1), 160);
   EXPECT_EQ(settings.Int("Settings", kExportRatioMp3Key, -1), 128);
   EXPECT_EQ(settings.Int("Settings", kExportZipKey, -1), 1);
+  // "Create Lyric File" and its style come back at the next export.
+  ExportChoices next;
+  next.Open(settings, false, kCd);
+  EXPECT_TRUE(next.LyricFile());
+  EXPECT_TRUE(next.LyricFileSimple());
 }
 
 // Normalising loudness is off until chosen; its target is a stored setting,
