@@ -220,11 +220,11 @@ void AddDrums(std::vector<double>& left, std::vector<double>& right, Random& ran
   }
 }
 
-std::string SpecKey(const SungSongSpec& spec) {
+std::string PlanKey(const SungSongPlan& plan) {
   std::ostringstream key;
-  for (const std::string& line : spec.lines) key << line << '\n';
-  key << spec.firstLineAt << ' ' << spec.lineGap << ' ' << spec.wordsPerMinute << ' ' << spec.stereoAccompaniment << ' '
-      << spec.mono << ' ' << spec.seed;
+  for (const std::string& line : plan.lines) key << line << '\n';
+  key << plan.firstLineAt << ' ' << plan.lineGap << ' ' << plan.wordsPerMinute << ' ' << plan.stereoAccompaniment << ' '
+      << plan.mono << ' ' << plan.seed;
   return key.str();
 }
 
@@ -236,7 +236,7 @@ bool HaveEspeakNg() {
   return status == 0;
 }
 
-SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder) {
+SungSong MakeSungSong(const SungSongPlan& plan, const std::string& folder) {
   if (!HaveEspeakNg())
     throw std::runtime_error("espeak-ng is not installed; the sung test songs need it (scripts/install-deps.sh)");
 
@@ -247,14 +247,14 @@ SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder) {
   std::vector<std::pair<const WordClip*, int64_t>> placed;
   // The gaps between a line's words, by the line's words, so a repeated line keeps its rhythm.
   std::map<std::vector<std::string>, std::vector<int64_t>> rhythms;
-  Random random(spec.seed);
-  int64_t lineStart = std::llround(spec.firstLineAt * kRate);
-  const int64_t lineGap = std::llround(spec.lineGap * kRate);
+  Random random(plan.seed);
+  int64_t lineStart = std::llround(plan.firstLineAt * kRate);
+  const int64_t lineGap = std::llround(plan.lineGap * kRate);
   int64_t songEnd = lineStart;
 
-  for (std::size_t l = 0; l < spec.lines.size(); ++l) {
-    song.lyrics += (l ? "\n" : "") + spec.lines[l];
-    const std::vector<std::string> words = SplitWords(spec.lines[l]);
+  for (std::size_t l = 0; l < plan.lines.size(); ++l) {
+    song.lyrics += (l ? "\n" : "") + plan.lines[l];
+    const std::vector<std::string> words = SplitWords(plan.lines[l]);
     SungLine& line = song.lines.emplace_back();
     auto [rhythm, fresh] = rhythms.try_emplace(words);
     if (fresh) {
@@ -264,7 +264,7 @@ SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder) {
     int64_t at = lineStart;
     for (std::size_t w = 0; w < words.size(); ++w) {
       auto clip = clips.find(words[w]);
-      if (clip == clips.end()) clip = clips.emplace(words[w], SpeakWord(words[w], spec.wordsPerMinute, folder)).first;
+      if (clip == clips.end()) clip = clips.emplace(words[w], SpeakWord(words[w], plan.wordsPerMinute, folder)).first;
       if (w) at = song.words.back().endFrame + 1 + rhythm->second[w - 1];
       line.words.push_back(static_cast<int>(song.words.size()));
       song.words.push_back({words[w], at, at + clip->second.last - clip->second.first});
@@ -281,9 +281,9 @@ SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder) {
       if (begin + int64_t(i) >= 0 && begin + i < frames) voice[begin + i] += clip->samples[i];
 
   std::vector<double> left(frames, 0.0), right(frames, 0.0);
-  if (spec.stereoAccompaniment) {
+  if (plan.stereoAccompaniment) {
     // Its own numbers, so the words fall at the same times with or without it.
-    Random band(spec.seed ^ 0x9E3779B9u);
+    Random band(plan.seed ^ 0x9E3779B9u);
     AddChords(left, right, band);
     AddDrums(left, right, band);
     double voiceEnergy = 0, bandEnergy = 0;
@@ -303,21 +303,21 @@ SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder) {
     }
   }
 
-  const int channels = spec.mono ? 1 : 2;
+  const int channels = plan.mono ? 1 : 2;
   std::vector<int16_t> samples;
   samples.reserve(frames * channels);
   auto put = [&samples](double v) {
     samples.push_back(static_cast<int16_t>(std::clamp<double>(std::nearbyint(v), -32768, 32767)));
   };
   for (std::size_t f = 0; f < frames; ++f) {
-    if (spec.mono) {
+    if (plan.mono) {
       put(voice[f] + (left[f] + right[f]) / 2);
     } else {
       put(voice[f] + left[f]);
       put(voice[f] + right[f]);
     }
   }
-  song.wavPath = folder + "/sung_song_" + Hex(Fnv1a(SpecKey(spec))) + ".wav";
+  song.wavPath = folder + "/sung_song_" + Hex(Fnv1a(PlanKey(plan))) + ".wav";
   WriteFileBytes(song.wavPath, MakeRiffWave({{"fmt ", FmtBody(static_cast<uint16_t>(channels), kRate, 16)},
                                              {"data", PcmBytes(samples, 16)}}));
   return song;

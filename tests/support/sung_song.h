@@ -23,7 +23,7 @@ struct SungLine {
   std::vector<int> words;
 };
 
-struct SungSongSpec {
+struct SungSongPlan {
   std::vector<std::string> lines;   // lyric lines, words separated by spaces
   double firstLineAt = 2.0;         // seconds to the first word's start
   double lineGap = 0.6;             // seconds from a line's last word end to the next line's first start
@@ -53,8 +53,8 @@ bool HaveEspeakNg();
 // `folder`, which must exist), lays the words out line by line at known
 // times, mixes the band under them and writes `folder`/sung_song.wav. A line
 // repeating an earlier one is sung in the same rhythm, as a chorus is. The
-// same spec gives the same song. Throws std::runtime_error when espeak-ng is
+// same plan gives the same song. Throws std::runtime_error when espeak-ng is
 // missing or fails.
-SungSong MakeSungSong(const SungSongSpec& spec, const std::string& folder);
+SungSong MakeSungSong(const SungSongPlan& plan, const std::string& folder);
 
 }  // namespace lf::test

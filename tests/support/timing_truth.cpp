@@ -7,16 +7,16 @@
 
 namespace lf::test {
 
-SungSongSpec VersesAndChorus(int wordsPerMinute) {
-  SungSongSpec spec;
-  spec.lines = {
+SungSongPlan VersesAndChorus(int wordsPerMinute) {
+  SungSongPlan plan;
+  plan.lines = {
       "Walking down the empty road tonight", "Counting every single star above", "Nobody knows the way back home",
       "Sing it loud and let it go",          "Carry me over the river",          "Paper boats are sailing slowly by",
       "Windows open to the morning light",   "Sing it loud and let it go",       "Carry me over the river",
       "Dancing shadows on the kitchen wall"};
-  spec.wordsPerMinute = wordsPerMinute;
-  spec.seed = 11;
-  return spec;
+  plan.wordsPerMinute = wordsPerMinute;
+  plan.seed = 11;
+  return plan;
 }
 
 double StartErrors::Percentile(double p) const {

@@ -12,7 +12,7 @@
 namespace lf::test {
 
 // Two verses and a chorus sung twice in the same rhythm, at `wordsPerMinute`.
-SungSongSpec VersesAndChorus(int wordsPerMinute = 150);
+SungSongPlan VersesAndChorus(int wordsPerMinute = 150);
 
 struct StartErrors {
   std::vector<double> ms;  // |start - truth| per word, sorted

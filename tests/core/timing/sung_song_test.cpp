@@ -16,17 +16,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::SungSong;
-using test::SungSongSpec;
+using test::SungSongPlan;
 
 constexpr int kRate = 44100;
 
 // A verse and a chorus sung twice; "twinkle" also repeats inside a line.
-SungSongSpec Spec() {
-  SungSongSpec spec;
-  spec.lines = {"Twinkle twinkle little star", "How I wonder what you are", "Hello darkness my old friend",
+SungSongPlan Plan() {
+  SungSongPlan plan;
+  plan.lines = {"Twinkle twinkle little star", "How I wonder what you are", "Hello darkness my old friend",
                 "Twinkle twinkle little star"};
-  spec.seed = 7;
-  return spec;
+  plan.seed = 7;
+  return plan;
 }
 
 class SungSongTest : public ::testing::Test {
@@ -37,10 +37,10 @@ class SungSongTest : public ::testing::Test {
     s_folder = fs::temp_directory_path() / ("lyricforge_sung_song_test_" + std::to_string(getpid()));
     fs::remove_all(s_folder);
     fs::create_directories(s_folder);
-    SungSongSpec spec = Spec();
-    s_song = std::make_unique<SungSong>(test::MakeSungSong(spec, s_folder.string()));
-    spec.stereoAccompaniment = false;
-    s_voice = std::make_unique<SungSong>(test::MakeSungSong(spec, s_folder.string()));
+    SungSongPlan plan = Plan();
+    s_song = std::make_unique<SungSong>(test::MakeSungSong(plan, s_folder.string()));
+    plan.stereoAccompaniment = false;
+    s_voice = std::make_unique<SungSong>(test::MakeSungSong(plan, s_folder.string()));
     s_mix = test::DecodeToPcm(s_song->wavPath);
     s_voicePcm = test::DecodeToPcm(s_voice->wavPath);
   }
@@ -79,7 +79,7 @@ TEST_F(SungSongTest, WritesTheLyricsAndLaysTheWordsOutLineByLine) {
       const test::SungWord& word = s_song->words[words[w]];
       EXPECT_LT(word.startFrame, word.endFrame) << word.text;
       if (w == 0 && l > 0) {
-        // The silence between lines is the spec's gap, measured from the last word's end.
+        // The silence between lines is the plan's gap, measured from the last word's end.
         const test::SungWord& previous = s_song->words[words[w] - 1];
         EXPECT_EQ(word.startFrame - previous.endFrame - 1, std::llround(0.6 * kRate)) << l;
       } else if (w > 0) {
@@ -161,9 +161,9 @@ TEST_F(SungSongTest, ARepeatedLineIsSungInTheSameRhythmAndSound) {
 }
 
 TEST_F(SungSongTest, MonoIsTheStereoMixFoldedToOneChannel) {
-  SungSongSpec spec = Spec();
-  spec.mono = true;
-  const SungSong mono = test::MakeSungSong(spec, s_folder.string());
+  SungSongPlan plan = Plan();
+  plan.mono = true;
+  const SungSong mono = test::MakeSungSong(plan, s_folder.string());
   EXPECT_EQ(test::ProbeFields(mono.wavPath, "stream=channels").at("channels"), "1");
   const std::vector<int16_t> pcm = test::DecodeToPcm(mono.wavPath);
   ASSERT_EQ(pcm.size(), s_mix.size() / 2);
@@ -176,11 +176,11 @@ TEST_F(SungSongTest, MonoIsTheStereoMixFoldedToOneChannel) {
 TEST_F(SungSongTest, TheSeedAloneDecidesTheSong) {
   const fs::path other = s_folder / "again";
   fs::create_directories(other);
-  SungSongSpec spec = Spec();
-  const SungSong again = test::MakeSungSong(spec, other.string());  // speaks every word anew
+  SungSongPlan plan = Plan();
+  const SungSong again = test::MakeSungSong(plan, other.string());  // speaks every word anew
   EXPECT_EQ(test::ReadFileBytes(again.wavPath), test::ReadFileBytes(s_song->wavPath));
-  spec.seed = 8;
-  const SungSong reseeded = test::MakeSungSong(spec, other.string());
+  plan.seed = 8;
+  const SungSong reseeded = test::MakeSungSong(plan, other.string());
   ASSERT_EQ(reseeded.words.size(), s_song->words.size());
   EXPECT_NE(reseeded.words.back().startFrame, s_song->words.back().startFrame);
   EXPECT_NE(test::ReadFileBytes(reseeded.wavPath), test::ReadFileBytes(s_song->wavPath));
@@ -190,7 +190,7 @@ TEST(SungSongWithoutEspeak, SaysWhatIsMissing) {
   const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", "/nonexistent", 1);
   try {
-    test::MakeSungSong(Spec(), fs::temp_directory_path().string());
+    test::MakeSungSong(Plan(), fs::temp_directory_path().string());
     ADD_FAILURE() << "made a song without espeak-ng";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("espeak-ng is not installed"), std::string::npos) << e.what();
